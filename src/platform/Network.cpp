@@ -1,0 +1,13 @@
+#include "Network.h"
+
+#include <QNetworkAccessManager>
+
+namespace Network {
+
+QNetworkAccessManager &manager()
+{
+    static QNetworkAccessManager *shared = new QNetworkAccessManager();
+    return *shared;
+}
+
+} // namespace Network

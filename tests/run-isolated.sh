@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs one test binary with its own throw-away home and data directories.
+set -u
+xvfb=0
+if [ "${1:-}" = "--xvfb" ]; then
+    xvfb=1
+    shift
+fi
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessarine-test.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/home" "$scratch/data" "$scratch/config" "$scratch/runtime"
+chmod 700 "$scratch/runtime"
+
+export HOME="$scratch/home"
+export XDG_DATA_HOME="$scratch/data"
+export XDG_CONFIG_HOME="$scratch/config"
+export XDG_RUNTIME_DIR="$scratch/runtime"
+export XDG_CACHE_HOME="$scratch/home/.cache"
+unset TESSARINE_SCREENS TESSARINE_VIEWS TESSARINE_WELCOME_STEP TESSARINE_EDITOR_SLOT APP_REFRESH_TEST APP_SNAPSHOT
+unset DBUS_SESSION_BUS_ADDRESS
+export TESSARINE_GITHUB_API="http://127.0.0.1:9/"
+export TESSARINE_GITHUB_WEB="http://127.0.0.1:9/"
+export TESSARINE_UPDATE_FEED="http://127.0.0.1:9/latest.json"
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-first-run --disable-background-networking"
+if [ "$(id -u)" -eq 0 ]; then
+    export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+
+if [ "$xvfb" -eq 1 ]; then
+    unset QT_QPA_PLATFORM
+    xvfb-run -a -s "-screen 0 1920x1080x24" "$@"
+fi
+export QT_QPA_PLATFORM=offscreen
+"$@"
