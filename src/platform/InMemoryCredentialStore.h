@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CredentialStore.h"
+
+#include <QHash>
+#include <QPair>
+
+// A credential store that lives in memory only, for tests and for runs that must not touch the
+// desktop keyring. It can be made unreachable to play a keyring that is locked or missing.
+class InMemoryCredentialStore : public CredentialStore
+{
+public:
+    QCoro::Task<Item> read(const QString &service, const QString &account) override;
+    QCoro::Task<Status> remove(const QString &service, const QString &account) override;
+    QCoro::Task<Status> add(const QString &service, const QString &account, const QByteArray &secret) override;
+
+    // While unreachable every operation answers Unavailable and changes nothing.
+    void setReachable(bool reachable) { m_reachable = reachable; }
+    bool contains(const QString &service, const QString &account) const;
+    QByteArray secret(const QString &service, const QString &account) const;
+
+private:
+    using Key = QPair<QString, QString>;
+    QHash<Key, QByteArray> m_items;
+    bool m_reachable = true;
+};
