@@ -1,0 +1,313 @@
+#include "ClaudeSetup.h"
+
+#include "SmallFileReader.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Claude Code's settings and the script's report are a few kilobytes; anything near this is not
+// a file Tessarine should load, let alone rewrite.
+constexpr qint64 maxFileBytes = 8 * 1024 * 1024;
+
+const QString notAnObjectMessage =
+    QStringLiteral("Claude Code’s settings file isn’t valid JSON, so Tessarine left it alone.");
+const QString tooLargeMessage = QStringLiteral("Claude Code’s settings file is too large, so Tessarine left it alone.");
+
+ClaudeSetup::Problem fileProblem(const QString &verb, const QString &path, const QString &reason)
+{
+    return {QStringLiteral("Tessarine couldn’t %1 “%2” (%3).").arg(verb, QDir::toNativeSeparators(path), reason)};
+}
+
+std::optional<ClaudeSetup::Problem> makeDirectory(const QString &path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
+    if (error)
+        return fileProblem(QStringLiteral("create the folder"), path, QString::fromStdString(error.message()));
+    return std::nullopt;
+}
+
+std::optional<ClaudeSetup::Problem> removeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.remove())
+        return fileProblem(QStringLiteral("delete"), path, file.errorString());
+    return std::nullopt;
+}
+
+std::optional<ClaudeSetup::Problem> writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return fileProblem(QStringLiteral("write"), path, file.errorString());
+    return std::nullopt;
+}
+
+// Tells "not JSON at all" from "JSON, but not an object": QJsonDocument refuses a bare scalar
+// with a parse error, so a failed document is tried again as the one element of an array.
+bool isJsonScalar(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + bytes + ']', &error);
+    return error.error == QJsonParseError::NoError && wrapped.array().size() == 1;
+}
+
+// The settings as an object, or the problem that keeps Tessarine from editing them.
+std::optional<ClaudeSetup::Problem> parseSettings(const QByteArray &bytes, QJsonObject &settings)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        if (isJsonScalar(bytes))
+            return ClaudeSetup::Problem{notAnObjectMessage};
+        return ClaudeSetup::Problem{
+            QStringLiteral("Claude Code’s settings file couldn’t be read as JSON: %1 at character %2.")
+                .arg(error.errorString())
+                .arg(error.offset)};
+    }
+    if (!document.isObject())
+        return ClaudeSetup::Problem{notAnObjectMessage};
+    settings = document.object();
+    return std::nullopt;
+}
+
+std::optional<QJsonObject> readObject(const QString &path)
+{
+    const SmallFileReader::Result file = SmallFileReader::read(path, maxFileBytes);
+    if (!file.ok())
+        return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(file.bytes);
+    if (!document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+// An internet date-time as Claude's report writes it: seconds precision and a zone, nothing more.
+std::optional<QDateTime> parseInternetDateTime(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(Z|[+-]\d{2}:\d{2})$)"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid())
+        return std::nullopt;
+    return time;
+}
+
+QJsonObject statusLineFor(const QString &command)
+{
+    return QJsonObject{{QStringLiteral("type"), QStringLiteral("command")}, {QStringLiteral("command"), command}};
+}
+
+const QString statusLineKey = QStringLiteral("statusLine");
+
+} // namespace
+
+QString ClaudeSetup::marker()
+{
+    return QStringLiteral("claude-statusline.sh");
+}
+
+QString ClaudeSetup::commandFor(const QString &scriptPath)
+{
+    // Inside single quotes a POSIX shell takes everything literally except the closing quote, so a
+    // quote in the path closes the string, adds an escaped quote and opens a new one.
+    QString quoted = scriptPath;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString ClaudeSetup::settingsPath()
+{
+    return QDir::homePath() + QStringLiteral("/.claude/settings.json");
+}
+
+QString ClaudeSetup::backupPath()
+{
+    return QDir::homePath() + QStringLiteral("/.claude/settings.json.bak-tessarine");
+}
+
+QString ClaudeSetup::scriptPath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude-statusline.sh");
+}
+
+QString ClaudeSetup::previousPath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude-statusline-previous.txt");
+}
+
+QString ClaudeSetup::reportPath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude.json");
+}
+
+QString ClaudeSetup::shippedScriptPath()
+{
+    return Paths::resourcesDir() + QStringLiteral("/claude-statusline.sh");
+}
+
+ClaudeSetup::Status ClaudeSetup::status()
+{
+    if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
+        return Status::claudeCodeMissing();
+    const std::optional<QString> command = currentCommand();
+    if (command && command->contains(marker()))
+        return Status::connected(lastReport());
+    return Status::notSetUp();
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::setUp()
+{
+    return setUp(shippedScriptPath());
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::setUp(const QString &shippedScript)
+{
+    if (auto problem = makeDirectory(QFileInfo(scriptPath()).absolutePath()))
+        return problem;
+    if (!QFileInfo(shippedScript).isFile())
+        return Problem{QStringLiteral("The status line script is missing from this build.")};
+    if (auto problem = installScript(shippedScript))
+        return problem;
+
+    QJsonObject settings;
+    if (auto problem = readSettingsForEdit(settings))
+        return problem;
+    if (auto problem = keepPreviousCommand(settings))
+        return problem;
+    settings.insert(statusLineKey, statusLineFor(commandFor(scriptPath())));
+    return writeSettings(settings);
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
+{
+    QJsonObject settings;
+    if (auto problem = readSettingsForEdit(settings))
+        return problem;
+
+    // Only Tessarine's own status line is taken out. Anything else is the user's: a second
+    // Remove, or one after the user changed the command, must not replace or delete it.
+    const std::optional<QString> command = commandIn(settings);
+    if (!command || !command->contains(marker()))
+        return std::nullopt;
+
+    const SmallFileReader::Result previous = SmallFileReader::read(previousPath(), maxFileBytes);
+    const QString previousCommand = previous.ok() ? QString::fromUtf8(previous.bytes) : QString();
+    if (previousCommand.isEmpty())
+        settings.remove(statusLineKey);
+    else
+        settings.insert(statusLineKey, statusLineFor(previousCommand));
+    if (auto problem = writeSettings(settings))
+        return problem;
+    QFile::remove(previousPath());
+    return std::nullopt;
+}
+
+std::optional<QString> ClaudeSetup::currentCommand()
+{
+    const std::optional<QJsonObject> settings = readObject(settingsPath());
+    return settings ? commandIn(*settings) : std::nullopt;
+}
+
+std::optional<QString> ClaudeSetup::commandIn(const QJsonObject &settings)
+{
+    const QJsonValue command = settings.value(statusLineKey).toObject().value(QStringLiteral("command"));
+    if (!command.isString())
+        return std::nullopt;
+    return command.toString();
+}
+
+std::optional<QDateTime> ClaudeSetup::lastReport()
+{
+    const std::optional<QJsonObject> report = readObject(reportPath());
+    if (!report)
+        return std::nullopt;
+    const QJsonValue savedAt = report->value(QStringLiteral("savedAt"));
+    return savedAt.isString() ? parseInternetDateTime(savedAt.toString()) : std::nullopt;
+}
+
+// A settings file that does not exist yet is an empty object. One that exists but cannot be read
+// is a problem, not an empty object: writing over it would throw away the user's settings.
+std::optional<ClaudeSetup::Problem> ClaudeSetup::readSettingsForEdit(QJsonObject &settings)
+{
+    const SmallFileReader::Result file = SmallFileReader::read(settingsPath(), maxFileBytes);
+    switch (file.outcome) {
+    case SmallFileReader::Outcome::missing:
+        settings = QJsonObject();
+        return std::nullopt;
+    case SmallFileReader::Outcome::tooLarge:
+        return Problem{tooLargeMessage};
+    case SmallFileReader::Outcome::failed:
+        return fileProblem(QStringLiteral("read"), settingsPath(), file.error);
+    case SmallFileReader::Outcome::read:
+        break;
+    }
+    return parseSettings(file.bytes, settings);
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::installScript(const QString &shippedScript)
+{
+    const QString target = scriptPath();
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+        if (auto problem = removeFile(target))
+            return problem;
+    }
+    QFile source(shippedScript);
+    if (!source.copy(target))
+        return fileProblem(QStringLiteral("copy the status line script to"), target, source.errorString());
+    const auto executable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                            QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                            QFileDevice::ExeOther;
+    QFile installed(target);
+    if (!installed.setPermissions(executable))
+        return fileProblem(QStringLiteral("make executable"), target, installed.errorString());
+    return std::nullopt;
+}
+
+// The user's own status-line command is kept so that the script can go on running it and Remove
+// can put it back. Tessarine's own command is never kept, so a second set-up keeps the first copy.
+std::optional<ClaudeSetup::Problem> ClaudeSetup::keepPreviousCommand(const QJsonObject &settings)
+{
+    const std::optional<QString> command = commandIn(settings);
+    if (!command || command->contains(marker()))
+        return std::nullopt;
+    return writeAtomically(previousPath(), command->toUtf8());
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::writeSettings(const QJsonObject &settings)
+{
+    if (auto problem = makeDirectory(QFileInfo(settingsPath()).absolutePath()))
+        return problem;
+    if (QFileInfo::exists(settingsPath())) {
+        if (auto problem = backUpSettings())
+            return problem;
+    }
+    // QJsonObject keeps its keys sorted and never escapes "/", which is the form Claude Code's
+    // settings are written back in.
+    return writeAtomically(settingsPath(), QJsonDocument(settings).toJson(QJsonDocument::Indented));
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::backUpSettings()
+{
+    const QString backup = backupPath();
+    if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink()) {
+        if (auto problem = removeFile(backup))
+            return problem;
+    }
+    QFile settings(settingsPath());
+    if (!settings.copy(backup))
+        return fileProblem(QStringLiteral("back up Claude Code’s settings to"), backup, settings.errorString());
+    return std::nullopt;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ConnectionStatus.h"
+
+#include <QString>
+
+// What one row of the connections window or the welcome flow shows: its status, the line of
+// detail under it, and which control belongs at its end. Titles, marks and the drawing of the
+// controls are the window's.
+struct ConnectionRowState
+{
+    enum class Action
+    {
+        none,
+        setUpClaude,          // "Set Up"
+        removeClaude,         // "Remove"
+        deviceCode,           // the code, "Copy Code and Open GitHub" and "Cancel"
+        signOut,              // "Sign Out"
+        signIn,               // "Sign In…"
+        gitHubCliCopyCommand, // the GitHub CLI help while the CLI is installed ("Copy Command")
+        gitHubCliInstall,     // the GitHub CLI help while it is not ("Get GitHub CLI")
+        allowCalendar,        // "Allow…"
+        openPrivacySettings,  // "Open Privacy Settings"
+    };
+
+    ConnectionRowState() = default;
+    ConnectionRowState(ConnectionStatus status, const QString &detail, Action action = Action::none)
+        : status(status)
+        , detail(detail)
+        , action(action)
+    {}
+
+    ConnectionStatus status = ConnectionStatus::notFound;
+    QString detail;
+    Action action = Action::none;
+
+    bool operator==(const ConnectionRowState &other) const = default;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ClaudeSetup.h"
+#include "ConnectionRowState.h"
+#include "ProviderEntry.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// The status and detail text of every row of the connections window, as pure functions of what
+// was found, so that the window only draws them.
+class ConnectionRows
+{
+public:
+    // GitHub's sign-in as the window sees it, in plain values (the sign-in service converts).
+    struct GitHubSignIn
+    {
+        enum class Phase
+        {
+            signedOut,
+            waiting,
+            signedIn,
+            failed
+        };
+
+        Phase phase = Phase::signedOut;
+        QString code;    // while waiting: the code the user enters
+        QUrl url;        // while waiting: the page to enter it on
+        QString login;   // when signed in
+        QString message; // when failed
+
+        static GitHubSignIn signedOut() { return {}; }
+        static GitHubSignIn waiting(const QString &code, const QUrl &url)
+        {
+            GitHubSignIn signIn;
+            signIn.phase = Phase::waiting;
+            signIn.code = code;
+            signIn.url = url;
+            return signIn;
+        }
+        static GitHubSignIn signedIn(const QString &login)
+        {
+            GitHubSignIn signIn;
+            signIn.phase = Phase::signedIn;
+            signIn.login = login;
+            return signIn;
+        }
+        static GitHubSignIn failed(const QString &message)
+        {
+            GitHubSignIn signIn;
+            signIn.phase = Phase::failed;
+            signIn.message = message;
+            return signIn;
+        }
+
+        bool operator==(const GitHubSignIn &other) const = default;
+    };
+
+    // The user's answer to Tessarine's request to read their calendars.
+    enum class CalendarAccess
+    {
+        notDetermined,
+        fullAccess,
+        denied
+    };
+
+    ConnectionRows() = delete;
+
+    static ConnectionRowState claude(const ClaudeSetup::Status &status, const QDateTime &now);
+    static ConnectionRowState codex(const std::optional<ProviderEntry> &entry, bool found);
+    static ConnectionRowState grok(const std::optional<ProviderEntry> &entry, bool found);
+    static ConnectionRowState gemini(bool found);
+    static ConnectionRowState wispr(bool installed);
+    static ConnectionRowState gitHub(const GitHubSignIn &signIn, const std::optional<QString> &cliLogin,
+                                     bool hasClientId, bool cliFound);
+    static ConnectionRowState calendar(CalendarAccess access);
+
+    // "prolite" reads "Pro Lite", "plus" reads "Plus".
+    static QString planName(const QString &plan);
+    // "09:05" on the day of now, else "Fri 5 Dec, 09:05", in local time.
+    static QString reportTime(const QDateTime &time, const QDateTime &now);
+    // Where the waiting GitHub row tells the user to go: the URL's host and path.
+    static QString verificationPlace(const QUrl &url);
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// What the last refresh's data document says about one AI provider.
+struct ProviderEntry
+{
+    QString status;                // "ok" when the plan was read
+    std::optional<QString> reason; // why it was not, in the source's words
+    std::optional<QString> plan;   // the plan's raw name, such as "prolite"
+
+    bool operator==(const ProviderEntry &other) const = default;
+};

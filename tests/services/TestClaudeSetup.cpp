@@ -1,0 +1,403 @@
+#include "TestSupport.h"
+#include "services/ClaudeSetup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+
+const QString notAnObject = QStringLiteral("Claude Code’s settings file isn’t valid JSON, so Tessarine left it alone.");
+
+QJsonObject parseObject(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(bytes).object();
+}
+
+QJsonObject statusLine(const QString &command)
+{
+    return {{QStringLiteral("type"), QStringLiteral("command")}, {QStringLiteral("command"), command}};
+}
+
+} // namespace
+
+class TestClaudeSetup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void status_data();
+    void status();
+
+    void setUpWithoutSettingsFile();
+    void setUpWritesSortedKeysAndPlainSlashes();
+    void setUpReplacesAnOldScriptCopy();
+    void setUpTwiceKeepsTheFirstSavedCommand();
+    void removeGivesTheUsersStatusLineBack();
+    void removeWithoutPreviousTakesTheStatusLineOut();
+    void removeLeavesAStatusLineThatIsNotTessarines();
+
+    void refusedSettingsAreLeftAlone_data();
+    void refusedSettingsAreLeftAlone();
+    void claudeFolderThatIsAFile();
+    void applicationSupportThatCannotBeWritten();
+    void missingShippedScript();
+
+    void commandRunsFromAwkwardPaths_data();
+    void commandRunsFromAwkwardPaths();
+
+private:
+    void useDirectories(const QString &home, const QString &data);
+    QString claudeDir() const { return m_home + QStringLiteral("/.claude"); }
+    QString settingsFile() const { return claudeDir() + QStringLiteral("/settings.json"); }
+    QString backupFile() const { return claudeDir() + QStringLiteral("/settings.json.bak-tessarine"); }
+    QString installedScript() const { return m_data + QStringLiteral("/Tessarine/claude-statusline.sh"); }
+    QString previousFile() const { return m_data + QStringLiteral("/Tessarine/claude-statusline-previous.txt"); }
+    QString ownCommand() const { return QLatin1Char('\'') + installedScript() + QLatin1Char('\''); }
+    QJsonObject settings() const { return parseObject(readFile(settingsFile())); }
+    void setUpSucceeds();
+    void removeSucceeds();
+
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_home;
+    QString m_data;
+    QString m_shipped;
+};
+
+void TestClaudeSetup::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    useDirectories(m_root->filePath(QStringLiteral("home")), m_root->filePath(QStringLiteral("home/.local/share")));
+    m_shipped = TestSupport::writeScript(m_root->filePath(QStringLiteral("shipped/claude-statusline.sh")),
+                                         "#!/bin/sh\nprintf tessarine\n");
+}
+
+void TestClaudeSetup::useDirectories(const QString &home, const QString &data)
+{
+    m_home = home;
+    m_data = data;
+    QDir().mkpath(m_home);
+    qputenv("HOME", QFile::encodeName(m_home));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data));
+}
+
+void TestClaudeSetup::setUpSucceeds()
+{
+    const auto problem = ClaudeSetup::setUp(m_shipped);
+    QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
+}
+
+void TestClaudeSetup::removeSucceeds()
+{
+    const auto problem = ClaudeSetup::remove();
+    QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
+}
+
+void TestClaudeSetup::status_data()
+{
+    QTest::addColumn<bool>("hasClaudeDir");
+    QTest::addColumn<QByteArray>("settings"); // null: no settings file
+    QTest::addColumn<QByteArray>("report");   // null: no report file
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QDateTime>("lastReport"); // invalid: none
+
+    using Kind = ClaudeSetup::Status::Kind;
+    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/claude-statusline.sh'"}})";
+    const QDateTime nineFifteen(QDate(2026, 3, 1), QTime(9, 15, 42), Qt::UTC);
+    const QDateTime none;
+
+    QTest::newRow("no .claude") << false << QByteArray() << QByteArray() << int(Kind::claudeCodeMissing) << none;
+    QTest::newRow("no settings file") << true << QByteArray() << QByteArray() << int(Kind::notSetUp) << none;
+    QTest::newRow("someone else's command")
+        << true << QByteArray(R"({"statusLine": {"type": "command", "command": "~/bin/line.sh"}})") << QByteArray()
+        << int(Kind::notSetUp) << none;
+    QTest::newRow("command not a string")
+        << true << QByteArray(R"({"statusLine": {"command": ["claude-statusline.sh"]}})") << QByteArray()
+        << int(Kind::notSetUp) << none;
+    QTest::newRow("broken settings") << true << QByteArray("{\"statusLine\": ") << QByteArray() << int(Kind::notSetUp)
+                                     << none;
+    QTest::newRow("settings array") << true << QByteArray("[]") << QByteArray() << int(Kind::notSetUp) << none;
+    QTest::newRow("ours, no report") << true << ours << QByteArray() << int(Kind::connected) << none;
+    QTest::newRow("ours, report") << true << ours << QByteArray(R"({"savedAt": "2026-03-01T09:15:42Z"})")
+                                  << int(Kind::connected) << nineFifteen;
+    QTest::newRow("ours, report with offset")
+        << true << ours << QByteArray(R"({"savedAt": "2026-03-01T10:15:42+01:00"})") << int(Kind::connected)
+        << nineFifteen;
+    QTest::newRow("ours, fractional seconds")
+        << true << ours << QByteArray(R"({"savedAt": "2026-03-01T09:15:42.120Z"})") << int(Kind::connected) << none;
+    QTest::newRow("ours, no zone") << true << ours << QByteArray(R"({"savedAt": "2026-03-01T09:15:42"})")
+                                   << int(Kind::connected) << none;
+    QTest::newRow("ours, savedAt a number")
+        << true << ours << QByteArray(R"({"savedAt": 1772356542})") << int(Kind::connected) << none;
+    QTest::newRow("ours, report not JSON") << true << ours << QByteArray("savedAt") << int(Kind::connected) << none;
+}
+
+void TestClaudeSetup::status()
+{
+    QFETCH(bool, hasClaudeDir);
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, report);
+    QFETCH(int, kind);
+    QFETCH(QDateTime, lastReport);
+
+    if (hasClaudeDir)
+        QVERIFY(QDir().mkpath(claudeDir()));
+    if (!settings.isNull())
+        QVERIFY(writeFile(settingsFile(), settings));
+    if (!report.isNull())
+        QVERIFY(writeFile(m_data + QStringLiteral("/Tessarine/claude.json"), report));
+
+    const ClaudeSetup::Status status = ClaudeSetup::status();
+    QCOMPARE(int(status.kind), kind);
+    QCOMPARE(status.lastReport.has_value(), lastReport.isValid());
+    if (lastReport.isValid())
+        QCOMPARE(*status.lastReport, lastReport);
+}
+
+void TestClaudeSetup::setUpWithoutSettingsFile()
+{
+    setUpSucceeds();
+
+    QCOMPARE(settings(), QJsonObject({{QStringLiteral("statusLine"), statusLine(ownCommand())}}));
+    QVERIFY(!QFileInfo::exists(backupFile()));
+    QVERIFY(!QFileInfo::exists(previousFile()));
+    QCOMPARE(readFile(installedScript()), readFile(m_shipped));
+    struct stat installed;
+    QCOMPARE(::stat(QFile::encodeName(installedScript()).constData(), &installed), 0);
+    QCOMPARE(installed.st_mode & 07777, mode_t(0755));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
+}
+
+void TestClaudeSetup::setUpWritesSortedKeysAndPlainSlashes()
+{
+    const QByteArray original = R"({"z": 1, "a": {"y": "https://x.example/y", "b": true}, "m": [1, "a/b"]})";
+    QVERIFY(writeFile(settingsFile(), original));
+
+    setUpSucceeds();
+
+    const QString expected = QStringLiteral("{\n"
+                                            "    \"a\": {\n"
+                                            "        \"b\": true,\n"
+                                            "        \"y\": \"https://x.example/y\"\n"
+                                            "    },\n"
+                                            "    \"m\": [\n"
+                                            "        1,\n"
+                                            "        \"a/b\"\n"
+                                            "    ],\n"
+                                            "    \"statusLine\": {\n"
+                                            "        \"command\": \"%1\",\n"
+                                            "        \"type\": \"command\"\n"
+                                            "    },\n"
+                                            "    \"z\": 1\n"
+                                            "}\n")
+                                 .arg(ownCommand());
+    QCOMPARE(QString::fromUtf8(readFile(settingsFile())), expected);
+    QCOMPARE(readFile(backupFile()), original);
+}
+
+void TestClaudeSetup::setUpReplacesAnOldScriptCopy()
+{
+    QVERIFY(writeFile(installedScript(), "old copy"));
+    QVERIFY(QFile::setPermissions(installedScript(), QFileDevice::ReadOwner));
+
+    setUpSucceeds();
+
+    QCOMPARE(readFile(installedScript()), readFile(m_shipped));
+    QVERIFY(QFileInfo(installedScript()).isExecutable());
+}
+
+void TestClaudeSetup::setUpTwiceKeepsTheFirstSavedCommand()
+{
+    const QString own = QStringLiteral("~/bin/my line.sh --colour 'always'");
+    QVERIFY(writeFile(settingsFile(), QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)},
+                                                                {QStringLiteral("model"), QStringLiteral("opus")}})
+                                          .toJson()));
+
+    setUpSucceeds();
+    QCOMPARE(QString::fromUtf8(readFile(previousFile())), own);
+    setUpSucceeds();
+    QCOMPARE(QString::fromUtf8(readFile(previousFile())), own);
+
+    QCOMPARE(settings().value(QStringLiteral("statusLine")).toObject(), statusLine(ownCommand()));
+    QCOMPARE(settings().value(QStringLiteral("model")).toString(), QStringLiteral("opus"));
+}
+
+void TestClaudeSetup::removeGivesTheUsersStatusLineBack()
+{
+    const QString own = QStringLiteral("bash ~/.claude/line.sh  ");
+    QVERIFY(writeFile(settingsFile(), QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)},
+                                                                {QStringLiteral("theme"), QStringLiteral("dark")}})
+                                          .toJson()));
+    setUpSucceeds();
+    const QByteArray whileSetUp = readFile(settingsFile());
+
+    removeSucceeds();
+
+    QCOMPARE(settings(), QJsonObject({{QStringLiteral("statusLine"), statusLine(own)},
+                                      {QStringLiteral("theme"), QStringLiteral("dark")}}));
+    QCOMPARE(readFile(backupFile()), whileSetUp);
+    QVERIFY(!QFileInfo::exists(previousFile()));
+    QVERIFY(QFileInfo::exists(installedScript()));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
+}
+
+void TestClaudeSetup::removeWithoutPreviousTakesTheStatusLineOut()
+{
+    QVERIFY(writeFile(settingsFile(), R"({"theme": "dark"})"));
+    setUpSucceeds();
+    QVERIFY(!QFileInfo::exists(previousFile()));
+
+    removeSucceeds();
+
+    QCOMPARE(settings(), QJsonObject({{QStringLiteral("theme"), QStringLiteral("dark")}}));
+}
+
+// A second Remove (a double click) or one after the user put in a command of their own must not
+// replace or delete the user's status line.
+void TestClaudeSetup::removeLeavesAStatusLineThatIsNotTessarines()
+{
+    const QString own = QStringLiteral("~/bin/line.sh");
+    const QByteArray original = QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)}}).toJson();
+    QVERIFY(writeFile(settingsFile(), original));
+    setUpSucceeds();
+    removeSucceeds();
+    const QByteArray restored = readFile(settingsFile());
+    QVERIFY(QFile::remove(backupFile()));
+
+    removeSucceeds();
+
+    QCOMPARE(readFile(settingsFile()), restored);
+    QCOMPARE(settings().value(QStringLiteral("statusLine")).toObject(), statusLine(own));
+    QVERIFY(!QFileInfo::exists(backupFile()));
+}
+
+void TestClaudeSetup::refusedSettingsAreLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // null: settings.json is a folder
+    QTest::addColumn<QString>("message");     // the problem's message starts with this
+
+    QTest::newRow("array") << QByteArray(R"([{"statusLine": {"command": "x"}}])") << notAnObject;
+    QTest::newRow("scalar") << QByteArray("42") << notAnObject;
+    QTest::newRow("string") << QByteArray(R"("statusLine")") << notAnObject;
+    QTest::newRow("broken") << QByteArray(R"({"statusLine": {"command": "x"})")
+                            << QStringLiteral("Claude Code’s settings file couldn’t be read as JSON: ");
+    QTest::newRow("empty") << QByteArray("")
+                           << QStringLiteral("Claude Code’s settings file couldn’t be read as JSON: ");
+    QTest::newRow("huge") << QByteArray(9 * 1024 * 1024, ' ') + "{}"
+                          << QStringLiteral("Claude Code’s settings file is too large, so Tessarine left it alone.");
+    QTest::newRow("folder") << QByteArray() << QStringLiteral("Tessarine couldn’t read “");
+}
+
+void TestClaudeSetup::refusedSettingsAreLeftAlone()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, message);
+
+    if (contents.isNull())
+        QVERIFY(QDir().mkpath(settingsFile()));
+    else
+        QVERIFY(writeFile(settingsFile(), contents));
+    QVERIFY(writeFile(previousFile(), "kept"));
+
+    for (const auto &problem : {ClaudeSetup::setUp(m_shipped), ClaudeSetup::remove()}) {
+        QVERIFY(problem);
+        QVERIFY2(problem->message.startsWith(message), qPrintable(problem->message));
+        if (contents.isNull())
+            QVERIFY(QFileInfo(settingsFile()).isDir());
+        else
+            QCOMPARE(readFile(settingsFile()), contents);
+        QVERIFY(!QFileInfo::exists(backupFile()));
+        QCOMPARE(readFile(previousFile()), QByteArray("kept"));
+    }
+}
+
+void TestClaudeSetup::claudeFolderThatIsAFile()
+{
+    QVERIFY(writeFile(claudeDir(), "not a folder"));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
+
+    const auto problem = ClaudeSetup::setUp(m_shipped);
+
+    QVERIFY(problem);
+    QVERIFY2(problem->message.startsWith(QStringLiteral("Tessarine couldn’t create the folder “") + claudeDir()),
+             qPrintable(problem->message));
+    QCOMPARE(readFile(claudeDir()), QByteArray("not a folder"));
+}
+
+void TestClaudeSetup::applicationSupportThatCannotBeWritten()
+{
+    const QByteArray original = R"({"statusLine": {"type": "command", "command": "~/bin/line.sh"}})";
+    QVERIFY(writeFile(settingsFile(), original));
+    const QString blocked = m_root->filePath(QStringLiteral("blocked"));
+    QVERIFY(writeFile(blocked, "a file where a folder should be"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocked));
+
+    const auto problem = ClaudeSetup::setUp(m_shipped);
+
+    QVERIFY(problem);
+    QVERIFY2(problem->message.startsWith(QStringLiteral("Tessarine couldn’t create the folder")),
+             qPrintable(problem->message));
+    QCOMPARE(readFile(settingsFile()), original);
+    QVERIFY(!QFileInfo::exists(backupFile()));
+}
+
+void TestClaudeSetup::missingShippedScript()
+{
+    const QByteArray original = R"({"theme": "dark"})";
+    QVERIFY(writeFile(settingsFile(), original));
+
+    const auto problem = ClaudeSetup::setUp(m_root->filePath(QStringLiteral("nowhere/claude-statusline.sh")));
+
+    QCOMPARE(problem, ClaudeSetup::Problem{QStringLiteral("The status line script is missing from this build.")});
+    QCOMPARE(readFile(settingsFile()), original);
+    QVERIFY(!QFileInfo::exists(installedScript()));
+}
+
+void TestClaudeSetup::commandRunsFromAwkwardPaths_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("quotedFolder"); // as it must appear inside the command's quotes
+
+    QTest::newRow("plain") << QStringLiteral("alex") << QStringLiteral("alex");
+    QTest::newRow("spaces") << QStringLiteral("a b") << QStringLiteral("a b");
+    QTest::newRow("quote") << QStringLiteral("o'brien") << QStringLiteral("o'\\''brien");
+    QTest::newRow("quotes, spaces and a dollar")
+        << QStringLiteral("it's '$HOME' `x`") << QStringLiteral("it'\\''s '\\''$HOME'\\'' `x`");
+}
+
+void TestClaudeSetup::commandRunsFromAwkwardPaths()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, quotedFolder);
+    const QString home = m_root->filePath(folder);
+    useDirectories(home, home + QStringLiteral("/.local/share"));
+
+    setUpSucceeds();
+
+    const QString command = settings().value(QStringLiteral("statusLine")).toObject().value("command").toString();
+    QCOMPARE(command,
+             QStringLiteral("'%1/%2/.local/share/Tessarine/claude-statusline.sh'").arg(m_root->path(), quotedFolder));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
+
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    QVERIFY(shell.waitForFinished());
+    QCOMPARE(shell.exitCode(), 0);
+    QCOMPARE(shell.readAllStandardOutput(), QByteArray("tessarine"));
+}
+
+QTEST_GUILESS_MAIN(TestClaudeSetup)
+#include "TestClaudeSetup.moc"
