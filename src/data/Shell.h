@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QHash>
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+#include <chrono>
+
+// The one way the data side starts other programs: through the user's login shell with "-lc",
+// so that the login profile applies (for example the directories it adds to PATH). Neither
+// operation throws; every failure is a value the caller inspects.
+class Shell
+{
+public:
+    struct Result
+    {
+        // The exit status; the signal number for a child ended by a signal; -1 when the shell
+        // could not be started.
+        int status = -1;
+        // Standard output, decoded as UTF-8; empty when the bytes are not valid UTF-8.
+        QString output;
+        // Standard error, decoded the same way; the launch error when the shell did not start.
+        QString error;
+
+        bool succeeded() const { return status == 0; }
+    };
+
+    // The login shell: $SHELL, else the user's passwd entry, else /bin/sh (the first of them
+    // that is an executable file).
+    static QString loginShell();
+
+    // Runs `command` to completion and hands back its status and whole output. At the time-out
+    // the child is asked to terminate, and killed when it is still there after the grace
+    // period; what it wrote until then is returned.
+    static QCoro::Task<Result> run(const QString &command, std::chrono::milliseconds timeout);
+
+    // Starts a line-delimited JSON server, writes `input` to it (standard input stays open), and
+    // collects the reply objects whose integer "id" is in `until` until every one of them has
+    // come, the child ends or the time-out passes. The child is then stopped.
+    static QCoro::Task<QHash<int, QJsonObject>> converse(const QString &command, const QString &input,
+                                                         const QSet<int> &until, std::chrono::milliseconds timeout);
+
+    // Decodes bytes as UTF-8; bytes that are not valid UTF-8 give the empty string.
+    static QString decodeUtf8(const QByteArray &bytes);
+};

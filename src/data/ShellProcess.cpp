@@ -1,0 +1,92 @@
+#include "ShellProcess.h"
+
+#include "Shell.h"
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+#include <utility>
+
+ShellProcess::ShellProcess(const QString &command, QObject *parent)
+    : QProcess(parent)
+{
+    setProgram(Shell::loginShell());
+    setArguments({QStringLiteral("-lc"), command});
+    // A session of its own gives the child its own process group (so the whole tree can be
+    // signalled) and no controlling terminal (so reading an inherited terminal never stops it).
+    setChildProcessModifier([] { ::setsid(); });
+
+    m_timeout.setSingleShot(true);
+    m_grace.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, &ShellProcess::stop);
+    connect(&m_grace, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
+    connect(this, &QProcess::readyReadStandardOutput, this, &ShellProcess::noteChange);
+    connect(this, &QProcess::finished, this, &ShellProcess::markEnded);
+    connect(this, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        m_failedToStart = true;
+        markEnded();
+    });
+}
+
+void ShellProcess::launch(std::chrono::milliseconds timeout)
+{
+    start();
+    m_group = processId();
+    if (!m_ended)
+        m_timeout.start(timeout);
+}
+
+void ShellProcess::stop()
+{
+    if (m_stopping || m_ended)
+        return;
+    m_stopping = true;
+    signalGroup(SIGTERM);
+    m_grace.start(gracePeriod);
+}
+
+void ShellProcess::noteChange()
+{
+    m_unseenChange = true;
+    if (!m_waiting)
+        return;
+    const std::coroutine_handle<> awaiting = std::exchange(m_waiting, {});
+    QMetaObject::invokeMethod(
+        this, [awaiting] { awaiting.resume(); }, Qt::QueuedConnection);
+}
+
+void ShellProcess::release()
+{
+    m_released = true;
+    m_waiting = {};
+    if (m_ended)
+        deleteLater();
+}
+
+void ShellProcess::signalGroup(int signal)
+{
+    if (m_group <= 0)
+        return;
+    // Until the child has made its own session, its group does not exist yet.
+    if (::kill(-static_cast<pid_t>(m_group), signal) != 0 && !m_ended)
+        ::kill(static_cast<pid_t>(m_group), signal);
+}
+
+void ShellProcess::markEnded()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_timeout.stop();
+    m_grace.stop();
+    // The shell may have gone on the terminate request while something it started ignored it;
+    // a stopped command leaves nothing behind.
+    if (m_stopping)
+        signalGroup(SIGKILL);
+    Q_EMIT ended();
+    noteChange();
+    if (m_released)
+        deleteLater();
+}

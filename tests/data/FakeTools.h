@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Fake command-line tools for the data tests: scripts in ~/bin inside the test's own HOME,
+// put on PATH by the login profile of the shell the test chooses, as a user's profile would.
+namespace FakeTools {
+
+// True when HOME is a throw-away test home (tests/run-isolated.sh); the tests that write
+// profiles and tools refuse to run anywhere else.
+bool isolated();
+
+// Sets SHELL to `shell` and writes the profile that shell reads as a login shell, so that
+// ~/bin comes first on its PATH.
+void useLoginShell(const QString &shell);
+
+// Writes an executable ~/bin/<name> with the given shell-script body.
+QString install(const QString &name, const QByteArray &body);
+void remove(const QString &name);
+
+QString binDir();
+
+// True when the process no longer exists (or is only a zombie waiting to be reaped).
+bool processGone(qint64 pid);
+
+} // namespace FakeTools
