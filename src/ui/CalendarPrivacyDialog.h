@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class CalendarStore;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+
+// Tessarine's own calendar privacy settings: whether Tessarine may read the user's calendars at
+// all, and which of the calendar files it finds it reads. Changes take effect on "Save"; the store
+// then tells its observers.
+class CalendarPrivacyDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CalendarPrivacyDialog(CalendarStore &store, QWidget *parent = nullptr);
+
+    // Shows the one privacy dialog, bringing it to the front when it is already open.
+    static CalendarPrivacyDialog *present(CalendarStore &store, QWidget *parent = nullptr);
+
+private:
+    QWidget *accessChoice();
+    QWidget *fileChoice();
+    void listFiles();
+    void updateFileListEnabled();
+    void save();
+
+    QPointer<CalendarStore> m_store;
+    QRadioButton *m_allow = nullptr;
+    QRadioButton *m_refuse = nullptr;
+    QListWidget *m_files = nullptr;
+    QLabel *m_noFiles = nullptr;
+};
