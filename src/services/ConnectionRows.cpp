@@ -145,16 +145,16 @@ ConnectionRowState ConnectionRows::gitHub(const GitHubSignIn &signIn, const std:
             Action::gitHubCliInstall};
 }
 
-ConnectionRowState ConnectionRows::calendar(CalendarAccess access)
+ConnectionRowState ConnectionRows::calendar(CalendarStore::Authorization authorization)
 {
-    switch (access) {
-    case CalendarAccess::notDetermined:
+    switch (authorization) {
+    case CalendarStore::Authorization::NotDetermined:
         return {ConnectionStatus::attention, QStringLiteral("Allow access to show your next events."),
                 Action::allowCalendar};
-    case CalendarAccess::fullAccess:
+    case CalendarStore::Authorization::FullAccess:
         return {ConnectionStatus::connected,
                 QStringLiteral("Your next 7 days from all calendars. Titles and times only.")};
-    case CalendarAccess::denied:
+    case CalendarStore::Authorization::Denied:
         break;
     }
     return {ConnectionStatus::notConnected, QStringLiteral("Calendar access is off."), Action::openPrivacySettings};

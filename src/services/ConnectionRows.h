@@ -3,6 +3,7 @@
 #include "ClaudeSetup.h"
 #include "ConnectionRowState.h"
 #include "ProviderEntry.h"
+#include "platform/CalendarStore.h"
 
 #include <QDateTime>
 #include <QString>
@@ -58,14 +59,6 @@ public:
         bool operator==(const GitHubSignIn &other) const = default;
     };
 
-    // The user's answer to Tessarine's request to read their calendars.
-    enum class CalendarAccess
-    {
-        notDetermined,
-        fullAccess,
-        denied
-    };
-
     ConnectionRows() = delete;
 
     static ConnectionRowState claude(const ClaudeSetup::Status &status, const QDateTime &now);
@@ -75,7 +68,7 @@ public:
     static ConnectionRowState wispr(bool installed);
     static ConnectionRowState gitHub(const GitHubSignIn &signIn, const std::optional<QString> &cliLogin,
                                      bool hasClientId, bool cliFound);
-    static ConnectionRowState calendar(CalendarAccess access);
+    static ConnectionRowState calendar(CalendarStore::Authorization authorization);
 
     // "prolite" reads "Pro Lite", "plus" reads "Plus".
     static QString planName(const QString &plan);

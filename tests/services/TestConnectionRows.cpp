@@ -253,28 +253,28 @@ void TestConnectionRows::gitHub()
 
 void TestConnectionRows::calendar_data()
 {
-    QTest::addColumn<ConnectionRows::CalendarAccess>("access");
+    QTest::addColumn<CalendarStore::Authorization>("authorization");
     QTest::addColumn<ConnectionRowState>("row");
 
-    using Access = ConnectionRows::CalendarAccess;
-    QTest::newRow("not determined") << Access::notDetermined
+    using Access = CalendarStore::Authorization;
+    QTest::newRow("not determined") << Access::NotDetermined
                                     << ConnectionRowState{ConnectionStatus::attention,
                                                           "Allow access to show your next events.",
                                                           Action::allowCalendar};
-    QTest::newRow("full access") << Access::fullAccess
+    QTest::newRow("full access") << Access::FullAccess
                                  << ConnectionRowState{ConnectionStatus::connected,
                                                        "Your next 7 days from all calendars. Titles and times only."};
-    QTest::newRow("denied") << Access::denied
+    QTest::newRow("denied") << Access::Denied
                             << ConnectionRowState{ConnectionStatus::notConnected, "Calendar access is off.",
                                                   Action::openPrivacySettings};
 }
 
 void TestConnectionRows::calendar()
 {
-    QFETCH(ConnectionRows::CalendarAccess, access);
+    QFETCH(CalendarStore::Authorization, authorization);
     QFETCH(ConnectionRowState, row);
 
-    QVERIFY(ConnectionRows::calendar(access) == row);
+    QVERIFY(ConnectionRows::calendar(authorization) == row);
 }
 
 void TestConnectionRows::planName_data()

@@ -1,0 +1,205 @@
+#include "ConnectionsState.h"
+
+#include "SmallFileReader.h"
+#include "data/Shell.h"
+#include "platform/Paths.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// "data.json" holds the whole data document of a refresh, GitHub's year included.
+constexpr qint64 maxDataBytes = 64 * 1024 * 1024;
+
+const QString ghLoginKey = QStringLiteral("ghlogin");
+
+std::optional<QString> stringMember(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    return value.isString() ? std::optional<QString>(value.toString()) : std::nullopt;
+}
+
+// One probe line split at its first "=" the way the probe's own format reads: "=" signs before
+// the name are skipped, and everything after the name's "=" is the value, more "=" included.
+std::optional<std::pair<QString, QString>> splitProbeLine(const QString &line)
+{
+    qsizetype start = 0;
+    while (start < line.size() && line.at(start) == QLatin1Char('='))
+        ++start;
+    const qsizetype equals = line.indexOf(QLatin1Char('='), start);
+    if (start == line.size() || equals < 0 || equals + 1 == line.size())
+        return std::nullopt;
+    return std::pair{line.mid(start, equals - start), line.mid(equals + 1)};
+}
+
+} // namespace
+
+const QString ConnectionsState::probeScript =
+    QStringLiteral("for t in gh codex grok gemini claude; do printf '%s=%s\\n' $t \"$(command -v $t)\"; done\n"
+                   "command -v gh >/dev/null && printf 'ghlogin=%s\\n' \"$(gh api user --jq .login 2>/dev/null)\"");
+
+ConnectionsState::ConnectionsState(QObject *parent)
+    : QObject(parent)
+{}
+
+void ConnectionsState::check(const QString &screensDir)
+{
+    refreshClaude();
+    if (const auto providers = readProviders(screensDir + QStringLiteral("/data.json"))) {
+        if (*providers != m_providers) {
+            m_providers = *providers;
+            Q_EMIT providersChanged();
+        }
+    }
+    if (m_isChecking)
+        return;
+    setIsChecking(true);
+    startProbe();
+}
+
+bool ConnectionsState::setUpClaude()
+{
+    return applyClaudeAction(ClaudeSetup::setUp());
+}
+
+bool ConnectionsState::removeClaude()
+{
+    return applyClaudeAction(ClaudeSetup::remove());
+}
+
+void ConnectionsState::refreshClaude()
+{
+    setClaude(ClaudeSetup::status());
+}
+
+bool ConnectionsState::wisprInstalled() const
+{
+    return QFileInfo::exists(Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite"));
+}
+
+void ConnectionsState::setClaude(const ClaudeSetup::Status &claude)
+{
+    if (claude == m_claude)
+        return;
+    m_claude = claude;
+    Q_EMIT claudeChanged();
+}
+
+void ConnectionsState::setProblem(const std::optional<QString> &problem)
+{
+    if (problem == m_problem)
+        return;
+    m_problem = problem;
+    Q_EMIT problemChanged();
+}
+
+std::optional<ProviderEntry> ConnectionsState::provider(const QString &id) const
+{
+    const auto found = m_providers.constFind(id);
+    return found == m_providers.constEnd() ? std::nullopt : std::optional<ProviderEntry>(*found);
+}
+
+ConnectionRowState ConnectionsState::row(const QString &tool, const QDateTime &now) const
+{
+    if (tool == QStringLiteral("claude"))
+        return ConnectionRows::claude(m_claude, now);
+    if (tool == QStringLiteral("codex"))
+        return ConnectionRows::codex(provider(tool), hasTool(tool));
+    if (tool == QStringLiteral("grok"))
+        return ConnectionRows::grok(provider(tool), hasTool(tool));
+    if (tool == QStringLiteral("gemini"))
+        return ConnectionRows::gemini(hasTool(tool));
+    if (tool == QStringLiteral("wispr"))
+        return ConnectionRows::wispr(wisprInstalled());
+    return {};
+}
+
+ConnectionRowState ConnectionsState::gitHubRow(const ConnectionRows::GitHubSignIn &signIn, bool hasClientId) const
+{
+    return ConnectionRows::gitHub(signIn, m_ghLogin, hasClientId, hasTool(QStringLiteral("gh")));
+}
+
+ConnectionsState::ProbeResult ConnectionsState::parseProbe(const QString &output)
+{
+    ToolPaths entries;
+    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (const auto pair = splitProbeLine(line))
+            entries.insert(pair->first, pair->second);
+    }
+    ProbeResult result;
+    if (entries.contains(ghLoginKey))
+        result.ghLogin = entries.take(ghLoginKey);
+    result.tools = entries;
+    return result;
+}
+
+std::optional<ConnectionsState::Providers> ConnectionsState::readProviders(const QString &dataFile)
+{
+    const SmallFileReader::Result file = SmallFileReader::read(dataFile, maxDataBytes);
+    if (!file.ok())
+        return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(file.bytes);
+    const QJsonValue ai = document.object().value(QStringLiteral("ai"));
+    const QJsonValue entries = ai.toObject().value(QStringLiteral("providers"));
+    if (!document.isObject() || !ai.isObject() || !entries.isArray())
+        return std::nullopt;
+
+    Providers providers;
+    for (const QJsonValue &element : entries.toArray()) {
+        const QJsonObject entry = element.toObject();
+        const auto id = stringMember(entry, QStringLiteral("id"));
+        const auto status = stringMember(entry, QStringLiteral("status"));
+        if (!id || !status)
+            continue;
+        providers.insert(*id, ProviderEntry{*status, stringMember(entry, QStringLiteral("reason")),
+                                            stringMember(entry, QStringLiteral("plan"))});
+    }
+    return providers;
+}
+
+void ConnectionsState::startProbe()
+{
+    // The context object stands for the state: when the window and its state are gone by the
+    // time the probe ends, the result is dropped.
+    QCoro::connect(Shell::run(probeScript, probeTimeout), this, [this](const Shell::Result &result) {
+        // A shell that could not be started reports nothing about the tools: keep what was known.
+        if (result.status != -1)
+            applyProbe(parseProbe(result.output));
+        finishProbe();
+    });
+}
+
+void ConnectionsState::applyProbe(const ProbeResult &result)
+{
+    if (result.tools != m_tools) {
+        m_tools = result.tools;
+        Q_EMIT toolsChanged();
+    }
+    if (result.ghLogin != m_ghLogin) {
+        m_ghLogin = result.ghLogin;
+        Q_EMIT ghLoginChanged();
+    }
+}
+
+void ConnectionsState::finishProbe()
+{
+    setIsChecking(false);
+}
+
+void ConnectionsState::setIsChecking(bool checking)
+{
+    if (checking == m_isChecking)
+        return;
+    m_isChecking = checking;
+    Q_EMIT isCheckingChanged();
+}
+
+bool ConnectionsState::applyClaudeAction(const std::optional<ClaudeSetup::Problem> &problem)
+{
+    setProblem(problem ? std::optional<QString>(problem->message) : std::nullopt);
+    refreshClaude();
+    return !problem;
+}

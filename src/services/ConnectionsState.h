@@ -1,0 +1,113 @@
+#pragma once
+
+#include "ClaudeSetup.h"
+#include "ConnectionRowState.h"
+#include "ConnectionRows.h"
+#include "ProviderEntry.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+// Finds out which of the tools Tessarine reads are on this computer and what the last refresh
+// learned about each AI plan, for the connections window and the welcome flow. Each window owns
+// one and asks it to check when it is shown; nothing is stored between checks.
+//
+// The tools are found by a probe run through the user's login shell, so that the directories the
+// login profile adds to PATH count. The probe's result arrives later on the GUI thread; one probe
+// runs at a time.
+class ConnectionsState : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(ToolPaths tools READ tools NOTIFY toolsChanged)
+    Q_PROPERTY(std::optional<QString> ghLogin READ ghLogin NOTIFY ghLoginChanged)
+    Q_PROPERTY(Providers providers READ providers NOTIFY providersChanged)
+    Q_PROPERTY(ClaudeSetup::Status claude READ claude WRITE setClaude NOTIFY claudeChanged)
+    Q_PROPERTY(bool isChecking READ isChecking NOTIFY isCheckingChanged)
+    Q_PROPERTY(std::optional<QString> problem READ problem WRITE setProblem NOTIFY problemChanged)
+
+public:
+    // Tool name ("gh", "codex", "grok", "gemini", "claude") to the path the shell found it at.
+    using ToolPaths = QMap<QString, QString>;
+    // Provider id ("claude", "codex", "grok", "gemini", "wispr") to its entry in the last refresh.
+    using Providers = QMap<QString, ProviderEntry>;
+
+    struct ProbeResult
+    {
+        ToolPaths tools;
+        std::optional<QString> ghLogin;
+
+        bool operator==(const ProbeResult &other) const = default;
+    };
+
+    // The probe, run by the login shell: one "name=path" line per tool (the path empty when the
+    // tool is missing), then "ghlogin=<login>" when the GitHub CLI is there.
+    static const QString probeScript;
+    static constexpr std::chrono::seconds probeTimeout{20};
+
+    explicit ConnectionsState(QObject *parent = nullptr);
+
+    // Re-reads the Claude Code set-up and the providers of "data.json" in screensDir, then starts
+    // the probe unless one is running. Returns at once.
+    void check(const QString &screensDir);
+
+    // The "Set Up" and "Remove" buttons of the connections window: a problem becomes the
+    // window's problem line, success clears it, and either way the Claude state is read again.
+    // Returns whether the action succeeded; the caller then asks for a refresh.
+    bool setUpClaude();
+    bool removeClaude();
+    // Reads the Claude Code set-up state again.
+    void refreshClaude();
+
+    ToolPaths tools() const { return m_tools; }
+    std::optional<QString> ghLogin() const { return m_ghLogin; }
+    Providers providers() const { return m_providers; }
+    ClaudeSetup::Status claude() const { return m_claude; }
+    bool isChecking() const { return m_isChecking; }
+    std::optional<QString> problem() const { return m_problem; }
+    // Whether Wispr Flow's dictation database is on this computer; looked up on every call.
+    bool wisprInstalled() const;
+
+    void setClaude(const ClaudeSetup::Status &claude);
+    void setProblem(const std::optional<QString> &problem);
+
+    bool hasTool(const QString &name) const { return m_tools.contains(name); }
+    std::optional<ProviderEntry> provider(const QString &id) const;
+
+    // The rows of the tools, by tool name ("claude", "codex", "grok", "gemini", "wispr").
+    ConnectionRowState row(const QString &tool, const QDateTime &now = QDateTime::currentDateTime()) const;
+    // The GitHub row, from the sign-in state and the GitHub CLI found by the probe.
+    ConnectionRowState gitHubRow(const ConnectionRows::GitHubSignIn &signIn, bool hasClientId) const;
+
+    // Reads the probe's output: "name=value" lines, split at the first "=", where an empty value
+    // means the tool is absent; "ghlogin" gives the GitHub CLI's login.
+    static ProbeResult parseProbe(const QString &output);
+    // The providers of a data document; none when the file is missing, unreadable or of another
+    // shape, so that the caller keeps what it had.
+    static std::optional<Providers> readProviders(const QString &dataFile);
+
+Q_SIGNALS:
+    void toolsChanged();
+    void ghLoginChanged();
+    void providersChanged();
+    void claudeChanged();
+    void isCheckingChanged();
+    void problemChanged();
+
+private:
+    void startProbe();
+    void applyProbe(const ProbeResult &result);
+    void finishProbe();
+    void setIsChecking(bool checking);
+    bool applyClaudeAction(const std::optional<ClaudeSetup::Problem> &problem);
+
+    ToolPaths m_tools;
+    std::optional<QString> m_ghLogin;
+    Providers m_providers;
+    ClaudeSetup::Status m_claude = ClaudeSetup::Status::notSetUp();
+    bool m_isChecking = false;
+    std::optional<QString> m_problem;
+};

@@ -1,0 +1,375 @@
+#include "TestSupport.h"
+#include "services/ConnectionsState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using TestSupport::fixture;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+using ToolPaths = ConnectionsState::ToolPaths;
+using Providers = ConnectionsState::Providers;
+
+namespace {
+
+constexpr int probeWaitMs = 15000;
+
+// A fake GitHub CLI: every run is logged, and "gh api user" prints the login (or nothing).
+QByteArray fakeGh(const QString &log, const QByteArray &login)
+{
+    return "#!/bin/sh\necho \"$*\" >> '" + QFile::encodeName(log) + "'\nif [ \"$1 $2\" = 'api user' ]; then printf '" +
+           login + "'; fi\n";
+}
+
+bool writeRawScript(const QByteArray &path, const QByteArray &body)
+{
+    std::FILE *file = std::fopen(path.constData(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(body.constData(), 1, size_t(body.size()), file) == size_t(body.size());
+    return std::fclose(file) == 0 && written && ::chmod(path.constData(), 0755) == 0;
+}
+
+} // namespace
+
+class TestConnectionsState : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void parseProbe_data();
+    void parseProbe();
+    void readProviders_data();
+    void readProviders();
+
+    void checkFindsToolsThroughTheLoginShell();
+    void twoQuickChecksStartOneProbe();
+    void unchangedResultsNotifyNobody();
+    void gitHubCliWithoutLogin();
+    void outputThatIsNotUtf8CountsAsEmpty();
+    void badDataDocumentKeepsProviders();
+    void claudeActionsSetAndClearTheProblem();
+    void wisprInstalled();
+    void stateGoneBeforeTheProbeEnds();
+
+private:
+    QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n");
+    QString ghLog() const { return m_root->filePath(QStringLiteral("gh-runs.log")); }
+    int probeRuns() const { return readFile(ghLog()).count('\n'); }
+    void waitForProbe(ConnectionsState &state);
+
+    QString m_zsh;
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_bin;
+    QString m_screens;
+};
+
+void TestConnectionsState::initTestCase()
+{
+    // The probe runs through the login shell. zsh keeps the PATH it is given, where a login
+    // sh would take it from /etc/profile, so the fake tools below are what it finds.
+    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
+    if (m_zsh.isEmpty())
+        QSKIP("zsh is needed to run the probe against fake tools");
+}
+
+void TestConnectionsState::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    m_bin = m_root->filePath(QStringLiteral("tools=bin")); // an "=" in the path the probe prints
+    m_screens = m_root->filePath(QStringLiteral("screens"));
+    QVERIFY(QDir().mkpath(m_bin));
+    QVERIFY(QDir().mkpath(m_screens));
+    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_root->filePath(QStringLiteral("home"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("data"))));
+    qputenv("SHELL", QFile::encodeName(m_zsh));
+    qputenv("PATH", QFile::encodeName(m_bin));
+}
+
+QString TestConnectionsState::tool(const QString &name, const QByteArray &body)
+{
+    return TestSupport::writeScript(m_bin + QLatin1Char('/') + name, body);
+}
+
+void TestConnectionsState::waitForProbe(ConnectionsState &state)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!state.isChecking(), probeWaitMs);
+}
+
+void TestConnectionsState::parseProbe_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<ToolPaths>("tools");
+    QTest::addColumn<QString>("ghLogin"); // empty: none
+
+    QTest::newRow("typical") << QString::fromUtf8(fixture("connections/probe-typical.txt"))
+                             << ToolPaths{{"gh", "/usr/bin/gh"},
+                                          {"codex", "/home/alex/.npm-global/bin/codex"},
+                                          {"claude", "/home/alex/.local/bin/claude"}}
+                             << "octocat";
+    QTest::newRow("three lines") << QString::fromUtf8(fixture("connections/probe-three-lines.txt"))
+                                 << ToolPaths{{"gh", "/opt/tools=1/bin/gh"}} << "mona";
+    QTest::newRow("empty login") << QString::fromUtf8(fixture("connections/probe-gh-signed-out.txt"))
+                                 << ToolPaths{{"gh", "/usr/bin/gh"}} << QString();
+    QTest::newRow("empty output") << QString() << ToolPaths{} << QString();
+    QTest::newRow("later line wins") << "gh=/a/gh\ngh=/b/gh\ngh=\n" << ToolPaths{{"gh", "/b/gh"}} << QString();
+    QTest::newRow("value of equals signs") << "grok===\n" << ToolPaths{{"grok", "=="}} << QString();
+    QTest::newRow("leading equals signs") << "==codex=/c\n=\n==\n" << ToolPaths{{"codex", "/c"}} << QString();
+    QTest::newRow("no equals sign, blank lines") << "\n\nclaude\n\n" << ToolPaths{} << QString();
+    QTest::newRow("no final newline") << "gemini=/g/gemini" << ToolPaths{{"gemini", "/g/gemini"}} << QString();
+    QTest::newRow("spaces kept") << "codex=/Applications dir/codex \n"
+                                 << ToolPaths{{"codex", "/Applications dir/codex "}} << QString();
+}
+
+void TestConnectionsState::parseProbe()
+{
+    QFETCH(QString, output);
+    QFETCH(ToolPaths, tools);
+    QFETCH(QString, ghLogin);
+
+    const ConnectionsState::ProbeResult result = ConnectionsState::parseProbe(output);
+    QCOMPARE(result.tools, tools);
+    QCOMPARE(result.ghLogin.has_value(), !ghLogin.isEmpty());
+    if (result.ghLogin)
+        QCOMPARE(*result.ghLogin, ghLogin);
+}
+
+void TestConnectionsState::readProviders_data()
+{
+    QTest::addColumn<QByteArray>("document"); // null: no file
+    QTest::addColumn<std::optional<Providers>>("providers");
+
+    const std::optional<Providers> kept;
+    QTest::newRow("data document")
+        << fixture("connections/data-providers.json")
+        << std::optional<Providers>(Providers{
+               {"claude", {"empty", "Appears after the next Claude Code session on this computer", std::nullopt}},
+               {"codex", {"ok", std::nullopt, "prolite"}},
+               {"grok", {"error", std::nullopt, std::nullopt}},
+               {"wispr", {"ok", std::nullopt, std::nullopt}}});
+    QTest::newRow("no providers yet") << QByteArray(R"({"ai": {"providers": []}})") << std::optional(Providers{});
+    QTest::newRow("no file") << QByteArray() << kept;
+    QTest::newRow("not JSON") << QByteArray("{\"ai\": ") << kept;
+    QTest::newRow("array") << QByteArray(R"([{"ai": {"providers": []}}])") << kept;
+    QTest::newRow("no ai") << QByteArray(R"({"github": {}})") << kept;
+    QTest::newRow("ai an array") << QByteArray(R"({"ai": [{"providers": []}]})") << kept;
+    QTest::newRow("providers an object") << QByteArray(R"({"ai": {"providers": {"id": "codex"}}})") << kept;
+}
+
+void TestConnectionsState::readProviders()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(std::optional<Providers>, providers);
+
+    const QString path = m_screens + QStringLiteral("/data.json");
+    if (!document.isNull())
+        QVERIFY(writeFile(path, document));
+    const std::optional<Providers> actual = ConnectionsState::readProviders(path);
+    QCOMPARE(actual.has_value(), providers.has_value());
+    if (actual)
+        QCOMPARE(*actual, *providers);
+}
+
+void TestConnectionsState::checkFindsToolsThroughTheLoginShell()
+{
+    const QString gh = tool(QStringLiteral("gh"), fakeGh(ghLog(), "mona"));
+    const QString codex = tool(QStringLiteral("codex"));
+    QVERIFY(writeFile(m_screens + QStringLiteral("/data.json"), fixture("connections/data-providers.json")));
+    ConnectionsState state;
+    QSignalSpy checking(&state, &ConnectionsState::isCheckingChanged);
+
+    state.check(m_screens);
+
+    QVERIFY(state.isChecking());
+    QCOMPARE(state.claude(), ClaudeSetup::Status::claudeCodeMissing());
+    QCOMPARE(state.provider(QStringLiteral("codex"))->plan, std::optional<QString>(QStringLiteral("prolite")));
+    waitForProbe(state);
+    QCOMPARE(checking.count(), 2);
+    QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}, {"codex", codex}}));
+    QCOMPARE(state.ghLogin(), std::optional<QString>(QStringLiteral("mona")));
+    QCOMPARE(state.row(QStringLiteral("codex")).detail,
+             QStringLiteral("Signed in to ChatGPT (Pro Lite). Read through Codex on this computer."));
+    QCOMPARE(state.row(QStringLiteral("gemini")).status, ConnectionStatus::notFound);
+    QCOMPARE(state.gitHubRow({}, false).detail,
+             QStringLiteral("Using the GitHub CLI’s login on this computer (mona)."));
+}
+
+void TestConnectionsState::twoQuickChecksStartOneProbe()
+{
+    tool(QStringLiteral("gh"), fakeGh(ghLog(), "mona"));
+    ConnectionsState state;
+    QSignalSpy checking(&state, &ConnectionsState::isCheckingChanged);
+
+    state.check(m_screens);
+    QVERIFY(writeFile(m_screens + QStringLiteral("/data.json"), fixture("connections/data-providers.json")));
+    QVERIFY(writeFile(m_root->filePath(QStringLiteral("home/.claude/settings.json")), "{}"));
+    state.check(m_screens);
+
+    // The second check read the disk again while the first probe was still running.
+    QVERIFY(state.isChecking());
+    QCOMPARE(state.providers().size(), 4);
+    QCOMPARE(state.claude(), ClaudeSetup::Status::notSetUp());
+    waitForProbe(state);
+    QCOMPARE(probeRuns(), 1);
+    QCOMPARE(checking.count(), 2);
+
+    state.check(m_screens);
+    waitForProbe(state);
+    QCOMPARE(probeRuns(), 2);
+}
+
+void TestConnectionsState::unchangedResultsNotifyNobody()
+{
+    tool(QStringLiteral("gh"), fakeGh(ghLog(), "mona"));
+    QVERIFY(writeFile(m_screens + QStringLiteral("/data.json"), fixture("connections/data-providers.json")));
+    ConnectionsState state;
+    QSignalSpy tools(&state, &ConnectionsState::toolsChanged);
+    QSignalSpy login(&state, &ConnectionsState::ghLoginChanged);
+    QSignalSpy providers(&state, &ConnectionsState::providersChanged);
+    QSignalSpy claude(&state, &ConnectionsState::claudeChanged);
+
+    for (int run = 0; run < 2; ++run) {
+        state.check(m_screens);
+        waitForProbe(state);
+    }
+
+    QCOMPARE(tools.count(), 1);
+    QCOMPARE(login.count(), 1);
+    QCOMPARE(providers.count(), 1);
+    QCOMPARE(claude.count(), 1); // from the initial notSetUp to claudeCodeMissing
+}
+
+void TestConnectionsState::gitHubCliWithoutLogin()
+{
+    const QString gh = tool(QStringLiteral("gh"), fakeGh(ghLog(), ""));
+    ConnectionsState state;
+
+    state.check(m_screens);
+    waitForProbe(state);
+
+    QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}}));
+    QCOMPARE(state.ghLogin(), std::nullopt);
+    QCOMPARE(probeRuns(), 1);
+    QCOMPARE(state.gitHubRow({}, false).action, ConnectionRowState::Action::gitHubCliCopyCommand);
+}
+
+void TestConnectionsState::outputThatIsNotUtf8CountsAsEmpty()
+{
+    const QByteArray bin = QFile::encodeName(m_root->path()) + "/tools-\xff";
+    QCOMPARE(::mkdir(bin.constData(), 0755), 0);
+    // QTemporaryDir cannot name this folder, so it is removed here.
+    const auto removeBin = qScopeGuard([bin] {
+        ::unlink(QByteArray(bin + "/gh").constData());
+        ::rmdir(bin.constData());
+    });
+    QVERIFY(writeRawScript(bin + "/gh", fakeGh(ghLog(), "mona")));
+    qputenv("PATH", bin);
+    ConnectionsState state;
+
+    state.check(m_screens);
+    waitForProbe(state);
+
+    QCOMPARE(probeRuns(), 1);             // the fake CLI was found and run,
+    QCOMPARE(state.tools(), ToolPaths{}); // but the probe's output could not be read
+    QCOMPARE(state.ghLogin(), std::nullopt);
+}
+
+void TestConnectionsState::badDataDocumentKeepsProviders()
+{
+    const QString data = m_screens + QStringLiteral("/data.json");
+    QVERIFY(writeFile(data, fixture("connections/data-providers.json")));
+    ConnectionsState state;
+    state.check(m_screens);
+    const Providers first = state.providers();
+    QCOMPARE(first.size(), 4);
+
+    for (const QByteArray &bad : {QByteArray("\xff\xfe"), QByteArray(R"({"ai": null})"), QByteArray("[]")}) {
+        QVERIFY(writeFile(data, bad));
+        state.check(m_screens);
+        QCOMPARE(state.providers(), first);
+    }
+    QVERIFY(QFile::remove(data));
+    state.check(m_screens);
+    QCOMPARE(state.providers(), first);
+
+    QVERIFY(writeFile(data, R"({"ai": {"providers": []}})"));
+    state.check(m_screens);
+    QCOMPARE(state.providers(), Providers{});
+    QCOMPARE(state.row(QStringLiteral("codex")).status, ConnectionStatus::notFound);
+    waitForProbe(state);
+}
+
+void TestConnectionsState::claudeActionsSetAndClearTheProblem()
+{
+    const QString settings = m_root->filePath(QStringLiteral("home/.claude/settings.json"));
+    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/claude-statusline.sh'"}})";
+    QVERIFY(writeFile(settings, "[]"));
+    ConnectionsState state;
+    QSignalSpy problem(&state, &ConnectionsState::problemChanged);
+
+    QVERIFY(!state.removeClaude());
+    QCOMPARE(state.problem(), std::optional<QString>(QStringLiteral(
+                                  "Claude Code’s settings file isn’t valid JSON, so Tessarine left it alone.")));
+    QCOMPARE(readFile(settings), QByteArray("[]"));
+
+    // A check leaves the problem in place; only a later successful action clears it.
+    state.check(m_screens);
+    QVERIFY(state.problem());
+    QVERIFY(writeFile(settings, ours));
+    state.refreshClaude();
+    QCOMPARE(state.claude(), ClaudeSetup::Status::connected());
+
+    QVERIFY(state.removeClaude());
+    QCOMPARE(state.problem(), std::nullopt);
+    QCOMPARE(problem.count(), 2);
+    QCOMPARE(state.claude(), ClaudeSetup::Status::notSetUp());
+    QCOMPARE(state.row(QStringLiteral("claude")).action, ConnectionRowState::Action::setUpClaude);
+    waitForProbe(state);
+}
+
+void TestConnectionsState::wisprInstalled()
+{
+    ConnectionsState state;
+    QVERIFY(!state.wisprInstalled());
+    QCOMPARE(state.row(QStringLiteral("wispr")).status, ConnectionStatus::notFound);
+
+    QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
+
+    QVERIFY(state.wisprInstalled());
+    QCOMPARE(state.row(QStringLiteral("wispr")).status, ConnectionStatus::connected);
+}
+
+// The window and its state may close while the probe runs; the probe's result is then dropped.
+void TestConnectionsState::stateGoneBeforeTheProbeEnds()
+{
+    tool(QStringLiteral("gh"), fakeGh(ghLog(), "mona"));
+    auto *state = new ConnectionsState;
+    QPointer<ConnectionsState> watcher(state);
+    state->check(m_screens);
+    delete state;
+
+    ConnectionsState later;
+    later.check(m_screens);
+    waitForProbe(later); // the first probe started earlier and has ended by now too
+    QTRY_COMPARE_WITH_TIMEOUT(probeRuns(), 2, probeWaitMs);
+    QVERIFY(watcher.isNull());
+    QCOMPARE(later.ghLogin(), std::optional<QString>(QStringLiteral("mona")));
+}
+
+QTEST_GUILESS_MAIN(TestConnectionsState)
+#include "TestConnectionsState.moc"
