@@ -1,0 +1,21 @@
+#include "Countdown.h"
+
+#include "JsonReader.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+std::optional<Countdown> Countdown::fromJson(const QJsonValue &json)
+{
+    JsonReader in(json);
+    Countdown countdown;
+    countdown.title = in.string(u"title");
+    countdown.date = in.string(u"date");
+    if (!in.ok())
+        return std::nullopt;
+    return countdown;
+}
+
+QJsonObject Countdown::toJson() const
+{
+    return {{u"title"_s, title}, {u"date"_s, date}};
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+// The phase of a running e-paper flash: the card goes dark, then light, then shows the new page.
+enum class Flash
+{
+    None,
+    Dark,
+    Light
+};

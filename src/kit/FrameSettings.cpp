@@ -1,0 +1,34 @@
+#include "FrameSettings.h"
+
+#include "JsonReader.h"
+
+#include <QJsonArray>
+
+using namespace Qt::Literals::StringLiterals;
+
+std::optional<FrameSettings> FrameSettings::fromJson(const QJsonValue &json)
+{
+    JsonReader in(json);
+    FrameSettings settings;
+    settings.providers = in.strings(u"providers");
+    settings.logos = in.boolean(u"logos");
+    settings.pages = in.optionalRecords<Page>(u"pages", &Page::fromJson);
+    settings.countdown = in.optionalRecord<Countdown>(u"countdown", &Countdown::fromJson);
+    if (!in.ok())
+        return std::nullopt;
+    return settings;
+}
+
+QJsonObject FrameSettings::toJson() const
+{
+    QJsonObject object{{u"providers"_s, QJsonArray::fromStringList(providers)}, {u"logos"_s, logos}};
+    if (pages) {
+        QJsonArray pageArray;
+        for (const Page &page : *pages)
+            pageArray.append(page.toJson());
+        object.insert(u"pages", pageArray);
+    }
+    if (countdown)
+        object.insert(u"countdown", countdown->toJson());
+    return object;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QJsonValue>
+#include <QString>
+#include <optional>
+
+class QIODevice;
+class QJsonDocument;
+
+// Reading and writing the program's JSON files (catalogue, settings, manifest). Reading never
+// fails loudly: a missing, unreadable, oversized or malformed file is simply "no value", and the
+// caller falls back to its defaults. Writing is atomic, so a crash mid-write never leaves a
+// half-written file behind.
+namespace JsonFile {
+
+// Far larger than any file the program writes or ships; a bigger file is treated as unreadable
+// rather than read whole into memory.
+inline constexpr qint64 defaultMaxBytes = 64 * 1024 * 1024;
+
+// The top-level object or array of the file; none when the file cannot be read, is larger than
+// maxBytes, or is not JSON (Qt's parser also refuses documents nested more than 1024 deep).
+std::optional<QJsonValue> read(const QString &path, qint64 maxBytes = defaultMaxBytes);
+
+// As read(), for a device the caller has opened (to tell a file that cannot be opened from one
+// whose content is bad).
+std::optional<QJsonValue> parse(QIODevice &device, qint64 maxBytes = defaultMaxBytes);
+
+// Writes the document pretty-printed (object keys come out sorted at every level, as
+// QJsonObject keeps them sorted) through a temporary file that then replaces the target.
+// Returns false on any failure; the old file, if any, is then left as it was.
+bool writePretty(const QString &path, const QJsonDocument &document);
+
+} // namespace JsonFile

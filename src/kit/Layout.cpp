@@ -1,0 +1,27 @@
+#include "Layout.h"
+
+#include "JsonReader.h"
+
+#include <QJsonArray>
+
+using namespace Qt::Literals::StringLiterals;
+
+std::optional<Layout> Layout::fromJson(const QJsonValue &json)
+{
+    JsonReader in(json);
+    Layout layout;
+    layout.id = in.string(u"id");
+    layout.title = in.string(u"title");
+    layout.columns = in.numbers(u"columns");
+    if (!in.ok())
+        return std::nullopt;
+    return layout;
+}
+
+QJsonObject Layout::toJson() const
+{
+    QJsonArray widths;
+    for (double width : columns)
+        widths.append(width);
+    return {{u"id"_s, id}, {u"title"_s, title}, {u"columns"_s, widths}};
+}

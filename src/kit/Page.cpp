@@ -1,0 +1,48 @@
+#include "Page.h"
+
+#include "JsonReader.h"
+#include "Layout.h"
+
+#include <QJsonArray>
+
+using namespace Qt::Literals::StringLiterals;
+
+Page::Page(QString layout, QList<Slot> slotWidgets, std::optional<QString> title)
+    : id(QUuid::createUuid())
+    , layout(std::move(layout))
+    , slotWidgets(std::move(slotWidgets))
+    , title(std::move(title))
+{}
+
+void Page::setLayout(const Layout &newLayout)
+{
+    layout = newLayout.id;
+    slotWidgets.resize(newLayout.columns.size());
+}
+
+bool Page::hasSameContent(const Page &other) const
+{
+    return layout == other.layout && slotWidgets == other.slotWidgets && title == other.title;
+}
+
+std::optional<Page> Page::fromJson(const QJsonValue &json)
+{
+    JsonReader in(json);
+    QString layout = in.string(u"layout");
+    QList<Slot> slotWidgets = in.stringsOrNulls(u"slots");
+    std::optional<QString> title = in.optionalString(u"title");
+    if (!in.ok())
+        return std::nullopt;
+    return Page(std::move(layout), std::move(slotWidgets), std::move(title));
+}
+
+QJsonObject Page::toJson() const
+{
+    QJsonArray slotArray;
+    for (const Slot &slot : slotWidgets)
+        slotArray.append(slot ? QJsonValue(*slot) : QJsonValue(QJsonValue::Null));
+    QJsonObject object{{u"layout"_s, layout}, {u"slots"_s, slotArray}};
+    if (title)
+        object.insert(u"title", *title);
+    return object;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// How the card changes from one page to the next. Used like an enumeration
+// (PageTransition::Slide, switch, ==); the menu titles belong to the menu.
+class PageTransition
+{
+public:
+    enum Value
+    {
+        Flip,
+        Slide,
+        Fade,
+        Flash
+    };
+
+    constexpr PageTransition(Value value = Flip)
+        : m_value(value)
+    {}
+    constexpr operator Value() const { return m_value; }
+
+    // Exactly "flip", "slide", "fade" or "flash"; anything else gives none.
+    static std::optional<PageTransition> fromRawValue(const QString &rawValue);
+    static QList<PageTransition> allCases();
+
+    QString rawValue() const;
+
+private:
+    Value m_value;
+};

@@ -1,0 +1,26 @@
+#include "Widget.h"
+
+#include "JsonReader.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+std::optional<Widget> Widget::fromJson(const QJsonValue &json)
+{
+    JsonReader in(json);
+    Widget widget;
+    widget.id = in.string(u"id");
+    widget.title = in.string(u"title");
+    widget.group = in.string(u"group");
+    widget.shortName = in.string(u"short");
+    widget.symbol = in.string(u"symbol");
+    widget.description = in.string(u"description");
+    if (!in.ok())
+        return std::nullopt;
+    return widget;
+}
+
+QJsonObject Widget::toJson() const
+{
+    return {{u"id"_s, id},           {u"title"_s, title},   {u"group"_s, group},
+            {u"short"_s, shortName}, {u"symbol"_s, symbol}, {u"description"_s, description}};
+}
