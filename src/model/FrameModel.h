@@ -1,0 +1,315 @@
+#pragma once
+
+#include "kit/Catalogue.h"
+#include "kit/Countdown.h"
+#include "kit/Flash.h"
+#include "kit/FrameSize.h"
+#include "kit/Page.h"
+#include "kit/PageTransition.h"
+#include "kit/ScreenLook.h"
+#include "kit/ScreenManifest.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QTimer;
+
+// The one central object of the program: the user's pages and settings, the catalogue, the
+// manifest and images of the last refresh, the display options, the refresh and page-cycle
+// state and the undo history. Every view reads its state from here and changes it through the
+// operations below. Lives on the GUI thread.
+//
+// Every observed property notifies only when its value really changes (lists of pages and the
+// optional records are compared by value); the window-opening hooks notify on every write.
+//
+// The implementation is split by concern:
+//   FrameModelState.cpp    start-up, settings file, manifest and images, providers
+//   FrameModelDisplay.cpp  display options kept in the user defaults store
+class FrameModel : public QObject
+{
+    Q_OBJECT
+    Q_MOC_INCLUDE(<QTimer>)
+
+    // Display options (FrameModelDisplay.cpp)
+    Q_PROPERTY(QString view READ view WRITE setView NOTIFY viewChanged)
+    Q_PROPERTY(ScreenLook look READ look WRITE setLook NOTIFY lookChanged)
+    Q_PROPERTY(FrameSize size READ size WRITE setSize NOTIFY sizeChanged)
+    Q_PROPERTY(bool keepOnTop READ keepOnTop WRITE setKeepOnTop NOTIFY keepOnTopChanged)
+    Q_PROPERTY(PageTransition transition READ transition WRITE setTransition NOTIFY transitionChanged)
+    Q_PROPERTY(bool movingForward READ movingForward WRITE setMovingForward NOTIFY movingForwardChanged)
+    Q_PROPERTY(int cycleSeconds READ cycleSeconds WRITE setCycleSeconds NOTIFY cycleSecondsChanged)
+    Q_PROPERTY(Flash flash READ flash WRITE setFlash NOTIFY flashChanged)
+
+    // Settings and the last run (FrameModelState.cpp)
+    Q_PROPERTY(QStringList providers READ providers NOTIFY providersChanged)
+    Q_PROPERTY(bool showLogos READ showLogos WRITE setShowLogos NOTIFY showLogosChanged)
+    Q_PROPERTY(QList<Page> pages READ pages NOTIFY pagesChanged)
+    Q_PROPERTY(std::optional<Countdown> countdown READ countdown NOTIFY countdownChanged)
+    Q_PROPERTY(std::optional<Catalogue> catalogue READ catalogue NOTIFY catalogueChanged)
+    Q_PROPERTY(std::optional<ScreenManifest> manifest READ manifest NOTIFY manifestChanged)
+    Q_PROPERTY(ImageTable images READ images NOTIFY imagesChanged)
+
+    // Refresh state
+    Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
+    Q_PROPERTY(std::optional<QString> lastRunError READ lastRunError NOTIFY lastRunErrorChanged)
+    Q_PROPERTY(bool refreshAgain READ refreshAgain NOTIFY refreshAgainChanged)
+    Q_PROPERTY(QTimer *timer READ timer NOTIFY timerChanged)
+    Q_PROPERTY(QList<Page> renderedPages READ renderedPages NOTIFY renderedPagesChanged)
+    Q_PROPERTY(QList<Page> renderingPages READ renderingPages NOTIFY renderingPagesChanged)
+
+    // Editing history
+    Q_PROPERTY(QList<QList<Page>> undoStack READ undoStack NOTIFY undoStackChanged)
+    Q_PROPERTY(QList<QList<Page>> redoStack READ redoStack NOTIFY redoStackChanged)
+
+    // Calendar
+    Q_PROPERTY(int calendarAccessChanged READ calendarAccessChanged NOTIFY calendarAccessChangedChanged)
+
+public:
+    using ImageTable = QHash<QString, QImage>; // page images keyed by image file name
+    using Action = std::function<void()>;
+
+    struct ProviderChoice
+    {
+        QString id;
+        QString title;
+    };
+
+    struct CycleChoice
+    {
+        int seconds;
+        QString title;
+    };
+
+    // Reads everything the last run left (display options, catalogue, settings file, manifest
+    // and images) and starts nothing: no timer, no refresh, no network, no file written.
+    explicit FrameModel(QObject *parent = nullptr);
+    ~FrameModel() override;
+
+    // ---- Start-up, settings and providers (FrameModelState.cpp) ----
+
+    // The AI plan providers the user can choose from, in the order the menu lists them.
+    static const QList<ProviderChoice> &providerChoices();
+
+    QString viewsDir() const { return m_viewsDir; }
+    QString screensDir() const { return m_screensDir; }
+    // "settings.json" beside (not inside) the screens directory.
+    QString settingsFile() const;
+
+    const std::optional<Catalogue> &catalogue() const { return m_catalogue; }
+    QStringList providers() const { return m_providers; }
+    bool showLogos() const { return m_showLogos; }
+    const QList<Page> &pages() const { return m_pages; }
+    const std::optional<Countdown> &countdown() const { return m_countdown; }
+    const std::optional<ScreenManifest> &manifest() const { return m_manifest; }
+    const ImageTable &images() const { return m_images; }
+
+    // Whether the welcome flow opens at launch: not once onboarded, otherwise only while no
+    // settings file exists.
+    bool needsWelcome() const;
+
+    // Switches one provider on or off, keeping the list in providerChoices() order and dropping
+    // unknown ids; then saves and refreshes, even when nothing changed.
+    void setProvider(const QString &id, bool on);
+    void setShowLogos(bool show);
+    void setCountdown(const Countdown &countdown);
+
+    // Re-reads the screens directory's manifest and the images it names. A missing manifest
+    // keeps the one held; an undecodable one clears it.
+    void reload();
+    // The images of the current look for every view of the manifest; unreadable files are skipped.
+    void loadImages();
+
+    // ---- Display options (FrameModelDisplay.cpp) ----
+
+    // The page-cycle intervals the menu offers.
+    static const QList<CycleChoice> &cycleChoices();
+
+    QString view() const { return m_view; }
+    ScreenLook look() const { return m_look; }
+    FrameSize size() const { return m_size; }
+    bool keepOnTop() const { return m_keepOnTop; }
+    PageTransition transition() const { return m_transition; }
+    bool movingForward() const { return m_movingForward; }
+    int cycleSeconds() const { return m_cycleSeconds; }
+    Flash flash() const { return m_flash; }
+
+    // Each stored option is written to the user defaults store on every call, changed or not.
+    void setView(const QString &view);
+    void setLook(ScreenLook look);
+    void setSize(FrameSize size);
+    void setKeepOnTop(bool keepOnTop);
+    void setTransition(PageTransition transition);
+    void setCycleSeconds(int seconds);
+    void setMovingForward(bool forward);
+    void setFlash(Flash flash);
+
+    // ---- Refresh ----
+
+    // Asks for a refresh of data and page images (menu, editor, settings changes).
+    void refresh();
+
+    bool isRefreshing() const { return m_isRefreshing; }
+    const std::optional<QString> &lastRunError() const { return m_lastRunError; }
+    bool refreshAgain() const { return m_refreshAgain; }
+    QTimer *timer() const { return m_timer; }
+    // The pages as they were when their images were last drawn, and as being drawn now.
+    const QList<Page> &renderedPages() const { return m_renderedPages; }
+    const QList<Page> &renderingPages() const { return m_renderingPages; }
+
+    // ---- Editing history ----
+
+    const QList<QList<Page>> &undoStack() const { return m_undoStack; }
+    const QList<QList<Page>> &redoStack() const { return m_redoStack; }
+
+    // ---- Calendar ----
+
+    // Counts changes of calendar access so views can re-read the authorisation.
+    int calendarAccessChanged() const { return m_calendarAccessChanged; }
+
+    // ---- Window-opening hooks, installed by the application ----
+
+    const Action &openEditor() const { return m_openEditor; }
+    const Action &openConnections() const { return m_openConnections; }
+    const Action &openWelcome() const { return m_openWelcome; }
+    void setOpenEditor(Action action);
+    void setOpenConnections(Action action);
+    void setOpenWelcome(Action action);
+
+Q_SIGNALS:
+    void viewChanged();
+    void lookChanged();
+    void sizeChanged();
+    void keepOnTopChanged();
+    void transitionChanged();
+    void movingForwardChanged();
+    void cycleSecondsChanged();
+    void flashChanged();
+
+    void providersChanged();
+    void showLogosChanged();
+    void pagesChanged();
+    void countdownChanged();
+    void catalogueChanged();
+    void manifestChanged();
+    void imagesChanged();
+
+    void isRefreshingChanged();
+    void lastRunErrorChanged();
+    void refreshAgainChanged();
+    void timerChanged();
+    void renderedPagesChanged();
+    void renderingPagesChanged();
+    // Emitted by refresh() until the refresh pipeline takes the request over itself.
+    void refreshRequested();
+
+    void undoStackChanged();
+    void redoStackChanged();
+
+    void calendarAccessChangedChanged();
+
+    void openEditorChanged();
+    void openConnectionsChanged();
+    void openWelcomeChanged();
+
+private:
+    // Stores the value and notifies through the given signal only when it differs.
+    template<typename T>
+    bool assign(T &member, const T &value, void (FrameModel::*changed)())
+    {
+        if (member == value)
+            return false;
+        member = value;
+        Q_EMIT(this->*changed)();
+        return true;
+    }
+
+    // ---- Start-up and settings (FrameModelState.cpp) ----
+    void readCatalogue();
+    void loadSettings();
+    void saveSettings();
+    void readManifest();
+
+    void setProviders(const QStringList &providers) { assign(m_providers, providers, &FrameModel::providersChanged); }
+    void setPages(const QList<Page> &pages) { assign(m_pages, pages, &FrameModel::pagesChanged); }
+    void setManifest(const std::optional<ScreenManifest> &manifest)
+    {
+        assign(m_manifest, manifest, &FrameModel::manifestChanged);
+    }
+    void setImages(const ImageTable &images) { assign(m_images, images, &FrameModel::imagesChanged); }
+
+    // ---- Display options (FrameModelDisplay.cpp) ----
+    void readDisplayOptions();
+
+    // ---- Refresh state ----
+    void setIsRefreshing(bool refreshing) { assign(m_isRefreshing, refreshing, &FrameModel::isRefreshingChanged); }
+    void setLastRunError(const std::optional<QString> &error)
+    {
+        assign(m_lastRunError, error, &FrameModel::lastRunErrorChanged);
+    }
+    void setRefreshAgain(bool again) { assign(m_refreshAgain, again, &FrameModel::refreshAgainChanged); }
+    void setTimer(QTimer *timer) { assign(m_timer, timer, &FrameModel::timerChanged); }
+    void setRenderedPages(const QList<Page> &pages)
+    {
+        assign(m_renderedPages, pages, &FrameModel::renderedPagesChanged);
+    }
+    void setRenderingPages(const QList<Page> &pages)
+    {
+        assign(m_renderingPages, pages, &FrameModel::renderingPagesChanged);
+    }
+
+    // ---- Editing history ----
+    void setUndoStack(const QList<QList<Page>> &stack) { assign(m_undoStack, stack, &FrameModel::undoStackChanged); }
+    void setRedoStack(const QList<QList<Page>> &stack) { assign(m_redoStack, stack, &FrameModel::redoStackChanged); }
+
+    // ---- Display options ----
+    QString m_view = QStringLiteral("page0");
+    ScreenLook m_look = ScreenLook::Mono;
+    FrameSize m_size = FrameSize::Medium;
+    bool m_keepOnTop = false;
+    PageTransition m_transition = PageTransition::Flip;
+    bool m_movingForward = true;
+    int m_cycleSeconds = 0;
+    Flash m_flash = Flash::None;
+    QTimer *m_cycleTimer = nullptr;
+
+    // ---- Locations, fixed at start-up ----
+    QString m_viewsDir;
+    QString m_screensDir;
+
+    // ---- Settings file ----
+    QStringList m_providers{QStringLiteral("claude"), QStringLiteral("codex")};
+    bool m_showLogos = true;
+    QList<Page> m_pages;
+    std::optional<Countdown> m_countdown;
+
+    // ---- Catalogue and the last run ----
+    std::optional<Catalogue> m_catalogue;
+    std::optional<ScreenManifest> m_manifest;
+    ImageTable m_images;
+
+    // ---- Refresh ----
+    bool m_isRefreshing = false;
+    std::optional<QString> m_lastRunError;
+    bool m_refreshAgain = false;
+    QTimer *m_timer = nullptr;
+    QList<Page> m_renderedPages;
+    QList<Page> m_renderingPages;
+
+    // ---- Editing history ----
+    QList<QList<Page>> m_undoStack;
+    QList<QList<Page>> m_redoStack;
+
+    // ---- Calendar ----
+    int m_calendarAccessChanged = 0;
+
+    // ---- Window-opening hooks ----
+    Action m_openEditor;
+    Action m_openConnections;
+    Action m_openWelcome;
+};

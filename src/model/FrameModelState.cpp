@@ -1,0 +1,185 @@
+// Start-up, the settings file, the last run's manifest and images, and the provider choice.
+
+#include "FrameModel.h"
+
+#include "kit/FrameSettings.h"
+#include "kit/JsonFile.h"
+#include "platform/Defaults.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonDocument>
+#include <QSet>
+
+FrameModel::FrameModel(QObject *parent)
+    : QObject(parent)
+{
+    // The order matters: the settings fall back to the catalogue's default pages, and the
+    // manifest read last may correct the stored view.
+    m_movingForward = true;
+    m_viewsDir = Paths::viewsDir();
+    readDisplayOptions();
+    m_screensDir = Paths::screensDir();
+    readCatalogue();
+    loadSettings();
+    // The images left by the last run count as drawn from the pages just loaded, so no slot
+    // shows as out of date at start.
+    m_renderedPages = m_pages;
+    reload();
+}
+
+FrameModel::~FrameModel() = default;
+
+const QList<FrameModel::ProviderChoice> &FrameModel::providerChoices()
+{
+    static const QList<ProviderChoice> choices{
+        {QStringLiteral("claude"), QStringLiteral("Claude")},
+        {QStringLiteral("codex"), QStringLiteral("Codex (ChatGPT)")},
+        {QStringLiteral("grok"), QStringLiteral("Grok")},
+        {QStringLiteral("gemini"), QStringLiteral("Gemini")},
+        {QStringLiteral("wispr"), QStringLiteral("Wispr Flow")},
+    };
+    return choices;
+}
+
+QString FrameModel::settingsFile() const
+{
+    return QFileInfo(m_screensDir).dir().filePath(QStringLiteral("settings.json"));
+}
+
+bool FrameModel::needsWelcome() const
+{
+    if (Defaults::boolValue(QStringLiteral("onboarded")))
+        return false;
+    return !QFileInfo::exists(settingsFile());
+}
+
+void FrameModel::setProvider(const QString &id, bool on)
+{
+    QSet<QString> chosen(m_providers.cbegin(), m_providers.cend());
+    if (on)
+        chosen.insert(id);
+    else
+        chosen.remove(id);
+
+    QStringList ordered;
+    for (const ProviderChoice &choice : providerChoices()) {
+        if (chosen.contains(choice.id))
+            ordered.append(choice.id);
+    }
+    setProviders(ordered);
+    saveSettings();
+    refresh();
+}
+
+void FrameModel::setShowLogos(bool show)
+{
+    assign(m_showLogos, show, &FrameModel::showLogosChanged);
+    saveSettings();
+    refresh();
+}
+
+void FrameModel::setCountdown(const Countdown &countdown)
+{
+    assign(m_countdown, std::optional<Countdown>(countdown), &FrameModel::countdownChanged);
+    saveSettings();
+    refresh();
+}
+
+void FrameModel::refresh()
+{
+    // The refresh pipeline replaces this with the real refresh; until then the request is
+    // announced so the program can act on it.
+    Q_EMIT refreshRequested();
+}
+
+void FrameModel::setOpenEditor(Action action)
+{
+    m_openEditor = std::move(action);
+    Q_EMIT openEditorChanged();
+}
+
+void FrameModel::setOpenConnections(Action action)
+{
+    m_openConnections = std::move(action);
+    Q_EMIT openConnectionsChanged();
+}
+
+void FrameModel::setOpenWelcome(Action action)
+{
+    m_openWelcome = std::move(action);
+    Q_EMIT openWelcomeChanged();
+}
+
+void FrameModel::readCatalogue()
+{
+    const std::optional<QJsonValue> json = JsonFile::read(QDir(m_viewsDir).filePath(QStringLiteral("widgets.json")));
+    if (json)
+        m_catalogue = Catalogue::fromJson(*json);
+}
+
+void FrameModel::loadSettings()
+{
+    const std::optional<QJsonValue> json = JsonFile::read(settingsFile());
+    const std::optional<FrameSettings> stored = json ? FrameSettings::fromJson(*json) : std::nullopt;
+    if (stored) {
+        // Taken exactly as stored; setProvider() puts the list in order the next time.
+        setProviders(stored->providers);
+        assign(m_showLogos, stored->logos, &FrameModel::showLogosChanged);
+        setPages(stored->pages.value_or(QList<Page>()));
+        assign(m_countdown, stored->countdown, &FrameModel::countdownChanged);
+    }
+    // No file, a bad file and an empty page list all mean the user has no pages of their own.
+    if (m_pages.isEmpty() && m_catalogue)
+        setPages(m_catalogue->defaultPages);
+}
+
+void FrameModel::saveSettings()
+{
+    // Failures are silent: the state in memory is unchanged and the next save writes it all.
+    QDir().mkpath(QFileInfo(m_screensDir).dir().path());
+    const FrameSettings settings{m_providers, m_showLogos, m_pages, m_countdown};
+    JsonFile::writePretty(settingsFile(), QJsonDocument(settings.toJson()));
+}
+
+void FrameModel::reload()
+{
+    readManifest();
+    if (m_manifest && !m_manifest->views.isEmpty() && !m_manifest->views.contains(m_view))
+        setView(m_manifest->views.first());
+    loadImages();
+}
+
+void FrameModel::readManifest()
+{
+    // A manifest that cannot be read keeps the one held; one that reads but does not decode
+    // clears it.
+    QFile file(QDir(m_screensDir).filePath(QStringLiteral("manifest.json")));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const std::optional<QJsonValue> json = JsonFile::parse(file);
+    setManifest(json ? ScreenManifest::fromJson(*json) : std::nullopt);
+}
+
+void FrameModel::loadImages()
+{
+    ImageTable loaded;
+    const QStringList views = m_manifest ? m_manifest->views : QStringList();
+    const QDir screens(m_screensDir);
+    for (const QString &view : views) {
+        for (bool dark : {false, true}) {
+            const QString name = m_look.fileName(view, dark);
+            // The manifest names views, not paths: a name that would leave the screens
+            // directory is not read.
+            if (loaded.contains(name) || name.contains(u'/'))
+                continue;
+            const QImage image = QImageReader(screens.filePath(name)).read();
+            if (!image.isNull())
+                loaded.insert(name, image);
+        }
+    }
+    setImages(loaded);
+}
