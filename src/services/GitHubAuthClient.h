@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QCoroTask>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+#include <chrono>
+#include <optional>
+
+class QNetworkRequest;
+
+// The two kinds of request GitHub sign-in makes: form posts to GitHub's web host (the OAuth
+// device flow and token refresh) and the `/user` lookup on GitHub's API host. Hosts come from
+// TESSARINE_GITHUB_WEB and TESSARINE_GITHUB_API. HTTP statuses are not examined: GitHub answers
+// OAuth errors in the JSON body. Only transport failures and unreadable bodies fail a request.
+class GitHubAuthClient
+{
+public:
+    using FormFields = QList<QPair<QString, QString>>;
+
+    struct Reply
+    {
+        std::optional<QJsonObject> object; // set on success; a non-object reply reads as empty
+        QString error;                     // the text shown to the user otherwise
+
+        bool ok() const { return object.has_value(); }
+    };
+
+    struct LoginReply
+    {
+        bool ok = false;
+        std::optional<QString> login;
+        QString error;
+    };
+
+    static constexpr std::chrono::milliseconds defaultTimeout{60'000};
+
+    static QUrl webHost();
+    static QUrl apiHost();
+
+    // Stops waiting for a server that sends nothing for this long.
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    // POSTs the fields, form-encoded, to `path` on GitHub's web host.
+    QCoro::Task<Reply> postForm(const QString &path, const FormFields &fields) const;
+    // GETs `/user` on GitHub's API host with the token; the login when the reply carries one.
+    QCoro::Task<LoginReply> fetchLogin(const QString &accessToken) const;
+
+private:
+    struct Body
+    {
+        std::optional<QJsonValue> json;
+        QString error;
+    };
+    static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody);
+
+    std::chrono::milliseconds m_timeout = defaultTimeout;
+};
