@@ -28,9 +28,11 @@ class QTimer;
 // Every observed property notifies only when its value really changes (lists of pages and the
 // optional records are compared by value); the window-opening hooks notify on every write.
 //
-// The implementation is split by concern:
-//   FrameModelState.cpp    start-up, settings file, manifest and images, providers
+// The implementation is split by concern, one source file each:
+//   FrameModelState.cpp    start-up, settings file, manifest and images, providers, hooks;
+//                          for now also refresh(), which only announces the request
 //   FrameModelDisplay.cpp  display options kept in the user defaults store
+// and the refresh pipeline, page editing and the calendar join in files of their own.
 class FrameModel : public QObject
 {
     Q_OBJECT
