@@ -1,7 +1,10 @@
 #include "InMemoryCredentialStore.h"
 
+#include <QCoroTimer>
+
 QCoro::Task<CredentialStore::Item> InMemoryCredentialStore::read(const QString &service, const QString &account)
 {
+    co_await turn();
     if (!m_reachable)
         co_return Item{Status::Unavailable, {}};
     const auto it = m_items.constFind(Key(service, account));
@@ -12,6 +15,7 @@ QCoro::Task<CredentialStore::Item> InMemoryCredentialStore::read(const QString &
 
 QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::remove(const QString &service, const QString &account)
 {
+    co_await turn();
     if (!m_reachable)
         co_return Status::Unavailable;
     co_return m_items.remove(Key(service, account)) > 0 ? Status::Ok : Status::NotFound;
@@ -20,6 +24,7 @@ QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::remove(const QStri
 QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::add(const QString &service, const QString &account,
                                                                   const QByteArray &secret)
 {
+    co_await turn();
     if (!m_reachable)
         co_return Status::Unavailable;
     m_items.insert(Key(service, account), secret);
@@ -34,4 +39,10 @@ bool InMemoryCredentialStore::contains(const QString &service, const QString &ac
 QByteArray InMemoryCredentialStore::secret(const QString &service, const QString &account) const
 {
     return m_items.value(Key(service, account));
+}
+
+QCoro::Task<> InMemoryCredentialStore::turn() const
+{
+    if (m_answersLater)
+        co_await QCoro::sleepFor(std::chrono::milliseconds(0));
 }

@@ -16,6 +16,9 @@ public:
 
     // While unreachable every operation answers Unavailable and changes nothing.
     void setReachable(bool reachable) { m_reachable = reachable; }
+    // Answers on a later turn of the event loop, in the order asked, as the desktop keyring does,
+    // rather than at once.
+    void setAnswersLater(bool later) { m_answersLater = later; }
     bool contains(const QString &service, const QString &account) const;
     QByteArray secret(const QString &service, const QString &account) const;
 
@@ -23,4 +26,7 @@ private:
     using Key = QPair<QString, QString>;
     QHash<Key, QByteArray> m_items;
     bool m_reachable = true;
+    bool m_answersLater = false;
+
+    QCoro::Task<> turn() const;
 };

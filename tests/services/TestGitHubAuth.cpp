@@ -93,6 +93,7 @@ private Q_SLOTS:
 
     void restoresStateFromStore_data();
     void restoresStateFromStore();
+    void slowStoreNeverOverridesLaterState();
     void signInWithoutClientID();
     void pendingThenSuccess();
     void slowDownGrowsInterval();
@@ -197,6 +198,28 @@ void TestGitHubAuth::restoresStateFromStore()
     m_store->setReachable(reachable);
     const auto auth = makeAuth();
     QCOMPARE(auth->state(), expected);
+}
+
+void TestGitHubAuth::slowStoreNeverOverridesLaterState()
+{
+    storeToken({QStringLiteral("gho_old"), {}, {}, QStringLiteral("octocat")});
+    m_store->setAnswersLater(true);
+    const auto waitForStore = [this] {
+        QCoro::waitFor(m_store->read(GitHubAuth::storeService, GitHubAuth::storeAccount));
+    };
+
+    // Left alone, the stored sign-in shows once the store has answered.
+    const auto restored = makeAuth();
+    QCOMPARE(restored->state(), State::signedOut());
+    waitForStore();
+    QCOMPARE(restored->state(), State::signedIn(QStringLiteral("octocat")));
+
+    // Signing out before the store has answered the start-up read wins.
+    const auto auth = makeAuth();
+    QCoro::waitFor(auth->signOut());
+    waitForStore();
+    QCOMPARE(auth->state(), State::signedOut());
+    QVERIFY(!m_store->contains(GitHubAuth::storeService, GitHubAuth::storeAccount));
 }
 
 void TestGitHubAuth::signInWithoutClientID()
