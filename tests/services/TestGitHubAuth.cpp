@@ -109,6 +109,7 @@ private Q_SLOTS:
     void serverUnreachable();
     void serverStopsAnswering();
     void cancelDuringPollSleep();
+    void cancelWhileReplyPending();
     void newSignInStopsRunningFlow();
     void signOutDuringFlow();
     void destroyedDuringFlow();
@@ -477,6 +478,25 @@ void TestGitHubAuth::cancelDuringPollSleep()
     QVERIFY(m_server->requestsTo(tokenRoute).isEmpty());
     QCOMPARE(changes.size(), 0);
     QCOMPARE(storedToken()->access, QStringLiteral("gho_old"));
+}
+
+void TestGitHubAuth::cancelWhileReplyPending()
+{
+    serveSuccessfulFlow();
+    Reply slow = fixture(QStringLiteral("device-code.json"));
+    slow.delayMs = 100;
+    m_server->setReply(deviceCodeRoute, slow);
+    const auto auth = makeAuth();
+    QSignalSpy changes(auth.get(), &GitHubAuth::stateChanged);
+
+    QCoro::Task<> flow = auth->signIn();
+    QCoro::waitFor(auth->cancel());
+    QCoro::waitFor(flow); // ends when the late reply has come in
+
+    QCOMPARE(m_server->requestsTo(deviceCodeRoute).size(), 1);
+    QVERIFY(m_server->requestsTo(tokenRoute).isEmpty());
+    QCOMPARE(changes.size(), 0);
+    QCOMPARE(auth->state(), State::signedOut());
 }
 
 void TestGitHubAuth::newSignInStopsRunningFlow()
