@@ -45,6 +45,21 @@ ConnectionRowState planRow(const std::optional<ProviderEntry> &entry, bool found
 
 } // namespace
 
+ConnectionRows::GitHubSignIn ConnectionRows::GitHubSignIn::from(const GitHubAuthState &state)
+{
+    switch (state.kind()) {
+    case GitHubAuthState::Kind::Waiting:
+        return waiting(state.code(), state.url());
+    case GitHubAuthState::Kind::SignedIn:
+        return signedIn(state.login());
+    case GitHubAuthState::Kind::Failed:
+        return failed(state.message());
+    case GitHubAuthState::Kind::SignedOut:
+        break;
+    }
+    return signedOut();
+}
+
 ConnectionRowState ConnectionRows::claude(const ClaudeSetup::Status &status, const QDateTime &now)
 {
     using Kind = ClaudeSetup::Status::Kind;

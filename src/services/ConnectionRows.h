@@ -2,6 +2,7 @@
 
 #include "ClaudeSetup.h"
 #include "ConnectionRowState.h"
+#include "GitHubAuthState.h"
 #include "ProviderEntry.h"
 #include "platform/CalendarStore.h"
 
@@ -32,6 +33,7 @@ public:
         QString login;   // when signed in
         QString message; // when failed
 
+        static GitHubSignIn from(const GitHubAuthState &state);
         static GitHubSignIn signedOut() { return {}; }
         static GitHubSignIn waiting(const QString &code, const QUrl &url)
         {

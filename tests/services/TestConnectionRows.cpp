@@ -187,14 +187,15 @@ void TestConnectionRows::gitHub_data()
 
     using S = ConnectionStatus;
     using SignIn = ConnectionRows::GitHubSignIn;
-    const SignIn signedOut;
+    const SignIn signedOut = SignIn::from(GitHubAuthState::signedOut());
     const QString cliHint =
         QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again.");
     const QString installHint = QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run “gh "
                                                "auth login” in Terminal, then check again.");
 
-    QTest::newRow("waiting") << SignIn::waiting("WDJB-MJHT", QUrl("https://github.com/login/device")) << QString()
-                             << true << true
+    QTest::newRow("waiting") << SignIn::from(
+                                    GitHubAuthState::waiting("WDJB-MJHT", QUrl("https://github.com/login/device")))
+                             << QString() << true << true
                              << ConnectionRowState{S::waiting,
                                                    "Enter this code at github.com/login/device to finish signing in.",
                                                    Action::deviceCode};
@@ -207,10 +208,10 @@ void TestConnectionRows::gitHub_data()
                                                             "Enter this code at github.com/login/device to finish "
                                                             "signing in.",
                                                             Action::deviceCode};
-    QTest::newRow("signed in") << SignIn::signedIn("octocat") << "cli-user" << true << true
+    QTest::newRow("signed in") << SignIn::from(GitHubAuthState::signedIn("octocat")) << "cli-user" << true << true
                                << ConnectionRowState{S::connected, "Signed in as octocat.", Action::signOut};
-    QTest::newRow("failed") << SignIn::failed("Your GitHub sign-in expired. Sign in again.") << "cli-user" << true
-                            << true
+    QTest::newRow("failed") << SignIn::from(GitHubAuthState::failed("Your GitHub sign-in expired. Sign in again."))
+                            << "cli-user" << true << true
                             << ConnectionRowState{S::attention, "Your GitHub sign-in expired. Sign in again.",
                                                   Action::signIn};
     QTest::newRow("failed, no client id")
