@@ -227,23 +227,18 @@ QCoro::Task<std::optional<QString>> GitHubAuth::accessToken()
 QCoro::Task<> GitHubAuth::runDeviceFlow(QString clientID, quint64 flow)
 {
     QPointer<GitHubAuth> self(this);
-    const auto store = m_store;
     const auto clock = m_clock;
     const std::shared_ptr<const GitHubAuthClient> client = m_client;
     const auto stopped = [self, flow] { return !self || self->m_flow != flow; };
-    const auto fail = [self](const QString &message) { self->setState(State::failed(message)); };
 
     const GitHubAuthClient::FormFields codeFields = {{clientIdField, clientID}};
     const GitHubAuthClient::Reply codeReply = co_await client->postForm(deviceCodePath, codeFields);
     if (stopped())
         co_return;
-    if (!codeReply.ok()) {
-        fail(codeReply.error);
-        co_return;
-    }
-    const std::optional<DeviceCode> code = deviceCodeFrom(*codeReply.object, clock->now());
+    const std::optional<DeviceCode> code =
+        codeReply.ok() ? deviceCodeFrom(*codeReply.object, clock->now()) : std::nullopt;
     if (!code) {
-        fail(noSignInCode);
+        self->setState(State::failed(codeReply.ok() ? noSignInCode : codeReply.error));
         co_return;
     }
     self->setState(State::waiting(code->userCode, code->verificationUrl));
@@ -253,22 +248,31 @@ QCoro::Task<> GitHubAuth::runDeviceFlow(QString clientID, quint64 flow)
     if (poll.stopped || stopped())
         co_return;
     if (!poll.token) {
-        fail(poll.problem);
+        self->setState(State::failed(poll.problem));
         co_return;
     }
+    co_await self->completeSignIn(std::move(*poll.token), flow);
+}
 
-    const GitHubAuthClient::LoginReply login = co_await client->fetchLogin(poll.token->access);
+QCoro::Task<> GitHubAuth::completeSignIn(Token token, quint64 flow)
+{
+    QPointer<GitHubAuth> self(this);
+    const auto store = m_store;
+    const std::shared_ptr<const GitHubAuthClient> client = m_client;
+    const auto stopped = [self, flow] { return !self || self->m_flow != flow; };
+
+    const GitHubAuthClient::LoginReply login = co_await client->fetchLogin(token.access);
     if (stopped())
         co_return;
     if (!login.ok) {
-        fail(login.error);
+        // The token is not kept when the login cannot be learned.
+        self->setState(State::failed(login.error));
         co_return;
     }
-    poll.token->login = login.login;
-    co_await saveToken(store, *poll.token);
-    if (stopped())
-        co_return;
-    self->setState(State::signedIn(login.login.value_or(fallbackLogin)));
+    token.login = login.login;
+    co_await saveToken(store, token);
+    if (!stopped())
+        self->setState(State::signedIn(login.login.value_or(fallbackLogin)));
 }
 
 QCoro::Task<GitHubAuth::PollResult> GitHubAuth::pollForToken(std::shared_ptr<const GitHubAuthClient> client,

@@ -74,6 +74,8 @@ private:
     void stopFlow();
     QCoro::Task<> restoreFromStore();
     QCoro::Task<> runDeviceFlow(QString clientID, quint64 flow);
+    // Learns the login for a fresh token, stores both and shows the user signed in.
+    QCoro::Task<> completeSignIn(Token token, quint64 flow);
     static QCoro::Task<PollResult> pollForToken(std::shared_ptr<const GitHubAuthClient> client,
                                                 std::shared_ptr<GitHubAuthClock> clock, QString clientID,
                                                 QString deviceCode, qint64 interval, QDateTime deadline,
