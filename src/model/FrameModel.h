@@ -65,9 +65,11 @@ class FrameModel : public QObject
     Q_PROPERTY(QList<Page> renderedPages READ renderedPages NOTIFY renderedPagesChanged)
     Q_PROPERTY(QList<Page> renderingPages READ renderingPages NOTIFY renderingPagesChanged)
 
-    // Editing history
+    // Editing history (FrameModelEditing.cpp)
     Q_PROPERTY(QList<QList<Page>> undoStack READ undoStack NOTIFY undoStackChanged)
     Q_PROPERTY(QList<QList<Page>> redoStack READ redoStack NOTIFY redoStackChanged)
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY undoStackChanged)
+    Q_PROPERTY(bool canRedo READ canRedo NOTIFY redoStackChanged)
 
     // Calendar
     Q_PROPERTY(int calendarAccessChanged READ calendarAccessChanged NOTIFY calendarAccessChangedChanged)
@@ -164,10 +166,64 @@ public:
     const QList<Page> &renderedPages() const { return m_renderedPages; }
     const QList<Page> &renderingPages() const { return m_renderingPages; }
 
-    // ---- Editing history ----
+    // ---- Page editing and undo (FrameModelEditing.cpp) ----
+
+    using PagesChange = std::function<void(QList<Page> &)>;
+    using PageChange = std::function<void(Page &)>;
+
+    // How many page lists the undo history keeps; the oldest goes first.
+    static constexpr qsizetype undoLimit = 100;
 
     const QList<QList<Page>> &undoStack() const { return m_undoStack; }
     const QList<QList<Page>> &redoStack() const { return m_redoStack; }
+    bool canUndo() const { return !m_undoStack.isEmpty(); }
+    bool canRedo() const { return !m_redoStack.isEmpty(); }
+
+    // The one way the page list is edited. Applies `change` to the whole list; only when the
+    // list really changed (identifiers included) is the old list kept for undo, the redo history
+    // dropped, the settings file saved and a refresh asked for.
+    void editPages(const PagesChange &change);
+    // Step back (forward) one page list; always saves and refreshes, does nothing at all when
+    // there is nothing to step to.
+    void undo();
+    void redo();
+
+    // The first page with this identifier, if any.
+    std::optional<Page> page(const QUuid &id) const;
+
+    // Each of these goes through editPages(), so an identifier that names no page, or a change
+    // that leaves the page as it was, records nothing.
+    void updatePage(const QUuid &id, const PageChange &change);
+    // Puts a widget in a slot, or empties it with none; a page too short for the slot first
+    // gains empty slots. Emptying a slot beyond the page's slots, or a negative slot, changes
+    // nothing.
+    void setWidget(const std::optional<QString> &widget, const QUuid &page, int slot);
+    // The empty text clears the page's own title; any other text is kept exactly as given.
+    void setTitle(const QString &text, const QUuid &page);
+    // A new "halves" page with two empty slots, right after the page `after` names, else at the
+    // end. Returns its identifier.
+    QUuid addPage(const std::optional<QUuid> &after = std::nullopt);
+    // A copy with a new identifier right after its source; none when no page has `id`.
+    std::optional<QUuid> duplicatePage(const QUuid &id);
+    // Never removes the only page.
+    void removePage(const QUuid &id);
+    // Takes out the pages at `positions` (a set: order and repeats do not matter, positions
+    // outside the list are ignored) and puts them back, in their order, before the page that
+    // stood at `destination` (at the end when it is the page count).
+    void movePages(const QList<int> &positions, int destination);
+    // Puts back the catalogue's starting pages (none without a catalogue); undoable.
+    void resetPages();
+    // Installs what the welcome flow chose: the pages (an undoable edit) and the providers
+    // (known ids only, in providerChoices() order); marks the user as onboarded.
+    void start(const QList<Page> &pages, const QStringList &providers);
+
+    // Whether the slot's last rendered image does not show the slot's current widget yet.
+    bool isStale(const Page &page, int slot) const;
+    // "page<i>" for the page at position i, the name of its rendered images; none when no page
+    // has `id`.
+    std::optional<QString> viewName(const QUuid &id) const;
+    // The view name of the page at this position.
+    static QString viewName(qsizetype index);
 
     // ---- Calendar ----
 
