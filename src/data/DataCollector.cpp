@@ -1,0 +1,190 @@
+#include "DataCollector.h"
+
+#include "DateText.h"
+#include "GitHubSource.h"
+#include "LocalSources.h"
+
+#include <QJsonValue>
+
+namespace {
+
+QJsonObject entry(const QString &id, const QString &name, const QString &logo, const QString &status)
+{
+    return QJsonObject{{QLatin1String("id"), id},
+                       {QLatin1String("name"), name},
+                       {QLatin1String("logo"), logo},
+                       {QLatin1String("status"), status}};
+}
+
+QJsonObject withReason(QJsonObject entry, const QString &reason)
+{
+    entry.insert(QLatin1String("reason"), reason);
+    return entry;
+}
+
+QJsonObject claudeEntry(const QString &id, const QDateTime &now)
+{
+    const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
+    if (!claude)
+        return withReason(entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("empty")),
+                          QStringLiteral("Appears after the next Claude Code session on this computer"));
+    QJsonObject ok = entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("ok"));
+    ok.insert(QLatin1String("windows"), claude->windows);
+    ok.insert(QLatin1String("seenAt"), claude->savedAt);
+    return ok;
+}
+
+QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Codex> &codex)
+{
+    if (!codex)
+        return withReason(entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("unavailable")),
+                          QStringLiteral("Sign in to Codex on this computer"));
+    QJsonObject ok = entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("ok"));
+    ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
+    ok.insert(QLatin1String("windows"), codex->windows);
+    const QJsonObject tokens{
+        {QLatin1String("label"), QStringLiteral("Last 30 days")},
+        {QLatin1String("value"), codex->tokens30},
+        {QLatin1String("format"), QStringLiteral("tokens")},
+        {QLatin1String("sub"),
+         QString(QStringLiteral("tokens \u00B7 ") + QString::number(codex->streak) + QStringLiteral("-day streak"))},
+    };
+    ok.insert(QLatin1String("stats"), QJsonArray{tokens});
+    return ok;
+}
+
+QJsonObject grokEntry(const QString &id, const LocalSources::Grok &grok)
+{
+    if (!grok.windows)
+        return withReason(entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("unavailable")),
+                          grok.reason.value_or(QStringLiteral("Grok reported no usage")));
+    QJsonObject ok = entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("ok"));
+    ok.insert(QLatin1String("windows"), *grok.windows);
+    return ok;
+}
+
+QJsonObject geminiEntry(const QString &id)
+{
+    return withReason(entry(id, QStringLiteral("Gemini"), QStringLiteral("gemini"), QStringLiteral("unavailable")),
+                      QStringLiteral("Gemini CLI has no usage report yet"));
+}
+
+QJsonObject wisprEntry(const QString &id, const QDateTime &now)
+{
+    const std::optional<QJsonArray> stats = LocalSources::wispr(now);
+    if (!stats)
+        return withReason(
+            entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("unavailable")),
+            QStringLiteral("Wispr Flow is not installed on this computer"));
+    QJsonObject ok = entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("ok"));
+    ok.insert(QLatin1String("windows"), QJsonArray());
+    ok.insert(QLatin1String("stats"), *stats);
+    return ok;
+}
+
+} // namespace
+
+DataCollector::Problem::Problem(QString text)
+    : message(std::move(text))
+    , m_utf8(message.toUtf8())
+{}
+
+const QStringList DataCollector::allProviders{QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("grok"),
+                                              QStringLiteral("gemini"), QStringLiteral("wispr")};
+
+DataCollector::DataCollector(QJsonArray pages, QSet<QString> usedWidgets, QStringList chosenProviders, bool showLogos,
+                             std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
+                             std::optional<QString> githubToken)
+    : m_pages(std::move(pages))
+    , m_usedWidgets(std::move(usedWidgets))
+    , m_chosenProviders(std::move(chosenProviders))
+    , m_showLogos(showLogos)
+    , m_countdown(std::move(countdown))
+    , m_calendar(std::move(calendar))
+    , m_githubToken(std::move(githubToken))
+    , m_githubTimeout(GitHubSource::defaultTimeout)
+    , m_toolTimeout(defaultToolTimeout)
+{}
+
+void DataCollector::setTimeouts(std::chrono::milliseconds github, std::chrono::milliseconds tools)
+{
+    m_githubTimeout = github;
+    m_toolTimeout = tools;
+}
+
+bool DataCollector::needsGitHub() const
+{
+    return std::any_of(m_usedWidgets.cbegin(), m_usedWidgets.cend(),
+                       [](const QString &widget) { return widget.startsWith(QLatin1String("github.")); });
+}
+
+QStringList DataCollector::neededProviders() const
+{
+    const bool allPlans = m_usedWidgets.contains(QStringLiteral("plans.all"));
+    QStringList needed;
+    for (const QString &id : allProviders) {
+        if (m_usedWidgets.contains(QStringLiteral("provider.") + id) || (allPlans && m_chosenProviders.contains(id)))
+            needed.append(id);
+    }
+    return needed;
+}
+
+QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
+{
+    // Everything the collection needs is copied before the first suspension, so the caller
+    // need not keep the collector alive while it runs.
+    const DataCollector self = *this;
+
+    Result result;
+    QJsonValue github(QJsonValue::Null);
+    if (self.needsGitHub()) {
+        if (!self.m_githubToken || self.m_githubToken->isEmpty())
+            throw Problem(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
+        const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
+        const GitHubSource::Fetched fetched = co_await source.fetch(now);
+        result.login = fetched.login;
+        github = fetched.section;
+    }
+
+    QJsonArray providers;
+    for (const QString &id : self.neededProviders())
+        providers.append(co_await provider(id, now, self.m_toolTimeout));
+
+    result.data = self.document(now, github, providers);
+    co_return result;
+}
+
+QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std::chrono::milliseconds toolTimeout)
+{
+    if (id == QLatin1String("claude"))
+        co_return claudeEntry(id, now);
+    if (id == QLatin1String("codex"))
+        co_return codexEntry(id, co_await LocalSources::codex(now, toolTimeout));
+    if (id == QLatin1String("grok"))
+        co_return grokEntry(id, co_await LocalSources::grok(now, toolTimeout));
+    if (id == QLatin1String("gemini"))
+        co_return geminiEntry(id);
+    co_return wisprEntry(id, now);
+}
+
+QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers) const
+{
+    QJsonValue calendar(QJsonValue::Null);
+    if (m_usedWidgets.contains(QStringLiteral("calendar.next")))
+        calendar = m_calendar.value_or(QJsonObject{{QLatin1String("status"), QStringLiteral("noAccess")},
+                                                   {QLatin1String("events"), QJsonArray()}});
+
+    QJsonObject document;
+    document.insert(QLatin1String("updatedAt"), DateText::withFraction(now));
+    document.insert(QLatin1String("brand"), QStringLiteral("tessarine"));
+    document.insert(QLatin1String("logos"), m_showLogos);
+    document.insert(QLatin1String("github"), github);
+    document.insert(QLatin1String("ai"),
+                    QJsonObject{{QLatin1String("chosen"), QJsonArray::fromStringList(m_chosenProviders)},
+                                {QLatin1String("providers"), providers}});
+    document.insert(QLatin1String("pages"), m_pages);
+    document.insert(QLatin1String("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
+    document.insert(QLatin1String("calendar"), calendar);
+    document.insert(QLatin1String("generatedBy"), QStringLiteral("Tessarine.app"));
+    return document;
+}

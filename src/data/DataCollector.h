@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <exception>
+#include <optional>
+
+// Gathers, once per refresh, everything the page views need into the data document: GitHub
+// when a "github." widget is placed, and each plan or dictation provider that is placed on
+// its own or chosen for the all-plans widget, one after another. Only GitHub can fail the
+// collection; a local tool's failure becomes a status and a reason in its provider entry.
+class DataCollector
+{
+public:
+    // A failure with the text the user sees (the refresh shows it as its error line).
+    struct Problem : std::exception
+    {
+        explicit Problem(QString text);
+        const char *what() const noexcept override { return m_utf8.constData(); }
+
+        QString message;
+
+    private:
+        QByteArray m_utf8;
+    };
+
+    struct Result
+    {
+        QJsonObject data;
+        // The GitHub account name; none when GitHub was not asked.
+        std::optional<QString> login;
+    };
+
+    // The provider ids in the order of their entries in the document.
+    static const QStringList allProviders;
+
+    DataCollector(QJsonArray pages, QSet<QString> usedWidgets, QStringList chosenProviders, bool showLogos,
+                  std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
+                  std::optional<QString> githubToken);
+
+    // Collects the data document for the refresh time `now`. Throws Problem for a missing
+    // token while GitHub widgets are placed and for every GitHub failure. The collector may be
+    // destroyed as soon as collect() has returned its task.
+    QCoro::Task<Result> collect(QDateTime now) const;
+
+    // One provider entry ("id", "name", "logo", "status" and what the status brings).
+    static QCoro::Task<QJsonObject> provider(QString id, QDateTime now,
+                                             std::chrono::milliseconds toolTimeout = defaultToolTimeout);
+
+    bool needsGitHub() const;
+    QStringList neededProviders() const;
+
+    // Shorter time-outs for tests that play a GitHub or a tool that never answers.
+    void setTimeouts(std::chrono::milliseconds github, std::chrono::milliseconds tools);
+
+    static constexpr std::chrono::milliseconds defaultToolTimeout{20000};
+
+private:
+    QJsonObject document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers) const;
+
+    QJsonArray m_pages;
+    QSet<QString> m_usedWidgets;
+    QStringList m_chosenProviders;
+    bool m_showLogos;
+    std::optional<QJsonObject> m_countdown;
+    std::optional<QJsonObject> m_calendar;
+    std::optional<QString> m_githubToken;
+    std::chrono::milliseconds m_githubTimeout;
+    std::chrono::milliseconds m_toolTimeout;
+};

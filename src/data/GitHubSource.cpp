@@ -1,0 +1,165 @@
+#include "GitHubSource.h"
+
+#include "DataCollector.h"
+#include "GitHubSummary.h"
+#include "JsonFields.h"
+#include "platform/Network.h"
+
+#include <QCoro/QCoroNetworkReply>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimeZone>
+#include <QUrl>
+#include <memory>
+
+using namespace JsonFields;
+
+namespace {
+
+constexpr qint64 secondsPerDay = 86400;
+
+// Errors below the HTTP layer: connection, proxy, time-out and protocol failures. Content and
+// server errors come with an HTTP status and are told by it instead.
+bool isTransportError(QNetworkReply::NetworkError error)
+{
+    return (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
+           (error >= QNetworkReply::ProtocolUnknownError && error < QNetworkReply::InternalServerError);
+}
+
+QString transportMessage(const QNetworkReply &reply)
+{
+    // A transfer time-out surfaces as a cancelled operation; say what happened.
+    if (reply.error() == QNetworkReply::TimeoutError || reply.error() == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("The request timed out.");
+    return reply.errorString();
+}
+
+QString notJsonMessage()
+{
+    return QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
+}
+
+} // namespace
+
+const QString GitHubSource::calendarQuery =
+    QStringLiteral("query {\n"
+                   "  viewer {\n"
+                   "    login\n"
+                   "    contributionsCollection {\n"
+                   "      contributionCalendar { totalContributions weeks { contributionDays { date contributionCount "
+                   "weekday contributionLevel } } }\n"
+                   "    }\n"
+                   "    repositories(first: 60, ownerAffiliations: [OWNER, ORGANIZATION_MEMBER, COLLABORATOR], "
+                   "orderBy: {field: PUSHED_AT, direction: DESC}) {\n"
+                   "      nodes { name releases(first: 5, orderBy: {field: CREATED_AT, direction: DESC}) { nodes { "
+                   "tagName name createdAt } } }\n"
+                   "    }\n"
+                   "  }\n"
+                   "}");
+
+const QString GitHubSource::mergedQuery =
+    QStringLiteral("query($merged: String!, $recent: String!) {\n"
+                   "  merged: search(query: $merged, type: ISSUE) { issueCount }\n"
+                   "  recent: search(query: $recent, type: ISSUE, first: 10) { nodes { ... on PullRequest { title "
+                   "mergedAt repository { name } } } }\n"
+                   "}");
+
+GitHubSource::GitHubSource(QString token, std::chrono::milliseconds timeout)
+    : m_token(std::move(token))
+    , m_timeout(timeout)
+{}
+
+QString GitHubSource::dayString(const QDateTime &date, bool utc)
+{
+    return dayString((utc ? date.toUTC() : date.toLocalTime()).date());
+}
+
+QString GitHubSource::dayString(const QDate &day)
+{
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString GitHubSource::apiBase()
+{
+    QString base = qEnvironmentVariable("TESSARINE_GITHUB_API");
+    if (base.isEmpty())
+        base = QStringLiteral("https://api.github.com/");
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    return base;
+}
+
+QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
+{
+    const QString since = dayString(now.addSecs(-30 * secondsPerDay), true);
+
+    const QJsonObject first = co_await graphql(calendarQuery, QJsonObject());
+    const QJsonObject viewer = object(first.value(QLatin1String("viewer")));
+    const QString login = string(viewer.value(QLatin1String("login")), QStringLiteral("GitHub"));
+
+    const QString author = QStringLiteral("author:") + login;
+    const QJsonObject variables{
+        {QLatin1String("merged"), QString(author + QStringLiteral(" is:pr is:merged merged:>=") + since)},
+        {QLatin1String("recent"), QString(author + QStringLiteral(" is:pr is:merged sort:updated-desc"))},
+    };
+    const QJsonObject search = co_await graphql(mergedQuery, variables);
+
+    // The login goes into the path as one segment, so a name holding "/", "?" or "#" cannot
+    // reach another resource.
+    const QString eventsPath = QStringLiteral("users/") + QString::fromLatin1(QUrl::toPercentEncoding(login)) +
+                               QStringLiteral("/events?per_page=100");
+    const QJsonArray events = array(co_await request(eventsPath, std::nullopt));
+
+    co_return Fetched{login, GitHubSummary::section(viewer, search, events, now)};
+}
+
+QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJsonObject &variables) const
+{
+    const QJsonObject body{{QLatin1String("query"), query}, {QLatin1String("variables"), variables}};
+    const QJsonObject reply = object(co_await request(QStringLiteral("graphql"), body));
+    const QJsonArray errors = array(reply.value(QLatin1String("errors")));
+    if (!errors.isEmpty()) {
+        const QString message =
+            string(object(errors.first()).value(QLatin1String("message")), QStringLiteral("query failed"));
+        throw DataCollector::Problem(QStringLiteral("GitHub: ") + message);
+    }
+    co_return object(reply.value(QLatin1String("data")));
+}
+
+QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::optional<QJsonObject> &body) const
+{
+    QNetworkRequest request(QUrl(apiBase() + path));
+    request.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
+    request.setRawHeader("Accept", "application/vnd.github+json");
+    request.setRawHeader("User-Agent", "Tessarine");
+
+    std::unique_ptr<QNetworkReply> reply;
+    if (body) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        reply.reset(Network::manager().post(request, QJsonDocument(*body).toJson(QJsonDocument::Compact)));
+    } else {
+        reply.reset(Network::manager().get(request));
+    }
+    co_await qCoro(reply.get()).waitForFinished();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || isTransportError(reply->error()))
+        throw DataCollector::Problem(transportMessage(*reply));
+
+    const std::optional<QJsonValue> parsed = parse(reply->readAll());
+    const int code = status.toInt();
+    if (code >= 300) {
+        // An error page that is not JSON still reports its status rather than a parse error.
+        const QString message =
+            parsed ? string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"))
+                   : QStringLiteral("request failed");
+        throw DataCollector::Problem(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") +
+                                     message);
+    }
+    if (!parsed)
+        throw DataCollector::Problem(notJsonMessage());
+    co_return *parsed;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QDate>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+// Fetches the signed-in user's GitHub activity (two GraphQL queries and the events list) and
+// reduces it to the data document's "github" section. Any failed request fails the whole
+// fetch with a DataCollector::Problem; there is no partial section.
+//
+// The API base URL is TESSARINE_GITHUB_API (ending in "/"), by default https://api.github.com/.
+// The source must stay alive while a fetch is awaited.
+class GitHubSource
+{
+public:
+    static constexpr std::chrono::milliseconds defaultTimeout{60000};
+
+    struct Fetched
+    {
+        QString login;
+        QJsonObject section;
+    };
+
+    explicit GitHubSource(QString token, std::chrono::milliseconds timeout = defaultTimeout);
+
+    QCoro::Task<Fetched> fetch(QDateTime now) const;
+
+    // "yyyy-MM-dd" of the instant in UTC, or in the local time zone; the shared day key.
+    static QString dayString(const QDateTime &date, bool utc);
+    // "yyyy-MM-dd" of a calendar day.
+    static QString dayString(const QDate &day);
+
+    static QString apiBase();
+
+    static const QString calendarQuery;
+    static const QString mergedQuery;
+
+private:
+    QCoro::Task<QJsonObject> graphql(const QString &query, const QJsonObject &variables) const;
+    QCoro::Task<QJsonValue> request(const QString &path, const std::optional<QJsonObject> &body) const;
+
+    QString m_token;
+    std::chrono::milliseconds m_timeout;
+};

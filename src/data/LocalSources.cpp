@@ -1,0 +1,214 @@
+#include "LocalSources.h"
+
+#include "DateText.h"
+#include "GitHubSource.h"
+#include "JsonFields.h"
+#include "WisprSource.h"
+#include "platform/Paths.h"
+
+#include <QFile>
+#include <QStringList>
+
+using namespace JsonFields;
+
+namespace {
+
+constexpr double millisecondsThreshold = 1e12;
+
+// The first of `keys` present in `object` (whatever its value), if any.
+std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        const auto found = object.constFind(key);
+        if (found != object.constEnd())
+            return found.value();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+const QString LocalSources::codexRequests = QStringLiteral(
+    "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"initialize\",\"params\":{\"clientInfo\":{\"name\":\"tessarine\","
+    "\"title\":\"Tessarine\",\"version\":\"0.1\"}}}\n"
+    "{\"jsonrpc\":\"2.0\",\"method\":\"initialized\"}\n"
+    "{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"account/rateLimits/read\",\"params\":{}}\n"
+    "{\"jsonrpc\":\"2.0\",\"id\":3,\"method\":\"account/usage/read\",\"params\":{}}\n");
+
+QString LocalSources::claudeReportPath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude.json");
+}
+
+std::optional<LocalSources::Claude> LocalSources::claude(const QDateTime &now)
+{
+    QFile file(claudeReportPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return claudeFromReport(file.readAll(), now);
+}
+
+std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteArray &report, const QDateTime &now)
+{
+    const std::optional<QJsonValue> parsed = parse(report);
+    if (!parsed || !parsed->isObject())
+        return std::nullopt;
+    const QJsonObject object = parsed->toObject();
+
+    Claude result;
+    const std::pair<const char *, const char *> windows[] = {{"fiveHour", "5-hour"}, {"sevenDay", "This week"}};
+    for (const auto &[key, label] : windows) {
+        const QJsonObject window = JsonFields::object(object.value(QLatin1String(key)));
+        const std::optional<double> used = number(window.value(QLatin1String("used_percentage")));
+        if (!used)
+            continue;
+        result.windows.append(
+            usageWindow(QString::fromLatin1(label), *used, unixSeconds(window.value(QLatin1String("resets_at"))), now));
+    }
+    if (result.windows.isEmpty())
+        return std::nullopt;
+    result.savedAt = string(object.value(QLatin1String("savedAt")), DateText::withFraction(now));
+    return result;
+}
+
+QCoro::Task<std::optional<LocalSources::Codex>> LocalSources::codex(QDateTime now, std::chrono::milliseconds timeout)
+{
+    const QSet<int> awaited{2, 3};
+    const QHash<int, QJsonObject> replies =
+        co_await Shell::converse(QStringLiteral("exec codex app-server"), codexRequests, awaited, timeout);
+    co_return codexFromReplies(replies, now);
+}
+
+std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<int, QJsonObject> &replies,
+                                                                  const QDateTime &now)
+{
+    const QJsonValue limitsValue =
+        object(replies.value(2).value(QLatin1String("result"))).value(QLatin1String("rateLimits"));
+    const QJsonValue usageValue = replies.value(3).value(QLatin1String("result"));
+    if (!limitsValue.isObject() && !usageValue.isObject())
+        return std::nullopt;
+    const QJsonObject limits = object(limitsValue);
+    const QJsonObject usage = object(usageValue);
+
+    Codex result;
+    for (const char *key : {"primary", "secondary"}) {
+        const QJsonValue windowValue = limits.value(QLatin1String(key));
+        if (!windowValue.isObject())
+            continue;
+        const QJsonObject window = windowValue.toObject();
+        const double used = number(window.value(QLatin1String("usedPercent"))).value_or(0);
+        const qint64 minutes = integer(window.value(QLatin1String("windowDurationMins"))).value_or(0);
+        result.windows.append(
+            usageWindow(codexWindowLabel(minutes), used, unixSeconds(window.value(QLatin1String("resetsAt"))), now));
+    }
+    result.tokens30 = codexTokens30(usage, now);
+    result.streak =
+        integer(object(usage.value(QLatin1String("summary"))).value(QLatin1String("currentStreakDays"))).value_or(0);
+    result.plan = optionalString(limits.value(QLatin1String("planType")));
+    return result;
+}
+
+QString LocalSources::codexWindowLabel(qint64 minutes)
+{
+    if (minutes == 300)
+        return QStringLiteral("5-hour");
+    if (minutes == 10080)
+        return QStringLiteral("This week");
+    return QString::number(minutes / 60) + QStringLiteral("-hour");
+}
+
+qint64 LocalSources::codexTokens30(const QJsonObject &usage, const QDateTime &now)
+{
+    // Thirty calendar days back in local time; stepping back whole days rather than
+    // 30 × 24 hours keeps the cut-off right across a daylight-saving change.
+    const QString cutOff = GitHubSource::dayString(now.toLocalTime().date().addDays(-30));
+    qint64 tokens = 0;
+    for (const QJsonValue &bucketValue : array(usage.value(QLatin1String("dailyUsageBuckets")))) {
+        const QJsonObject bucket = object(bucketValue);
+        if (string(bucket.value(QLatin1String("startDate"))) >= cutOff)
+            tokens += integer(bucket.value(QLatin1String("tokens"))).value_or(0);
+    }
+    return tokens;
+}
+
+QCoro::Task<LocalSources::Grok> LocalSources::grok(QDateTime now, std::chrono::milliseconds timeout)
+{
+    const Shell::Result result = co_await Shell::run(QStringLiteral("grok usage --json"), timeout);
+    co_return grokFromResult(result, now);
+}
+
+LocalSources::Grok LocalSources::grokFromResult(const Shell::Result &result, const QDateTime &now)
+{
+    const std::optional<QJsonValue> parsed = result.succeeded() ? parse(result.output.toUtf8()) : std::nullopt;
+    if (!parsed) {
+        if (result.error.contains(QLatin1String("can't show")))
+            return Grok{std::nullopt, QStringLiteral("Plan usage needs Grok\u2019s background service")};
+        return Grok{std::nullopt, QStringLiteral("Grok is not signed in or not installed")};
+    }
+    QJsonArray windows;
+    walkGrok(*parsed, std::nullopt, now, windows);
+    if (windows.isEmpty())
+        return Grok{std::nullopt, QStringLiteral("Grok reported no usage windows")};
+    return Grok{windows, std::nullopt};
+}
+
+void LocalSources::walkGrok(const QJsonValue &value, const std::optional<QString> &inherited, const QDateTime &now,
+                            QJsonArray &windows)
+{
+    static const QStringList percentKeys{QStringLiteral("usedPercent"), QStringLiteral("used_percent"),
+                                         QStringLiteral("used_percentage"), QStringLiteral("percentUsed"),
+                                         QStringLiteral("percent_used")};
+    static const QStringList labelKeys{QStringLiteral("label"), QStringLiteral("name"), QStringLiteral("window")};
+    static const QStringList resetKeys{QStringLiteral("resetsAt"), QStringLiteral("resets_at"),
+                                       QStringLiteral("resetAt"), QStringLiteral("reset_at")};
+    if (value.isArray()) {
+        for (const QJsonValue &element : value.toArray())
+            walkGrok(element, inherited, now, windows);
+        return;
+    }
+    if (!value.isObject())
+        return;
+    const QJsonObject object = value.toObject();
+    const std::optional<double> percent = number(firstPresent(object, percentKeys).value_or(QJsonValue()));
+    if (percent) {
+        const std::optional<QString> named = optionalString(firstPresent(object, labelKeys).value_or(QJsonValue()));
+        const QString label = named.value_or(inherited.value_or(QStringLiteral("Plan")));
+        const std::optional<double> reset = unixSeconds(firstPresent(object, resetKeys).value_or(QJsonValue()));
+        windows.append(usageWindow(label, *percent, reset, now));
+    }
+    for (auto member = object.constBegin(); member != object.constEnd(); ++member)
+        walkGrok(member.value(), member.key(), now, windows);
+}
+
+std::optional<QJsonArray> LocalSources::wispr(const QDateTime &now)
+{
+    return WisprSource::stats(now);
+}
+
+QJsonObject LocalSources::usageWindow(const QString &label, double usedPercent, std::optional<double> resetsAt,
+                                      const QDateTime &now)
+{
+    const double nowSeconds = static_cast<double>(now.toMSecsSinceEpoch()) / 1000.0;
+    if (resetsAt && *resetsAt < nowSeconds)
+        return QJsonObject{{QLatin1String("label"), label},
+                           {QLatin1String("usedPercent"), 0},
+                           {QLatin1String("resetsAt"), QJsonValue::Null}};
+    return QJsonObject{{QLatin1String("label"), label},
+                       {QLatin1String("usedPercent"), usedPercent},
+                       {QLatin1String("resetsAt"), resetsAt ? QJsonValue(*resetsAt) : QJsonValue(QJsonValue::Null)}};
+}
+
+std::optional<double> LocalSources::unixSeconds(const QJsonValue &value)
+{
+    if (const std::optional<double> seconds = number(value)) {
+        // Values this large are milliseconds: seconds would lie some 30 000 years ahead.
+        if (*seconds > millisecondsThreshold)
+            return *seconds / 1000.0;
+        return *seconds;
+    }
+    if (const std::optional<QString> text = optionalString(value)) {
+        if (const std::optional<QDateTime> time = DateText::parseInternetDateTime(*text))
+            return static_cast<double>(time->toSecsSinceEpoch());
+    }
+    return std::nullopt;
+}

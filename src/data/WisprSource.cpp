@@ -1,0 +1,146 @@
+#include "WisprSource.h"
+
+#include "GitHubSource.h"
+#include "platform/Paths.h"
+
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+QJsonObject stat(const QString &label, qint64 value, const QString &sub)
+{
+    return QJsonObject{{QLatin1String("label"), label},
+                       {QLatin1String("value"), value},
+                       {QLatin1String("format"), QStringLiteral("count")},
+                       {QLatin1String("sub"), sub}};
+}
+
+// Rounds half away from zero; a rate beyond any real speed (a near-zero duration) is capped
+// instead of overflowing.
+qint64 roundedRate(double rate)
+{
+    return static_cast<qint64>(std::round(std::clamp(rate, -1e15, 1e15)));
+}
+
+// Closes the database however reading ends.
+struct CloseDatabase
+{
+    void operator()(sqlite3 *database) const { sqlite3_close(database); }
+};
+
+struct FinalizeStatement
+{
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+
+} // namespace
+
+const char *const WisprSource::query =
+    "SELECT date(timestamp, 'localtime') AS day, SUM(numWords), SUM(duration), COUNT(*) FROM History "
+    "WHERE numWords > 0 AND timestamp >= date('now', '-60 days') GROUP BY day ORDER BY day";
+
+QString WisprSource::databasePath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite");
+}
+
+std::optional<QJsonArray> WisprSource::stats(const QDateTime &now)
+{
+    return stats(now, databasePath());
+}
+
+std::optional<QJsonArray> WisprSource::stats(const QDateTime &now, const QString &databasePath)
+{
+    if (!QFileInfo(databasePath).isFile())
+        return std::nullopt;
+    const std::optional<QHash<QString, Day>> days = readDays(databasePath);
+    if (!days)
+        return std::nullopt;
+    return statsFromDays(*days, now);
+}
+
+QByteArray WisprSource::databaseUri(const QString &databasePath)
+{
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(databasePath).absoluteFilePath());
+    return url.toEncoded(QUrl::FullyEncoded) + "?mode=ro";
+}
+
+std::optional<QHash<QString, WisprSource::Day>> WisprSource::readDays(const QString &databasePath)
+{
+    sqlite3 *opened = nullptr;
+    const int openResult = sqlite3_open_v2(databaseUri(databasePath).constData(), &opened,
+                                           SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    std::unique_ptr<sqlite3, CloseDatabase> database(opened);
+    if (openResult != SQLITE_OK)
+        return std::nullopt;
+
+    sqlite3_stmt *prepared = nullptr;
+    if (sqlite3_prepare_v2(database.get(), query, -1, &prepared, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    std::unique_ptr<sqlite3_stmt, FinalizeStatement> statement(prepared);
+
+    QHash<QString, Day> days;
+    int step;
+    while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL)
+            continue;
+        const auto *dayText = reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0));
+        days.insert(QString::fromUtf8(dayText),
+                    Day{sqlite3_column_int64(statement.get(), 1), sqlite3_column_double(statement.get(), 2),
+                        sqlite3_column_int64(statement.get(), 3)});
+    }
+    // A read that stopped half-way (a locked or damaged database) would show too few words as
+    // if they were all.
+    if (step != SQLITE_DONE)
+        return std::nullopt;
+    return days;
+}
+
+QJsonArray WisprSource::statsFromDays(const QHash<QString, Day> &days, const QDateTime &now)
+{
+    const QDate today = now.toLocalTime().date();
+    const QString todayKey = GitHubSource::dayString(today);
+    // The 30 calendar days ending today, counted in whole local days.
+    const QString cutOff = GitHubSource::dayString(today.addDays(-29));
+
+    qint64 words30 = 0;
+    double seconds30 = 0;
+    for (auto day = days.constBegin(); day != days.constEnd(); ++day) {
+        if (day.key() >= cutOff) {
+            words30 += day->words;
+            seconds30 += day->seconds;
+        }
+    }
+    const qint64 wordsPerMinute = seconds30 > 0 ? roundedRate(static_cast<double>(words30) / (seconds30 / 60.0)) : 0;
+    const Day todays = days.value(todayKey);
+
+    const QString dot = QStringLiteral(" \u00B7 ");
+    return QJsonArray{
+        stat(QStringLiteral("Today"), todays.words,
+             QStringLiteral("words") + dot + QString::number(todays.dictations) + QStringLiteral(" dictations")),
+        stat(QStringLiteral("Last 30 days"), words30,
+             QStringLiteral("words") + dot + QString::number(wordsPerMinute) + QStringLiteral(" wpm") + dot +
+                 QString::number(streak(days, today)) + QStringLiteral("-day streak")),
+    };
+}
+
+qint64 WisprSource::streak(const QHash<QString, Day> &days, const QDate &today)
+{
+    // Stepping back whole calendar days (not 24-hour steps) visits every local day exactly
+    // once, also across a daylight-saving change. Today without dictation yet does not break
+    // the streak.
+    qint64 count = 0;
+    for (QDate day = today;; day = day.addDays(-1)) {
+        if (days.contains(GitHubSource::dayString(day)))
+            ++count;
+        else if (day != today)
+            break;
+    }
+    return count;
+}

@@ -1,0 +1,395 @@
+#include "FakeTools.h"
+#include "TestSupport.h"
+#include "data/JsonFields.h"
+#include "data/LocalSources.h"
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroTask>
+#include <QDir>
+#include <QJsonDocument>
+#include <QTest>
+#include <ctime>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// 09:15:42 UTC is 22:15:42 on 1 March in Auckland (the tests run in that zone).
+const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-01T09:15:42.120Z"), Qt::ISODateWithMs);
+// 12:30 UTC on 1 March is already 01:30 on 2 March in Auckland.
+const QDateTime lateNow = QDateTime::fromString(QStringLiteral("2026-03-01T12:30:00Z"), Qt::ISODate);
+constexpr qint64 future = 1772360000; // after `now`
+constexpr qint64 past = 1772350000;   // before `now`
+constexpr qint64 later = 1772400000;  // after `lateNow`
+
+QJsonValue json(const QByteArray &text)
+{
+    return JsonFields::parse(text).value_or(QJsonValue(QJsonValue::Undefined));
+}
+
+QJsonObject window(const QString &label, double used, std::optional<double> resets)
+{
+    return QJsonObject{{"label", label},
+                       {"usedPercent", used},
+                       {"resetsAt", resets ? QJsonValue(*resets) : QJsonValue(QJsonValue::Null)}};
+}
+
+QHash<int, QJsonObject> replies(const QByteArray &byId)
+{
+    QHash<int, QJsonObject> result;
+    const QJsonObject object = json(byId).toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        result.insert(it.key().toInt(), it.value().toObject());
+    return result;
+}
+
+} // namespace
+
+class TestLocalSources : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(FakeTools::isolated(), "run through tests/run-isolated.sh: this test writes login profiles");
+        QDir().mkpath(FakeTools::binDir());
+        FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
+    }
+
+    void unixSeconds_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<double>("seconds"); // -1: none
+
+        QTest::newRow("integer milliseconds") << QByteArray("1767225600000") << 1767225600.0;
+        QTest::newRow("integer seconds") << QByteArray("1767225600") << 1767225600.0;
+        QTest::newRow("fractional milliseconds") << QByteArray("1767225600500.0") << 1767225600.5;
+        QTest::newRow("fractional seconds") << QByteArray("1767225600.25") << 1767225600.25;
+        QTest::newRow("the threshold itself is seconds") << QByteArray("1000000000000") << 1e12;
+        QTest::newRow("internet date-time") << QByteArray("\"2026-01-01T00:00:00Z\"") << 1767225600.0;
+        QTest::newRow("with an offset") << QByteArray("\"2026-01-01T01:00:00+01:00\"") << 1767225600.0;
+        QTest::newRow("fraction not accepted") << QByteArray("\"2026-01-01T00:00:00.5Z\"") << -1.0;
+        QTest::newRow("date alone") << QByteArray("\"2026-01-01\"") << -1.0;
+        QTest::newRow("no zone") << QByteArray("\"2026-01-01T00:00:00\"") << -1.0;
+        QTest::newRow("text") << QByteArray("\"soon\"") << -1.0;
+        QTest::newRow("boolean") << QByteArray("true") << -1.0;
+        QTest::newRow("null") << QByteArray("null") << -1.0;
+        QTest::newRow("object") << QByteArray("{\"s\":1}") << -1.0;
+    }
+
+    void unixSeconds()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(double, seconds);
+        const std::optional<double> read = LocalSources::unixSeconds(json(value));
+        if (seconds < 0)
+            QVERIFY(!read);
+        else
+            QCOMPARE(read.value_or(-1), seconds);
+    }
+
+    void usageWindowRollsOver()
+    {
+        QCOMPARE(LocalSources::usageWindow("5-hour", 80, past, now), window("5-hour", 0, std::nullopt));
+        QCOMPARE(LocalSources::usageWindow("5-hour", 80, future, now), window("5-hour", 80, future));
+        QCOMPARE(LocalSources::usageWindow("5-hour", 101.5, std::nullopt, now), window("5-hour", 101.5, std::nullopt));
+        // A reset at exactly `now` has not passed yet.
+        const double atNow = now.toMSecsSinceEpoch() / 1000.0;
+        QCOMPARE(LocalSources::usageWindow("x", 3, atNow, now), window("x", 3, atNow));
+    }
+
+    void claudeReport_data()
+    {
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QJsonArray>("windows"); // empty: no result
+        QTest::addColumn<QString>("savedAt");
+
+        const QString nowText = QStringLiteral("2026-03-01T09:15:42.120Z");
+        QTest::newRow("both windows") << QByteArray(R"({"fiveHour":{"used_percentage":12.5,"resets_at":1772360000},
+                              "sevenDay":{"used_percentage":40,"resets_at":"2026-03-05T00:00:00Z"},
+                              "savedAt":"2026-03-01T09:00:00Z","other":1})")
+                                      << QJsonArray{window("5-hour", 12.5, future), window("This week", 40, 1772668800)}
+                                      << "2026-03-01T09:00:00Z";
+        QTest::newRow("five hours reset in the past")
+            << QByteArray(R"({"fiveHour":{"used_percentage":90,"resets_at":1772350000}})")
+            << QJsonArray{window("5-hour", 0, std::nullopt)} << nowText;
+        QTest::newRow("milliseconds read as seconds")
+            << QByteArray(R"({"sevenDay":{"used_percentage":7,"resets_at":1772360000000}})")
+            << QJsonArray{window("This week", 7, future)} << nowText;
+        QTest::newRow("no reset time") << QByteArray(R"({"fiveHour":{"used_percentage":7}, "savedAt": 5})")
+                                       << QJsonArray{window("5-hour", 7, std::nullopt)} << nowText;
+        QTest::newRow("mistyped window skipped")
+            << QByteArray(R"({"fiveHour":{"used_percentage":"40"},"sevenDay":{"used_percentage":3}})")
+            << QJsonArray{window("This week", 3, std::nullopt)} << nowText;
+        QTest::newRow("window not an object")
+            << QByteArray(R"({"fiveHour":[1],"sevenDay":{"used_percentage":true}})") << QJsonArray() << QString();
+        QTest::newRow("no windows, only savedAt")
+            << QByteArray(R"({"savedAt":"2026-03-01T09:00:00Z"})") << QJsonArray() << QString();
+        QTest::newRow("not JSON") << QByteArray("{\"fiveHour\":") << QJsonArray() << QString();
+        QTest::newRow("a list") << QByteArray("[{\"fiveHour\":{\"used_percentage\":1}}]") << QJsonArray() << QString();
+        QTest::newRow("empty file") << QByteArray() << QJsonArray() << QString();
+    }
+
+    void claudeReport()
+    {
+        QFETCH(QByteArray, report);
+        QFETCH(QJsonArray, windows);
+        QFETCH(QString, savedAt);
+
+        // Through the report file, as the status line leaves it.
+        QVERIFY(TestSupport::writeFile(LocalSources::claudeReportPath(), report));
+        QVERIFY(LocalSources::claudeReportPath().startsWith(Paths::applicationSupport() + "/Tessarine/"));
+        const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
+        QCOMPARE(claude.has_value(), !windows.isEmpty());
+        if (claude) {
+            QCOMPARE(claude->windows, windows);
+            QCOMPARE(claude->savedAt, savedAt);
+        }
+    }
+
+    void claudeWithoutReport()
+    {
+        QFile::remove(LocalSources::claudeReportPath());
+        QVERIFY(!LocalSources::claude(now));
+    }
+
+    void codexReplies_data()
+    {
+        QTest::addColumn<QByteArray>("byId");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QJsonArray>("windows");
+        QTest::addColumn<qint64>("tokens30");
+        QTest::addColumn<qint64>("streak");
+        QTest::addColumn<QString>("plan"); // empty: none
+
+        const QByteArray limits = R"({"rateLimits":{
+            "primary":{"usedPercent":42.5,"windowDurationMins":300,"resetsAt":1772400000},
+            "secondary":{"usedPercent":10,"windowDurationMins":10080,"resetsAt":1772350000},
+            "planType":"plus","credits":null}})";
+        // With `lateNow` (2 March locally) the cut-off is 31 January, not 30 January as in UTC.
+        const QByteArray usage = R"({"dailyUsageBuckets":[
+            {"startDate":"2026-01-31","tokens":100},
+            {"startDate":"2026-01-30","tokens":1000},
+            {"startDate":"2026-03-02","tokens":5},
+            {"startDate":"2026-02-15T00:00:00Z","tokens":20},
+            {"tokens":7},
+            {"startDate":"2026-02-20","tokens":"9"},
+            {"startDate":"2026-02-21","tokens":2.5},
+            "not a bucket"],
+            "summary":{"currentStreakDays":6}})";
+        const QJsonArray bothWindows{window("5-hour", 42.5, later), window("This week", 0, std::nullopt)};
+
+        QTest::newRow("both replies") << "{\"2\":{\"id\":2,\"result\":" + limits +
+                                             "},\"3\":{\"id\":3,\"result\":" + usage + "}}"
+                                      << true << bothWindows << qint64(125) << qint64(6) << "plus";
+        QTest::newRow("only request 2 answered") << "{\"2\":{\"id\":2,\"result\":" + limits + "}}" << true
+                                                 << bothWindows << qint64(0) << qint64(0) << "plus";
+        QTest::newRow("only request 3 answered") << "{\"3\":{\"id\":3,\"result\":" + usage + "}}" << true
+                                                 << QJsonArray() << qint64(125) << qint64(6) << QString();
+        QTest::newRow("mistyped window fields")
+            << QByteArray(R"({"2":{"result":{"rateLimits":{"primary":{"usedPercent":"9"},"secondary":[1],
+                                                            "planType":5}}}})")
+            << true << QJsonArray{window("0-hour", 0, std::nullopt)} << qint64(0) << qint64(0) << QString();
+        QTest::newRow("no replies") << QByteArray("{}") << false << QJsonArray() << qint64(0) << qint64(0) << QString();
+        QTest::newRow("results not objects")
+            << QByteArray(R"({"2":{"result":{"rateLimits":[]}},"3":{"result":"usage"}})") << false << QJsonArray()
+            << qint64(0) << qint64(0) << QString();
+        QTest::newRow("error replies") << QByteArray(R"({"2":{"error":{"code":-32600}},"3":{"error":{}}})") << false
+                                       << QJsonArray() << qint64(0) << qint64(0) << QString();
+    }
+
+    void codexReplies()
+    {
+        QFETCH(QByteArray, byId);
+        QFETCH(bool, found);
+        QFETCH(QJsonArray, windows);
+        QFETCH(qint64, tokens30);
+        QFETCH(qint64, streak);
+        QFETCH(QString, plan);
+
+        const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(byId), lateNow);
+        QCOMPARE(codex.has_value(), found);
+        if (!codex)
+            return;
+        QCOMPARE(codex->windows, windows);
+        QCOMPARE(codex->tokens30, tokens30);
+        QCOMPARE(codex->streak, streak);
+        QCOMPARE(codex->plan.value_or(QString()), plan);
+        QCOMPARE(codex->plan.has_value(), !plan.isEmpty());
+    }
+
+    void codexWindowLabels_data()
+    {
+        QTest::addColumn<QByteArray>("minutes");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("300") << QByteArray("300") << "5-hour";
+        QTest::newRow("10080") << QByteArray("10080") << "This week";
+        QTest::newRow("1440") << QByteArray("1440") << "24-hour";
+        QTest::newRow("90") << QByteArray("90") << "1-hour";
+        QTest::newRow("60") << QByteArray("60") << "1-hour";
+        QTest::newRow("59") << QByteArray("59") << "0-hour";
+        QTest::newRow("missing") << QByteArray("null") << "0-hour";
+        QTest::newRow("not whole") << QByteArray("300.5") << "0-hour";
+    }
+
+    void codexWindowLabels()
+    {
+        QFETCH(QByteArray, minutes);
+        QFETCH(QString, label);
+        const QByteArray byId =
+            R"({"2":{"result":{"rateLimits":{"primary":{"usedPercent":1,"windowDurationMins":)" + minutes + "}}}}}";
+        const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(byId), now);
+        QVERIFY(codex);
+        QCOMPARE(codex->windows.first().toObject().value("label").toString(), label);
+    }
+
+    void grokOutput_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QJsonArray>("windows"); // empty: the reason applies
+        QTest::addColumn<QString>("reason");
+
+        const QString noWindows = QStringLiteral("Grok reported no usage windows");
+        const QString notSignedIn = QStringLiteral("Grok is not signed in or not installed");
+        QTest::newRow("named windows in a list") << 0 << R"({"limits":[{"name":"Daily","used_percent":40}]})"
+                                                 << "" << QJsonArray{window("Daily", 40, {})} << "";
+        QTest::newRow("window named by its member") << 0 << R"({"weekly":{"usedPercent":10}})"
+                                                    << "" << QJsonArray{window("weekly", 10, {})} << "";
+        QTest::newRow("window at the top") << 0 << R"({"usedPercent":5})"
+                                           << "" << QJsonArray{window("Plan", 5, {})} << "";
+        QTest::newRow("list at the top") << 0 << R"([{"percent_used":1}])"
+                                         << "" << QJsonArray{window("Plan", 1, {})} << "";
+        QTest::newRow("label that is not a string") << 0 << R"({"window":{"label":3,"name":"ignored","percentUsed":7}})"
+                                                    << "" << QJsonArray{window("window", 7, {})} << "";
+        QTest::newRow("reset times") << 0 << R"({"a":{"used_percentage":50,"resets_at":1772360000},
+                                            "b":{"usedPercent":60,"resetAt":"2026-03-01T00:00:00Z"}})"
+                                     << "" << QJsonArray{window("a", 50, future), window("b", 0, {})} << "";
+        QTest::newRow("window inside a window") << 0 << R"({"usedPercent":5,"sub":{"usedPercent":6}})"
+                                                << "" << QJsonArray{window("Plan", 5, {}), window("sub", 6, {})} << "";
+        QTest::newRow("first percent key decides") << 0 << R"({"usedPercent":null,"used_percent":5})"
+                                                   << "" << QJsonArray() << noWindows;
+        QTest::newRow("percent as text") << 0 << R"({"usedPercent":"5"})"
+                                         << "" << QJsonArray() << noWindows;
+        QTest::newRow("empty list") << 0 << "[]"
+                                    << "" << QJsonArray() << noWindows;
+        QTest::newRow("background service missing") << 1 << ""
+                                                    << "error: can't show usage without the daemon" << QJsonArray()
+                                                    << "Plan usage needs Grok\u2019s background service";
+        QTest::newRow("not installed") << 127 << ""
+                                       << "sh: grok: not found" << QJsonArray() << notSignedIn;
+        QTest::newRow("not JSON") << 0 << "You are not signed in"
+                                  << "" << QJsonArray() << notSignedIn;
+        QTest::newRow("nothing printed") << 0 << ""
+                                         << "" << QJsonArray() << notSignedIn;
+        QTest::newRow("JSON but failed") << 2 << R"({"usedPercent":5})"
+                                         << "" << QJsonArray() << notSignedIn;
+    }
+
+    void grokOutput()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QFETCH(QJsonArray, windows);
+        QFETCH(QString, reason);
+
+        const LocalSources::Grok grok = LocalSources::grokFromResult(Shell::Result{status, output, error}, now);
+        QCOMPARE(grok.windows.value_or(QJsonArray()), windows);
+        QCOMPARE(grok.windows.has_value(), !windows.isEmpty());
+        QCOMPARE(grok.reason.value_or(QString()), reason);
+    }
+
+    void codexThroughTheAppServer()
+    {
+        const QString home = QDir::homePath();
+        FakeTools::install(
+            "codex", "echo \"$*\" > \"$HOME/codex-args\"\n"
+                     "IFS= read -r a; IFS= read -r b; IFS= read -r c; IFS= read -r d\n"
+                     "printf '%s\\n%s\\n%s\\n%s\\n' \"$a\" \"$b\" \"$c\" \"$d\" > \"$HOME/codex-input\"\n"
+                     "echo '{\"jsonrpc\":\"2.0\",\"method\":\"codex/event/session_configured\",\"params\":{}}'\n"
+                     "echo '{\"jsonrpc\":\"2.0\",\"id\":1,\"result\":{\"userAgent\":\"codex/0.1\"}}'\n"
+                     "echo '{\"jsonrpc\":\"2.0\",\"id\":2,\"result\":{\"rateLimits\":{\"primary\":{\"usedPercent\":42,"
+                     "\"windowDurationMins\":300,\"resetsAt\":1772360000},\"planType\":\"pro\"}}}'\n"
+                     "echo '{\"jsonrpc\":\"2.0\",\"id\":3,\"result\":{\"dailyUsageBuckets\":[{\"startDate\":"
+                     "\"2026-02-20\",\"tokens\":1234}],\"summary\":{\"currentStreakDays\":3}}}'\n"
+                     "while read -r line; do :; done\n");
+        const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 20s));
+        QVERIFY(codex);
+        QCOMPARE(codex->windows, QJsonArray{window("5-hour", 42, future)});
+        QCOMPARE(codex->tokens30, 1234);
+        QCOMPARE(codex->streak, 3);
+        QCOMPARE(codex->plan.value_or(QString()), QStringLiteral("pro"));
+        QCOMPARE(TestSupport::readFile(home + "/codex-args"), QByteArray("app-server\n"));
+        QCOMPARE(QString::fromUtf8(TestSupport::readFile(home + "/codex-input")), LocalSources::codexRequests);
+        QCOMPARE(LocalSources::codexRequests.count('\n'), 4);
+        QVERIFY(LocalSources::codexRequests.startsWith(
+            R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"clientInfo":{"name":"tessarine","title":"Tessarine","version":"0.1"}}})"
+            "\n"));
+    }
+
+    void codexThatAnswersOnlyRateLimits()
+    {
+        FakeTools::install("codex", "read -r a\n"
+                                    "echo '{\"id\":2,\"result\":{\"rateLimits\":{\"primary\":{\"usedPercent\":5,"
+                                    "\"windowDurationMins\":1440}}}}'\n"
+                                    "while read -r line; do :; done\n");
+        const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 500ms));
+        QVERIFY(codex);
+        QCOMPARE(codex->windows, QJsonArray{window("24-hour", 5, {})});
+        QCOMPARE(codex->tokens30, 0);
+        QCOMPARE(codex->streak, 0);
+    }
+
+    void codexThatNeverAnswers()
+    {
+        FakeTools::install("codex", "while read -r line; do :; done\n");
+        QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 300ms)));
+    }
+
+    void codexMissing()
+    {
+        FakeTools::remove("codex");
+        QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 20s)));
+    }
+
+    void grokThroughItsTool()
+    {
+        FakeTools::install("grok", "echo \"$*\" > \"$HOME/grok-args\"\n"
+                                   "echo '{\"limits\":[{\"name\":\"Daily\",\"used_percent\":40}]}'\n");
+        const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 20s));
+        QCOMPARE(grok.windows.value_or(QJsonArray()), QJsonArray{window("Daily", 40, {})});
+        QCOMPARE(TestSupport::readFile(QDir::homePath() + "/grok-args"), QByteArray("usage --json\n"));
+    }
+
+    void grokThatHangs()
+    {
+        FakeTools::install("grok", "trap '' TERM\nsleep 60\n");
+        const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 300ms));
+        QVERIFY(!grok.windows);
+        QCOMPARE(grok.reason.value_or(QString()), QStringLiteral("Grok is not signed in or not installed"));
+    }
+
+    void grokMissing()
+    {
+        FakeTools::remove("grok");
+        const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 20s));
+        QVERIFY(!grok.windows);
+        QCOMPARE(grok.reason.value_or(QString()), QStringLiteral("Grok is not signed in or not installed"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Day keys are local: a zone far from UTC makes the difference show.
+    qputenv("TZ", "Pacific/Auckland");
+    tzset();
+    QCoreApplication app(argc, argv);
+    TestLocalSources test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestLocalSources.moc"
