@@ -72,11 +72,8 @@ private Q_SLOTS:
         QTest::newRow("with an offset") << QByteArray("\"2026-01-01T01:00:00+01:00\"") << 1767225600.0;
         QTest::newRow("fraction not accepted") << QByteArray("\"2026-01-01T00:00:00.5Z\"") << -1.0;
         QTest::newRow("date alone") << QByteArray("\"2026-01-01\"") << -1.0;
-        QTest::newRow("no zone") << QByteArray("\"2026-01-01T00:00:00\"") << -1.0;
-        QTest::newRow("text") << QByteArray("\"soon\"") << -1.0;
         QTest::newRow("boolean") << QByteArray("true") << -1.0;
         QTest::newRow("null") << QByteArray("null") << -1.0;
-        QTest::newRow("object") << QByteArray("{\"s\":1}") << -1.0;
     }
 
     void unixSeconds()
@@ -350,12 +347,6 @@ private Q_SLOTS:
         QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 300ms)));
     }
 
-    void codexMissing()
-    {
-        FakeTools::remove("codex");
-        QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 20s)));
-    }
-
     void grokThroughItsTool()
     {
         FakeTools::install("grok", "echo \"$*\" > \"$HOME/grok-args\"\n"
@@ -363,22 +354,6 @@ private Q_SLOTS:
         const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 20s));
         QCOMPARE(grok.windows.value_or(QJsonArray()), QJsonArray{window("Daily", 40, {})});
         QCOMPARE(TestSupport::readFile(QDir::homePath() + "/grok-args"), QByteArray("usage --json\n"));
-    }
-
-    void grokThatHangs()
-    {
-        FakeTools::install("grok", "trap '' TERM\nsleep 60\n");
-        const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 300ms));
-        QVERIFY(!grok.windows);
-        QCOMPARE(grok.reason.value_or(QString()), QStringLiteral("Grok is not signed in or not installed"));
-    }
-
-    void grokMissing()
-    {
-        FakeTools::remove("grok");
-        const LocalSources::Grok grok = QCoro::waitFor(LocalSources::grok(now, 20s));
-        QVERIFY(!grok.windows);
-        QCOMPARE(grok.reason.value_or(QString()), QStringLiteral("Grok is not signed in or not installed"));
     }
 };
 

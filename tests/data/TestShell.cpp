@@ -1,6 +1,7 @@
 #include "FakeTools.h"
 #include "TestSupport.h"
 #include "data/Shell.h"
+#include "data/ShellProcess.h"
 
 #include <QCoro/QCoroTask>
 #include <QDir>
@@ -116,6 +117,15 @@ private Q_SLOTS:
         else
             QVERIFY(QFileInfo(shell).isExecutable() && shell != QString::fromLocal8Bit(shellVariable));
         qputenv("SHELL", "/bin/sh");
+    }
+
+    void shellThatCannotStartEndsAtOnce()
+    {
+        ShellProcess process(QStringLiteral("true"));
+        process.setProgram(QStringLiteral("/nonexistent/shell"));
+        process.launch(60s);
+        QTRY_VERIFY(process.hasEnded());
+        QVERIFY(process.failedToStart());
     }
 
     void runDrainsLargeOutputOfBothStreams()
