@@ -30,6 +30,7 @@ fi
 if [ "$xvfb" -eq 1 ]; then
     unset QT_QPA_PLATFORM
     xvfb-run -a -s "-screen 0 1920x1080x24" "$@"
+    exit $?
 fi
 export QT_QPA_PLATFORM=offscreen
 "$@"
