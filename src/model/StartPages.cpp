@@ -1,0 +1,116 @@
+#include "StartPages.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+Page page(const QString &layout, const QStringList &widgets)
+{
+    QList<Page::Slot> entries;
+    for (const QString &widget : widgets)
+        entries.append(widget.isEmpty() ? Page::Slot() : Page::Slot(widget));
+    return Page(layout, entries);
+}
+
+QStringList providerWidgets(const QStringList &plans)
+{
+    QStringList widgets;
+    for (const QString &plan : plans)
+        widgets.append(u"provider."_s + plan);
+    return widgets;
+}
+
+} // namespace
+
+const QList<StartPages::Start> &StartPages::starts()
+{
+    static const QList<Start> all{Start::recommended, Start::minimal, Start::blank};
+    return all;
+}
+
+QString StartPages::rawValue(Start start)
+{
+    switch (start) {
+    case Start::recommended:
+        return u"recommended"_s;
+    case Start::minimal:
+        return u"minimal"_s;
+    case Start::blank:
+        return u"blank"_s;
+    }
+    return {};
+}
+
+QList<Page> StartPages::pages(Start start, bool github, const QStringList &plans, bool wispr, bool calendar)
+{
+    if (start == Start::blank)
+        return {page(u"halves"_s, {QString(), QString()})};
+
+    const QStringList widgets = providerWidgets(plans);
+    QList<Page> result{firstPage(github, widgets, wispr, calendar)};
+    if (start == Start::minimal)
+        return result;
+
+    if (github) {
+        if (result.first().slotWidgets.value(0) != u"github.year"_s)
+            result.append(page(u"full"_s, {u"github.year"_s}));
+        result.append(page(u"halves"_s, {u"github.month"_s, u"github.activity"_s}));
+    }
+    // Plans beyond the first page's room are seen only here.
+    if (widgets.size() >= 2)
+        result.append(page(u"full"_s, {u"plans.all"_s}));
+    result.append(dayPage(wispr, calendar));
+    return result;
+}
+
+Page StartPages::firstPage(bool github, const QStringList &widgets, bool wispr, bool calendar)
+{
+    const QString dictationOrDate = wispr ? u"provider.wispr"_s : u"today.date"_s;
+    if (github) {
+        if (widgets.isEmpty())
+            return page(u"full"_s, {u"github.year"_s});
+        if (widgets.size() == 1)
+            return page(u"twoThirdsLeft"_s, {u"github.overview"_s, widgets[0]});
+        return page(u"wideTwo"_s, {u"github.overview"_s, widgets[0], widgets[1]});
+    }
+    switch (widgets.size()) {
+    case 0:
+        return page(u"halves"_s, {dictationOrDate, calendar ? u"calendar.next"_s : u"countdown"_s});
+    case 1:
+        return page(u"twoThirdsLeft"_s, {widgets[0], dictationOrDate});
+    case 2:
+        return page(u"halves"_s, {widgets[0], widgets[1]});
+    default:
+        return page(u"thirds"_s, {widgets[0], widgets[1], widgets[2]});
+    }
+}
+
+Page StartPages::dayPage(bool wispr, bool calendar)
+{
+    QStringList widgets{calendar ? u"calendar.next"_s : u"today.date"_s, u"countdown"_s};
+    if (wispr)
+        widgets.append(u"provider.wispr"_s);
+    return page(widgets.size() == 3 ? u"thirds"_s : u"halves"_s, widgets);
+}
+
+StartPages::StartOption StartPages::option(Start start, const QList<Page> &pages,
+                                           const std::optional<Catalogue> &catalogue)
+{
+    switch (start) {
+    case Start::blank:
+        return {start, u"Start blank"_s, u"One empty page to design yourself. Edit Layout opens next."_s, std::nullopt};
+    case Start::recommended:
+    case Start::minimal:
+        break;
+    }
+    QStringList titles;
+    for (const Page &page : pages)
+        titles.append(catalogue ? catalogue->title(page) : QString());
+    const QString title = start == Start::recommended ? u"Recommended for you"_s : u"Just one page"_s;
+    return {start, title, titles.join(u"  \u00B7  "_s), int(pages.size())};
+}
+
+QString StartPages::countText(int count)
+{
+    return count == 1 ? u"1 page"_s : QString::number(count) + u" pages"_s;
+}
