@@ -1,5 +1,7 @@
 #include "ConnectionRows.h"
 
+#include "kit/PlatformWords.h"
+
 #include <QLocale>
 #include <QStringList>
 
@@ -90,8 +92,9 @@ ConnectionRowState ConnectionRows::codex(const std::optional<ProviderEntry> &ent
         const auto plan = nonEmpty(entry->plan);
         const QString name = plan ? planName(*plan) : QString();
         const QString planPart = name.isEmpty() ? QString() : QStringLiteral(" (") + name + QLatin1Char(')');
-        return {ConnectionStatus::connected, QStringLiteral("Signed in to ChatGPT") + planPart +
-                                                 QStringLiteral(". Read through Codex on this computer.")};
+        return {ConnectionStatus::connected,
+                QStringLiteral("Signed in to ChatGPT") + planPart +
+                    PlatformWords::apply(QStringLiteral(". Read through Codex on this Mac."))};
     }
     return planRow(entry, found,
                    {ConnectionStatus::attention,
@@ -102,7 +105,8 @@ ConnectionRowState ConnectionRows::codex(const std::optional<ProviderEntry> &ent
 ConnectionRowState ConnectionRows::grok(const std::optional<ProviderEntry> &entry, bool found)
 {
     if (isOk(entry))
-        return {ConnectionStatus::connected, QStringLiteral("Reading your plan usage through Grok on this computer.")};
+        return {ConnectionStatus::connected,
+                PlatformWords::apply(QStringLiteral("Reading your plan usage through Grok on this Mac."))};
     return planRow(entry, found,
                    {ConnectionStatus::noData,
                     QStringLiteral("Found Grok. Add a Grok widget to a page to show your plan."),
@@ -120,7 +124,8 @@ ConnectionRowState ConnectionRows::wispr(bool installed)
 {
     if (installed)
         return {ConnectionStatus::connected,
-                QStringLiteral("Reading word counts from Wispr Flow on this computer, never the dictated text.")};
+                PlatformWords::apply(
+                    QStringLiteral("Reading word counts from Wispr Flow on this Mac, never the dictated text."))};
     return {ConnectionStatus::notFound, QStringLiteral("Install Wispr Flow to show your dictation.")};
 }
 
@@ -145,7 +150,8 @@ ConnectionRowState ConnectionRows::gitHub(const GitHubSignIn &signIn, const std:
     }
     if (cliLogin)
         return {ConnectionStatus::connected,
-                QStringLiteral("Using the GitHub CLI’s login on this computer (") + *cliLogin + QStringLiteral(")."),
+                PlatformWords::apply(QStringLiteral("Using the GitHub CLI’s login on this Mac (")) + *cliLogin +
+                    QStringLiteral(")."),
                 signInAction};
     if (hasClientId)
         return {ConnectionStatus::notConnected,
