@@ -1,0 +1,87 @@
+#!/bin/sh
+# Tessarine's status line for Claude Code.
+#
+# Claude Code runs this as its status line command and hands it its status as JSON on standard
+# input. The plan usage in it (rate_limits.five_hour and rate_limits.seven_day, each with
+# used_percentage and resets_at) is saved as Tessarine/claude.json in the data folder, where
+# Tessarine reads it at every refresh. Then the status line the user had before Tessarine was
+# set up, stored in Tessarine/claude-statusline-previous.txt, runs with the same input and its
+# output becomes the status line, so it keeps working.
+#
+# Needs only a POSIX shell and either jq or python3. With neither, or when the input carries no
+# usage, the last report is left as it is.
+
+input=$(cat)
+folder="${XDG_DATA_HOME:-$HOME/.local/share}/Tessarine"
+report="$folder/claude.json"
+previous="$folder/claude-statusline-previous.txt"
+
+# The report as one line of JSON on standard output, or nothing when the input has no usage.
+report_with_jq() {
+    printf '%s' "$input" | jq -c --arg savedAt "$1" '
+        def window:
+            if type == "object" and (.used_percentage | type) == "number"
+            then {used_percentage} + (if .resets_at != null then {resets_at} else {} end)
+            else null end;
+        (.rate_limits // null) as $limits
+        | if ($limits | type) != "object" then empty else
+            ({}
+             + (($limits.five_hour | window) as $w | if $w then {fiveHour: $w} else {} end)
+             + (($limits.seven_day | window) as $w | if $w then {sevenDay: $w} else {} end)) as $report
+            | if ($report | length) == 0 then empty else $report + {savedAt: $savedAt} end
+          end' 2>/dev/null
+}
+
+report_with_python() {
+    printf '%s' "$input" | python3 -c '
+import json, sys
+try:
+    status = json.load(sys.stdin)
+except Exception:
+    sys.exit(0)
+limits = status.get("rate_limits") if isinstance(status, dict) else None
+if not isinstance(limits, dict):
+    sys.exit(0)
+report = {}
+for source, name in (("five_hour", "fiveHour"), ("seven_day", "sevenDay")):
+    window = limits.get(source)
+    if not isinstance(window, dict):
+        continue
+    used = window.get("used_percentage")
+    if isinstance(used, bool) or not isinstance(used, (int, float)):
+        continue
+    entry = {"used_percentage": used}
+    if window.get("resets_at") is not None:
+        entry["resets_at"] = window["resets_at"]
+    report[name] = entry
+if report:
+    report["savedAt"] = sys.argv[1]
+    print(json.dumps(report, separators=(",", ":")))
+' "$1" 2>/dev/null
+}
+
+save_report() {
+    saved_at=$(date -u +%Y-%m-%dT%H:%M:%SZ)
+    if command -v jq >/dev/null 2>&1; then
+        body=$(report_with_jq "$saved_at")
+    elif command -v python3 >/dev/null 2>&1; then
+        body=$(report_with_python "$saved_at")
+    else
+        return 0
+    fi
+    [ -n "$body" ] || return 0
+    mkdir -p "$folder" 2>/dev/null || return 0
+    # Written beside the report and moved into place, so a reader never sees half a file.
+    partial="$folder/.claude.json.$$"
+    if printf '%s\n' "$body" >"$partial" 2>/dev/null && mv -f "$partial" "$report" 2>/dev/null; then
+        return 0
+    fi
+    rm -f "$partial"
+}
+
+save_report
+
+if [ -s "$previous" ]; then
+    command=$(cat "$previous")
+    printf '%s' "$input" | /bin/sh -c "$command"
+fi

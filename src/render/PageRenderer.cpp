@@ -1,0 +1,256 @@
+#include "PageRenderer.h"
+
+#include "PanelPicture.h"
+#include "RenderError.h"
+#include "RenderPage.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroFuture>
+#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QPromise>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+#include <chrono>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString readinessExpression = QStringLiteral("document.body && document.body.dataset.ready === '1'");
+constexpr auto pollInterval = 25ms;
+constexpr int blankFrameRetries = 60;
+constexpr auto blankFrameInterval = 10ms;
+// Chromium accepts zoom factors up to 5; larger scales are enlarged after the grab.
+constexpr double largestZoom = 5.0;
+
+QString closedMessage()
+{
+    return QStringLiteral("The page renderer was closed before the picture was taken.");
+}
+
+} // namespace
+
+PageRenderer::PageRenderer(const QString &viewsDir, QObject *parent)
+    : QObject(parent)
+    , m_viewsDir(viewsDir)
+{
+    createView();
+}
+
+PageRenderer::~PageRenderer() = default;
+
+void PageRenderer::createView()
+{
+    m_view = std::make_unique<QWebEngineView>();
+    m_page = new RenderPage(m_view.get());
+    m_view->setPage(m_page);
+    // Without a translucent window the grabbed picture has no alpha channel.
+    m_view->setAttribute(Qt::WA_TranslucentBackground);
+    m_view->setAttribute(Qt::WA_DontShowOnScreen);
+    m_view->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                           Qt::WindowDoesNotAcceptFocus);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    m_view->move(-10000, -10000);
+    m_view->resize(canvasWidth, canvasHeight);
+    m_view->show();
+
+    connect(m_page, &RenderPage::consoleMessage, this, &PageRenderer::consoleMessage);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+            finishLoad({});
+        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            finishLoad(QStringLiteral("The page view could not be loaded from %1 (%2).")
+                           .arg(info.url().toLocalFile(), info.errorString()));
+        else if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus)
+            finishLoad(QStringLiteral("Loading the page view was stopped."));
+    });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this] { finishLoad(QStringLiteral("The page view stopped unexpectedly.")); });
+}
+
+QString PageRenderer::injectedScript(const QString &dataJson, int page, const QString &mode,
+                                     const std::optional<QString> &themeJson, int scale)
+{
+    return QStringLiteral("window.TESSARINE = { data: ") + dataJson + QStringLiteral(", mode: \"") + mode +
+           QStringLiteral("\", theme: ") + themeJson.value_or(QStringLiteral("null")) + QStringLiteral(", page: ") +
+           QString::number(page) + QStringLiteral(", scale: ") + QString::number(scale) + QStringLiteral(" };");
+}
+
+void PageRenderer::prepareEnvironment(Platform platform)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Chromium refuses to start its sandbox as root; for a normal user the sandbox stays on.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    const bool hasDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform == Platform::AlwaysOffscreen || !hasDisplay)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
+                                         int scale)
+{
+    QPointer<PageRenderer> self(this);
+    while (m_busy) {
+        co_await qCoro(this, &PageRenderer::renderFinished);
+        if (!self)
+            throw RenderError(closedMessage());
+    }
+    m_busy = true;
+    struct Release
+    {
+        QPointer<PageRenderer> renderer;
+        ~Release()
+        {
+            if (renderer) {
+                renderer->m_busy = false;
+                Q_EMIT renderer->renderFinished();
+            }
+        }
+    } release{self};
+
+    scale = std::max(scale, 1);
+    installScript(injectedScript(dataJson, page, mode, themeJson, scale));
+    sizeForScale(scale);
+    const QString loadError = co_await loadPageView();
+    if (!self)
+        throw RenderError(closedMessage());
+    if (!loadError.isEmpty())
+        throw RenderError(loadError);
+    co_await waitUntilReady();
+    if (!self)
+        throw RenderError(closedMessage());
+
+    QImage picture = co_await settledSnapshot(scale);
+    if (!self)
+        throw RenderError(closedMessage());
+    if (picture.isNull())
+        throw RenderError(QStringLiteral("The picture of the page could not be taken."));
+    if (mode == QLatin1String("panel"))
+        picture = PanelPicture::fromSnapshot(picture);
+    co_return picture;
+}
+
+void PageRenderer::installScript(const QString &source)
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("tessarine"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(source);
+    m_page->scripts().clear();
+    m_page->scripts().insert(script);
+}
+
+void PageRenderer::sizeForScale(int scale)
+{
+    // The view is sized in device pixels so the grab is 1360·scale wide whatever the screen's
+    // pixel ratio; the zoom makes the page see a canvas of 1360 × 480 CSS pixels.
+    m_view->move(-10000, -10000);
+    const qreal ratio = m_view->devicePixelRatioF() > 0 ? m_view->devicePixelRatioF() : 1.0;
+    const qreal zoom = std::min(scale / ratio, largestZoom);
+    const QSize logical(qRound(canvasWidth * zoom), qRound(canvasHeight * zoom));
+    if (m_view->size() != logical)
+        m_view->resize(logical);
+    m_page->setZoomFactor(zoom);
+}
+
+QCoro::Task<QString> PageRenderer::loadPageView()
+{
+    m_loaded = std::make_shared<QPromise<void>>();
+    m_loaded->start();
+    m_loadError.clear();
+    QFuture<void> loaded = m_loaded->future();
+    m_page->load(QUrl::fromLocalFile(QDir(m_viewsDir).filePath(QStringLiteral("page.html"))));
+    co_await loaded;
+    co_return loaded.isCanceled() ? closedMessage() : m_loadError;
+}
+
+void PageRenderer::finishLoad(const QString &error)
+{
+    if (!m_loaded)
+        return;
+    m_loadError = error;
+    auto loaded = std::move(m_loaded);
+    loaded->finish();
+}
+
+QCoro::Task<bool> PageRenderer::isReady()
+{
+    auto answered = std::make_shared<QPromise<void>>();
+    auto ready = std::make_shared<bool>(false);
+    answered->start();
+    QFuture<void> future = answered->future();
+    m_page->runJavaScript(readinessExpression, QWebEngineScript::MainWorld, [answered, ready](const QVariant &value) {
+        *ready = value.typeId() == QMetaType::Bool && value.toBool();
+        answered->finish();
+    });
+    co_await future;
+    co_return *ready;
+}
+
+QCoro::Task<> PageRenderer::waitUntilReady()
+{
+    QPointer<PageRenderer> self(this);
+    for (int poll = 1; poll <= readinessPolls; ++poll) {
+        const bool ready = co_await isReady();
+        if (!self || ready || poll == readinessPolls)
+            co_return;
+        co_await QCoro::sleepFor(pollInterval);
+        if (!self)
+            co_return;
+    }
+}
+
+QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale)
+{
+    // The web engine hands its frames to the view a little after the page has painted them, and
+    // a freshly loaded page shows nothing until its first frame arrives. So a picture with no
+    // visible pixel is taken again, for a short while, before it is accepted as it is.
+    QPointer<PageRenderer> self(this);
+    QImage picture = snapshot(scale);
+    for (int attempt = 0; attempt < blankFrameRetries && isBlank(picture); ++attempt) {
+        co_await QCoro::sleepFor(blankFrameInterval);
+        if (!self)
+            co_return QImage();
+        picture = snapshot(scale);
+    }
+    co_return picture;
+}
+
+bool PageRenderer::isBlank(const QImage &picture)
+{
+    if (picture.isNull() || !picture.hasAlphaChannel())
+        return false;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(row[x]) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+QImage PageRenderer::snapshot(int scale) const
+{
+    QImage picture = m_view->grab().toImage();
+    if (picture.isNull())
+        return picture;
+    picture.setDevicePixelRatio(1.0);
+    const QSize expected(canvasWidth * scale, canvasHeight * scale);
+    if (picture.size() != expected)
+        picture = picture.scaled(expected, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}

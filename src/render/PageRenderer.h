@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QWebEnginePage>
+#include <memory>
+#include <optional>
+
+class QWebEngineView;
+class RenderPage;
+template<typename T>
+class QPromise;
+
+// Turns one page of the data document into a picture through the shipped page view. It owns a
+// web view in a window that is never shown on screen, loads "page.html" afresh for every
+// picture with the document, page number, mode, theme and scale injected before the page's own
+// scripts run, waits until the page view sets data-ready on its body and grabs the result.
+// Renders run strictly one at a time; a render started while another runs waits for it.
+class PageRenderer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int canvasWidth = 1360;
+    static constexpr int canvasHeight = 480;
+    static constexpr int readinessPolls = 200;
+
+    enum class Platform
+    {
+        OffscreenWhenNoDisplay,
+        AlwaysOffscreen
+    };
+
+    explicit PageRenderer(const QString &viewsDir, QObject *parent = nullptr);
+    ~PageRenderer() override;
+
+    QString viewsDir() const { return m_viewsDir; }
+
+    // The picture of page `page`: 1360·scale pixels wide for "preview", and the 1360 × 480
+    // one-bit form for "panel". Throws RenderError when the page view cannot be loaded or the
+    // picture cannot be taken; a page view that never becomes ready is pictured as it stands.
+    QCoro::Task<QImage> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson, int scale);
+
+    // The one script the page view finds installed before its own scripts run.
+    static QString injectedScript(const QString &dataJson, int page, const QString &mode,
+                                  const std::optional<QString> &themeJson, int scale);
+
+    // Call before the QApplication exists: the web engine needs shared OpenGL contexts, cannot
+    // use its sandbox when the process runs as root, and needs the offscreen platform when
+    // there is no display.
+    static void prepareEnvironment(Platform platform = Platform::OffscreenWhenNoDisplay);
+
+Q_SIGNALS:
+    // Every console message of the page view (errors included), for tests and diagnostics.
+    void consoleMessage(QWebEnginePage::JavaScriptConsoleMessageLevel level, const QString &message, int line,
+                        const QString &source);
+    void renderFinished();
+
+private:
+    void createView();
+    void installScript(const QString &source);
+    void sizeForScale(int scale);
+    QCoro::Task<QString> loadPageView();
+    QCoro::Task<bool> isReady();
+    QCoro::Task<> waitUntilReady();
+    QCoro::Task<QImage> settledSnapshot(int scale);
+    QImage snapshot(int scale) const;
+    static bool isBlank(const QImage &picture);
+    void finishLoad(const QString &error);
+
+    QString m_viewsDir;
+    std::unique_ptr<QWebEngineView> m_view;
+    RenderPage *m_page = nullptr;
+    std::shared_ptr<QPromise<void>> m_loaded;
+    QString m_loadError;
+    bool m_busy = false;
+};

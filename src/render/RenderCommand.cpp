@@ -1,0 +1,191 @@
+#include "RenderCommand.h"
+
+#include "PageRenderer.h"
+#include "PictureFile.h"
+#include "RenderError.h"
+#include "ThemeFile.h"
+
+#include "platform/Paths.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+void complain(const QString &message)
+{
+    QTextStream(stderr) << "tessarine render: " << message << Qt::endl;
+}
+
+// The web engine and Qt report their own start-up details on the terminal; the command's
+// output is only its own.
+void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+int pageCount(const QString &dataJson)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(dataJson.toUtf8());
+    return document.isObject() ? int(document.object().value(QStringLiteral("pages")).toArray().size()) : -1;
+}
+
+} // namespace
+
+QString RenderCommand::usage()
+{
+    return QStringLiteral("usage: tessarine render --data FILE --page N|all --look mono|colour|panel [--dark] "
+                          "--out FILE.png|DIRECTORY");
+}
+
+std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &arguments, QString *error)
+{
+    Options options;
+    bool pageGiven = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--dark")) {
+            options.dark = true;
+            continue;
+        }
+        const bool takesValue = argument == QLatin1String("--data") || argument == QLatin1String("--page") ||
+                                argument == QLatin1String("--look") || argument == QLatin1String("--out");
+        if (!takesValue) {
+            *error = QStringLiteral("unknown argument %1").arg(argument);
+            return std::nullopt;
+        }
+        if (i + 1 >= arguments.size()) {
+            *error = QStringLiteral("%1 needs a value").arg(argument);
+            return std::nullopt;
+        }
+        const QString value = arguments.at(++i);
+        if (argument == QLatin1String("--data")) {
+            options.dataFile = value;
+        } else if (argument == QLatin1String("--out")) {
+            options.out = value;
+        } else if (argument == QLatin1String("--look")) {
+            options.look = value;
+        } else {
+            pageGiven = true;
+            bool ok = false;
+            const int page = value.toInt(&ok);
+            if (value != QLatin1String("all") && (!ok || page < 0)) {
+                *error = QStringLiteral("--page takes a page number from 0, or all");
+                return std::nullopt;
+            }
+            if (value != QLatin1String("all"))
+                options.page = page;
+        }
+    }
+    if (options.dataFile.isEmpty() || options.out.isEmpty() || !pageGiven || options.look.isEmpty()) {
+        *error = QStringLiteral("--data, --page, --look and --out are all needed");
+        return std::nullopt;
+    }
+    if (options.look != QLatin1String("mono") && options.look != QLatin1String("colour") &&
+        options.look != QLatin1String("panel")) {
+        *error = QStringLiteral("--look is mono, colour or panel");
+        return std::nullopt;
+    }
+    return options;
+}
+
+QString RenderCommand::fileName(int page, const QString &look, bool dark)
+{
+    const QString view = QStringLiteral("page") + QString::number(page);
+    if (look == QLatin1String("panel"))
+        return view + QStringLiteral(".png");
+    return view + QLatin1Char('-') + look + (dark ? QStringLiteral("-dark") : QStringLiteral("-light")) +
+           QStringLiteral(".png");
+}
+
+int RenderCommand::run(int argc, char **argv)
+{
+    PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
+    qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("render"))
+        arguments.removeFirst();
+    QString error;
+    const std::optional<Options> options = parse(arguments, &error);
+    if (!options) {
+        complain(error);
+        QTextStream(stderr) << usage() << Qt::endl;
+        return 2;
+    }
+    int status = 1;
+    QTimer::singleShot(0, &app, [&] {
+        QCoro::connect(execute(*options), &app, [&](int result) {
+            status = result;
+            app.quit();
+        });
+    });
+    app.exec();
+    return status;
+}
+
+QCoro::Task<int> RenderCommand::execute(Options options)
+{
+    QFile file(options.dataFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(QStringLiteral("cannot read %1: %2").arg(options.dataFile, file.errorString()));
+        co_return 1;
+    }
+    const QString dataJson = QString::fromUtf8(file.readAll());
+    const int pages = pageCount(dataJson);
+    if (pages < 0) {
+        complain(QStringLiteral("%1 is not a data document (a JSON object)").arg(options.dataFile));
+        co_return 1;
+    }
+    if (options.page && *options.page >= pages) {
+        complain(QStringLiteral("the document has %1 pages; page %2 is not one of them").arg(pages).arg(*options.page));
+        co_return 1;
+    }
+    if (!options.page && !QDir().mkpath(options.out)) {
+        complain(QStringLiteral("cannot create the directory %1").arg(options.out));
+        co_return 1;
+    }
+
+    const bool panel = options.look == QLatin1String("panel");
+    const std::optional<QString> theme =
+        panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(Paths::viewsDir()), options.look, options.dark);
+    PageRenderer renderer(Paths::viewsDir());
+    // Script errors of the page view are worth knowing when looking at pages by hand.
+    QObject::connect(&renderer, &PageRenderer::consoleMessage, &renderer,
+                     [](QWebEnginePage::JavaScriptConsoleMessageLevel level, const QString &message, int line,
+                        const QString &source) {
+                         if (level == QWebEnginePage::ErrorMessageLevel)
+                             complain(QStringLiteral("%1:%2: %3").arg(QUrl(source).fileName()).arg(line).arg(message));
+                     });
+    const int first = options.page.value_or(0);
+    const int last = options.page.value_or(pages - 1);
+    for (int page = first; page <= last; ++page) {
+        const QString path =
+            options.page ? options.out : QDir(options.out).filePath(fileName(page, options.look, options.dark));
+        if (!co_await renderPage(renderer, dataJson, page, panel, theme, path))
+            co_return 1;
+    }
+    co_return 0;
+}
+
+QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString dataJson, int page, bool panel,
+                                            std::optional<QString> theme, QString path)
+{
+    try {
+        const QImage picture = co_await renderer.render(
+            dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme, panel ? 1 : 3);
+        QString error;
+        if (!PictureFile::write(picture, path, &error)) {
+            complain(QStringLiteral("cannot write %1: %2").arg(path, error));
+            co_return false;
+        }
+    } catch (const RenderError &problem) {
+        complain(problem.message());
+        co_return false;
+    }
+    co_return true;
+}

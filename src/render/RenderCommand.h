@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class PageRenderer;
+
+// `tessarine render`: draws pages of a data document without the desktop, for looking at
+// pages, the gallery and the benchmark.
+//
+//   tessarine render --data FILE --page N --look mono|colour|panel [--dark] --out FILE.png
+//   tessarine render --data FILE --page all --look … [--dark] --out DIRECTORY
+//
+// With --page all every page is written into the directory under the names the card uses
+// (page0-mono-light.png, page0.png for the panel, …).
+class RenderCommand
+{
+public:
+    // Runs the whole command, creating its own QApplication; returns the exit status.
+    static int run(int argc, char **argv);
+
+    struct Options
+    {
+        QString dataFile;
+        std::optional<int> page; // none: every page
+        QString look;
+        bool dark = false;
+        QString out;
+    };
+
+    // The options of the arguments after "render", or none with the reason in `error`.
+    static std::optional<Options> parse(const QStringList &arguments, QString *error);
+
+    // The file name the card uses for a page picture in a look and appearance.
+    static QString fileName(int page, const QString &look, bool dark);
+
+    static QString usage();
+
+private:
+    static QCoro::Task<int> execute(Options options);
+    static QCoro::Task<bool> renderPage(PageRenderer &renderer, QString dataJson, int page, bool panel,
+                                        std::optional<QString> theme, QString path);
+};

@@ -1,0 +1,6 @@
+#include "RenderError.h"
+
+RenderError::RenderError(QString message)
+    : m_message(std::move(message))
+    , m_utf8(m_message.toUtf8())
+{}

@@ -1,0 +1,215 @@
+// Your-day widgets: today's date, the countdown and the next calendar events.
+(function () {
+    "use strict";
+    const Tess = window.Tess;
+    const { el, isObject, list, text, kicker, message } = Tess.ui;
+    const F = Tess.format;
+
+    // ---- today.date -------------------------------------------------------------------------
+
+    function miniMonth(now) {
+        const first = new Date(now.getFullYear(), now.getMonth(), 1);
+        const length = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate();
+        const offset = (first.getDay() + 6) % 7;
+        const grid = el("div", "mini-month");
+        ["M", "T", "W", "T", "F", "S", "S"].forEach((d) => grid.appendChild(el("div", "mini-head", d)));
+        for (let i = 0; i < offset; ++i)
+            grid.appendChild(el("div", "mini-day"));
+        for (let date = 1; date <= length; ++date) {
+            const classes = ["mini-day"];
+            if (date === now.getDate())
+                classes.push("today");
+            else if (date < now.getDate())
+                classes.push("past");
+            grid.appendChild(el("div", classes.join(" "), String(date)));
+        }
+        return grid;
+    }
+
+    Tess.widgets["today.date"] = function (slot, ctx) {
+        const now = ctx.now;
+        const yearLength = F.dayOfYear(new Date(now.getFullYear(), 11, 31));
+        slot.appendChild(kicker("Today"));
+        const body = el("div", "body today-body");
+        slot.appendChild(body);
+        body.appendChild(el("div", "today-number", String(now.getDate())));
+        body.appendChild(el("div", "today-words", [
+            el("div", "today-weekday", F.DAY_LONG[now.getDay()]),
+            el("div", "today-month", F.MONTH_LONG[now.getMonth()] + " " + now.getFullYear()),
+            el("div", "today-detail", "Week " + F.isoWeek(now) + " · day " + F.dayOfYear(now) + " of " + yearLength),
+        ]));
+        if (ctx.size === "xl" || ctx.size === "l")
+            body.appendChild(miniMonth(now));
+    };
+
+    // ---- countdown --------------------------------------------------------------------------
+
+    function weeksAndDays(days) {
+        const weeks = Math.floor(days / 7);
+        const rest = days % 7;
+        if (weeks === 0)
+            return null;
+        return F.plural(weeks, "week", "weeks") + (rest ? " and " + F.plural(rest, "day", "days") : "");
+    }
+
+    // One square per day still to go, today first, in one row or two balanced rows, when the
+    // count is small enough to read at a glance.
+    function tally(days, ctx) {
+        const cellWidth = 22;
+        const gap = 5;
+        const fitsInRow = Math.floor((ctx.width + gap) / (12 + gap));
+        if (days < 2 || days > fitsInRow * 2)
+            return null;
+        const perRow = days <= fitsInRow ? days : Math.ceil(days / 2);
+        const width = Math.min(cellWidth, (ctx.width - gap * (perRow - 1)) / perRow);
+        const strip = el("div", "tally");
+        for (let i = 0; i < days; ++i)
+            strip.appendChild(el("span", i === 0 ? "tally-day first" : "tally-day"));
+        strip.style.gridTemplateColumns = "repeat(" + perRow + ", " + width + "px)";
+        return strip;
+    }
+
+    Tess.widgets["countdown"] = function (slot, ctx) {
+        const countdown = isObject(ctx.data.countdown) ? ctx.data.countdown : null;
+        if (!countdown) {
+            slot.appendChild(kicker("Countdown"));
+            slot.appendChild(message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
+            return;
+        }
+        const title = text(countdown.title) || "Countdown";
+        const target = F.parseDay(text(countdown.date));
+        slot.appendChild(kicker("Countdown"));
+        if (!target) {
+            slot.appendChild(message(title, "Its date “" + text(countdown.date) + "” is not a day; set it again in the layout editor.", "flag"));
+            return;
+        }
+        const days = F.daysBetween(ctx.now, target);
+        const body = el("div", "body countdown");
+        slot.appendChild(body);
+        body.appendChild(el("div", "countdown-title", title));
+        let figure;
+        let words;
+        if (days === 0) {
+            figure = "Today";
+            words = null;
+        } else if (days > 0) {
+            figure = F.count(days);
+            words = days === 1 ? "day to go" : "days to go";
+        } else {
+            figure = F.count(-days);
+            words = days === -1 ? "day ago" : "days ago";
+        }
+        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : ""),
+            [el("span", "countdown-number", figure), words ? el("span", "countdown-words", words) : null]));
+        const span = days > 0 ? weeksAndDays(days) : null;
+        body.appendChild(el("div", "countdown-date", F.shortDayYear(target) + (span && ctx.size !== "xs" ? " · " + span : "")));
+        if (days > 0)
+            body.appendChild(tally(days, ctx));
+    };
+
+    // ---- calendar.next ----------------------------------------------------------------------
+
+    const HEADING = 40;
+    const ROW = 34;
+    const GROUP_GAP = 14;
+
+    function eventsByDay(events) {
+        const groups = [];
+        events.forEach((event) => {
+            const start = F.parseTime(text(event.start));
+            if (!start)
+                return;
+            const key = F.dayKey(start);
+            let group = groups.find((g) => g.key === key);
+            if (!group) {
+                group = { key, day: F.startOfDay(start), events: [] };
+                groups.push(group);
+            }
+            group.events.push({ title: text(event.title), start, allDay: event.allDay === true });
+        });
+        groups.sort((a, b) => a.day - b.day);
+        groups.forEach((g) => g.events.sort((a, b) => (a.allDay === b.allDay ? a.start - b.start : a.allDay ? -1 : 1)));
+        return groups;
+    }
+
+    // Fills columns top to bottom with day groups. A group that does not fit the rest of a
+    // column starts the next one; only a group longer than a whole column is split. Returns the
+    // columns and how many events were left out.
+    function flow(groups, columns, height) {
+        const result = [];
+        let column = null;
+        let used = 0;
+        let left = 0;
+        const open = () => {
+            if (result.length >= columns)
+                return false;
+            column = [];
+            result.push(column);
+            used = 0;
+            return true;
+        };
+        const rowsFor = (space) => Math.floor((space - HEADING) / ROW);
+        let full = !open();
+        groups.forEach((group) => {
+            let index = 0;
+            while (index < group.events.length && !full) {
+                const gap = column.length ? GROUP_GAP : 0;
+                const room = rowsFor(height - used - gap);
+                const remaining = group.events.length - index;
+                const wholeColumn = rowsFor(height);
+                if (room < 1 || (room < remaining && column.length && remaining <= wholeColumn && result.length < columns)) {
+                    full = !open();
+                    continue;
+                }
+                const part = group.events.slice(index, index + room);
+                column.push({ group, events: part });
+                used += gap + HEADING + part.length * ROW;
+                index += part.length;
+            }
+            left += group.events.length - index;
+        });
+        return { columns: result, left };
+    }
+
+    function eventRow(event) {
+        return el("div", "event", [
+            el("span", "event-time" + (event.allDay ? " all-day" : ""), event.allDay ? "All day" : F.time(event.start)),
+            el("span", "event-title ellipsis", event.title || "Untitled"),
+        ]);
+    }
+
+    function dayBlock(part, ctx) {
+        const heading = F.dayHeading(part.group.day, ctx.now);
+        const detail = heading === "Today" || heading === "Tomorrow" ? F.shortDay(part.group.day) : null;
+        return el("div", "day-group", [
+            el("div", "day-heading", [el("span", "day-name", heading),
+                detail && ctx.size !== "xs" ? el("span", "day-date", detail) : null]),
+            part.events.map(eventRow),
+        ]);
+    }
+
+    Tess.widgets["calendar.next"] = function (slot, ctx) {
+        const calendar = isObject(ctx.data.calendar) ? ctx.data.calendar : null;
+        slot.appendChild(kicker("Next 7 days"));
+        if (!calendar || calendar.status !== "ok") {
+            slot.appendChild(message("Calendar access is off.", "Allow it in Connections to see your next events here.", "calendar"));
+            return;
+        }
+        const events = list(calendar.events).filter(isObject);
+        const groups = eventsByDay(events);
+        if (groups.length === 0) {
+            slot.appendChild(message("Nothing in the next 7 days", "Your calendar is clear.", "calendar"));
+            return;
+        }
+        const columns = { xl: 4, l: 3, m: 2, s: 1, xs: 1 }[ctx.size];
+        const body = el("div", "body calendar columns-" + columns);
+        slot.appendChild(body);
+        const moreLine = 30;
+        let laid = flow(groups, columns, body.clientHeight);
+        if (laid.left > 0)
+            laid = flow(groups, columns, body.clientHeight - moreLine);
+        laid.columns.forEach((column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
+        if (laid.left > 0)
+            slot.appendChild(el("div", "calendar-more", "+ " + F.plural(laid.left, "more event", "more events")));
+    };
+})();

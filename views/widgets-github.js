@@ -1,0 +1,324 @@
+// GitHub widgets: the contribution year, this month, the activity feed and the overview.
+(function () {
+    "use strict";
+    const Tess = window.Tess;
+    const { el, isObject, list, number, text, kicker, message, stat } = Tess.ui;
+    const F = Tess.format;
+    const SVG = "http://www.w3.org/2000/svg";
+
+    function github(ctx) {
+        return isObject(ctx.data.github) ? ctx.data.github : null;
+    }
+
+    function noGitHub(slot, label) {
+        slot.appendChild(kicker(label));
+        slot.appendChild(message("No GitHub data yet", "Sign in to GitHub in Connections, then refresh.",
+            Tess.marks.logo("github", 30)));
+    }
+
+    function days(gh) {
+        const all = [];
+        list(gh.weeks).forEach((week) => list(week).forEach((day) => {
+            if (isObject(day))
+                all.push({ date: text(day.date), count: number(day.count), level: clampLevel(day.level) });
+        }));
+        return all;
+    }
+
+    function clampLevel(level) {
+        const n = Math.round(number(level));
+        return Math.max(0, Math.min(4, n));
+    }
+
+    function svg(tag, attributes) {
+        const node = document.createElementNS(SVG, tag);
+        Object.keys(attributes).forEach((key) => node.setAttribute(key, attributes[key]));
+        return node;
+    }
+
+    // One day cell. Colour looks fill the whole cell with the level's colour; the panel look
+    // shows the level by the size of a black square, with a small dot for no contributions.
+    function cell(x, y, size, level, panel) {
+        if (panel) {
+            const share = [0.24, 0.46, 0.64, 0.82, 1][level];
+            const side = Math.max(2, Math.round(size * share));
+            const offset = (size - side) / 2;
+            return svg("rect", { x: x + offset, y: y + offset, width: side, height: side, fill: "#000" });
+        }
+        return svg("rect", { x, y, width: size, height: size, rx: Math.max(1.5, size * 0.2),
+            fill: "var(--level-" + level + ")" });
+    }
+
+    // ---- github.year ------------------------------------------------------------------------
+
+    function yearStats(gh, ctx) {
+        const total = number(gh.total);
+        const current = number(gh.currentStreak);
+        const longest = number(gh.longestStreak);
+        const row = el("div", "year-stats");
+        const narrow = ctx.size === "s" || ctx.size === "xs";
+        row.appendChild(stat(null, F.count(total), narrow ? "contributions" : "contributions in the last year", "hero"));
+        row.appendChild(stat(null, narrow ? F.count(current) : F.plural(current, "day", "days"),
+            narrow ? "day streak" : "current streak"));
+        if (ctx.size === "xl" || ctx.size === "l")
+            row.appendChild(stat(null, F.plural(longest, "day", "days"), "longest streak"));
+        return row;
+    }
+
+    const MONTH_ROW = 26;
+
+    // The grid's cell pitch and the weeks it shows: as wide as the slot allows, at most 26 per
+    // cell, and never cells under 12, so narrow slots show the most recent weeks only.
+    function yearGridLayout(gh, ctx, height) {
+        const weeks = list(gh.weeks).map((week) => list(week).filter(isObject));
+        const labelWidth = ctx.size === "xl" || ctx.size === "l" ? 46 : 0;
+        const width = ctx.width - labelWidth;
+        const maxPitch = Math.max(8, Math.min(26, (height - MONTH_ROW) / 7));
+        let shown = weeks.length;
+        let pitch = shown ? width / shown : maxPitch;
+        if (pitch < 12) {
+            shown = Math.max(1, Math.floor(width / 12));
+            pitch = width / shown;
+        }
+        pitch = Math.min(pitch, maxPitch);
+        const visible = weeks.slice(Math.max(0, weeks.length - shown));
+        return { visible, pitch, labelWidth, height: MONTH_ROW + pitch * 7 };
+    }
+
+    function yearGrid(gh, ctx, layout) {
+        const { visible, pitch, labelWidth } = layout;
+        const monthRow = MONTH_ROW;
+        const size = pitch * 0.8;
+        const gridWidth = labelWidth + pitch * visible.length;
+        const root = svg("svg", { width: gridWidth, height: monthRow + pitch * 7, class: "year-grid" });
+        const todayKey = F.dayKey(ctx.now);
+        let lastLabelAt = -99;
+        visible.forEach((week, column) => {
+            const x = labelWidth + column * pitch;
+            week.forEach((day) => {
+                const dow = Math.max(0, Math.min(6, Math.round(number(day.dow))));
+                const y = monthRow + dow * pitch;
+                root.appendChild(cell(x, y, size, clampLevel(day.level), ctx.panel));
+                if (text(day.date) === todayKey && !ctx.panel)
+                    root.appendChild(svg("rect", { x: x - 1.5, y: y - 1.5, width: size + 3, height: size + 3,
+                        rx: Math.max(2.5, size * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 }));
+                const parsed = F.parseDay(text(day.date));
+                if (parsed && parsed.getDate() <= 7 && dow === (week[0] ? Math.round(number(week[0].dow)) : 0) &&
+                    column - lastLabelAt >= 3 && column < visible.length - 1) {
+                    const label = svg("text", { x, y: 18, class: "grid-label" });
+                    label.textContent = F.MONTH_SHORT[parsed.getMonth()];
+                    root.appendChild(label);
+                    lastLabelAt = column;
+                }
+            });
+        });
+        if (labelWidth) {
+            [[1, "Mon"], [3, "Wed"], [5, "Fri"]].forEach(([dow, name]) => {
+                const label = svg("text", { x: 0, y: monthRow + dow * pitch + size * 0.78, class: "grid-label" });
+                label.textContent = name;
+                root.appendChild(label);
+            });
+        }
+        return root;
+    }
+
+    // "Less ■■■■■ More", and the busiest day when there is room.
+    function yearLegend(gh, ctx, pitch) {
+        const size = Math.max(12, Math.min(18, pitch * 0.8));
+        const swatches = svg("svg", { width: 5 * (size + 4), height: size, class: "legend-cells" });
+        for (let level = 0; level <= 4; ++level)
+            swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
+        const busiest = isObject(gh.busiest) ? gh.busiest : {};
+        const day = F.parseDay(text(busiest.date));
+        const note = day && number(busiest.count) > 0 && ctx.size !== "xs"
+            ? el("span", "legend-note ellipsis", "Busiest day " + F.shortDayYear(day) + " · " + F.count(number(busiest.count)))
+            : null;
+        return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
+    }
+
+    Tess.widgets["github.year"] = function (slot, ctx) {
+        const gh = github(ctx);
+        if (!gh)
+            return noGitHub(slot, "Contributions");
+        const weeks = list(gh.weeks).length;
+        slot.appendChild(kicker("Contributions", weeks > 0 && ctx.size !== "xs"
+            ? "Last " + (weeks >= 52 ? "12 months" : F.plural(weeks, "week", "weeks")) : null));
+        const body = el("div", "body year");
+        slot.appendChild(body);
+        body.appendChild(yearStats(gh, ctx));
+        const gap = 30;
+        const legendHeight = 44;
+        const available = body.clientHeight - body.firstChild.offsetHeight - gap;
+        const layout = yearGridLayout(gh, ctx, available);
+        const withLegend = available - layout.height >= legendHeight;
+        const box = el("div", "year-grid-box", yearGrid(gh, ctx, layout));
+        box.style.marginTop = (withLegend ? gap : available - layout.height + gap) + "px";
+        body.appendChild(box);
+        if (withLegend)
+            body.appendChild(yearLegend(gh, ctx, layout.pitch));
+    };
+
+    // ---- github.month -----------------------------------------------------------------------
+
+    function monthDays(gh, now) {
+        const prefix = F.dayKey(now).slice(0, 7);
+        const byDate = {};
+        days(gh).forEach((day) => {
+            if (day.date.startsWith(prefix))
+                byDate[day.date] = day;
+        });
+        return byDate;
+    }
+
+    function monthSummary(byDate, now) {
+        const entries = Object.keys(byDate).sort().map((key) => byDate[key]);
+        const total = entries.reduce((sum, day) => sum + day.count, 0);
+        const active = entries.filter((day) => day.count > 0).length;
+        let best = null;
+        entries.forEach((day) => {
+            if (day.count > 0 && (!best || day.count > best.count))
+                best = day;
+        });
+        return { total, active, best, elapsed: now.getDate() };
+    }
+
+    function monthCalendar(byDate, ctx, showCounts) {
+        const now = ctx.now;
+        const first = new Date(now.getFullYear(), now.getMonth(), 1);
+        const length = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate();
+        const offset = (first.getDay() + 6) % 7;
+        const rows = Math.ceil((offset + length) / 7);
+        const grid = el("div", "month-grid rows-" + rows);
+        const names = ctx.size === "xs" || ctx.size === "s" ? ["M", "T", "W", "T", "F", "S", "S"]
+            : ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"];
+        names.forEach((name) => grid.appendChild(el("div", "month-head", name)));
+        for (let i = 0; i < offset; ++i)
+            grid.appendChild(el("div", "month-day blank"));
+        for (let date = 1; date <= length; ++date) {
+            const key = F.dayKey(new Date(now.getFullYear(), now.getMonth(), date));
+            const day = byDate[key];
+            const future = date > now.getDate();
+            const level = day ? day.level : 0;
+            const classes = ["month-day", "level-" + level];
+            if (future)
+                classes.push("future");
+            if (date === now.getDate())
+                classes.push("today");
+            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date)),
+                showCounts && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
+            if (ctx.panel && !future && level > 0) {
+                const mark = el("span", "month-mark");
+                mark.style.width = [0, 25, 50, 75, 100][level] + "%";
+                cellNode.appendChild(mark);
+            }
+            grid.appendChild(cellNode);
+        }
+        return grid;
+    }
+
+    Tess.widgets["github.month"] = function (slot, ctx) {
+        const gh = github(ctx);
+        const monthName = F.MONTH_LONG[ctx.now.getMonth()];
+        if (!gh)
+            return noGitHub(slot, monthName);
+        const byDate = monthDays(gh, ctx.now);
+        const summary = monthSummary(byDate, ctx.now);
+        const wide = ctx.size === "xl" || ctx.size === "l";
+        const narrow = ctx.size === "s" || ctx.size === "xs";
+        slot.appendChild(kicker(narrow ? monthName : monthName + " " + ctx.now.getFullYear(),
+            wide ? null : F.plural(summary.total, "contribution", "contributions")));
+        const body = el("div", "body month");
+        slot.appendChild(body);
+        if (wide) {
+            const side = el("div", "month-side", [
+                stat(null, F.count(summary.total), "contributions this month", "hero"),
+                stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
+                summary.best ? stat(null, F.count(summary.best.count), "busiest, " + F.shortDay(F.parseDay(summary.best.date))) : null,
+            ]);
+            body.appendChild(side);
+        }
+        body.appendChild(monthCalendar(byDate, ctx, ctx.size !== "xs" && ctx.size !== "s"));
+    };
+
+    // ---- github.activity --------------------------------------------------------------------
+
+    function activityItem(item, ctx) {
+        const type = ["merged", "released", "pushed"].includes(item.type) ? item.type : "pushed";
+        const at = F.parseTime(text(item.at));
+        const meta = [el("span", "activity-repo", text(item.repo) || "—")];
+        if (at)
+            meta.push(el("span", "activity-when", " · " + F.ago(at, ctx.now)));
+        return el("div", "activity-item", [
+            el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
+            el("div", "activity-text", [el("div", "activity-title ellipsis", text(item.title) || describe(type)),
+                el("div", "activity-meta ellipsis", meta)]),
+        ]);
+    }
+
+    function describe(type) {
+        return type === "merged" ? "Pull request merged" : type === "released" ? "New release" : "Pushed";
+    }
+
+    Tess.widgets["github.activity"] = function (slot, ctx) {
+        const gh = github(ctx);
+        if (!gh)
+            return noGitHub(slot, "Activity");
+        const items = list(gh.activity).filter(isObject);
+        slot.appendChild(kicker("Activity"));
+        if (items.length === 0) {
+            slot.appendChild(message("No recent activity", "Pushes, merged pull requests and releases appear here."));
+            return;
+        }
+        const columns = ctx.size === "xl" ? 2 : 1;
+        const body = el("div", "body activity columns-" + columns);
+        slot.appendChild(body);
+        const perColumn = 5;
+        items.slice(0, perColumn * columns).forEach((item) => body.appendChild(activityItem(item, ctx)));
+    };
+
+    // ---- github.overview --------------------------------------------------------------------
+
+    Tess.widgets["github.overview"] = function (slot, ctx) {
+        const gh = github(ctx);
+        if (!gh)
+            return noGitHub(slot, "Overview");
+        slot.appendChild(kicker("Overview"));
+        const busiest = isObject(gh.busiest) ? gh.busiest : {};
+        const busiestDay = F.parseDay(text(busiest.date));
+        const prs = isObject(gh.prs) ? number(gh.prs.merged30) : 0;
+        const activeDays = days(gh).filter((day) => day.count > 0).length;
+        const figures = [
+            ["Contributions", F.count(number(gh.total)), "last 12 months"],
+            ["Current streak", F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
+            ["Longest streak", F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
+            number(busiest.count) > 0 && busiestDay ? ["Busiest day", F.count(number(busiest.count)), F.shortDayYear(busiestDay)]
+                : ["Busiest day", "—", "no contributions yet"],
+            ["Last 30 days", F.count(number(gh.last30)), "contributions"],
+            ["Merged PRs", F.count(prs), "last 30 days"],
+            ["Releases", F.count(number(gh.releases30)), "last 30 days"],
+        ];
+        if (ctx.size === "xl" || ctx.size === "l")
+            figures.push(["Active days", F.count(activeDays), "last 12 months"]);
+        if (ctx.size === "s" || ctx.size === "xs") {
+            const compact = [
+                ["Contributions", F.count(number(gh.total))],
+                ["Current streak", F.plural(number(gh.currentStreak), "day", "days")],
+                ["Longest streak", F.plural(number(gh.longestStreak), "day", "days")],
+                ["Busiest day", number(busiest.count) > 0 && busiestDay
+                    ? F.count(number(busiest.count)) + " · " + busiestDay.getDate() + " " + F.MONTH_SHORT[busiestDay.getMonth()] : "—"],
+                ["Last 30 days", F.count(number(gh.last30))],
+                ["Merged PRs", F.count(prs)],
+                ["Releases", F.count(number(gh.releases30))],
+            ];
+            const rows = el("div", "body overview-rows");
+            compact.forEach(([label, value]) => rows.appendChild(el("div", "overview-row",
+                [el("span", "overview-row-label ellipsis", label), el("span", "overview-row-value", value)])));
+            slot.appendChild(rows);
+            return;
+        }
+        const body = el("div", "body overview");
+        slot.appendChild(body);
+        figures.forEach(([label, value, sub], i) =>
+            body.appendChild(stat(label, value, sub, i === 0 ? "overview-stat first" : "overview-stat")));
+    };
+})();
