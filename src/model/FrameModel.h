@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ViewAnimation.h"
 #include "kit/Catalogue.h"
 #include "kit/Countdown.h"
 #include "kit/Flash.h"
@@ -9,16 +10,26 @@
 #include "kit/ScreenLook.h"
 #include "kit/ScreenManifest.h"
 
+#include <QCoroTask>
+#include <QDateTime>
 #include <QHash>
 #include <QImage>
+#include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class CalendarStore;
+class CredentialStore;
+class GitHubAuth;
+class PageRenderer;
 class QTimer;
+class UpdateChecker;
+class WakeMonitor;
 
 // The one central object of the program: the user's pages and settings, the catalogue, the
 // manifest and images of the last refresh, the display options, the refresh and page-cycle
@@ -29,9 +40,11 @@ class QTimer;
 // optional records are compared by value); the window-opening hooks notify on every write.
 //
 // The implementation is split by concern, one source file each:
-//   FrameModelState.cpp    start-up, settings file, manifest and images, providers, hooks;
-//                          for now also refresh(), which only announces the request
-//   FrameModelDisplay.cpp  display options kept in the user defaults store
+//   FrameModelState.cpp    start-up, settings file, manifest and images, providers, hooks
+//   FrameModelDisplay.cpp  display options kept in the user defaults store, the page cycle
+//                          and the e-paper flash
+//   FrameModelRefresh.cpp  the refresh pipeline, its schedule, the status and error lines
+//   FrameModelCalendar.cpp the calendar section of the data document, calendar access
 // and the refresh pipeline, page editing and the calendar join in files of their own.
 class FrameModel : public QObject
 {
@@ -93,6 +106,9 @@ public:
     // Reads everything the last run left (display options, catalogue, settings file, manifest
     // and images) and starts nothing: no timer, no refresh, no network, no file written.
     explicit FrameModel(QObject *parent = nullptr);
+    // As above, but the GitHub token is kept in `credentials` rather than in the desktop keyring
+    // (tests, and runs that must not touch the keyring). (FrameModelRefresh.cpp)
+    FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent);
     ~FrameModel() override;
 
     // ---- Start-up, settings and providers (FrameModelState.cpp) ----
@@ -153,10 +169,55 @@ public:
     void setMovingForward(bool forward);
     void setFlash(Flash flash);
 
-    // ---- Refresh ----
+    // ---- Page cycle and the card (FrameModelDisplay.cpp) ----
 
-    // Asks for a refresh of data and page images (menu, editor, settings changes).
+    // Puts the named rendered page on the card. Ignored when it is already shown or while an
+    // e-paper flash runs. Under the panel look or the flash transition it runs the flash (dark,
+    // light, then the new page, 0.14 s apart); otherwise it sets movingForward to `forward` and
+    // changes the view with the animation pendingAnimation() then tells.
+    void show(const QString &view, bool forward);
+    // Cancels the cycle timer and, when cycling is on, arms a new one-shot timer for a full
+    // interval; when it fires the card moves to the manifest's next view.
+    void restartCycle();
+    // The armed cycle timer; null while cycling is off.
+    QTimer *cycleTimer() const { return m_cycleTimer; }
+    // How the page view should animate the latest change of `view`: set before viewChanged is
+    // emitted; none for a change made through setView() or at the end of a flash.
+    ViewAnimation pendingAnimation() const { return m_pendingAnimation; }
+
+    // Width in device-independent pixels of the page image on the card: 1360 device pixels for
+    // the panel look, the size's width otherwise. A scale of 1 or less counts as 1.
+    double contentWidth(double displayScale) const;
+    // For the panel look, the widest whole number of 1360-pixel panels (at least one) that fits
+    // in `width`; other looks show any width.
+    double fittedWidth(double width, double displayScale) const;
+    // The loaded image of a view in the current look and appearance; null when there is none.
+    QImage image(const QString &view, bool dark) const;
+
+    // ---- Refresh (FrameModelRefresh.cpp) ----
+
+    // Asks for a refresh of data and page images (menu, editor, settings changes). One runs at
+    // a time; any number of requests during a run give exactly one follow-up.
     void refresh();
+    // Starts refreshing: a quiet update check, a refresh every 30 minutes and after every wake
+    // from sleep, one refresh now, and the page cycle. Called once by the application.
+    void startSchedule();
+    // Draws every page again from the last "data.json" without collecting (after a look change);
+    // does nothing during a refresh or without that file. Failures are dropped silently.
+    void redraw();
+
+    // "Refreshing…", "Updated 09:15 · Sun 1 Mar" or "Not updated yet". Follows
+    // isRefreshingChanged and manifestChanged.
+    QString statusLine() const;
+    // The failure of the last refresh, if it failed; follows lastRunErrorChanged and
+    // manifestChanged.
+    std::optional<QString> errorLine() const;
+
+    // The services the model owns; each is created on first use and lives as long as the model.
+    GitHubAuth &github();
+    UpdateChecker &updates();
+    // Announces wakes from sleep once the schedule runs; null before startSchedule().
+    WakeMonitor *wakeMonitor() const { return m_wakeMonitor; }
 
     bool isRefreshing() const { return m_isRefreshing; }
     const std::optional<QString> &lastRunError() const { return m_lastRunError; }
@@ -230,6 +291,14 @@ public:
     // Counts changes of calendar access so views can re-read the authorisation.
     int calendarAccessChanged() const { return m_calendarAccessChanged; }
 
+    // (FrameModelCalendar.cpp)
+    CalendarStore &eventStore();
+    // Asks the user for calendar access; whatever the answer, then bumps calendarAccessChanged
+    // and refreshes.
+    void requestCalendarAccess();
+    // The data document's "calendar" section: the next 7 days' first 12 events, or "noAccess".
+    QCoro::Task<QJsonObject> calendarData();
+
     // ---- Window-opening hooks, installed by the application ----
 
     const Action &openEditor() const { return m_openEditor; }
@@ -263,7 +332,7 @@ Q_SIGNALS:
     void timerChanged();
     void renderedPagesChanged();
     void renderingPagesChanged();
-    // Emitted by refresh() until the refresh pipeline takes the request over itself.
+    // Emitted by every call of refresh(), whether it starts a refresh or marks a follow-up.
     void refreshRequested();
 
     void undoStackChanged();
@@ -303,6 +372,23 @@ private:
 
     // ---- Display options (FrameModelDisplay.cpp) ----
     void readDisplayOptions();
+    void changeView(const QString &view, const ViewAnimation &animation);
+    void advanceCycle();
+    QCoro::Task<> playFlash(QString view);
+
+    // ---- Refresh (FrameModelRefresh.cpp) ----
+    QCoro::Task<> runRefresh();
+    QCoro::Task<std::optional<QString>> refreshToken();
+    QCoro::Task<> draw(QString dataJson);
+    QCoro::Task<> redrawFrom(QString dataJson);
+    bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
+                       const std::optional<QString> &error);
+    void markUnfinished();
+    void finished(const std::optional<QString> &error);
+    PageRenderer &renderer();
+
+    // ---- Calendar (FrameModelCalendar.cpp) ----
+    QCoro::Task<> askForCalendarAccess();
 
     // ---- Refresh state ----
     void setIsRefreshing(bool refreshing) { assign(m_isRefreshing, refreshing, &FrameModel::isRefreshingChanged); }
@@ -335,6 +421,7 @@ private:
     int m_cycleSeconds = 0;
     Flash m_flash = Flash::None;
     QTimer *m_cycleTimer = nullptr;
+    ViewAnimation m_pendingAnimation;
 
     // ---- Locations, fixed at start-up ----
     QString m_viewsDir;
@@ -358,6 +445,14 @@ private:
     QTimer *m_timer = nullptr;
     QList<Page> m_renderedPages;
     QList<Page> m_renderingPages;
+
+    // ---- Owned services, created on first use ----
+    std::shared_ptr<CredentialStore> m_credentials; // none: the desktop keyring
+    GitHubAuth *m_github = nullptr;
+    UpdateChecker *m_updates = nullptr;
+    CalendarStore *m_eventStore = nullptr;
+    PageRenderer *m_renderer = nullptr;
+    WakeMonitor *m_wakeMonitor = nullptr;
 
     // ---- Editing history ----
     QList<QList<Page>> m_undoStack;

@@ -1,10 +1,21 @@
 // The display options: which page is on the card, the look, size, transition, cycle interval
 // and keep-on-top. Each lives under its own key in the user defaults store and is written back
-// whenever it is set.
+// whenever it is set. Also the page cycle, the page changes with their e-paper flash, and the
+// widths the card window and the full-screen grid ask for.
 
 #include "FrameModel.h"
 
+#include "kit/PageCycle.h"
 #include "platform/Defaults.h"
+#include "platform/ReduceMotion.h"
+
+#include <QCoroTimer>
+#include <QPointer>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -14,6 +25,19 @@ const QString sizeKey = QStringLiteral("size");
 const QString keepOnTopKey = QStringLiteral("keepOnTop");
 const QString cycleSecondsKey = QStringLiteral("cycleSeconds");
 const QString transitionKey = QStringLiteral("transition");
+
+// Each of the flash's two steps (dark, then light) lasts this long before the next.
+constexpr std::chrono::milliseconds flashStep{140};
+// The panel shows the page at exactly this many device pixels across.
+constexpr double panelPixels = 1360;
+// The longest interval a timer can hold; a larger stored interval is cut to it.
+constexpr int longestCycleSeconds = std::numeric_limits<int>::max() / 1000;
+
+// A display scale below 1 (or not a number) counts as 1.
+double effectiveScale(double displayScale)
+{
+    return displayScale > 1 ? displayScale : 1;
+}
 
 // Only the exact raw values "panel" and "colour" choose those looks; anything else is mono.
 ScreenLook storedLook()
@@ -63,6 +87,13 @@ void FrameModel::readDisplayOptions()
 
 void FrameModel::setView(const QString &view)
 {
+    changeView(view, ViewAnimation());
+}
+
+void FrameModel::changeView(const QString &view, const ViewAnimation &animation)
+{
+    // Set before the change is announced, so the page view finds it when it reacts.
+    m_pendingAnimation = animation;
     assign(m_view, view, &FrameModel::viewChanged);
     Defaults::setValue(pageKey, view);
 }
@@ -72,6 +103,10 @@ void FrameModel::setLook(ScreenLook look)
     assign(m_look, look, &FrameModel::lookChanged);
     Defaults::setValue(lookKey, look.rawValue());
     loadImages();
+    // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
+    // from the last data document.
+    if (m_images.isEmpty())
+        redraw();
 }
 
 void FrameModel::setSize(FrameSize size)
@@ -96,6 +131,7 @@ void FrameModel::setCycleSeconds(int seconds)
 {
     assign(m_cycleSeconds, seconds, &FrameModel::cycleSecondsChanged);
     Defaults::setValue(cycleSecondsKey, seconds);
+    restartCycle();
 }
 
 void FrameModel::setMovingForward(bool forward)
@@ -106,4 +142,83 @@ void FrameModel::setMovingForward(bool forward)
 void FrameModel::setFlash(Flash flash)
 {
     assign(m_flash, flash, &FrameModel::flashChanged);
+}
+
+void FrameModel::restartCycle()
+{
+    // Replaced, never stacked. The old timer may be the one whose timeout is running now, so it
+    // goes once control is back in the event loop.
+    if (QTimer *armed = std::exchange(m_cycleTimer, nullptr)) {
+        armed->stop();
+        armed->deleteLater();
+    }
+    if (m_cycleSeconds < 1)
+        return;
+    m_cycleTimer = new QTimer(this);
+    m_cycleTimer->setSingleShot(true);
+    // About a second of slack is fine for a page cycle and lets the system bundle wake-ups.
+    m_cycleTimer->setTimerType(Qt::VeryCoarseTimer);
+    m_cycleTimer->setInterval(std::chrono::seconds(std::min(m_cycleSeconds, longestCycleSeconds)));
+    connect(m_cycleTimer, &QTimer::timeout, this, &FrameModel::advanceCycle);
+    m_cycleTimer->start();
+}
+
+void FrameModel::advanceCycle()
+{
+    // Only rendered views take part, in manifest order; a single view has nowhere to go.
+    if (m_manifest && m_manifest->views.size() >= 2) {
+        if (const std::optional<QString> next = PageCycle::next(m_view, m_manifest->views))
+            show(*next, true);
+    }
+    restartCycle();
+}
+
+void FrameModel::show(const QString &view, bool forward)
+{
+    if (view == m_view || m_flash != Flash::None)
+        return;
+    restartCycle();
+    // An e-paper panel cannot animate: it flashes dark and light, then shows the new page.
+    if (m_look == ScreenLook::Panel || m_transition == PageTransition::Flash) {
+        setFlash(Flash::Dark);
+        playFlash(view);
+        return;
+    }
+    setMovingForward(forward);
+    changeView(view, ViewAnimation::forTransition(m_transition, ReduceMotion::instance().isOn()));
+}
+
+QCoro::Task<> FrameModel::playFlash(QString view)
+{
+    const QPointer<FrameModel> self(this);
+    co_await QCoro::sleepFor(flashStep);
+    if (!self)
+        co_return;
+    setFlash(Flash::Light);
+    co_await QCoro::sleepFor(flashStep);
+    if (!self)
+        co_return;
+    changeView(view, ViewAnimation());
+    setFlash(Flash::None);
+}
+
+double FrameModel::contentWidth(double displayScale) const
+{
+    if (m_look == ScreenLook::Panel)
+        return panelPixels / effectiveScale(displayScale);
+    return m_size.contentWidth();
+}
+
+double FrameModel::fittedWidth(double width, double displayScale) const
+{
+    if (m_look != ScreenLook::Panel)
+        return width;
+    const double scale = effectiveScale(displayScale);
+    const double panels = std::floor(width * scale / panelPixels);
+    return (panels >= 1 ? panels : 1) * panelPixels / scale;
+}
+
+QImage FrameModel::image(const QString &view, bool dark) const
+{
+    return m_images.value(m_look.fileName(view, dark));
 }

@@ -89,13 +89,6 @@ void FrameModel::setCountdown(const Countdown &countdown)
     refresh();
 }
 
-void FrameModel::refresh()
-{
-    // The refresh pipeline replaces this with the real refresh; until then the request is
-    // announced so the program can act on it.
-    Q_EMIT refreshRequested();
-}
-
 void FrameModel::setOpenEditor(Action action)
 {
     m_openEditor = std::move(action);

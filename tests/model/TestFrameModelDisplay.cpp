@@ -1,11 +1,19 @@
+#include "RefreshSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/Defaults.h"
+#include "platform/ReduceMotion.h"
 
+#include <QDBusVariant>
+#include <QDir>
+#include <QImage>
+#include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -16,6 +24,16 @@ QSettings defaultsStore()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
                      QStringLiteral("Tessarine"));
+}
+
+// Makes the armed cycle timer fire now and waits until the model has armed the next one.
+bool fireCycleTimer(FrameModel &model)
+{
+    QTimer *fired = model.cycleTimer();
+    if (!fired)
+        return false;
+    fired->start(0);
+    return RefreshSupport::waitFor([&] { return model.cycleTimer() && model.cycleTimer() != fired; }, 5000);
 }
 
 } // namespace
@@ -32,9 +50,31 @@ private Q_SLOTS:
     void settersNotifyOnlyOnChangeButAlwaysStore();
     void hooksNotifyOnEveryWrite();
 
+    void cycleTimerFollowsTheInterval();
+    void cycleTimerSteps_data();
+    void cycleTimerSteps();
+    void showingTheShownViewChangesNothing();
+    void flashIgnoresRequestsUntilItEnds_data();
+    void flashIgnoresRequestsUntilItEnds();
+    void pageChangesPickTheirAnimation_data();
+    void pageChangesPickTheirAnimation();
+    void widths_data();
+    void widths();
+    void lookLoadsItsOwnPictures();
+    void reduceMotionFromTheDesktopSetting_data();
+    void reduceMotionFromTheDesktopSetting();
+
 private:
+    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
+    void writeManifest(const QStringList &views) const;
+
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+void TestFrameModelDisplay::writeManifest(const QStringList &views) const
+{
+    RefreshSupport::writeManifest(screens(), QJsonObject{{"ok", true}, {"views", QJsonArray::fromStringList(views)}});
+}
 
 void TestFrameModelDisplay::init()
 {
@@ -42,6 +82,7 @@ void TestFrameModelDisplay::init()
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
     defaultsStore().clear();
+    ReduceMotion::instance().setOverride(std::nullopt);
 }
 
 void TestFrameModelDisplay::readsStoredOptions_data()
@@ -164,6 +205,248 @@ void TestFrameModelDisplay::hooksNotifyOnEveryWrite()
     model.setOpenWelcome({});
     QCOMPARE(welcomeChanged.count(), 1);
     QVERIFY(!model.openWelcome());
+}
+
+void TestFrameModelDisplay::cycleTimerFollowsTheInterval()
+{
+    FrameModel model;
+    QVERIFY(!model.cycleTimer());
+    model.restartCycle();
+    QVERIFY(!model.cycleTimer());
+
+    model.setCycleSeconds(30);
+    const QPointer<QTimer> armed = model.cycleTimer();
+    QVERIFY(armed);
+    QVERIFY(armed->isActive());
+    QVERIFY(armed->isSingleShot());
+    QCOMPARE(armed->interval(), 30 * 1000);
+
+    // Choosing the same interval again restarts the cycle: a new timer replaces the old one.
+    model.setCycleSeconds(30);
+    QVERIFY(model.cycleTimer() && model.cycleTimer() != armed);
+    QVERIFY(!armed || !armed->isActive());
+
+    // An interval beyond what a timer can hold is cut to that, not wrapped round.
+    model.setCycleSeconds(std::numeric_limits<int>::max());
+    QVERIFY(model.cycleTimer()->interval() > 0);
+    QVERIFY(model.cycleTimer()->isActive());
+
+    model.setCycleSeconds(0);
+    QVERIFY(!model.cycleTimer());
+}
+
+void TestFrameModelDisplay::cycleTimerSteps_data()
+{
+    QTest::addColumn<QStringList>("views");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("next");
+
+    QTest::newRow("one view stays") << QStringList{"page0"} << "page0"
+                                    << "page0";
+    QTest::newRow("next view") << QStringList{"page0", "page1", "page2"} << "page1"
+                               << "page2";
+    QTest::newRow("wraps to the first") << QStringList{"page0", "page1", "page2"} << "page2"
+                                        << "page0";
+    QTest::newRow("view not rendered") << QStringList{"page0", "page1"} << "page7"
+                                       << "page0";
+}
+
+void TestFrameModelDisplay::cycleTimerSteps()
+{
+    QFETCH(QStringList, views);
+    QFETCH(QString, shown);
+    QFETCH(QString, next);
+    writeManifest(views);
+    FrameModel model;
+    model.setView(shown);
+    model.setMovingForward(false);
+    model.setCycleSeconds(30);
+
+    QVERIFY(fireCycleTimer(model));
+    QCOMPARE(model.view(), next);
+    QCOMPARE(model.movingForward(), next == shown ? false : true);
+    // Armed again for a full interval, whether or not the page changed.
+    QVERIFY(model.cycleTimer()->isActive());
+    QCOMPARE(model.cycleTimer()->interval(), 30 * 1000);
+}
+
+void TestFrameModelDisplay::showingTheShownViewChangesNothing()
+{
+    writeManifest({"page0", "page1"});
+    FrameModel model;
+    model.setCycleSeconds(60);
+    QTimer *armed = model.cycleTimer();
+    QSignalSpy viewChanged(&model, &FrameModel::viewChanged);
+
+    model.show(QStringLiteral("page0"), false);
+    QCOMPARE(viewChanged.count(), 0);
+    QCOMPARE(model.cycleTimer(), armed);
+    QCOMPARE(model.movingForward(), true);
+
+    // A real change gives the new page a full interval.
+    model.show(QStringLiteral("page1"), true);
+    QCOMPARE(model.view(), QStringLiteral("page1"));
+    QVERIFY(model.cycleTimer() != armed);
+    QCOMPARE(Defaults::stringValue(QStringLiteral("page")), std::optional<QString>(QStringLiteral("page1")));
+}
+
+void TestFrameModelDisplay::flashIgnoresRequestsUntilItEnds_data()
+{
+    QTest::addColumn<ScreenLook>("look");
+    QTest::addColumn<PageTransition>("transition");
+
+    QTest::newRow("flash transition") << ScreenLook(ScreenLook::Mono) << PageTransition(PageTransition::Flash);
+    QTest::newRow("panel look with slide") << ScreenLook(ScreenLook::Panel) << PageTransition(PageTransition::Slide);
+}
+
+void TestFrameModelDisplay::flashIgnoresRequestsUntilItEnds()
+{
+    QFETCH(ScreenLook, look);
+    QFETCH(PageTransition, transition);
+    FrameModel model;
+    model.setLook(look);
+    model.setTransition(transition);
+    QStringList steps;
+    connect(&model, &FrameModel::flashChanged, this, [&] {
+        const char *phase = model.flash() == Flash::Dark ? "dark" : model.flash() == Flash::Light ? "light" : "none";
+        steps.append(QString::fromLatin1(phase) + QLatin1Char(' ') + model.view());
+    });
+
+    model.show(QStringLiteral("page1"), false);
+    QCOMPARE(model.flash(), Flash::Dark);
+    model.show(QStringLiteral("page2"), true); // within the flash: ignored
+    QVERIFY(RefreshSupport::waitFor([&] { return model.flash() == Flash::None; }, 5000));
+
+    QCOMPARE(steps, QStringList({"dark page0", "light page0", "none page1"}));
+    QCOMPARE(model.view(), QStringLiteral("page1"));
+    QCOMPARE(model.movingForward(), true); // a flash has no direction
+    QCOMPARE(model.pendingAnimation(), ViewAnimation());
+
+    // Once it has ended, the next request flashes again.
+    model.show(QStringLiteral("page2"), true);
+    QCOMPARE(model.flash(), Flash::Dark);
+    QVERIFY(RefreshSupport::waitFor([&] { return model.view() == QStringLiteral("page2"); }, 5000));
+    QCOMPARE(model.flash(), Flash::None);
+}
+
+void TestFrameModelDisplay::pageChangesPickTheirAnimation_data()
+{
+    using Curve = ViewAnimation::Curve;
+    QTest::addColumn<PageTransition>("transition");
+    QTest::addColumn<bool>("reduceMotion");
+    QTest::addColumn<int>("curve");
+    QTest::addColumn<double>("seconds");
+
+    QTest::newRow("slide") << PageTransition(PageTransition::Slide) << false << int(Curve::Spring) << 0.5;
+    QTest::newRow("slide, less motion") << PageTransition(PageTransition::Slide) << true << int(Curve::EaseInOut)
+                                        << 0.35;
+    QTest::newRow("flip") << PageTransition(PageTransition::Flip) << false << int(Curve::Linear) << 0.56;
+    QTest::newRow("flip, less motion") << PageTransition(PageTransition::Flip) << true << int(Curve::EaseInOut) << 0.35;
+    QTest::newRow("fade") << PageTransition(PageTransition::Fade) << false << int(Curve::EaseInOut) << 0.35;
+}
+
+void TestFrameModelDisplay::pageChangesPickTheirAnimation()
+{
+    QFETCH(PageTransition, transition);
+    QFETCH(bool, reduceMotion);
+    QFETCH(int, curve);
+    QFETCH(double, seconds);
+    ReduceMotion::instance().setOverride(reduceMotion);
+    FrameModel model;
+    model.setTransition(transition);
+    std::optional<ViewAnimation> seenOnChange;
+    connect(&model, &FrameModel::viewChanged, this, [&] { seenOnChange = model.pendingAnimation(); });
+
+    model.show(QStringLiteral("page3"), false);
+    const ViewAnimation expected{ViewAnimation::Curve(curve), seconds};
+    QCOMPARE(seenOnChange, std::optional<ViewAnimation>(expected));
+    QCOMPARE(model.view(), QStringLiteral("page3"));
+    QCOMPARE(model.movingForward(), false);
+    QCOMPARE(model.flash(), Flash::None);
+
+    // A change made without show() is not animated.
+    model.setView(QStringLiteral("page0"));
+    QCOMPARE(seenOnChange, std::optional<ViewAnimation>(ViewAnimation()));
+}
+
+void TestFrameModelDisplay::widths_data()
+{
+    QTest::addColumn<ScreenLook>("look");
+    QTest::addColumn<FrameSize>("size");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<double>("content");
+    QTest::addColumn<double>("available");
+    QTest::addColumn<double>("fitted");
+
+    const ScreenLook panel(ScreenLook::Panel);
+    const ScreenLook mono(ScreenLook::Mono);
+    QTest::newRow("panel, scale 2") << panel << FrameSize(FrameSize::Small) << 2.0 << 680.0 << 3000.0 << 2720.0;
+    QTest::newRow("panel, scale 1") << panel << FrameSize(FrameSize::Large) << 1.0 << 1360.0 << 500.0 << 1360.0;
+    QTest::newRow("panel, scale below 1") << panel << FrameSize(FrameSize::Medium) << 0.5 << 1360.0 << 2800.0 << 2720.0;
+    QTest::newRow("mono small") << mono << FrameSize(FrameSize::Small) << 2.0 << 520.0 << 3000.0 << 3000.0;
+    QTest::newRow("mono medium") << mono << FrameSize(FrameSize::Medium) << 1.0 << 680.0 << 777.0 << 777.0;
+    QTest::newRow("colour full screen") << ScreenLook(ScreenLook::Colour) << FrameSize(FrameSize::FullScreen) << 2.0
+                                        << 900.0 << 1234.5 << 1234.5;
+}
+
+void TestFrameModelDisplay::widths()
+{
+    QFETCH(ScreenLook, look);
+    QFETCH(FrameSize, size);
+    QFETCH(double, scale);
+    QFETCH(double, content);
+    QFETCH(double, available);
+    QFETCH(double, fitted);
+    FrameModel model;
+    model.setLook(look);
+    model.setSize(size);
+    QCOMPARE(model.contentWidth(scale), content);
+    QCOMPARE(model.fittedWidth(available, scale), fitted);
+}
+
+void TestFrameModelDisplay::lookLoadsItsOwnPictures()
+{
+    writeManifest({"page0"});
+    QImage picture(16, 8, QImage::Format_RGB32);
+    picture.fill(Qt::yellow);
+    QVERIFY(picture.save(QDir(screens()).filePath(QStringLiteral("page0-colour-light.png"))));
+
+    FrameModel model;
+    QVERIFY(model.images().isEmpty());
+    QVERIFY(model.image(QStringLiteral("page0"), false).isNull());
+    QSignalSpy imagesChanged(&model, &FrameModel::imagesChanged);
+
+    model.setLook(ScreenLook::Colour);
+    QCOMPARE(imagesChanged.count(), 1);
+    QCOMPARE(model.image(QStringLiteral("page0"), false).pixel(0, 0), QColor(Qt::yellow).rgb());
+    QVERIFY(model.image(QStringLiteral("page0"), true).isNull());
+    QVERIFY(model.image(QStringLiteral("page1"), false).isNull());
+
+    // Choosing the look again reads the pictures again.
+    QVERIFY(QFile::remove(QDir(screens()).filePath(QStringLiteral("page0-colour-light.png"))));
+    model.setLook(ScreenLook::Colour);
+    QVERIFY(model.images().isEmpty());
+}
+
+void TestFrameModelDisplay::reduceMotionFromTheDesktopSetting_data()
+{
+    QTest::addColumn<QVariant>("reply");
+    QTest::addColumn<std::optional<bool>>("reduceMotion");
+
+    QTest::newRow("animations on") << QVariant(true) << std::optional<bool>(false);
+    QTest::newRow("animations off") << QVariant(false) << std::optional<bool>(true);
+    QTest::newRow("in a variant") << QVariant::fromValue(QDBusVariant(false)) << std::optional<bool>(true);
+    QTest::newRow("in two variants") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(true))))
+                                     << std::optional<bool>(false);
+    QTest::newRow("a number") << QVariant(0) << std::optional<bool>();
+    QTest::newRow("a string") << QVariant(QStringLiteral("false")) << std::optional<bool>();
+}
+
+void TestFrameModelDisplay::reduceMotionFromTheDesktopSetting()
+{
+    QFETCH(QVariant, reply);
+    QFETCH(std::optional<bool>, reduceMotion);
+    QCOMPARE(ReduceMotion::fromEnableAnimations(reply), reduceMotion);
 }
 
 QTEST_GUILESS_MAIN(TestFrameModelDisplay)

@@ -1,0 +1,79 @@
+#include "ScreenFiles.h"
+
+#include "kit/JsonFile.h"
+#include "kit/ScreenManifest.h"
+#include "render/PngEncoder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace {
+
+// Far larger than any data document; a bigger file is not read whole into memory.
+constexpr qint64 largestDataFile = 64 * 1024 * 1024;
+
+} // namespace
+
+const QString ScreenFiles::dataFileName = QStringLiteral("data.json");
+const QString ScreenFiles::manifestFileName = QStringLiteral("manifest.json");
+
+ScreenFiles::WriteError::WriteError(QString text)
+    : message(std::move(text))
+    , m_utf8(message.toUtf8())
+{}
+
+ScreenFiles::ScreenFiles(QString screensDir)
+    : m_dir(std::move(screensDir))
+{}
+
+QString ScreenFiles::path(const QString &fileName) const
+{
+    return QDir(m_dir).filePath(fileName);
+}
+
+void ScreenFiles::ensureDirectory() const
+{
+    if (!QDir().mkpath(m_dir))
+        throw WriteError(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
+                         QLatin1Char('.'));
+}
+
+void ScreenFiles::writeData(const QByteArray &json) const
+{
+    writeAtomically(dataFileName, json);
+}
+
+void ScreenFiles::writePicture(const QString &fileName, const QImage &picture) const
+{
+    if (picture.isNull())
+        return;
+    const QByteArray png = PngEncoder::encode(picture);
+    if (png.isEmpty())
+        return;
+    writeAtomically(fileName, png);
+}
+
+bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
+{
+    return JsonFile::writePretty(path(manifestFileName), QJsonDocument(manifest.toJson()));
+}
+
+std::optional<QString> ScreenFiles::readData() const
+{
+    QFile file(path(dataFileName));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > largestDataFile)
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &bytes) const
+{
+    QSaveFile file(path(fileName));
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    throw WriteError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+}

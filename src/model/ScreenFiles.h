@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <exception>
+#include <optional>
+
+struct ScreenManifest;
+
+// The files a refresh leaves in the screens directory: "data.json", the page pictures and
+// "manifest.json". Every file is written through a temporary file that replaces the old one only
+// when complete, so a crash or a kill never leaves a truncated file behind.
+class ScreenFiles
+{
+public:
+    // A file or the directory could not be written; the message is the refresh's error line.
+    struct WriteError : std::exception
+    {
+        explicit WriteError(QString text);
+        const char *what() const noexcept override { return m_utf8.constData(); }
+
+        QString message;
+
+    private:
+        QByteArray m_utf8;
+    };
+
+    static const QString dataFileName;     // "data.json"
+    static const QString manifestFileName; // "manifest.json"
+
+    explicit ScreenFiles(QString screensDir);
+
+    // Creates the screens directory and any missing parents. Throws WriteError.
+    void ensureDirectory() const;
+    // The data document as compact JSON bytes. Throws WriteError.
+    void writeData(const QByteArray &json) const;
+    // Encodes the picture as PNG and writes it under `fileName`. A null picture or one that cannot
+    // be encoded is skipped; a file that cannot be written throws WriteError.
+    void writePicture(const QString &fileName, const QImage &picture) const;
+    // Pretty-printed. False when it could not be written; the old manifest then stays.
+    bool writeManifest(const ScreenManifest &manifest) const;
+
+    // The text of "data.json" (invalid UTF-8 replaced); none when it cannot be read.
+    std::optional<QString> readData() const;
+
+private:
+    QString path(const QString &fileName) const;
+    void writeAtomically(const QString &fileName, const QByteArray &bytes) const;
+
+    QString m_dir;
+};

@@ -1,0 +1,456 @@
+#include "FakeTools.h"
+#include "RefreshSupport.h"
+#include "TestSupport.h"
+#include "model/FrameModel.h"
+#include "platform/InMemoryCredentialStore.h"
+#include "platform/WakeMonitor.h"
+#include "render/PageRenderer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+using namespace RefreshSupport;
+
+namespace {
+
+const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
+const QString earlierRun = QStringLiteral("2026-02-28T07:00:00.250Z");
+
+QJsonObject okManifest(const QStringList &views)
+{
+    return QJsonObject{{"ok", true},
+                       {"updatedAt", earlierRun},
+                       {"login", "octo"},
+                       {"views", QJsonArray::fromStringList(views)},
+                       {"titles", QJsonValue::Null},
+                       {"error", QJsonValue::Null}};
+}
+
+QRgb pixelOf(const QString &path)
+{
+    return QImage(path).pixel(20, 20);
+}
+
+} // namespace
+
+// Runs whole refreshes with a stand-in page view (tests/fixtures/refresh/views) in the real web
+// engine: what reaches the screens directory, how failures are recorded, and how requests made
+// during a run collapse.
+class TestFrameModelRefresh : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void requestsDuringARunGiveOneFollowUp();
+    void looksDrawTheirPictures_data();
+    void looksDrawTheirPictures();
+    void withoutCatalogueEveryTitleIsPage();
+    void failuresKeepTheLastPictures_data();
+    void failuresKeepTheLastPictures();
+    void signedOutThenTokenFromGhCommand();
+    void drawFailingHalfWayNeverClaimsSuccess();
+    void manifestStopsClaimingSuccessWhileDrawing();
+    void redrawDuringRefreshDoesNothing();
+    void statusAndErrorLines_data();
+    void statusAndErrorLines();
+    void scheduleRefreshesNowAndOnWake();
+
+private:
+    std::unique_ptr<FrameModel> makeModel() const;
+    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
+    QString screenFile(const QString &name) const { return QDir(screens()).filePath(name); }
+    QStringList pictures() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<InMemoryCredentialStore> m_credentials;
+};
+
+void TestFrameModelRefresh::init()
+{
+    QVERIFY(FakeTools::isolated());
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("TESSARINE_SCREENS", screens().toUtf8());
+    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
+        .clear();
+    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
+    FakeTools::remove(QStringLiteral("gh"));
+    m_credentials = std::make_shared<InMemoryCredentialStore>();
+}
+
+void TestFrameModelRefresh::cleanup()
+{
+    m_dir.reset();
+}
+
+std::unique_ptr<FrameModel> TestFrameModelRefresh::makeModel() const
+{
+    return std::make_unique<FrameModel>(m_credentials, nullptr);
+}
+
+QStringList TestFrameModelRefresh::pictures() const
+{
+    return QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+}
+
+void TestFrameModelRefresh::requestsDuringARunGiveOneFollowUp()
+{
+    const auto model = makeModel();
+    int runs = 0;
+    connect(model.get(), &FrameModel::isRefreshingChanged, this, [&] { runs += model->isRefreshing(); });
+
+    model->refresh();
+    QVERIFY(model->isRefreshing());
+    QCOMPARE(model->statusLine(), QStringLiteral("Refreshing\u2026"));
+    model->refresh();
+    model->refresh();
+    model->refresh();
+    QVERIFY(model->refreshAgain());
+    QVERIFY(waitUntilIdle(*model));
+
+    QCOMPARE(runs, 2);
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QVERIFY(model->statusLine().startsWith(QStringLiteral("Updated ")));
+}
+
+void TestFrameModelRefresh::looksDrawTheirPictures_data()
+{
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRgb>("light");
+    QTest::addColumn<QRgb>("dark");
+
+    const QRgb black = qRgb(0, 0, 0);
+    QTest::newRow("mono") << "mono"
+                          << QStringList{"page0-mono-dark.png", "page0-mono-light.png", "page1-mono-dark.png",
+                                         "page1-mono-light.png"}
+                          << QSize(4080, 1440) << qRgb(255, 255, 255) << black;
+    QTest::newRow("colour") << "colour"
+                            << QStringList{"page0-colour-dark.png", "page0-colour-light.png", "page1-colour-dark.png",
+                                           "page1-colour-light.png"}
+                            << QSize(4080, 1440) << qRgb(0xff, 0xcc, 0x00) << qRgb(0x00, 0x33, 0x66);
+    // The panel has no theme: the stand-in's grey (128) is at or below the threshold.
+    QTest::newRow("panel") << "panel" << QStringList{"page0.png", "page1.png"} << QSize(1360, 480) << black << black;
+}
+
+void TestFrameModelRefresh::looksDrawTheirPictures()
+{
+    QFETCH(QString, look);
+    QFETCH(QStringList, files);
+    QFETCH(QSize, size);
+    QFETCH(QRgb, light);
+    QFETCH(QRgb, dark);
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
+        .setValue(QStringLiteral("look"), look);
+
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+
+    QCOMPARE(pictures(), files);
+    for (const QString &file : files)
+        QCOMPARE(QImage(screenFile(file)).size(), size);
+    QCOMPARE(pixelOf(screenFile(files.at(1))), light);
+    QCOMPARE(pixelOf(screenFile(files.at(0))), dark);
+    QVERIFY(!model->image(QStringLiteral("page1"), false).isNull());
+    QVERIFY(!model->image(QStringLiteral("page1"), true).isNull());
+    QCOMPARE(model->images().size(), files.size());
+
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(true));
+    QCOMPARE(manifest.value("views").toArray(), QJsonArray({"page0", "page1"}));
+    QCOMPARE(manifest.value("titles").toArray(), QJsonArray({"Today", "Countdown \u00B7 Events"}));
+    QVERIFY(manifest.value("login").isNull());
+    QVERIFY(manifest.value("error").isNull());
+    QVERIFY(QDateTime::fromString(manifest.value("updatedAt").toString(), Qt::ISODateWithMs).isValid());
+    QVERIFY(manifest.value("updatedAt").toString().contains(u'.'));
+
+    // Compact, and with the calendar section the calendar widget needs.
+    const QByteArray data = TestSupport::readFile(screenFile(QStringLiteral("data.json")));
+    QVERIFY(!data.contains('\n'));
+    const QJsonObject document = readObject(screenFile(QStringLiteral("data.json")));
+    QCOMPARE(document.value("calendar").toObject(), QJsonObject({{"status", "noAccess"}, {"events", QJsonArray()}}));
+    QCOMPARE(document.value("pages").toArray().size(), 2);
+    QCOMPARE(model->renderedPages(), model->pages());
+}
+
+void TestFrameModelRefresh::withoutCatalogueEveryTitleIsPage()
+{
+    const QString views = m_dir->filePath(QStringLiteral("views"));
+    QDir().mkpath(views);
+    QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
+                        QDir(views).filePath(QStringLiteral("page.html"))));
+    qputenv("TESSARINE_VIEWS", views.toUtf8());
+    writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr}, "Mine")});
+
+    const auto model = makeModel();
+    QVERIFY(!model->catalogue());
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("titles").toArray(),
+             QJsonArray({"Page", "Page"}));
+    // Without "themes.json" both appearances are still drawn.
+    QCOMPARE(pictures().size(), 4);
+}
+
+void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("messageStart");
+    QTest::addColumn<bool>("manifestWritten");
+
+    QTest::newRow("GitHub widget without sign-in") << "signedOut" << signInMessage << true;
+    QTest::newRow("page view missing") << "noPageView"
+                                       << "The page view could not be loaded" << true;
+    QTest::newRow("screens directory is a file") << "screensFile"
+                                                 << "Could not create the folder" << false;
+}
+
+void TestFrameModelRefresh::failuresKeepTheLastPictures()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, messageStart);
+    QFETCH(bool, manifestWritten);
+
+    // The last good run left a picture, a data document and a manifest.
+    QDir().mkpath(screens());
+    TestSupport::writeFile(screenFile(QStringLiteral("page0-mono-light.png")), "old picture");
+    TestSupport::writeFile(screenFile(QStringLiteral("data.json")), "{\"old\":true}");
+    writeManifest(screens(), okManifest({"page0"}));
+
+    if (fault == QLatin1String("signedOut")) {
+        writeSettings(screens(), {page("full", {"github.year"})});
+    } else if (fault == QLatin1String("noPageView")) {
+        const QString views = m_dir->filePath(QStringLiteral("views"));
+        QDir().mkpath(views);
+        qputenv("TESSARINE_VIEWS", views.toUtf8());
+        writeSettings(screens(), {page("full", {"today.date"})});
+    }
+    const auto model = makeModel();
+    if (fault == QLatin1String("screensFile")) {
+        // The folder went away and a file took its name after the model had started.
+        QVERIFY(QDir(screens()).removeRecursively());
+        TestSupport::writeFile(screens(), "not a folder");
+    }
+    const QList<Page> rendered = model->renderedPages();
+
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+
+    const std::optional<QString> error = model->errorLine();
+    QVERIFY(error);
+    QVERIFY2(error->startsWith(messageStart), qPrintable(*error));
+    QCOMPARE(model->lastRunError(), error);
+    QCOMPARE(model->renderedPages(), rendered);
+    if (!manifestWritten)
+        return;
+    QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("page0-mono-light.png"))), QByteArray("old picture"));
+    if (fault == QLatin1String("signedOut"))
+        QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("data.json"))), QByteArray("{\"old\":true}"));
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(false));
+    QCOMPARE(manifest.value("error").toString(), *error);
+    QCOMPARE(manifest.value("updatedAt").toString(), earlierRun);
+    QCOMPARE(manifest.value("login").toString(), QStringLiteral("octo"));
+    QCOMPARE(model->manifest()->ok, false);
+    // The card still shows when the pictures it has were made.
+    QVERIFY(model->statusLine().startsWith(QStringLiteral("Updated ")));
+}
+
+void TestFrameModelRefresh::signedOutThenTokenFromGhCommand()
+{
+    FakeHttpServer github;
+    qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
+    github.setReply("POST /graphql",
+                    jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-graphql.json"))));
+    github.setReply("GET /users/octo-cat/events",
+                    jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-events.json"))));
+    writeSettings(screens(), {page("full", {"github.year"})});
+
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::optional<QString>(signInMessage));
+    QVERIFY(github.requests().isEmpty());
+
+    // Signed in with the GitHub command-line tool: its token serves, and the next run clears the
+    // error line.
+    FakeTools::install(QStringLiteral("gh"), "[ \"$1 $2\" = \"auth token\" ] && printf 'gho_fromcli\\n'\n");
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(model->lastRunError(), std::nullopt);
+    QVERIFY(!github.requests().isEmpty());
+    for (const FakeHttpServer::Request &request : github.requests())
+        QCOMPARE(request.headers.value("authorization"), QByteArray("Bearer gho_fromcli"));
+    QCOMPARE(model->manifest()->login, std::optional<QString>(QStringLiteral("octo-cat")));
+    QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("github").toObject().isEmpty(), false);
+    QVERIFY(!TestSupport::readFile(screenFile(QStringLiteral("manifest.json"))).contains("gho_"));
+}
+
+void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
+{
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    const QString goodRun = *model->manifest()->updatedAt;
+
+    // A folder where the second page's picture goes: the draw fails after the first page.
+    QVERIFY(QFile::remove(screenFile(QStringLiteral("page1-mono-light.png"))));
+    QVERIFY(QDir().mkpath(screenFile(QStringLiteral("page1-mono-light.png"))));
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    const std::optional<QString> error = model->errorLine();
+    QVERIFY(error);
+    QVERIFY2(error->startsWith(QStringLiteral("Could not write page1-mono-light.png")), qPrintable(*error));
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(false));
+    QCOMPARE(manifest.value("error").toString(), *error);
+    QCOMPARE(manifest.value("updatedAt").toString(), goodRun);
+
+    QVERIFY(QDir().rmdir(screenFile(QStringLiteral("page1-mono-light.png"))));
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
+}
+
+void TestFrameModelRefresh::manifestStopsClaimingSuccessWhileDrawing()
+{
+    writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"}, "slow")});
+    writeManifest(screens(), okManifest({"page0", "page1"}));
+    const auto model = makeModel();
+    model->refresh();
+
+    // The first page is drawn; the second takes its time.
+    QVERIFY(RefreshSupport::waitFor(
+        [&] { return QFileInfo::exists(screenFile(QStringLiteral("page0-mono-dark.png"))); }, 60000));
+    QVERIFY(model->isRefreshing());
+    const QJsonObject during = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(during.value("ok"), QJsonValue(false));
+    QCOMPARE(during.value("error").toString(), QStringLiteral("The last refresh did not finish"));
+    QCOMPARE(during.value("updatedAt").toString(), earlierRun);
+    QCOMPARE(during.value("login").toString(), QStringLiteral("octo"));
+    // What the card shows is not touched until the run ends.
+    QCOMPARE(model->errorLine(), std::nullopt);
+
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
+}
+
+void TestFrameModelRefresh::redrawDuringRefreshDoesNothing()
+{
+    // This refresh fails before it draws (no sign-in), and the last run's data document is there.
+    writeSettings(screens(), {page("full", {"github.year"})});
+    writeManifest(screens(), okManifest({"page0"}));
+    const QJsonObject data{{"pages", QJsonArray{page("full", {"github.year"})}}};
+    TestSupport::writeFile(screenFile(QStringLiteral("data.json")), QJsonDocument(data).toJson());
+
+    const auto model = makeModel();
+    model->refresh();
+    model->redraw();
+    QVERIFY(waitUntilIdle(*model));
+    QVERIFY(pictures().isEmpty());
+
+    model->redraw();
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->image(QStringLiteral("page0"), true).isNull(); }, 60000));
+    QCOMPARE(pictures(), QStringList({"page0-mono-dark.png", "page0-mono-light.png"}));
+    // A redraw leaves the manifest and the error line as they were.
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(false));
+    QCOMPARE(model->errorLine(), std::optional<QString>(signInMessage));
+}
+
+void TestFrameModelRefresh::statusAndErrorLines_data()
+{
+    QTest::addColumn<QJsonObject>("manifest");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("error");
+
+    // 09:15 on Sunday 1 March 2026 in the test's own time zone.
+    const QString sundayMorning =
+        QDateTime(QDate(2026, 3, 1), QTime(9, 15, 42, 120)).toUTC().toString(Qt::ISODateWithMs);
+    QJsonObject ok = okManifest({"page0"});
+    ok.insert("updatedAt", sundayMorning);
+    QJsonObject failed = ok;
+    failed.insert("ok", false);
+    QJsonObject failedWithError = failed;
+    failedWithError.insert("error", "GitHub 502: Bad gateway");
+    QJsonObject undated = ok;
+    undated.insert("updatedAt", "2026-03-01");
+
+    QTest::newRow("no manifest") << QJsonObject() << "Not updated yet" << QString();
+    QTest::newRow("good run") << ok << "Updated 09:15 \u00B7 Sun 1 Mar" << QString();
+    QTest::newRow("failed without text") << failed << "Updated 09:15 \u00B7 Sun 1 Mar"
+                                         << "The last refresh failed";
+    QTest::newRow("failed with text") << failedWithError << "Updated 09:15 \u00B7 Sun 1 Mar"
+                                      << "GitHub 502: Bad gateway";
+    QTest::newRow("date only") << undated << "Not updated yet" << QString();
+}
+
+void TestFrameModelRefresh::statusAndErrorLines()
+{
+    QFETCH(QJsonObject, manifest);
+    QFETCH(QString, status);
+    QFETCH(QString, error);
+    if (!manifest.isEmpty())
+        writeManifest(screens(), manifest);
+
+    const auto model = makeModel();
+    QCOMPARE(model->statusLine(), status);
+    QCOMPARE(model->errorLine(), error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+}
+
+void TestFrameModelRefresh::scheduleRefreshesNowAndOnWake()
+{
+    const auto model = makeModel();
+    QSignalSpy requested(model.get(), &FrameModel::refreshRequested);
+    model->startSchedule();
+    QCOMPARE(requested.count(), 1);
+    QVERIFY(model->isRefreshing());
+    const QPointer<QTimer> first = model->timer();
+    QVERIFY(first);
+    QVERIFY(first->isActive());
+    QVERIFY(!first->isSingleShot());
+    QCOMPARE(first->interval(), 1800 * 1000);
+    QVERIFY(model->wakeMonitor());
+    QVERIFY(waitUntilIdle(*model));
+
+    // Going to sleep asks for nothing; waking refreshes.
+    model->wakeMonitor()->prepareForSleep(true);
+    QCOMPARE(requested.count(), 1);
+    model->wakeMonitor()->prepareForSleep(false);
+    QCOMPARE(requested.count(), 2);
+    QVERIFY(model->isRefreshing());
+    QVERIFY(waitUntilIdle(*model));
+
+    // Starting again replaces the timer rather than adding a second one.
+    model->startSchedule();
+    QVERIFY(!first);
+    QVERIFY(model->timer()->isActive());
+    QVERIFY(waitUntilIdle(*model));
+}
+
+int main(int argc, char *argv[])
+{
+    PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
+    QApplication application(argc, argv);
+    TestFrameModelRefresh test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestFrameModelRefresh.moc"

@@ -1,0 +1,157 @@
+#include "FakeTools.h"
+#include "RefreshSupport.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace RefreshSupport;
+
+namespace {
+
+const QByteArray token = "gho_unattended_secret";
+
+} // namespace
+
+// Runs the real program in its unattended refresh mode (APP_REFRESH_TEST) against a loopback
+// GitHub, with the GitHub command-line tool played by a script that hands out the token, the
+// shipped page view and catalogue, and no display.
+class TestUnattendedRefresh : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void refreshesTheStartingPages();
+    void reportsAFailedRefresh();
+
+private:
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray output;
+        QByteArray errors;
+    };
+
+    Run runProgram();
+    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
+    QString screenFile(const QString &name) const { return QDir(screens()).filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHttpServer> m_github;
+};
+
+void TestUnattendedRefresh::init()
+{
+    QVERIFY(FakeTools::isolated());
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_github = std::make_unique<FakeHttpServer>();
+    m_github->start();
+    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
+    FakeTools::install(QStringLiteral("gh"), "[ \"$1 $2\" = \"auth token\" ] || exit 1\necho " + token + "\n");
+}
+
+void TestUnattendedRefresh::cleanup()
+{
+    m_github.reset();
+    m_dir.reset();
+}
+
+TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("APP_REFRESH_TEST"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("TESSARINE_SCREENS"), screens());
+    environment.insert(QStringLiteral("TESSARINE_VIEWS"), QStringLiteral(TESSARINE_TEST_VIEWS));
+    environment.insert(QStringLiteral("TESSARINE_GITHUB_API"), m_github->baseUrl());
+    // No display and no platform chosen: the program must find its way to offscreen itself.
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    QSignalSpy finished(&program, &QProcess::finished);
+    program.start(QStringLiteral(TESSARINE_BINARY), {});
+    if (!program.waitForStarted() || !finished.wait(240000)) {
+        program.kill();
+        return {};
+    }
+    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1, program.readAllStandardOutput(),
+            program.readAllStandardError()};
+}
+
+void TestUnattendedRefresh::refreshesTheStartingPages()
+{
+    // The user's settings hold the catalogue's five starting pages.
+    const QJsonObject catalogue = readObject(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json"));
+    writeSettings(screens(), catalogue.value("defaultPages").toArray(), {"claude", "codex"});
+
+    m_github->setReply("POST /graphql",
+                       jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-graphql.json"))));
+    m_github->setReply("GET /users/octo-cat/events",
+                       jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-events.json"))));
+
+    const Run run = runProgram();
+    QVERIFY2(QRegularExpression(QStringLiteral("\\Arefresh ok in \\d+\\.\\ds\\n\\z"))
+                 .match(QString::fromUtf8(run.output))
+                 .hasMatch(),
+             run.output.constData());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.output.contains(token) && !run.errors.contains(token));
+
+    // The token from the command-line tool reached GitHub.
+    QVERIFY(!m_github->requests().isEmpty());
+    for (const FakeHttpServer::Request &request : m_github->requests())
+        QCOMPARE(request.headers.value("authorization"), QByteArray("Bearer " + token));
+
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(true));
+    QCOMPARE(manifest.value("login").toString(), QStringLiteral("octo-cat"));
+    QCOMPARE(manifest.value("views").toArray(), QJsonArray({"page0", "page1", "page2", "page3", "page4"}));
+    QCOMPARE(manifest.value("titles").toArray().size(), 5);
+    QVERIFY(!manifest.value("titles").toArray().contains(QJsonValue("Page")));
+
+    const QJsonObject data = readObject(screenFile(QStringLiteral("data.json")));
+    QCOMPARE(data.value("brand").toString(), QStringLiteral("tessarine"));
+    QVERIFY(data.value("github").isObject());
+    QCOMPARE(data.value("pages").toArray().size(), 5);
+
+    QStringList expected;
+    for (int page = 0; page < 5; ++page) {
+        for (const char *appearance : {"dark", "light"})
+            expected.append(QStringLiteral("page%1-mono-%2.png").arg(page).arg(QLatin1String(appearance)));
+    }
+    QCOMPARE(QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name), expected);
+    for (const QString &file : expected)
+        QCOMPARE(QImage(screenFile(file)).size(), QSize(4080, 1440));
+}
+
+void TestUnattendedRefresh::reportsAFailedRefresh()
+{
+    writeSettings(screens(), {page("full", {"github.year"})});
+    m_github->setReply("POST /graphql", jsonReply(401, R"({"message": "Bad credentials"})"));
+
+    const Run run = runProgram();
+    QVERIFY2(QRegularExpression(QStringLiteral("\\Arefresh failed: GitHub 401: Bad credentials in \\d+\\.\\ds\\n\\z"))
+                 .match(QString::fromUtf8(run.output))
+                 .hasMatch(),
+             run.output.constData());
+    QCOMPARE(run.exitCode, 1);
+
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(false));
+    QCOMPARE(manifest.value("error").toString(), QStringLiteral("GitHub 401: Bad credentials"));
+    QVERIFY(!QFileInfo::exists(screenFile(QStringLiteral("data.json"))));
+    QVERIFY(QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestUnattendedRefresh)
+#include "TestUnattendedRefresh.moc"
