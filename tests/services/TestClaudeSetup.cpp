@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,6 +58,8 @@ private Q_SLOTS:
 
     void commandRunsFromAwkwardPaths_data();
     void commandRunsFromAwkwardPaths();
+
+    void shippedScriptReportsAndKeepsTheUsersLine();
 
 private:
     void useDirectories(const QString &home, const QString &data);
@@ -397,6 +400,49 @@ void TestClaudeSetup::commandRunsFromAwkwardPaths()
     QVERIFY(shell.waitForFinished());
     QCOMPARE(shell.exitCode(), 0);
     QCOMPARE(shell.readAllStandardOutput(), QByteArray("tessarine"));
+}
+
+// End to end with the script this build ships: Claude Code runs the installed command with its
+// status on standard input; the script leaves the report Tessarine reads and prints the user's
+// own status line, and Remove gives that line back.
+void TestClaudeSetup::shippedScriptReportsAndKeepsTheUsersLine()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("jq")).isEmpty() &&
+        QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
+        QSKIP("the shipped script needs jq or python3 to read Claude Code's status");
+    const QString own = QStringLiteral("read -r status; printf 'my line (%s bytes)' \"${#status}\"");
+    QVERIFY(writeFile(settingsFile(),
+                      QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)}}).toJson()));
+    const QByteArray status =
+        R"({"model": {"display_name": "Opus"}, "rate_limits": {"five_hour": )"
+        R"({"used_percentage": 12.5, "resets_at": 1772360000}, "seven_day": {"used_percentage": 40}}})";
+
+    const auto problem = ClaudeSetup::setUp();
+    QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
+
+    QProcess claudeCode;
+    const QString command = settings().value(QStringLiteral("statusLine")).toObject().value("command").toString();
+    claudeCode.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    QVERIFY(claudeCode.waitForStarted());
+    claudeCode.write(status + '\n');
+    claudeCode.closeWriteChannel();
+    QVERIFY(claudeCode.waitForFinished());
+    QCOMPARE(claudeCode.readAllStandardOutput(),
+             QByteArray("my line (") + QByteArray::number(status.size()) + " bytes)");
+
+    const QJsonObject report = parseObject(readFile(m_data + QStringLiteral("/Tessarine/claude.json")));
+    QCOMPARE(report.value("fiveHour").toObject().value("used_percentage").toDouble(), 12.5);
+    QCOMPARE(report.value("fiveHour").toObject().value("resets_at").toInteger(), 1772360000);
+    QCOMPARE(report.value("sevenDay").toObject().value("used_percentage").toDouble(), 40.0);
+    const ClaudeSetup::Status reported = ClaudeSetup::status();
+    QCOMPARE(reported.kind, ClaudeSetup::Status::Kind::connected);
+    QVERIFY2(reported.lastReport.has_value(), qPrintable(report.value("savedAt").toString()));
+
+    const auto removal = ClaudeSetup::remove();
+    QVERIFY2(!removal, qPrintable(removal ? removal->message : QString()));
+    QCOMPARE(settings(), QJsonObject({{QStringLiteral("statusLine"), statusLine(own)}}));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
 }
 
 QTEST_GUILESS_MAIN(TestClaudeSetup)

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class FrameMenu;
+class FrameModel;
+class FrameWindow;
+class QSystemTrayIcon;
+
+// The application: owns the one model from the start, and on launch sets up the desktop run:
+// the card window, the tray icon with the frame menu, the model's window-opening hooks, the
+// refresh schedule, and the welcome, editor and connections windows when they are asked for.
+class App : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit App(QObject *parent = nullptr);
+    ~App() override;
+
+    FrameModel &model() { return *m_model; }
+    FrameWindow *frameWindow() const { return m_frameWindow.get(); }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+    // The normal run. `arguments` may hold --welcome, --edit-layout and --connections.
+    void finishLaunching(const QStringList &arguments);
+    // Gives the model its hooks to open the three windows below.
+    void installWindowHooks();
+
+    // Opens the window, creating it on first use, and brings it to the front. The editor and
+    // connections windows are kept once made; the welcome window is made anew each time.
+    void showEditor();
+    void showConnections();
+    void showWelcome();
+
+    QWidget *editorWindow() const { return m_editor; }
+    QWidget *connectionsWindow() const { return m_connections; }
+    QWidget *welcomeWindow() const { return m_welcome; }
+
+private:
+    struct WindowSpec
+    {
+        QString title;
+        QSize size;
+        QString autosaveName; // empty: the frame is not remembered
+    };
+
+    void showCard();
+    void showTrayIcon();
+    // Makes `content` a window as `spec` says, centred on the main screen.
+    void prepareWindow(QWidget &content, const WindowSpec &spec);
+    static void bringToFront(QWidget &window);
+
+    std::unique_ptr<FrameModel> m_model;
+    std::unique_ptr<FrameWindow> m_frameWindow;
+    QSystemTrayIcon *m_tray = nullptr;
+    FrameMenu *m_trayMenu = nullptr;
+    QPointer<QWidget> m_editor;
+    QPointer<QWidget> m_connections;
+    QPointer<QWidget> m_welcome;
+};

@@ -1,0 +1,159 @@
+#include "ConnectionMark.h"
+
+#include "ConnectionSymbols.h"
+#include "ConnectionsStyle.h"
+#include "platform/Paths.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <algorithm>
+
+namespace {
+
+constexpr int logoInset = 2;
+const QString fallbackSymbol = QStringLiteral("app");
+
+// Paints every opaque pixel of `picture` in `colour`, keeping its shape and edges.
+QPixmap tinted(const QPixmap &picture, const QColor &colour)
+{
+    QPixmap result(picture.size());
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.drawPixmap(0, 0, picture);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(result.rect(), colour);
+    return result;
+}
+
+QPixmap svgPicture(const QString &path, int pixels)
+{
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid())
+        return {};
+    QPixmap picture(pixels, pixels);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Keeps the logo's proportions inside the square.
+    QSizeF size = renderer.defaultSize();
+    if (size.isEmpty())
+        size = QSizeF(pixels, pixels);
+    size.scale(pixels, pixels, Qt::KeepAspectRatio);
+    renderer.render(&painter, QRectF(QPointF((pixels - size.width()) / 2, (pixels - size.height()) / 2), size));
+    return picture;
+}
+
+QPixmap bitmapPicture(const QString &path, int pixels)
+{
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return QPixmap::fromImage(image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+} // namespace
+
+ConnectionMark::ConnectionMark(const QString &logo, const QString &symbol, QWidget *parent)
+    : QWidget(parent)
+    , m_logo(logo)
+    , m_symbol(symbol)
+{
+    setFixedSize(side, side);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (!m_logo.isEmpty()) {
+        const auto file = findLogo(m_logo, logosDir());
+        m_fallback = !file || renderLogo(*file, 1.0).isNull();
+    }
+}
+
+ConnectionMark *ConnectionMark::logo(const QString &name, QWidget *parent)
+{
+    return new ConnectionMark(name, QString(), parent);
+}
+
+ConnectionMark *ConnectionMark::symbol(const QString &name, QWidget *parent)
+{
+    return new ConnectionMark(QString(), name, parent);
+}
+
+std::optional<ConnectionMark::LogoFile> ConnectionMark::findLogo(const QString &name, const QString &logosDir)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    const QString base = logosDir + QLatin1Char('/') + name;
+    // Gemini's mark is always drawn as a one-colour template.
+    QList<LogoFile> candidates;
+    if (name != QLatin1String("gemini"))
+        candidates.append({base + QStringLiteral("-color.svg"), false});
+    candidates.append({base + QStringLiteral(".png"), true});
+    candidates.append({base + QStringLiteral(".svg"), true});
+    for (const LogoFile &candidate : candidates) {
+        if (QFileInfo(candidate.path).isFile())
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+QString ConnectionMark::logosDir()
+{
+    return Paths::resourcesDir() + QStringLiteral("/logos");
+}
+
+void ConnectionMark::paintEvent(QPaintEvent *)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (m_cache.isNull() || !qFuzzyCompare(m_cache.devicePixelRatio(), ratio))
+        m_cache = render(ratio);
+    if (m_cache.isNull())
+        return;
+    QPainter painter(this);
+    const QSizeF size = m_cache.deviceIndependentSize();
+    painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), m_cache);
+}
+
+void ConnectionMark::changeEvent(QEvent *event)
+{
+    // Templates and symbols take their colour from the palette.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        m_cache = QPixmap();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+QPixmap ConnectionMark::render(qreal devicePixelRatio)
+{
+    if (!m_symbol.isEmpty())
+        return renderSymbol(m_symbol, ConnectionsStyle::red(palette()), devicePixelRatio);
+    if (!m_fallback) {
+        if (const auto file = findLogo(m_logo, logosDir()))
+            return renderLogo(*file, devicePixelRatio);
+    }
+    return renderSymbol(fallbackSymbol, palette().color(QPalette::WindowText), devicePixelRatio);
+}
+
+QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio) const
+{
+    const int pixels = qRound((side - 2 * logoInset) * devicePixelRatio);
+    QPixmap picture =
+        file.path.endsWith(QLatin1String(".svg")) ? svgPicture(file.path, pixels) : bitmapPicture(file.path, pixels);
+    if (picture.isNull())
+        return {};
+    if (file.isTemplate)
+        picture = tinted(picture, palette().color(QPalette::WindowText));
+    picture.setDevicePixelRatio(devicePixelRatio);
+    return picture;
+}
+
+QPixmap ConnectionMark::renderSymbol(const QString &symbol, const QColor &colour, qreal devicePixelRatio) const
+{
+    const QFont title = ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title2);
+    const int size = std::min(side, QFontInfo(title).pixelSize() + 4);
+    return ConnectionSymbols::pixmap(symbol, size, colour, devicePixelRatio);
+}

@@ -1,0 +1,122 @@
+#include "ConnectionRowWidget.h"
+
+#include "ConnectionMark.h"
+#include "ConnectionStatusBadge.h"
+#include "ConnectionsStyle.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int markGap = 12;
+constexpr int rowPadding = 4;
+constexpr int titleGap = 8;
+
+} // namespace
+
+ConnectionRowWidget::ConnectionRowWidget(ConnectionMark *mark, const QString &title, QWidget *parent)
+    : QWidget(parent)
+    , m_mark(mark)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, rowPadding, 0, rowPadding);
+    layout->setSpacing(markGap);
+    m_mark->setParent(this);
+    layout->addWidget(m_mark, 0, Qt::AlignVCenter);
+    layout->addWidget(textColumn(title), 1);
+    m_actionSlot = new QHBoxLayout();
+    m_actionSlot->setSpacing(6);
+    layout->addLayout(m_actionSlot);
+    applyFonts();
+}
+
+QWidget *ConnectionRowWidget::textColumn(const QString &title)
+{
+    auto *column = new QWidget(this);
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    // A row made taller by its controls keeps title and detail together in its middle.
+    layout->addStretch(1);
+
+    auto *heading = new QHBoxLayout();
+    heading->setSpacing(titleGap);
+    m_title = new QLabel(title, column);
+    m_title->setTextFormat(Qt::PlainText);
+    m_badge = new ConnectionStatusBadge(column);
+    heading->addWidget(m_title);
+    heading->addWidget(m_badge, 0, Qt::AlignVCenter);
+    heading->addStretch(1);
+    layout->addLayout(heading);
+
+    // Texts from the tools and GitHub are shown as they stand, never as markup.
+    m_detail = new QLabel(column);
+    m_detail->setTextFormat(Qt::PlainText);
+    m_detail->setWordWrap(true);
+    layout->addWidget(m_detail);
+    layout->addStretch(1);
+    return column;
+}
+
+void ConnectionRowWidget::setStatus(ConnectionStatus status)
+{
+    m_badge->setStatus(status);
+}
+
+void ConnectionRowWidget::setDetail(const QString &detail)
+{
+    m_detail->setText(detail);
+}
+
+void ConnectionRowWidget::setAction(QWidget *action)
+{
+    if (m_action == action)
+        return;
+    delete m_action;
+    m_action = action;
+    if (!action)
+        return;
+    m_actionSlot->addWidget(action, 0, Qt::AlignVCenter);
+    // Shown now rather than on the next turn of the event loop, so the row never lacks its
+    // control in between.
+    action->show();
+}
+
+QString ConnectionRowWidget::title() const
+{
+    return m_title->text();
+}
+
+ConnectionStatus ConnectionRowWidget::status() const
+{
+    return m_badge->status();
+}
+
+QString ConnectionRowWidget::statusText() const
+{
+    return m_badge->text();
+}
+
+QString ConnectionRowWidget::detail() const
+{
+    return m_detail->text();
+}
+
+void ConnectionRowWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        applyFonts();
+    QWidget::changeEvent(event);
+}
+
+void ConnectionRowWidget::applyFonts()
+{
+    m_title->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Headline));
+    m_detail->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Callout));
+    QPalette detailPalette = m_detail->palette();
+    detailPalette.setColor(QPalette::WindowText, ConnectionsStyle::secondary(palette()));
+    m_detail->setPalette(detailPalette);
+}

@@ -1,0 +1,245 @@
+#include "FrameMenu.h"
+
+#include "kit/PageCycle.h"
+#include "model/FrameModel.h"
+#include "services/UpdateChecker.h"
+
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QCoroTask>
+
+namespace {
+
+QString transitionTitle(PageTransition transition)
+{
+    switch (transition) {
+    case PageTransition::Flip:
+        return QStringLiteral("Flip");
+    case PageTransition::Slide:
+        return QStringLiteral("Slide");
+    case PageTransition::Fade:
+        return QStringLiteral("Fade");
+    case PageTransition::Flash:
+        break;
+    }
+    return QStringLiteral("E-paper Flash");
+}
+
+QKeySequence withControl(Qt::Key key)
+{
+    return QKeySequence(Qt::CTRL | key);
+}
+
+} // namespace
+
+FrameMenu::FrameMenu(FrameModel &model, QWidget *parent)
+    : QMenu(parent)
+    , m_model(model)
+    , m_quit([] { QCoreApplication::quit(); })
+{
+    setTitle(QStringLiteral("Tessarine"));
+    connect(this, &QMenu::aboutToShow, this, &FrameMenu::rebuild);
+    rebuild();
+}
+
+void FrameMenu::rebuild()
+{
+    clear();
+    for (const QPointer<QMenu> &submenu : std::as_const(m_submenus))
+        delete submenu.data();
+    m_submenus.clear();
+
+    addStatus();
+    addSeparator();
+    addNavigation();
+    addSeparator();
+    addWindows();
+    addSeparator();
+    addRefresh();
+    addSeparator();
+    addDisplayOptions();
+    addSeparator();
+    addUpdates();
+}
+
+QStringList FrameMenu::views() const
+{
+    return m_model.manifest() ? m_model.manifest()->views : QStringList();
+}
+
+void FrameMenu::addStatus()
+{
+    addAction(m_model.statusLine())->setEnabled(false);
+    if (const std::optional<QString> error = m_model.errorLine(); error && !error->isEmpty())
+        addAction(QStringLiteral("Last refresh failed: ") + *error)->setEnabled(false);
+}
+
+void FrameMenu::addNavigation()
+{
+    QAction *next = addAction(QStringLiteral("Next Page"), this, [this] {
+        if (const std::optional<QString> name = PageCycle::next(m_model.view(), views()))
+            m_model.show(*name, true);
+    });
+    next->setShortcut(withControl(Qt::Key_BracketRight));
+    QAction *previous = addAction(QStringLiteral("Previous Page"), this, [this] {
+        if (const std::optional<QString> name = PageCycle::previous(m_model.view(), views()))
+            m_model.show(*name, false);
+    });
+    previous->setShortcut(withControl(Qt::Key_BracketLeft));
+    addPagePicker();
+    addCyclePicker();
+    addTransitionPicker();
+}
+
+void FrameMenu::addPagePicker()
+{
+    QMenu *picker = addPicker(QStringLiteral("Page"));
+    for (const QString &name : views()) {
+        const QString title = m_model.manifest()->title(name);
+        addChoice(picker, title, name == m_model.view(), [this, name] { m_model.show(name, true); });
+    }
+}
+
+void FrameMenu::addCyclePicker()
+{
+    QMenu *picker = addPicker(QStringLiteral("Cycle Pages"));
+    for (const FrameModel::CycleChoice &choice : FrameModel::cycleChoices()) {
+        const int seconds = choice.seconds;
+        addChoice(picker, choice.title, seconds == m_model.cycleSeconds(),
+                  [this, seconds] { m_model.setCycleSeconds(seconds); });
+    }
+    picker->menuAction()->setEnabled(views().size() >= 2);
+}
+
+void FrameMenu::addTransitionPicker()
+{
+    QMenu *picker = addPicker(QStringLiteral("Page Transition"));
+    for (const PageTransition transition : PageTransition::allCases()) {
+        addChoice(picker, transitionTitle(transition), transition == m_model.transition(),
+                  [this, transition] { m_model.setTransition(transition); });
+    }
+    // A panel always changes pages with the e-paper flash.
+    picker->menuAction()->setEnabled(m_model.look() != ScreenLook::Panel);
+}
+
+void FrameMenu::addWindows()
+{
+    QAction *editor = addAction(QStringLiteral("Edit Layout…"), this, [this] {
+        if (m_model.openEditor())
+            m_model.openEditor()();
+    });
+    editor->setShortcut(withControl(Qt::Key_E));
+    QAction *connections = addAction(QStringLiteral("Connections…"), this, [this] {
+        if (m_model.openConnections())
+            m_model.openConnections()();
+    });
+    connections->setShortcut(withControl(Qt::Key_Comma));
+    addAction(QStringLiteral("Show Welcome…"), this, [this] {
+        if (m_model.openWelcome())
+            m_model.openWelcome()();
+    });
+}
+
+void FrameMenu::addRefresh()
+{
+    const bool refreshing = m_model.isRefreshing();
+    QAction *refresh = addAction(refreshing ? QStringLiteral("Refreshing…") : QStringLiteral("Refresh Now"), this,
+                                 [this] { m_model.refresh(); });
+    refresh->setShortcut(withControl(Qt::Key_R));
+    refresh->setEnabled(!refreshing);
+}
+
+void FrameMenu::addDisplayOptions()
+{
+    addColourToggle();
+    addLookPicker();
+    addSizePicker();
+    addPlansMenu();
+    addKeepOnTopToggle();
+}
+
+void FrameMenu::addColourToggle()
+{
+    QAction *colour = addToggle(this, QStringLiteral("Colour"), m_model.look() == ScreenLook::Colour,
+                                [this](bool on) { m_model.setLook(on ? ScreenLook::Colour : ScreenLook::Mono); });
+    colour->setShortcut(withControl(Qt::Key_K));
+}
+
+void FrameMenu::addLookPicker()
+{
+    QMenu *picker = addPicker(QStringLiteral("Look"));
+    for (const ScreenLook look : ScreenLook::allCases())
+        addChoice(picker, look.title(), look == m_model.look(), [this, look] { m_model.setLook(look); });
+}
+
+void FrameMenu::addSizePicker()
+{
+    QMenu *picker = addPicker(QStringLiteral("Size"));
+    for (const FrameSize size : FrameSize::allCases())
+        addChoice(picker, size.title(), size == m_model.size(), [this, size] { m_model.setSize(size); });
+    // A panel is always drawn at whole panel widths.
+    picker->menuAction()->setEnabled(m_model.look() != ScreenLook::Panel);
+}
+
+void FrameMenu::addPlansMenu()
+{
+    QMenu *plans = addPicker(QStringLiteral("AI Plans"));
+    for (const FrameModel::ProviderChoice &choice : FrameModel::providerChoices()) {
+        const QString id = choice.id;
+        addToggle(plans, choice.title, m_model.providers().contains(id),
+                  [this, id](bool on) { m_model.setProvider(id, on); });
+    }
+    plans->addSeparator();
+    addToggle(plans, QStringLiteral("Show Logos"), m_model.showLogos(), [this](bool on) { m_model.setShowLogos(on); });
+}
+
+void FrameMenu::addKeepOnTopToggle()
+{
+    addToggle(this, QStringLiteral("Keep Above Other Windows"), m_model.keepOnTop(),
+              [this](bool on) { m_model.setKeepOnTop(on); });
+}
+
+void FrameMenu::addUpdates()
+{
+    UpdateChecker &updates = m_model.updates();
+    if (const std::optional<UpdateRelease> release = updates.available()) {
+        addAction(QStringLiteral("Download Tessarine ") + release->version + QStringLiteral("…"), this,
+                  [&updates] { updates.download(); });
+    }
+    const bool checking = updates.isChecking();
+    QAction *check =
+        addAction(checking ? QStringLiteral("Checking for Updates…") : QStringLiteral("Check for Updates…"), this,
+                  [&updates] { QCoro::connect(updates.check(true), &updates, [] {}); });
+    check->setEnabled(!checking);
+    QAction *quit = addAction(QStringLiteral("Quit Tessarine"), this, [this] { m_quit(); });
+    quit->setShortcut(withControl(Qt::Key_Q));
+}
+
+QMenu *FrameMenu::addPicker(const QString &title)
+{
+    auto *picker = new QMenu(title, this);
+    m_submenus.append(picker);
+    addMenu(picker);
+    return picker;
+}
+
+QAction *FrameMenu::addChoice(QMenu *picker, const QString &title, bool current, std::function<void()> choose)
+{
+    QAction *choice = picker->addAction(title, this, std::move(choose));
+    choice->setCheckable(true);
+    choice->setChecked(current);
+    auto *group = picker->findChild<QActionGroup *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!group)
+        group = new QActionGroup(picker);
+    group->addAction(choice);
+    return choice;
+}
+
+QAction *FrameMenu::addToggle(QMenu *menu, const QString &title, bool on, std::function<void(bool)> change)
+{
+    QAction *toggle = menu->addAction(title);
+    toggle->setCheckable(true);
+    toggle->setChecked(on);
+    connect(toggle, &QAction::toggled, this, std::move(change));
+    return toggle;
+}

@@ -1,0 +1,204 @@
+#include "FrameView.h"
+
+#include "CardStyle.h"
+#include "FrameMenu.h"
+#include "FullScreenFrame.h"
+#include "kit/CardGeometry.h"
+#include "kit/PageCycle.h"
+#include "model/FrameModel.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWindow>
+
+FrameView::FrameView(FrameModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_images(model)
+    , m_page(model, m_images)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    m_page.setReduceMotion([this] { return m_appearance.reduceMotion(); });
+    m_page.setView(m_model.view(), false);
+    m_fullScreen = new FullScreenFrame(model, m_appearance, this);
+    watchModel();
+    followSize();
+}
+
+FrameView::~FrameView() = default;
+
+void FrameView::watchModel()
+{
+    connect(&m_page, &AnimatedPage::changed, this, qOverload<>(&QWidget::update));
+    connect(&m_model, &FrameModel::viewChanged, this, [this] { m_page.setView(m_model.view()); });
+    connect(&m_model, &FrameModel::sizeChanged, this, &FrameView::followSize);
+    for (auto changed :
+         {&FrameModel::lookChanged, &FrameModel::flashChanged, &FrameModel::imagesChanged, &FrameModel::manifestChanged,
+          &FrameModel::lastRunErrorChanged, &FrameModel::transitionChanged}) {
+        connect(&m_model, changed, this, qOverload<>(&QWidget::update));
+    }
+}
+
+bool FrameView::isFullScreen() const
+{
+    return m_model.size() == FrameSize::FullScreen;
+}
+
+void FrameView::followSize()
+{
+    const bool fullScreen = isFullScreen();
+    m_fullScreen->setVisible(fullScreen);
+    m_fullScreen->setGeometry(rect());
+    setToolTip(fullScreen ? QString() : QStringLiteral("Click for the next view, drag to move"));
+    updateMask();
+    updateGeometry();
+    update();
+}
+
+double FrameView::pageWidth() const
+{
+    return m_model.contentWidth(m_appearance.scale(*this));
+}
+
+QSizeF FrameView::cardWindowSize() const
+{
+    const QSizeF card = CardGeometry::size(pageWidth());
+    const double margins = 2 * CardStyle::windowMargin;
+    return QSizeF(card.width() + margins, card.height() + margins);
+}
+
+QSize FrameView::sizeHint() const
+{
+    return cardWindowSize().toSize();
+}
+
+QRectF FrameView::pageRect() const
+{
+    const double width = pageWidth();
+    const QSizeF page(width, CardStyle::pageHeight(width));
+    const QPointF centre = QRectF(rect()).center();
+    return QRectF(centre.x() - page.width() / 2, centre.y() - page.height() / 2, page.width(), page.height());
+}
+
+void FrameView::paintEvent(QPaintEvent *)
+{
+    if (isFullScreen())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF page = pageRect();
+    const double width = page.width();
+    const bool dark = m_appearance.dark(*this);
+    CardStyle::paintGlass(painter, cardRect(), CardStyle::bodyRadius(width), dark, m_appearance.opaque());
+    m_page.paint(painter, page, CardStyle::pageRadius(width), dark);
+}
+
+QRectF FrameView::cardRect() const
+{
+    const QRectF page = pageRect();
+    const double inset = CardStyle::inset(page.width());
+    return page.adjusted(-inset, -inset, inset, inset);
+}
+
+void FrameView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_fullScreen->setGeometry(rect());
+    updateMask();
+}
+
+void FrameView::setOpaqueBody(bool opaque)
+{
+    if (opaque == m_appearance.opaque())
+        return;
+    m_appearance.setOpaque(opaque);
+    updateMask();
+    update();
+}
+
+void FrameView::updateMask()
+{
+    if (!m_appearance.opaque()) {
+        clearMask();
+        return;
+    }
+    QPainterPath body;
+    if (isFullScreen()) {
+        body.addRoundedRect(m_fullScreen->panelRect(), FullScreenFrame::panelRadius, FullScreenFrame::panelRadius);
+    } else {
+        const double radius = CardStyle::bodyRadius(pageWidth());
+        body.addRoundedRect(cardRect(), radius, radius);
+    }
+    setMask(QRegion(body.toFillPolygon().toPolygon()));
+}
+
+void FrameView::showNextPage()
+{
+    const QStringList views = m_model.manifest() ? m_model.manifest()->views : QStringList();
+    if (const std::optional<QString> next = PageCycle::next(m_model.view(), views))
+        m_model.show(*next, true);
+}
+
+void FrameView::finishTransitions()
+{
+    m_page.finish();
+    m_fullScreen->finishTransitions();
+}
+
+void FrameView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressPosition = event->globalPosition().toPoint();
+    m_windowAtPress = window()->pos();
+    m_dragging = false;
+}
+
+void FrameView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressPosition || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint moved = event->globalPosition().toPoint() - *m_pressPosition;
+    if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (!m_dragging) {
+        m_dragging = true;
+        // The window manager moves the window itself where it can; that also ends the press.
+        if (QWindow *handle = window()->windowHandle(); handle && handle->startSystemMove()) {
+            m_pressPosition.reset();
+            return;
+        }
+    }
+    moveWindowTo(m_windowAtPress + moved);
+}
+
+void FrameView::moveWindowTo(const QPoint &position)
+{
+    window()->move(position);
+}
+
+void FrameView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressPosition) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const bool clicked = !m_dragging;
+    m_pressPosition.reset();
+    m_dragging = false;
+    if (clicked)
+        showNextPage();
+}
+
+void FrameView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_menu)
+        m_menu = new FrameMenu(m_model, this);
+    m_menu->popup(event->globalPos());
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "AnimatedPage.h"
+#include "CardAppearance.h"
+#include "ScreenImage.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+class FrameMenu;
+class FrameModel;
+class FullScreenFrame;
+
+// The card: the current page on a translucent rounded body with a 16-point margin around it, or
+// the full-screen grid when the size is full screen. A click shows the next page, a drag moves
+// the window and a right click opens the frame menu.
+class FrameView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrameView(FrameModel &model, QWidget *parent = nullptr);
+    ~FrameView() override;
+
+    CardAppearance &appearance() { return m_appearance; }
+    AnimatedPage &page() { return m_page; }
+    FullScreenFrame *fullScreenFrame() const { return m_fullScreen; }
+
+    // The width of the page image for the current size and look on this display.
+    double pageWidth() const;
+    // Where the page image lies, in this widget's coordinates.
+    QRectF pageRect() const;
+    // The card plus its margin: the size the card window needs.
+    QSizeF cardWindowSize() const;
+    QSize sizeHint() const override;
+
+    // The click on the card: the next rendered view, when there is one.
+    void showNextPage();
+    // Jumps every running transition to its end (for pictures of a settled card).
+    void finishTransitions();
+    // Paints an opaque body and cuts the window to its shape, for desktops without translucency.
+    void setOpaqueBody(bool opaque);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void watchModel();
+    void followSize();
+    void moveWindowTo(const QPoint &globalPosition);
+    void updateMask();
+    QRectF cardRect() const;
+    bool isFullScreen() const;
+
+    FrameModel &m_model;
+    CardAppearance m_appearance;
+    ScreenImage m_images;
+    AnimatedPage m_page;
+    FullScreenFrame *m_fullScreen = nullptr;
+    QPointer<FrameMenu> m_menu;
+
+    // The press that may become a click or a drag.
+    std::optional<QPoint> m_pressPosition;
+    QPoint m_windowAtPress;
+    bool m_dragging = false;
+};

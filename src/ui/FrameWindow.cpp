@@ -1,0 +1,187 @@
+#include "FrameWindow.h"
+
+#include "CardPlacement.h"
+#include "CardStyle.h"
+#include "FrameAutosave.h"
+#include "FrameView.h"
+#include "X11WindowHints.h"
+#include "kit/CardGeometry.h"
+#include "model/FrameModel.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// Fallback display scale when no screen is attached at all.
+constexpr double scaleWithoutScreen = 2;
+
+Qt::WindowFlags flagsFor(FrameWindow::Level level)
+{
+    Qt::WindowFlags flags =
+        Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint | Qt::WindowDoesNotAcceptFocus;
+    switch (level) {
+    case FrameWindow::Level::Floating:
+        return flags | Qt::WindowStaysOnTopHint;
+    case FrameWindow::Level::BelowWindows:
+        return flags | Qt::WindowStaysOnBottomHint;
+    case FrameWindow::Level::Desktop:
+        break;
+    }
+    return flags | Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput;
+}
+
+CardPlacement::Screens attachedScreens()
+{
+    CardPlacement::Screens screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.available.append(screen->availableGeometry());
+    if (const QScreen *main = QGuiApplication::primaryScreen()) {
+        screens.main = main->geometry();
+        screens.mainAvailable = main->availableGeometry();
+    }
+    return screens;
+}
+
+} // namespace
+
+QString FrameWindow::autosaveName()
+{
+    return QStringLiteral("TessarineFrame");
+}
+
+FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_view(std::make_unique<FrameView>(model))
+{
+    m_view->setWindowTitle(QStringLiteral("Tessarine"));
+    m_view->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_view->setWindowFlags(flagsFor(m_level));
+    m_autosave = new FrameAutosave(*m_view, autosaveName());
+    m_placed = m_autosave->restore();
+    watchScreens();
+}
+
+FrameWindow::~FrameWindow() = default;
+
+void FrameWindow::show()
+{
+    X11WindowHints::showOnAllWorkspaces(*m_view);
+    m_view->show();
+    m_view->raise();
+    // Moving to a screen of another scale changes the card's size (the panel look) and its place.
+    if (!m_followsScreen && m_view->windowHandle()) {
+        connect(m_view->windowHandle(), &QWindow::screenChanged, this, &FrameWindow::scheduleApply);
+        m_followsScreen = true;
+    }
+}
+
+QScreen *FrameWindow::currentScreen() const
+{
+    if (QWindow *handle = m_view->windowHandle(); handle && handle->screen())
+        return handle->screen();
+    if (QScreen *screen = m_view->screen())
+        return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+void FrameWindow::apply(bool firstTime)
+{
+    m_view->setOpaqueBody(!X11WindowHints::windowsCanBeTranslucent());
+    if (m_model.size() == FrameSize::FullScreen)
+        applyFullScreen(firstTime);
+    else
+        applyCard(firstTime);
+}
+
+void FrameWindow::applyFullScreen(bool firstTime)
+{
+    QScreen *screen = currentScreen();
+    if (!screen)
+        return;
+    if (m_level != Level::Desktop && !firstTime && m_placed)
+        m_cardFrame = m_view->geometry();
+    setLevel(Level::Desktop);
+    setFrame(screen->availableGeometry());
+}
+
+void FrameWindow::applyCard(bool firstTime)
+{
+    setLevel(m_model.keepOnTop() ? Level::Floating : Level::BelowWindows);
+    const QScreen *screen = currentScreen();
+    const double scale = screen ? screen->devicePixelRatio() : scaleWithoutScreen;
+    const QSizeF card = CardGeometry::size(m_model.contentWidth(scale));
+    const double margins = 2 * CardStyle::windowMargin;
+    const QSize size = QSizeF(card.width() + margins, card.height() + margins).toSize();
+    // A window that was never placed has no size, which tells the placement to centre it.
+    const QRect base = m_cardFrame.value_or(m_placed ? m_view->geometry() : QRect());
+    m_cardFrame.reset();
+    setFrame(CardPlacement::place(base, size, firstTime, attachedScreens()));
+}
+
+void FrameWindow::setLevel(Level level)
+{
+    m_level = level;
+    const Qt::WindowFlags flags = flagsFor(level);
+    if (m_view->windowFlags() == flags)
+        return;
+    // Once the window exists the window system is told directly, so the card is not hidden and
+    // shown again as QWidget::setWindowFlags() would do.
+    if (QWindow *handle = m_view->windowHandle()) {
+        m_view->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        m_view->setWindowFlags(flags);
+    }
+}
+
+void FrameWindow::setFrame(const QRect &frame)
+{
+    m_view->setGeometry(frame);
+    m_placed = true;
+    m_autosave->save();
+    m_view->update();
+}
+
+void FrameWindow::observe()
+{
+    if (m_observing)
+        return;
+    m_observing = true;
+    for (auto changed : {&FrameModel::sizeChanged, &FrameModel::lookChanged, &FrameModel::keepOnTopChanged})
+        connect(&m_model, changed, this, &FrameWindow::scheduleApply);
+}
+
+void FrameWindow::scheduleApply()
+{
+    // Several options changed in one go are applied once, after the change is complete.
+    if (m_applyPending)
+        return;
+    m_applyPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_applyPending = false;
+        apply(false);
+    });
+}
+
+void FrameWindow::watchScreens()
+{
+    connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
+        watchScreen(screen);
+        scheduleApply();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &FrameWindow::scheduleApply);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &FrameWindow::scheduleApply);
+    for (QScreen *screen : QGuiApplication::screens())
+        watchScreen(screen);
+}
+
+void FrameWindow::watchScreen(QScreen *screen)
+{
+    connect(screen, &QScreen::geometryChanged, this, &FrameWindow::scheduleApply);
+    connect(screen, &QScreen::availableGeometryChanged, this, &FrameWindow::scheduleApply);
+    connect(screen, &QScreen::physicalDotsPerInchChanged, this, &FrameWindow::scheduleApply);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <memory>
+#include <optional>
+
+class FrameAutosave;
+class FrameModel;
+class FrameView;
+class QScreen;
+
+// The card window: frameless, translucent, out of the taskbar and on every workspace. Keeps the
+// window's size, stacking and place in step with the model's size, look and keep-on-top and with
+// the attached screens, and remembers its frame across restarts.
+class FrameWindow : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Where the window sits in the stacking order.
+    enum class Level
+    {
+        Floating,     // keep on top: above ordinary windows
+        BelowWindows, // beneath every ordinary window
+        Desktop,      // the full-screen grid: beneath everything, clicks pass through
+    };
+
+    // The name the frame is remembered under in the user defaults store.
+    static QString autosaveName();
+
+    explicit FrameWindow(FrameModel &model, QObject *parent = nullptr);
+    ~FrameWindow() override;
+
+    // The window itself (the card view is the window's only content).
+    FrameView *window() const { return m_view.get(); }
+    Level level() const { return m_level; }
+    // The card's frame kept while the full-screen grid shows.
+    std::optional<QRect> cardFrame() const { return m_cardFrame; }
+
+    // Sizes, stacks and places the window for the current size, look and keep-on-top.
+    void apply(bool firstTime);
+    // Re-applies after every change of size, look or keep-on-top, once per turn of the event loop.
+    void observe();
+    // Shows the window without taking the focus from the user's work.
+    void show();
+
+private:
+    void applyFullScreen(bool firstTime);
+    void applyCard(bool firstTime);
+    void setLevel(Level level);
+    void setFrame(const QRect &frame);
+    void scheduleApply();
+    void watchScreens();
+    void watchScreen(QScreen *screen);
+    QScreen *currentScreen() const;
+
+    FrameModel &m_model;
+    std::unique_ptr<FrameView> m_view;
+    FrameAutosave *m_autosave = nullptr; // owned by the view
+    Level m_level = Level::BelowWindows;
+    std::optional<QRect> m_cardFrame;
+    bool m_applyPending = false;
+    bool m_observing = false;
+    bool m_followsScreen = false;
+    bool m_placed = false; // a frame was restored or set
+};

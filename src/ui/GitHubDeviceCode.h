@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The GitHub row's controls while the device flow waits: the code to enter, "Copy Code and Open
+// GitHub", which puts the code on the clipboard and opens GitHub's page for it, and "Cancel".
+class GitHubDeviceCode : public QWidget
+{
+    Q_OBJECT
+public:
+    GitHubDeviceCode(const QString &code, const QUrl &url, QWidget *parent = nullptr);
+
+    QString code() const { return m_code; }
+    QUrl url() const { return m_url; }
+
+    // Replaces what the clipboard holds with the code, then opens the verification page with the
+    // desktop's default handler.
+    void copyCodeAndOpen();
+
+Q_SIGNALS:
+    void cancelRequested();
+
+private:
+    QLabel *codeLabel();
+
+    QString m_code;
+    QUrl m_url;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QRectF>
+
+class FrameModel;
+class QPainter;
+struct Page;
+
+// Paints a page's last rendered image as the editor shows it: the image of the page's view in
+// the current look, on the page's background (e-paper for the panel look), clipped to a rounded
+// rectangle and outlined with a hairline. A page with no image shows the background alone.
+// Keeps the images scaled to the sizes last drawn, so thumbnails repaint cheaply.
+class PageImage
+{
+public:
+    explicit PageImage(const FrameModel &model);
+
+    void paint(QPainter &painter, const QRectF &rect, const Page &page, double cornerRadius, bool dark,
+               const QColor &outline);
+
+private:
+    // The image at the pixel size it is drawn at: smoothly scaled, or by nearest pixel for the
+    // panel look, whose pixels are the e-paper's own.
+    const QImage &scaled(const QImage &image, const QSize &pixels, bool smooth);
+
+    const FrameModel &m_model;
+    QHash<QString, QImage> m_scaled;
+};

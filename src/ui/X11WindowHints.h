@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+
+// What Qt offers no call for on X11: keeping the card on every workspace and out of the
+// taskbar and pager. Does nothing on other window systems or where the build has no XCB.
+namespace X11WindowHints {
+
+// Marks the not yet shown top-level window as sticky, on all desktops, and skipped by taskbars
+// and pagers. The window manager reads the hints when the window is mapped.
+void showOnAllWorkspaces(QWidget &window);
+
+// Whether translucent windows show what lies beneath them. False only on X11 without a
+// compositing manager, where translucent pixels come out black.
+bool windowsCanBeTranslucent();
+
+} // namespace X11WindowHints
