@@ -3,7 +3,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test gallery screenshots package clean
 
 all: build
 
@@ -23,6 +23,18 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# Every widget in every look, from fixture documents, into $(BUILD_DIR)/gallery/.
+gallery: build
+	scripts/gallery $(BUILD_DIR)
+
+# The windows of the program drawn without a display, into $(BUILD_DIR)/screenshots/.
+screenshots: build
+	scripts/screenshots $(BUILD_DIR)
+
+# A Debian package of the program, in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

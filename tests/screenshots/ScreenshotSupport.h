@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What every screenshot program shares: where the pictures go and how a window is saved.
+namespace ScreenshotSupport {
+
+// The folder given as the program's first argument, created when missing.
+QString outputDir();
+
+// Lets queued work, layouts and animations finish before a window is grabbed.
+void settle(int milliseconds = 300);
+
+// Saves the widget as it is drawn now to <outputDir>/<name>.png and prints the path.
+// Returns false when the picture could not be written.
+bool save(QWidget *widget, const QString &name);
+
+} // namespace ScreenshotSupport
