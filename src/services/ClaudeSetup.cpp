@@ -203,7 +203,13 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
     if (!command || !command->contains(marker()))
         return std::nullopt;
 
+    // A kept command that is there but cannot be read is not "no command": taking the status line
+    // out would lose it for good, so nothing is changed and the reason is shown instead.
     const SmallFileReader::Result previous = SmallFileReader::read(previousPath(), maxFileBytes);
+    if (previous.outcome == SmallFileReader::Outcome::failed)
+        return fileProblem(QStringLiteral("read"), previousPath(), previous.error);
+    if (previous.outcome == SmallFileReader::Outcome::tooLarge)
+        return fileProblem(QStringLiteral("read"), previousPath(), QStringLiteral("it is too large"));
     const QString previousCommand = previous.ok() ? QString::fromUtf8(previous.bytes) : QString();
     if (previousCommand.isEmpty())
         settings.remove(statusLineKey);

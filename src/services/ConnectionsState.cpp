@@ -164,7 +164,7 @@ void ConnectionsState::startProbe()
 {
     // The context object stands for the state: when the window and its state are gone by the
     // time the probe ends, the result is dropped.
-    QCoro::connect(Shell::run(probeScript, probeTimeout), this, [this](const Shell::Result &result) {
+    QCoro::connect(Shell::run(probeScript, m_probeTimeout), this, [this](const Shell::Result &result) {
         // A shell that could not be started reports nothing about the tools: keep what was known.
         if (result.status != -1)
             applyProbe(parseProbe(result.output));

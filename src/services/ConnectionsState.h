@@ -46,7 +46,9 @@ public:
     // The probe, run by the login shell: one "name=path" line per tool (the path empty when the
     // tool is missing), then "ghlogin=<login>" when the GitHub CLI is there.
     static const QString probeScript;
-    static constexpr std::chrono::seconds probeTimeout{20};
+    // A login profile or a GitHub CLI that hangs must not keep "Check Again" disabled for ever:
+    // the probe is stopped after this long and what it printed until then counts.
+    static constexpr std::chrono::milliseconds defaultProbeTimeout{20000};
 
     explicit ConnectionsState(QObject *parent = nullptr);
 
@@ -73,6 +75,8 @@ public:
 
     void setClaude(const ClaudeSetup::Status &claude);
     void setProblem(const std::optional<QString> &problem);
+    // A shorter time-out for tests that play a probe that never ends.
+    void setProbeTimeout(std::chrono::milliseconds timeout) { m_probeTimeout = timeout; }
 
     bool hasTool(const QString &name) const { return m_tools.contains(name); }
     std::optional<ProviderEntry> provider(const QString &id) const;
@@ -110,4 +114,5 @@ private:
     ClaudeSetup::Status m_claude = ClaudeSetup::Status::notSetUp();
     bool m_isChecking = false;
     std::optional<QString> m_problem;
+    std::chrono::milliseconds m_probeTimeout = defaultProbeTimeout;
 };

@@ -1,9 +1,11 @@
 #include "TestSupport.h"
+#include "data/DataCollector.h"
 #include "services/ClaudeSetup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -11,7 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QCoro/QCoroTask>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 using TestSupport::readFile;
 using TestSupport::writeFile;
@@ -49,9 +54,11 @@ private Q_SLOTS:
     void removeGivesTheUsersStatusLineBack();
     void removeWithoutPreviousTakesTheStatusLineOut();
     void removeLeavesAStatusLineThatIsNotTessarines();
+    void removeKeepsASavedCommandItCannotRead();
 
     void refusedSettingsAreLeftAlone_data();
     void refusedSettingsAreLeftAlone();
+    void unreadableSettingsAreLeftAlone();
     void claudeFolderThatIsAFile();
     void applicationSupportThatCannotBeWritten();
     void missingShippedScript();
@@ -72,6 +79,7 @@ private:
     QJsonObject settings() const { return parseObject(readFile(settingsFile())); }
     void setUpSucceeds();
     void removeSucceeds();
+    QByteArray runStatusLine(const QByteArray &status);
 
     std::unique_ptr<QTemporaryDir> m_root;
     QString m_home;
@@ -287,6 +295,28 @@ void TestClaudeSetup::removeLeavesAStatusLineThatIsNotTessarines()
     QVERIFY(!QFileInfo::exists(backupFile()));
 }
 
+// The saved command is the only copy of the user's status line while Tessarine's is set up.
+void TestClaudeSetup::removeKeepsASavedCommandItCannotRead()
+{
+    QVERIFY(writeFile(settingsFile(), QJsonDocument(QJsonObject{{QStringLiteral("statusLine"),
+                                                                 statusLine(QStringLiteral("~/bin/line.sh"))}})
+                                          .toJson()));
+    setUpSucceeds();
+    const QByteArray whileSetUp = readFile(settingsFile());
+    const QByteArray backup = readFile(backupFile());
+    QVERIFY(QFile::remove(previousFile()));
+    QVERIFY(QDir().mkpath(previousFile()));
+
+    const auto problem = ClaudeSetup::remove();
+
+    QVERIFY(problem);
+    QVERIFY2(problem->message.startsWith(QStringLiteral("Tessarine couldn’t read “") + previousFile()),
+             qPrintable(problem->message));
+    QCOMPARE(readFile(settingsFile()), whileSetUp);
+    QCOMPARE(readFile(backupFile()), backup);
+    QVERIFY(QFileInfo(previousFile()).isDir());
+}
+
 void TestClaudeSetup::refusedSettingsAreLeftAlone_data()
 {
     QTest::addColumn<QByteArray>("contents"); // null: settings.json is a folder
@@ -325,6 +355,27 @@ void TestClaudeSetup::refusedSettingsAreLeftAlone()
         QVERIFY(!QFileInfo::exists(backupFile()));
         QCOMPARE(readFile(previousFile()), QByteArray("kept"));
     }
+}
+
+// A settings file that exists but cannot be read is not an empty one: writing over it would
+// throw the user's settings away.
+void TestClaudeSetup::unreadableSettingsAreLeftAlone()
+{
+    if (::geteuid() == 0)
+        QSKIP("the superuser reads every file");
+    const QByteArray original = R"({"theme": "dark"})";
+    QVERIFY(writeFile(settingsFile(), original));
+    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::WriteOwner));
+
+    for (const auto &problem : {ClaudeSetup::setUp(m_shipped), ClaudeSetup::remove()}) {
+        QVERIFY(problem);
+        QVERIFY2(problem->message.startsWith(QStringLiteral("Tessarine couldn’t read “")),
+                 qPrintable(problem->message));
+    }
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
+    QVERIFY(!QFileInfo::exists(backupFile()));
+    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner));
+    QCOMPARE(readFile(settingsFile()), original);
 }
 
 void TestClaudeSetup::claudeFolderThatIsAFile()
@@ -403,8 +454,8 @@ void TestClaudeSetup::commandRunsFromAwkwardPaths()
 }
 
 // End to end with the script this build ships: Claude Code runs the installed command with its
-// status on standard input; the script leaves the report Tessarine reads and prints the user's
-// own status line, and Remove gives that line back.
+// status on standard input; the script leaves the report that the next refresh's collector reads
+// and prints the user's own status line, and Remove gives that line back.
 void TestClaudeSetup::shippedScriptReportsAndKeepsTheUsersLine()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("jq")).isEmpty() &&
@@ -413,36 +464,54 @@ void TestClaudeSetup::shippedScriptReportsAndKeepsTheUsersLine()
     const QString own = QStringLiteral("read -r status; printf 'my line (%s bytes)' \"${#status}\"");
     QVERIFY(writeFile(settingsFile(),
                       QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)}}).toJson()));
-    const QByteArray status =
-        R"({"model": {"display_name": "Opus"}, "rate_limits": {"five_hour": )"
-        R"({"used_percentage": 12.5, "resets_at": 1772360000}, "seven_day": {"used_percentage": 40}}})";
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const qint64 resetsAt = now.toSecsSinceEpoch() + 3600;
+    const QByteArray status = R"({"model": {"display_name": "Opus"}, "rate_limits": {"five_hour": )"
+                              R"({"used_percentage": 12.5, "resets_at": )" +
+                              QByteArray::number(resetsAt) + R"(}, "seven_day": {"used_percentage": 40}}})";
 
     const auto problem = ClaudeSetup::setUp();
     QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
     QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
 
-    QProcess claudeCode;
-    const QString command = settings().value(QStringLiteral("statusLine")).toObject().value("command").toString();
-    claudeCode.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    QVERIFY(claudeCode.waitForStarted());
-    claudeCode.write(status + '\n');
-    claudeCode.closeWriteChannel();
-    QVERIFY(claudeCode.waitForFinished());
-    QCOMPARE(claudeCode.readAllStandardOutput(),
-             QByteArray("my line (") + QByteArray::number(status.size()) + " bytes)");
+    QCOMPARE(runStatusLine(status), QByteArray("my line (") + QByteArray::number(status.size()) + " bytes)");
 
-    const QJsonObject report = parseObject(readFile(m_data + QStringLiteral("/Tessarine/claude.json")));
-    QCOMPARE(report.value("fiveHour").toObject().value("used_percentage").toDouble(), 12.5);
-    QCOMPARE(report.value("fiveHour").toObject().value("resets_at").toInteger(), 1772360000);
-    QCOMPARE(report.value("sevenDay").toObject().value("used_percentage").toDouble(), 40.0);
+    // What the next refresh puts in the data document for Claude.
+    const QJsonObject entry = QCoro::waitFor(DataCollector::provider(QStringLiteral("claude"), now));
+    QCOMPARE(entry.value("status").toString(), QStringLiteral("ok"));
+    const QJsonArray windows = entry.value("windows").toArray();
+    QCOMPARE(windows.size(), 2);
+    QCOMPARE(windows.at(0).toObject().value("usedPercent").toDouble(), 12.5);
+    QCOMPARE(windows.at(0).toObject().value("resetsAt").toDouble(), double(resetsAt));
+    QCOMPARE(windows.at(1).toObject().value("usedPercent").toDouble(), 40.0);
+
+    // The connections window then tells when Claude Code last reported.
     const ClaudeSetup::Status reported = ClaudeSetup::status();
     QCOMPARE(reported.kind, ClaudeSetup::Status::Kind::connected);
-    QVERIFY2(reported.lastReport.has_value(), qPrintable(report.value("savedAt").toString()));
+    QVERIFY(reported.lastReport.has_value());
+    QVERIFY(qAbs(reported.lastReport->secsTo(now)) < 120);
 
     const auto removal = ClaudeSetup::remove();
     QVERIFY2(!removal, qPrintable(removal ? removal->message : QString()));
     QCOMPARE(settings(), QJsonObject({{QStringLiteral("statusLine"), statusLine(own)}}));
     QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
+    QCOMPARE(runStatusLine(status), QByteArray("my line (") + QByteArray::number(status.size()) + " bytes)");
+}
+
+// Runs the status-line command of Claude Code's settings as Claude Code does, with `status` on
+// standard input, and returns what it printed.
+QByteArray TestClaudeSetup::runStatusLine(const QByteArray &status)
+{
+    QProcess claudeCode;
+    const QString command = settings().value(QStringLiteral("statusLine")).toObject().value("command").toString();
+    claudeCode.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    if (!claudeCode.waitForStarted())
+        return {};
+    claudeCode.write(status + '\n');
+    claudeCode.closeWriteChannel();
+    if (!claudeCode.waitForFinished() || claudeCode.exitCode() != 0)
+        return {};
+    return claudeCode.readAllStandardOutput();
 }
 
 QTEST_GUILESS_MAIN(TestClaudeSetup)

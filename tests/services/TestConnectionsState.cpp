@@ -60,6 +60,8 @@ private Q_SLOTS:
     void unchangedResultsNotifyNobody();
     void gitHubCliWithoutLogin();
     void outputThatIsNotUtf8CountsAsEmpty();
+    void probeThatHangsIsStopped();
+    void probeThatPrintsGarbage();
     void badDataDocumentKeepsProviders();
     void claudeActionsSetAndClearTheProblem();
     void wisprInstalled();
@@ -286,6 +288,41 @@ void TestConnectionsState::outputThatIsNotUtf8CountsAsEmpty()
 
     QCOMPARE(probeRuns(), 1);             // the fake CLI was found and run,
     QCOMPARE(state.tools(), ToolPaths{}); // but the probe's output could not be read
+    QCOMPARE(state.ghLogin(), std::nullopt);
+}
+
+// A GitHub CLI that never answers holds the probe only until its time-out; the tools printed
+// before it count, the login does not, and the state can check again.
+void TestConnectionsState::probeThatHangsIsStopped()
+{
+    const QString gh = tool(QStringLiteral("gh"), "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && exec sleep 60\n");
+    const QString codex = tool(QStringLiteral("codex"));
+    ConnectionsState state;
+    state.setProbeTimeout(std::chrono::milliseconds(500));
+
+    state.check(m_screens);
+    waitForProbe(state); // well before the CLI's minute is up
+    QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}, {"codex", codex}}));
+    QCOMPARE(state.ghLogin(), std::nullopt);
+    state.check(m_screens);
+    QVERIFY(state.isChecking());
+    waitForProbe(state);
+}
+
+// Whatever the login profile or the GitHub CLI prints around the probe's lines never makes a
+// tool or a login out of nothing.
+void TestConnectionsState::probeThatPrintsGarbage()
+{
+    QVERIFY(
+        writeFile(m_root->filePath(QStringLiteral("home/.zshenv")), "printf 'Welcome!\\n=\\n==\\n\\001\\002\\n'\n"));
+    // A login preceded by blank lines leaves "ghlogin=" alone on its line, which is no login.
+    const QString gh = tool(QStringLiteral("gh"), "#!/bin/sh\nprintf '\\n\\n  mona  \\n\\n'\n");
+    ConnectionsState state;
+
+    state.check(m_screens);
+    waitForProbe(state);
+
+    QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}}));
     QCOMPARE(state.ghLogin(), std::nullopt);
 }
 
