@@ -39,7 +39,7 @@ int pageCount(const QString &dataJson)
 QString RenderCommand::usage()
 {
     return QStringLiteral("usage: tessarine render --data FILE --page N|all --look mono|colour|panel [--dark] "
-                          "--out FILE.png|DIRECTORY");
+                          "[--scale 1..5] --out FILE.png|DIRECTORY");
 }
 
 std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &arguments, QString *error)
@@ -53,7 +53,8 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             continue;
         }
         const bool takesValue = argument == QLatin1String("--data") || argument == QLatin1String("--page") ||
-                                argument == QLatin1String("--look") || argument == QLatin1String("--out");
+                                argument == QLatin1String("--look") || argument == QLatin1String("--out") ||
+                                argument == QLatin1String("--scale");
         if (!takesValue) {
             *error = QStringLiteral("unknown argument %1").arg(argument);
             return std::nullopt;
@@ -69,6 +70,13 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             options.out = value;
         } else if (argument == QLatin1String("--look")) {
             options.look = value;
+        } else if (argument == QLatin1String("--scale")) {
+            bool ok = false;
+            options.scale = value.toInt(&ok);
+            if (!ok || options.scale < 1 || options.scale > 5) {
+                *error = QStringLiteral("--scale takes a whole number from 1 to 5");
+                return std::nullopt;
+            }
         } else {
             pageGiven = true;
             bool ok = false;
@@ -166,18 +174,20 @@ QCoro::Task<int> RenderCommand::execute(Options options)
     for (int page = first; page <= last; ++page) {
         const QString path =
             options.page ? options.out : QDir(options.out).filePath(fileName(page, options.look, options.dark));
-        if (!co_await renderPage(renderer, dataJson, page, panel, theme, path))
+        if (!co_await renderPage(renderer, dataJson, page, options, theme, path))
             co_return 1;
     }
     co_return 0;
 }
 
-QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString dataJson, int page, bool panel,
+QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString dataJson, int page, Options options,
                                             std::optional<QString> theme, QString path)
 {
+    const bool panel = options.look == QLatin1String("panel");
     try {
-        const QImage picture = co_await renderer.render(
-            dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme, panel ? 1 : 3);
+        const QImage picture =
+            co_await renderer.render(dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme,
+                                     panel ? 1 : options.scale);
         QString error;
         if (!PictureFile::write(picture, path, &error)) {
             complain(QStringLiteral("cannot write %1: %2").arg(path, error));

@@ -10,11 +10,12 @@ class PageRenderer;
 // `tessarine render`: draws pages of a data document without the desktop, for looking at
 // pages, the gallery and the benchmark.
 //
-//   tessarine render --data FILE --page N --look mono|colour|panel [--dark] --out FILE.png
-//   tessarine render --data FILE --page all --look … [--dark] --out DIRECTORY
+//   tessarine render --data FILE --page N --look mono|colour|panel [--dark] [--scale S] --out FILE.png
+//   tessarine render --data FILE --page all --look … [--dark] [--scale S] --out DIRECTORY
 //
 // With --page all every page is written into the directory under the names the card uses
-// (page0-mono-light.png, page0.png for the panel, …).
+// (page0-mono-light.png, page0.png for the panel, …). Pictures are drawn at scale 3, as the
+// card's are, unless --scale says otherwise; the panel picture is always 1360 × 480.
 class RenderCommand
 {
 public:
@@ -27,6 +28,7 @@ public:
         std::optional<int> page; // none: every page
         QString look;
         bool dark = false;
+        int scale = 3;
         QString out;
     };
 
@@ -40,6 +42,6 @@ public:
 
 private:
     static QCoro::Task<int> execute(Options options);
-    static QCoro::Task<bool> renderPage(PageRenderer &renderer, QString dataJson, int page, bool panel,
+    static QCoro::Task<bool> renderPage(PageRenderer &renderer, QString dataJson, int page, Options options,
                                         std::optional<QString> theme, QString path);
 };

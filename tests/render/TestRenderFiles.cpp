@@ -213,22 +213,39 @@ void TestRenderFiles::renderArguments_data()
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("page"); // -1: every page
     QTest::addColumn<bool>("dark");
+    QTest::addColumn<int>("scale");
 
     QTest::newRow("one page") << QStringList{"--data", "d.json", "--page", "2", "--look", "colour", "--out", "p.png"}
-                              << true << 2 << false;
+                              << true << 2 << false << 3;
     QTest::newRow("dark, any order") << QStringList{"--out",  "p.png", "--dark", "--look", "mono",
                                                     "--page", "0",     "--data", "d.json"}
-                                     << true << 0 << true;
+                                     << true << 0 << true << 3;
+    QTest::newRow("scale given") << QStringList{"--data", "d",       "--page", "1",     "--look",
+                                                "mono",   "--scale", "1",      "--out", "p"}
+                                 << true << 1 << false << 1;
     QTest::newRow("every page") << QStringList{"--data", "d.json", "--page", "all", "--look", "panel", "--out", "dir"}
-                                << true << -1 << false;
+                                << true << -1 << false << 3;
     QTest::newRow("unknown look") << QStringList{"--data", "d", "--page", "0", "--look", "sepia", "--out", "p"} << false
-                                  << 0 << false;
+                                  << 0 << false << 3;
     QTest::newRow("negative page") << QStringList{"--data", "d", "--page", "-1", "--look", "mono", "--out", "p"}
-                                   << false << 0 << false;
-    QTest::newRow("missing out") << QStringList{"--data", "d", "--page", "0", "--look", "mono"} << false << 0 << false;
-    QTest::newRow("value missing") << QStringList{"--data", "d", "--page"} << false << 0 << false;
+                                   << false << 0 << false << 3;
+    QTest::newRow("scale out of range") << QStringList{"--data", "d",       "--page", "0",     "--look",
+                                                       "mono",   "--scale", "9",      "--out", "p"}
+                                        << false << 0 << false << 3;
+    QTest::newRow("scale not a number") << QStringList{"--data", "d",       "--page", "0",     "--look",
+                                                       "mono",   "--scale", "x",      "--out", "p"}
+                                        << false << 0 << false << 3;
+    QTest::newRow("missing out") << QStringList{"--data", "d", "--page", "0", "--look", "mono"} << false << 0 << false
+                                 << 3;
+    QTest::newRow("value missing") << QStringList{"--data", "d", "--page"} << false << 0 << false << 3;
     QTest::newRow("stray argument") << QStringList{"--data", "d", "--page", "0", "--look", "mono", "--out", "p", "x"}
-                                    << false << 0 << false;
+                                    << false << 0 << false << 3;
+    QTest::newRow("scale out of range") << QStringList{"--data", "d",       "--page", "0",     "--look",
+                                                       "mono",   "--scale", "9",      "--out", "p"}
+                                        << false << 0 << false << 3;
+    QTest::newRow("scale not a number") << QStringList{"--data", "d",       "--page", "0",     "--look",
+                                                       "mono",   "--scale", "x",      "--out", "p"}
+                                        << false << 0 << false << 3;
 }
 
 void TestRenderFiles::renderArguments()
@@ -237,6 +254,7 @@ void TestRenderFiles::renderArguments()
     QFETCH(bool, valid);
     QFETCH(int, page);
     QFETCH(bool, dark);
+    QFETCH(int, scale);
     QString error;
     const auto options = RenderCommand::parse(arguments, &error);
     QCOMPARE(options.has_value(), valid);
@@ -246,6 +264,7 @@ void TestRenderFiles::renderArguments()
     }
     QCOMPARE(options->page.value_or(-1), page);
     QCOMPARE(options->dark, dark);
+    QCOMPARE(options->scale, scale);
 }
 
 void TestRenderFiles::renderFileNames()
