@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPointer>
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void failuresKeepTheLastPictures_data();
     void failuresKeepTheLastPictures();
     void signedOutThenTokenFromGhCommand();
+    void hangingGhCommandIsLeftBehind();
     void drawFailingHalfWayNeverClaimsSuccess();
     void manifestStopsClaimingSuccessWhileDrawing();
     void redrawDuringRefreshDoesNothing();
@@ -219,6 +221,12 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
                                        << "The page view could not be loaded" << true;
     QTest::newRow("screens directory is a file") << "screensFile"
                                                  << "Could not create the folder" << false;
+    QTest::newRow("GitHub down") << "github502"
+                                 << "GitHub 502: request failed" << true;
+    QTest::newRow("GitHub refuses the token") << "github401"
+                                              << "GitHub 401: Bad credentials" << true;
+    QTest::newRow("GitHub unreachable") << "githubUnreachable"
+                                        << "Connection refused" << true;
 }
 
 void TestFrameModelRefresh::failuresKeepTheLastPictures()
@@ -233,7 +241,20 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     TestSupport::writeFile(screenFile(QStringLiteral("data.json")), "{\"old\":true}");
     writeManifest(screens(), okManifest({"page0"}));
 
-    if (fault == QLatin1String("signedOut")) {
+    FakeHttpServer github;
+    if (fault.startsWith(QLatin1String("github"))) {
+        // Signed in through the GitHub command-line tool; GitHub itself fails.
+        FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
+        qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
+        FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
+        down.contentType = "text/html";
+        github.setReply("POST /graphql", fault == QLatin1String("github401")
+                                             ? jsonReply(401, R"({"message": "Bad credentials"})")
+                                             : down);
+        if (fault == QLatin1String("githubUnreachable"))
+            github.close();
+    }
+    if (fault == QLatin1String("signedOut") || fault.startsWith(QLatin1String("github"))) {
         writeSettings(screens(), {page("full", {"github.year"})});
     } else if (fault == QLatin1String("noPageView")) {
         const QString views = m_dir->filePath(QStringLiteral("views"));
@@ -260,7 +281,8 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     if (!manifestWritten)
         return;
     QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("page0-mono-light.png"))), QByteArray("old picture"));
-    if (fault == QLatin1String("signedOut"))
+    // A collection that failed leaves the last data document; one that worked has replaced it.
+    if (fault != QLatin1String("noPageView"))
         QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("data.json"))), QByteArray("{\"old\":true}"));
     const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
     QCOMPARE(manifest.value("ok"), QJsonValue(false));
@@ -301,6 +323,24 @@ void TestFrameModelRefresh::signedOutThenTokenFromGhCommand()
     QCOMPARE(model->manifest()->login, std::optional<QString>(QStringLiteral("octo-cat")));
     QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("github").toObject().isEmpty(), false);
     QVERIFY(!TestSupport::readFile(screenFile(QStringLiteral("manifest.json"))).contains("gho_"));
+}
+
+void TestFrameModelRefresh::hangingGhCommandIsLeftBehind()
+{
+    // Asked for a token, the GitHub command-line tool never answers; no GitHub widget is placed.
+    FakeTools::install(QStringLiteral("gh"), "sleep 120\n");
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const auto model = makeModel();
+
+    QElapsedTimer clock;
+    clock.start();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    // Given up after its ten seconds, not after the tool's two minutes.
+    QVERIFY2(clock.elapsed() >= 9500 && clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
+    QCOMPARE(pictures().size(), 2);
 }
 
 void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
