@@ -130,7 +130,7 @@
             swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
         const busiest = isObject(gh.busiest) ? gh.busiest : {};
         const day = F.parseDay(text(busiest.date));
-        const note = day && number(busiest.count) > 0 && ctx.size !== "xs"
+        const note = day && number(busiest.count) > 0 && ctx.size !== "xs" && ctx.size !== "s"
             ? el("span", "legend-note ellipsis", "Busiest day " + F.shortDayYear(day) + " · " + F.count(number(busiest.count)))
             : null;
         return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);

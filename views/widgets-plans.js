@@ -43,11 +43,12 @@
 
     function reasonOf(entry) {
         if (!entry)
-            return "Appears after the next refresh.";
+            return "Appears after the next refresh";
+        // The collector's reasons are shown exactly as they stand.
         const reason = text(entry.reason);
         if (reason)
-            return /[.!?]$/.test(reason) ? reason : reason + ".";
-        return entry.status === "ok" ? "No usage windows reported." : "No reason was given.";
+            return reason;
+        return entry.status === "ok" ? "No usage windows reported" : "No reason was given";
     }
 
     function windowLabel(w) {
@@ -61,7 +62,7 @@
         const plan = entry && typeof entry.plan === "string" && entry.plan ? F.capitalised(entry.plan) : null;
         const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
         const seenText = seen ? "Seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.shortDay(seen)) : null;
-        return el("div", "provider-head", [logoOf(id, entry, big ? 40 : 32, ctx),
+        return el("div", "provider-head", [logoOf(id, entry, big ? 34 : 30, ctx),
             el("div", "provider-name ellipsis", nameOf(id, entry)), plan ? el("span", "pill", plan) : null,
             seenText && ctx.size !== "xs" ? el("div", "provider-seen", seenText) : null]);
     }
@@ -157,7 +158,7 @@
                 return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
                     el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
                     el("span", "plan-figure-label", " " + text(s.label).toLowerCase())])));
-            return el("div", "plan-reason", "No usage windows reported.");
+            return el("div", "plan-reason", "No usage windows reported");
         }
         const narrow = ctx.size === "s" || ctx.size === "xs";
         const room = ctx.size === "xl" ? 3 : narrow && crowded ? 1 : 2;
