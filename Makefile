@@ -18,8 +18,9 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Starts Tessarine; without a display, one unattended refresh and where its pictures are.
 run: build
-	$(BUILD_DIR)/tessarine $(ARGS)
+	scripts/run $(BUILD_DIR) $(ARGS)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300

@@ -17,6 +17,17 @@ namespace {
 
 constexpr auto pollInterval = 100ms;
 
+QtMessageHandler defaultMessageHandler = nullptr;
+
+// The mode's whole output is its one line. The toolkit's and the web engine's notes about the
+// missing display, graphics and sandbox would bury it, so only critical messages still reach
+// standard error.
+void keepCriticalMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && defaultMessageHandler)
+        defaultMessageHandler(type, context, message);
+}
+
 // A newcomer on a computer without a display first gets the pages recommended for what is
 // installed, rather than starting pages that need a GitHub account.
 QCoro::Task<int> startThenRun(FrameModel &model, QTextStream &out)
@@ -35,6 +46,7 @@ bool RefreshTest::requested()
 
 int RefreshTest::main(int argc, char **argv)
 {
+    defaultMessageHandler = qInstallMessageHandler(keepCriticalMessages);
     PageRenderer::prepareEnvironment(PageRenderer::Platform::OffscreenWhenNoDisplay);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
