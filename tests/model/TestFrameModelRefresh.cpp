@@ -2,6 +2,7 @@
 #include "RefreshSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "platform/WakeMonitor.h"
 #include "render/PageRenderer.h"
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void failuresKeepTheLastPictures();
     void signedOutThenTokenFromGhCommand();
     void hangingGhCommandIsLeftBehind();
+    void badCalendarFilesDoNotFailTheRefresh();
+    void pageViewThatNeverGetsReadyStillEnds();
     void drawFailingHalfWayNeverClaimsSuccess();
     void manifestStopsClaimingSuccessWhileDrawing();
     void redrawDuringRefreshDoesNothing();
@@ -341,6 +344,62 @@ void TestFrameModelRefresh::hangingGhCommandIsLeftBehind()
     QVERIFY2(clock.elapsed() >= 9500 && clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
     QCOMPARE(pictures().size(), 2);
+}
+
+void TestFrameModelRefresh::badCalendarFilesDoNotFailTheRefresh()
+{
+    // Beside a good calendar: a file that is not iCalendar, an event without a title and one
+    // whose recurrence rule cannot be read.
+    const QByteArray soon =
+        QDateTime::currentDateTimeUtc().addSecs(3600).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
+    const QString calendars = CalendarStore::tessarineCalendarsDir();
+    QDir(calendars).removeRecursively();
+    QDir().mkpath(calendars);
+    TestSupport::writeFile(calendars + QStringLiteral("/a-list.ics"), "Milk, eggs\nBEGIN:VEVENT\n");
+    TestSupport::writeFile(calendars + QStringLiteral("/b-mine.ics"),
+                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n"
+                           "BEGIN:VEVENT\r\nUID:untitled\r\nDTSTART:" +
+                               soon +
+                               "\r\nEND:VEVENT\r\n"
+                               "BEGIN:VEVENT\r\nUID:broken\r\nSUMMARY:Broken rule\r\nDTSTART:" +
+                               soon + "\r\nRRULE:FREQ=BOGUS;INTERVAL=-3\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    writeSettings(screens(), {page("full", {"calendar.next"})});
+    const auto model = makeModel();
+    model->eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
+
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    const QJsonObject calendar = readObject(screenFile(QStringLiteral("data.json"))).value("calendar").toObject();
+    QCOMPARE(calendar.value("status").toString(), QStringLiteral("ok"));
+    QStringList titles;
+    for (const QJsonValue &event : calendar.value("events").toArray())
+        titles.append(event.toObject().value("title").toString());
+    titles.sort();
+    QCOMPARE(titles, QStringList({"Broken rule", "Untitled"}));
+    QCOMPARE(pictures().size(), 2);
+    QDir(calendars).removeRecursively();
+}
+
+void TestFrameModelRefresh::pageViewThatNeverGetsReadyStillEnds()
+{
+    // The page view breaks off before it could declare itself ready; the renderer stops waiting
+    // after its polls and takes the picture as the page stands.
+    const QString views = m_dir->filePath(QStringLiteral("views"));
+    QDir().mkpath(views);
+    TestSupport::writeFile(QDir(views).filePath(QStringLiteral("page.html")),
+                           "<html><body><script>throw new Error('broken');</script></body></html>");
+    qputenv("TESSARINE_VIEWS", views.toUtf8());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
+        .setValue(QStringLiteral("look"), QStringLiteral("panel"));
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const auto model = makeModel();
+
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(pictures(), QStringList({"page0.png"}));
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
 }
 
 void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
