@@ -4,8 +4,10 @@
 #include "FrameMenu.h"
 #include "FrameWindow.h"
 #include "MenuBarIcon.h"
+#include "UpdateAlerts.h"
 #include "WindowFactories.h"
 #include "model/FrameModel.h"
+#include "services/UpdateChecker.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -36,6 +38,8 @@ void App::finishLaunching(const QStringList &arguments)
     showCard();
     showTrayIcon();
     installWindowHooks();
+    // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
+    m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
     m_model->startSchedule();
     if (m_model->needsWelcome() || arguments.contains(QStringLiteral("--welcome")))
         showWelcome();
