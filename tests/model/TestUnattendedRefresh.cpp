@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -32,6 +33,7 @@ private Q_SLOTS:
 
     void refreshesTheStartingPages();
     void reportsAFailedRefresh();
+    void killedHalfWayLeavesNoBrokenFile();
 
 private:
     struct Run
@@ -41,6 +43,7 @@ private:
         QByteArray errors;
     };
 
+    QProcessEnvironment environment() const;
     Run runProgram();
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
     QString screenFile(const QString &name) const { return QDir(screens()).filePath(name); }
@@ -65,7 +68,7 @@ void TestUnattendedRefresh::cleanup()
     m_dir.reset();
 }
 
-TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram()
+QProcessEnvironment TestUnattendedRefresh::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("APP_REFRESH_TEST"), QStringLiteral("1"));
@@ -75,9 +78,13 @@ TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram()
     // No display and no platform chosen: the program must find its way to offscreen itself.
     for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         environment.remove(QString::fromLatin1(name));
+    return environment;
+}
 
+TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram()
+{
     QProcess program;
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(environment());
     QSignalSpy finished(&program, &QProcess::finished);
     program.start(QStringLiteral(TESSARINE_BINARY), {});
     if (!program.waitForStarted() || !finished.wait(240000)) {
@@ -151,6 +158,41 @@ void TestUnattendedRefresh::reportsAFailedRefresh()
     QCOMPARE(manifest.value("error").toString(), QStringLiteral("GitHub 401: Bad credentials"));
     QVERIFY(!QFileInfo::exists(screenFile(QStringLiteral("data.json"))));
     QVERIFY(QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files).isEmpty());
+}
+
+void TestUnattendedRefresh::killedHalfWayLeavesNoBrokenFile()
+{
+    QJsonArray pages;
+    for (int index = 0; index < 6; ++index)
+        pages.append(page("halves", {"today.date", "countdown"}));
+    writeSettings(screens(), pages);
+
+    // Killed outright once the first picture is there, with more pictures to come.
+    QProcess program;
+    program.setProcessEnvironment(environment());
+    program.start(QStringLiteral(TESSARINE_BINARY), {});
+    QVERIFY(program.waitForStarted());
+    QVERIFY(waitFor([&] { return QFileInfo::exists(screenFile(QStringLiteral("page0-mono-light.png"))); }, 120000));
+    program.kill();
+    QVERIFY(program.waitForFinished());
+    QVERIFY(!program.readAllStandardOutput().contains("refresh ok"));
+
+    // Every file there is whole, and the manifest does not pass the run off as a good one.
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(false));
+    QCOMPARE(manifest.value("error").toString(), QStringLiteral("The last refresh did not finish"));
+    QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("pages").toArray().size(), 6);
+    QVERIFY(!TestSupport::readFile(QFileInfo(screens()).dir().filePath(QStringLiteral("settings.json"))).isEmpty());
+    const QStringList pictures = QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files);
+    QVERIFY(!pictures.isEmpty());
+    for (const QString &picture : pictures)
+        QVERIFY2(!QImage(screenFile(picture)).isNull(), qPrintable(picture));
+
+    // The next run starts over and finishes.
+    const Run run = runProgram();
+    QVERIFY2(run.output.startsWith("refresh ok in "), run.output.constData());
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
+    QCOMPARE(QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 12);
 }
 
 QTEST_GUILESS_MAIN(TestUnattendedRefresh)
