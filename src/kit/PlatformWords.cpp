@@ -15,6 +15,7 @@ const QList<Replacement> &table()
             {QStringLiteral("With Homebrew: brew install gh"), QStringLiteral("With apt: sudo apt install gh")},
             {QStringLiteral("in System Settings, under Privacy & Security, then Calendars"),
              QStringLiteral("in Tessarine’s privacy settings")},
+            {QStringLiteral("in System Settings"), QStringLiteral("in Tessarine’s privacy settings")},
             {QStringLiteral("drag the new one to Applications"), QStringLiteral("install it")},
         };
         std::stable_sort(list.begin(), list.end(), [](const Replacement &a, const Replacement &b) {

@@ -24,6 +24,9 @@ bool FirstStart::isNeeded(const FrameModel &model)
 QCoro::Task<> FirstStart::run(FrameModel &model)
 {
     const QPointer<FrameModel> guard(&model);
+    // The sign-in service reads a stored token as it is made; made now, it does so while the
+    // probe runs rather than after it.
+    model.github();
     ConnectionsState state;
     state.check(model.screensDir());
     // The probe ends by itself: the shell it runs in is stopped after a time-out.

@@ -59,12 +59,13 @@ QPixmap bitmapPicture(const QString &path, int pixels)
 
 } // namespace
 
-ConnectionMark::ConnectionMark(const QString &logo, const QString &symbol, QWidget *parent)
+ConnectionMark::ConnectionMark(const QString &logo, const QString &symbol, QWidget *parent, int size)
     : QWidget(parent)
     , m_logo(logo)
     , m_symbol(symbol)
+    , m_side(size)
 {
-    setFixedSize(side, side);
+    setFixedSize(m_side, m_side);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     if (!m_logo.isEmpty()) {
         const auto file = findLogo(m_logo, logosDir());
@@ -72,9 +73,9 @@ ConnectionMark::ConnectionMark(const QString &logo, const QString &symbol, QWidg
     }
 }
 
-ConnectionMark *ConnectionMark::logo(const QString &name, QWidget *parent)
+ConnectionMark *ConnectionMark::logo(const QString &name, QWidget *parent, int size)
 {
-    return new ConnectionMark(name, QString(), parent);
+    return new ConnectionMark(name, QString(), parent, size);
 }
 
 ConnectionMark *ConnectionMark::symbol(const QString &name, QWidget *parent)
@@ -140,7 +141,7 @@ QPixmap ConnectionMark::render(qreal devicePixelRatio)
 
 QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio) const
 {
-    const int pixels = qRound((side - 2 * logoInset) * devicePixelRatio);
+    const int pixels = qRound((m_side - 2 * logoInset) * devicePixelRatio);
     QPixmap picture =
         file.path.endsWith(QLatin1String(".svg")) ? svgPicture(file.path, pixels) : bitmapPicture(file.path, pixels);
     if (picture.isNull())
@@ -154,6 +155,6 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
 QPixmap ConnectionMark::renderSymbol(const QString &symbol, const QColor &colour, qreal devicePixelRatio) const
 {
     const QFont title = ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title2);
-    const int size = std::min(side, QFontInfo(title).pixelSize() + 4);
+    const int size = std::min(m_side, QFontInfo(title).pixelSize() + 4);
     return ConnectionSymbols::pixmap(symbol, size, colour, devicePixelRatio);
 }

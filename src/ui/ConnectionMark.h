@@ -21,7 +21,8 @@ public:
 
     static constexpr int side = 28;
 
-    static ConnectionMark *logo(const QString &name, QWidget *parent = nullptr);
+    // `size` is the mark's side; the welcome flow's tool rows use smaller marks.
+    static ConnectionMark *logo(const QString &name, QWidget *parent = nullptr, int size = side);
     static ConnectionMark *symbol(const QString &name, QWidget *parent = nullptr);
 
     // The logo's file in `logosDir`: "<name>-color.svg" in its own colours (not for "gemini"),
@@ -33,20 +34,21 @@ public:
     // Whether the mark shows the "app" symbol because its logo could not be loaded.
     bool isFallback() const { return m_fallback; }
 
-    QSize sizeHint() const override { return {side, side}; }
+    QSize sizeHint() const override { return {m_side, m_side}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    ConnectionMark(const QString &logo, const QString &symbol, QWidget *parent);
+    ConnectionMark(const QString &logo, const QString &symbol, QWidget *parent, int size = side);
     QPixmap render(qreal devicePixelRatio);
     QPixmap renderLogo(const LogoFile &file, qreal devicePixelRatio) const;
     QPixmap renderSymbol(const QString &symbol, const QColor &colour, qreal devicePixelRatio) const;
 
     QString m_logo;
     QString m_symbol;
+    int m_side = side;
     bool m_fallback = false;
     QPixmap m_cache;
 };

@@ -23,7 +23,7 @@ void makeProminent(QPushButton *button)
 
 } // namespace
 
-GitHubDeviceCode::GitHubDeviceCode(const QString &code, const QUrl &url, QWidget *parent)
+GitHubDeviceCode::GitHubDeviceCode(const QString &code, const QUrl &url, QWidget *parent, bool cancellable)
     : QWidget(parent)
     , m_code(code)
     , m_url(url)
@@ -31,13 +31,16 @@ GitHubDeviceCode::GitHubDeviceCode(const QString &code, const QUrl &url, QWidget
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    layout->addWidget(codeLabel());
+    m_codeLabel = codeLabel();
+    layout->addWidget(m_codeLabel);
 
     auto *open = new QPushButton(QStringLiteral("Copy Code and Open GitHub"), this);
     makeProminent(open);
     connect(open, &QPushButton::clicked, this, &GitHubDeviceCode::copyCodeAndOpen);
     layout->addWidget(open);
 
+    if (!cancellable)
+        return;
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     connect(cancel, &QPushButton::clicked, this, &GitHubDeviceCode::cancelRequested);
     layout->addWidget(cancel);
@@ -52,6 +55,11 @@ QLabel *GitHubDeviceCode::codeLabel()
     label->setAlignment(Qt::AlignCenter);
     label->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title3Mono));
     return label;
+}
+
+void GitHubDeviceCode::setCodeFont(const QFont &font)
+{
+    m_codeLabel->setFont(font);
 }
 
 void GitHubDeviceCode::copyCodeAndOpen()

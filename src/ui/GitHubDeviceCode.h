@@ -7,15 +7,18 @@ class QLabel;
 class QPushButton;
 
 // The GitHub row's controls while the device flow waits: the code to enter, "Copy Code and Open
-// GitHub", which puts the code on the clipboard and opens GitHub's page for it, and "Cancel".
+// GitHub", which puts the code on the clipboard and opens GitHub's page for it, and "Cancel"
+// unless the row is made without it (the welcome flow has none).
 class GitHubDeviceCode : public QWidget
 {
     Q_OBJECT
 public:
-    GitHubDeviceCode(const QString &code, const QUrl &url, QWidget *parent = nullptr);
+    GitHubDeviceCode(const QString &code, const QUrl &url, QWidget *parent = nullptr, bool cancellable = true);
 
     QString code() const { return m_code; }
     QUrl url() const { return m_url; }
+    // The welcome flow shows the code larger than the connections window does.
+    void setCodeFont(const QFont &font);
 
     // Replaces what the clipboard holds with the code, then opens the verification page with the
     // desktop's default handler.
@@ -29,4 +32,5 @@ private:
 
     QString m_code;
     QUrl m_url;
+    QLabel *m_codeLabel = nullptr;
 };

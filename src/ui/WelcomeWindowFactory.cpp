@@ -1,7 +1,8 @@
 #include "WindowFactories.h"
 
-// The welcome flow is not part of the program yet: "Show Welcome…" opens nothing.
-QWidget *WindowFactories::createWelcome(FrameModel &, std::function<void()>)
+#include "OnboardingView.h"
+
+QWidget *WindowFactories::createWelcome(FrameModel &model, std::function<void()> close)
 {
-    return nullptr;
+    return new OnboardingView(model, std::move(close));
 }

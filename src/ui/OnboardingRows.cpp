@@ -1,0 +1,107 @@
+#include "OnboardingRows.h"
+
+#include "kit/PlatformWords.h"
+#include "services/ConnectionsState.h"
+
+using namespace Qt::Literals::StringLiterals;
+using Action = ConnectionRowState::Action;
+using Phase = ConnectionRows::GitHubSignIn::Phase;
+
+namespace {
+
+const QString notInstalled = u"Not installed."_s;
+
+} // namespace
+
+ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &signIn,
+                                          const std::optional<QString> &cliLogin, bool hasClientId, bool cliFound)
+{
+    if (signIn.phase == Phase::waiting)
+        return {ConnectionStatus::waiting, u"Enter this code on GitHub to finish signing in."_s, Action::deviceCode};
+    if (signIn.phase == Phase::signedIn)
+        return {ConnectionStatus::connected, u"Signed in as "_s + signIn.login + u'.'};
+    // Signed out, or a sign-in that failed: the same row, so the user can simply try again.
+    if (cliLogin)
+        return {ConnectionStatus::connected, PlatformWords::apply(u"Found the GitHub CLI’s login on this Mac ("_s) +
+                                                 *cliLogin +
+                                                 u"). You can sign in to Tessarine later in Connections."_s};
+    if (hasClientId)
+        return {ConnectionStatus::notConnected, u"Sign in with your GitHub account."_s, Action::signIn};
+    if (cliFound)
+        return {ConnectionStatus::notConnected,
+                u"Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again."_s,
+                Action::gitHubCliCopyCommand};
+    return {ConnectionStatus::notConnected,
+            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in Terminal, then "
+            u"check again."_s,
+            Action::gitHubCliInstall};
+}
+
+QList<OnboardingRows::Tool> OnboardingRows::tools(const ConnectionsState &state)
+{
+    return {claude(state.claude()), plan(u"codex"_s, state.hasTool(u"codex"_s)),
+            plan(u"grok"_s, state.hasTool(u"grok"_s)), plan(u"gemini"_s, state.hasTool(u"gemini"_s)),
+            wispr(state.wisprInstalled())};
+}
+
+OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
+{
+    Tool tool{u"claude"_s, u"Claude"_s, u"claude"_s, true, QString(), false};
+    switch (status.kind) {
+    case ClaudeSetup::Status::Kind::connected:
+        tool.detail = u"Connected through Claude Code’s status line."_s;
+        break;
+    case ClaudeSetup::Status::Kind::notSetUp:
+        tool.detail = u"Found Claude Code. Set Up adds a small status line; any you have keeps working."_s;
+        tool.offersSetUp = true;
+        break;
+    case ClaudeSetup::Status::Kind::claudeCodeMissing:
+        tool.found = false;
+        tool.detail = u"Claude Code isn’t installed."_s;
+        break;
+    }
+    return tool;
+}
+
+OnboardingRows::Tool OnboardingRows::plan(const QString &id, bool found)
+{
+    Tool tool{id, QString(), id, found, notInstalled, false};
+    if (id == u"codex"_s) {
+        tool.title = u"Codex (ChatGPT)"_s;
+        tool.logo = u"openai"_s;
+        if (found)
+            tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
+    } else if (id == u"grok"_s) {
+        tool.title = u"Grok"_s;
+        if (found)
+            tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
+    } else if (id == u"gemini"_s) {
+        tool.title = u"Gemini"_s;
+        if (found)
+            tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
+    }
+    return tool;
+}
+
+OnboardingRows::Tool OnboardingRows::wispr(bool installed)
+{
+    return {u"wispr"_s,
+            u"Wispr Flow"_s,
+            u"wispr"_s,
+            installed,
+            installed ? u"Found. Word counts only, never the text."_s : notInstalled,
+            false};
+}
+
+std::optional<QString> OnboardingRows::calendarText(CalendarStore::Authorization authorization)
+{
+    switch (authorization) {
+    case CalendarStore::Authorization::NotDetermined:
+        return std::nullopt;
+    case CalendarStore::Authorization::FullAccess:
+        return u"Your next events will show"_s;
+    case CalendarStore::Authorization::Denied:
+        break;
+    }
+    return PlatformWords::apply(u"Off. You can turn it on later in System Settings."_s);
+}

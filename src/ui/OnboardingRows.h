@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/CalendarStore.h"
+#include "services/ConnectionRowState.h"
+#include "services/ConnectionRows.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+class ConnectionsState;
+
+// What the welcome flow's GitHub row, tool rows and calendar line say, as pure functions of what
+// was found. The welcome flow has texts of its own: it speaks to a newcomer, offers no Cancel
+// while GitHub waits, and lets a failed sign-in read as signed out so that the user simply tries
+// again (the failure itself is told in the connections window).
+class OnboardingRows
+{
+public:
+    // One AI tool on the tools step.
+    struct Tool
+    {
+        QString id;    // provider id: "claude", "codex", "grok", "gemini", "wispr"
+        QString title; // "Claude", "Codex (ChatGPT)", …
+        QString logo;  // shipped logo name
+        bool found = false;
+        QString detail;
+        bool offersSetUp = false; // Claude Code is there but its status line is not set up
+
+        bool operator==(const Tool &other) const = default;
+    };
+
+    OnboardingRows() = delete;
+
+    // Status, detail and control of the GitHub row. Its controls are the device code (without
+    // Cancel), "Sign In…", or the GitHub CLI help.
+    static ConnectionRowState gitHub(const ConnectionRows::GitHubSignIn &signIn, const std::optional<QString> &cliLogin,
+                                     bool hasClientId, bool cliFound);
+
+    // The five tools in the order the step lists them.
+    static QList<Tool> tools(const ConnectionsState &state);
+    static Tool claude(const ClaudeSetup::Status &status);
+    static Tool plan(const QString &id, bool found);
+    static Tool wispr(bool installed);
+
+    // The calendar line's text; none while the user has not been asked, when the line offers
+    // "Allow Calendar Access…" instead.
+    static std::optional<QString> calendarText(CalendarStore::Authorization authorization);
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+
+class QLabel;
+class QPalette;
+class QWidget;
+
+// Text sizes, colours and spacing of the welcome flow, derived from the desktop's font and
+// palette like the connections window's, whose smaller sizes it shares.
+namespace OnboardingStyle {
+
+// Space around a step's content, and between its blocks.
+constexpr int stepMargin = 32;
+constexpr int blockSpacing = 18;
+
+enum class Text
+{
+    LargeTitle, // "Welcome to Tessarine"
+    Title,      // a step's header
+    Title3,     // the introduction under the large title, the radio marks
+    Body,       // a step's detail line
+    Headline,   // a row's or option's title
+    Callout,    // details and notes
+    Caption,    // page counts
+};
+
+QFont font(const QFont &base, Text style);
+
+// The accent colour of the current step's dot and the selected option.
+QColor tint(const QPalette &palette);
+QColor secondary(const QPalette &palette);
+// The faint colour of the other steps' dots.
+QColor quaternary(const QPalette &palette);
+
+// A label of plain text in the given size, wrapping unless told otherwise, in the secondary
+// colour when `secondaryColour` is set.
+QLabel *label(const QString &text, Text style, QWidget *parent, bool secondaryColour = false, bool wrap = true);
+// A one-pixel line across the window.
+QWidget *divider(QWidget *parent);
+// A system symbol (by its name in the flow's texts) from the desktop's icon theme, in `colour`.
+QPixmap symbol(const QString &name, int size, const QColor &colour, qreal devicePixelRatio);
+
+} // namespace OnboardingStyle

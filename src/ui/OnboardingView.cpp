@@ -1,0 +1,217 @@
+#include "OnboardingView.h"
+
+#include "GitHubStep.h"
+#include "OnboardingStyle.h"
+#include "PagesStep.h"
+#include "ToolsStep.h"
+#include "WelcomeFooter.h"
+#include "WelcomeIntroStep.h"
+#include "model/FrameModel.h"
+#include "model/StartFindings.h"
+#include "platform/CalendarStore.h"
+#include "services/ClaudeSetup.h"
+#include "services/ConnectionsState.h"
+#include "services/GitHubAuth.h"
+
+#include <QRegularExpression>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// A base-10 integer with an optional sign and nothing else; none for any other text.
+std::optional<int> parseStep(const QString &text)
+{
+    static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!integer.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_close(std::move(close))
+    , m_state(new ConnectionsState(this))
+{
+    setFixedSize(sizeHint());
+    setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_steps = new QStackedWidget(this);
+    m_steps->addWidget(new WelcomeIntroStep(m_steps));
+    m_steps->addWidget(new GitHubStep(*this, m_steps));
+    m_steps->addWidget(new ToolsStep(*this, m_steps));
+    m_steps->addWidget(new PagesStep(*this, m_steps));
+    layout->addWidget(m_steps, 1);
+    layout->addWidget(OnboardingStyle::divider(this));
+
+    m_footer = new WelcomeFooter(this);
+    connect(m_footer, &WelcomeFooter::backRequested, this, &OnboardingView::back);
+    connect(m_footer, &WelcomeFooter::nextRequested, this, &OnboardingView::next);
+    layout->addWidget(m_footer);
+
+    observe();
+    showStep();
+}
+
+OnboardingView::~OnboardingView() = default;
+
+void OnboardingView::observe()
+{
+    connect(m_state, &ConnectionsState::isCheckingChanged, this, &OnboardingView::preselect);
+    connect(m_state, &ConnectionsState::ghLoginChanged, this, &OnboardingView::gitHubChanged);
+    connect(&m_model.github(), &GitHubAuth::stateChanged, this, &OnboardingView::gitHubChanged);
+    connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &OnboardingView::calendarChanged);
+    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &OnboardingView::calendarChanged);
+}
+
+void OnboardingView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    m_state->check(m_model.screensDir());
+    applyStepVariable();
+}
+
+void OnboardingView::applyStepVariable()
+{
+    if (!qEnvironmentVariableIsSet(stepVariable))
+        return;
+    if (const std::optional<int> step = parseStep(qEnvironmentVariable(stepVariable)))
+        setStep(*step);
+}
+
+void OnboardingView::setStep(int step)
+{
+    if (m_step == step)
+        return;
+    m_step = step;
+    showStep();
+    Q_EMIT stepChanged();
+}
+
+void OnboardingView::showStep()
+{
+    const bool known = m_step >= introStep && m_step < pagesStep;
+    m_steps->setCurrentIndex(known ? m_step : pagesStep);
+    m_footer->setStep(m_step, stepCount);
+}
+
+QWidget *OnboardingView::currentStep() const
+{
+    return m_steps->currentWidget();
+}
+
+void OnboardingView::setUseGitHub(bool use)
+{
+    if (m_useGitHub == use)
+        return;
+    m_useGitHub = use;
+    Q_EMIT useGitHubChanged();
+}
+
+void OnboardingView::setChosen(const QString &id, bool on)
+{
+    if (m_chosen.contains(id) == on)
+        return;
+    if (on)
+        m_chosen.insert(id);
+    else
+        m_chosen.remove(id);
+    Q_EMIT chosenChanged();
+}
+
+void OnboardingView::setStart(Start start)
+{
+    if (m_start == start)
+        return;
+    m_start = start;
+    Q_EMIT startChanged();
+}
+
+bool OnboardingView::githubReady() const
+{
+    return StartFindings::githubReady(m_model.github().state(), m_state->ghLogin());
+}
+
+QStringList OnboardingView::chosenPlans() const
+{
+    return StartFindings::plans(m_chosen);
+}
+
+bool OnboardingView::calendarAllowed() const
+{
+    return m_model.eventStore().authorization() == CalendarStore::Authorization::FullAccess;
+}
+
+QList<Page> OnboardingView::pages(Start start) const
+{
+    return StartPages::pages(start, m_useGitHub && githubReady(), chosenPlans(),
+                             m_chosen.contains(QStringLiteral("wispr")), calendarAllowed());
+}
+
+StartPages::StartOption OnboardingView::option(Start start) const
+{
+    return StartPages::option(start, pages(start), m_model.catalogue());
+}
+
+void OnboardingView::preselect()
+{
+    if (m_preselected || m_state->isChecking())
+        return;
+    m_preselected = true;
+    const QStringList found = StartFindings::providers(*m_state);
+    const QSet<QString> chosen = m_chosen + QSet<QString>(found.cbegin(), found.cend());
+    if (chosen != m_chosen) {
+        m_chosen = chosen;
+        Q_EMIT chosenChanged();
+    }
+    setUseGitHub(githubReady());
+}
+
+void OnboardingView::next()
+{
+    if (m_step <= toolsStep)
+        setStep(m_step + 1);
+    else
+        finish();
+}
+
+void OnboardingView::back()
+{
+    setStep(m_step - 1);
+}
+
+void OnboardingView::finish()
+{
+    const Start start = m_start;
+    const QList<Page> pages = this->pages(start);
+    const QStringList providers(m_chosen.cbegin(), m_chosen.cend());
+    // Everything the rest needs is taken first: closing may take the view with it.
+    FrameModel &model = m_model;
+    const std::function<void()> close = m_close;
+    model.start(pages, providers);
+    if (close)
+        close();
+    if (start == Start::blank && model.openEditor())
+        model.openEditor()();
+}
+
+void OnboardingView::setUpClaude()
+{
+    // A failure changes nothing: the row keeps offering Set Up, and the connections window is
+    // where problems are told.
+    (void)ClaudeSetup::setUp();
+    m_state->refreshClaude();
+    setChosen(QStringLiteral("claude"), true);
+}
