@@ -68,33 +68,6 @@
         return "day";
     }
 
-    function readCatalogue(done) {
-        let finished = false;
-        const finish = (catalogue) => {
-            if (!finished) {
-                finished = true;
-                done(catalogue);
-            }
-        };
-        try {
-            const request = new XMLHttpRequest();
-            request.open("GET", "widgets.json");
-            request.timeout = 1000;
-            request.onload = () => {
-                try {
-                    const parsed = JSON.parse(request.responseText);
-                    finish(isObject(parsed) ? parsed : null);
-                } catch (error) {
-                    finish(null);
-                }
-            };
-            request.onerror = request.ontimeout = () => finish(null);
-            request.send();
-        } catch (error) {
-            finish(null);
-        }
-    }
-
     function columnsOf(layoutId, slotCount, catalogue) {
         const layouts = catalogue ? list(catalogue.layouts) : [];
         const layout = layouts.find((l) => isObject(l) && l.id === layoutId);
@@ -203,7 +176,9 @@
 
     // The canvas stays hidden (fully transparent) until everything is drawn and the fonts are
     // in, so any frame the renderer can see is either empty or the finished page; data-ready
-    // follows two frames after the canvas is shown.
+    // follows two frames after the canvas is shown. The fonts are the system's, which the engine
+    // reads at once; only a font still loading is waited for, since the font set's ready promise
+    // also waits for the whole document to load and that costs the renderer a readiness poll.
     function markReady() {
         const ready = () => {
             document.body.classList.add("drawn");
@@ -211,14 +186,14 @@
                 document.body.dataset.ready = "1";
             }));
         };
-        if (document.fonts && document.fonts.ready)
+        if (document.fonts && document.fonts.status === "loading")
             document.fonts.ready.then(ready, ready);
         else
             ready();
     }
 
     function start() {
-        readCatalogue((catalogue) => {
+        Tess.catalogue((catalogue) => {
             try {
                 draw(catalogue);
             } catch (error) {
