@@ -1,8 +1,12 @@
 #include "PngEncoder.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <thread>
+#include <vector>
+#include <zlib.h>
 
 namespace {
 
@@ -66,14 +70,13 @@ QByteArray PngEncoder::encode(const QImage &image)
     header.append(char(type));
     header.append(3, char(0)); // deflate, adaptive filtering scheme, no interlace
 
-    // qCompress gives a zlib stream behind a four-byte length; PNG wants the zlib stream.
-    const QByteArray compressed = qCompress(rows(pixels), compressionLevel);
-    if (compressed.size() <= 4)
+    const QByteArray compressed = zlibStream(pixels);
+    if (compressed.isEmpty())
         return {};
 
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     appendChunk(png, "IHDR", header);
-    appendChunk(png, "IDAT", compressed.mid(4));
+    appendChunk(png, "IDAT", compressed);
     appendChunk(png, "IEND", {});
     return png;
 }
@@ -92,17 +95,65 @@ QImage PngEncoder::normalised(const QImage &image, ColourType &type)
     return image.convertToFormat(QImage::Format_RGBA8888);
 }
 
-QByteArray PngEncoder::rows(const QImage &image)
+PngEncoder::Part PngEncoder::compressRows(const QImage &image, int first, int last, bool final)
 {
     const qsizetype rowBytes = image.width() * (image.depth() / 8);
-    QByteArray raw(image.height() * (rowBytes + 1), Qt::Uninitialized);
+    QByteArray raw((last - first) * (rowBytes + 1), Qt::Uninitialized);
     char *out = raw.data();
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = first; y < last; ++y) {
         *out++ = 0; // filter type None
         std::memcpy(out, image.constScanLine(y), rowBytes);
         out += rowBytes;
     }
-    return raw;
+
+    Part part;
+    part.length = raw.size();
+    part.adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef *>(raw.constData()), uInt(raw.size()));
+    z_stream stream{};
+    // A raw deflate stream: the parts are joined under one zlib header and checksum.
+    if (deflateInit2(&stream, compressionLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return {};
+    part.deflated.resize(qsizetype(deflateBound(&stream, uLong(raw.size())) + 16));
+    stream.next_in = reinterpret_cast<Bytef *>(raw.data());
+    stream.avail_in = uInt(raw.size());
+    stream.next_out = reinterpret_cast<Bytef *>(part.deflated.data());
+    stream.avail_out = uInt(part.deflated.size());
+    // A part that is not the last ends byte-aligned in a block that does not close the stream.
+    const int result = deflate(&stream, final ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool complete = final ? result == Z_STREAM_END : result == Z_OK && stream.avail_in == 0;
+    part.deflated.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    part.ok = complete;
+    return part;
+}
+
+QByteArray PngEncoder::zlibStream(const QImage &image)
+{
+    const qsizetype rowBytes = image.width() * (image.depth() / 8) + 1;
+    const int parts = int(std::clamp<qsizetype>(rowBytes * image.height() / bytesPerPart, 1, maxParts));
+    std::vector<Part> compressed(size_t(parts), Part{});
+    std::vector<std::thread> workers;
+    for (int i = 0; i < parts; ++i) {
+        const int first = image.height() * i / parts;
+        const int last = image.height() * (i + 1) / parts;
+        workers.emplace_back([&image, &compressed, i, first, last, parts] {
+            compressed[size_t(i)] = compressRows(image, first, last, i == parts - 1);
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+
+    // Fastest-compression zlib header (CMF 0x78, FLG 0x01), the parts, the Adler-32 of all rows.
+    QByteArray stream("\x78\x01", 2);
+    uLong adler = adler32(0, nullptr, 0);
+    for (const Part &part : compressed) {
+        if (!part.ok)
+            return {};
+        stream.append(part.deflated);
+        adler = adler32_combine(adler, part.adler, z_off_t(part.length));
+    }
+    appendBigEndian(stream, quint32(adler));
+    return stream;
 }
 
 void PngEncoder::appendChunk(QByteArray &png, const char *type, const QByteArray &data)

@@ -54,7 +54,14 @@ void TestRenderFiles::pngRoundTrip_data()
         for (int x = 0; x < 13; ++x)
             grey.setPixelColor(x, y, QColor(x * 19, x * 19, x * 19));
 
+    // Large enough to be compressed in several bands.
+    QImage large(1200, 900, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1200; ++x)
+            large.setPixelColor(x, y, QColor((x * 7 + y) % 256, (y * 3) % 256, (x ^ y) % 256));
+
     QTest::newRow("translucent") << translucent << true;
+    QTest::newRow("large, in bands") << large << false;
     QTest::newRow("opaque") << opaque << false;
     QTest::newRow("grey") << grey << false;
 }
