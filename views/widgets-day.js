@@ -55,7 +55,8 @@
     // One square per day still to go, today first, in one row or two balanced rows, when the
     // count is small enough to read at a glance.
     function tally(days, ctx) {
-        const cellWidth = 22;
+        // Wider slots get wider squares, so the strip reads as part of the figure above it.
+        const cellWidth = ctx.size === "xl" ? 44 : ctx.size === "l" ? 32 : 22;
         const gap = 5;
         const fitsInRow = Math.floor((ctx.width + gap) / (12 + gap));
         if (days < 2 || days > fitsInRow * 2)
