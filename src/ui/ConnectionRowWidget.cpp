@@ -75,7 +75,13 @@ void ConnectionRowWidget::setAction(QWidget *action)
 {
     if (m_action == action)
         return;
-    delete m_action;
+    // The old control may be the button whose press brought this change about, still inside its
+    // own click handling: it is taken out of view now and deleted once that has returned.
+    if (m_action) {
+        m_action->hide();
+        m_actionSlot->removeWidget(m_action);
+        m_action->deleteLater();
+    }
     m_action = action;
     if (!action)
         return;

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QPalette>
+#include <QPushButton>
 
 namespace ConnectionsStyle {
 
@@ -48,6 +49,18 @@ QFont font(const QFont &base, Text style)
         break;
     }
     return result;
+}
+
+void giveButtonsRoom(QWidget *controls)
+{
+    if (!controls)
+        return;
+    QList<QPushButton *> buttons = controls->findChildren<QPushButton *>();
+    if (auto *button = qobject_cast<QPushButton *>(controls))
+        buttons.append(button);
+    constexpr int sidePadding = 14;
+    for (QPushButton *button : buttons)
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 2 * sidePadding);
 }
 
 bool isDark(const QPalette &palette)

@@ -6,6 +6,7 @@
 #include <QFont>
 
 class QPalette;
+class QWidget;
 
 // The text sizes and colours of the connections window, derived from the desktop's font and
 // palette so that the window follows a light or dark appearance.
@@ -40,5 +41,9 @@ QColor red(const QPalette &palette);
 // The status dot's colour and the label beside it.
 QColor statusColour(ConnectionStatus status, const QPalette &palette);
 QString statusLabel(ConnectionStatus status);
+
+// Widens every push button in `controls` (or `controls` itself) so that its label does not run
+// up to its edges, which the desktop's own button style may allow.
+void giveButtonsRoom(QWidget *controls);
 
 } // namespace ConnectionsStyle

@@ -8,6 +8,7 @@
 #include "ConnectionsStyle.h"
 #include "GitHubCLIHelp.h"
 #include "GitHubDeviceCode.h"
+#include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
@@ -147,7 +148,9 @@ ConnectionsSection *ConnectionsView::accountsSection()
 {
     auto *section = new ConnectionsSection(
         QStringLiteral("Accounts"),
-        QStringLiteral("Tessarine signs in to GitHub with read-only access. The token is kept in your keyring."), this);
+        PlatformWords::apply(
+            QStringLiteral("Tessarine signs in to GitHub with read-only access. The token is kept in your Keychain.")),
+        this);
     addRow(section, githubRow, QStringLiteral("GitHub"), QStringLiteral("github"));
     return section;
 }
@@ -155,9 +158,9 @@ ConnectionsSection *ConnectionsView::accountsSection()
 ConnectionsSection *ConnectionsView::thisComputerSection()
 {
     auto *section = new ConnectionsSection(
-        QStringLiteral("On this computer"),
-        QStringLiteral("AI plans and dictation are read from the apps on this computer. Tessarine only reads usage "
-                       "numbers, and never your logins, chats or dictated text."),
+        PlatformWords::apply(QStringLiteral("On this Mac")),
+        PlatformWords::apply(QStringLiteral("AI plans and dictation are read from the apps on this Mac. Tessarine only "
+                                            "reads usage numbers, and never your logins, chats or dictated text.")),
         this);
     addRow(section, QStringLiteral("claude"), QStringLiteral("Claude"), QStringLiteral("claude"));
     addRow(section, QStringLiteral("codex"), QStringLiteral("Codex (ChatGPT)"), QStringLiteral("openai"));
@@ -304,7 +307,9 @@ void ConnectionsView::applyRow(ConnectionRowWidget *row, const ConnectionRowStat
     if (m_actionKeys.value(row) == key && (row->action() || key.action == Action::none))
         return;
     m_actionKeys.insert(row, key);
-    row->setAction(makeAction(key));
+    QWidget *action = makeAction(key);
+    ConnectionsStyle::giveButtonsRoom(action);
+    row->setAction(action);
 }
 
 QWidget *ConnectionsView::makeAction(const ActionKey &key)

@@ -1,5 +1,7 @@
 #include "GitHubCLIHelp.h"
 
+#include "kit/PlatformWords.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -36,7 +38,7 @@ QPushButton *GitHubCLIHelp::firstButton()
         return copy;
     }
     auto *get = new QPushButton(QStringLiteral("Get GitHub CLI"), this);
-    get->setToolTip(QStringLiteral("Opens cli.github.com. With apt: sudo apt install gh"));
+    get->setToolTip(PlatformWords::apply(QStringLiteral("Opens cli.github.com. With Homebrew: brew install gh")));
     connect(get, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(downloadPage); });
     return get;
 }

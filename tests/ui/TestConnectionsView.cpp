@@ -10,6 +10,7 @@
 #include "ui/CalendarPrivacyDialog.h"
 #include "ui/ConnectionMark.h"
 #include "ui/ConnectionRowWidget.h"
+#include "ui/ConnectionsSection.h"
 #include "ui/ConnectionsView.h"
 #include "ui/GitHubDeviceCode.h"
 
@@ -19,6 +20,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -119,6 +121,8 @@ private Q_SLOTS:
     void checkAgainDisabledWhileChecking();
     void claudeSetUpAndRemove();
     void failedSetUpShowsProblemUntilSuccess();
+    void quickPressesKeepTheUsersStatusLine();
+    void sectionsAndToolbar();
     void toolRowsAsFound();
     void logoLookup_data();
     void logoLookup();
@@ -529,6 +533,69 @@ void TestConnectionsView::failedSetUpShowsProblemUntilSuccess()
     QVERIFY(m_view->isProblemShown());
     QVERIFY(!m_view->problemText().isEmpty());
     QCOMPARE(readFile(settings), QByteArray("{\"statusLine\": "));
+}
+
+// Set Up, Remove and Check Again pressed as fast as they appear, in a mixed order: the probes
+// never overlap, and the user's own status line is there again at the end.
+void TestConnectionsView::quickPressesKeepTheUsersStatusLine()
+{
+    // The probe's "gh api user" logs when it starts and ends; the refreshes the buttons ask for
+    // run "gh auth token", which is no probe. (The PATH holds the fake tools alone.)
+    const QByteArray log = QFile::encodeName(m_root->filePath(QStringLiteral("gh.log")));
+    tool(QStringLiteral("gh"), "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] || exit 1\necho start >> '" + log +
+                                   "'\n/bin/sleep 0.2\necho end >> '" + log + "'\nprintf mona\n");
+    const QString settings = m_home + QStringLiteral("/.claude/settings.json");
+    const QJsonObject own{{"statusLine", QJsonObject{{"type", "command"}, {"command", "~/bin/my line.sh"}}},
+                          {"theme", "dark"}};
+    QVERIFY(writeFile(settings, json(own)));
+    makeModel();
+    m_view->show();
+
+    const QStringList presses{"Set Up", "Check Again", "Remove", "Set Up",      "Set Up", "Check Again",
+                              "Remove", "Remove",      "Set Up", "Check Again", "Remove", "Check Again"};
+    for (const QString &press : presses) {
+        if (press == QStringLiteral("Check Again")) {
+            m_view->checkAgainAction()->trigger();
+            QTest::qWait(50);
+            continue;
+        }
+        // A press on a button that has just turned into the other one does nothing.
+        if (QPushButton *button = findButton(row(QStringLiteral("claude")), press))
+            QTest::mouseClick(button, Qt::LeftButton);
+    }
+    waitForCheck();
+
+    const QList<QByteArray> runs = readFile(QFile::decodeName(log)).split('\n');
+    QVERIFY(runs.size() >= 3);
+    for (qsizetype line = 0; line + 1 < runs.size(); ++line)
+        QCOMPARE(runs.at(line), QByteArray(line % 2 == 0 ? "start" : "end"));
+    QCOMPARE(QJsonDocument::fromJson(readFile(settings)).object(), own);
+    QVERIFY(!QFileInfo::exists(ClaudeSetup::previousPath()));
+    QCOMPARE(row(QStringLiteral("claude"))->statusText(), QStringLiteral("Needs set-up"));
+    QVERIFY(!m_view->isProblemShown());
+}
+
+void TestConnectionsView::sectionsAndToolbar()
+{
+    showView();
+
+    QStringList headers;
+    QStringList footers;
+    for (const ConnectionsSection *section : m_view->findChildren<ConnectionsSection *>()) {
+        if (section->isHidden())
+            continue;
+        headers.append(section->header());
+        footers.append(section->footer());
+    }
+    QCOMPARE(headers, (QStringList{"Accounts", "On this computer", "Your day"}));
+    QCOMPARE(footers, (QStringList{"Tessarine signs in to GitHub with read-only access. The token is kept in your "
+                                   "keyring.",
+                                   "AI plans and dictation are read from the apps on this computer. Tessarine only "
+                                   "reads usage numbers, and never your logins, chats or dictated text.",
+                                   QString()}));
+    QCOMPARE(m_view->checkAgainAction()->text(), QStringLiteral("Check Again"));
+    QCOMPARE(m_view->checkAgainAction()->toolTip(), QStringLiteral("Look for apps and logins again"));
+    QVERIFY(!m_view->isProblemShown());
 }
 
 void TestConnectionsView::toolRowsAsFound()

@@ -1,0 +1,211 @@
+// The connections window in the states that matter: nothing installed, everything connected,
+// GitHub waiting for the user to enter a code, and a Claude Code set-up that failed.
+//
+// Each state gets a home, data folder and PATH of its own, with small scripts standing in for
+// the tools and a loopback server standing in for GitHub.
+
+#include "ScreenshotSupport.h"
+#include "TestSupport.h"
+#include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
+#include "platform/Defaults.h"
+#include "platform/InMemoryCredentialStore.h"
+#include "services/ConnectionsState.h"
+#include "services/GitHubAuth.h"
+#include "services/GitHubAuthToken.h"
+#include "ui/ConnectionRowWidget.h"
+#include "ui/ConnectionsView.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <QCoro/QCoroTask>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using TestSupport::writeFile;
+using TestSupport::writeScript;
+
+constexpr int waitMs = 15000;
+const QString clientIdKey = QStringLiteral("githubClientID");
+
+// One state's private corner of the disk, set as the environment the program reads.
+class Scene
+{
+public:
+    static QString zsh()
+    {
+        static const QString path = QStandardPaths::findExecutable(QStringLiteral("zsh"));
+        return path;
+    }
+
+    Scene()
+    {
+        m_bin = m_root.filePath(QStringLiteral("bin"));
+        m_home = m_root.filePath(QStringLiteral("home"));
+        QDir().mkpath(m_bin);
+        QDir().mkpath(m_home);
+        QDir().mkpath(m_root.filePath(QStringLiteral("views")));
+        // zsh keeps the PATH it is given, where a login bash or sh would take it from /etc/profile.
+        if (!zsh().isEmpty())
+            qputenv("SHELL", QFile::encodeName(zsh()));
+        qputenv("HOME", QFile::encodeName(m_home));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataDir()));
+        qputenv("PATH", QFile::encodeName(m_bin));
+        qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root.filePath(QStringLiteral("screens"))));
+        // No catalogue, so a refresh asked for by the window draws nothing.
+        qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root.filePath(QStringLiteral("views"))));
+        Defaults::remove(clientIdKey);
+        Defaults::remove(CalendarStore::accessKey);
+    }
+
+    // A command-line tool on the PATH; "gh api user" answers with `login` when one is given.
+    void tool(const QString &name, const QByteArray &login = QByteArray()) const
+    {
+        QByteArray body = "#!/bin/sh\n";
+        if (!login.isEmpty())
+            body += "[ \"$1 $2\" = 'api user' ] && printf '" + login + "'\n";
+        writeScript(m_bin + QLatin1Char('/') + name, body);
+    }
+
+    void file(const QString &relativeToRoot, const QByteArray &bytes) const
+    {
+        writeFile(m_root.filePath(relativeToRoot), bytes);
+    }
+
+    QString home() const { return m_home; }
+    QString dataDir() const { return m_root.filePath(QStringLiteral("data")); }
+
+private:
+    QTemporaryDir m_root;
+    QString m_bin;
+    QString m_home;
+};
+
+bool waitFor(const std::function<bool()> &condition)
+{
+    return QTest::qWaitFor(condition, waitMs);
+}
+
+QPushButton *visibleButton(const QWidget *root, const QString &text)
+{
+    for (QPushButton *button : root->findChildren<QPushButton *>()) {
+        if (button->text() == text && button->isVisible())
+            return button;
+    }
+    return nullptr;
+}
+
+// Shows the window as the application does, waits for its look at the computer and saves it.
+bool shoot(FrameModel &model, const QString &name, const std::function<void(ConnectionsView &)> &act = {})
+{
+    ConnectionsView view(model);
+    view.setWindowTitle(QStringLiteral("Connections"));
+    view.resize(640, 700);
+    view.show();
+    if (!waitFor([&] { return !view.state().isChecking(); })) {
+        QTextStream(stderr) << name << ": the tool probe did not finish\n";
+        return false;
+    }
+    if (act)
+        act(view);
+    ScreenshotSupport::settle();
+    const bool saved = ScreenshotSupport::save(&view, name);
+    waitFor([&] { return !model.isRefreshing() && !view.state().isChecking(); });
+    return saved;
+}
+
+bool nothingInstalled()
+{
+    Scene scene;
+    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    return shoot(model, QStringLiteral("connections-nothing-installed"));
+}
+
+bool everythingConnected()
+{
+    Scene scene;
+    for (const QString &name : QStringList{"codex", "grok", "gemini", "claude"})
+        scene.tool(name);
+    scene.tool(QStringLiteral("gh"), "octocat");
+    scene.file(QStringLiteral("screens/data.json"), R"({"ai": {"providers": [
+        {"id": "claude", "status": "ok"}, {"id": "codex", "status": "ok", "plan": "plus"},
+        {"id": "grok", "status": "ok"}, {"id": "wispr", "status": "ok"}]}})");
+    scene.file(QStringLiteral("data/Wispr Flow/flow.sqlite"), "SQLite format 3");
+    writeFile(scene.home() + QStringLiteral("/.claude/settings.json"),
+              R"({"statusLine": {"type": "command", "command": "'/opt/claude-statusline.sh'"}})");
+    const QDateTime reported(QDate::currentDate(), QTime(9, 5));
+    scene.file(QStringLiteral("data/Tessarine/claude.json"),
+               R"({"savedAt": ")" + reported.toUTC().toString(Qt::ISODate).toUtf8() + R"("})");
+    Defaults::setValue(clientIdKey, QStringLiteral("Iv1.screenshots"));
+
+    auto store = std::make_shared<InMemoryCredentialStore>();
+    const GitHubAuthToken token{QStringLiteral("gho_shots"), std::nullopt, std::nullopt, QStringLiteral("octocat")};
+    QCoro::waitFor(store->add(GitHubAuth::storeService, GitHubAuth::storeAccount, token.toJson()));
+    FrameModel model(store, nullptr);
+    model.eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
+    waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::SignedIn; });
+    return shoot(model, QStringLiteral("connections-everything-connected"));
+}
+
+bool gitHubWaitingForCode()
+{
+    Scene scene;
+    scene.tool(QStringLiteral("codex"));
+    scene.tool(QStringLiteral("claude"));
+    writeFile(scene.home() + QStringLiteral("/.claude/settings.json"), "{}");
+    Defaults::setValue(clientIdKey, QStringLiteral("Iv1.screenshots"));
+    FakeHttpServer github;
+    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    FakeHttpServer::Reply code;
+    code.body = R"({"device_code": "dc-1", "user_code": "WDJB-MJHT", "interval": 60,
+                    "verification_uri": "https://github.com/login/device"})";
+    github.setReply("POST /login/device/code", code);
+
+    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    const bool saved = shoot(model, QStringLiteral("connections-github-waiting"), [&](ConnectionsView &) {
+        model.github().signIn();
+        waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::Waiting; });
+    });
+    model.github().cancel();
+    return saved;
+}
+
+bool failedClaudeSetUp()
+{
+    Scene scene;
+    scene.tool(QStringLiteral("claude"));
+    scene.tool(QStringLiteral("gh"));
+    writeFile(scene.home() + QStringLiteral("/.claude/settings.json"), R"(["not", "an object"])");
+    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    model.eventStore().setAuthorization(CalendarStore::Authorization::Denied);
+    return shoot(model, QStringLiteral("connections-claude-setup-failed"), [](ConnectionsView &view) {
+        if (QPushButton *setUp = visibleButton(view.row(QStringLiteral("claude")), QStringLiteral("Set Up")))
+            setUp->click();
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Scene::zsh(); // looked up while the PATH is still the caller's
+    bool ok = true;
+    ok = nothingInstalled() && ok;
+    ok = everythingConnected() && ok;
+    ok = gitHubWaitingForCode() && ok;
+    ok = failedClaudeSetUp() && ok;
+    Defaults::remove(clientIdKey);
+    Defaults::remove(CalendarStore::accessKey);
+    return ok ? 0 : 1;
+}
