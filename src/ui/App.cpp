@@ -52,6 +52,7 @@ void App::finishLaunching(const QStringList &arguments)
 void App::showCard()
 {
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
+    m_frameWindow->setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();

@@ -151,7 +151,9 @@ void FrameView::finishTransitions()
 
 void FrameView::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
+    // The full-screen grid covers the screen and stays put: it only offers its menu, when the
+    // mouse reaches it at all.
+    if (event->button() != Qt::LeftButton || isFullScreen()) {
         QWidget::mousePressEvent(event);
         return;
     }

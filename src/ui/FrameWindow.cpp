@@ -18,7 +18,7 @@ namespace {
 // Fallback display scale when no screen is attached at all.
 constexpr double scaleWithoutScreen = 2;
 
-Qt::WindowFlags flagsFor(FrameWindow::Level level)
+Qt::WindowFlags flagsFor(FrameWindow::Level level, bool trayAvailable)
 {
     Qt::WindowFlags flags =
         Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint | Qt::WindowDoesNotAcceptFocus;
@@ -30,7 +30,8 @@ Qt::WindowFlags flagsFor(FrameWindow::Level level)
     case FrameWindow::Level::Desktop:
         break;
     }
-    return flags | Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput;
+    flags |= Qt::WindowStaysOnBottomHint;
+    return trayAvailable ? flags | Qt::WindowTransparentForInput : flags;
 }
 
 CardPlacement::Screens attachedScreens()
@@ -59,7 +60,7 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
 {
     m_view->setWindowTitle(QStringLiteral("Tessarine"));
     m_view->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_view->setWindowFlags(flagsFor(m_level));
+    m_view->setWindowFlags(flagsFor(m_level, m_trayAvailable));
     m_autosave = new FrameAutosave(*m_view, autosaveName());
     m_placed = m_autosave->restore();
     watchScreens();
@@ -77,6 +78,14 @@ void FrameWindow::show()
         connect(m_view->windowHandle(), &QWindow::screenChanged, this, &FrameWindow::scheduleApply);
         m_followsScreen = true;
     }
+}
+
+void FrameWindow::setTrayAvailable(bool available)
+{
+    if (available == m_trayAvailable)
+        return;
+    m_trayAvailable = available;
+    setLevel(m_level);
 }
 
 QScreen *FrameWindow::currentScreen() const
@@ -125,7 +134,7 @@ void FrameWindow::applyCard(bool firstTime)
 void FrameWindow::setLevel(Level level)
 {
     m_level = level;
-    const Qt::WindowFlags flags = flagsFor(level);
+    const Qt::WindowFlags flags = flagsFor(level, m_trayAvailable);
     if (m_view->windowFlags() == flags)
         return;
     // Once the window exists the window system is told directly, so the card is not hidden and

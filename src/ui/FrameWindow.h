@@ -44,6 +44,9 @@ public:
     void observe();
     // Shows the window without taking the focus from the user's work.
     void show();
+    // Whether the desktop's tray offers the frame menu (the default). Without a tray the
+    // full-screen grid still takes right clicks, as its menu is the only way back to a card.
+    void setTrayAvailable(bool available);
 
 private:
     void applyFullScreen(bool firstTime);
@@ -64,4 +67,5 @@ private:
     bool m_observing = false;
     bool m_followsScreen = false;
     bool m_placed = false; // a frame was restored or set
+    bool m_trayAvailable = true;
 };

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void clickShowsTheNextPage_data();
     void clickShowsTheNextPage();
     void dragMovesTheWindowInsteadOfTurning();
+    void fullScreenGridNeitherTurnsNorMoves();
     void rapidClicksEndOnTheModelsView();
     void flashIgnoresASecondShow();
     void flashPhasesHideThePage();
@@ -160,6 +161,22 @@ void TestFrameView::dragMovesTheWindowInsteadOfTurning()
 
     QCOMPARE(m_model->view(), QStringLiteral("page0"));
     QCOMPARE(m_view->pos(), before + QPoint(60, 30));
+}
+
+void TestFrameView::fullScreenGridNeitherTurnsNorMoves()
+{
+    makeModel({"page0", "page1"});
+    m_model->setSize(FrameSize::FullScreen);
+    m_view->resize(1200, 800);
+    const QPoint before = m_view->pos();
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, {}, m_view->rect().center());
+    const QPoint start = m_view->mapToGlobal(m_view->rect().center());
+    sendMouse(*m_view, QEvent::MouseButtonPress, start, Qt::LeftButton);
+    sendMouse(*m_view, QEvent::MouseMove, start + QPoint(80, 40), Qt::LeftButton);
+    sendMouse(*m_view, QEvent::MouseButtonRelease, start + QPoint(80, 40), Qt::NoButton);
+
+    QCOMPARE(m_model->view(), QStringLiteral("page0"));
+    QCOMPARE(m_view->pos(), before);
 }
 
 void TestFrameView::rapidClicksEndOnTheModelsView()

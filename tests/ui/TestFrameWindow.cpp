@@ -153,30 +153,37 @@ void TestFrameWindow::levels_data()
 {
     QTest::addColumn<FrameSize>("size");
     QTest::addColumn<bool>("keepOnTop");
+    QTest::addColumn<bool>("tray");
     QTest::addColumn<FrameWindow::Level>("level");
     QTest::addColumn<Qt::WindowFlags>("present");
     QTest::addColumn<Qt::WindowFlags>("absent");
 
-    QTest::newRow("card kept on top") << FrameSize(FrameSize::Medium) << true << FrameWindow::Level::Floating
+    QTest::newRow("card kept on top") << FrameSize(FrameSize::Medium) << true << true << FrameWindow::Level::Floating
                                       << Qt::WindowFlags(Qt::WindowStaysOnTopHint)
                                       << (Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput);
     QTest::newRow("card beneath windows")
-        << FrameSize(FrameSize::Medium) << false << FrameWindow::Level::BelowWindows
+        << FrameSize(FrameSize::Medium) << false << true << FrameWindow::Level::BelowWindows
         << Qt::WindowFlags(Qt::WindowStaysOnBottomHint) << (Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput);
     QTest::newRow("full screen ignores keep on top")
-        << FrameSize(FrameSize::FullScreen) << true << FrameWindow::Level::Desktop
+        << FrameSize(FrameSize::FullScreen) << true << true << FrameWindow::Level::Desktop
         << (Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput) << Qt::WindowFlags(Qt::WindowStaysOnTopHint);
+    // Without a tray a right click on the grid is the only way to its menu.
+    QTest::newRow("full screen without a tray takes the mouse")
+        << FrameSize(FrameSize::FullScreen) << false << false << FrameWindow::Level::Desktop
+        << Qt::WindowFlags(Qt::WindowStaysOnBottomHint) << (Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput);
 }
 
 void TestFrameWindow::levels()
 {
     QFETCH(FrameSize, size);
     QFETCH(bool, keepOnTop);
+    QFETCH(bool, tray);
     QFETCH(FrameWindow::Level, level);
     QFETCH(Qt::WindowFlags, present);
     QFETCH(Qt::WindowFlags, absent);
 
     start();
+    m_window->setTrayAvailable(tray);
     m_model->setKeepOnTop(keepOnTop);
     m_model->setSize(size);
     QTRY_COMPARE(m_window->level(), level);
