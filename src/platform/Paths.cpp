@@ -1,6 +1,5 @@
 #include "Paths.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -13,20 +12,60 @@ QString fromEnvironment(const char *name)
     return value.isEmpty() ? QString() : QDir::cleanPath(value);
 }
 
-// The installed data directory, or a data directory beside the executable's bin/ (a relocated
-// install), whichever exists.
-QString installedDataDir()
+bool holdsViews(const QString &dataDir)
 {
-    const QString compiledIn = QStringLiteral(TESSARINE_DATA_DIR);
-    if (QFileInfo::exists(compiledIn + QStringLiteral("/views/page.html")))
-        return compiledIn;
-    if (QCoreApplication::instance()) {
-        const QString relative =
-            QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tessarine"));
-        if (QFileInfo::exists(relative + QStringLiteral("/views/page.html")))
+    return QFileInfo::exists(dataDir + QStringLiteral("/views/page.html"));
+}
+
+// The folder of the running program. /proc names it even before (or without) an application
+// object, which `tessarine render` and the tests need.
+QString executableDir()
+{
+    const QFileInfo executable(QStringLiteral("/proc/self/exe"));
+    const QString target = executable.canonicalFilePath();
+    return target.isEmpty() ? QString() : QFileInfo(target).path();
+}
+
+// A program built in the build tree (the card, the tests, the benchmarks) reads the source
+// tree's files, so that an edit to a view shows without installing.
+bool runsFromBuildTree(const QString &programDir)
+{
+    const QString buildDir = QFileInfo(QStringLiteral(TESSARINE_BUILD_DIR)).canonicalFilePath();
+    if (buildDir.isEmpty() || programDir.isEmpty())
+        return false;
+    return programDir == buildDir || programDir.startsWith(buildDir + QLatin1Char('/'));
+}
+
+// The installed data directory: share/tessarine beside the program's bin/ (wherever the prefix
+// was moved to), else the one the build was configured for.
+QString installedDataDir(const QString &programDir)
+{
+    if (!programDir.isEmpty()) {
+        const QString relative = QDir::cleanPath(programDir + QStringLiteral("/" TESSARINE_DATA_DIR_FROM_BIN));
+        if (holdsViews(relative))
             return relative;
     }
-    return {};
+    const QString configured = QStringLiteral(TESSARINE_DATA_DIR);
+    return holdsViews(configured) ? configured : QString();
+}
+
+struct ShippedFiles
+{
+    QString views;
+    QString resources;
+};
+
+// Where the shipped files are: the source tree's views/ and resources/ for a build-tree program,
+// else the installed data directory, else the source tree as the last place left to look.
+ShippedFiles shippedFiles()
+{
+    const QString programDir = executableDir();
+    if (!runsFromBuildTree(programDir)) {
+        const QString installed = installedDataDir(programDir);
+        if (!installed.isEmpty())
+            return {installed + QStringLiteral("/views"), installed};
+    }
+    return {QStringLiteral(TESSARINE_SOURCE_DIR "/views"), QStringLiteral(TESSARINE_SOURCE_DIR "/resources")};
 }
 
 } // namespace
@@ -43,18 +82,12 @@ QString viewsDir()
     const QString overridden = fromEnvironment("TESSARINE_VIEWS");
     if (!overridden.isEmpty())
         return overridden;
-    const QString installed = installedDataDir();
-    if (!installed.isEmpty())
-        return installed + QStringLiteral("/views");
-    return QStringLiteral(TESSARINE_SOURCE_DIR "/views");
+    return shippedFiles().views;
 }
 
 QString resourcesDir()
 {
-    const QString installed = installedDataDir();
-    if (!installed.isEmpty())
-        return installed;
-    return QStringLiteral(TESSARINE_SOURCE_DIR "/resources");
+    return shippedFiles().resources;
 }
 
 QString screensDir()

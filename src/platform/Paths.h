@@ -10,11 +10,13 @@ namespace Paths {
 // The per-user data folder (normally ~/.local/share), the stand-in for Application Support.
 QString applicationSupport();
 
-// The shipped page view, themes and catalogue: TESSARINE_VIEWS when set, else the installed
-// share/tessarine/views, else the source tree's views/ (a build-tree run).
+// The shipped page view, themes and catalogue: TESSARINE_VIEWS when set; else, for a program
+// built in the build tree, the source tree's views/; else share/tessarine/views of the prefix the
+// program is installed in (found from the program's own place, so a moved prefix works too).
 QString viewsDir();
 
-// The shipped logos and the status-line script: share/tessarine, else the source tree's resources/.
+// The shipped logos and the status-line script: the source tree's resources/ for a build-tree
+// program, else share/tessarine of the installed prefix.
 QString resourcesDir();
 
 // TESSARINE_SCREENS when set, else <applicationSupport>/Tessarine/screens.

@@ -2,6 +2,7 @@
 
 #include "FrameAutosave.h"
 #include "FrameMenu.h"
+#include "FrameView.h"
 #include "FrameWindow.h"
 #include "MenuBarIcon.h"
 #include "UpdateAlerts.h"
@@ -41,7 +42,21 @@ void App::finishLaunching(const QStringList &arguments)
     // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
     m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
     m_model->startSchedule();
-    if (m_model->needsWelcome() || arguments.contains(QStringLiteral("--welcome")))
+    openLaunchWindows(arguments, m_model->needsWelcome());
+}
+
+void App::handOver(const QStringList &arguments)
+{
+    if (m_frameWindow) {
+        m_frameWindow->show();
+        m_frameWindow->window()->raise();
+    }
+    openLaunchWindows(arguments, false);
+}
+
+void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
+{
+    if (welcomeNeeded || arguments.contains(QStringLiteral("--welcome")))
         showWelcome();
     if (arguments.contains(QStringLiteral("--edit-layout")))
         showEditor();

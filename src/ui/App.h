@@ -30,6 +30,9 @@ public:
 
     // The normal run. `arguments` may hold --welcome, --edit-layout and --connections.
     void finishLaunching(const QStringList &arguments);
+    // A later start of the program handed its launch arguments over: the card comes to the front
+    // and the windows asked for open, as they would at launch.
+    void handOver(const QStringList &arguments);
     // Gives the model its hooks to open the three windows below.
     void installWindowHooks();
 
@@ -53,6 +56,7 @@ private:
 
     void showCard();
     void showTrayIcon();
+    void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
     // Makes `content` a window as `spec` says, centred on the main screen.
     void prepareWindow(QWidget &content, const WindowSpec &spec);
     static void bringToFront(QWidget &window);

@@ -2,6 +2,7 @@
 
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
+#include "platform/Autostart.h"
 #include "services/UpdateChecker.h"
 
 #include <QActionGroup>
@@ -211,8 +212,16 @@ void FrameMenu::addUpdates()
         addAction(checking ? QStringLiteral("Checking for Updates…") : QStringLiteral("Check for Updates…"), this,
                   [&updates] { QCoro::connect(updates.check(true), &updates, [] {}); });
     check->setEnabled(!checking);
+    addStartAtLoginToggle();
     QAction *quit = addAction(QStringLiteral("Quit Tessarine"), this, [this] { m_quit(); });
     quit->setShortcut(withControl(Qt::Key_Q));
+}
+
+void FrameMenu::addStartAtLoginToggle()
+{
+    // The autostart entry is the state; the menu reads it afresh each time it opens.
+    addToggle(this, QStringLiteral("Start at Login"), Autostart::isEnabled(),
+              [](bool on) { Autostart::setEnabled(on, QCoreApplication::applicationFilePath()); });
 }
 
 QMenu *FrameMenu::addPicker(const QString &title)

@@ -40,6 +40,7 @@ private:
     void addSizePicker();
     void addPlansMenu();
     void addKeepOnTopToggle();
+    void addStartAtLoginToggle();
 
     QMenu *addPicker(const QString &title);
     QAction *addChoice(QMenu *picker, const QString &title, bool current, std::function<void()> choose);

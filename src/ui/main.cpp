@@ -1,10 +1,13 @@
 #include "App.h"
+#include "CommandLine.h"
 #include "RefreshTest.h"
+#include "SingleInstance.h"
 #include "Snapshot.h"
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 namespace {
 
@@ -21,6 +24,34 @@ void choosePlatform()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+QStringList argumentsAfterProgram(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// --help, --version and mistakes are answered before anything needs a display. Returns the exit
+// status when the command line is answered here.
+std::optional<int> answer(const CommandLine &commandLine)
+{
+    switch (commandLine.action()) {
+    case CommandLine::Action::Help:
+        QTextStream(stdout) << CommandLine::helpText();
+        return 0;
+    case CommandLine::Action::Version:
+        QTextStream(stdout) << CommandLine::versionText() << Qt::endl;
+        return 0;
+    case CommandLine::Action::Fail:
+        QTextStream(stderr) << "tessarine: " << commandLine.error() << Qt::endl << CommandLine::helpHint() << Qt::endl;
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -28,6 +59,9 @@ int main(int argc, char *argv[])
     // `tessarine render …` draws pages without the desktop.
     if (argc > 1 && qstrcmp(argv[1], "render") == 0)
         return RenderCommand::run(argc, argv);
+    const CommandLine commandLine = CommandLine::parse(argumentsAfterProgram(argc, argv));
+    if (const std::optional<int> status = answer(commandLine))
+        return *status;
     if (RefreshTest::requested())
         return RefreshTest::main(argc, argv);
     choosePlatform();
@@ -35,15 +69,31 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessarine"));
-
-    // The model exists from here on, before any of the launch below.
-    App app;
+    QApplication::setApplicationVersion(QStringLiteral(TESSARINE_VERSION));
+    // Ties the windows to the installed desktop entry (its name and icon in docks and switchers).
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.tessarine.Tessarine"));
 
     if (qEnvironmentVariableIsSet("APP_SNAPSHOT")) {
+        App app;
         Snapshot::run(app.model(), qEnvironmentVariable("APP_SNAPSHOT"));
         return 0;
     }
 
-    app.finishLaunching(QApplication::arguments());
+    // A second start brings the running card forward instead of making another one.
+    SingleInstance instance;
+    switch (instance.start(commandLine.launchArguments())) {
+    case SingleInstance::Outcome::HandedOver:
+        return 0;
+    case SingleInstance::Outcome::NoAnswer:
+        QTextStream(stderr) << "tessarine: another Tessarine is running but does not answer" << Qt::endl;
+        return 1;
+    case SingleInstance::Outcome::Running:
+        break;
+    }
+
+    // The model exists from here on, before any of the launch below.
+    App app;
+    QObject::connect(&instance, &SingleInstance::activated, &app, &App::handOver);
+    app.finishLaunching(commandLine.launchArguments());
     return QApplication::exec();
 }

@@ -69,6 +69,7 @@ const QStringList commands{"Next Page",
                            "Keep Above Other Windows",
                            separator,
                            "Check for Updates…",
+                           "Start at Login",
                            "Quit Tessarine"};
 
 using Check = std::function<bool(const FrameModel &)>;
@@ -378,8 +379,8 @@ void TestFrameMenu::offersAnAvailableUpdate()
     m_menu->rebuild();
 
     const QStringList shown = titles(*m_menu);
-    QCOMPARE(shown.mid(shown.size() - 4),
-             (QStringList{separator, "Download Tessarine 999.0…", "Check for Updates…", "Quit Tessarine"}));
+    QCOMPARE(shown.mid(shown.size() - 5), (QStringList{separator, "Download Tessarine 999.0…", "Check for Updates…",
+                                                       "Start at Login", "Quit Tessarine"}));
 
     // While a check runs the item says so and cannot be chosen again.
     find(*m_menu, "Check for Updates…")->trigger();

@@ -1,0 +1,30 @@
+# `make package` (cpack -G DEB in the build folder): a Debian package of the installed tree
+# under /usr. dpkg-shlibdeps names the libraries the program links, with the versions this
+# machine's packages give; the rest are what it loads at run time without linking them.
+
+set(CPACK_PACKAGE_NAME "tessarine")
+set(CPACK_PACKAGE_VENDOR "Tessarine")
+set(CPACK_PACKAGE_CONTACT "Tessarine developers")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calm desktop card with GitHub, AI plan usage and calendar pages")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tessarine keeps a small card on the desktop that shows one page at a time: the GitHub
+contribution year, month and recent activity, the plan usage of the AI coding tools on the
+computer, dictation statistics, the next week of calendar events, the date and a countdown.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tessarine.app/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded, not linked: the web engine's helper process and its data, the Qt platform plugins
+# (xcb for the desktop, offscreen for `tessarine render`) and the page view's fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
+# The desktop keyring keeps the GitHub token; the GitHub CLI is the other way to sign in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gh")
+
+include(CPack)

@@ -1,0 +1,141 @@
+#include "CommandLine.h"
+
+#include "platform/Autostart.h"
+#include "platform/Paths.h"
+
+#include <QStandardPaths>
+
+namespace {
+
+// Qt's own options that take a value, read by the application object (QGuiApplication and
+// QApplication); given with one dash or two, the value after them or after "=".
+const QStringList qtOptionsWithValue{
+    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+    QStringLiteral("display"),         QStringLiteral("style"),
+    QStringLiteral("stylesheet"),
+};
+const QStringList qtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount")};
+
+// The option's name without its dashes and any "=value"; empty when `argument` is no Qt option.
+QString qtOptionName(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-") || argument == QLatin1String("--"))
+        return {};
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    name = name.section(QLatin1Char('='), 0, 0);
+    return qtOptionsWithValue.contains(name) || qtFlags.contains(name) ? name : QString();
+}
+
+QString line(const QString &label, const QString &text)
+{
+    return QStringLiteral("  ") + label.leftJustified(27) + text + QLatin1Char('\n');
+}
+
+QString filesSection()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QStringLiteral("Files:\n") + line(QStringLiteral("settings"), Paths::settingsFile()) +
+           line(QStringLiteral("rendered pages"), Paths::screensDir()) +
+           line(QStringLiteral("display options"), config + QStringLiteral("/Tessarine/Tessarine.ini")) +
+           line(QStringLiteral("start at login"), Autostart::entryPath()) +
+           line(QStringLiteral("page view and catalogue"), Paths::viewsDir());
+}
+
+} // namespace
+
+const QStringList &CommandLine::knownLaunchArguments()
+{
+    static const QStringList known{QStringLiteral("--welcome"), QStringLiteral("--edit-layout"),
+                                   QStringLiteral("--connections")};
+    return known;
+}
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    CommandLine result;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            result.m_action = Action::Help;
+            return result;
+        }
+        if (argument == QLatin1String("--version") || argument == QLatin1String("-v")) {
+            result.m_action = Action::Version;
+            return result;
+        }
+        if (knownLaunchArguments().contains(argument)) {
+            if (!result.m_launchArguments.contains(argument))
+                result.m_launchArguments.append(argument);
+            continue;
+        }
+        const QString qtOption = qtOptionName(argument);
+        if (qtOption.isEmpty()) {
+            result.m_action = Action::Fail;
+            result.m_error = QStringLiteral("unknown argument '%1'").arg(argument);
+            return result;
+        }
+        // A value-taking option written without "=" takes the next argument as its value.
+        if (qtOptionsWithValue.contains(qtOption) && !argument.contains(QLatin1Char('=')) && ++i >= arguments.size()) {
+            result.m_action = Action::Fail;
+            result.m_error = QStringLiteral("'%1' needs a value").arg(argument);
+            return result;
+        }
+    }
+    return result;
+}
+
+QString CommandLine::versionText()
+{
+    return QStringLiteral("Tessarine " TESSARINE_VERSION);
+}
+
+QString CommandLine::helpHint()
+{
+    return QStringLiteral("Try 'tessarine --help' for more information.");
+}
+
+QString CommandLine::helpText()
+{
+    return QStringLiteral("Usage: tessarine [--welcome] [--edit-layout] [--connections]\n"
+                          "       tessarine render --data FILE --page N|all --look mono|colour|panel [--dark]\n"
+                          "                        --out FILE.png|DIRECTORY\n"
+                          "\n"
+                          "Tessarine keeps a calm card on the desktop that shows one page at a time: GitHub\n"
+                          "contributions, AI plan usage, dictation, calendar, date and countdown. Its menu opens\n"
+                          "from the tray icon and with a right click on the card.\n"
+                          "\n"
+                          "Options:\n") +
+           line(QStringLiteral("--welcome"), QStringLiteral("open the welcome window, even when it is not needed")) +
+           line(QStringLiteral("--edit-layout"), QStringLiteral("open the layout editor")) +
+           line(QStringLiteral("--connections"), QStringLiteral("open the connections window")) +
+           line(QStringLiteral("-h, --help"), QStringLiteral("print this help and exit")) +
+           line(QStringLiteral("-v, --version"), QStringLiteral("print the version and exit")) +
+           QStringLiteral("\n"
+                          "One Tessarine runs in a desktop session: starting it again brings the running card\n"
+                          "to the front and opens the windows asked for.\n"
+                          "\n"
+                          "Commands:\n") +
+           line(QStringLiteral("render"),
+                QStringLiteral("draw pages of a data document (data.json) into PNG files,\n") +
+                    QString(29, QLatin1Char(' ')) + QStringLiteral("without the desktop")) +
+           QStringLiteral("\nEnvironment:\n") +
+           line(QStringLiteral("APP_REFRESH_TEST=1"), QStringLiteral("run one refresh, print one line, quit")) +
+           line(QStringLiteral("APP_SNAPSHOT=DIRECTORY"),
+                QStringLiteral("save pictures of the card in every look, page and\n") + QString(29, QLatin1Char(' ')) +
+                    QStringLiteral("appearance into DIRECTORY, quit")) +
+           line(QStringLiteral("TESSARINE_SCREENS=DIR"),
+                QStringLiteral("the rendered pages; the settings file lies in its parent")) +
+           line(QStringLiteral("TESSARINE_VIEWS=DIR"), QStringLiteral("the page view, themes and catalogue to use")) +
+           line(QStringLiteral("TESSARINE_WELCOME_STEP=N"), QStringLiteral("open the welcome window at step N")) +
+           line(QStringLiteral("TESSARINE_EDITOR_SLOT=N"),
+                QStringLiteral("select slot N when the layout editor opens")) +
+           line(QStringLiteral("TESSARINE_GITHUB_API=URL"), QStringLiteral("GitHub's API (https://api.github.com/)")) +
+           line(QStringLiteral("TESSARINE_GITHUB_WEB=URL"),
+                QStringLiteral("GitHub's web host for signing in (https://github.com/)")) +
+           line(QStringLiteral("TESSARINE_UPDATE_FEED=URL"),
+                QStringLiteral("the release feed (https://tessarine.app/latest.json)")) +
+           QStringLiteral("\n") + filesSection();
+}
