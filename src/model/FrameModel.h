@@ -45,7 +45,7 @@ class WakeMonitor;
 //                          and the e-paper flash
 //   FrameModelRefresh.cpp  the refresh pipeline, its schedule, the status and error lines
 //   FrameModelCalendar.cpp the calendar section of the data document, calendar access
-// and the refresh pipeline, page editing and the calendar join in files of their own.
+//   FrameModelEditing.cpp  page editing and undo
 class FrameModel : public QObject
 {
     Q_OBJECT
