@@ -71,6 +71,8 @@ private Q_SLOTS:
     void flashIgnoresASecondShow();
     void flashPhasesHideThePage();
     void panelIsPrintedOnPaperPixelForPixel();
+    void picturesOfAnySizeFillThePage_data();
+    void picturesOfAnySizeFillThePage();
     void placeholderText_data();
     void placeholderText();
     void fullScreenGridFollowsTheView_data();
@@ -237,6 +239,30 @@ void TestFrameView::panelIsPrintedOnPaperPixelForPixel()
     QVERIFY(near(picture.pixelColor(page + QPoint(300, 100)), QColor(236, 233, 226), 2));
     QVERIFY(near(picture.pixelColor(page + QPoint(640, 200)), Qt::black, 2));
     QVERIFY(near(picture.pixelColor(page + QPoint(639, 200)), QColor(236, 233, 226), 2));
+}
+
+void TestFrameView::picturesOfAnySizeFillThePage_data()
+{
+    QTest::addColumn<QSize>("pictureSize");
+    QTest::newRow("a tenth of the size") << QSize(408, 144);
+    QTest::newRow("another shape") << QSize(1000, 1000);
+    QTest::newRow("one pixel") << QSize(1, 1);
+}
+
+void TestFrameView::picturesOfAnySizeFillThePage()
+{
+    QFETCH(QSize, pictureSize);
+
+    makeModel({"page0"}, [pictureSize](const QString &, const QString &, bool) {
+        QImage picture(pictureSize, QImage::Format_RGB32);
+        picture.fill(viewColours["page0"]);
+        return picture;
+    });
+    const QImage card = m_view->grab().toImage();
+    // Near every corner of the page, inside its rounding, and in its middle.
+    const QRect page = m_view->pageRect().toAlignedRect().adjusted(12, 12, -12, -12);
+    for (const QPoint point : {page.topLeft(), page.topRight(), page.bottomLeft(), page.bottomRight(), page.center()})
+        QVERIFY2(near(card.pixelColor(point), viewColours["page0"]), qPrintable(card.pixelColor(point).name()));
 }
 
 void TestFrameView::placeholderText_data()

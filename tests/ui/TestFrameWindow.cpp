@@ -36,6 +36,7 @@ private Q_SLOTS:
     void firstLaunchPlacesAtTopCentre();
     void remembersItsPlaceAcrossRestarts();
     void storedFrameOffEveryScreenMovesToTopCentre();
+    void storedOptionsNamingNothingGiveAMediumCard();
     void sizeChangeKeepsTheTopLeftCorner();
     void panelLookSizesToWholePanelPixels();
     void fullScreenAndBackReturnsToTheCard();
@@ -98,6 +99,16 @@ void TestFrameWindow::storedFrameOffEveryScreenMovesToTopCentre()
     Defaults::setValue(FrameWindow::autosaveName(), QStringLiteral("5000 2000 766 326"));
     start();
     QCOMPARE(m_window->window()->geometry(), topCentre(mediumWindow));
+}
+
+void TestFrameWindow::storedOptionsNamingNothingGiveAMediumCard()
+{
+    Defaults::setValue(QStringLiteral("size"), QStringLiteral("huge"));
+    Defaults::setValue(QStringLiteral("look"), QStringLiteral("Panel"));
+    Defaults::setValue(FrameWindow::autosaveName(), QStringLiteral("not a frame"));
+    start();
+    QCOMPARE(m_window->window()->geometry(), topCentre(mediumWindow));
+    QCOMPARE(m_window->level(), FrameWindow::Level::BelowWindows);
 }
 
 void TestFrameWindow::sizeChangeKeepsTheTopLeftCorner()
