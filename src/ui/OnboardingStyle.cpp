@@ -37,6 +37,54 @@ QString themeName(const QString &symbol)
     return names.value(symbol, symbol);
 }
 
+// The properties by which restyle() finds what it paints again.
+const char *secondaryProperty = "onboardingSecondary";
+const char *symbolProperty = "onboardingSymbol";
+const char *symbolSizeProperty = "onboardingSymbolSize";
+const char *symbolColourProperty = "onboardingSymbolColour";
+const char *dividerProperty = "onboardingDivider";
+
+QPalette inheritedPalette(const QWidget *widget)
+{
+    return widget->parentWidget() ? widget->parentWidget()->palette() : widget->palette();
+}
+
+void applyDivider(QWidget *line)
+{
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, ConnectionsStyle::separator(inheritedPalette(line)));
+    line->setPalette(palette);
+}
+
+void applySecondary(QLabel *label)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, secondary(inheritedPalette(label)));
+    label->setPalette(palette);
+}
+
+QColor colourOf(Colour colour, const QPalette &palette)
+{
+    switch (colour) {
+    case Colour::Secondary:
+        return secondary(palette);
+    case Colour::Tint:
+        return tint(palette);
+    case Colour::Text:
+        break;
+    }
+    return palette.color(QPalette::WindowText);
+}
+
+void paintSymbol(QLabel *label)
+{
+    const QString name = label->property(symbolProperty).toString();
+    const int size = label->property(symbolSizeProperty).toInt();
+    const auto colour = Colour(label->property(symbolColourProperty).toInt());
+    label->setPixmap(ConnectionSymbols::pixmap(themeName(name), size, colourOf(colour, inheritedPalette(label)),
+                                               label->devicePixelRatioF()));
+}
+
 } // namespace
 
 QFont font(const QFont &base, Text style)
@@ -84,11 +132,37 @@ QLabel *label(const QString &text, Text style, QWidget *parent, bool secondaryCo
     result->setWordWrap(wrap);
     result->setFont(font(parent ? parent->font() : QFont(), style));
     if (secondaryColour) {
-        QPalette palette = result->palette();
-        palette.setColor(QPalette::WindowText, secondary(palette));
-        result->setPalette(palette);
+        result->setProperty(secondaryProperty, true);
+        applySecondary(result);
     }
     return result;
+}
+
+QLabel *symbolLabel(const QString &name, int size, Colour colour, QWidget *parent)
+{
+    auto *result = new QLabel(parent);
+    // A little room around the symbol, so that it lines up with the text beside it.
+    result->setFixedSize(size + 4, size + 4);
+    result->setAlignment(Qt::AlignCenter);
+    result->setProperty(symbolProperty, name);
+    result->setProperty(symbolSizeProperty, size);
+    result->setProperty(symbolColourProperty, int(colour));
+    paintSymbol(result);
+    return result;
+}
+
+void restyle(QWidget *root)
+{
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        if (widget->property(dividerProperty).toBool())
+            applyDivider(widget);
+    }
+    for (QLabel *label : root->findChildren<QLabel *>()) {
+        if (label->property(secondaryProperty).toBool())
+            applySecondary(label);
+        if (label->property(symbolProperty).isValid())
+            paintSymbol(label);
+    }
 }
 
 QWidget *divider(QWidget *parent)
@@ -96,15 +170,9 @@ QWidget *divider(QWidget *parent)
     auto *line = new QWidget(parent);
     line->setFixedHeight(1);
     line->setAutoFillBackground(true);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, ConnectionsStyle::separator(palette));
-    line->setPalette(palette);
+    line->setProperty(dividerProperty, true);
+    applyDivider(line);
     return line;
-}
-
-QPixmap symbol(const QString &name, int size, const QColor &colour, qreal devicePixelRatio)
-{
-    return ConnectionSymbols::pixmap(themeName(name), size, colour, devicePixelRatio);
 }
 
 } // namespace OnboardingStyle

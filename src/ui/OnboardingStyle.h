@@ -36,12 +36,23 @@ QColor secondary(const QPalette &palette);
 // The faint colour of the other steps' dots.
 QColor quaternary(const QPalette &palette);
 
+// Which colour of the palette a symbol is painted in.
+enum class Colour
+{
+    Text,
+    Secondary,
+    Tint,
+};
+
 // A label of plain text in the given size, wrapping unless told otherwise, in the secondary
 // colour when `secondaryColour` is set.
 QLabel *label(const QString &text, Text style, QWidget *parent, bool secondaryColour = false, bool wrap = true);
+// A label showing a system symbol (by its name in the flow's texts) from the desktop's icon theme.
+QLabel *symbolLabel(const QString &name, int size, Colour colour, QWidget *parent);
+// Paints the secondary texts and the symbols under `root` again from their parents' palettes,
+// after the desktop changed between a light and a dark appearance.
+void restyle(QWidget *root);
 // A one-pixel line across the window.
 QWidget *divider(QWidget *parent);
-// A system symbol (by its name in the flow's texts) from the desktop's icon theme, in `colour`.
-QPixmap symbol(const QString &name, int size, const QColor &colour, qreal devicePixelRatio);
 
 } // namespace OnboardingStyle

@@ -83,6 +83,15 @@ void OnboardingView::showEvent(QShowEvent *event)
     applyStepVariable();
 }
 
+void OnboardingView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The children take on the new palette after this event; they are repainted once they have.
+    if (event->type() == QEvent::PaletteChange)
+        QMetaObject::invokeMethod(
+            this, [this] { OnboardingStyle::restyle(this); }, Qt::QueuedConnection);
+}
+
 void OnboardingView::applyStepVariable()
 {
     if (!qEnvironmentVariableIsSet(stepVariable))

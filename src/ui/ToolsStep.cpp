@@ -100,9 +100,8 @@ QWidget *ToolsStep::calendarLine()
     auto *layout = new QHBoxLayout(line);
     layout->setContentsMargins(0, 6, 0, 6);
     layout->setSpacing(8);
-    auto *symbol = new QLabel(line);
-    symbol->setPixmap(OnboardingStyle::symbol(QStringLiteral("calendar"), calendarSymbolSize,
-                                              palette().color(QPalette::WindowText), devicePixelRatioF()));
+    QLabel *symbol = OnboardingStyle::symbolLabel(QStringLiteral("calendar"), calendarSymbolSize,
+                                                  OnboardingStyle::Colour::Text, line);
     layout->addWidget(symbol, 0, Qt::AlignVCenter);
     layout->addWidget(OnboardingStyle::label(QStringLiteral("Calendar"), Text::Headline, line, false, false), 0,
                       Qt::AlignVCenter);

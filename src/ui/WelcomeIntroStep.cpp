@@ -62,11 +62,8 @@ QWidget *WelcomeIntroStep::line(const QString &symbol, const QString &text, bool
     const Text style = secondaryColour ? Text::Callout : Text::Title3;
     auto *label = OnboardingStyle::label(text, style, row, secondaryColour);
     const int size = secondaryColour ? noteSymbolSize : symbolSize;
-    const QColor colour = secondaryColour ? OnboardingStyle::secondary(palette()) : OnboardingStyle::tint(palette());
-    auto *icon = new QLabel(row);
-    icon->setFixedSize(size + 4, size + 4);
-    icon->setAlignment(Qt::AlignCenter);
-    icon->setPixmap(OnboardingStyle::symbol(symbol, size, colour, devicePixelRatioF()));
+    const auto colour = secondaryColour ? OnboardingStyle::Colour::Secondary : OnboardingStyle::Colour::Tint;
+    QLabel *icon = OnboardingStyle::symbolLabel(symbol, size, colour, row);
     layout->addWidget(icon, 0, Qt::AlignVCenter);
     layout->addWidget(label, 1);
     return row;

@@ -24,6 +24,7 @@
 #include <QCoroTask>
 #include <QDir>
 #include <QFile>
+#include <QPalette>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -140,6 +141,44 @@ bool shootSteps(const QStringList &things, const QString &suffix, const QList<in
     return saved;
 }
 
+// A dark desktop palette, as a dark desktop theme gives Qt.
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 42));
+    palette.setColor(QPalette::WindowText, QColor(236, 236, 238));
+    palette.setColor(QPalette::Base, QColor(30, 30, 32));
+    palette.setColor(QPalette::AlternateBase, QColor(46, 46, 48));
+    palette.setColor(QPalette::Text, QColor(236, 236, 238));
+    palette.setColor(QPalette::Button, QColor(58, 58, 60));
+    palette.setColor(QPalette::ButtonText, QColor(236, 236, 238));
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 124));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 124));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 124));
+    return palette;
+}
+
+// The same window after the desktop turned dark while it was open.
+bool shootDark(const QStringList &things)
+{
+    Computer computer(things);
+    Window window;
+    if (!window.searched())
+        return complain(QStringLiteral("dark"), QStringLiteral("the tools were not found in time"));
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    bool saved = true;
+    for (const int step : {0, 2, 3}) {
+        window.view.setStep(step);
+        ScreenshotSupport::settle();
+        saved &= ScreenshotSupport::save(&window.view, QStringLiteral("welcome-dark-step%1").arg(step + 1));
+    }
+    QApplication::setPalette(light);
+    return saved;
+}
+
 // The tools step while the login shell is still looking.
 bool shootSearching()
 {
@@ -225,6 +264,7 @@ int main(int argc, char *argv[])
                                 QStringLiteral("gemini"), QStringLiteral("wispr")};
     saved &= shootSteps(someTools, QString(), {0, 1, 2, 3});
     saved &= shootSteps({}, QStringLiteral("-bare"), {1, 2, 3});
+    saved &= shootDark(someTools);
     saved &= shootSearching();
     saved &= shootWaiting();
     saved &= shootFinished();

@@ -115,6 +115,7 @@ private Q_SLOTS:
     void calendarLine();
     void pagesStepDescribesEachSet();
     void showWelcomeKeepsOneFreshWindow();
+    void followsADesktopTurningDark();
 
 private:
     // "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
@@ -686,6 +687,28 @@ void TestOnboardingView::showWelcomeKeepsOneFreshWindow()
     QVERIFY(!second->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!app.model().isRefreshing(), waitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!second->state().isChecking(), waitMs);
+}
+
+void TestOnboardingView::followsADesktopTurningDark()
+{
+    makeView();
+    m_view->show();
+    QLabel *note = nullptr;
+    for (QLabel *label : m_view->findChildren<QLabel *>()) {
+        if (label->text().startsWith(QStringLiteral("Your AI logins never leave")))
+            note = label;
+    }
+    QVERIFY(note);
+    QVERIFY(note->palette().color(QPalette::WindowText).lightness() < 128);
+
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(40, 40, 42));
+    dark.setColor(QPalette::WindowText, QColor(236, 236, 238));
+    QApplication::setPalette(dark);
+    // The secondary texts are drawn from the dark palette, not left dark grey on dark grey.
+    QTRY_VERIFY(note->palette().color(QPalette::WindowText).lightness() > 128);
+    QApplication::setPalette(light);
 }
 
 QTEST_MAIN(TestOnboardingView)
