@@ -1,5 +1,6 @@
 #include "App.h"
 
+#include "CalendarConsentDialog.h"
 #include "FrameAutosave.h"
 #include "FrameMenu.h"
 #include "FrameView.h"
@@ -8,6 +9,7 @@
 #include "UpdateAlerts.h"
 #include "WindowFactories.h"
 #include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
 #include "services/UpdateChecker.h"
 
 #include <QApplication>
@@ -18,7 +20,11 @@
 App::App(QObject *parent)
     : QObject(parent)
     , m_model(std::make_unique<FrameModel>())
-{}
+    , m_calendarConsent(std::make_unique<CalendarConsentDialog>())
+{
+    // "Allow…" in the connections window and the welcome flow asks through this dialog.
+    m_model->eventStore().setConsentPresenter(m_calendarConsent.get());
+}
 
 App::~App()
 {
@@ -26,6 +32,7 @@ App::~App()
     m_model->setOpenEditor({});
     m_model->setOpenConnections({});
     m_model->setOpenWelcome({});
+    m_model->eventStore().setConsentPresenter(nullptr);
     delete m_editor.data();
     delete m_connections.data();
     delete m_welcome.data();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class CalendarConsentDialog;
 class FrameMenu;
 class FrameModel;
 class FrameWindow;
@@ -62,6 +63,7 @@ private:
     static void bringToFront(QWidget &window);
 
     std::unique_ptr<FrameModel> m_model;
+    std::unique_ptr<CalendarConsentDialog> m_calendarConsent;
     std::unique_ptr<FrameWindow> m_frameWindow;
     QSystemTrayIcon *m_tray = nullptr;
     FrameMenu *m_trayMenu = nullptr;

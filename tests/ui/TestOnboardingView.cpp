@@ -116,6 +116,7 @@ private Q_SLOTS:
     void pagesStepDescribesEachSet();
     void showWelcomeKeepsOneFreshWindow();
     void followsADesktopTurningDark();
+    void allowCalendarAsksTheUser();
 
 private:
     // "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
@@ -709,6 +710,38 @@ void TestOnboardingView::followsADesktopTurningDark()
     // The secondary texts are drawn from the dark palette, not left dark grey on dark grey.
     QTRY_VERIFY(note->palette().color(QPalette::WindowText).lightness() > 128);
     QApplication::setPalette(light);
+}
+
+void TestOnboardingView::allowCalendarAsksTheUser()
+{
+    qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root->filePath(QStringLiteral("noviews"))));
+    App app;
+    app.showWelcome();
+    auto *view = qobject_cast<OnboardingView *>(app.welcomeWindow());
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(view->preselected(), waitMs);
+    view->setStep(2);
+    ToolsStep *tools = view->findChild<ToolsStep *>();
+
+    QTest::mouseClick(tools->allowCalendarButton(), Qt::LeftButton);
+
+    // The application's question comes up; "Allow" answers it.
+    QPushButton *allow = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                for (QPushButton *button : window->findChildren<QPushButton *>()) {
+                    if (button->text() == QLatin1String("Allow") && button->isVisible())
+                        allow = button;
+                }
+            }
+            return allow != nullptr;
+        }(),
+        waitMs);
+    QTest::mouseClick(allow, Qt::LeftButton);
+    QTRY_COMPARE(tools->calendarText()->text(), QStringLiteral("Your next events will show"));
+    QVERIFY(view->calendarAllowed());
+    QTRY_VERIFY_WITH_TIMEOUT(!app.model().isRefreshing(), waitMs);
 }
 
 QTEST_MAIN(TestOnboardingView)
