@@ -8,6 +8,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QCoroTask>
+#include <QKeyEvent>
 
 namespace {
 
@@ -61,6 +62,29 @@ void FrameMenu::rebuild()
     addDisplayOptions();
     addSeparator();
     addUpdates();
+}
+
+void FrameMenu::keyPressEvent(QKeyEvent *event)
+{
+    // Qt leaves the shortcuts of a popup's items to the window that holds the popup, and
+    // neither the card nor the tray ever takes the keyboard; a menu bar's menu answers its
+    // shortcuts itself, and so does this one.
+    if (QAction *chosen = actionForShortcut(QKeySequence(event->keyCombination()))) {
+        event->accept();
+        hide();
+        chosen->trigger();
+        return;
+    }
+    QMenu::keyPressEvent(event);
+}
+
+QAction *FrameMenu::actionForShortcut(const QKeySequence &keys) const
+{
+    for (QAction *action : actions()) {
+        if (!action->shortcut().isEmpty() && action->shortcut() == keys && action->isEnabled())
+            return action;
+    }
+    return nullptr;
 }
 
 QStringList FrameMenu::views() const

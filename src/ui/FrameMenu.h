@@ -24,7 +24,14 @@ public:
     // What "Quit Tessarine" does; quits the application unless replaced.
     void setQuitAction(std::function<void()> quit) { m_quit = std::move(quit); }
 
+protected:
+    // While the menu is open, the shortcuts it shows choose their items.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    // The enabled item of this menu whose shortcut is `keys`, if any.
+    QAction *actionForShortcut(const QKeySequence &keys) const;
+
     void addStatus();
     void addNavigation();
     void addWindows();

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void listsEveryItemInOrder();
     void submenusOfferEveryChoice();
     void shortcutsUseControl();
+    void shortcutsChooseTheirItemsWhileOpen();
     void enabledStates_data();
     void enabledStates();
     void actionsWriteThroughTheModel_data();
@@ -208,6 +209,36 @@ void TestFrameMenu::shortcutsUseControl()
                                                   {"Quit Tessarine", "Ctrl+Q"}, {"Show Welcome…", ""}};
     for (const auto &[title, keys] : expected)
         QCOMPARE(find(*m_menu, title)->shortcut().toString(QKeySequence::PortableText), keys);
+}
+
+void TestFrameMenu::shortcutsChooseTheirItemsWhileOpen()
+{
+    makeModel({"page0", "page1", "page2"});
+    const auto press = [this](Qt::Key key) {
+        m_menu->popup(QPoint(10, 10));
+        QTest::keyClick(m_menu.get(), key, Qt::ControlModifier);
+    };
+    press(Qt::Key_BracketRight);
+    QCOMPARE(m_model->view(), QStringLiteral("page1"));
+    QVERIFY(!m_menu->isVisible());
+    press(Qt::Key_BracketLeft);
+    QCOMPARE(m_model->view(), QStringLiteral("page0"));
+    press(Qt::Key_K);
+    QCOMPARE(m_model->look(), ScreenLook(ScreenLook::Colour));
+    press(Qt::Key_K);
+    QCOMPARE(m_model->look(), ScreenLook(ScreenLook::Mono));
+
+    // The refresh item cannot be chosen during a refresh, by its shortcut either.
+    press(Qt::Key_R);
+    QVERIFY(m_model->isRefreshing());
+    QSignalSpy requests(m_model.get(), &FrameModel::refreshRequested);
+    press(Qt::Key_R);
+    QCOMPARE(requests.count(), 0);
+
+    int quits = 0;
+    m_menu->setQuitAction([&quits] { ++quits; });
+    press(Qt::Key_Q);
+    QCOMPARE(quits, 1);
 }
 
 void TestFrameMenu::enabledStates_data()
