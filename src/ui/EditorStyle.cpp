@@ -99,7 +99,8 @@ QColor formPanel(const QPalette &palette)
 
 QColor regularMaterial(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(40, 40, 42, 250) : QColor(246, 246, 248, 250);
+    // Opaque: the picture under it is out of date, and its text showing through reads as noise.
+    return isDark(palette) ? QColor(40, 40, 42) : QColor(246, 246, 248);
 }
 
 QColor thinMaterial(const QPalette &palette)

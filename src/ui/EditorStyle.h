@@ -40,7 +40,7 @@ QColor underPage(const QPalette &palette);
 // The form behind the inspector's sections and the panels the sections sit on.
 QColor formBackground(const QPalette &palette);
 QColor formPanel(const QPalette &palette);
-// Frosted layers over a page image; regular for the "Updating…" layer, thin for name tags.
+// Layers over a page image: the opaque regular one under "Updating…", the thin one for name tags.
 QColor regularMaterial(const QPalette &palette);
 QColor thinMaterial(const QPalette &palette);
 

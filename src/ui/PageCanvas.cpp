@@ -133,8 +133,10 @@ void PageCanvas::placeOverlays()
 
 void PageCanvas::reloadOverlays()
 {
+    // A refresh has drawn the pages: which picture belongs to the page may have changed too.
     for (SlotOverlay *overlay : std::as_const(m_overlays))
         overlay->reload();
+    update();
 }
 
 void PageCanvas::showSelection()

@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace {
 
@@ -28,8 +29,7 @@ void PageImage::paint(QPainter &painter, const QRectF &rect, const Page &page, d
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(shape, panel ? EditorStyle::paper() : EditorStyle::pageBackground(dark));
 
-    const std::optional<QString> view = m_model.viewName(page.id);
-    const QImage image = view ? m_model.images().value(m_model.look().fileName(*view, dark)) : QImage();
+    const QImage image = lastPicture(m_model, page, dark);
     if (!image.isNull()) {
         painter.setClipPath(shape);
         const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
@@ -46,6 +46,17 @@ void PageImage::paint(QPainter &painter, const QRectF &rect, const Page &page, d
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
     painter.restore();
+}
+
+QImage PageImage::lastPicture(const FrameModel &model, const Page &page, bool dark)
+{
+    const QList<Page> &drawn = model.renderedPages();
+    const auto found =
+        std::find_if(drawn.cbegin(), drawn.cend(), [&](const Page &rendered) { return rendered.id == page.id; });
+    if (found == drawn.cend())
+        return {};
+    const QString view = FrameModel::viewName(std::distance(drawn.cbegin(), found));
+    return model.images().value(model.look().fileName(view, dark));
 }
 
 const QImage &PageImage::scaled(const QImage &image, const QSize &pixels, bool smooth)

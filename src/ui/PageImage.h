@@ -20,6 +20,11 @@ public:
     void paint(QPainter &painter, const QRectF &rect, const Page &page, double cornerRadius, bool dark,
                const QColor &outline);
 
+    // The picture the last refresh drew from this page: the one named after the position the
+    // page held then, not now. A page moved since keeps its own picture instead of showing the
+    // one drawn for the page that stood in its place, and a page added since has none.
+    static QImage lastPicture(const FrameModel &model, const Page &page, bool dark);
+
 private:
     // The image at the pixel size it is drawn at: smoothly scaled, or by nearest pixel for the
     // panel look, whose pixels are the e-paper's own.

@@ -30,12 +30,14 @@ PageListModel::PageListModel(FrameModel &model, QObject *parent)
     , m_model(model)
 {
     connect(&model, &FrameModel::pagesChanged, this, &PageListModel::pagesChanged);
-    // Titles follow the catalogue; thumbnails follow the images and the look.
+    // Titles follow the catalogue; thumbnails follow the images, the pages they were drawn from
+    // and the look.
     const auto repaint = [this] {
         if (rowCount() > 0)
             Q_EMIT dataChanged(index(0), index(rowCount() - 1));
     };
     connect(&model, &FrameModel::imagesChanged, this, repaint);
+    connect(&model, &FrameModel::renderedPagesChanged, this, repaint);
     connect(&model, &FrameModel::lookChanged, this, repaint);
     connect(&model, &FrameModel::catalogueChanged, this, repaint);
 }

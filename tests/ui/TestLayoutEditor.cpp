@@ -9,6 +9,7 @@
 #include "ui/LayoutEditor.h"
 #include "ui/LayoutOption.h"
 #include "ui/PageCanvas.h"
+#include "ui/PageImage.h"
 #include "ui/PageInspector.h"
 #include "ui/PageList.h"
 #include "ui/PageListModel.h"
@@ -19,6 +20,8 @@
 
 #include <QAccessible>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -92,6 +95,7 @@ private Q_SLOTS:
     void overlaysSitOverTheSlots();
     void overlaysAreNamedButtons();
     void editedSlotShowsUpdatingUntilRendered();
+    void picturesFollowThePagesTheyWereDrawnFrom();
     void slotMenuChoosesAndRemovesWidgets();
     void rowMenuAndDeleteRules();
     void addPageButtonsSelectTheNewPage();
@@ -395,6 +399,33 @@ void TestLayoutEditor::editedSlotShowsUpdatingUntilRendered()
     model->setWidget(std::nullopt, model->pages().at(0).id, 0);
     QVERIFY(!overlays.at(0)->isUpdating());
     QVERIFY(!overlays.at(0)->widget());
+}
+
+void TestLayoutEditor::picturesFollowThePagesTheyWereDrawnFrom()
+{
+    // The last run drew page0, page1 and page2 from the three pages loaded at start.
+    const QString screens = m_dir->filePath(QStringLiteral("screens"));
+    QVERIFY(QDir().mkpath(screens));
+    const QDir fixtures(TestSupport::fixturePath(QStringLiteral("ui/screens")));
+    for (const QString &name : fixtures.entryList(QDir::Files))
+        QVERIFY(QFile::copy(fixtures.filePath(name), QDir(screens).filePath(name)));
+    auto model = makeModel();
+    const QList<Page> loaded = model->pages();
+    const QImage first = model->image(QStringLiteral("page0"), false);
+    const QImage second = model->image(QStringLiteral("page1"), false);
+    QVERIFY(!first.isNull() && !second.isNull() && first != second);
+    QCOMPARE(PageImage::lastPicture(*model, loaded.at(0), false), first);
+
+    // Moved before the refresh has run, each page keeps the picture drawn from it rather than
+    // showing the one drawn for the page that stood in its place.
+    model->movePages({0}, 2);
+    QCOMPARE(model->pages().at(1).id, loaded.at(0).id);
+    QCOMPARE(PageImage::lastPicture(*model, model->pages().at(1), false), first);
+    QCOMPARE(PageImage::lastPicture(*model, model->pages().at(0), false), second);
+
+    // A page added since has no picture yet.
+    const QUuid added = model->addPage(loaded.at(1).id);
+    QVERIFY(PageImage::lastPicture(*model, *model->page(added), false).isNull());
 }
 
 void TestLayoutEditor::slotMenuChoosesAndRemovesWidgets()
