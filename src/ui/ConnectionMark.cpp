@@ -29,6 +29,22 @@ QPixmap tinted(const QPixmap &picture, const QColor &colour)
     return result;
 }
 
+// Whether every visible pixel of `picture` is a shade of grey: a "colour" logo without colour.
+bool isNeutral(const QPixmap &picture)
+{
+    constexpr int visibleAlpha = 32;
+    constexpr float greySaturation = 0.25f;
+    const QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) >= visibleAlpha && QColor(line[x]).hsvSaturationF() > greySaturation)
+                return false;
+        }
+    }
+    return true;
+}
+
 QPixmap svgPicture(const QString &path, int pixels)
 {
     QSvgRenderer renderer(path);
@@ -146,7 +162,10 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
         file.path.endsWith(QLatin1String(".svg")) ? svgPicture(file.path, pixels) : bitmapPicture(file.path, pixels);
     if (picture.isNull())
         return {};
-    if (file.isTemplate)
+    // A grey logo drawn in its own colours all but vanishes on a dark panel; there it takes the
+    // text colour, as a template does.
+    const bool greyOnDark = !file.isTemplate && ConnectionsStyle::isDark(palette()) && isNeutral(picture);
+    if (file.isTemplate || greyOnDark)
         picture = tinted(picture, palette().color(QPalette::WindowText));
     picture.setDevicePixelRatio(devicePixelRatio);
     return picture;

@@ -1,5 +1,6 @@
-// The connections window in the states that matter: nothing installed, everything connected,
-// GitHub waiting for the user to enter a code, and a Claude Code set-up that failed.
+// The connections window in the states that matter: nothing installed, everything connected (also
+// in a dark appearance), GitHub waiting for the user to enter a code, and a Claude Code set-up
+// that failed.
 //
 // Each state gets a home, data folder and PATH of its own, with small scripts standing in for
 // the tools and a loopback server standing in for GitHub.
@@ -20,6 +21,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QPalette>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -131,7 +133,7 @@ bool nothingInstalled()
     return shoot(model, QStringLiteral("connections-nothing-installed"));
 }
 
-bool everythingConnected()
+bool everythingConnected(const QString &name)
 {
     Scene scene;
     for (const QString &name : QStringList{"codex", "grok", "gemini", "claude"})
@@ -154,7 +156,7 @@ bool everythingConnected()
     FrameModel model(store, nullptr);
     model.eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
     waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::SignedIn; });
-    return shoot(model, QStringLiteral("connections-everything-connected"));
+    return shoot(model, name);
 }
 
 bool gitHubWaitingForCode()
@@ -194,6 +196,21 @@ bool failedClaudeSetUp()
     });
 }
 
+// A desktop in its dark appearance, as a dark platform theme would give it.
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 42));
+    palette.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    palette.setColor(QPalette::Button, QColor(62, 62, 66));
+    palette.setColor(QPalette::ButtonText, QColor(235, 235, 240));
+    palette.setColor(QPalette::Base, QColor(30, 30, 32));
+    palette.setColor(QPalette::Text, QColor(235, 235, 240));
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -202,9 +219,11 @@ int main(int argc, char **argv)
     Scene::zsh(); // looked up while the PATH is still the caller's
     bool ok = true;
     ok = nothingInstalled() && ok;
-    ok = everythingConnected() && ok;
+    ok = everythingConnected(QStringLiteral("connections-everything-connected")) && ok;
     ok = gitHubWaitingForCode() && ok;
     ok = failedClaudeSetUp() && ok;
+    QApplication::setPalette(darkPalette());
+    ok = everythingConnected(QStringLiteral("connections-everything-connected-dark")) && ok;
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
     return ok ? 0 : 1;

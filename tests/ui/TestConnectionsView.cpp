@@ -126,6 +126,7 @@ private Q_SLOTS:
     void toolRowsAsFound();
     void logoLookup_data();
     void logoLookup();
+    void greyLogoStaysLegibleOnDark();
 
 private:
     QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n");
@@ -654,6 +655,37 @@ void TestConnectionsView::logoLookup()
     QCOMPARE(result.has_value(), !found.isEmpty());
     if (result)
         QCOMPARE(*result, (ConnectionMark::LogoFile{dir + QLatin1Char('/') + found, isTemplate}));
+}
+
+// GitHub's shipped "colour" logo is grey: on a dark panel it takes the light text colour, while
+// Claude's orange keeps its own colour.
+void TestConnectionsView::greyLogoStaysLegibleOnDark()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(40, 40, 42));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    // The pixel of a mark, as drawn on its window's background, that stands out most from it.
+    auto drawn = [](const QString &logo, const std::optional<QPalette> &palette) {
+        std::unique_ptr<ConnectionMark> mark(ConnectionMark::logo(logo));
+        if (palette)
+            mark->setPalette(*palette);
+        const QImage image = mark->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int background = mark->palette().color(QPalette::Window).lightness();
+        QColor strongest = mark->palette().color(QPalette::Window);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel(image.pixel(x, y));
+                if (qAbs(pixel.lightness() - background) > qAbs(strongest.lightness() - background))
+                    strongest = pixel;
+            }
+        }
+        return strongest;
+    };
+
+    QVERIFY(drawn(QStringLiteral("github"), std::nullopt).lightness() < 128);
+    QVERIFY(drawn(QStringLiteral("github"), dark).lightness() > 180);
+    const QColor claude = drawn(QStringLiteral("claude"), dark);
+    QVERIFY(claude.hsvSaturation() > 100);
 }
 
 QTEST_MAIN(TestConnectionsView)
