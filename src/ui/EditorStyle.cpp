@@ -105,7 +105,8 @@ QColor regularMaterial(const QPalette &palette)
 
 QColor thinMaterial(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(52, 52, 56, 200) : QColor(255, 255, 255, 200);
+    // Mostly opaque: a tag sits on the page's own figures and must stay legible over them.
+    return isDark(palette) ? QColor(52, 52, 56, 235) : QColor(255, 255, 255, 235);
 }
 
 QColor paper()

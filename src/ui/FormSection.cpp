@@ -67,6 +67,13 @@ void FormSection::addRow(const QString &label, QWidget *field)
     layout->addWidget(title);
     layout->addWidget(field, 1);
     addRow(row);
+
+    m_labels.append(title);
+    int widest = 0;
+    for (const QLabel *each : std::as_const(m_labels))
+        widest = std::max(widest, each->sizeHint().width());
+    for (QLabel *each : std::as_const(m_labels))
+        each->setMinimumWidth(widest);
 }
 
 QPushButton *FormSection::addButtonRow(const QString &text, bool destructive)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QLabel;
@@ -32,4 +33,6 @@ private:
     QWidget *m_panel = nullptr;
     QVBoxLayout *m_rows = nullptr;
     QLabel *m_footer = nullptr;
+    // The labels of labelled rows, kept one width so that their fields line up.
+    QList<QLabel *> m_labels;
 };

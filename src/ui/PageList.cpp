@@ -72,6 +72,9 @@ PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
     connect(m_addPage, &QToolButton::clicked, this, &PageList::addPageAfterSelection);
     connect(m_list, &QListView::customContextMenuRequested, this, &PageList::showRowMenu);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, &PageList::rowChosen);
+    // Pressing a row and moving the pointer over others (a drag that does not start) moves the
+    // highlight without moving the current row: the editor follows the highlight all the same.
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PageList::rowHighlighted);
     connect(m_listModel, &QAbstractItemModel::modelReset, this, &PageList::selectStateRow);
     connect(&state, &EditorState::selectionChanged, this, &PageList::selectStateRow);
     selectStateRow();
@@ -144,4 +147,12 @@ void PageList::rowChosen()
     if (!current.isValid())
         return;
     m_state.setSelection(m_listModel->idAt(current.row()));
+}
+
+void PageList::rowHighlighted()
+{
+    // A cleared highlight (no page selected) chooses nothing.
+    const QModelIndexList highlighted = m_list->selectionModel()->selectedIndexes();
+    if (!highlighted.isEmpty())
+        m_state.setSelection(m_listModel->idAt(highlighted.first().row()));
 }

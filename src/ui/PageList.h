@@ -35,6 +35,7 @@ private:
     void showRowMenu(const QPoint &position);
     void selectStateRow();
     void rowChosen();
+    void rowHighlighted();
 
     FrameModel &m_model;
     EditorState &m_state;

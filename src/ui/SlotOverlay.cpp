@@ -180,11 +180,9 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
 
 void SlotOverlay::paintEmpty(QPainter &painter, const QRectF &shape)
 {
-    // A slot just emptied still shows its old widget in the image until the refresh ends; the
-    // invitation to add one reads on a plain ground instead.
-    const std::optional<Page> page = m_model.page(m_pageId);
-    if (page && m_model.isStale(*page, m_index))
-        painter.fillPath(roundedShape(shape), EditorStyle::regularMaterial(palette()));
+    // Under an empty slot the picture shows the page view's own placeholder text, or the old
+    // widget until the refresh ends; the invitation to add one reads on a plain ground instead.
+    painter.fillPath(roundedShape(shape), EditorStyle::regularMaterial(palette()));
     const QColor primary = EditorStyle::primary(palette());
     painter.fillPath(roundedShape(shape), withAlpha(primary, m_hovered || m_selected ? 0.06 : 0.03));
     QPen dashed(withAlpha(EditorStyle::secondary(palette()), 0.7), 1.5);

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void editorSlotFromTheEnvironment_data();
     void editorSlotFromTheEnvironment();
     void choosingAnotherPageClearsTheSlot();
+    void highlightedRowIsTheSelectedPage();
     void arrowKeysStopAtTheEnds();
     void escapeAndBackgroundClickClearTheSlot();
     void deleteEmptiesOnlyASelectedSlot();
@@ -209,6 +210,29 @@ void TestLayoutEditor::choosingAnotherPageClearsTheSlot()
     editor.pageList()->listView()->setCurrentIndex(editor.pageList()->listModel()->index(1));
     QCOMPARE(editor.state().selection(), model->pages().at(1).id);
     QVERIFY(!editor.state().selectedSlot());
+}
+
+void TestLayoutEditor::highlightedRowIsTheSelectedPage()
+{
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.show();
+    QListView *rows = editor.pageList()->listView();
+
+    // A press dragged over other rows moves the highlight but not the current row.
+    rows->selectionModel()->select(editor.pageList()->listModel()->index(2), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(editor.state().selection(), model->pages().at(2).id);
+    QCOMPARE(rows->currentIndex().row(), 2);
+
+    // Clearing the highlight chooses no other page.
+    rows->selectionModel()->clearSelection();
+    QCOMPARE(editor.state().selection(), model->pages().at(2).id);
+
+    editor.state().setSelection(model->pages().at(1).id);
+    QCOMPARE(rows->selectionModel()->selectedIndexes(), QModelIndexList{editor.pageList()->listModel()->index(1)});
+    editor.state().setSelection(std::nullopt);
+    QVERIFY(rows->selectionModel()->selectedIndexes().isEmpty());
+    QVERIFY(!editor.state().selection());
 }
 
 void TestLayoutEditor::arrowKeysStopAtTheEnds()
