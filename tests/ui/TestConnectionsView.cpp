@@ -270,6 +270,15 @@ void TestConnectionsView::signedOutGitHubRow()
     if (!clientId)
         QVERIFY(!findButton(m_view.get(), QStringLiteral("Sign In…")));
 
+    const QHash<QString, QString> help{
+        {QStringLiteral("Sign In…"), QStringLiteral("Sign in with your GitHub account")},
+        {QStringLiteral("Copy Command"), QStringLiteral("Copies “gh auth login” to paste into Terminal")},
+        {QStringLiteral("Get GitHub CLI"), QStringLiteral("Opens cli.github.com. With apt: sudo apt install gh")}};
+    for (const QString &button : buttons) {
+        if (help.contains(button))
+            QCOMPARE(findButton(row(QStringLiteral("github")), button)->toolTip(), help.value(button));
+    }
+
     if (buttons.contains(QStringLiteral("Copy Command"))) {
         QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
         QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Copy Command")), Qt::LeftButton);
