@@ -2,6 +2,7 @@
 
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
+#include "render/RenderCommand.h"
 
 #include <QStandardPaths>
 
@@ -32,6 +33,42 @@ QString qtOptionName(const QString &argument)
 QString line(const QString &label, const QString &text)
 {
     return QStringLiteral("  ") + label.leftJustified(27) + text + QLatin1Char('\n');
+}
+
+// The words of a usage line grouped into options with their values ("--page N|all",
+// "[--scale 1..5]"), the units a line is broken between.
+QStringList usageUnits(const QString &usage)
+{
+    QStringList units;
+    for (const QString &word : usage.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        // "tessarine" and "render" stand alone; an option takes the words after it.
+        const bool startsUnit =
+            units.size() < 2 || word.startsWith(QLatin1Char('-')) || word.startsWith(QLatin1Char('['));
+        if (startsUnit)
+            units.append(word);
+        else
+            units.last() += QLatin1Char(' ') + word;
+    }
+    return units;
+}
+
+// The render command's own usage line, without its "usage: ", broken between options before
+// `width` and continued under the command's first option.
+QString renderUsage(int width)
+{
+    const QString lead(7, QLatin1Char(' '));
+    const QString continuation = lead + QString(QStringLiteral("tessarine render ").size(), QLatin1Char(' '));
+    QString text;
+    QString current = lead;
+    for (const QString &unit : usageUnits(RenderCommand::usage().section(QStringLiteral("usage: "), 1))) {
+        if (current.size() > continuation.size() && current.size() + 1 + unit.size() > width) {
+            text += current + QLatin1Char('\n');
+            current = continuation + unit;
+        } else {
+            current += (current == lead ? QString() : QStringLiteral(" ")) + unit;
+        }
+    }
+    return text + current + QLatin1Char('\n');
 }
 
 QString filesSection()
@@ -99,10 +136,8 @@ QString CommandLine::helpHint()
 
 QString CommandLine::helpText()
 {
-    return QStringLiteral("Usage: tessarine [--welcome] [--edit-layout] [--connections]\n"
-                          "       tessarine render --data FILE --page N|all --look mono|colour|panel [--dark]\n"
-                          "                        --out FILE.png|DIRECTORY\n"
-                          "\n"
+    return QStringLiteral("Usage: tessarine [--welcome] [--edit-layout] [--connections]\n") + renderUsage(88) +
+           QStringLiteral("\n"
                           "Tessarine keeps a calm card on the desktop that shows one page at a time: GitHub\n"
                           "contributions, AI plan usage, dictation, calendar, date and countdown. Its menu opens\n"
                           "from the tray icon and with a right click on the card.\n"
