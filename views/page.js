@@ -192,15 +192,21 @@
             ready();
     }
 
+    function drawAndMarkReady(catalogue) {
+        try {
+            draw(catalogue);
+        } catch (error) {
+            console.error("page view failed: " + (error && error.stack ? error.stack : error));
+        }
+        markReady();
+    }
+
+    // Without the catalogue reader the page is still drawn, from the layouts it knows.
     function start() {
-        Tess.catalogue((catalogue) => {
-            try {
-                draw(catalogue);
-            } catch (error) {
-                console.error("page view failed: " + (error && error.stack ? error.stack : error));
-            }
-            markReady();
-        });
+        if (typeof Tess.catalogue === "function")
+            Tess.catalogue(drawAndMarkReady);
+        else
+            drawAndMarkReady(null);
     }
 
     Tess.page = { slotRects, sizeClass, pageTitle };
