@@ -12,7 +12,13 @@
 # usage, the last report is left as it is.
 
 input=$(cat)
-folder="${XDG_DATA_HOME:-$HOME/.local/share}/Tessarine"
+# The copy Tessarine installs lives in its own data folder: keep the report beside it, so a
+# Claude Code started with another XDG_DATA_HOME still reaches Tessarine. Run from anywhere
+# else, the script finds the folder the way Tessarine does.
+case "$0" in
+*/Tessarine/claude-statusline.sh) folder=${0%/*} ;;
+*) folder="${XDG_DATA_HOME:-$HOME/.local/share}/Tessarine" ;;
+esac
 report="$folder/claude.json"
 previous="$folder/claude-statusline-previous.txt"
 

@@ -43,13 +43,14 @@ private Q_SLOTS:
     void runsThePreviousCommandWithTheSameInput();
     void withoutJqOrPythonStillRunsThePreviousCommand();
     void withoutPreviousCommandPrintsNothing();
+    void installedCopyWritesBesideItself();
 
 private:
     QString report() const { return m_data->filePath(QStringLiteral("Tessarine/claude.json")); }
     QString previous() const { return m_data->filePath(QStringLiteral("Tessarine/claude-statusline-previous.txt")); }
     // A PATH holding the basic tools and, when named, jq or python3 as well.
     QString toolPath(const QString &tool);
-    Run run(const QByteArray &input, const QString &path);
+    Run run(const QByteArray &input, const QString &path, const QString &scriptPath = script);
 
     std::unique_ptr<QTemporaryDir> m_data;
     std::unique_ptr<QTemporaryDir> m_bin;
@@ -88,14 +89,14 @@ QString TestClaudeStatusLine::toolPath(const QString &tool)
     return dir;
 }
 
-Run TestClaudeStatusLine::run(const QByteArray &input, const QString &path)
+Run TestClaudeStatusLine::run(const QByteArray &input, const QString &path, const QString &scriptPath)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), m_data->path());
     environment.insert(QStringLiteral("PATH"), path);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("/bin/sh"), {script});
+    process.start(QStringLiteral("/bin/sh"), {scriptPath});
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(20000))
@@ -210,6 +211,26 @@ void TestClaudeStatusLine::withoutPreviousCommandPrintsNothing()
     const Run result = run(claudeStatus, path);
     QCOMPARE(result.status, 0);
     QCOMPARE(result.output, QByteArray());
+}
+
+// Claude Code may run with another XDG_DATA_HOME than Tessarine; the installed copy still
+// writes where Tessarine reads and runs the previous command kept beside it.
+void TestClaudeStatusLine::installedCopyWritesBesideItself()
+{
+    const QString path = toolPath(QStringLiteral("jq"));
+    if (path.isEmpty())
+        QSKIP("jq is not installed here");
+    const QTemporaryDir install;
+    const QString folder = install.filePath(QStringLiteral("data/Tessarine"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString installed = folder + QStringLiteral("/claude-statusline.sh");
+    QVERIFY(QFile::copy(script, installed));
+    TestSupport::writeFile(folder + QStringLiteral("/claude-statusline-previous.txt"), "printf mine");
+
+    const Run result = run(claudeStatus, path, installed);
+    QCOMPARE(result.output, QByteArray("mine"));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/claude.json")));
+    QVERIFY(!QFile::exists(report()));
 }
 
 QTEST_GUILESS_MAIN(TestClaudeStatusLine)
