@@ -81,7 +81,9 @@ QString Shell::decodeUtf8(const QByteArray &bytes)
 QCoro::Task<Shell::Result> Shell::run(const QString &command, std::chrono::milliseconds timeout)
 {
     OwnedProcess process(new ShellProcess(command));
-    process->setInputChannelMode(QProcess::ForwardedInputChannel);
+    // A tool that reads standard input gets end of file rather than the terminal, if any, that
+    // started Tessarine.
+    process->setStandardInputFile(QProcess::nullDevice());
     process->launch(timeout);
     while (!process->hasEnded())
         co_await qCoro(process.get(), &ShellProcess::ended);

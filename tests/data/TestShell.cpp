@@ -58,6 +58,8 @@ private Q_SLOTS:
                                            << "";
         QTest::newRow("missing tool") << "no-such-tool-here" << 127 << ""
                                       << "";
+        QTest::newRow("standard input at its end") << "cat; echo done" << 0 << "done\n"
+                                                   << "";
     }
 
     void run()
