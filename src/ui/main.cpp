@@ -3,10 +3,12 @@
 #include "RefreshTest.h"
 #include "SingleInstance.h"
 #include "Snapshot.h"
+#include "platform/Paths.h"
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 namespace {
@@ -70,8 +72,13 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessarine"));
     QApplication::setApplicationVersion(QStringLiteral(TESSARINE_VERSION));
-    // Ties the windows to the installed desktop entry (its name and icon in docks and switchers).
-    QGuiApplication::setDesktopFileName(QStringLiteral("app.tessarine.Tessarine"));
+    // Ties the windows to the installed desktop entry (its name and icon in docks and switchers),
+    // and gives them the icon itself where the window system asks the window (X11): the installed
+    // theme icon, else the source tree's for a build-tree run.
+    const QString appId = QStringLiteral("app.tessarine.Tessarine");
+    QGuiApplication::setDesktopFileName(appId);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(appId, QIcon(Paths::resourcesDir() + QLatin1Char('/') + appId + QStringLiteral(".svg"))));
 
     if (qEnvironmentVariableIsSet("APP_SNAPSHOT")) {
         App app;
