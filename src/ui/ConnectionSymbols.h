@@ -13,7 +13,7 @@ namespace ConnectionSymbols {
 // The freedesktop icon name that stands for a symbol name; the name itself when none does.
 QString themeName(const QString &symbol);
 
-// Null when the theme has no such icon.
+// A general system symbol stands in when the theme has no such icon.
 QPixmap pixmap(const QString &symbol, int size, const QColor &colour, qreal devicePixelRatio);
 
 // For buttons and actions, with a paler disabled form.

@@ -5,22 +5,29 @@
 
 namespace {
 
-// A desktop session names its icon theme and where themes live. Without one (a bare X
-// session, the offscreen platform) Qt looks in its own resources only: the system's icon
-// folders are added, and GNOME's theme, which has every symbol used here, is chosen.
+bool isUnset(const QString &theme)
+{
+    return theme.isEmpty() || theme == QLatin1String("hicolor");
+}
+
+// Without a desktop's platform theme (a bare X session, the offscreen platform) Qt names no icon
+// theme and searches no icon folder but its own resources. The system's icon folders are then
+// searched too, and GNOME's Adwaita, which has every symbol used here, stands in for the theme.
 void ensureSymbolTheme()
 {
     static const bool done = [] {
         QStringList paths = QIcon::themeSearchPaths();
-        const QStringList system = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
-                                                             QStringLiteral("icons"), QStandardPaths::LocateDirectory);
-        for (const QString &path : system) {
-            if (!paths.contains(path))
-                paths.append(path);
+        const QStringList systemFolders = QStandardPaths::locateAll(
+            QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory);
+        for (const QString &folder : systemFolders) {
+            if (!paths.contains(folder))
+                paths.append(folder);
         }
         QIcon::setThemeSearchPaths(paths);
-        if (QIcon::themeName().isEmpty())
+        if (isUnset(QIcon::themeName()))
             QIcon::setThemeName(QStringLiteral("Adwaita"));
+        if (isUnset(QIcon::fallbackThemeName()))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
         return true;
     }();
     Q_UNUSED(done);
