@@ -215,18 +215,31 @@ QCoro::Task<> PageRenderer::waitUntilReady()
 
 QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale)
 {
-    // The web engine hands its frames to the view a little after the page has painted them, and
-    // a freshly loaded page shows nothing until its first frame arrives. So a picture with no
-    // visible pixel is taken again, for a short while, before it is accepted as it is.
+    // The web engine hands its frames to the view a little after the page has painted them: a
+    // freshly loaded page shows nothing until its first frame arrives, and under load the view
+    // may still hold the previous page's last frame. So a picture with no visible pixel, or the
+    // very picture taken last time, is taken again for a short while before it is accepted as it
+    // is (two pages may truly look the same).
     QPointer<PageRenderer> self(this);
     QImage picture = snapshot(scale);
-    for (int attempt = 0; attempt < blankFrameRetries && isBlank(picture); ++attempt) {
+    const auto leftOver = [this](const QImage &candidate) {
+        return isBlank(candidate) || fingerprint(candidate) == m_lastFingerprint;
+    };
+    for (int attempt = 0; attempt < blankFrameRetries && leftOver(picture); ++attempt) {
         co_await QCoro::sleepFor(blankFrameInterval);
         if (!self)
             co_return QImage();
         picture = snapshot(scale);
     }
+    m_lastFingerprint = fingerprint(picture);
     co_return picture;
+}
+
+size_t PageRenderer::fingerprint(const QImage &picture)
+{
+    if (picture.isNull())
+        return 0;
+    return qHashBits(picture.constBits(), size_t(picture.sizeInBytes()), qHash(picture.size()));
 }
 
 bool PageRenderer::isBlank(const QImage &picture)

@@ -67,6 +67,7 @@ private:
     QCoro::Task<QImage> settledSnapshot(int scale);
     QImage snapshot(int scale) const;
     static bool isBlank(const QImage &picture);
+    static size_t fingerprint(const QImage &picture);
     void finishLoad(const QString &error);
 
     QString m_viewsDir;
@@ -75,4 +76,6 @@ private:
     std::shared_ptr<QPromise<void>> m_loaded;
     QString m_loadError;
     bool m_busy = false;
+    // Of the last picture taken, to tell a frame still left over from the previous page.
+    size_t m_lastFingerprint = 0;
 };
