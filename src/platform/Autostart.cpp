@@ -8,7 +8,7 @@
 
 namespace {
 
-// Characters that make an Exec argument need quotes (desktop entry specification, "The Exec key").
+// Characters that desktop launchers only take inside a quoted Exec argument.
 bool needsQuotes(const QString &argument)
 {
     static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");

@@ -154,13 +154,13 @@ void App::showWelcome()
     bringToFront(*m_welcome);
 }
 
-void App::prepareWindow(QWidget &content, const WindowSpec &spec)
+void App::prepareWindow(QWidget &content, const WindowSetup &setup)
 {
     content.setParent(nullptr, Qt::Window);
-    content.setWindowTitle(spec.title);
-    content.resize(spec.size);
-    if (!spec.autosaveName.isEmpty())
-        (new FrameAutosave(content, spec.autosaveName))->restore();
+    content.setWindowTitle(setup.title);
+    content.resize(setup.size);
+    if (!setup.autosaveName.isEmpty())
+        (new FrameAutosave(content, setup.autosaveName))->restore();
     content.setAttribute(Qt::WA_DeleteOnClose, false);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = content.geometry();

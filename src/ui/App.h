@@ -48,7 +48,7 @@ public:
     QWidget *welcomeWindow() const { return m_welcome; }
 
 private:
-    struct WindowSpec
+    struct WindowSetup
     {
         QString title;
         QSize size;
@@ -58,8 +58,8 @@ private:
     void showCard();
     void showTrayIcon();
     void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
-    // Makes `content` a window as `spec` says, centred on the main screen.
-    void prepareWindow(QWidget &content, const WindowSpec &spec);
+    // Makes `content` a window as `setup` says, centred on the main screen.
+    void prepareWindow(QWidget &content, const WindowSetup &setup);
     static void bringToFront(QWidget &window);
 
     std::unique_ptr<FrameModel> m_model;
