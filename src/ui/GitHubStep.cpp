@@ -26,10 +26,7 @@ GitHubStep::GitHubStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = new QVBoxLayout(this);
-    const int margin = OnboardingStyle::stepMargin;
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(OnboardingStyle::blockSpacing);
+    auto *layout = OnboardingStyle::stepLayout(this);
     layout->addWidget(new StepHeader(QStringLiteral("Connect GitHub"),
                                      QStringLiteral("Your contribution calendar, streaks, pull requests and releases. "
                                                     "Tessarine asks for read-only access."),

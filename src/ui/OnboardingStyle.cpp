@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QPalette>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace OnboardingStyle {
@@ -173,6 +174,14 @@ QWidget *divider(QWidget *parent)
     line->setProperty(dividerProperty, true);
     applyDivider(line);
     return line;
+}
+
+QVBoxLayout *stepLayout(QWidget *step)
+{
+    auto *layout = new QVBoxLayout(step);
+    layout->setContentsMargins(stepMargin, stepMargin, stepMargin, stepMargin);
+    layout->setSpacing(blockSpacing);
+    return layout;
 }
 
 } // namespace OnboardingStyle

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPalette;
+class QVBoxLayout;
 class QWidget;
 
 // Text sizes, colours and spacing of the welcome flow, derived from the desktop's font and
@@ -54,5 +55,7 @@ QLabel *symbolLabel(const QString &name, int size, Colour colour, QWidget *paren
 void restyle(QWidget *root);
 // A one-pixel line across the window.
 QWidget *divider(QWidget *parent);
+// The column a step's blocks stand in, with the step's margin and the space between blocks.
+QVBoxLayout *stepLayout(QWidget *step);
 
 } // namespace OnboardingStyle

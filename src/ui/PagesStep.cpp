@@ -13,10 +13,7 @@ PagesStep::PagesStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = new QVBoxLayout(this);
-    const int margin = OnboardingStyle::stepMargin;
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(OnboardingStyle::blockSpacing);
+    auto *layout = OnboardingStyle::stepLayout(this);
     layout->addWidget(new StepHeader(
         QStringLiteral("Choose your starting pages"),
         PlatformWords::apply(QStringLiteral("Tessarine shows one page at a time and moves to the next when you click "

@@ -34,10 +34,7 @@ ToolsStep::ToolsStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = new QVBoxLayout(this);
-    const int margin = OnboardingStyle::stepMargin;
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(OnboardingStyle::blockSpacing);
+    auto *layout = OnboardingStyle::stepLayout(this);
     layout->addWidget(new StepHeader(
         QStringLiteral("Your AI tools"),
         PlatformWords::apply(QStringLiteral("Tick the ones you use. Tessarine reads their usage from the apps on this "
