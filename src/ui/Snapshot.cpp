@@ -2,13 +2,12 @@
 
 #include "FrameView.h"
 #include "model/FrameModel.h"
+#include "render/PictureFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <QTextStream>
 #include <cmath>
 
@@ -41,15 +40,6 @@ QImage draw(FrameView &view, bool dark)
     return image;
 }
 
-bool write(const QImage &image, const QString &path)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "png");
-    return writer.write(image) && file.commit();
-}
-
 QString fileName(ScreenLook look, const QString &view, bool dark)
 {
     return look.rawValue() + QLatin1Char('-') + view + QLatin1Char('-') +
@@ -61,7 +51,7 @@ QString fileName(ScreenLook look, const QString &view, bool dark)
 void save(FrameView &view, bool dark, const QString &path)
 {
     const QImage image = draw(view, dark);
-    if (image.isNull() || !write(image, path))
+    if (image.isNull() || !PictureFile::write(image, path))
         return;
     QTextStream(stdout) << "snapshot " << QFileInfo(path).fileName() << Qt::endl;
 }
