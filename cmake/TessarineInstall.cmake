@@ -1,4 +1,4 @@
-# What `cmake --install` puts into the prefix, beside bin/tessarine (installed by src/ui):
+# What `cmake --install` puts into the prefix, beside bin/tessarine (installed by src/ui/app):
 #
 #   share/tessarine/views/        the page view, themes and catalogue
 #   share/tessarine/logos/        the logos drawn on pages and in the connections window

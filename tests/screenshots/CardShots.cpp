@@ -8,10 +8,10 @@
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "platform/ReduceMotion.h"
-#include "ui/FrameMenu.h"
-#include "ui/FrameView.h"
-#include "ui/FullScreenFrame.h"
-#include "ui/MenuBarIcon.h"
+#include "ui/card/FrameMenu.h"
+#include "ui/card/FrameView.h"
+#include "ui/card/FullScreenFrame.h"
+#include "ui/card/MenuBarIcon.h"
 
 #include <QApplication>
 #include <QDir>

@@ -14,8 +14,8 @@
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthToken.h"
-#include "ui/ConnectionRowWidget.h"
-#include "ui/ConnectionsView.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/connections/ConnectionsView.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "ScreenshotSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
-#include "ui/FrameMenu.h"
+#include "ui/card/FrameMenu.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -9,11 +9,11 @@
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "render/PageRenderer.h"
-#include "ui/EditorState.h"
-#include "ui/Inspector.h"
-#include "ui/LayoutEditor.h"
-#include "ui/PageCanvas.h"
-#include "ui/SlotOverlay.h"
+#include "ui/editor/EditorState.h"
+#include "ui/editor/Inspector.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/editor/PageCanvas.h"
+#include "ui/editor/SlotOverlay.h"
 
 #include <QApplication>
 #include <QDir>

@@ -14,11 +14,11 @@
 #include "render/PageRenderer.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
-#include "ui/ConnectionRowWidget.h"
-#include "ui/FrameView.h"
-#include "ui/FrameWindow.h"
-#include "ui/GitHubStep.h"
-#include "ui/OnboardingView.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/card/FrameView.h"
+#include "ui/card/FrameWindow.h"
+#include "ui/welcome/GitHubStep.h"
+#include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
 #include <QCoroTask>

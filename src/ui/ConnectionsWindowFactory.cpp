@@ -1,8 +1,0 @@
-#include "WindowFactories.h"
-
-#include "ConnectionsView.h"
-
-QWidget *WindowFactories::createConnections(FrameModel &model)
-{
-    return new ConnectionsView(model);
-}

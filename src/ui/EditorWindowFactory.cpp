@@ -1,8 +1,0 @@
-#include "WindowFactories.h"
-
-#include "LayoutEditor.h"
-
-QWidget *WindowFactories::createEditor(FrameModel &model)
-{
-    return new LayoutEditor(model);
-}

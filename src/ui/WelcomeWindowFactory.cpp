@@ -1,8 +1,0 @@
-#include "WindowFactories.h"
-
-#include "OnboardingView.h"
-
-QWidget *WindowFactories::createWelcome(FrameModel &model, std::function<void()> close)
-{
-    return new OnboardingView(model, std::move(close));
-}

@@ -1,0 +1,177 @@
+#include "App.h"
+
+#include "ui/common/CalendarConsentDialog.h"
+#include "ui/card/FrameAutosave.h"
+#include "ui/card/FrameMenu.h"
+#include "ui/card/FrameView.h"
+#include "ui/card/FrameWindow.h"
+#include "ui/card/MenuBarIcon.h"
+#include "UpdateAlerts.h"
+#include "ui/common/WindowFactories.h"
+#include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
+#include "services/UpdateChecker.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+App::App(QObject *parent)
+    : QObject(parent)
+    , m_model(std::make_unique<FrameModel>())
+    , m_calendarConsent(std::make_unique<CalendarConsentDialog>())
+{
+    // "Allow…" in the connections window and the welcome flow asks through this dialog.
+    m_model->eventStore().setConsentPresenter(m_calendarConsent.get());
+}
+
+App::~App()
+{
+    // The hooks must not outlive the windows they open.
+    m_model->setOpenEditor({});
+    m_model->setOpenConnections({});
+    m_model->setOpenWelcome({});
+    m_model->eventStore().setConsentPresenter(nullptr);
+    delete m_editor.data();
+    delete m_connections.data();
+    delete m_welcome.data();
+    delete m_trayMenu;
+}
+
+void App::finishLaunching(const QStringList &arguments)
+{
+    // Closing the editor or the welcome window must not end the program: only Quit does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    showCard();
+    showTrayIcon();
+    installWindowHooks();
+    // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
+    m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
+    m_model->startSchedule();
+    openLaunchWindows(arguments, m_model->needsWelcome());
+}
+
+void App::handOver(const QStringList &arguments)
+{
+    if (m_frameWindow) {
+        m_frameWindow->show();
+        m_frameWindow->window()->raise();
+    }
+    openLaunchWindows(arguments, false);
+}
+
+void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
+{
+    if (welcomeNeeded || arguments.contains(QStringLiteral("--welcome")))
+        showWelcome();
+    if (arguments.contains(QStringLiteral("--edit-layout")))
+        showEditor();
+    if (arguments.contains(QStringLiteral("--connections")))
+        showConnections();
+}
+
+void App::showCard()
+{
+    m_frameWindow = std::make_unique<FrameWindow>(*m_model);
+    m_frameWindow->setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+    m_frameWindow->apply(true);
+    m_frameWindow->show();
+    m_frameWindow->observe();
+}
+
+void App::showTrayIcon()
+{
+    // Without a tray on the desktop the card's right-click menu is the same menu.
+    m_trayMenu = new FrameMenu(*m_model);
+    m_tray = new QSystemTrayIcon(MenuBarIcon::icon(), this);
+    m_tray->setToolTip(MenuBarIcon::accessibleName());
+    m_tray->setContextMenu(m_trayMenu);
+    // A plain click opens the menu too, as a menu-bar item does.
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_trayMenu->popup(QCursor::pos());
+    });
+    m_tray->show();
+}
+
+void App::installWindowHooks()
+{
+    const QPointer<App> app(this);
+    m_model->setOpenEditor([app] {
+        if (app)
+            app->showEditor();
+    });
+    m_model->setOpenConnections([app] {
+        if (app)
+            app->showConnections();
+    });
+    m_model->setOpenWelcome([app] {
+        if (app)
+            app->showWelcome();
+    });
+}
+
+void App::showEditor()
+{
+    if (!m_editor) {
+        m_editor = WindowFactories::createEditor(*m_model);
+        if (!m_editor)
+            return;
+        prepareWindow(*m_editor,
+                      {QStringLiteral("Edit Layout"), QSize(1320, 820), QStringLiteral("TessarineLayoutEditor")});
+    }
+    bringToFront(*m_editor);
+}
+
+void App::showConnections()
+{
+    if (!m_connections) {
+        m_connections = WindowFactories::createConnections(*m_model);
+        if (!m_connections)
+            return;
+        prepareWindow(*m_connections,
+                      {QStringLiteral("Connections"), QSize(640, 700), QStringLiteral("TessarineConnections")});
+    }
+    bringToFront(*m_connections);
+}
+
+void App::showWelcome()
+{
+    if (m_welcome) {
+        m_welcome->close();
+        m_welcome->deleteLater();
+        m_welcome.clear();
+    }
+    const QPointer<App> app(this);
+    m_welcome = WindowFactories::createWelcome(*m_model, [app] {
+        if (app && app->m_welcome)
+            app->m_welcome->close();
+    });
+    if (!m_welcome)
+        return;
+    prepareWindow(*m_welcome, {QStringLiteral("Welcome to Tessarine"), m_welcome->sizeHint(), QString()});
+    bringToFront(*m_welcome);
+}
+
+void App::prepareWindow(QWidget &content, const WindowSetup &setup)
+{
+    content.setParent(nullptr, Qt::Window);
+    content.setWindowTitle(setup.title);
+    content.resize(setup.size);
+    if (!setup.autosaveName.isEmpty())
+        (new FrameAutosave(content, setup.autosaveName))->restore();
+    content.setAttribute(Qt::WA_DeleteOnClose, false);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = content.geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        content.move(frame.topLeft());
+    }
+}
+
+void App::bringToFront(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}

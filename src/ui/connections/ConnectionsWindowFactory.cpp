@@ -1,0 +1,8 @@
+#include "ui/common/WindowFactories.h"
+
+#include "ConnectionsView.h"
+
+QWidget *WindowFactories::createConnections(FrameModel &model)
+{
+    return new ConnectionsView(model);
+}

@@ -1,0 +1,8 @@
+#include "ui/common/WindowFactories.h"
+
+#include "LayoutEditor.h"
+
+QWidget *WindowFactories::createEditor(FrameModel &model)
+{
+    return new LayoutEditor(model);
+}

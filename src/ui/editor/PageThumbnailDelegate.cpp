@@ -1,0 +1,101 @@
+#include "PageThumbnailDelegate.h"
+
+#include "ui/common/EditorStyle.h"
+#include "PageListModel.h"
+#include "model/FrameModel.h"
+
+#include <QAbstractItemView>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr double rowPadding = 8;
+constexpr double rowGap = 4; // between rows, where the selection backgrounds stay apart
+constexpr double captionSpacing = 6;
+constexpr double thumbnailRadius = 5;
+constexpr double selectionRadius = 8;
+
+} // namespace
+
+PageThumbnailDelegate::PageThumbnailDelegate(const FrameModel &model, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_model(model)
+    , m_image(model)
+{}
+
+QRectF PageThumbnailDelegate::contentRect(const QRectF &rowRect)
+{
+    return rowRect.adjusted(rowPadding, rowPadding + rowGap / 2, -rowPadding, -rowPadding - rowGap / 2);
+}
+
+void PageThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const QPalette &palette = option.palette;
+    const QRectF row = QRectF(option.rect).adjusted(4, rowGap / 2, -4, -rowGap / 2);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected || option.state & QStyle::State_MouseOver) {
+        QColor fill = EditorStyle::accent(palette);
+        fill.setAlphaF(selected ? 0.22f : 0.07f);
+        QPainterPath shape;
+        shape.addRoundedRect(row, selectionRadius, selectionRadius);
+        painter->fillPath(shape, fill);
+    }
+    if (option.state & QStyle::State_HasFocus && selected) {
+        QColor ring = EditorStyle::accent(palette);
+        ring.setAlphaF(0.55f);
+        painter->setPen(QPen(ring, 1.5));
+        painter->drawRoundedRect(row.adjusted(0.75, 0.75, -0.75, -0.75), selectionRadius, selectionRadius);
+    }
+
+    const QRectF content = contentRect(option.rect);
+    const QRectF picture(content.topLeft(), QSizeF(content.width(), content.width() / EditorStyle::pageAspectRatio));
+    const std::optional<Page> page = m_model.page(index.data(PageListModel::PageIdRole).toUuid());
+    if (page) {
+        m_image.paint(*painter, picture, *page, thumbnailRadius, EditorStyle::isDark(palette),
+                      EditorStyle::separator(palette));
+    }
+    const QRectF caption(content.left(), picture.bottom() + captionSpacing, content.width(),
+                         content.bottom() - picture.bottom() - captionSpacing);
+    paintCaption(*painter, caption, option, index.row() + 1, index.data(Qt::DisplayRole).toString());
+    painter->restore();
+}
+
+void PageThumbnailDelegate::paintCaption(QPainter &painter, const QRectF &rect, const QStyleOptionViewItem &option,
+                                         int position, const QString &title) const
+{
+    const QFont callout = EditorStyle::font(option.font, EditorStyle::Text::Callout);
+    // Interface fonts draw their digits at one width, so positions line up down the list.
+    const QFont digits = callout;
+    const QFontMetricsF digitMetrics(digits);
+    const QFontMetricsF titleMetrics(callout);
+
+    const QString number = QString::number(position);
+    const double numberWidth = digitMetrics.horizontalAdvance(number);
+    const double available = rect.width() - numberWidth - captionSpacing;
+    const QString shown = titleMetrics.elidedText(title, Qt::ElideRight, std::max(0.0, available));
+    const double width = numberWidth + captionSpacing + titleMetrics.horizontalAdvance(shown);
+    double x = rect.left() + std::max(0.0, (rect.width() - width) / 2);
+
+    painter.setFont(digits);
+    painter.setPen(EditorStyle::secondary(option.palette));
+    painter.drawText(QRectF(x, rect.top(), numberWidth + 1, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, number);
+    x += numberWidth + captionSpacing;
+    painter.setFont(callout);
+    painter.setPen(EditorStyle::primary(option.palette));
+    painter.drawText(QRectF(x, rect.top(), rect.right() - x, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
+QSize PageThumbnailDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    const int width = view ? view->viewport()->width() : 232;
+    const double pictureWidth = width - 2 * rowPadding;
+    const double captionHeight = QFontMetricsF(EditorStyle::font(option.font, EditorStyle::Text::Callout)).height();
+    const double height =
+        2 * rowPadding + rowGap + pictureWidth / EditorStyle::pageAspectRatio + captionSpacing + captionHeight;
+    return QSize(width, qCeil(height));
+}
