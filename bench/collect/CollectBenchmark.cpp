@@ -6,6 +6,7 @@
 #include "data/LocalSources.h"
 #include "data/Shell.h"
 #include "data/WisprSource.h"
+#include "kit/UserError.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
@@ -117,7 +118,7 @@ int main(int argc, char *argv[])
             QCoro::waitFor([&]() -> QCoro::Task<> {
                 try {
                     co_await collector.collect(QDateTime::currentDateTime());
-                } catch (const DataCollector::Problem &) {
+                } catch (const UserError &) {
                     failed = true;
                 }
             }());

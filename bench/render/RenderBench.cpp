@@ -7,7 +7,7 @@
 
 #include "render/PageRenderer.h"
 #include "render/PngEncoder.h"
-#include "render/RenderError.h"
+#include "kit/UserError.h"
 #include "render/ThemeFile.h"
 
 #include <QApplication>
@@ -91,7 +91,7 @@ QCoro::Task<int> runBenchmark(int rounds)
             co_await timePictures(renderer, data, QStringLiteral("preview"), theme, 3, counted, preview);
             co_await timePictures(renderer, data, QStringLiteral("panel"), std::nullopt, 1, counted, panel);
         }
-    } catch (const RenderError &error) {
+    } catch (const UserError &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
         co_return 1;
     }

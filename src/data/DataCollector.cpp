@@ -3,6 +3,7 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
+#include "kit/UserError.h"
 
 #include <QJsonValue>
 
@@ -84,11 +85,6 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 
 } // namespace
 
-DataCollector::Problem::Problem(QString text)
-    : message(std::move(text))
-    , m_utf8(message.toUtf8())
-{}
-
 const QStringList DataCollector::allProviders{QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("grok"),
                                               QStringLiteral("gemini"), QStringLiteral("wispr")};
 
@@ -139,7 +135,7 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
     QJsonValue github(QJsonValue::Null);
     if (self.needsGitHub()) {
         if (!self.m_githubToken || self.m_githubToken->isEmpty())
-            throw Problem(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
+            throw UserError(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
         const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
         const GitHubSource::Fetched fetched = co_await source.fetch(now);
         result.login = fetched.login;

@@ -19,18 +19,6 @@
 class DataCollector
 {
 public:
-    // A failure with the text the user sees (the refresh shows it as its error line).
-    struct Problem : std::exception
-    {
-        explicit Problem(QString text);
-        const char *what() const noexcept override { return m_utf8.constData(); }
-
-        QString message;
-
-    private:
-        QByteArray m_utf8;
-    };
-
     struct Result
     {
         QJsonObject data;
@@ -45,7 +33,7 @@ public:
                   std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
                   std::optional<QString> githubToken);
 
-    // Collects the data document for the refresh time `now`. Throws Problem for a missing
+    // Collects the data document for the refresh time `now`. Throws UserError for a missing
     // token while GitHub widgets are placed and for every GitHub failure. The collector may be
     // destroyed as soon as collect() has returned its task.
     QCoro::Task<Result> collect(QDateTime now) const;

@@ -3,6 +3,7 @@
 #include "DataCollector.h"
 #include "GitHubSummary.h"
 #include "JsonFields.h"
+#include "kit/UserError.h"
 #include "platform/Network.h"
 
 #include <QCoro/QCoroNetworkReply>
@@ -123,7 +124,7 @@ QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJson
     if (!errors.isEmpty()) {
         const QString message =
             string(object(errors.first()).value(QLatin1String("message")), QStringLiteral("query failed"));
-        throw DataCollector::Problem(QStringLiteral("GitHub: ") + message);
+        throw UserError(QStringLiteral("GitHub: ") + message);
     }
     co_return object(reply.value(QLatin1String("data")));
 }
@@ -147,7 +148,7 @@ QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::op
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || isTransportError(reply->error()))
-        throw DataCollector::Problem(transportMessage(*reply));
+        throw UserError(transportMessage(*reply));
 
     const std::optional<QJsonValue> parsed = parse(reply->readAll());
     const int code = status.toInt();
@@ -156,10 +157,9 @@ QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::op
         const QString message =
             parsed ? string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"))
                    : QStringLiteral("request failed");
-        throw DataCollector::Problem(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") +
-                                     message);
+        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
     }
     if (!parsed)
-        throw DataCollector::Problem(notJsonMessage());
+        throw UserError(notJsonMessage());
     co_return *parsed;
 }

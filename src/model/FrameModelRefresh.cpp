@@ -9,7 +9,7 @@
 #include "data/Shell.h"
 #include "platform/WakeMonitor.h"
 #include "render/PageRenderer.h"
-#include "render/RenderError.h"
+#include "kit/UserError.h"
 #include "render/ThemeFile.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
@@ -71,12 +71,8 @@ QString messageOf(const std::exception_ptr &error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const DataCollector::Problem &problem) {
-        return problem.message;
-    } catch (const RenderError &renderError) {
-        return renderError.message();
-    } catch (const ScreenFiles::WriteError &writeError) {
-        return writeError.message;
+    } catch (const UserError &problem) {
+        return problem.message();
     } catch (const std::exception &other) {
         return QString::fromLocal8Bit(other.what());
     } catch (...) {
@@ -113,7 +109,7 @@ PageRenderer &FrameModel::renderer()
     // The web view needs the widgets application; without it creating the view would abort the
     // whole program, so the draw fails instead.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        throw RenderError(QStringLiteral("Pages can only be drawn while the desktop application runs."));
+        throw UserError(QStringLiteral("Pages can only be drawn while the desktop application runs."));
     if (!m_renderer)
         m_renderer = new PageRenderer(m_viewsDir, this);
     return *m_renderer;
@@ -290,7 +286,7 @@ void FrameModel::markUnfinished()
     // half-way, or a process ended meanwhile, never leaves a manifest that says all went well.
     const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
     if (!writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, unfinishedRefresh))
-        throw ScreenFiles::WriteError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
+        throw UserError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
 }
 
 void FrameModel::finished(const std::optional<QString> &error)

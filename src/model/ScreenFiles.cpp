@@ -2,6 +2,7 @@
 
 #include "kit/JsonFile.h"
 #include "kit/ScreenManifest.h"
+#include "kit/UserError.h"
 #include "render/PngEncoder.h"
 
 #include <QDir>
@@ -19,11 +20,6 @@ constexpr qint64 largestDataFile = 64 * 1024 * 1024;
 const QString ScreenFiles::dataFileName = QStringLiteral("data.json");
 const QString ScreenFiles::manifestFileName = QStringLiteral("manifest.json");
 
-ScreenFiles::WriteError::WriteError(QString text)
-    : message(std::move(text))
-    , m_utf8(message.toUtf8())
-{}
-
 ScreenFiles::ScreenFiles(QString screensDir)
     : m_dir(std::move(screensDir))
 {}
@@ -36,8 +32,8 @@ QString ScreenFiles::path(const QString &fileName) const
 void ScreenFiles::ensureDirectory() const
 {
     if (!QDir().mkpath(m_dir))
-        throw WriteError(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
-                         QLatin1Char('.'));
+        throw UserError(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
+                        QLatin1Char('.'));
 }
 
 void ScreenFiles::writeData(const QByteArray &json) const
@@ -75,5 +71,5 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
         return;
     const QString reason = file.errorString();
     file.cancelWriting();
-    throw WriteError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+    throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
 }

@@ -14,18 +14,6 @@ struct ScreenManifest;
 class ScreenFiles
 {
 public:
-    // A file or the directory could not be written; the message is the refresh's error line.
-    struct WriteError : std::exception
-    {
-        explicit WriteError(QString text);
-        const char *what() const noexcept override { return m_utf8.constData(); }
-
-        QString message;
-
-    private:
-        QByteArray m_utf8;
-    };
-
     static const QString dataFileName;     // "data.json"
     static const QString manifestFileName; // "manifest.json"
 

@@ -1,7 +1,7 @@
 #include "PageRenderer.h"
 
 #include "PanelPicture.h"
-#include "RenderError.h"
+#include "kit/UserError.h"
 #include "RenderPage.h"
 
 #include <QCoreApplication>
@@ -104,7 +104,7 @@ QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mod
     while (m_busy) {
         co_await qCoro(this, &PageRenderer::renderFinished);
         if (!self)
-            throw RenderError(closedMessage());
+            throw UserError(closedMessage());
     }
     m_busy = true;
     struct Release
@@ -124,18 +124,18 @@ QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mod
     sizeForScale(scale);
     const QString loadError = co_await loadPageView();
     if (!self)
-        throw RenderError(closedMessage());
+        throw UserError(closedMessage());
     if (!loadError.isEmpty())
-        throw RenderError(loadError);
+        throw UserError(loadError);
     co_await waitUntilReady();
     if (!self)
-        throw RenderError(closedMessage());
+        throw UserError(closedMessage());
 
     QImage picture = co_await settledSnapshot(scale);
     if (!self)
-        throw RenderError(closedMessage());
+        throw UserError(closedMessage());
     if (picture.isNull())
-        throw RenderError(QStringLiteral("The picture of the page could not be taken."));
+        throw UserError(QStringLiteral("The picture of the page could not be taken."));
     if (mode == QLatin1String("panel"))
         picture = PanelPicture::fromSnapshot(picture);
     co_return picture;

@@ -2,7 +2,7 @@
 
 #include "PageRenderer.h"
 #include "PictureFile.h"
-#include "RenderError.h"
+#include "kit/UserError.h"
 #include "ThemeFile.h"
 
 #include "platform/Paths.h"
@@ -193,7 +193,7 @@ QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString data
             complain(QStringLiteral("cannot write %1: %2").arg(path, error));
             co_return false;
         }
-    } catch (const RenderError &problem) {
+    } catch (const UserError &problem) {
         complain(problem.message());
         co_return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataCollector.h"
+#include "kit/UserError.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
@@ -21,8 +22,8 @@ QCoro::Task<Outcome<T>> capture(QCoro::Task<T> task)
     Outcome<T> outcome;
     try {
         outcome.value = co_await task;
-    } catch (const DataCollector::Problem &problem) {
-        outcome.problem = problem.message;
+    } catch (const UserError &problem) {
+        outcome.problem = problem.message();
     }
     co_return outcome;
 }

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "render/PageRenderer.h"
 #include "render/PanelPicture.h"
-#include "render/RenderError.h"
+#include "kit/UserError.h"
 
 #include <QApplication>
 #include <QCoro/QCoroTask>
@@ -38,7 +38,7 @@ QCoro::Task<QString> renderError(PageRenderer &renderer)
 {
     try {
         co_await renderer.render(QStringLiteral("{}"), 0, QStringLiteral("preview"), std::nullopt, 1);
-    } catch (const RenderError &error) {
+    } catch (const UserError &error) {
         co_return error.message();
     }
     co_return QString();

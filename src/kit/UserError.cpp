@@ -1,6 +1,6 @@
-#include "RenderError.h"
+#include "UserError.h"
 
-RenderError::RenderError(QString message)
+UserError::UserError(QString message)
     : m_message(std::move(message))
     , m_utf8(m_message.toUtf8())
 {}
