@@ -3,17 +3,20 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
+#include "kit/Provider.h"
 #include "kit/UserError.h"
 
 #include <QJsonValue>
 
 namespace {
 
-QJsonObject entry(const QString &id, const QString &name, const QString &logo, const QString &status)
+// The provider's entry with its name and logo from the providers table.
+QJsonObject entry(const QString &id, const QString &status)
 {
+    const Provider *provider = Provider::find(id);
     return QJsonObject{{QLatin1String("id"), id},
-                       {QLatin1String("name"), name},
-                       {QLatin1String("logo"), logo},
+                       {QLatin1String("name"), provider ? provider->name : id},
+                       {QLatin1String("logo"), provider ? provider->logo : id},
                        {QLatin1String("status"), status}};
 }
 
@@ -27,9 +30,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
     if (!claude)
-        return withReason(entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("empty")),
+        return withReason(entry(id, QStringLiteral("empty")),
                           QStringLiteral("Appears after the next Claude Code session on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), claude->windows);
     ok.insert(QLatin1String("seenAt"), claude->savedAt);
     return ok;
@@ -38,9 +41,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Codex> &codex)
 {
     if (!codex)
-        return withReason(entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("unavailable")),
+        return withReason(entry(id, QStringLiteral("unavailable")),
                           QStringLiteral("Sign in to Codex on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, QStringLiteral("ok"));
     ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
     ok.insert(QLatin1String("windows"), codex->windows);
     const QJsonObject tokens{
@@ -57,27 +60,25 @@ QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Code
 QJsonObject grokEntry(const QString &id, const LocalSources::Grok &grok)
 {
     if (!grok.windows)
-        return withReason(entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("unavailable")),
+        return withReason(entry(id, QStringLiteral("unavailable")),
                           grok.reason.value_or(QStringLiteral("Grok reported no usage")));
-    QJsonObject ok = entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), *grok.windows);
     return ok;
 }
 
 QJsonObject geminiEntry(const QString &id)
 {
-    return withReason(entry(id, QStringLiteral("Gemini"), QStringLiteral("gemini"), QStringLiteral("unavailable")),
-                      QStringLiteral("Gemini CLI has no usage report yet"));
+    return withReason(entry(id, QStringLiteral("unavailable")), QStringLiteral("Gemini CLI has no usage report yet"));
 }
 
 QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<QJsonArray> stats = LocalSources::wispr(now);
     if (!stats)
-        return withReason(
-            entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("unavailable")),
-            QStringLiteral("Wispr Flow is not installed on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("ok"));
+        return withReason(entry(id, QStringLiteral("unavailable")),
+                          QStringLiteral("Wispr Flow is not installed on this computer"));
+    QJsonObject ok = entry(id, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *stats);
     return ok;
@@ -85,8 +86,7 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 
 } // namespace
 
-const QStringList DataCollector::allProviders{QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("grok"),
-                                              QStringLiteral("gemini"), QStringLiteral("wispr")};
+const QStringList DataCollector::allProviders = Provider::ids();
 
 DataCollector::DataCollector(QJsonArray pages, QSet<QString> usedWidgets, QStringList chosenProviders, bool showLogos,
                              std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
