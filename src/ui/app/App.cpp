@@ -1,16 +1,16 @@
 #include "App.h"
 
-#include "ui/common/CalendarConsentDialog.h"
+#include "UpdateAlerts.h"
+#include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
+#include "services/UpdateChecker.h"
 #include "ui/card/FrameAutosave.h"
 #include "ui/card/FrameMenu.h"
 #include "ui/card/FrameView.h"
 #include "ui/card/FrameWindow.h"
 #include "ui/card/MenuBarIcon.h"
-#include "UpdateAlerts.h"
+#include "ui/common/CalendarConsentDialog.h"
 #include "ui/common/WindowFactories.h"
-#include "model/FrameModel.h"
-#include "platform/CalendarStore.h"
-#include "services/UpdateChecker.h"
 
 #include <QApplication>
 #include <QCursor>
