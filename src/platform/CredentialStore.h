@@ -31,7 +31,6 @@ public:
 
     // The operations are coroutines, so they take their arguments by value: a caller's
     // temporaries are gone by the time an answer arrives.
-
     virtual QCoro::Task<Item> read(QString service, QString account) = 0;
     virtual QCoro::Task<Status> remove(QString service, QString account) = 0;
     // Adds the item, replacing one that already exists under the same pair.
