@@ -10,13 +10,14 @@
 
 namespace {
 
-// The provider's entry with its name and logo from the providers table.
-QJsonObject entry(const QString &id, const QString &status)
+// The entry for `id` made by the source of the table's `source` row, with that row's name and
+// logo; provider() hands an id the table does not know to Wispr Flow's source.
+QJsonObject entry(const QString &id, const char *source, const QString &status)
 {
-    const Provider *provider = Provider::find(id);
+    const Provider &provider = *Provider::find(QLatin1String(source));
     return QJsonObject{{QLatin1String("id"), id},
-                       {QLatin1String("name"), provider ? provider->name : id},
-                       {QLatin1String("logo"), provider ? provider->logo : id},
+                       {QLatin1String("name"), provider.name},
+                       {QLatin1String("logo"), provider.logo},
                        {QLatin1String("status"), status}};
 }
 
@@ -30,9 +31,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
     if (!claude)
-        return withReason(entry(id, QStringLiteral("empty")),
+        return withReason(entry(id, "claude", QStringLiteral("empty")),
                           QStringLiteral("Appears after the next Claude Code session on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "claude", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), claude->windows);
     ok.insert(QLatin1String("seenAt"), claude->savedAt);
     return ok;
@@ -41,9 +42,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Codex> &codex)
 {
     if (!codex)
-        return withReason(entry(id, QStringLiteral("unavailable")),
+        return withReason(entry(id, "codex", QStringLiteral("unavailable")),
                           QStringLiteral("Sign in to Codex on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "codex", QStringLiteral("ok"));
     ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
     ok.insert(QLatin1String("windows"), codex->windows);
     const QJsonObject tokens{
@@ -60,25 +61,26 @@ QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Code
 QJsonObject grokEntry(const QString &id, const LocalSources::Grok &grok)
 {
     if (!grok.windows)
-        return withReason(entry(id, QStringLiteral("unavailable")),
+        return withReason(entry(id, "grok", QStringLiteral("unavailable")),
                           grok.reason.value_or(QStringLiteral("Grok reported no usage")));
-    QJsonObject ok = entry(id, QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "grok", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), *grok.windows);
     return ok;
 }
 
 QJsonObject geminiEntry(const QString &id)
 {
-    return withReason(entry(id, QStringLiteral("unavailable")), QStringLiteral("Gemini CLI has no usage report yet"));
+    return withReason(entry(id, "gemini", QStringLiteral("unavailable")),
+                      QStringLiteral("Gemini CLI has no usage report yet"));
 }
 
 QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<QJsonArray> stats = LocalSources::wispr(now);
     if (!stats)
-        return withReason(entry(id, QStringLiteral("unavailable")),
+        return withReason(entry(id, "wispr", QStringLiteral("unavailable")),
                           QStringLiteral("Wispr Flow is not installed on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "wispr", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *stats);
     return ok;

@@ -405,7 +405,7 @@ void TestConnectionsState::everyProviderIsFoundItsOwnWay()
         return ids;
     };
     // The probe looks for the GitHub CLI and every provider's tool.
-    for (const QString &name : {"gh", "claude", "codex", "grok", "gemini"})
+    for (const QString &name : QStringList{"gh", "claude", "codex", "grok", "gemini"})
         QVERIFY2(ConnectionsState::probeScript.contains(QLatin1Char(' ') + name + QLatin1Char(' ')) ||
                      ConnectionsState::probeScript.contains(QLatin1Char(' ') + name + QLatin1Char(';')),
                  qPrintable(name));
