@@ -41,8 +41,8 @@ ifneq ($(SANITIZE),)
 	$(MAKE) test-sanitize
 endif
 
-# The tests that do not start the web engine, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer in $(SANITIZE_BUILD_DIR); the first finding fails the test.
+# The tests below the windows that do not start the web engine, built with AddressSanitizer
+# and UndefinedBehaviorSanitizer in $(SANITIZE_BUILD_DIR); the first finding fails the test.
 # Leaks are not reported: the libraries below Qt keep caches until exit.
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -G Ninja -DTESSARINE_SANITIZE=ON -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
