@@ -1,18 +1,18 @@
 #include "ConnectionsView.h"
 
-#include "ui/common/CalendarPrivacyDialog.h"
-#include "ui/common/ConnectionMark.h"
-#include "ui/common/ConnectionRowWidget.h"
-#include "ui/common/ConnectionSymbols.h"
 #include "ConnectionsSection.h"
-#include "ui/common/ConnectionsStyle.h"
-#include "ui/common/GitHubCLIHelp.h"
-#include "ui/common/GitHubDeviceCode.h"
 #include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
+#include "ui/common/CalendarPrivacyDialog.h"
+#include "ui/common/ConnectionMark.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/ConnectionSymbols.h"
+#include "ui/common/ConnectionsStyle.h"
+#include "ui/common/GitHubCLIHelp.h"
+#include "ui/common/GitHubDeviceCode.h"
 
 #include <QAction>
 #include <QCoroTask>
@@ -219,7 +219,7 @@ void ConnectionsView::observe()
     connect(m_state, &ConnectionsState::isCheckingChanged, this, &ConnectionsView::updateChecking);
     connect(&m_model.github(), &GitHubAuth::stateChanged, this, &ConnectionsView::updateGitHubRow);
     connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &ConnectionsView::updateCalendarRow);
-    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &ConnectionsView::updateCalendarRow);
+    connect(&m_model, &FrameModel::calendarAccessChanged, this, &ConnectionsView::updateCalendarRow);
 }
 
 void ConnectionsView::applyBackground()
