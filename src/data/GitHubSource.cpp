@@ -150,16 +150,15 @@ QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonO
     if (!status.isValid() || isTransportError(reply->error()))
         throw UserError(transportMessage(*reply));
 
+    // A reply that is not JSON fails as such, error replies too (a proxy's HTML error page).
     const std::optional<QJsonValue> parsed = parse(reply->readAll());
-    const int code = status.toInt();
-    if (code >= 300) {
-        // An error page that is not JSON still reports its status rather than a parse error.
-        const QString message =
-            parsed ? string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"))
-                   : QStringLiteral("request failed");
-        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
-    }
     if (!parsed)
         throw UserError(notJsonMessage());
+    const int code = status.toInt();
+    if (code >= 300) {
+        const QString message =
+            string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"));
+        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
+    }
     co_return *parsed;
 }

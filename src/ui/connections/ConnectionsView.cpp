@@ -215,7 +215,7 @@ void ConnectionsView::observe()
     connect(m_state, &ConnectionsState::isCheckingChanged, this, &ConnectionsView::updateChecking);
     connect(&m_model.github(), &GitHubAuth::stateChanged, this, &ConnectionsView::updateGitHubRow);
     connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &ConnectionsView::updateCalendarRow);
-    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &ConnectionsView::updateCalendarRow);
+    connect(&m_model, &FrameModel::calendarAccessChanged, this, &ConnectionsView::updateCalendarRow);
 }
 
 void ConnectionsView::applyBackground()

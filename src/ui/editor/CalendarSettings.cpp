@@ -38,7 +38,7 @@ CalendarSettings::CalendarSettings(FrameModel &model, QWidget *parent)
     addRow(holder);
 
     connect(&m_store, &CalendarStore::authorizationChanged, this, &CalendarSettings::showAccess);
-    connect(&model, &FrameModel::calendarAccessChangedChanged, this, &CalendarSettings::showAccess);
+    connect(&model, &FrameModel::calendarAccessChanged, this, &CalendarSettings::showAccess);
     showAccess();
 }
 

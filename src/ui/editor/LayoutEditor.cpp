@@ -60,8 +60,7 @@ LayoutEditor::LayoutEditor(FrameModel &model, QWidget *parent)
     connect(m_state, &EditorState::showInspectorChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::pagesChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::catalogueChanged, this, &LayoutEditor::showCurrentState);
-    connect(&model, &FrameModel::undoStackChanged, this, &LayoutEditor::showCurrentState);
-    connect(&model, &FrameModel::redoStackChanged, this, &LayoutEditor::showCurrentState);
+    connect(&model, &FrameModel::historyChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::isRefreshingChanged, this, &LayoutEditor::updateTitles);
     connect(&model, &FrameModel::manifestChanged, this, &LayoutEditor::updateTitles);
     showCurrentState();

@@ -56,7 +56,7 @@ QImage PageImage::lastPicture(const FrameModel &model, const Page &page, bool da
     if (found == drawn.cend())
         return {};
     const QString view = FrameModel::viewName(std::distance(drawn.cbegin(), found));
-    return model.images().value(model.look().fileName(view, dark));
+    return model.image(view, dark);
 }
 
 const QImage &PageImage::scaled(const QImage &image, const QSize &pixels, bool smooth)

@@ -70,7 +70,7 @@ void OnboardingView::observe()
     connect(m_state, &ConnectionsState::ghLoginChanged, this, &OnboardingView::gitHubChanged);
     connect(&m_model.github(), &GitHubAuth::stateChanged, this, &OnboardingView::gitHubChanged);
     connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &OnboardingView::calendarChanged);
-    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &OnboardingView::calendarChanged);
+    connect(&m_model, &FrameModel::calendarAccessChanged, this, &OnboardingView::calendarChanged);
 }
 
 void OnboardingView::showEvent(QShowEvent *event)

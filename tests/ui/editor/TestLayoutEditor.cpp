@@ -290,18 +290,18 @@ void TestLayoutEditor::deleteEmptiesOnlyASelectedSlot()
     PageCanvas *canvas = editor.canvas();
 
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     // A slot beyond the layout holds nothing to empty.
     editor.state().setSelectedSlot(5);
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
     QCOMPARE(model->pages().at(0).slotWidgets.size(), 2);
 
     editor.state().setSelectedSlot(0);
     QTest::keyClick(canvas, Qt::Key_Delete);
     QCOMPARE(model->pages().at(0).slotWidgets.at(0), std::nullopt);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     QCOMPARE(editor.state().selectedSlot(), 0);
 }
 
@@ -472,7 +472,7 @@ void TestLayoutEditor::slotMenuChoosesAndRemovesWidgets()
     QCOMPARE(actionTexts(*menu), QStringList({"Choose Widget", "Remove Widget"}));
     actionNamed(*menu, QStringLiteral("Remove Widget"))->trigger();
     QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
-    QCOMPARE(model->undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().size(), 2);
 }
 
 void TestLayoutEditor::rowMenuAndDeleteRules()
@@ -552,7 +552,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(1)}));
     QVERIFY(!rows->dropMimeData(dragged.get(), Qt::MoveAction, 1, 0, {}));
     QCOMPARE(model->pages(), before);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     QVERIFY(rows->moveRows({}, 0, 1, {}, 2));
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
@@ -564,7 +564,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     dragged.reset(rows->mimeData({rows->index(0)}));
     rows->dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {});
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
-    QCOMPARE(model->undoStack().size(), 3);
+    QCOMPARE(model->history().undoStack().size(), 3);
     QCOMPARE(rows->data(rows->index(2), Qt::DisplayRole).toString(), QStringLiteral("Countdown"));
 }
 
@@ -581,13 +581,13 @@ void TestLayoutEditor::layoutMenuChangesTheLayoutOnly()
     QAction *halves = actionNamed(*editor.layoutMenu(), QStringLiteral("Two Halves"));
     QVERIFY(halves->isChecked());
     halves->trigger();
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     actionNamed(*editor.layoutMenu(), QStringLiteral("Three Thirds"))->trigger();
     QCOMPARE(model->page(id)->layout, QStringLiteral("thirds"));
     QCOMPARE(model->page(id)->slotWidgets.size(), 3);
     QCOMPARE(editor.canvas()->overlays().size(), 3);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 
     editor.state().setSelection(std::nullopt);
     QVERIFY(!editor.layoutItem()->isVisible());
@@ -860,7 +860,7 @@ void TestLayoutEditor::withoutCatalogueTheEditorSaysSo()
     // The keys change nothing they cannot.
     QTest::keyClick(editor.canvas(), Qt::Key_Right);
     QTest::keyClick(editor.canvas(), Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 }
 
 QTEST_MAIN(TestLayoutEditor)
