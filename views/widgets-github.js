@@ -226,7 +226,8 @@
         // The first line says what the grid shows, not what the data holds.
         const detail = kick.querySelector(".kicker-detail");
         if (detail && layout.visible.length > 0)
-            detail.textContent = layout.visible.length >= 52 ? "Last 12 months" : "Last " + F.plural(layout.visible.length, "week", "weeks");
+            detail.textContent = layout.visible.length >= 52 ? "Last 12 months"
+                : (ctx.size === "s" ? "" : "Last ") + F.plural(layout.visible.length, "week", "weeks");
         else if (detail)
             detail.remove();
     };

@@ -113,6 +113,16 @@ QCoro::Task<QStringList> PageAudit::audit(QString dataJson, int page, QString mo
     co_return findings;
 }
 
+QCoro::Task<QVariant> PageAudit::evaluateOnPage(QString dataJson, int page, QString expression)
+{
+    QPointer<PageAudit> self(this);
+    if (!co_await load(injectedScript(dataJson, page, QStringLiteral("preview"), std::nullopt)) || !self)
+        co_return QVariant();
+    if (!co_await waitUntilReady() || !self)
+        co_return QVariant();
+    co_return co_await evaluate(expression);
+}
+
 QCoro::Task<bool> PageAudit::load(QString script)
 {
     QWebEngineScript injected;

@@ -34,6 +34,10 @@ public:
     QCoro::Task<QStringList> audit(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
                                    Tampering tampering = {});
 
+    // The value of a script expression on page `page` once it is drawn (in the preview mode,
+    // without a theme): for looking at the page view's own helpers.
+    QCoro::Task<QVariant> evaluateOnPage(QString dataJson, int page, QString expression);
+
     // Call before the QApplication exists, like the renderer's own preparation.
     static void prepareEnvironment();
 
