@@ -234,18 +234,41 @@
 
     // ---- github.month -----------------------------------------------------------------------
 
-    function monthDays(gh, now) {
-        const prefix = F.dayKey(now).slice(0, 7);
+    // The days the widget shows: this month, or, in the first week of a month (when this month
+    // alone would be a row of empty squares), the five weeks up to the end of this week.
+    function monthPeriod(now) {
+        if (now.getDate() > 7) {
+            const first = new Date(now.getFullYear(), now.getMonth(), 1);
+            const last = new Date(now.getFullYear(), now.getMonth() + 1, 0);
+            return { first, last, rolling: false };
+        }
+        const weekday = (now.getDay() + 6) % 7;
+        const first = new Date(now.getFullYear(), now.getMonth(), now.getDate() - weekday - 28);
+        const last = new Date(now.getFullYear(), now.getMonth(), now.getDate() - weekday + 6);
+        return { first, last, rolling: true };
+    }
+
+    function periodDates(period) {
+        const dates = [];
+        for (let d = period.first; d <= period.last; d = new Date(d.getFullYear(), d.getMonth(), d.getDate() + 1))
+            dates.push(d);
+        return dates;
+    }
+
+    function monthDays(gh, period) {
+        const first = F.dayKey(period.first);
+        const last = F.dayKey(period.last);
         const byDate = {};
         days(gh).forEach((day) => {
-            if (day.date.startsWith(prefix))
+            if (day.date >= first && day.date <= last)
                 byDate[day.date] = day;
         });
         return byDate;
     }
 
-    function monthSummary(byDate, now) {
-        const entries = Object.keys(byDate).sort().map((key) => byDate[key]);
+    function monthSummary(byDate, period, now) {
+        const today = F.dayKey(now);
+        const entries = Object.keys(byDate).sort().filter((key) => key <= today).map((key) => byDate[key]);
         const total = entries.reduce((sum, day) => sum + day.count, 0);
         const active = entries.filter((day) => day.count > 0).length;
         let best = null;
@@ -253,33 +276,32 @@
             if (day.count > 0 && (!best || day.count > best.count))
                 best = day;
         });
-        return { total, active, best, elapsed: now.getDate() };
+        return { total, active, best, elapsed: F.daysBetween(period.first, now) + 1 };
     }
 
-    function monthCalendar(byDate, ctx, showCounts) {
+    function monthCalendar(byDate, ctx, period, showCounts) {
         const now = ctx.now;
-        const first = new Date(now.getFullYear(), now.getMonth(), 1);
-        const length = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate();
-        const offset = (first.getDay() + 6) % 7;
-        const rows = Math.ceil((offset + length) / 7);
+        const dates = periodDates(period);
+        const offset = (period.first.getDay() + 6) % 7;
+        const rows = Math.ceil((offset + dates.length) / 7);
         const grid = el("div", "month-grid rows-" + rows);
         const names = ctx.size === "xs" || ctx.size === "s" ? ["M", "T", "W", "T", "F", "S", "S"]
             : ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"];
         names.forEach((name) => grid.appendChild(el("div", "month-head", name)));
         for (let i = 0; i < offset; ++i)
             grid.appendChild(el("div", "month-day blank"));
-        for (let date = 1; date <= length; ++date) {
-            const key = F.dayKey(new Date(now.getFullYear(), now.getMonth(), date));
-            const day = byDate[key];
-            const future = date > now.getDate();
-            const level = day ? day.level : 0;
+        dates.forEach((date) => {
+            const offsetDays = F.daysBetween(now, date);
+            const day = byDate[F.dayKey(date)];
+            const future = offsetDays > 0;
+            const level = day && !future ? day.level : 0;
             const classes = ["month-day", "level-" + level];
             if (future)
                 classes.push("future");
-            if (date === now.getDate())
+            if (offsetDays === 0)
                 classes.push("today");
-            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date)),
-                showCounts && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
+            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date.getDate())),
+                showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
             if (ctx.panel && !future && level > 0) {
                 const mark = el("span", "month-mark");
                 mark.dataset.share = [0, 0.25, 0.5, 0.75, 1][level];
@@ -287,7 +309,7 @@
                 cellNode.appendChild(mark);
             }
             grid.appendChild(cellNode);
-        }
+        });
         return grid;
     }
 
@@ -296,23 +318,25 @@
         const monthName = F.MONTH_LONG[ctx.now.getMonth()];
         if (!gh)
             return noGitHub(slot, monthName);
-        const byDate = monthDays(gh, ctx.now);
-        const summary = monthSummary(byDate, ctx.now);
+        const period = monthPeriod(ctx.now);
+        const byDate = monthDays(gh, period);
+        const summary = monthSummary(byDate, period, ctx.now);
         const wide = ctx.size === "xl" || ctx.size === "l";
         const narrow = ctx.size === "s" || ctx.size === "xs";
-        slot.appendChild(kicker(narrow ? monthName : monthName + " " + ctx.now.getFullYear(),
+        const label = period.rolling ? "Last 5 weeks" : narrow ? monthName : monthName + " " + ctx.now.getFullYear();
+        slot.appendChild(kicker(label,
             wide ? null : F.count(summary.total) + (narrow ? "" : summary.total === 1 ? " contribution" : " contributions")));
         const body = el("div", "body month");
         slot.appendChild(body);
         if (wide) {
             const side = el("div", "month-side", [
-                stat(null, F.count(summary.total), "contributions this month", "hero"),
+                stat(null, F.count(summary.total), period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
                 stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
                 summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.shortDay(F.parseDay(summary.best.date))) : null,
             ]);
             body.appendChild(side);
         }
-        body.appendChild(monthCalendar(byDate, ctx, ctx.size === "xl"));
+        body.appendChild(monthCalendar(byDate, ctx, period, ctx.size === "xl"));
         // A count that would run into the date gives way; the cell's colour still tells the level.
         body.querySelectorAll(".month-count").forEach((count) => {
             const cellNode = count.parentElement;
