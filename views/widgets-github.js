@@ -213,7 +213,9 @@
         slot.appendChild(kick);
         const body = el("div", "body year");
         slot.appendChild(body);
-        body.appendChild(yearStats(gh, ctx, list(gh.weeks).length));
+        // Both the figures and the first line count whole weeks of days, so they agree however
+        // the data's weeks begin.
+        body.appendChild(yearStats(gh, ctx, Math.round(days(gh).length / 7)));
         const available = body.clientHeight - body.firstChild.offsetHeight - GRID_GAP;
         // The legend stays whenever the grid keeps readable cells without it.
         const withLegend = ctx.size !== "xs" && (available - LEGEND_HEIGHT - MONTH_ROW) / 7 >= 12;
@@ -225,9 +227,10 @@
             body.appendChild(yearLegend(gh, ctx, layout.pitch));
         // The first line says what the grid shows, not what the data holds.
         const detail = kick.querySelector(".kicker-detail");
-        if (detail && layout.visible.length > 0)
-            detail.textContent = layout.visible.length >= 52 ? "Last 12 months"
-                : (ctx.size === "s" ? "" : "Last ") + F.plural(layout.visible.length, "week", "weeks");
+        const shownWeeks = Math.round(layout.visible.reduce((sum, week) => sum + week.days.length, 0) / 7);
+        if (detail && shownWeeks > 0)
+            detail.textContent = shownWeeks >= 52 ? "Last 12 months"
+                : (ctx.size === "s" ? "" : "Last ") + F.plural(shownWeeks, "week", "weeks");
         else if (detail)
             detail.remove();
     };
