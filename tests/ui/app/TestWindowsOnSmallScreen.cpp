@@ -6,12 +6,15 @@
 
 #include "TestSupport.h"
 #include "model/FrameModel.h"
+#include "services/ConnectionsState.h"
 #include "ui/app/App.h"
 #include "ui/card/WindowFrameStore.h"
+#include "ui/common/WindowFit.h"
 #include "ui/connections/ConnectionsView.h"
 #include "ui/editor/EditorState.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/PageCanvas.h"
+#include "ui/editor/SlotOverlay.h"
 #include "ui/welcome/OnboardingView.h"
 #include "ui/welcome/PagesStep.h"
 #include "ui/welcome/StartOptionWidget.h"
@@ -151,9 +154,11 @@ OnboardingView *TestWindowsOnSmallScreen::openWelcomeAt(App &app, int step)
 {
     qputenv(OnboardingView::stepVariable, QByteArray::number(step));
     auto *view = qobject_cast<OnboardingView *>(open(app, Window::Welcome));
-    if (view && QTest::qWaitForWindowActive(view))
-        QTRY_VERIFY_WITH_TIMEOUT(view->preselected(), waitMs);
-    return view;
+    // The search for tools ends before the keys are tried: its end moves nothing, but the checks
+    // compare what they saw before and after.
+    const bool ready =
+        view && QTest::qWaitForWindowActive(view) && QTest::qWaitFor([view] { return view->preselected(); }, waitMs);
+    return ready ? view : nullptr;
 }
 
 void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen_data()
@@ -196,8 +201,11 @@ void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen()
     QVERIFY(shown->height() >= shown->minimumHeight());
     // Centred where there is room to spare.
     QVERIFY(qAbs(shown->frameGeometry().center().x() - available.center().x()) <= 1);
+    // The remembered frame was larger than the screen: the window took all the room there is,
+    // less what a window manager's frame would take.
     if (!autosaveName.isEmpty())
-        QCOMPARE(WindowFrameStore::load(autosaveName)->size(), shown->size());
+        QVERIFY(shown->width() >=
+                available.width() - WindowFit::assumedDecoration.left() - WindowFit::assumedDecoration.right());
     QTRY_VERIFY_WITH_TIMEOUT(!app.model().isRefreshing(), waitMs);
 }
 
