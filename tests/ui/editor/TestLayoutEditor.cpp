@@ -41,12 +41,6 @@
 
 namespace {
 
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
-
 QJsonObject pageJson(const QString &layout, const QJsonArray &widgets, const QString &title = {})
 {
     QJsonObject page{{"layout", layout}, {"slots", widgets}};
@@ -135,7 +129,7 @@ void TestLayoutEditor::init()
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", QByteArray(TESSARINE_TEST_VIEWS));
     qunsetenv("TESSARINE_EDITOR_SLOT");
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
     // Three pages: two halves, three columns, and one whose layout the catalogue lacks.
     writeSettings({pageJson("halves", {"github.year", QJsonValue()}),
                    pageJson("wideTwo", {"github.overview", "provider.claude", "provider.codex"}, "Mine"),
