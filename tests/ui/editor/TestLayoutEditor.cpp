@@ -2,6 +2,7 @@
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "ui/common/FormSection.h"
+#include "ui/common/UiStyle.h"
 #include "ui/editor/CalendarSettings.h"
 #include "ui/editor/CountdownSettings.h"
 #include "ui/editor/EditorState.h"
@@ -31,6 +32,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -94,6 +97,9 @@ private Q_SLOTS:
     void rowMenuAndDeleteRules();
     void addPageButtonsSelectTheNewPage();
     void draggingRowsMovesPages();
+    void rowsKeepTheirSizeWhenTheListScrolls();
+    void pictureOfAnotherLayoutIsNotShown();
+    void linkButtonsReadOnADarkPanel();
     void layoutMenuChangesTheLayoutOnly();
     void inspectorChoosesBySlot_data();
     void inspectorChoosesBySlot();
@@ -536,6 +542,65 @@ void TestLayoutEditor::addPageButtonsSelectTheNewPage()
     QCOMPARE(model->pages().size(), 5);
     QCOMPARE(editor.state().selection(), model->pages().at(4).id);
     QCOMPARE(editor.currentDetail(), editor.canvas());
+}
+
+void TestLayoutEditor::rowsKeepTheirSizeWhenTheListScrolls()
+{
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.resize(1000, 620);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QListView *list = editor.pageList()->listView();
+    QScrollBar *scrollBar = list->verticalScrollBar();
+    QTRY_VERIFY(!scrollBar->isVisible());
+    const QRect first = list->visualRect(list->model()->index(0, 0));
+
+    // Enough pages for the list to scroll: the rows keep their size, so nothing under the
+    // pointer moves when the scroll bar appears after an edit.
+    while (model->pages().size() < 12)
+        model->addPage(model->pages().last().id);
+    QTRY_VERIFY(scrollBar->isVisible());
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), first.height());
+    QCOMPARE(list->visualRect(list->model()->index(1, 0)).top(), first.bottom() + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!model->isRefreshing(), 20000);
+}
+
+void TestLayoutEditor::pictureOfAnotherLayoutIsNotShown()
+{
+    const QString screens = m_dir->filePath(QStringLiteral("screens"));
+    QVERIFY(QDir().mkpath(screens));
+    const QDir fixtures(TestSupport::fixturePath(QStringLiteral("ui/screens")));
+    for (const QString &name : fixtures.entryList(QDir::Files))
+        QVERIFY(QFile::copy(fixtures.filePath(name), QDir(screens).filePath(name)));
+    auto model = makeModel();
+    const Page first = model->pages().at(0);
+    QVERIFY(!PageImage::lastPicture(*model, first, false).isNull());
+
+    // A new layout puts the slots where the old picture has other columns: its text would show
+    // between them. Until the page is drawn again it shows no picture.
+    const QString other = first.layout == QLatin1String("halves") ? QStringLiteral("thirds") : QStringLiteral("halves");
+    model->updatePage(first.id, [&](Page &page) { page.setLayout(*model->catalogue()->layout(other)); });
+    QVERIFY(PageImage::lastPicture(*model, *model->page(first.id), false).isNull());
+    // A change of widgets alone keeps the picture: the slots that changed say "Updating…".
+    const Page second = model->pages().at(1);
+    model->setWidget(QStringLiteral("today.date"), second.id, 0);
+    QVERIFY(!PageImage::lastPicture(*model, *model->page(second.id), false).isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(!model->isRefreshing(), 20000);
+}
+
+void TestLayoutEditor::linkButtonsReadOnADarkPanel()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x32, 0x32, 0x35));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    dark.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
+    dark.setColor(QPalette::Link, QColor(0x12, 0x60, 0x8a));
+    FormSection section;
+    section.setPalette(dark);
+    QPushButton *duplicate = section.addButtonRow(QStringLiteral("Duplicate Page"));
+    const QColor text = duplicate->palette().color(QPalette::ButtonText);
+    QVERIFY2(UiStyle::contrast(text, UiStyle::formPanel(dark)) >= 4.5, qPrintable(text.name()));
 }
 
 void TestLayoutEditor::draggingRowsMovesPages()
