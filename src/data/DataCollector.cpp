@@ -3,6 +3,7 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
+#include "WisprSource.h"
 #include "kit/UserError.h"
 
 #include <QJsonValue>
@@ -76,7 +77,7 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
     if (!stats)
         return withReason(
             entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("unavailable")),
-            QStringLiteral("Wispr Flow is not installed on this computer"));
+            WisprSource::unavailableReason());
     QJsonObject ok = entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *stats);
