@@ -18,11 +18,11 @@ ShellProcess::ShellProcess(const QString &command, QObject *parent)
     // Being in its own session, nothing would stop it when Tessarine is killed; the parent-death
     // signal does, and a Tessarine that died before the signal was armed is caught by the check
     // of the parent that follows.
-    const pid_t parent = ::getpid();
-    setChildProcessModifier([parent] {
+    const pid_t tessarine = ::getpid();
+    setChildProcessModifier([tessarine] {
         ::setsid();
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent)
+        if (::getppid() != tessarine)
             ::_exit(127);
     });
 

@@ -2,6 +2,7 @@
 
 #include "GitHubAuthState.h"
 #include "GitHubAuthToken.h"
+#include "platform/CredentialStore.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -10,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class CredentialStore;
 class GitHubAuthClient;
 class GitHubAuthClock;
 

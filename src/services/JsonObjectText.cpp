@@ -22,7 +22,7 @@ QByteArray indented(QByteArray value, const QByteArray &indent)
 {
     while (value.endsWith('\n'))
         value.chop(1);
-    return value.replace("\n", "\n" + indent);
+    return value.replace(QByteArrayLiteral("\n"), QByteArray('\n' + indent));
 }
 
 } // namespace

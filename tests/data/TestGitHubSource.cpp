@@ -284,11 +284,11 @@ private Q_SLOTS:
         QTest::newRow("events not JSON") << ok << 200 << QByteArray("[1,") << 200 << notJson;
         // Server text reaches the card, the menu and a terminal: one plain line of it.
         QTest::newRow("message with escapes, line breaks and an override")
-            << QByteArray(R"({"message":"Bad\u001b[2J\r\nX-Fake: 1\u202e  gnirts"})") << 401 << QByteArray("[]") << 200
-            << "GitHub 401: Bad[2J X-Fake: 1 gnirts";
+            << QByteArray("{\"message\":\"Bad\\u001b[2J\\r\\nX-Fake: 1\\u202e  gnirts\"}") << 401 << QByteArray("[]")
+            << 200 << "GitHub 401: Bad[2J X-Fake: 1 gnirts";
         QTest::newRow("GraphQL message of many lines")
-            << QByteArray(R"({"errors":[{"message":"one\ntwo\n\nthree\u2029"}]})") << 200 << QByteArray("[]") << 200
-            << "GitHub: one two three";
+            << QByteArray("{\"errors\":[{\"message\":\"one\\ntwo\\n\\nthree\\u2029\"}]}") << 200 << QByteArray("[]")
+            << 200 << "GitHub: one two three";
         QTest::newRow("redirect is an error")
             << QByteArray("{}") << 304 << QByteArray("[]") << 200 << "GitHub 304: request failed";
     }

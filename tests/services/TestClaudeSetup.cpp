@@ -247,7 +247,7 @@ void TestClaudeSetup::numbersAndStatusLineKeysSurviveSetUpAndRemove()
 
     setUpSucceeds();
     const QByteArray whileSetUp = readFile(settingsFile());
-    for (const QByteArray kept : {QByteArray("12345678901234567890"), QByteArray("1.50"), QByteArray("1E+2")})
+    for (const QByteArray &kept : {QByteArray("12345678901234567890"), QByteArray("1.50"), QByteArray("1E+2")})
         QVERIFY2(whileSetUp.contains(kept), whileSetUp.constData());
     const QJsonObject line = settings().value(QStringLiteral("statusLine")).toObject();
     QCOMPARE(line.value(QStringLiteral("command")).toString(), ownCommand());
