@@ -4,9 +4,9 @@
 #include "GitHubSource.h"
 #include "JsonFields.h"
 #include "WisprSource.h"
+#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
-#include <QFile>
 #include <QStringList>
 
 using namespace JsonFields;
@@ -15,6 +15,8 @@ namespace {
 
 constexpr qint64 secondsPerDay = 86400;
 constexpr double millisecondsThreshold = 1e12;
+// The report is a few hundred bytes.
+constexpr qint64 maxReportBytes = 1024 * 1024;
 
 // The first of `keys` present in `object` (whatever its value), if any.
 std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringList &keys)
@@ -43,10 +45,12 @@ QString LocalSources::claudeReportPath()
 
 std::optional<LocalSources::Claude> LocalSources::claude(const QDateTime &now)
 {
-    QFile file(claudeReportPath());
-    if (!file.open(QIODevice::ReadOnly))
+    // Written by a script, not by Tessarine: a named pipe or a device in its place must neither
+    // stall the refresh nor fill memory.
+    const SmallFileReader::Result file = SmallFileReader::read(claudeReportPath(), maxReportBytes);
+    if (!file.ok())
         return std::nullopt;
-    return claudeFromReport(file.readAll(), now);
+    return claudeFromReport(file.bytes, now);
 }
 
 std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteArray &report, const QDateTime &now)
@@ -163,6 +167,8 @@ void LocalSources::walkGrok(const QJsonValue &value, const std::optional<QString
     static const QStringList labelKeys{QStringLiteral("label"), QStringLiteral("name"), QStringLiteral("window")};
     static const QStringList resetKeys{QStringLiteral("resetsAt"), QStringLiteral("resets_at"),
                                        QStringLiteral("resetAt"), QStringLiteral("reset_at")};
+    if (windows.size() >= maxWindows)
+        return;
     if (value.isArray()) {
         for (const QJsonValue &element : value.toArray())
             walkGrok(element, inherited, now, windows);

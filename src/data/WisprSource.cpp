@@ -52,6 +52,18 @@ QString WisprSource::databasePath()
     return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite");
 }
 
+QString WisprSource::unavailableReason()
+{
+    return unavailableReason(databasePath());
+}
+
+QString WisprSource::unavailableReason(const QString &databasePath)
+{
+    if (QFileInfo::exists(databasePath))
+        return QStringLiteral("Wispr Flow\u2019s database could not be read");
+    return QStringLiteral("Wispr Flow is not installed on this computer");
+}
+
 std::optional<QJsonArray> WisprSource::stats(const QDateTime &now)
 {
     return stats(now, databasePath());

@@ -7,6 +7,7 @@
 #include "RefreshScheduler.h"
 #include "ScreenFiles.h"
 #include "data/DataCollector.h"
+#include "data/GitHubCliToken.h"
 #include "data/Shell.h"
 #include "kit/UserError.h"
 #include "render/PageRenderer.h"
@@ -223,10 +224,9 @@ QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
         co_return signedIn;
     // The GitHub command-line tool's own sign-in serves as well.
     const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
-    const QString output = result.output.trimmed();
-    if (result.succeeded() && !output.isEmpty())
-        co_return output;
-    co_return std::nullopt;
+    if (!result.succeeded())
+        co_return std::nullopt;
+    co_return GitHubCliToken::fromOutput(result.output);
 }
 
 QCoro::Task<bool> FrameModel::draw(QString dataJson)

@@ -1,15 +1,15 @@
 #include "ScreenFiles.h"
 
+#include "kit/AtomicFile.h"
 #include "kit/JsonFile.h"
 #include "kit/ScreenManifest.h"
+#include "kit/SmallFileReader.h"
 #include "kit/UserError.h"
 #include "render/PngEncoder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace {
 
@@ -59,20 +59,18 @@ bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
 
 std::optional<QString> ScreenFiles::readData() const
 {
-    QFile file(path(dataFileName));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > largestDataFile)
+    const SmallFileReader::Result file = SmallFileReader::read(path(dataFileName), largestDataFile);
+    if (!file.ok())
         return std::nullopt;
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(file.bytes);
 }
 
 void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &bytes) const
 {
-    QSaveFile file(path(fileName));
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return;
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+    // A link planted at the name is replaced, never written through.
+    const QString reason = AtomicFile::write(path(fileName), bytes);
+    if (!reason.isEmpty())
+        throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
 }
 
 void ScreenFiles::removePicturesExcept(const QStringList &views) const

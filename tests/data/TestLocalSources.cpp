@@ -7,9 +7,11 @@
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTest>
 #include <ctime>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -150,6 +152,26 @@ private Q_SLOTS:
     {
         QFile::remove(LocalSources::claudeReportPath());
         QVERIFY(!LocalSources::claude(now));
+    }
+
+    // The report is written by a script; what stands at its name need not be a file at all.
+    void claudeReportThatIsNoFile()
+    {
+        const QString report = LocalSources::claudeReportPath();
+        QDir().mkpath(QFileInfo(report).path());
+        QFile::remove(report);
+        QVERIFY(::mkfifo(QFile::encodeName(report).constData(), 0600) == 0);
+        QVERIFY(!LocalSources::claude(now)); // returns at once rather than waiting for a writer
+        QFile::remove(report);
+
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), report));
+        QVERIFY(!LocalSources::claude(now)); // rather than reading without end
+        QFile::remove(report);
+
+        TestSupport::writeFile(report, R"({"fiveHour":{"used_percentage":5},"pad":")" +
+                                           QByteArray(2 * 1024 * 1024, 'x') + R"("})");
+        QVERIFY(!LocalSources::claude(now));
+        QFile::remove(report);
     }
 
     void codexReplies_data()
@@ -367,6 +389,18 @@ private Q_SLOTS:
     {
         FakeTools::install("codex", "while read -r line; do :; done\n");
         QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 300ms)));
+    }
+
+    void grokWindowsAreCapped()
+    {
+        QJsonArray limits;
+        for (int index = 0; index < 1000; ++index)
+            limits.append(QJsonObject{{"name", QStringLiteral("w%1").arg(index)}, {"used_percent", index % 100}});
+        const QString output = QString::fromUtf8(QJsonDocument(QJsonObject{{"limits", limits}}).toJson());
+        const LocalSources::Grok grok = LocalSources::grokFromResult(Shell::Result{0, output, {}}, now);
+        QVERIFY(grok.windows);
+        QCOMPARE(grok.windows->size(), LocalSources::maxWindows);
+        QCOMPARE(grok.windows->first().toObject().value("label").toString(), QStringLiteral("w0"));
     }
 
     void grokThroughItsTool()
