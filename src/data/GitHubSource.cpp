@@ -116,7 +116,7 @@ QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
     co_return Fetched{login, GitHubSummary::section(viewer, search, events, now)};
 }
 
-QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJsonObject &variables) const
+QCoro::Task<QJsonObject> GitHubSource::graphql(QString query, QJsonObject variables) const
 {
     const QJsonObject body{{QLatin1String("query"), query}, {QLatin1String("variables"), variables}};
     const QJsonObject reply = object(co_await request(QStringLiteral("graphql"), body));
@@ -129,7 +129,7 @@ QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJson
     co_return object(reply.value(QLatin1String("data")));
 }
 
-QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::optional<QJsonObject> &body) const
+QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonObject> body) const
 {
     QNetworkRequest request(QUrl(apiBase() + path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
@@ -150,16 +150,15 @@ QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::op
     if (!status.isValid() || isTransportError(reply->error()))
         throw UserError(transportMessage(*reply));
 
+    // A reply that is not JSON fails as such, error replies too (a proxy's HTML error page).
     const std::optional<QJsonValue> parsed = parse(reply->readAll());
-    const int code = status.toInt();
-    if (code >= 300) {
-        // An error page that is not JSON still reports its status rather than a parse error.
-        const QString message =
-            parsed ? string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"))
-                   : QStringLiteral("request failed");
-        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
-    }
     if (!parsed)
         throw UserError(notJsonMessage());
+    const int code = status.toInt();
+    if (code >= 300) {
+        const QString message =
+            string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"));
+        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
+    }
     co_return *parsed;
 }

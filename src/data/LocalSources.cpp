@@ -13,6 +13,7 @@ using namespace JsonFields;
 
 namespace {
 
+constexpr qint64 secondsPerDay = 86400;
 constexpr double millisecondsThreshold = 1e12;
 
 // The first of `keys` present in `object` (whatever its value), if any.
@@ -119,9 +120,10 @@ QString LocalSources::codexWindowLabel(qint64 minutes)
 
 qint64 LocalSources::codexTokens30(const QJsonObject &usage, const QDateTime &now)
 {
-    // Thirty calendar days back in local time; stepping back whole days rather than
-    // 30 × 24 hours keeps the cut-off right across a daylight-saving change.
-    const QString cutOff = GitHubSource::dayString(now.toLocalTime().date().addDays(-30));
+    // The local day of the moment exactly 30 × 24 hours back. Within a day after local midnight
+    // in the weeks after a daylight-saving change this reaches one calendar day further than
+    // counting dates would; that is the window the usage report is defined on.
+    const QString cutOff = GitHubSource::dayString(now.addSecs(-30 * secondsPerDay), false);
     qint64 tokens = 0;
     for (const QJsonValue &bucketValue : array(usage.value(QLatin1String("dailyUsageBuckets")))) {
         const QJsonObject bucket = object(bucketValue);

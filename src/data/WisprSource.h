@@ -39,5 +39,5 @@ public:
     static QJsonArray statsFromDays(const QHash<QString, Day> &days, const QDateTime &now);
 
 private:
-    static qint64 streak(const QHash<QString, Day> &days, const QDate &today);
+    static qint64 streak(const QHash<QString, Day> &days, const QDateTime &now);
 };

@@ -2,8 +2,10 @@
 
 #include "FrameModel.h"
 
+#include "RefreshScheduler.h"
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
+#include "kit/Provider.h"
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
 
@@ -20,8 +22,12 @@ FrameModel::FrameModel(QObject *parent)
     // The order matters: the settings fall back to the catalogue's default pages, and the
     // manifest read last may correct the stored view.
     m_movingForward = true;
+    m_history = new UndoHistory(this);
+    connect(m_history, &UndoHistory::changed, this, &FrameModel::historyChanged);
+    m_schedule = makeScheduler();
     m_viewsDir = Paths::viewsDir();
     readDisplayOptions();
+    m_picturesLook = m_look;
     m_screensDir = Paths::screensDir();
     readCatalogue();
     loadSettings();
@@ -35,13 +41,12 @@ FrameModel::~FrameModel() = default;
 
 const QList<FrameModel::ProviderChoice> &FrameModel::providerChoices()
 {
-    static const QList<ProviderChoice> choices{
-        {QStringLiteral("claude"), QStringLiteral("Claude")},
-        {QStringLiteral("codex"), QStringLiteral("Codex (ChatGPT)")},
-        {QStringLiteral("grok"), QStringLiteral("Grok")},
-        {QStringLiteral("gemini"), QStringLiteral("Gemini")},
-        {QStringLiteral("wispr"), QStringLiteral("Wispr Flow")},
-    };
+    static const QList<ProviderChoice> choices = [] {
+        QList<ProviderChoice> fromTable;
+        for (const Provider &provider : Provider::all())
+            fromTable.append({provider.id, provider.title});
+        return fromTable;
+    }();
     return choices;
 }
 
@@ -159,12 +164,28 @@ void FrameModel::readManifest()
 
 void FrameModel::loadImages()
 {
+    ImageTable loaded = readPictures(m_look);
+    ScreenLook shown = m_look;
+    // A newly chosen look without pictures of its own: until they are drawn the card keeps
+    // showing the previous look's rather than none.
+    if (loaded.isEmpty() && m_picturesLook != m_look) {
+        loaded = readPictures(m_picturesLook);
+        shown = loaded.isEmpty() ? m_look : m_picturesLook;
+    }
+    m_picturesLook = shown;
+    if (shown == m_look && !loaded.isEmpty())
+        m_lookAwaitingPictures = false;
+    setImages(loaded);
+}
+
+FrameModel::ImageTable FrameModel::readPictures(ScreenLook look) const
+{
     ImageTable loaded;
     const QStringList views = m_manifest ? m_manifest->views : QStringList();
     const QDir screens(m_screensDir);
     for (const QString &view : views) {
         for (bool dark : {false, true}) {
-            const QString name = m_look.fileName(view, dark);
+            const QString name = look.fileName(view, dark);
             // The manifest names views, not paths: a name that would leave the screens
             // directory is not read.
             if (loaded.contains(name) || name.contains(u'/'))
@@ -174,5 +195,5 @@ void FrameModel::loadImages()
                 loaded.insert(name, image);
         }
     }
-    setImages(loaded);
+    return loaded;
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -72,4 +73,18 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
     const QString reason = file.errorString();
     file.cancelWriting();
     throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+}
+
+void ScreenFiles::removePicturesExcept(const QStringList &views) const
+{
+    // The names ScreenLook gives pictures, with the view name captured.
+    static const QRegularExpression pictureName(QStringLiteral("^(page[0-9]+)(-(mono|colour)-(light|dark))?\\.png$"));
+    QDir dir(m_dir);
+    // System: a dangling link is listed too. Folders are never removed.
+    const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = pictureName.match(name);
+        if (match.hasMatch() && !views.contains(match.captured(1)))
+            dir.remove(name);
+    }
 }

@@ -236,13 +236,17 @@ private Q_SLOTS:
         QTest::newRow("success that is not JSON")
             << QByteArray("<html>hello</html>") << 200 << QByteArray("[]") << 200 << notJson;
         QTest::newRow("empty body") << QByteArray() << 200 << QByteArray("[]") << 200 << notJson;
+        // A body that is not JSON is a format failure before its status is looked at.
         QTest::newRow("error page that is not JSON")
-            << QByteArray("<html>Bad gateway</html>") << 502 << QByteArray("[]") << 200 << "GitHub 502: request failed";
+            << QByteArray("<html>Bad gateway</html>") << 502 << QByteArray("[]") << 200 << notJson;
+        QTest::newRow("error without a body") << QByteArray() << 500 << QByteArray("[]") << 200 << notJson;
+        QTest::newRow("events error page that is not JSON")
+            << ok << 200 << QByteArray("<html>Not Found</html>") << 404 << notJson;
         QTest::newRow("events fail") << ok << 200 << QByteArray(R"({"message":"Not Found"})") << 404
                                      << "GitHub 404: Not Found";
         QTest::newRow("events not JSON") << ok << 200 << QByteArray("[1,") << 200 << notJson;
-        QTest::newRow("redirect is an error")
-            << QByteArray("{}") << 304 << QByteArray("[]") << 200 << "GitHub 304: request failed";
+        QTest::newRow("3xx is an error") << QByteArray("{}") << 300 << QByteArray("[]") << 200
+                                         << "GitHub 300: request failed";
     }
 
     void failures()

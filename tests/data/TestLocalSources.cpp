@@ -217,6 +217,28 @@ private Q_SLOTS:
         QCOMPARE(codex->plan.has_value(), !plan.isEmpty());
     }
 
+    // London moves to summer time on 29 March 2026: at 00:30 on 20 April, exactly 30 × 24 hours
+    // back is 23:30 on 20 March, so that day's bucket counts.
+    void codexTokensInTheHourAfterLondonMidnight()
+    {
+        const QByteArray usage = R"({"3":{"id":3,"result":{"dailyUsageBuckets":[
+            {"startDate":"2026-04-20","tokens":1},
+            {"startDate":"2026-03-20","tokens":1000},
+            {"startDate":"2026-03-19","tokens":50000}]}}})";
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/London");
+        tzset();
+        const QDateTime now(QDate(2026, 4, 20), QTime(0, 30), Qt::LocalTime);
+        const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(usage), now);
+        const qint64 offset = now.offsetFromUtc();
+        qputenv("TZ", zone);
+        tzset();
+
+        QCOMPARE(offset, 3600);
+        QVERIFY(codex);
+        QCOMPARE(codex->tokens30, 1001);
+    }
+
     void codexWindowLabels_data()
     {
         QTest::addColumn<QByteArray>("minutes");
