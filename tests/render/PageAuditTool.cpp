@@ -44,8 +44,9 @@ QCoro::Task<int> auditAll(QString viewsDir, QString dataJson, int pages, QString
     QTextStream out(stdout);
     for (int page = 0; page < pages; ++page) {
         const QStringList findings = co_await audit.audit(dataJson, page, mode, theme);
+        // One line a finding, so every line names its page (a script error carries its stack).
         for (const QString &finding : findings)
-            out << "page " << page << ": " << finding << Qt::endl;
+            out << "page " << page << ": " << finding.simplified() << Qt::endl;
         found += int(findings.size());
     }
     co_return found > 0 ? 1 : 0;

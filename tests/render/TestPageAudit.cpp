@@ -94,7 +94,8 @@ void TestPageAudit::everyFixturePageIsClean_data()
     // CTest runs the fixtures in groups, to keep each run short: TESSARINE_AUDIT_FIXTURES names
     // the fixtures of one group (by the start of their names), TESSARINE_AUDIT_SKIP those that
     // other groups take; with neither, every fixture is audited.
-    const QStringList only = qEnvironmentVariable("TESSARINE_AUDIT_FIXTURES").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList only =
+        qEnvironmentVariable("TESSARINE_AUDIT_FIXTURES").split(QLatin1Char(','), Qt::SkipEmptyParts);
     const QStringList skip = qEnvironmentVariable("TESSARINE_AUDIT_SKIP").split(QLatin1Char(','), Qt::SkipEmptyParts);
     const auto named = [](const QString &file, const QStringList &prefixes) {
         return std::any_of(prefixes.begin(), prefixes.end(), [&](const QString &p) { return file.startsWith(p); });
