@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts into the prefix, beside bin/tessarine (installed by src/ui/app):
 #
 #   share/tessarine/views/        the page view, themes and catalogue

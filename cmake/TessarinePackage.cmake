@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make package` (cpack -G DEB in the build folder): a Debian package of the installed tree
 # under /usr. dpkg-shlibdeps names the libraries the program links, with the versions this
 # machine's packages give; the rest are what it loads at run time without linking them.

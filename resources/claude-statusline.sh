@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tessarine's status line for Claude Code.
 #
 # Claude Code runs this as its status line command and hands it its status as JSON on standard

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one test binary with its own throw-away home and data directories.
 set -u
 # --xvfb runs the test on a virtual X server (1920x1080 unless --screen WxH follows).

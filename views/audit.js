@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // The page audit: after the page is drawn, Tess.audit() lists what a reader would stumble over,
 // one sentence per finding. Tests and the gallery call it; the page itself never does, so a
 // refresh pays nothing for it. It checks widgets that failed to draw, text clipped without an

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // Starts reading the catalogue (widgets.json) as soon as the page begins to load, so the file
 // arrives while the other scripts are still being read and the page can be drawn at once.
 (function () {

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // Formatting for the page view: numbers, day names and relative times in British English,
 // written out by hand so a picture never depends on the engine's locale data.
 (function () {

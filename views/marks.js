@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // Tessarine's own simple marks for the services and the page view's few glyphs, drawn as
 // strokes on a 24 × 24 grid. The service marks match resources/logos/<name>.svg.
 (function () {

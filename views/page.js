@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // The page view: reads window.TESSARINE, lays out one page of the data document on the
 // 1360 × 480 canvas, draws each slot's widget and then marks the body ready for the renderer.
 (function () {

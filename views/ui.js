@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // Small building blocks shared by the widgets: elements, the slot's kicker line, calm messages,
 // usage bars and stat blocks.
 (function () {

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // Your-day widgets: today's date, the countdown and the next calendar events.
 (function () {
     "use strict";

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // GitHub widgets: the contribution year, this month, the activity feed and the overview.
 (function () {
     "use strict";

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 // AI plan widgets: every chosen provider's windows together, one provider on its own, and the
 // dictation statistics of Wispr Flow.
 (function () {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures DataCollector::collect() with every source local and prints the medians of the
 // whole collection, of the tools alone (the same Grok and Codex runs through the login shell)
 // and of the difference: the collector's own cost. Runs in a throw-away HOME.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times whole refreshes of the five starting pages in the mono look (ten pictures) against a
 // loopback GitHub, with the token handed out by a stand-in GitHub command-line tool, exactly as
 // the unattended refresh runs them. Everything lives in a throw-away home folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times PageRenderer on the five starting pages of the shipped catalogue, filled from the full
 // fixture document, as the refresh draws them: scale 3 with a theme, and the panel picture. For
 // each it prints the median of the render alone and of the render plus PNG encoding, which is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameSize.h"
 
 std::optional<FrameSize> FrameSize::fromRawValue(const QString &rawValue)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenLook.h"
 
 std::optional<ScreenLook> ScreenLook::fromRawValue(const QString &rawValue)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calendar section of the data document, read from the calendar store at every refresh,
 // and the question for calendar access.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display options: which page is on the card, the look, size, transition, cycle interval
 // and keep-on-top. Each lives under its own key in the user defaults store and is written back
 // whenever it is set. Also the page cycle, the page changes with their e-paper flash, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page editing: the one entry point editPages(), the undo and redo history, the named edits
 // the layout editor and the welcome flow use, and the queries that relate pages to the images
 // of the last refresh.

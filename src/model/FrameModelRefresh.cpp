@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The refresh pipeline: the run itself (token, calendar, data document, the pictures,
 // "data.json", the manifest), the redraw from the last good data document, and the status and
 // error lines shown for it. When runs start and which draw may write is RefreshScheduler's.

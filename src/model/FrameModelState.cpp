@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the settings file, the last run's manifest and images, and the provider choice.
 
 #include "FrameModel.h"

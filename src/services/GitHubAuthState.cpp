@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "GitHubAuthState.h"
 
 GitHubAuthState::GitHubAuthState(Kind kind, const QString &text, const QUrl &url)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of the build (as `make package` does), checks its control fields and
 # contents, unpacks it into a temporary root and runs the program from there.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks shared by installed-tree.sh and debian-package.sh: what an installed prefix holds and
 # that the program in it runs on its own files.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix and runs the installed program from a folder far
 # from the source tree: it must find its views, logos and status-line script in the prefix alone.
 #

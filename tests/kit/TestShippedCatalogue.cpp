@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped catalogue is data other parts of the program and the page view rely on: these
 // checks keep it decodable and complete.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the desktop card for `make screenshots`: the card in every look and size, light and
 // dark, a flip and a slide caught halfway, the e-paper flash, the card with nothing rendered yet,
 // the full-screen grid for 1, 2, 3 and 5 views, and the open tray menu. Each is drawn over a

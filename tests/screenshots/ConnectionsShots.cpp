@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connections window in the states that matter: nothing installed, everything connected (also
 // in a dark appearance), GitHub waiting for the user to enter a code, and a Claude Code set-up
 // that failed.

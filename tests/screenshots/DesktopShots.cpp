@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon as launchers and docks show it: at several sizes on a light and a dark
 // panel, and the bottom of the tray menu with "Start at Login".
 

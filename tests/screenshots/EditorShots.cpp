@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout editor as the user meets it, drawn from real page pictures: a page selected, a slot
 // selected, a slot waiting for its picture, the hover tag, an empty page, and each inspector
 // (the page, the widget list, the countdown and the three states of calendar access).

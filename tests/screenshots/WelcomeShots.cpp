@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The welcome flow step by step: on a computer with some tools and a GitHub CLI login, on a bare
 // computer, while the tools are being looked for, and while GitHub waits for its code; then the
 // card after "Finish", drawing the pages that were chosen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "services/GitHubAuth.h"

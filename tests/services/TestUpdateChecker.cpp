@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Defaults.h"
 #include "services/UpdateAlertPresenter.h"
 #include "services/UpdateChecker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "InspectorForm.h"
 
 #include "ui/common/FormSection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small program around SingleInstance for TestSingleInstance:
 //
 //   single-instance-probe DIRECTORY [ARGUMENT…]
