@@ -4,8 +4,8 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
-#include "kit/Provider.h"
 #include "WisprSource.h"
+#include "kit/Provider.h"
 #include "kit/UserError.h"
 
 #include <QJsonValue>
