@@ -26,7 +26,7 @@
 class CalendarStore;
 class CredentialStore;
 class GitHubAuth;
-class PageRenderer;
+class RenderClient;
 class QTimer;
 class UpdateChecker;
 class WakeMonitor;
@@ -143,7 +143,14 @@ public:
     // keeps the one held; an undecodable one clears it.
     void reload();
     // The images of the current look for every view of the manifest; unreadable files are skipped.
+    // Mono and Colour pictures wider than pictureWidthLimit() are decoded scaled down to it.
     void loadImages();
+
+    // The widest a Mono or Colour picture is held, in pixels (0: as drawn). The card sets it to
+    // what it can show on the current screens, so it never keeps the full 4080-pixel pictures
+    // decoded; a change reloads the pictures.
+    int pictureWidthLimit() const { return m_pictureWidthLimit; }
+    void setPictureWidthLimit(int pixels);
 
     // ---- Display options (FrameModelDisplay.cpp) ----
 
@@ -385,7 +392,7 @@ private:
                        const std::optional<QString> &error);
     void markUnfinished();
     void finished(const std::optional<QString> &error);
-    PageRenderer &renderer();
+    RenderClient &renderer();
 
     // ---- Calendar (FrameModelCalendar.cpp) ----
     QCoro::Task<> askForCalendarAccess();
@@ -437,6 +444,7 @@ private:
     std::optional<Catalogue> m_catalogue;
     std::optional<ScreenManifest> m_manifest;
     ImageTable m_images;
+    int m_pictureWidthLimit = 0;
 
     // ---- Refresh ----
     bool m_isRefreshing = false;
@@ -451,7 +459,7 @@ private:
     GitHubAuth *m_github = nullptr;
     UpdateChecker *m_updates = nullptr;
     CalendarStore *m_eventStore = nullptr;
-    PageRenderer *m_renderer = nullptr;
+    RenderClient *m_renderer = nullptr;
     WakeMonitor *m_wakeMonitor = nullptr;
 
     // ---- Editing history ----

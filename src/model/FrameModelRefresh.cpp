@@ -7,15 +7,14 @@
 #include "ScreenFiles.h"
 #include "data/DataCollector.h"
 #include "data/Shell.h"
-#include "platform/WakeMonitor.h"
-#include "render/PageRenderer.h"
 #include "kit/UserError.h"
+#include "platform/WakeMonitor.h"
+#include "render/RenderClient.h"
 #include "render/ThemeFile.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
 #include "services/UpdateChecker.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -104,14 +103,12 @@ UpdateChecker &FrameModel::updates()
     return *m_updates;
 }
 
-PageRenderer &FrameModel::renderer()
+RenderClient &FrameModel::renderer()
 {
-    // The web view needs the widgets application; without it creating the view would abort the
-    // whole program, so the draw fails instead.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        throw UserError(QStringLiteral("Pages can only be drawn while the desktop application runs."));
+    // Pages are drawn in a renderer process of their own, so the model's process never holds a
+    // web view.
     if (!m_renderer)
-        m_renderer = new PageRenderer(m_viewsDir, this);
+        m_renderer = RenderClient::createDefault(m_viewsDir, this);
     return *m_renderer;
 }
 
@@ -221,20 +218,20 @@ QCoro::Task<> FrameModel::draw(QString dataJson)
         const QString view = pageViewName(index);
         const int page = int(index);
         if (look == ScreenLook::Panel) {
-            const QImage picture =
+            const QByteArray picture =
                 co_await renderer().render(dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale);
             if (!self)
                 co_return;
-            files.writePicture(look.fileName(view, false), picture);
+            files.writePng(look.fileName(view, false), picture);
             continue;
         }
         for (const bool dark : {false, true}) {
             const std::optional<QString> theme = ThemeFile::themeJson(themes, look.rawValue(), dark);
-            const QImage picture =
+            const QByteArray picture =
                 co_await renderer().render(dataJson, page, QStringLiteral("preview"), theme, previewScale);
             if (!self)
                 co_return;
-            files.writePicture(look.fileName(view, dark), picture);
+            files.writePng(look.fileName(view, dark), picture);
         }
     }
 }

@@ -13,6 +13,25 @@
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QSet>
+#include <algorithm>
+
+namespace {
+
+// The picture at `path`, scaled down (smoothly, keeping its proportions) when it is wider than
+// `widthLimit`, in the pixel format the card paints fastest.
+QImage readPicture(const QString &path, int widthLimit)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (widthLimit > 0 && size.width() > widthLimit)
+        reader.setScaledSize(QSize(widthLimit, std::max(1, qRound(double(size.height()) * widthLimit / size.width()))));
+    QImage image = reader.read();
+    if (image.format() == QImage::Format_ARGB32)
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
+}
+
+} // namespace
 
 FrameModel::FrameModel(QObject *parent)
     : QObject(parent)
@@ -157,8 +176,19 @@ void FrameModel::readManifest()
     setManifest(json ? ScreenManifest::fromJson(*json) : std::nullopt);
 }
 
+void FrameModel::setPictureWidthLimit(int pixels)
+{
+    pixels = std::max(pixels, 0);
+    if (pixels == m_pictureWidthLimit)
+        return;
+    m_pictureWidthLimit = pixels;
+    loadImages();
+}
+
 void FrameModel::loadImages()
 {
+    // The panel's one-bit pictures are small and shown pixel for pixel, so never scaled.
+    const int limit = m_look == ScreenLook::Panel ? 0 : m_pictureWidthLimit;
     ImageTable loaded;
     const QStringList views = m_manifest ? m_manifest->views : QStringList();
     const QDir screens(m_screensDir);
@@ -169,7 +199,7 @@ void FrameModel::loadImages()
             // directory is not read.
             if (loaded.contains(name) || name.contains(u'/'))
                 continue;
-            const QImage image = QImageReader(screens.filePath(name)).read();
+            const QImage image = readPicture(screens.filePath(name), limit);
             if (!image.isNull())
                 loaded.insert(name, image);
         }

@@ -1,16 +1,17 @@
 #include "App.h"
 
-#include "ui/common/CalendarConsentDialog.h"
+#include "UpdateAlerts.h"
+#include "model/FrameModel.h"
+#include "platform/CalendarStore.h"
+#include "services/UpdateChecker.h"
 #include "ui/card/FrameAutosave.h"
 #include "ui/card/FrameMenu.h"
 #include "ui/card/FrameView.h"
 #include "ui/card/FrameWindow.h"
 #include "ui/card/MenuBarIcon.h"
-#include "UpdateAlerts.h"
+#include "ui/card/PictureResolution.h"
+#include "ui/common/CalendarConsentDialog.h"
 #include "ui/common/WindowFactories.h"
-#include "model/FrameModel.h"
-#include "platform/CalendarStore.h"
-#include "services/UpdateChecker.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -73,6 +74,8 @@ void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
 
 void App::showCard()
 {
+    // The card holds the pictures only as large as it can show them.
+    new PictureResolution(*m_model, this);
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
     m_frameWindow->setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
     m_frameWindow->apply(true);

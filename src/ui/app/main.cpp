@@ -1,6 +1,7 @@
 #include "App.h"
 #include "CommandLine.h"
 #include "RefreshTest.h"
+#include "RendererProcess.h"
 #include "SingleInstance.h"
 #include "Snapshot.h"
 #include "platform/Paths.h"
@@ -61,6 +62,9 @@ int main(int argc, char *argv[])
     // `tessarine render …` draws pages without the desktop.
     if (argc > 1 && qstrcmp(argv[1], "render") == 0)
         return RenderCommand::run(argc, argv);
+    // The card's own renderer process.
+    if (RendererProcess::requested(argc, argv))
+        return RendererProcess::main(argc, argv);
     const CommandLine commandLine = CommandLine::parse(argumentsAfterProgram(argc, argv));
     if (const std::optional<int> status = answer(commandLine))
         return *status;
