@@ -92,7 +92,8 @@ QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString
     if (!self)
         throw UserError(closedMessage());
     m_process->write(job);
-    co_return *co_await awaitAnswer(AfterIdleExit::Fail);
+    const std::optional<QByteArray> retried = co_await awaitAnswer(AfterIdleExit::Fail);
+    co_return retried.value_or(QByteArray());
 }
 
 QCoro::Task<> RenderClient::ensureStarted()
@@ -190,7 +191,9 @@ void RenderClient::stopProcess()
         return;
     process->disconnect(this);
     if (process->state() != QProcess::NotRunning) {
-        // Ended at once and reaped when it is gone; nothing waits for it here.
+        // Ended at once and reaped when it is gone; nothing waits for it here. It no longer
+        // belongs to the client, whose end would otherwise destroy it while still running.
+        process->setParent(nullptr);
         connect(process, &QProcess::finished, process, &QObject::deleteLater);
         process->kill();
         return;

@@ -43,11 +43,13 @@ struct Outcome
 // QCoro::waitFor never returns from a task that throws, so the error is caught inside.
 QCoro::Task<Outcome> draw(RenderClient &client, int page, QString mode = QStringLiteral("preview"), int scale = 1)
 {
+    Outcome outcome;
     try {
-        co_return Outcome{co_await client.render(QStringLiteral("{}"), page, mode, std::nullopt, scale), {}};
+        outcome.png = co_await client.render(QStringLiteral("{}"), page, mode, std::nullopt, scale);
     } catch (const UserError &error) {
-        co_return Outcome{{}, error.message()};
+        outcome.error = error.message();
     }
+    co_return outcome;
 }
 
 bool processGone(qint64 pid)
