@@ -70,18 +70,29 @@ measure() {
 
 renderer_running() {
     for pid in $(tree "$card"); do
-        if tr '\0' ' ' < /proc/"$pid"/cmdline 2>/dev/null | grep -q render-helper; then return 0; fi
+        if { tr '\0' ' ' < /proc/"$pid"/cmdline; } 2>/dev/null | grep -q render-helper; then return 0; fi
     done
     return 1
 }
 
 "$program" > "$scratch/stdout" 2> "$scratch/stderr" &
 card=$!
+# One line a process: "<rss kB> <command>", for the breakdown at the peak.
+breakdown() {
+    for pid in $(tree "$card"); do
+        local r c
+        r=$(awk '/^VmRSS:/ {print $2}' /proc/"$pid"/status 2>/dev/null || true)
+        c=$({ tr '\0' ' ' < /proc/"$pid"/cmdline; } 2>/dev/null | cut -c1-90 || true)
+        echo "${r:-0} kB  $c"
+    done
+}
+
 peak_rss=0
 peak_pss=0
+peak_breakdown=""
 for _ in $(seq 1 1200); do
     read -r rss pss < <(measure)
-    if [ "$rss" -gt "$peak_rss" ]; then peak_rss=$rss; fi
+    if [ "$rss" -gt "$peak_rss" ]; then peak_rss=$rss; peak_breakdown=$(breakdown); fi
     if [ "$pss" -gt "$peak_pss" ]; then peak_pss=$pss; fi
     if grep -q '"ok": true' "$manifest" 2>/dev/null; then break; fi
     sleep 0.1
@@ -106,6 +117,8 @@ echo "six Colour pages, 1920x1080:"
 echo "  peak while the first refresh draws:  $(mb $peak_rss) RSS, $(mb $peak_pss) PSS"
 echo "  right after it, renderer still idle: $(mb $after_rss) RSS, $(mb $after_pss) PSS"
 echo "  between refreshes, renderer ended:   $(mb $idle_rss) RSS, $(mb $idle_pss) PSS"
+echo "  processes at the peak:"
+echo "$peak_breakdown" | sed 's/^/    /'
 if [ -s "$scratch/stderr" ]; then
     echo "  standard error of the card:"
     sed 's/^/    /' "$scratch/stderr"
