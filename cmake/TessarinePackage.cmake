@@ -21,9 +21,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tessarine.app/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded, not linked: the web engine's helper process and its data, the Qt platform plugins
-# (xcb for the desktop, offscreen for `tessarine render`) and the page view's fonts.
+# (xcb for the desktop, offscreen for the renderer process and `tessarine render`) and the page
+# view's fonts. libdeflate0 is linked (and found by dpkg-shlibdeps too); it is named so the
+# picture encoder's library stays a dependency whatever shlibdeps decides.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
+    "libdeflate0, libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
 # The desktop keyring keeps the GitHub token; the colour emoji font draws emoji in titles and
 # events (the page view names it first among its fallback fonts); the GitHub CLI is the other
 # way to sign in.

@@ -227,6 +227,21 @@
             drawAndMarkReady(null);
     }
 
-    Tess.page = { slotRects, sizeClass, pageTitle, KNOWN_LAYOUTS, KNOWN_SHORTS };
+    // Draws the page again from new input in the page already loaded, for a renderer that keeps
+    // one page view open between pictures. Everything a draw sets on the document is taken back
+    // first, so the picture equals the one a fresh load with this input gives; data-ready is
+    // cleared at once and set again when the new drawing is on screen.
+    function redraw(input) {
+        window.TESSARINE = input;
+        delete document.body.dataset.ready;
+        document.body.classList.remove("drawn");
+        document.documentElement.removeAttribute("class");
+        document.documentElement.removeAttribute("style");
+        document.getElementById("band").textContent = "";
+        document.getElementById("slots").textContent = "";
+        start();
+    }
+
+    Tess.page = { slotRects, sizeClass, pageTitle, redraw, KNOWN_LAYOUTS, KNOWN_SHORTS };
     start();
 })();

@@ -50,6 +50,8 @@ void isolate(const QTemporaryDir &home)
     qputenv("SHELL", "/bin/sh");
     qputenv("TESSARINE_SCREENS", (root + QStringLiteral("/data/screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_BENCH_SOURCE_DIR "/views");
+    // The pages are drawn by the program's renderer process, as the card draws them.
+    qputenv("TESSARINE_RENDERER", TESSARINE_BENCH_BINARY);
     TestSupport::writeFile(root + QStringLiteral("/home/.profile"), "export PATH=\"$HOME/bin:$PATH\"\n");
     TestSupport::writeScript(root + QStringLiteral("/home/bin/gh"), "#!/bin/sh\necho gho_bench\n");
 }

@@ -28,7 +28,7 @@
 class CalendarStore;
 class CredentialStore;
 class GitHubAuth;
-class PageRenderer;
+class RenderClient;
 class QTimer;
 class RefreshScheduler;
 class UpdateChecker;
@@ -144,7 +144,14 @@ public:
     // keeps the one held; an undecodable one clears it.
     void reload();
     // The images of the current look for every view of the manifest; unreadable files are skipped.
+    // Mono and Colour pictures wider than pictureWidthLimit() are decoded scaled down to it.
     void loadImages();
+
+    // The widest a Mono or Colour picture is held, in pixels (0: as drawn). The card sets it to
+    // what it can show on the current screens, so it never keeps the full 4080-pixel pictures
+    // decoded; a change reloads the pictures.
+    int pictureWidthLimit() const { return m_pictureWidthLimit; }
+    void setPictureWidthLimit(int pixels);
 
     // ---- Display options (FrameModelDisplay.cpp) ----
 
@@ -389,7 +396,7 @@ private:
     QCoro::Task<std::optional<QString>> runRefresh();
     QCoro::Task<std::optional<QString>> refreshToken();
     QCoro::Task<bool> draw(QString dataJson);
-    QCoro::Task<QImage> renderPicture(QString dataJson, int page, ScreenLook look, bool dark, QJsonObject themes);
+    QCoro::Task<QByteArray> renderPicture(QString dataJson, int page, ScreenLook look, bool dark, QJsonObject themes);
     QCoro::Task<> redrawFrom(QString dataJson);
     bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
                        const std::optional<QString> &error);
@@ -398,7 +405,7 @@ private:
     void markUnfinished();
     void finished(const std::optional<QString> &error, bool followUp);
     void drawChosenLook();
-    PageRenderer &renderer();
+    RenderClient &renderer();
 
     // ---- Calendar (FrameModelCalendar.cpp) ----
     QCoro::Task<> askForCalendarAccess();
@@ -444,6 +451,7 @@ private:
     std::optional<ScreenManifest> m_manifest;
     ImageTable m_images;
     ScreenLook m_picturesLook = ScreenLook::Mono;
+    int m_pictureWidthLimit = 0;
 
     // ---- Refresh ----
     RefreshScheduler *m_schedule = nullptr;
@@ -458,7 +466,7 @@ private:
     GitHubAuth *m_github = nullptr;
     UpdateChecker *m_updates = nullptr;
     CalendarStore *m_eventStore = nullptr;
-    PageRenderer *m_renderer = nullptr;
+    RenderClient *m_renderer = nullptr;
 
     // ---- Editing history ----
     UndoHistory *m_history = nullptr;

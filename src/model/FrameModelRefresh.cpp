@@ -11,13 +11,12 @@
 #include "data/GitHubCliToken.h"
 #include "data/Shell.h"
 #include "kit/UserError.h"
-#include "render/PageRenderer.h"
+#include "render/RenderClient.h"
 #include "render/ThemeFile.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
 #include "services/UpdateChecker.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -106,16 +105,12 @@ UpdateChecker &FrameModel::updates()
     return *m_updates;
 }
 
-PageRenderer &FrameModel::renderer()
+RenderClient &FrameModel::renderer()
 {
-    // The web view needs the widgets application; without it creating the view would abort the
-    // whole program, so the draw fails instead. Asked by class name, because the model stays
-    // below the widgets.
-    const QCoreApplication *application = QCoreApplication::instance();
-    if (!application || !application->inherits("QApplication"))
-        throw UserError(QStringLiteral("Pages can only be drawn while the desktop application runs."));
+    // Pages are drawn in a renderer process of their own, so the model's process never holds a
+    // web view.
     if (!m_renderer)
-        m_renderer = new PageRenderer(m_viewsDir, this);
+        m_renderer = RenderClient::createDefault(m_viewsDir, this);
     return *m_renderer;
 }
 
@@ -244,19 +239,19 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
     for (qsizetype index = 0; index < count; ++index) {
         const QString view = pageViewName(index);
         for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true}) {
-            const QImage picture = co_await renderPicture(dataJson, int(index), look, dark, themes);
+            const QByteArray picture = co_await renderPicture(dataJson, int(index), look, dark, themes);
             // Between the render and the write nothing is awaited: a draw that lost its turn
             // meanwhile writes nothing more.
             if (!self || !turn.isCurrent())
                 co_return false;
-            files.writePicture(look.fileName(view, dark), picture);
+            files.writePng(look.fileName(view, dark), picture);
         }
     }
     co_return true;
 }
 
-QCoro::Task<QImage> FrameModel::renderPicture(QString dataJson, int page, ScreenLook look, bool dark,
-                                              QJsonObject themes)
+QCoro::Task<QByteArray> FrameModel::renderPicture(QString dataJson, int page, ScreenLook look, bool dark,
+                                                  QJsonObject themes)
 {
     // The panel is drawn for a one-bit screen without a theme; the other looks in their light
     // or dark theme at three pixels a point.

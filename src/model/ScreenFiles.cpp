@@ -53,6 +53,15 @@ void ScreenFiles::writePicture(const QString &fileName, const QImage &picture) c
     writeAtomically(fileName, png);
 }
 
+void ScreenFiles::writePng(const QString &fileName, const QByteArray &png) const
+{
+    // Only a whole PNG file replaces a picture; anything else would leave a page the card cannot
+    // show in place of the last good one.
+    if (!png.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1a\n")))
+        throw UserError(QStringLiteral("The picture of ") + fileName + QStringLiteral(" is not a PNG file."));
+    writeAtomically(fileName, png);
+}
+
 bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
 {
     return JsonFile::writePretty(path(manifestFileName), QJsonDocument(manifest.toJson()));

@@ -28,6 +28,9 @@ public:
     // Encodes the picture as PNG and writes it under `fileName`. A null picture or one that cannot
     // be encoded is skipped; a file that cannot be written throws WriteError.
     void writePicture(const QString &fileName, const QImage &picture) const;
+    // A PNG file as it is, under `fileName`. Bytes that do not start as a PNG file throw
+    // UserError and leave the old picture; a file that cannot be written throws WriteError.
+    void writePng(const QString &fileName, const QByteArray &png) const;
     // Pretty-printed. False when it could not be written; the old manifest then stays.
     bool writeManifest(const ScreenManifest &manifest) const;
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QWebEnginePage>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -43,9 +44,19 @@ public:
     // picture cannot be taken; a page view that never becomes ready is pictured as it stands.
     QCoro::Task<QImage> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson, int scale);
 
+    // Draws later pictures of the same scale in the page view already loaded, handing it the new
+    // input through the page view's redraw function instead of loading "page.html" again. The
+    // pictures are the same; a page view without that function is loaded afresh each time.
+    void setKeepLoaded(bool keep) { m_keepLoaded = keep; }
+    // How many times "page.html" was loaded so far.
+    int pageViewLoads() const { return m_pageViewLoads; }
+
     // The one script the page view finds installed before its own scripts run.
     static QString injectedScript(const QString &dataJson, int page, const QString &mode,
                                   const std::optional<QString> &themeJson, int scale);
+    // The object the script assigns to window.TESSARINE, as JavaScript text.
+    static QString inputObject(const QString &dataJson, int page, const QString &mode,
+                               const std::optional<QString> &themeJson, int scale);
 
     // Call before the QApplication exists: the web engine needs shared OpenGL contexts, cannot
     // use its sandbox when the process runs as root, and needs the offscreen platform when
@@ -63,8 +74,10 @@ private:
     void installScript(const QString &source);
     void sizeForScale(int scale);
     QCoro::Task<QString> loadPageView();
-    QCoro::Task<bool> isReady();
-    QCoro::Task<> waitUntilReady();
+    QCoro::Task<QString> loadAfresh(QString script, int scale);
+    QCoro::Task<bool> redrawLoaded(QString input);
+    QCoro::Task<bool> evaluatesTrue(QString expression);
+    QCoro::Task<> waitUntilReady(std::chrono::milliseconds interval);
     QCoro::Task<QImage> settledSnapshot(int scale);
     QImage snapshot(int scale) const;
     static bool isBlank(const QImage &picture);
@@ -79,4 +92,8 @@ private:
     bool m_busy = false;
     // Of the last picture taken, to tell a frame still left over from the previous page.
     size_t m_lastFingerprint = 0;
+    bool m_keepLoaded = false;
+    // The scale the loaded page view was drawn at; 0 when none is loaded.
+    int m_loadedScale = 0;
+    int m_pageViewLoads = 0;
 };

@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 using namespace RefreshSupport;
 
@@ -42,6 +44,25 @@ QJsonObject okManifest(const QStringList &views)
 QRgb pixelOf(const QString &path)
 {
     return QImage(path).pixel(20, 20);
+}
+
+// The renderer process this test started, found among its children; 0 when none runs.
+qint64 rendererProcess()
+{
+    const QString self = QString::number(::getpid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 2 || fields.at(0) == "Z" || fields.at(1) != self.toLatin1())
+            continue;
+        if (TestSupport::readFile(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"))
+                .contains("render-helper"))
+            return entry.toLongLong();
+    }
+    return 0;
 }
 
 } // namespace
@@ -68,6 +89,7 @@ private Q_SLOTS:
     void badCalendarFilesDoNotFailTheRefresh();
     void pageViewThatNeverGetsReadyStillEnds();
     void drawFailingHalfWayNeverClaimsSuccess();
+    void rendererKilledDuringRefreshFailsThatRefreshOnly();
     void manifestStopsClaimingSuccessWhileDrawing();
     void redrawDuringRefreshDoesNothing();
     void statusAndErrorLines_data();
@@ -89,6 +111,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<InMemoryCredentialStore> m_credentials;
+    QByteArray m_renderer = qgetenv("TESSARINE_RENDERER");
 };
 
 void TestFrameModelRefresh::init()
@@ -105,6 +128,7 @@ void TestFrameModelRefresh::init()
 
 void TestFrameModelRefresh::cleanup()
 {
+    qputenv("TESSARINE_RENDERER", m_renderer);
     m_dir.reset();
 }
 
@@ -249,6 +273,10 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
                                               << "GitHub 401: Bad credentials" << true;
     QTest::newRow("GitHub unreachable") << "githubUnreachable"
                                         << "Connection refused" << true;
+    QTest::newRow("page renderer crashes") << "rendererCrashes"
+                                           << "The page renderer stopped: it was ended by signal 9." << true;
+    QTest::newRow("page renderer talks nonsense") << "rendererGarbage"
+                                                  << "The page renderer stopped: its answer could not be read." << true;
 }
 
 void TestFrameModelRefresh::failuresKeepTheLastPictures()
@@ -278,6 +306,13 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     }
     if (fault == QLatin1String("signedOut") || fault.startsWith(QLatin1String("github"))) {
         writeSettings(screens(), {page("full", {"github.year"})});
+    } else if (fault.startsWith(QLatin1String("renderer"))) {
+        const QString renderer = m_dir->filePath(QStringLiteral("renderer.sh"));
+        TestSupport::writeScript(renderer, fault == QLatin1String("rendererCrashes")
+                                               ? "#!/bin/sh\nkill -9 $$\n"
+                                               : "#!/bin/sh\necho 'libEGL warning: no display'\nexec sleep 30\n");
+        qputenv("TESSARINE_RENDERER", renderer.toUtf8());
+        writeSettings(screens(), {page("full", {"today.date"})});
     } else if (fault == QLatin1String("noPageView")) {
         const QString views = m_dir->filePath(QStringLiteral("views"));
         QDir().mkpath(views);
@@ -444,6 +479,43 @@ void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
     QVERIFY(waitUntilIdle(*model));
     QCOMPARE(model->errorLine(), std::nullopt);
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
+}
+
+void TestFrameModelRefresh::rendererKilledDuringRefreshFailsThatRefreshOnly()
+{
+    // Each picture of the "slow" page takes 0.8 s, so the renderer is still drawing when killed.
+    writeSettings(screens(), {page("full", {"today.date"}, QStringLiteral("slow"))});
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    const QString goodRun = *model->manifest()->updatedAt;
+    const QDateTime drawn = QFileInfo(screenFile(QStringLiteral("page0-mono-light.png"))).lastModified();
+    // The renderer outlives the refresh, ready for the next one.
+    const qint64 renderer = rendererProcess();
+    QVERIFY(renderer != 0);
+
+    model->refresh();
+    QVERIFY(waitFor([&] {
+        return readObject(screenFile(QStringLiteral("manifest.json"))).value("error").toString() ==
+               QStringLiteral("The last refresh did not finish");
+    }));
+    QCOMPARE(::kill(pid_t(renderer), SIGKILL), 0);
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), QStringLiteral("The page renderer stopped: it was ended by signal 9."));
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(false));
+    QCOMPARE(manifest.value("updatedAt").toString(), goodRun);
+    QCOMPARE(QFileInfo(screenFile(QStringLiteral("page0-mono-light.png"))).lastModified(), drawn);
+
+    // The next refresh starts a new renderer and works.
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QVERIFY(QFileInfo(screenFile(QStringLiteral("page0-mono-light.png"))).lastModified() > drawn);
+    const qint64 next = rendererProcess();
+    QVERIFY(next != 0);
+    QVERIFY(next != renderer);
 }
 
 void TestFrameModelRefresh::manifestStopsClaimingSuccessWhileDrawing()

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void reloadMovesViewIntoTheManifest();
     void missingManifestKeepsTheHeldOneBadOneClearsIt();
     void loadsImagesOfTheCurrentLook();
+    void picturesAreHeldNoWiderThanTheLimit();
 
 private:
     std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(); }
@@ -378,6 +379,51 @@ void TestFrameModelState::loadsImagesOfTheCurrentLook()
     model->setLook(ScreenLook::Panel);
     QCOMPARE(model->images().keys(), QStringList{"page0.png"});
     QCOMPARE(imagesChanged.count(), 1);
+}
+
+void TestFrameModelState::picturesAreHeldNoWiderThanTheLimit()
+{
+    // A picture as the renderer draws it: 4080 × 1440, left half red, right half blue.
+    QDir().mkpath(screensPath());
+    QImage drawn(4080, 1440, QImage::Format_RGB32);
+    drawn.fill(Qt::blue);
+    for (int y = 0; y < drawn.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(drawn.scanLine(y)), 2040, qRgb(255, 0, 0));
+    QVERIFY(drawn.save(screensPath() + QStringLiteral("/page0-mono-light.png"), "PNG"));
+    QImage panel(1360, 480, QImage::Format_Grayscale8);
+    panel.fill(0);
+    QVERIFY(panel.save(screensPath() + QStringLiteral("/page0.png"), "PNG"));
+    writeManifest(R"({"ok": true, "views": ["page0"]})");
+
+    const auto model = makeModel();
+    QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).size(), QSize(4080, 1440));
+
+    QSignalSpy imagesChanged(model.get(), &FrameModel::imagesChanged);
+    model->setPictureWidthLimit(900);
+    QCOMPARE(imagesChanged.count(), 1);
+    const QImage held = model->images().value(QStringLiteral("page0-mono-light.png"));
+    QCOMPARE(held.size(), QSize(900, 318));
+    // Scaled as a whole, not cropped: both halves are still there.
+    QCOMPARE(QColor(held.pixel(100, 150)), QColor(Qt::red));
+    QCOMPARE(QColor(held.pixel(800, 150)), QColor(Qt::blue));
+
+    // The same limit again reads nothing; a new refresh's pictures are held at the limit too.
+    model->setPictureWidthLimit(900);
+    QCOMPARE(imagesChanged.count(), 1);
+    model->reload();
+    QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 900);
+
+    // The panel's one-bit picture is shown pixel for pixel and never scaled.
+    model->setLook(ScreenLook::Panel);
+    QCOMPARE(model->images().value(QStringLiteral("page0.png")).size(), QSize(1360, 480));
+
+    // Pictures narrower than the limit stay as drawn; no limit gives the full size.
+    model->setLook(ScreenLook::Mono);
+    model->setPictureWidthLimit(8000);
+    QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 4080);
+    model->setPictureWidthLimit(1800);
+    model->setPictureWidthLimit(0);
+    QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 4080);
 }
 
 QTEST_GUILESS_MAIN(TestFrameModelState)

@@ -10,6 +10,7 @@
 #include "ui/card/FrameView.h"
 #include "ui/card/FrameWindow.h"
 #include "ui/card/MenuBarIcon.h"
+#include "ui/card/PictureResolution.h"
 #include "ui/common/CalendarConsentDialog.h"
 #include "ui/common/CloseKeys.h"
 #include "ui/common/WindowFactories.h"
@@ -75,6 +76,8 @@ void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
 
 void App::showCard()
 {
+    // The card holds the pictures only as large as it can show them.
+    new PictureResolution(*m_model, this);
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
     m_frameWindow->setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
     m_frameWindow->apply(true);

@@ -2,6 +2,7 @@
 #include "App.h"
 #include "CommandLine.h"
 #include "RefreshTest.h"
+#include "RendererProcess.h"
 #include "SingleInstance.h"
 #include "Snapshot.h"
 #include "platform/Paths.h"
@@ -66,6 +67,9 @@ int main(int argc, char *argv[])
         QApplication application(argc, argv);
         return RenderCommand::run(QApplication::arguments().mid(2));
     }
+    // The card's own renderer process.
+    if (RendererProcess::requested(argc, argv))
+        return RendererProcess::main(argc, argv);
     const CommandLine commandLine = CommandLine::parse(argumentsAfterProgram(argc, argv));
     if (const std::optional<int> status = answer(commandLine))
         return *status;

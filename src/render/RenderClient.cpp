@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RenderClient.h"
+
+#include "RenderJob.h"
+#include "kit/UserError.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroSignal>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace {
+
+QString stoppedMessage(const QString &reason)
+{
+    return QStringLiteral("The page renderer stopped: ") + reason;
+}
+
+QString closedMessage()
+{
+    return QStringLiteral("The page renderer was closed before the picture was taken.");
+}
+
+// The renderer process draws on the offscreen platform whatever the card runs on.
+QProcessEnvironment rendererEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+} // namespace
+
+RenderClient::RenderClient(QString program, QStringList arguments, QObject *parent)
+    : QObject(parent)
+    , m_program(std::move(program))
+    , m_arguments(std::move(arguments))
+{}
+
+RenderClient::~RenderClient()
+{
+    stopProcess();
+}
+
+RenderClient *RenderClient::createDefault(const QString &viewsDir, QObject *parent)
+{
+    const QString program = qEnvironmentVariableIsEmpty("TESSARINE_RENDERER")
+                                ? QCoreApplication::applicationFilePath()
+                                : qEnvironmentVariable("TESSARINE_RENDERER");
+    return new RenderClient(program, {QStringLiteral("render-helper"), QStringLiteral("--views"), viewsDir}, parent);
+}
+
+qint64 RenderClient::processId() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning ? m_process->processId() : 0;
+}
+
+QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
+                                             int scale)
+{
+    const QPointer<RenderClient> self(this);
+    while (m_busy) {
+        co_await qCoro(this, &RenderClient::renderFinished);
+        if (!self)
+            throw UserError(closedMessage());
+    }
+    m_busy = true;
+    struct Release
+    {
+        QPointer<RenderClient> client;
+        ~Release()
+        {
+            if (client) {
+                client->m_busy = false;
+                Q_EMIT client->renderFinished();
+            }
+        }
+    } release{self};
+
+    const QByteArray job = FrameStream::pack(RenderJob{dataJson, page, mode, themeJson, std::max(scale, 1)}.toBytes());
+    co_await ensureStarted();
+    if (!self)
+        throw UserError(closedMessage());
+    m_process->write(job);
+    const std::optional<QByteArray> png = co_await awaitAnswer(AfterIdleExit::Report);
+    if (png)
+        co_return *png;
+    // The process ended for want of work just as this job was sent: a new one draws it.
+    co_await ensureStarted();
+    if (!self)
+        throw UserError(closedMessage());
+    m_process->write(job);
+    const std::optional<QByteArray> retried = co_await awaitAnswer(AfterIdleExit::Fail);
+    co_return retried.value_or(QByteArray());
+}
+
+QCoro::Task<> RenderClient::ensureStarted()
+{
+    if (m_process && !m_exited && m_process->state() != QProcess::NotRunning)
+        co_return;
+    stopProcess();
+    const QPointer<RenderClient> self(this);
+    auto *process = new QProcess(this);
+    m_process = process;
+    m_exited = false;
+    m_answers = FrameStream();
+    process->setProgram(m_program);
+    process->setArguments(m_arguments);
+    process->setProcessEnvironment(rendererEnvironment());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, process] {
+        m_answers.append(process->readAllStandardOutput());
+        Q_EMIT processChanged();
+    });
+    connect(process, &QProcess::started, this, &RenderClient::processChanged);
+    connect(process, &QProcess::finished, this, [this, process] {
+        if (process != m_process)
+            return;
+        m_exited = true;
+        Q_EMIT processChanged();
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (process != m_process || error != QProcess::FailedToStart)
+            return;
+        m_exited = true;
+        Q_EMIT processChanged();
+    });
+    process->start();
+    while (self && m_process == process && !m_exited && process->state() == QProcess::Starting)
+        co_await qCoro(this, &RenderClient::processChanged, std::chrono::milliseconds(50));
+    if (!self)
+        co_return;
+    if (m_process != process)
+        throw UserError(closedMessage());
+    if (process->error() == QProcess::FailedToStart) {
+        const QString reason = process->errorString();
+        stopProcess();
+        throw UserError(QStringLiteral("The page renderer could not be started: ") + reason);
+    }
+}
+
+QCoro::Task<std::optional<QByteArray>> RenderClient::awaitAnswer(AfterIdleExit afterIdleExit)
+{
+    const QPointer<RenderClient> self(this);
+    const QDeadlineTimer deadline(m_answerTimeout);
+    for (;;) {
+        if (std::optional<QByteArray> message = m_answers.next()) {
+            const std::optional<RenderReply> reply = RenderReply::fromBytes(*message);
+            if (!reply)
+                fail(QStringLiteral("its answer could not be read."));
+            if (!reply->png)
+                throw UserError(reply->error);
+            co_return *reply->png;
+        }
+        if (m_answers.broken())
+            fail(QStringLiteral("its answer could not be read."));
+        if (m_exited || !m_process || m_process->state() == QProcess::NotRunning) {
+            const bool crashed = m_process && m_process->exitStatus() == QProcess::CrashExit;
+            const int code = m_process ? m_process->exitCode() : 0;
+            if (!crashed && code == 0 && m_answers.pending() == 0 && afterIdleExit == AfterIdleExit::Report) {
+                stopProcess();
+                co_return std::nullopt;
+            }
+            fail(crashed ? QStringLiteral("it was ended by signal %1.").arg(code)
+                         : QStringLiteral("it exited with status %1 before answering.").arg(code));
+        }
+        if (deadline.hasExpired())
+            fail(QStringLiteral("it did not answer within %1 seconds.").arg(double(m_answerTimeout.count()) / 1000.0));
+        co_await qCoro(this, &RenderClient::processChanged,
+                       std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 1)));
+        if (!self)
+            throw UserError(closedMessage());
+    }
+}
+
+void RenderClient::fail(const QString &reason)
+{
+    // A process that broke its side of the pipe is not trusted with another picture.
+    stopProcess();
+    throw UserError(stoppedMessage(reason));
+}
+
+void RenderClient::stopProcess()
+{
+    QProcess *process = m_process;
+    m_process = nullptr;
+    m_exited = false;
+    if (!process)
+        return;
+    process->disconnect(this);
+    if (process->state() != QProcess::NotRunning) {
+        // Ended at once and reaped when it is gone; nothing waits for it here. It no longer
+        // belongs to the client, whose end would otherwise destroy it while still running.
+        process->setParent(nullptr);
+        connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        process->kill();
+        return;
+    }
+    process->deleteLater();
+}

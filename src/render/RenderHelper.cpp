@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RenderHelper.h"
+
+#include "PageRenderer.h"
+#include "PngEncoder.h"
+#include "kit/UserError.h"
+
+#include <QPointer>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <exception>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype readChunk = 64 * 1024;
+
+} // namespace
+
+RenderHelper::RenderHelper(PageRenderer &renderer, int inputFd, int outputFd, std::chrono::milliseconds idleTime,
+                           QObject *parent)
+    : QObject(parent)
+    , m_renderer(renderer)
+    , m_inputFd(inputFd)
+    , m_outputFd(outputFd)
+{
+    // Reads never block the event loop the web engine needs; answers are written whole.
+    ::fcntl(m_inputFd, F_SETFL, ::fcntl(m_inputFd, F_GETFL) | O_NONBLOCK);
+    m_notifier = new QSocketNotifier(qintptr(m_inputFd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &RenderHelper::readInput);
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(idleTime);
+    connect(&m_idle, &QTimer::timeout, this, [this] { finish(Done); });
+    m_idle.start();
+}
+
+RenderHelper::~RenderHelper() = default;
+
+void RenderHelper::readInput()
+{
+    QByteArray chunk(readChunk, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(m_inputFd, chunk.data(), size_t(chunk.size()));
+        if (got > 0) {
+            m_input.append(chunk.first(got));
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            // The card closed the pipe, or went away: nobody is left to answer.
+            m_inputClosed = true;
+            m_notifier->setEnabled(false);
+        }
+        break;
+    }
+    takeJobs();
+    if (m_input.broken())
+        return finish(BadInput);
+    if (m_inputClosed && !m_working)
+        finish(Done);
+}
+
+void RenderHelper::takeJobs()
+{
+    while (std::optional<QByteArray> message = m_input.next()) {
+        std::optional<RenderJob> job = RenderJob::fromBytes(*message);
+        if (!job)
+            return finish(BadInput);
+        m_jobs.push_back(std::move(*job));
+    }
+    if (!m_jobs.empty() && !m_working)
+        work();
+}
+
+QCoro::Task<> RenderHelper::work()
+{
+    const QPointer<RenderHelper> self(this);
+    m_working = true;
+    m_idle.stop();
+    while (self && !m_finished && !m_jobs.empty()) {
+        const RenderJob job = m_jobs.front();
+        m_jobs.pop_front();
+        RenderReply reply = RenderReply::failure({});
+        try {
+            const QImage picture =
+                co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
+            const QByteArray png = PngEncoder::encode(picture);
+            reply = png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
+                                  : RenderReply::picture(png);
+        } catch (const UserError &error) {
+            reply = RenderReply::failure(error.message());
+        } catch (const std::exception &error) {
+            reply = RenderReply::failure(QString::fromLocal8Bit(error.what()));
+        }
+        if (!self)
+            co_return;
+        if (!writeAll(FrameStream::pack(reply.toBytes()))) {
+            finish(OutputClosed);
+            co_return;
+        }
+    }
+    if (!self)
+        co_return;
+    m_working = false;
+    if (m_inputClosed)
+        finish(Done);
+    else
+        m_idle.start();
+}
+
+bool RenderHelper::writeAll(const QByteArray &bytes)
+{
+    const char *next = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_outputFd, next, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+void RenderHelper::finish(int status)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_idle.stop();
+    m_notifier->setEnabled(false);
+    Q_EMIT finished(status);
+}

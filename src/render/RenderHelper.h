@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FrameStream.h"
+#include "RenderJob.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <deque>
+
+class PageRenderer;
+class QSocketNotifier;
+
+// The page renderer's side of the renderer process (`tessarine render-helper`, started by
+// RenderClient). It reads render jobs from one file descriptor, draws them one after another
+// with a PageRenderer that keeps the page view loaded between pictures, and writes each answer
+// (the PNG file, or the error text) to another. It ends when its input closes (the card went
+// away), when the input is not a job stream, or after a minute without work, so the web engine
+// does not sit in memory between refreshes.
+class RenderHelper : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr char subcommand[] = "render-helper";
+    static constexpr std::chrono::milliseconds defaultIdleTime{60'000};
+
+    // Exit statuses of the process.
+    enum Status
+    {
+        Done = 0,
+        BadInput = 3,
+        OutputClosed = 4
+    };
+
+    RenderHelper(PageRenderer &renderer, int inputFd, int outputFd,
+                 std::chrono::milliseconds idleTime = defaultIdleTime, QObject *parent = nullptr);
+    ~RenderHelper() override;
+
+Q_SIGNALS:
+    // The helper has nothing more to do; the process should exit with `status`.
+    void finished(int status);
+
+private:
+    void readInput();
+    void takeJobs();
+    QCoro::Task<> work();
+    bool writeAll(const QByteArray &bytes);
+    void finish(int status);
+
+    PageRenderer &m_renderer;
+    int m_inputFd;
+    int m_outputFd;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer m_idle;
+    FrameStream m_input;
+    std::deque<RenderJob> m_jobs;
+    bool m_working = false;
+    bool m_inputClosed = false;
+    bool m_finished = false;
+};

@@ -1,0 +1,294 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The card's side of the renderer process, against the real renderer process and against small
+// programs that crash, hang or talk nonsense in its place.
+
+#include "TestSupport.h"
+#include "kit/UserError.h"
+#include "render/FrameStream.h"
+#include "render/RenderClient.h"
+#include "render/RenderJob.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroTask>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Green for page 0, blue for page 2; page 1 never becomes ready, so a job for it stays in the
+// renderer for about five seconds.
+const QByteArray pageView = R"(<!DOCTYPE html><html><head><style>
+html, body { margin: 0; width: 1360px; height: 480px; background: transparent; }
+#c { position: absolute; left: 0; top: 0; width: 1360px; height: 480px; }
+</style></head><body><div id="c"></div><script>
+const t = window.TESSARINE;
+document.getElementById("c").style.background = t.page === 2 ? "#0000ff" : "#00ff00";
+if (t.page !== 1)
+    requestAnimationFrame(() => requestAnimationFrame(() => { document.body.dataset.ready = "1"; }));
+</script></body></html>)";
+
+struct Outcome
+{
+    QByteArray png;
+    QString error;
+};
+
+// QCoro::waitFor never returns from a task that throws, so the error is caught inside.
+QCoro::Task<Outcome> draw(RenderClient &client, int page, QString mode = QStringLiteral("preview"), int scale = 1)
+{
+    Outcome outcome;
+    try {
+        outcome.png = co_await client.render(QStringLiteral("{}"), page, mode, std::nullopt, scale);
+    } catch (const UserError &error) {
+        outcome.error = error.message();
+    }
+    co_return outcome;
+}
+
+bool processGone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+class TestRenderClient : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void drawsInTheRendererProcess();
+    void keepsOneProcessForManyPictures();
+    void pageViewErrorsKeepTheProcess();
+    void killedDuringAJobFailsThatPictureOnly();
+    void hangingRendererIsStoppedAfterTheTimeout();
+    void rendererFaults_data();
+    void rendererFaults();
+    void missingProgramCannotStart();
+    void idleRendererEndsAndIsStartedAgain();
+    void rendererProcessIsQuiet();
+    void rendererProcessEndsOnInputThatIsNoJob_data();
+    void rendererProcessEndsOnInputThatIsNoJob();
+
+private:
+    RenderClient *realClient(const QString &viewsDir, const QStringList &extra = {});
+    RenderClient *fakeClient(const QByteArray &script);
+
+    QTemporaryDir m_scratch;
+    QString m_views;
+    int m_scripts = 0;
+};
+
+void TestRenderClient::initTestCase()
+{
+    QVERIFY(m_scratch.isValid());
+    m_views = m_scratch.filePath(QStringLiteral("views"));
+    TestSupport::writeFile(m_views + QStringLiteral("/page.html"), pageView);
+}
+
+RenderClient *TestRenderClient::realClient(const QString &viewsDir, const QStringList &extra)
+{
+    return new RenderClient(QStringLiteral(TESSARINE_BINARY),
+                            QStringList{QStringLiteral("render-helper"), QStringLiteral("--views"), viewsDir} + extra,
+                            this);
+}
+
+RenderClient *TestRenderClient::fakeClient(const QByteArray &script)
+{
+    const QString path = m_scratch.filePath(QStringLiteral("fake%1.sh").arg(++m_scripts));
+    TestSupport::writeScript(path, "#!/bin/sh\n" + script);
+    return new RenderClient(path, {}, this);
+}
+
+void TestRenderClient::drawsInTheRendererProcess()
+{
+    std::unique_ptr<RenderClient> client(realClient(m_views));
+    const Outcome preview = QCoro::waitFor(draw(*client, 0, QStringLiteral("preview"), 3));
+    QCOMPARE(preview.error, QString());
+    const QImage picture = QImage::fromData(preview.png, "PNG");
+    QCOMPARE(picture.size(), QSize(4080, 1440));
+    QCOMPARE(picture.pixelColor(2000, 700), QColor(0, 255, 0));
+
+    const Outcome panel = QCoro::waitFor(draw(*client, 2, QStringLiteral("panel"), 1));
+    QCOMPARE(panel.error, QString());
+    const QImage onePanel = QImage::fromData(panel.png, "PNG");
+    QCOMPARE(onePanel.size(), QSize(1360, 480));
+    // Blue is dark: black on the one-bit panel.
+    QCOMPARE(qGray(onePanel.pixel(600, 200)), 0);
+}
+
+void TestRenderClient::keepsOneProcessForManyPictures()
+{
+    std::unique_ptr<RenderClient> client(realClient(m_views));
+    QCOMPARE(QCoro::waitFor(draw(*client, 0)).error, QString());
+    const qint64 pid = client->processId();
+    QVERIFY(pid != 0);
+    const Outcome blue = QCoro::waitFor(draw(*client, 2));
+    QCOMPARE(blue.error, QString());
+    QCOMPARE(QImage::fromData(blue.png, "PNG").pixelColor(100, 100), QColor(0, 0, 255));
+    QCOMPARE(client->processId(), pid);
+}
+
+void TestRenderClient::pageViewErrorsKeepTheProcess()
+{
+    // The renderer's own failure is the picture's failure, told as the renderer tells it; the
+    // process is fine and keeps serving.
+    std::unique_ptr<RenderClient> client(realClient(m_scratch.filePath(QStringLiteral("no-views-here"))));
+    const Outcome first = QCoro::waitFor(draw(*client, 0));
+    QVERIFY2(first.error.startsWith(QStringLiteral("The page view could not be loaded")), qPrintable(first.error));
+    const qint64 pid = client->processId();
+    QVERIFY(pid != 0);
+    const Outcome second = QCoro::waitFor(draw(*client, 0));
+    QVERIFY(second.error.startsWith(QStringLiteral("The page view could not be loaded")));
+    QCOMPARE(client->processId(), pid);
+}
+
+void TestRenderClient::killedDuringAJobFailsThatPictureOnly()
+{
+    std::unique_ptr<RenderClient> client(realClient(m_views));
+    QCOMPARE(QCoro::waitFor(draw(*client, 0)).error, QString());
+    const qint64 first = client->processId();
+
+    // Page 1 never becomes ready, so the renderer is still busy with it when it is killed.
+    QCoro::Task<Outcome> stuck = draw(*client, 1);
+    QTest::qWait(300);
+    QCOMPARE(::kill(pid_t(first), SIGKILL), 0);
+    const Outcome killed = QCoro::waitFor(std::move(stuck));
+    QCOMPARE(killed.error, QStringLiteral("The page renderer stopped: it was ended by signal 9."));
+    QVERIFY(killed.png.isEmpty());
+
+    // The next picture comes from a new process.
+    const Outcome again = QCoro::waitFor(draw(*client, 2));
+    QCOMPARE(again.error, QString());
+    QCOMPARE(QImage::fromData(again.png, "PNG").pixelColor(10, 10), QColor(0, 0, 255));
+    QVERIFY(client->processId() != 0);
+    QVERIFY(client->processId() != first);
+}
+
+void TestRenderClient::hangingRendererIsStoppedAfterTheTimeout()
+{
+    std::unique_ptr<RenderClient> client(fakeClient("exec sleep 60\n"));
+    client->setAnswerTimeout(400ms);
+    QCoro::Task<Outcome> waiting = draw(*client, 0);
+    QTRY_VERIFY(client->processId() != 0);
+    const qint64 pid = client->processId();
+    const Outcome outcome = QCoro::waitFor(std::move(waiting));
+    QCOMPARE(outcome.error, QStringLiteral("The page renderer stopped: it did not answer within 0.4 seconds."));
+    // It was ended, not left running.
+    QTRY_VERIFY(processGone(pid));
+}
+
+void TestRenderClient::rendererFaults_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("error");
+    const QString unreadable = QStringLiteral("The page renderer stopped: its answer could not be read.");
+    QTest::newRow("prints text") << QByteArray("echo 'GL version 4.6' ; exec sleep 60\n") << unreadable;
+    QTest::newRow("frames a message that is no reply")
+        << QByteArray("printf 'TSR1\\000\\000\\000\\001X' ; exec sleep 60\n") << unreadable;
+    QTest::newRow("answers and stops half-way")
+        << QByteArray("printf 'TSR1\\000\\000\\001\\000P\\211PNG' ; exit 0\n")
+        << QStringLiteral("The page renderer stopped: it exited with status 0 before answering.");
+    QTest::newRow("exits with an error") << QByteArray("exit 2\n")
+                                         << QStringLiteral(
+                                                "The page renderer stopped: it exited with status 2 before answering.");
+    QTest::newRow("exits at once, twice")
+        << QByteArray("exit 0\n")
+        << QStringLiteral("The page renderer stopped: it exited with status 0 before answering.");
+    QTest::newRow("crashes") << QByteArray("kill -SEGV $$\n")
+                             << QStringLiteral("The page renderer stopped: it was ended by signal 11.");
+}
+
+void TestRenderClient::rendererFaults()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, error);
+    std::unique_ptr<RenderClient> client(fakeClient(script));
+    QCoro::Task<Outcome> waiting = draw(*client, 0);
+    const qint64 pid = client->processId();
+    const Outcome outcome = QCoro::waitFor(std::move(waiting));
+    QCOMPARE(outcome.error, error);
+    QVERIFY(outcome.png.isEmpty());
+    if (pid != 0)
+        QTRY_VERIFY(processGone(pid));
+    QCOMPARE(client->processId(), qint64(0));
+}
+
+void TestRenderClient::missingProgramCannotStart()
+{
+    RenderClient client(m_scratch.filePath(QStringLiteral("no-such-renderer")), {});
+    const Outcome outcome = QCoro::waitFor(draw(client, 0));
+    QVERIFY2(outcome.error.startsWith(QStringLiteral("The page renderer could not be started: ")),
+             qPrintable(outcome.error));
+}
+
+void TestRenderClient::idleRendererEndsAndIsStartedAgain()
+{
+    std::unique_ptr<RenderClient> client(realClient(m_views, {QStringLiteral("--idle-ms"), QStringLiteral("300")}));
+    QCOMPARE(QCoro::waitFor(draw(*client, 0)).error, QString());
+    const qint64 first = client->processId();
+    QVERIFY(first != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(client->processId(), qint64(0), 10000);
+    QTRY_VERIFY(processGone(first));
+    const Outcome again = QCoro::waitFor(draw(*client, 2));
+    QCOMPARE(again.error, QString());
+    QVERIFY(client->processId() != 0);
+}
+
+void TestRenderClient::rendererProcessIsQuiet()
+{
+    // Started by hand, without the card's environment: one job, then the input closes. Standard
+    // output carries exactly the one answer and standard error nothing at all, also from the web
+    // engine.
+    QProcess helper;
+    helper.start(QStringLiteral(TESSARINE_BINARY),
+                 {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
+    QVERIFY(helper.waitForStarted());
+    helper.write(
+        FrameStream::pack(RenderJob{QStringLiteral("{}"), 0, QStringLiteral("preview"), std::nullopt, 1}.toBytes()));
+    helper.closeWriteChannel();
+    QVERIFY(helper.waitForFinished(60000));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(helper.readAllStandardError()), QString());
+    FrameStream answers;
+    answers.append(helper.readAllStandardOutput());
+    const std::optional<QByteArray> answer = answers.next();
+    QVERIFY(answer);
+    const std::optional<RenderReply> reply = RenderReply::fromBytes(*answer);
+    QVERIFY(reply && reply->png);
+    QCOMPARE(QImage::fromData(*reply->png, "PNG").size(), QSize(1360, 480));
+    QCOMPARE(answers.pending(), qsizetype(0));
+    QVERIFY(!answers.next());
+}
+
+void TestRenderClient::rendererProcessEndsOnInputThatIsNoJob_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("text") << QByteArray("draw page 0\n");
+    QTest::newRow("a message that is no job") << FrameStream::pack(R"({"page": 0})");
+}
+
+void TestRenderClient::rendererProcessEndsOnInputThatIsNoJob()
+{
+    QFETCH(QByteArray, input);
+    QProcess helper;
+    helper.start(QStringLiteral(TESSARINE_BINARY), {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
+    QVERIFY(helper.waitForStarted());
+    helper.write(input);
+    QVERIFY(helper.waitForFinished(60000));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 3);
+    QCOMPARE(helper.readAllStandardOutput(), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestRenderClient)
+#include "TestRenderClient.moc"
