@@ -1,8 +1,11 @@
 #include "CalendarPrivacyDialog.h"
 
+#include "SubscriptionList.h"
+#include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 
 #include <QButtonGroup>
+#include <QCoroTask>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -10,6 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -18,6 +23,19 @@
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kUidRole = Qt::UserRole;
+
+QIcon colourSwatch(const QColor &colour)
+{
+    QPixmap swatch(12, 12);
+    swatch.fill(Qt::transparent);
+    QPainter painter(&swatch);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour.isValid() ? colour : QColor(Qt::gray));
+    painter.drawEllipse(swatch.rect().adjusted(1, 1, -1, -1));
+    return QIcon(swatch);
+}
 
 QLabel *wrappedLabel(const QString &text, QWidget *parent)
 {
@@ -58,6 +76,8 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
                                    this));
     layout->addWidget(accessChoice());
     layout->addWidget(fileChoice(), 1);
+    layout->addWidget(serviceChoice());
+    layout->addWidget(subscriptionChoice(), 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         save();
@@ -68,6 +88,59 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
     setMinimumWidth(480);
     listFiles();
     updateFileListEnabled();
+}
+
+QWidget *CalendarPrivacyDialog::subscriptionChoice()
+{
+    auto *group = new QGroupBox(QStringLiteral("Subscriptions"), this);
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(wrappedLabel(QStringLiteral("Calendars from your online calendar service, by their private "
+                                                  "address in iCal format. Each refresh fetches them; the addresses "
+                                                  "are kept in your keyring."),
+                                   group));
+    layout->addWidget(new SubscriptionList(m_store->subscriptions(), group));
+    return group;
+}
+
+QWidget *CalendarPrivacyDialog::serviceChoice()
+{
+    m_serviceBox = new QGroupBox(QStringLiteral("Desktop calendar service"), this);
+    auto *layout = new QVBoxLayout(m_serviceBox);
+    m_serviceCalendars = new QListWidget(m_serviceBox);
+    layout->addWidget(m_serviceCalendars);
+    layout->addWidget(wrappedLabel(QStringLiteral("The calendars of your desktop’s online accounts, as GNOME Calendar "
+                                                  "and Evolution show them."),
+                                   m_serviceBox));
+    // Shown only when the service answers with calendars, and asked only once reading is allowed.
+    m_serviceBox->hide();
+    return m_serviceBox;
+}
+
+void CalendarPrivacyDialog::listServiceCalendars()
+{
+    if (m_serviceListed || !m_store || m_store->authorization() != CalendarStore::Authorization::FullAccess)
+        return;
+    m_serviceListed = true;
+    QCoro::connect(m_store->serviceCalendars(), this, [this](const QList<DesktopCalendarService::Calendar> &calendars) {
+        if (!m_store)
+            return;
+        const QStringList switchedOff = m_store->switchedOffServiceCalendars();
+        for (const DesktopCalendarService::Calendar &calendar : calendars) {
+            auto *item = new QListWidgetItem(colourSwatch(calendar.colour), calendar.name, m_serviceCalendars);
+            item->setData(kUidRole, calendar.uid);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setCheckState(switchedOff.contains(calendar.uid) ? Qt::Unchecked : Qt::Checked);
+            // The service reads its local calendars itself; their files are not listed twice.
+            for (int row = 0; row < m_files->count(); ++row) {
+                QListWidgetItem *file = m_files->item(row);
+                if (QFileInfo(file->data(kPathRole).toString()).dir().dirName() == calendar.uid &&
+                    file->data(kPathRole).toString().startsWith(CalendarStore::desktopCalendarsDir()))
+                    file->setHidden(true);
+            }
+        }
+        m_serviceBox->setVisible(!calendars.isEmpty());
+        updateFileListEnabled();
+    });
 }
 
 CalendarPrivacyDialog *CalendarPrivacyDialog::present(CalendarStore &store, QWidget *parent)
@@ -132,7 +205,12 @@ QWidget *CalendarPrivacyDialog::fileChoice()
 void CalendarPrivacyDialog::listFiles()
 {
     for (const QString &path : m_store->calendarFiles()) {
-        auto *item = new QListWidgetItem(displayName(path), m_files);
+        const bool tooLarge = CalendarFileReader::isTooLarge(path);
+        auto *item = new QListWidgetItem(tooLarge ? QStringLiteral("%1 — too large, skipped (over %2 MB)")
+                                                        .arg(displayName(path))
+                                                        .arg(CalendarFileReader::maxFileBytes / (1024 * 1024))
+                                                  : displayName(path),
+                                         m_files);
         item->setData(kPathRole, path);
         item->setToolTip(homeRelative(path));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
@@ -145,6 +223,8 @@ void CalendarPrivacyDialog::listFiles()
 void CalendarPrivacyDialog::updateFileListEnabled()
 {
     m_files->setEnabled(m_allow->isChecked());
+    m_serviceCalendars->setEnabled(m_allow->isChecked());
+    listServiceCalendars();
 }
 
 void CalendarPrivacyDialog::save()
@@ -171,4 +251,8 @@ void CalendarPrivacyDialog::save()
             switchedOff.append(path);
     }
     m_store->setSwitchedOffFiles(switchedOff);
+    for (int row = 0; row < m_serviceCalendars->count(); ++row) {
+        const QListWidgetItem *item = m_serviceCalendars->item(row);
+        m_store->setServiceCalendarSwitchedOn(item->data(kUidRole).toString(), item->checkState() == Qt::Checked);
+    }
 }

@@ -1,11 +1,12 @@
 #include "CalendarSettings.h"
 
-#include "ui/common/CalendarPrivacyDialog.h"
-#include "ui/common/EditorStyle.h"
-#include "ui/common/SymbolIcon.h"
 #include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
+#include "ui/common/CalendarPrivacyDialog.h"
+#include "ui/common/EditorStyle.h"
+#include "ui/common/SubscriptionList.h"
+#include "ui/common/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,9 +59,13 @@ QWidget *CalendarSettings::notDeterminedPage()
 QWidget *CalendarSettings::fullAccessPage()
 {
     auto *page = new QWidget;
-    auto *layout = new QHBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto *layout = new QHBoxLayout;
     layout->setSpacing(8);
+    column->addLayout(layout);
+    m_subscriptions = new SubscriptionList(m_store.subscriptions(), page);
+    column->addWidget(m_subscriptions);
     const QColor secondary = EditorStyle::secondary(palette());
     auto *icon = new QLabel(page);
     icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("emblem-ok"), 16, secondary, devicePixelRatioF()));
