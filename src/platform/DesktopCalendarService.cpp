@@ -11,8 +11,10 @@
 
 namespace {
 
-// Each step of a connection to the service may wait this long; the caller bounds the whole read.
-constexpr guint32 kConnectSeconds = 10;
+// A connection does not wait for a calendar's backend to come online: local calendars never
+// report it (the wait would always run out), and online ones serve their cached events meanwhile.
+// The caller bounds the whole read.
+constexpr guint32 kDoNotWaitForConnection = static_cast<guint32>(-1);
 constexpr int kMaxOccurrencesPerCalendar = 2'000;
 
 struct UnrefDeleter
@@ -138,7 +140,7 @@ QList<CalendarEvent> eventsOf(ESource *source, const QString &key, const QDateTi
 {
     GError *error = nullptr;
     EClient *client =
-        e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, kConnectSeconds, nullptr, &error);
+        e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, kDoNotWaitForConnection, nullptr, &error);
     g_clear_error(&error);
     if (!client)
         return {};

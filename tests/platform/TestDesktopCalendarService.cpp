@@ -78,7 +78,8 @@ QString TestDesktopCalendarService::createCalendar(const QList<QByteArray> &even
         return {};
     }
     const QString uid = QString::fromUtf8(e_source_get_uid(source));
-    EClient *client = e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, 30, nullptr, &error);
+    EClient *client =
+        e_cal_client_connect_sync(source, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, static_cast<guint32>(-1), nullptr, &error);
     if (!client) {
         m_skipReason = QStringLiteral("the calendar factory could not be started: ") + takeError(error);
     } else {
