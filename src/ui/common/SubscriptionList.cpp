@@ -26,6 +26,7 @@ SubscriptionList::SubscriptionList(CalendarSubscriptions &subscriptions, QWidget
     layout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListWidget(this);
     m_list->setWordWrap(true);
+    m_list->setSpacing(3);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(m_list);
     auto *buttons = new QHBoxLayout;
