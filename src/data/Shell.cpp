@@ -56,6 +56,11 @@ void collectReplies(ShellProcess &process, const QSet<int> &until, QHash<int, QJ
         take(process.readAll());
 }
 
+QString overflowMessage(qint64 limit)
+{
+    return QStringLiteral("The command wrote more than %1 MB of output and was stopped.").arg(limit / (1024 * 1024));
+}
+
 } // namespace
 
 QString Shell::loginShell()
@@ -78,7 +83,7 @@ QString Shell::decodeUtf8(const QByteArray &bytes)
     return text;
 }
 
-QCoro::Task<Shell::Result> Shell::run(const QString &command, std::chrono::milliseconds timeout)
+QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds timeout)
 {
     OwnedProcess process(new ShellProcess(command));
     // A tool that reads standard input gets end of file rather than the terminal, if any, that
@@ -93,17 +98,20 @@ QCoro::Task<Shell::Result> Shell::run(const QString &command, std::chrono::milli
         result.error = process->errorString();
         co_return result;
     }
+    if (process->overflowed()) {
+        result.error = overflowMessage(process->outputLimit());
+        co_return result;
+    }
     result.status = process->exitCode();
     result.output = decodeUtf8(process->readAllStandardOutput());
     result.error = decodeUtf8(process->readAllStandardError());
     co_return result;
 }
 
-QCoro::Task<QHash<int, QJsonObject>> Shell::converse(const QString &command, const QString &input,
-                                                     const QSet<int> &until, std::chrono::milliseconds timeout)
+QCoro::Task<QHash<int, QJsonObject>> Shell::converse(QString command, QString input, QSet<int> until,
+                                                     std::chrono::milliseconds timeout)
 {
-    // The arguments are references that need not outlive the first suspension.
-    const QSet<int> awaited = until;
+    const QSet<int> awaited = std::move(until);
     OwnedProcess process(new ShellProcess(command));
     process->setStandardErrorFile(QProcess::nullDevice());
     process->launch(timeout);
@@ -113,6 +121,9 @@ QCoro::Task<QHash<int, QJsonObject>> Shell::converse(const QString &command, con
     process->write(input.toUtf8());
 
     while (true) {
+        // A line longer than the output limit is never read: the server was killed for it.
+        if (process->overflowed())
+            break;
         collectReplies(*process, awaited, replies);
         if (replies.size() == awaited.size() || process->hasEnded())
             break;

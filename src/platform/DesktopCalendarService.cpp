@@ -65,7 +65,7 @@ DesktopCalendarService::Calendar calendarOf(ESource *source)
     calendar.name = takeString(e_source_dup_display_name(source));
     if (e_source_has_extension(source, E_SOURCE_EXTENSION_CALENDAR)) {
         auto *selectable = E_SOURCE_SELECTABLE(e_source_get_extension(source, E_SOURCE_EXTENSION_CALENDAR));
-        calendar.colour = QColor(takeString(e_source_selectable_dup_color(selectable)));
+        calendar.colour = takeString(e_source_selectable_dup_color(selectable));
     }
     return calendar;
 }

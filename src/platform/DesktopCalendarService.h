@@ -3,7 +3,6 @@
 
 #include "CalendarEvent.h"
 
-#include <QColor>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -20,7 +19,7 @@ struct Calendar
 {
     QString uid; // the service's id of the calendar
     QString name;
-    QColor colour; // invalid when the calendar has none
+    QString colour; // as the service keeps it, such as "#3465a4"; empty when it has none
 };
 
 struct Reading

@@ -40,13 +40,13 @@ public:
     static QUrl webHost();
     static QUrl apiHost();
 
-    // Stops waiting for a server that sends nothing for this long.
+    // Stops waiting for a request that has not finished in this long (also one that trickles).
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     // POSTs the fields, form-encoded, to `path` on GitHub's web host.
-    QCoro::Task<Reply> postForm(const QString &path, const FormFields &fields) const;
+    QCoro::Task<Reply> postForm(QString path, FormFields fields) const;
     // GETs `/user` on GitHub's API host with the token; the login when the reply carries one.
-    QCoro::Task<LoginReply> fetchLogin(const QString &accessToken) const;
+    QCoro::Task<LoginReply> fetchLogin(QString accessToken) const;
 
 private:
     struct Body
@@ -54,7 +54,8 @@ private:
         std::optional<QJsonValue> json;
         QString error;
     };
-    static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody);
+    static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody,
+                                  std::chrono::milliseconds deadline);
 
     std::chrono::milliseconds m_timeout = defaultTimeout;
 };

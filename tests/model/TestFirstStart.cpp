@@ -1,4 +1,5 @@
 #include "FakeTools.h"
+#include "PageDescription.h"
 #include "TestSupport.h"
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
@@ -15,35 +16,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+using TestSupport::describe;
+
 namespace {
-
-// "halves[today.date,countdown]" for each page, "-" for an empty slot.
-QStringList describe(const QList<Page> &pages)
-{
-    QStringList result;
-    for (const Page &page : pages) {
-        QStringList entries;
-        for (const Page::Slot &slot : page.slotWidgets)
-            entries.append(slot.value_or(QStringLiteral("-")));
-        result.append(page.layout + QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
-    return result;
-}
-
-QStringList describe(const QJsonArray &pages)
-{
-    QList<Page> decoded;
-    for (const QJsonValue &page : pages)
-        decoded.append(Page::fromJson(page).value_or(Page()));
-    return describe(decoded);
-}
 
 QJsonObject readObject(const QString &path)
 {
@@ -103,8 +84,7 @@ void TestFirstStart::init()
 
 void TestFirstStart::cleanup()
 {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     QDir(FakeTools::binDir()).removeRecursively();
     QDir(QDir::homePath() + QStringLiteral("/.claude")).removeRecursively();
     QFile::remove(wisprDatabase());
@@ -175,14 +155,15 @@ void TestFirstStart::startsWithThePagesRecommendedForTheMachine_data()
     QTest::addColumn<QStringList>("providers");
 
     const QString day = QStringLiteral("halves[today.date,countdown]");
-    QTest::newRow("nothing found") << QStringList() << QString() << QStringList{day, day} << QStringList();
+    // The date-and-countdown page once, not once as the first page and again as the day page.
+    QTest::newRow("nothing found") << QStringList() << QString() << QStringList{day} << QStringList();
     QTest::newRow("everything found") << QStringList{"gh", "codex", "grok", "gemini", "claude", "wispr"} << QString()
                                       << QStringList{"wideTwo[github.overview,provider.claude,provider.codex]",
                                                      "full[github.year]", "halves[github.month,github.activity]",
                                                      "full[plans.all]", "thirds[today.date,countdown,provider.wispr]"}
                                       << QStringList{"claude", "codex", "grok", "wispr"};
     QTest::newRow("GitHub CLI without a login, Gemini only")
-        << QStringList{"gh-signed-out", "gemini"} << QString() << QStringList{day, day} << QStringList();
+        << QStringList{"gh-signed-out", "gemini"} << QString() << QStringList{day} << QStringList();
     QTest::newRow("signed in to Tessarine, Grok")
         << QStringList{"grok"} << QStringLiteral("mona")
         << QStringList{"twoThirdsLeft[github.overview,provider.grok]", "full[github.year]",
@@ -253,9 +234,7 @@ void TestFirstStart::theProgramRendersTheFirstPagesWithoutADisplay()
         const QImage picture(QDir(screens()).filePath(view + QStringLiteral("-mono-light.png")));
         QVERIFY2(!picture.isNull(), qPrintable(view));
     }
-    QSettings defaults(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                       QStringLiteral("Tessarine"));
-    QVERIFY(defaults.value(QStringLiteral("onboarded")).toBool());
+    QVERIFY(TestSupport::defaultsStore().value(QStringLiteral("onboarded")).toBool());
 }
 
 QTEST_GUILESS_MAIN(TestFirstStart)

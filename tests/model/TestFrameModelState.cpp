@@ -7,19 +7,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 namespace {
-
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
 
 QJsonObject readJsonObject(const QString &path)
 {
@@ -91,7 +84,7 @@ void TestFrameModelState::init()
     QVERIFY(m_dir->isValid());
     qputenv("TESSARINE_SCREENS", screensPath().toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
 }
 
 void TestFrameModelState::cleanup()
@@ -114,7 +107,7 @@ void TestFrameModelState::firstStartUsesDefaultsAndWritesNothing()
     QVERIFY(model->needsWelcome());
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(defaultsStore().allKeys().isEmpty());
+    QVERIFY(TestSupport::defaultsStore().allKeys().isEmpty());
 }
 
 void TestFrameModelState::settingsFileLiesBesideTheScreensDirectory()
@@ -130,6 +123,8 @@ void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("not JSON") << QByteArray("{providers: [claude]");
+    QTest::newRow("trailing comma") << QByteArray(
+        R"({"providers": ["grok"], "logos": false, "pages": [{"layout": "full", "slots": ["countdown"]},]})");
     QTest::newRow("top-level list") << QByteArray(R"([{"providers": ["grok"], "logos": false}])");
     QTest::newRow("no logos") << QByteArray(R"({"providers": ["grok"]})");
     QTest::newRow("slot of the wrong type")
@@ -161,6 +156,16 @@ void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave()
     QCOMPARE(saved.value(u"logos"), QJsonValue(false));
     QCOMPARE(saved.value(u"providers").toArray(), QJsonArray({"claude", "codex"}));
     QCOMPARE(saved.value(u"pages").toArray().size(), 2);
+
+    // What the user had is kept beside the new file, so a typo costs none of their pages.
+    const QDir folder(m_dir->path());
+    const QStringList aside = folder.entryList({QStringLiteral("settings.json.unreadable-*")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(TestSupport::readFile(folder.filePath(aside.first())), bytes);
+
+    // A good file is written over without a copy.
+    model->setShowLogos(true);
+    QCOMPARE(folder.entryList({QStringLiteral("settings.json.unreadable-*")}, QDir::Files).size(), 1);
 }
 
 void TestFrameModelState::noPagesOfTheirOwnGiveTheDefaultPages_data()

@@ -124,7 +124,7 @@ void TestDesktopCalendarService::withService()
                      [&uid](const DesktopCalendarService::Calendar &calendar) { return calendar.uid == uid; });
     QVERIFY(family != calendars.end());
     QCOMPARE(family->name, QStringLiteral("Family"));
-    QCOMPARE(family->colour, QColor(QStringLiteral("#3465a4")));
+    QCOMPARE(family->colour, QStringLiteral("#3465a4"));
 
     const DesktopCalendarService::Reading reading = DesktopCalendarService::read(now, now.addDays(7), {});
     QCOMPARE(titlesOf(reading.events), (QStringList{"Stand-up", "<none>", "Birthday", "Stand-up", "Stand-up"}));

@@ -136,15 +136,15 @@ bool nothingInstalled()
 bool everythingConnected(const QString &name)
 {
     Scene scene;
-    for (const QString &name : QStringList{"codex", "grok", "gemini", "claude"})
-        scene.tool(name);
+    for (const QString &tool : QStringList{"codex", "grok", "gemini", "claude"})
+        scene.tool(tool);
     scene.tool(QStringLiteral("gh"), "octocat");
     scene.file(QStringLiteral("screens/data.json"), R"({"ai": {"providers": [
         {"id": "claude", "status": "ok"}, {"id": "codex", "status": "ok", "plan": "plus"},
         {"id": "grok", "status": "ok"}, {"id": "wispr", "status": "ok"}]}})");
     scene.file(QStringLiteral("data/Wispr Flow/flow.sqlite"), "SQLite format 3");
     writeFile(scene.home() + QStringLiteral("/.claude/settings.json"),
-              R"({"statusLine": {"type": "command", "command": "'/opt/claude-statusline.sh'"}})");
+              R"({"statusLine": {"type": "command", "command": "'/opt/Tessarine/claude-statusline.sh'"}})");
     const QDateTime reported(QDate::currentDate(), QTime(9, 5));
     scene.file(QStringLiteral("data/Tessarine/claude.json"),
                R"({"savedAt": ")" + reported.toUTC().toString(Qt::ISODate).toUtf8() + R"("})");

@@ -1,6 +1,7 @@
 #include "CalendarPrivacyDialog.h"
 
 #include "SubscriptionList.h"
+#include "UiStyle.h"
 #include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 
@@ -36,6 +37,7 @@ QIcon colourSwatch(const QColor &colour)
     painter.drawEllipse(swatch.rect().adjusted(1, 1, -1, -1));
     return QIcon(swatch);
 }
+constexpr int dialogMargin = 20;
 
 QLabel *wrappedLabel(const QString &text, QWidget *parent)
 {
@@ -71,6 +73,9 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
 {
     setWindowTitle(QStringLiteral("Calendar Privacy"));
     auto *layout = new QVBoxLayout(this);
+    // The desktop style's dialog margins leave the text nearly touching the edges.
+    layout->setContentsMargins(dialogMargin, dialogMargin, dialogMargin, dialogMargin);
+    layout->setSpacing(12);
     layout->addWidget(wrappedLabel(QStringLiteral("Tessarine can show your next events on the card. Only their titles "
                                                   "and times are read, and they stay on this computer."),
                                    this));
@@ -85,7 +90,7 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    setMinimumWidth(480);
+    setMinimumWidth(UiStyle::grownWithFont(480, font()));
     listFiles();
     updateFileListEnabled();
 }
@@ -126,7 +131,7 @@ void CalendarPrivacyDialog::listServiceCalendars()
             return;
         const QStringList switchedOff = m_store->switchedOffServiceCalendars();
         for (const DesktopCalendarService::Calendar &calendar : calendars) {
-            auto *item = new QListWidgetItem(colourSwatch(calendar.colour), calendar.name, m_serviceCalendars);
+            auto *item = new QListWidgetItem(colourSwatch(QColor(calendar.colour)), calendar.name, m_serviceCalendars);
             item->setData(kUidRole, calendar.uid);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
             item->setCheckState(switchedOff.contains(calendar.uid) ? Qt::Unchecked : Qt::Checked);

@@ -1,6 +1,6 @@
 #include "OnboardingRows.h"
 
-#include "kit/PlatformWords.h"
+#include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -22,31 +22,43 @@ ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &si
         return {ConnectionStatus::connected, u"Signed in as "_s + signIn.login + u'.'};
     // Signed out, or a sign-in that failed: the same row, so the user can simply try again.
     if (cliLogin)
-        return {ConnectionStatus::connected, PlatformWords::apply(u"Found the GitHub CLI’s login on this Mac ("_s) +
-                                                 *cliLogin +
+        return {ConnectionStatus::connected, u"Found the GitHub CLI’s login on this computer ("_s + *cliLogin +
                                                  u"). You can sign in to Tessarine later in Connections."_s};
     if (hasClientId)
         return {ConnectionStatus::notConnected, u"Sign in with your GitHub account."_s, Action::signIn};
     if (cliFound)
         return {ConnectionStatus::notConnected,
-                u"Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again."_s,
+                u"Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again."_s,
                 Action::gitHubCliCopyCommand};
     return {ConnectionStatus::notConnected,
-            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in Terminal, then "
-            u"check again."_s,
+            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in a terminal, "
+            u"then check again."_s,
             Action::gitHubCliInstall};
 }
 
 QList<OnboardingRows::Tool> OnboardingRows::tools(const ConnectionsState &state)
 {
-    return {claude(state.claude()), plan(u"codex"_s, state.hasTool(u"codex"_s)),
-            plan(u"grok"_s, state.hasTool(u"grok"_s)), plan(u"gemini"_s, state.hasTool(u"gemini"_s)),
-            wispr(state.wisprInstalled())};
+    QList<Tool> rows;
+    for (const Provider &provider : Provider::all()) {
+        switch (provider.detection) {
+        case Provider::Detection::ClaudeCode:
+            rows.append(claude(state.claude()));
+            break;
+        case Provider::Detection::CommandLineTool:
+            rows.append(plan(provider.id, state.isFound(provider)));
+            break;
+        case Provider::Detection::WisprDatabase:
+            rows.append(wispr(state.isFound(provider)));
+            break;
+        }
+    }
+    return rows;
 }
 
 OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
 {
-    Tool tool{u"claude"_s, u"Claude"_s, u"claude"_s, true, QString(), false};
+    const Provider &provider = *Provider::find(u"claude"_s);
+    Tool tool{provider.id, provider.title, provider.logo, true, QString(), false};
     switch (status.kind) {
     case ClaudeSetup::Status::Kind::connected:
         tool.detail = u"Connected through Claude Code’s status line."_s;
@@ -65,29 +77,25 @@ OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
 
 OnboardingRows::Tool OnboardingRows::plan(const QString &id, bool found)
 {
-    Tool tool{id, QString(), id, found, notInstalled, false};
-    if (id == u"codex"_s) {
-        tool.title = u"Codex (ChatGPT)"_s;
-        tool.logo = u"openai"_s;
-        if (found)
-            tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
-    } else if (id == u"grok"_s) {
-        tool.title = u"Grok"_s;
-        if (found)
-            tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
-    } else if (id == u"gemini"_s) {
-        tool.title = u"Gemini"_s;
-        if (found)
-            tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
-    }
+    const Provider *provider = Provider::find(id);
+    Tool tool{id, provider ? provider->title : QString(), provider ? provider->logo : id, found, notInstalled, false};
+    if (!found)
+        return tool;
+    if (id == u"codex"_s)
+        tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
+    else if (id == u"grok"_s)
+        tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
+    else if (id == u"gemini"_s)
+        tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
     return tool;
 }
 
 OnboardingRows::Tool OnboardingRows::wispr(bool installed)
 {
-    return {u"wispr"_s,
-            u"Wispr Flow"_s,
-            u"wispr"_s,
+    const Provider &provider = *Provider::find(u"wispr"_s);
+    return {provider.id,
+            provider.title,
+            provider.logo,
             installed,
             installed ? u"Found. Word counts only, never the text."_s : notInstalled,
             false};
@@ -103,5 +111,5 @@ std::optional<QString> OnboardingRows::calendarText(CalendarStore::Authorization
     case CalendarStore::Authorization::Denied:
         break;
     }
-    return PlatformWords::apply(u"Off. You can turn it on later in System Settings."_s);
+    return u"Off. You can turn it on later in Tessarine’s privacy settings."_s;
 }

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -53,8 +52,7 @@ void TestEditorRefresh::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
     FakeTools::remove(QStringLiteral("gh"));
     writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr})});
@@ -110,7 +108,7 @@ void TestEditorRefresh::editsDuringARefreshWaitForTheFollowUp()
     QCOMPARE(m_runs, 2);
     QCOMPARE(model->errorLine(), std::nullopt);
     QVERIFY(editor.navigationSubtitle().startsWith(QStringLiteral("Updated ")));
-    QCOMPARE(model->undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().size(), 2);
 }
 
 void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
@@ -131,7 +129,7 @@ void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
     model->setTitle(QStringLiteral("Busy"), id);
     model->undo();
     model->redo();
-    QCOMPARE(model->undoStack().size(), 6);
+    QCOMPARE(model->history().undoStack().size(), 6);
     QCOMPARE(m_runs, 1);
 
     QVERIFY(waitUntilIdle(*model));
@@ -162,7 +160,7 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     // Nothing was drawn, so the slot still waits for its picture; nothing else changed.
     QVERIFY(overlays.at(1)->isUpdating());
     QVERIFY(!overlays.at(0)->isUpdating());
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     QCOMPARE(editor.state().selection(), id);
     QCOMPARE(editor.state().selectedSlot(), 1);
     QVERIFY(editor.navigationSubtitle() != QStringLiteral("Updating preview…"));
@@ -175,8 +173,8 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
     QVERIFY(overlays.at(1)->isUpdating());
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->undoStack().size(), 1);
-    QCOMPARE(model->redoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->history().redoStack().size(), 1);
 }
 
 int main(int argc, char *argv[])
