@@ -26,10 +26,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # picture encoder's library stays a dependency whatever shlibdeps decides.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libdeflate0, libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
-# The desktop keyring keeps the GitHub token; the colour emoji font draws emoji in titles and
-# events (the page view names it first among its fallback fonts); the GitHub CLI is the other
-# way to sign in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji")
+# The desktop keyring keeps the GitHub token and the calendar subscriptions' addresses; the
+# colour emoji font draws emoji in titles and events (the page view names it first among its
+# fallback fonts); the desktop's calendar service provides the calendars of its online accounts
+# (libecal, which shlibdeps adds, only talks to it). The GitHub CLI is the other way to sign in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji, evolution-data-server")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gh")
 
 include(CPack)

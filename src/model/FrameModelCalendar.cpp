@@ -5,6 +5,7 @@
 #include "FrameModel.h"
 
 #include "platform/CalendarStore.h"
+#include "platform/CalendarSubscriptions.h"
 
 #include <QJsonArray>
 #include <QPointer>
@@ -37,8 +38,13 @@ QJsonObject noAccessSection()
 
 CalendarStore &FrameModel::eventStore()
 {
-    if (!m_eventStore)
-        m_eventStore = new CalendarStore(this);
+    if (!m_eventStore) {
+        m_eventStore = m_credentials ? new CalendarStore(m_credentials, this) : new CalendarStore(this);
+        // A calendar added, switched on or off shows at once.
+        connect(m_eventStore, &CalendarStore::switchedOffFilesChanged, this, &FrameModel::refresh);
+        connect(m_eventStore, &CalendarStore::switchedOffServiceCalendarsChanged, this, &FrameModel::refresh);
+        connect(&m_eventStore->subscriptions(), &CalendarSubscriptions::listChanged, this, &FrameModel::refresh);
+    }
     return *m_eventStore;
 }
 

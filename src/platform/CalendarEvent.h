@@ -11,6 +11,8 @@
 struct CalendarEvent
 {
     std::optional<QString> title; // none when the event has no SUMMARY; an empty SUMMARY stays empty
+    QString uid;                  // the event's UID, shared by all its occurrences; may be empty
+    QString calendar;             // where it was read: a file's path, or the service's calendar key
     QDateTime start;
     QDateTime end; // equal to start for an event that gives no end or duration
     bool allDay = false;

@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
@@ -18,9 +19,8 @@
 
 namespace {
 
-// A desktop calendar of many years is a few megabytes; a far bigger file is not a calendar we
-// should hold in memory.
-constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
+using CalendarFileReader::maxFileBytes;
+using CalendarFileReader::maxLineBytes;
 // Bounds on recurrence expansion, so that a rule such as FREQ=SECONDLY, or one that never reaches
 // the window, cannot stall a refresh: steps of one rule, steps of one whole read, and occurrences
 // of one event inside the window.
@@ -33,6 +33,12 @@ struct ComponentDeleter
     void operator()(icalcomponent *component) const { icalcomponent_free(component); }
 };
 using ComponentPtr = std::unique_ptr<icalcomponent, ComponentDeleter>;
+
+struct ParserDeleter
+{
+    void operator()(icalparser *parser) const { icalparser_free(parser); }
+};
+using ParserPtr = std::unique_ptr<icalparser, ParserDeleter>;
 
 struct IteratorDeleter
 {
@@ -60,13 +66,63 @@ std::vector<icalproperty *> propertiesOf(icalcomponent *component, icalproperty_
     return properties;
 }
 
-bool looksLikeICalendar(const QByteArray &text)
+// Splits the text into unfolded content lines and hands each to libical's parser. libical's own
+// line reader copies a long physical line over and over and slows down with the square of its
+// length; unfolding here touches every byte once. Returns the top-level components in file order;
+// a component the text ends inside of is dropped.
+std::vector<ComponentPtr> parseComponents(const QByteArray &text)
+{
+    std::vector<ComponentPtr> components;
+    ParserPtr parser(icalparser_new());
+    if (!parser)
+        return components;
+    QByteArray line;
+    bool lineTooLong = false;
+    auto finishLine = [&] {
+        if (!line.isEmpty() && !lineTooLong) {
+            // icalparser_add_line reads the line but does not keep it.
+            if (icalcomponent *component = icalparser_add_line(parser.get(), line.data()))
+                components.emplace_back(component);
+        }
+        line.clear();
+        lineTooLong = false;
+    };
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        qsizetype length = end - start;
+        if (length > 0 && text[start + length - 1] == '\r')
+            --length;
+        const bool continuation = length > 0 && (text[start] == ' ' || text[start] == '\t');
+        if (!continuation)
+            finishLine();
+        const qsizetype from = continuation ? start + 1 : start;
+        const qsizetype count = continuation ? length - 1 : length;
+        if (line.size() + count > maxLineBytes) {
+            lineTooLong = true;
+            line.clear();
+        } else if (!lineTooLong) {
+            line.append(text.constData() + from, count);
+        }
+        start = end + 1;
+    }
+    finishLine();
+    return components;
+}
+
+} // namespace
+
+bool CalendarFileReader::looksLikeICalendar(const QByteArray &text)
 {
     QByteArray head = text.left(64);
     if (head.startsWith("\xEF\xBB\xBF"))
         head.remove(0, 3);
     return head.trimmed().toUpper().startsWith("BEGIN:VCALENDAR");
 }
+
+namespace {
 
 // Gives a time the zone its TZID names: the calendar's own VTIMEZONE first, then libical's
 // built-in zones. A TZID that names no known zone leaves the time floating, read as local time.
@@ -141,6 +197,7 @@ struct EventShape
     qint64 seconds = 0; // length of a timed event
     qint64 days = 1;    // length of an all-day event
     std::optional<QString> title;
+    QString uid;
 };
 
 void readLength(EventShape &shape, icalcomponent *event, icalcomponent *calendar)
@@ -176,6 +233,8 @@ std::optional<EventShape> shapeOf(icalcomponent *event, icalcomponent *calendar)
         return std::nullopt;
     shape.allDay = shape.start.is_date;
     shape.title = titleOf(event);
+    const char *uid = icalcomponent_get_uid(event);
+    shape.uid = QString::fromUtf8(uid ? uid : "");
     readLength(shape, event, calendar);
     return shape;
 }
@@ -234,6 +293,7 @@ private:
     {
         CalendarEvent event;
         event.title = m_shape.title;
+        event.uid = m_shape.uid;
         event.allDay = m_shape.allDay;
         if (m_shape.allDay) {
             event.start = localMidnight(dateOf(time));
@@ -275,22 +335,22 @@ public:
 
     void readFile(const QString &path)
     {
+        m_path = path;
+        // Opening a named pipe would wait for a writer, so only regular files are opened.
+        const QFileInfo info(path);
+        if (!info.isFile() || info.size() > maxFileBytes)
+            return;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return;
-        const QByteArray text = file.read(kMaxFileBytes + 1);
-        if (text.size() > kMaxFileBytes || !looksLikeICalendar(text))
+        const QByteArray text = file.read(maxFileBytes + 1);
+        if (text.size() > maxFileBytes || !CalendarFileReader::looksLikeICalendar(text))
             return;
-        ComponentPtr root(icalparser_parse_string(text.constData()));
-        if (!root)
-            return;
-        if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-            readCalendar(root.get());
-            return;
+        // A file may hold several calendars one after another.
+        for (const ComponentPtr &component : parseComponents(text)) {
+            if (icalcomponent_isa(component.get()) == ICAL_VCALENDAR_COMPONENT)
+                readCalendar(component.get());
         }
-        // A file holding several calendars parses into a root around them.
-        for (icalcomponent *calendar : childrenOf(root.get(), ICAL_VCALENDAR_COMPONENT))
-            readCalendar(calendar);
     }
 
     // Sorted by start; the sort is stable, so equal starts keep the order they were read in.
@@ -350,7 +410,10 @@ private:
         for (icalproperty *rule : propertiesOf(event, ICAL_RRULE_PROPERTY))
             expandRule(icalproperty_get_rrule(rule), *shape, occurrences);
         addRecurrenceDates(event, calendar, occurrences);
-        m_events += occurrences.events();
+        for (CalendarEvent &occurrence : occurrences.events()) {
+            occurrence.calendar = m_path;
+            m_events.append(occurrence);
+        }
     }
 
     static void excludeDates(icalcomponent *event, icalcomponent *calendar, const EventShape &shape,
@@ -395,12 +458,18 @@ private:
     const QDateTime m_from;
     const QDateTime m_to;
     qint64 m_stepsLeft = kMaxStepsPerRead;
+    QString m_path;
     QList<CalendarEvent> m_events;
 };
 
 } // namespace
 
 namespace CalendarFileReader {
+
+bool isTooLarge(const QString &path)
+{
+    return QFileInfo(path).size() > maxFileBytes;
+}
 
 QList<CalendarEvent> eventsInFiles(const QStringList &paths, const QDateTime &from, const QDateTime &to)
 {

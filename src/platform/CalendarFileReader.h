@@ -12,6 +12,18 @@
 // serialised because libical keeps a process-wide time-zone cache.
 namespace CalendarFileReader {
 
+// Larger files are skipped: a desktop calendar of many years is a few megabytes, and a file far
+// beyond that is not one we should hold in memory on every refresh.
+inline constexpr qint64 maxFileBytes = 50 * 1024 * 1024;
+// A content line (after unfolding) longer than this is left out: no property an event needs is
+// anywhere near it, and only attachments and pasted documents reach such lengths.
+inline constexpr qsizetype maxLineBytes = 1024 * 1024;
+
+bool isTooLarge(const QString &path);
+// Whether the text begins as an iCalendar stream does (an optional byte-order mark and blanks,
+// then BEGIN:VCALENDAR).
+bool looksLikeICalendar(const QByteArray &text);
+
 // The occurrences that start in [from, to) or are still running at `from`, sorted by start time.
 // Occurrences with equal starts keep file order, then their order inside the file. Files that
 // cannot be read, are too large or are not iCalendar are skipped.

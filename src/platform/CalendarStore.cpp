@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalendarStore.h"
 
+#include "BoundedWork.h"
 #include "CalendarConsentPresenter.h"
 #include "CalendarFileReader.h"
+#include "CalendarSubscriptions.h"
 #include "Defaults.h"
+#include "KeychainCredentialStore.h"
 #include "Paths.h"
 
 #include <QCoroSignal>
@@ -13,7 +16,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
+#include <QSet>
 #include <QThread>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -26,13 +31,70 @@ QString normalisedPath(const QString &path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+QStringList storedList(const QString &key)
+{
+    QStringList values;
+    for (const QJsonValue &value :
+         QJsonDocument::fromJson(Defaults::stringValue(key).value_or(QString()).toUtf8()).array()) {
+        if (value.isString())
+            values.append(value.toString());
+    }
+    return values;
+}
+
+void storeList(const QString &key, const QStringList &values)
+{
+    if (values.isEmpty())
+        Defaults::remove(key);
+    else
+        Defaults::setValue(
+            key, QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(values)).toJson(QJsonDocument::Compact)));
+}
+
+// A local calendar of the calendar service is also a file in the desktop's calendar folder, named
+// by the calendar's uid. While the service answers, it alone reads such a calendar, so that the
+// service's switch is the one that counts.
+bool isServiceCalendarFile(const QString &path, const QSet<QString> &serviceUids)
+{
+    const QFileInfo file(path);
+    return file.absolutePath().startsWith(QDir(CalendarStore::desktopCalendarsDir()).absolutePath() +
+                                          QLatin1Char('/')) &&
+           serviceUids.contains(file.dir().dirName());
+}
+
+// Sorted by start (stable), and one entry for an event that two calendars both hold: the same UID
+// starting at the same instant. Events without a UID are never taken for one another.
+QList<CalendarEvent> merged(QList<CalendarEvent> events)
+{
+    std::stable_sort(events.begin(), events.end(),
+                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.start < b.start; });
+    QSet<QPair<QString, qint64>> seen;
+    QList<CalendarEvent> unique;
+    for (const CalendarEvent &event : events) {
+        if (!event.uid.isEmpty()) {
+            const QPair<QString, qint64> key(event.uid, event.start.toMSecsSinceEpoch());
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
+        }
+        unique.append(event);
+    }
+    return unique;
+}
+
 } // namespace
 
 const QString CalendarStore::accessKey = QStringLiteral("calendarAccess");
 const QString CalendarStore::switchedOffFilesKey = QStringLiteral("calendarSwitchedOffFiles");
+const QString CalendarStore::switchedOffServiceCalendarsKey = QStringLiteral("calendarSwitchedOffServiceCalendars");
 
 CalendarStore::CalendarStore(QObject *parent)
+    : CalendarStore(std::make_shared<KeychainCredentialStore>(), parent)
+{}
+
+CalendarStore::CalendarStore(std::shared_ptr<CredentialStore> credentials, QObject *parent)
     : QObject(parent)
+    , m_subscriptions(new CalendarSubscriptions(std::move(credentials), this))
 {}
 
 CalendarStore::Authorization CalendarStore::authorization() const
@@ -127,12 +189,9 @@ QStringList CalendarStore::calendarFiles() const
 
 QStringList CalendarStore::switchedOffFiles() const
 {
-    const QString stored = Defaults::stringValue(switchedOffFilesKey).value_or(QString());
     QStringList paths;
-    for (const QJsonValue &value : QJsonDocument::fromJson(stored.toUtf8()).array()) {
-        if (value.isString())
-            paths.append(normalisedPath(value.toString()));
-    }
+    for (const QString &path : storedList(switchedOffFilesKey))
+        paths.append(normalisedPath(path));
     return paths;
 }
 
@@ -145,12 +204,7 @@ void CalendarStore::setSwitchedOffFiles(const QStringList &paths)
     normalised.sort();
     if (normalised == switchedOffFiles())
         return;
-    if (normalised.isEmpty()) {
-        Defaults::remove(switchedOffFilesKey);
-    } else {
-        const QJsonDocument document(QJsonArray::fromStringList(normalised));
-        Defaults::setValue(switchedOffFilesKey, QString::fromUtf8(document.toJson(QJsonDocument::Compact)));
-    }
+    storeList(switchedOffFilesKey, normalised);
     Q_EMIT switchedOffFilesChanged();
 }
 
@@ -170,16 +224,68 @@ QStringList CalendarStore::filesToRead() const
     return files;
 }
 
-QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTime to) const
+QStringList CalendarStore::switchedOffServiceCalendars() const
+{
+    return storedList(switchedOffServiceCalendarsKey);
+}
+
+void CalendarStore::setServiceCalendarSwitchedOn(const QString &uid, bool on)
+{
+    QStringList switchedOff = switchedOffServiceCalendars();
+    if (switchedOff.contains(uid) != on)
+        return;
+    if (on)
+        switchedOff.removeAll(uid);
+    else
+        switchedOff.append(uid);
+    switchedOff.sort();
+    storeList(switchedOffServiceCalendarsKey, switchedOff);
+    Q_EMIT switchedOffServiceCalendarsChanged();
+}
+
+QCoro::Task<QList<DesktopCalendarService::Calendar>> CalendarStore::serviceCalendars() const
 {
     if (authorization() != Authorization::FullAccess)
         co_return {};
-    // Parsing and expanding a large calendar can take a while, so it happens off the GUI thread.
-    // Nothing below touches the store once the worker has started.
-    auto result = std::make_shared<QList<CalendarEvent>>();
-    std::unique_ptr<QThread> worker(QThread::create(
-        [files = filesToRead(), from, to, result] { *result = CalendarFileReader::eventsInFiles(files, from, to); }));
-    worker->start();
-    co_await qCoro(worker.get()).waitForFinished();
-    co_return *result;
+    const std::optional<QList<DesktopCalendarService::Calendar>> found =
+        co_await BoundedWork::run<QList<DesktopCalendarService::Calendar>>(&DesktopCalendarService::calendars,
+                                                                           m_readBound);
+    co_return found.value_or(QList<DesktopCalendarService::Calendar>());
+}
+
+QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTime to)
+{
+    if (authorization() != Authorization::FullAccess)
+        co_return {};
+    const QPointer<CalendarStore> self(this);
+    const QStringList subscribed = co_await m_subscriptions->fetchAll();
+    if (!self)
+        co_return {};
+
+    // Parsing and expanding a large calendar can take a while, and the calendar service may be
+    // slow to start, so both happen off the GUI thread, side by side. Nothing below touches the
+    // store once the workers have started; a worker that overruns is left to finish on its own
+    // and the refresh goes on without it.
+    const QStringList files = filesToRead() + subscribed;
+    auto readFiles = BoundedWork::run<QList<CalendarEvent>>(
+        [files, from, to] { return CalendarFileReader::eventsInFiles(files, from, to); }, m_readBound);
+    auto readService = BoundedWork::run<DesktopCalendarService::Reading>(
+        [switchedOff = switchedOffServiceCalendars(), from, to] {
+            return DesktopCalendarService::read(from, to, switchedOff);
+        },
+        m_readBound);
+    const QList<CalendarEvent> fileEvents = (co_await std::move(readFiles)).value_or(QList<CalendarEvent>());
+    const DesktopCalendarService::Reading service =
+        (co_await std::move(readService)).value_or(DesktopCalendarService::Reading());
+
+    QSet<QString> serviceUids;
+    for (const DesktopCalendarService::Calendar &calendar : service.calendars)
+        serviceUids.insert(calendar.uid);
+    QList<CalendarEvent> all;
+    for (const CalendarEvent &event : fileEvents) {
+        if (!isServiceCalendarFile(event.calendar, serviceUids))
+            all.append(event);
+    }
+    all += service.events;
+    co_return merged(all);
 }

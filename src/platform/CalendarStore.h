@@ -2,21 +2,27 @@
 #pragma once
 
 #include "CalendarEvent.h"
+#include "DesktopCalendarService.h"
 
 #include <QCoroTask>
 #include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <chrono>
+#include <memory>
 
 class CalendarConsentPresenter;
+class CalendarSubscriptions;
+class CredentialStore;
 
 // The user's calendars as Tessarine sees them: the events of iCalendar files kept in
 // ~/.local/share/Tessarine/calendars/ and the desktop's local calendars
-// (~/.local/share/evolution/calendar/*/calendar.ics), less the files the user switched off.
+// (~/.local/share/evolution/calendar/*/calendar.ics), the calendars subscribed to by address, and
+// the calendars of the desktop's calendar service, less those the user switched off.
 // Reading them needs the user's consent, asked once and kept in the defaults store; the
 // answer can be changed later in the calendar privacy dialog. Lives on the GUI thread; the
-// files are read on a worker thread.
+// files and the calendar service are read on worker threads, each waited for a bounded time.
 class CalendarStore : public QObject
 {
     Q_OBJECT
@@ -33,8 +39,17 @@ public:
     // switched-off files (a JSON array of absolute paths).
     static const QString accessKey;
     static const QString switchedOffFilesKey;
+    // The calendar service's calendars switched off: a JSON array of their uids.
+    static const QString switchedOffServiceCalendarsKey;
+    // How long a refresh waits for the files, and for the calendar service, before it goes on
+    // without them.
+    static constexpr std::chrono::milliseconds defaultReadBound{30'000};
 
+    // Subscription addresses are kept in the desktop keyring.
     explicit CalendarStore(QObject *parent = nullptr);
+    CalendarStore(std::shared_ptr<CredentialStore> credentials, QObject *parent);
+
+    CalendarSubscriptions &subscriptions() const { return *m_subscriptions; }
 
     Authorization authorization() const;
     // Records the user's answer; used by the privacy dialog.
@@ -54,10 +69,20 @@ public:
     void setSwitchedOffFiles(const QStringList &paths);
     bool isSwitchedOff(const QString &path) const;
 
+    QStringList switchedOffServiceCalendars() const;
+    void setServiceCalendarSwitchedOn(const QString &uid, bool on);
+    // The calendar service's enabled calendars, read on a worker thread; none without full access
+    // or without the service.
+    QCoro::Task<QList<DesktopCalendarService::Calendar>> serviceCalendars() const;
+
     // The occurrences that start in [from, to) or are still running at `from`, sorted by start
-    // time with equal starts in store order (file order, then order inside the file). Empty
-    // without full access. Recurring events give one entry per occurrence.
-    QCoro::Task<QList<CalendarEvent>> events(QDateTime from, QDateTime to) const;
+    // time with equal starts in store order (files in order, then subscriptions, then the calendar
+    // service). The same event in two calendars (same UID and start) is listed once. Empty
+    // without full access; nothing is read or fetched then. Recurring events give one entry per
+    // occurrence. Fetches the subscriptions first.
+    QCoro::Task<QList<CalendarEvent>> events(QDateTime from, QDateTime to);
+
+    void setReadBound(std::chrono::milliseconds bound) { m_readBound = bound; }
 
     static QString tessarineCalendarsDir();
     static QString desktopCalendarsDir();
@@ -66,6 +91,7 @@ Q_SIGNALS:
     // The stored answer changed, through the consent question or the privacy dialog.
     void authorizationChanged();
     void switchedOffFilesChanged();
+    void switchedOffServiceCalendarsChanged();
     // A consent question ended; `granted` tells whether full access now holds.
     void accessRequestFinished(bool granted);
 
@@ -74,5 +100,7 @@ private:
     QStringList filesToRead() const;
 
     CalendarConsentPresenter *m_presenter = nullptr;
+    CalendarSubscriptions *m_subscriptions = nullptr;
+    std::chrono::milliseconds m_readBound = defaultReadBound;
     bool m_asking = false;
 };

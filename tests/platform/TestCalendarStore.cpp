@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "platform/CalendarConsentPresenter.h"
+#include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 
@@ -125,6 +126,10 @@ private Q_SLOTS:
     void windowEdges();
     void titles();
     void badFilesAndRulesAreSkippedOrBounded();
+    void longLinesAreUnfoldedOrLeftOut();
+    void oversizedFilesAreSkipped();
+    void aSlowReadIsNotWaitedForBeyondTheBound();
+    void sameEventInTwoFilesShowsOnce();
     void switchedOffFilesAreNotRead();
     void nothingIsReadWithoutFullAccess_data();
     void nothingIsReadWithoutFullAccess();
@@ -308,6 +313,87 @@ void TestCalendarStore::badFilesAndRulesAreSkippedOrBounded()
     QCOMPARE(startsOf(found, QStringLiteral("Every second since 2020")), QList<QDateTime>{});
     const qsizetype everySecond = startsOf(found, QStringLiteral("Every second this week")).size();
     QVERIFY2(everySecond > 0 && everySecond <= 1000, qPrintable(QString::number(everySecond)));
+}
+
+void TestCalendarStore::longLinesAreUnfoldedOrLeftOut()
+{
+    const QDateTime start = kWeekStart.addDays(1);
+    // A 300 KB title folded over thousands of lines is read whole; a 3 MB description on one
+    // physical line, and one folded, are left out without losing their event or the next ones.
+    QByteArray title(300 * 1024, 't');
+    QByteArray foldedTitle;
+    const QByteArray titleLine = "SUMMARY:" + title;
+    for (qsizetype i = 0; i < titleLine.size(); i += 74)
+        foldedTitle += (i > 0 ? " " : "") + titleLine.mid(i, 74) + "\r\n";
+    const QByteArray description = "DESCRIPTION:" + QByteArray(3 * 1024 * 1024, 'd');
+    QByteArray foldedDescription;
+    for (qsizetype i = 0; i < description.size(); i += 74)
+        foldedDescription += (i > 0 ? "\t" : "") + description.mid(i, 74) + "\n";
+    const QByteArray stamp = start.toString(u"yyyyMMdd'T'HHmmss'Z'").toLatin1();
+    const QByteArray events = "BEGIN:VEVENT\r\nUID:long-title@tests\r\n" + foldedTitle + "DTSTART:" + stamp +
+                              "\r\nEND:VEVENT\r\n" + "BEGIN:VEVENT\r\nUID:one-line@tests\r\nSUMMARY:One line\r\n" +
+                              description + "\r\nDTSTART:" + stamp + "\r\nEND:VEVENT\r\n" +
+                              "BEGIN:VEVENT\r\nUID:folded@tests\r\nSUMMARY:Folded\r\n" + foldedDescription +
+                              "DTSTART:" + stamp + "\r\nEND:VEVENT\r\n" + singleEvent(7, start.addSecs(60));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("long.ics")), calendarOf(events)));
+
+    const QList<CalendarEvent> found = eventsBetween(kWeekStart, kWeekEnd);
+    QCOMPARE(found.size(), 4);
+    QCOMPARE(found[0].title, std::optional<QString>(QString::fromLatin1(title)));
+    QCOMPARE(found[0].uid, QStringLiteral("long-title@tests"));
+    QCOMPARE(titlesOf(found).mid(1), (QStringList{"One line", "Folded", "Event 7"}));
+    QCOMPARE(found[3].start, start.addSecs(60));
+}
+
+void TestCalendarStore::oversizedFilesAreSkipped()
+{
+    const QString big = ownCalendar(QStringLiteral("big.ics"));
+    QByteArray padding = "X-PADDING:" + QByteArray(70, 'p') + "\r\n";
+    QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + singleEvent(1, kWeekStart.addDays(1));
+    text.reserve(CalendarFileReader::maxFileBytes + 1024);
+    while (text.size() <= CalendarFileReader::maxFileBytes)
+        text += padding;
+    text += "END:VCALENDAR\r\n";
+    QVERIFY(TestSupport::writeFile(big, text));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("small.ics")),
+                                   calendarOf(singleEvent(2, kWeekStart.addDays(2)))));
+
+    QVERIFY(CalendarFileReader::isTooLarge(big));
+    QVERIFY(!CalendarFileReader::isTooLarge(ownCalendar(QStringLiteral("small.ics"))));
+    QCOMPARE(titlesOf(eventsBetween(kWeekStart, kWeekEnd)), QStringList{"Event 2"});
+    QFile::remove(big);
+}
+
+void TestCalendarStore::aSlowReadIsNotWaitedForBeyondTheBound()
+{
+    // Enough events that reading them takes far longer than the bound below.
+    QByteArray events;
+    for (int i = 0; i < 150'000; ++i)
+        events += singleEvent(i, kWeekStart.addSecs(i));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("huge.ics")), calendarOf(events)));
+
+    CalendarStore store;
+    store.setReadBound(std::chrono::milliseconds(1));
+    QVERIFY(QCoro::waitFor(store.events(kWeekStart, kWeekEnd)).isEmpty());
+    // The overrun read finishes on its own; a read with the usual bound waits its turn and gets
+    // everything.
+    store.setReadBound(CalendarStore::defaultReadBound);
+    QCOMPARE(QCoro::waitFor(store.events(kWeekStart, kWeekEnd)).size(), 150'000);
+}
+
+void TestCalendarStore::sameEventInTwoFilesShowsOnce()
+{
+    const QDateTime start = kWeekStart.addDays(1);
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("a.ics")),
+                                   calendarOf(singleEvent(1, start) + singleEvent(2, start))));
+    // Event 1 again at the same start, and again a day later (another occurrence, kept).
+    QVERIFY(TestSupport::writeFile(desktopCalendar(QStringLiteral("system")),
+                                   calendarOf(singleEvent(1, start) + singleEvent(1, start.addDays(1)))));
+
+    const QList<CalendarEvent> found = eventsBetween(kWeekStart, kWeekEnd);
+    QCOMPARE(titlesOf(found), (QStringList{"Event 1", "Event 2", "Event 1"}));
+    QCOMPARE(found[0].calendar, ownCalendar(QStringLiteral("a.ics")));
+    QCOMPARE(found[2].start, start.addDays(1));
 }
 
 void TestCalendarStore::switchedOffFilesAreNotRead()

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalendarPrivacyDialog.h"
 
+#include "SubscriptionList.h"
 #include "UiStyle.h"
+#include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 
 #include <QButtonGroup>
+#include <QCoroTask>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -12,6 +15,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -20,6 +25,19 @@
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kUidRole = Qt::UserRole;
+
+QIcon colourSwatch(const QColor &colour)
+{
+    QPixmap swatch(12, 12);
+    swatch.fill(Qt::transparent);
+    QPainter painter(&swatch);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour.isValid() ? colour : QColor(Qt::gray));
+    painter.drawEllipse(swatch.rect().adjusted(1, 1, -1, -1));
+    return QIcon(swatch);
+}
 constexpr int dialogMargin = 20;
 
 QLabel *wrappedLabel(const QString &text, QWidget *parent)
@@ -64,6 +82,8 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
                                    this));
     layout->addWidget(accessChoice());
     layout->addWidget(fileChoice(), 1);
+    layout->addWidget(serviceChoice());
+    layout->addWidget(subscriptionChoice(), 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         save();
@@ -74,6 +94,59 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
     setMinimumWidth(UiStyle::grownWithFont(480, font()));
     listFiles();
     updateFileListEnabled();
+}
+
+QWidget *CalendarPrivacyDialog::subscriptionChoice()
+{
+    auto *group = new QGroupBox(QStringLiteral("Subscriptions"), this);
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(wrappedLabel(QStringLiteral("Calendars from your online calendar service, by their private "
+                                                  "address in iCal format. Each refresh fetches them; the addresses "
+                                                  "are kept in your keyring."),
+                                   group));
+    layout->addWidget(new SubscriptionList(m_store->subscriptions(), group));
+    return group;
+}
+
+QWidget *CalendarPrivacyDialog::serviceChoice()
+{
+    m_serviceBox = new QGroupBox(QStringLiteral("Desktop calendar service"), this);
+    auto *layout = new QVBoxLayout(m_serviceBox);
+    m_serviceCalendars = new QListWidget(m_serviceBox);
+    layout->addWidget(m_serviceCalendars);
+    layout->addWidget(wrappedLabel(QStringLiteral("The calendars of your desktop’s online accounts, as GNOME Calendar "
+                                                  "and Evolution show them."),
+                                   m_serviceBox));
+    // Shown only when the service answers with calendars, and asked only once reading is allowed.
+    m_serviceBox->hide();
+    return m_serviceBox;
+}
+
+void CalendarPrivacyDialog::listServiceCalendars()
+{
+    if (m_serviceListed || !m_store || m_store->authorization() != CalendarStore::Authorization::FullAccess)
+        return;
+    m_serviceListed = true;
+    QCoro::connect(m_store->serviceCalendars(), this, [this](const QList<DesktopCalendarService::Calendar> &calendars) {
+        if (!m_store)
+            return;
+        const QStringList switchedOff = m_store->switchedOffServiceCalendars();
+        for (const DesktopCalendarService::Calendar &calendar : calendars) {
+            auto *item = new QListWidgetItem(colourSwatch(QColor(calendar.colour)), calendar.name, m_serviceCalendars);
+            item->setData(kUidRole, calendar.uid);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setCheckState(switchedOff.contains(calendar.uid) ? Qt::Unchecked : Qt::Checked);
+            // The service reads its local calendars itself; their files are not listed twice.
+            for (int row = 0; row < m_files->count(); ++row) {
+                QListWidgetItem *file = m_files->item(row);
+                if (QFileInfo(file->data(kPathRole).toString()).dir().dirName() == calendar.uid &&
+                    file->data(kPathRole).toString().startsWith(CalendarStore::desktopCalendarsDir()))
+                    file->setHidden(true);
+            }
+        }
+        m_serviceBox->setVisible(!calendars.isEmpty());
+        updateFileListEnabled();
+    });
 }
 
 CalendarPrivacyDialog *CalendarPrivacyDialog::present(CalendarStore &store, QWidget *parent)
@@ -138,7 +211,12 @@ QWidget *CalendarPrivacyDialog::fileChoice()
 void CalendarPrivacyDialog::listFiles()
 {
     for (const QString &path : m_store->calendarFiles()) {
-        auto *item = new QListWidgetItem(displayName(path), m_files);
+        const bool tooLarge = CalendarFileReader::isTooLarge(path);
+        auto *item = new QListWidgetItem(tooLarge ? QStringLiteral("%1 — too large, skipped (over %2 MB)")
+                                                        .arg(displayName(path))
+                                                        .arg(CalendarFileReader::maxFileBytes / (1024 * 1024))
+                                                  : displayName(path),
+                                         m_files);
         item->setData(kPathRole, path);
         item->setToolTip(homeRelative(path));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
@@ -151,6 +229,8 @@ void CalendarPrivacyDialog::listFiles()
 void CalendarPrivacyDialog::updateFileListEnabled()
 {
     m_files->setEnabled(m_allow->isChecked());
+    m_serviceCalendars->setEnabled(m_allow->isChecked());
+    listServiceCalendars();
 }
 
 void CalendarPrivacyDialog::save()
@@ -177,4 +257,8 @@ void CalendarPrivacyDialog::save()
             switchedOff.append(path);
     }
     m_store->setSwitchedOffFiles(switchedOff);
+    for (int row = 0; row < m_serviceCalendars->count(); ++row) {
+        const QListWidgetItem *item = m_serviceCalendars->item(row);
+        m_store->setServiceCalendarSwitchedOn(item->data(kUidRole).toString(), item->checkState() == Qt::Checked);
+    }
 }

@@ -5,13 +5,15 @@
 #include <QPointer>
 
 class CalendarStore;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QRadioButton;
 
 // Tessarine's own calendar privacy settings: whether Tessarine may read the user's calendars at
-// all, and which of the calendar files it finds it reads. Changes take effect on "Save"; the store
-// then tells its observers.
+// all, which of the calendar files and of the desktop calendar service's calendars it reads, and
+// the calendars subscribed to by address. Changes take effect on "Save" (the store then tells its
+// observers), except those to subscriptions, which take effect at once.
 class CalendarPrivacyDialog : public QDialog
 {
     Q_OBJECT
@@ -24,7 +26,10 @@ public:
 private:
     QWidget *accessChoice();
     QWidget *fileChoice();
+    QWidget *subscriptionChoice();
+    QWidget *serviceChoice();
     void listFiles();
+    void listServiceCalendars();
     void updateFileListEnabled();
     void save();
 
@@ -33,4 +38,7 @@ private:
     QRadioButton *m_refuse = nullptr;
     QListWidget *m_files = nullptr;
     QLabel *m_noFiles = nullptr;
+    QGroupBox *m_serviceBox = nullptr;
+    QListWidget *m_serviceCalendars = nullptr;
+    bool m_serviceListed = false;
 };

@@ -4,6 +4,7 @@
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "ui/common/CalendarPrivacyDialog.h"
+#include "ui/common/SubscriptionList.h"
 #include "ui/common/SymbolIcon.h"
 #include "ui/common/UiStyle.h"
 
@@ -58,9 +59,13 @@ QWidget *CalendarSettings::notDeterminedPage()
 QWidget *CalendarSettings::fullAccessPage()
 {
     auto *page = new QWidget;
-    auto *layout = new QHBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto *layout = new QHBoxLayout;
     layout->setSpacing(8);
+    column->addLayout(layout);
+    m_subscriptions = new SubscriptionList(m_store.subscriptions(), page);
+    column->addWidget(m_subscriptions);
     const QColor secondary = UiStyle::secondary(palette());
     auto *icon = new QLabel(page);
     icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("emblem-ok"), 16, secondary, devicePixelRatioF()));

@@ -8,6 +8,7 @@ class FrameModel;
 class QLabel;
 class QPushButton;
 class QStackedLayout;
+class SubscriptionList;
 
 // The calendar widget's settings in the widget inspector, by the state of calendar access:
 // a request for it, a note that events are read, or a way to Tessarine's privacy settings.
@@ -21,6 +22,7 @@ public:
 
     QPushButton *allowButton() const { return m_allow; }
     QPushButton *privacyButton() const { return m_privacy; }
+    SubscriptionList *subscriptions() const { return m_subscriptions; }
     // The text shown for the current state.
     QString message() const;
 
@@ -38,4 +40,5 @@ private:
     QLabel *m_deniedText = nullptr;
     QPushButton *m_allow = nullptr;
     QPushButton *m_privacy = nullptr;
+    SubscriptionList *m_subscriptions = nullptr;
 };

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SubscriptionFetch.h"
+
+#include "CalendarFileReader.h"
+#include "Network.h"
+
+#include <QCoroNetworkReply>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+bool loopbackHttpAllowed = false;
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(bytes / (1024 * 1024));
+}
+
+// The transport failure in a few words. QNetworkReply::errorString() names the address, which is
+// private, so it is never used.
+QString transportProblem(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("its server could not be found");
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("its server refused the connection");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("its server closed the connection");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("its server’s certificate was not accepted");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("it was redirected too many times");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("the network is not available");
+    default:
+        return QStringLiteral("it could not be downloaded");
+    }
+}
+
+QString httpProblem(int status)
+{
+    switch (status) {
+    case 401:
+    case 403:
+        return QStringLiteral("the server refused access (HTTP %1)").arg(status);
+    case 404:
+    case 410:
+        return QStringLiteral("the server no longer has it (HTTP %1)").arg(status);
+    default:
+        return QStringLiteral("the server answered HTTP %1").arg(status);
+    }
+}
+
+QNetworkRequest requestFor(const QUrl &address, const QByteArray &etag, const QByteArray &lastModified)
+{
+    QNetworkRequest request(address);
+    // Each redirect is checked before it is followed (see run()).
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    request.setRawHeader("Accept", "text/calendar, */*;q=0.5");
+    if (!etag.isEmpty())
+        request.setRawHeader("If-None-Match", etag);
+    if (!lastModified.isEmpty())
+        request.setRawHeader("If-Modified-Since", lastModified);
+    return request;
+}
+
+} // namespace
+
+void SubscriptionFetch::allowLoopbackHttpForTests(bool allowed)
+{
+    loopbackHttpAllowed = allowed;
+}
+
+bool SubscriptionFetch::isFetchable(const QUrl &url)
+{
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return true;
+    return loopbackHttpAllowed && scheme == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1");
+}
+
+std::optional<QUrl> SubscriptionFetch::normalisedAddress(const QString &text)
+{
+    QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (url.scheme().compare(QLatin1String("webcal"), Qt::CaseInsensitive) == 0)
+        url.setScheme(QStringLiteral("https"));
+    if (!isFetchable(url))
+        return std::nullopt;
+    return url;
+}
+
+QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByteArray etag, QByteArray lastModified,
+                                                              Limits limits)
+{
+    Result result;
+    if (!isFetchable(address)) {
+        result.problem = QStringLiteral("its address is not an https address");
+        co_return result;
+    }
+    std::unique_ptr<QNetworkReply> reply(Network::manager().get(requestFor(address, etag, lastModified)));
+    QNetworkReply *const raw = reply.get();
+    // Set by whichever guard stops the download, before it aborts the reply.
+    auto stopReason = std::make_shared<QString>();
+    auto stop = [raw, stopReason](const QString &reason) {
+        if (stopReason->isEmpty())
+            *stopReason = reason;
+        raw->abort();
+    };
+
+    QObject::connect(raw, &QNetworkReply::redirected, raw, [raw, stop](const QUrl &target) {
+        if (isFetchable(target))
+            Q_EMIT raw->redirectAllowed();
+        else
+            stop(QStringLiteral("it was redirected to an address that is not https"));
+    });
+    const qint64 maxBytes = limits.maxBytes;
+    const QString tooLarge = QStringLiteral("it is larger than %1 MB").arg(megabytes(maxBytes));
+    QObject::connect(raw, &QNetworkReply::downloadProgress, raw,
+                     [stop, maxBytes, tooLarge](qint64 received, qint64 total) {
+                         if (received > maxBytes || total > maxBytes)
+                             stop(tooLarge);
+                     });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, raw, [stop, limits] {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limits.timeout).count();
+        stop(seconds >= 1 ? QStringLiteral("its server did not answer within %1 seconds").arg(seconds)
+                          : QStringLiteral("its server did not answer in time"));
+    });
+    deadline.start(limits.timeout);
+
+    co_await qCoro(raw).waitForFinished();
+    deadline.stop();
+
+    if (!stopReason->isEmpty()) {
+        result.problem = *stopReason;
+        co_return result;
+    }
+    const int status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 304) {
+        result.kind = Result::Kind::NotModified;
+        co_return result;
+    }
+    if (status >= 400) {
+        result.problem = httpProblem(status);
+        co_return result;
+    }
+    if (raw->error() != QNetworkReply::NoError) {
+        result.problem = transportProblem(raw->error());
+        co_return result;
+    }
+    QByteArray body = raw->read(maxBytes + 1);
+    if (body.size() > maxBytes) {
+        result.problem = tooLarge;
+        co_return result;
+    }
+    if (!CalendarFileReader::looksLikeICalendar(body)) {
+        result.problem = QStringLiteral("what it sent is not a calendar");
+        co_return result;
+    }
+    result.kind = Result::Kind::Fetched;
+    result.body = std::move(body);
+    result.etag = raw->rawHeader("ETag");
+    result.lastModified = raw->rawHeader("Last-Modified");
+    co_return result;
+}
