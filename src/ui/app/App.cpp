@@ -1,16 +1,18 @@
 #include "App.h"
 
-#include "ui/common/CalendarConsentDialog.h"
+#include "UpdateAlerts.h"
+#include "model/FrameModel.h"
+#include "model/PlanAlertFeed.h"
+#include "platform/CalendarStore.h"
+#include "services/PlanAlerts.h"
+#include "services/UpdateChecker.h"
 #include "ui/card/FrameAutosave.h"
 #include "ui/card/FrameMenu.h"
 #include "ui/card/FrameView.h"
 #include "ui/card/FrameWindow.h"
 #include "ui/card/MenuBarIcon.h"
-#include "UpdateAlerts.h"
+#include "ui/common/CalendarConsentDialog.h"
 #include "ui/common/WindowFactories.h"
-#include "model/FrameModel.h"
-#include "platform/CalendarStore.h"
-#include "services/UpdateChecker.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -48,6 +50,7 @@ void App::finishLaunching(const QStringList &arguments)
     installWindowHooks();
     // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
     m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
+    startPlanAlerts();
     m_model->startSchedule();
     openLaunchWindows(arguments, m_model->needsWelcome());
 }
@@ -93,6 +96,13 @@ void App::showTrayIcon()
             m_trayMenu->popup(QCursor::pos());
     });
     m_tray->show();
+}
+
+void App::startPlanAlerts()
+{
+    m_planAlerts = std::make_unique<PlanAlerts>();
+    new PlanAlertFeed(*m_model, *m_planAlerts);
+    m_planAlerts->watchClaudeReport();
 }
 
 void App::installWindowHooks()
