@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/UserError.h"
 #include <QByteArray>
 #include <QCoro/QCoroTask>
 #include <QDateTime>
@@ -19,6 +20,9 @@
 class DataCollector
 {
 public:
+    // The failure the collection throws: the program's one error type for texts the user reads.
+    using Problem = UserError;
+
     struct Result
     {
         QJsonObject data;

@@ -7,11 +7,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Page::Page(QString layout, QList<Slot> slotWidgets, std::optional<QString> title)
+Page::Page(QString pageLayout, QList<Slot> widgets, std::optional<QString> pageTitle)
     : id(QUuid::createUuid())
-    , layout(std::move(layout))
-    , slotWidgets(std::move(slotWidgets))
-    , title(std::move(title))
+    , layout(std::move(pageLayout))
+    , slotWidgets(std::move(widgets))
+    , title(std::move(pageTitle))
 {}
 
 void Page::setLayout(const Layout &newLayout)

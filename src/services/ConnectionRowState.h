@@ -24,10 +24,10 @@ struct ConnectionRowState
     };
 
     ConnectionRowState() = default;
-    ConnectionRowState(ConnectionStatus status, const QString &detail, Action action = Action::none)
-        : status(status)
-        , detail(detail)
-        , action(action)
+    ConnectionRowState(ConnectionStatus rowStatus, const QString &rowDetail, Action rowAction = Action::none)
+        : status(rowStatus)
+        , detail(rowDetail)
+        , action(rowAction)
     {}
 
     ConnectionStatus status = ConnectionStatus::notFound;

@@ -136,8 +136,8 @@ bool nothingInstalled()
 bool everythingConnected(const QString &name)
 {
     Scene scene;
-    for (const QString &name : QStringList{"codex", "grok", "gemini", "claude"})
-        scene.tool(name);
+    for (const QString &tool : QStringList{"codex", "grok", "gemini", "claude"})
+        scene.tool(tool);
     scene.tool(QStringLiteral("gh"), "octocat");
     scene.file(QStringLiteral("screens/data.json"), R"({"ai": {"providers": [
         {"id": "claude", "status": "ok"}, {"id": "codex", "status": "ok", "plan": "plus"},
