@@ -205,7 +205,7 @@ void fullScreenGrids()
 }
 
 // The open tray menu under a strip of panel holding the tray icon, with one submenu open.
-void trayMenu(bool dark)
+void trayMenu(bool dark, const QString &submenu, const QString &name)
 {
     FixtureScreens screens(5);
     auto model = makeModel(screens);
@@ -213,17 +213,17 @@ void trayMenu(bool dark)
     FrameMenu menu(*model);
     menu.popup(QPoint(200, 100));
     QTest::qWait(50);
-    QMenu *looks = nullptr;
+    QMenu *opened = nullptr;
     for (QAction *action : menu.actions()) {
-        if (action->text() == QStringLiteral("Look"))
-            looks = action->menu();
+        if (action->text() == submenu)
+            opened = action->menu();
     }
     menu.hide();
 
     const int panel = 28;
     const int gap = 4;
     const QSize mainSize = menu.sizeHint();
-    const QSize subSize = looks ? looks->sizeHint() : QSize();
+    const QSize subSize = opened ? opened->sizeHint() : QSize();
     const QSize points(mainSize.width() + subSize.width() + 2 * backdropMargin,
                        mainSize.height() + panel + gap + backdropMargin);
     QImage picture(points * pictureScale, QImage::Format_ARGB32_Premultiplied);
@@ -238,15 +238,15 @@ void trayMenu(bool dark)
     const QPoint menuAt(backdropMargin, panel + gap);
     menu.resize(mainSize);
     menu.render(&painter, menuAt);
-    if (looks) {
+    if (opened) {
         // The submenu opens beside its item, its first choice level with it.
-        looks->resize(subSize);
-        const QRect item = menu.actionGeometry(looks->menuAction());
-        const QRect first = looks->actionGeometry(looks->actions().first());
-        looks->render(&painter, menuAt + QPoint(mainSize.width() - 2, item.top() - first.top()));
+        opened->resize(subSize);
+        const QRect item = menu.actionGeometry(opened->menuAction());
+        const QRect first = opened->actionGeometry(opened->actions().first());
+        opened->render(&painter, menuAt + QPoint(mainSize.width() - 2, item.top() - first.top()));
     }
     painter.end();
-    save(picture, QStringLiteral("tray-menu-%1").arg(dark ? "dark" : "light"));
+    save(picture, name);
 }
 
 } // namespace
@@ -264,6 +264,7 @@ int main(int argc, char *argv[])
     transitionPartway(PageTransition::Slide, 120ms, QStringLiteral("card-slide"));
     flashAndPlaceholder();
     fullScreenGrids();
-    trayMenu(false);
+    trayMenu(false, QStringLiteral("Look"), QStringLiteral("tray-menu-light"));
+    trayMenu(false, QStringLiteral("AI Plans"), QStringLiteral("tray-menu-plans"));
     return 0;
 }
