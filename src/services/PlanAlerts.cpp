@@ -28,6 +28,8 @@ PlanAlerts::PlanAlerts(const QString &ledgerFile, QObject *parent)
     , m_claudeCheckLater(new QTimer(this))
 {
     m_claudeCheckLater->setSingleShot(true);
+    // A coarse timer may fire a little early, and the interval is a promise.
+    m_claudeCheckLater->setTimerType(Qt::PreciseTimer);
     connect(m_claudeCheckLater, &QTimer::timeout, this, &PlanAlerts::checkClaudeReport);
 }
 

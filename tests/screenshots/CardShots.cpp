@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -224,8 +225,17 @@ void trayMenu(bool dark, const QString &submenu, const QString &name)
     const int gap = 4;
     const QSize mainSize = menu.sizeHint();
     const QSize subSize = opened ? opened->sizeHint() : QSize();
+    menu.resize(mainSize);
+    // The submenu opens beside its item, its first choice level with it; a long one reaches
+    // below the menu.
+    int subTop = 0;
+    if (opened) {
+        opened->resize(subSize);
+        subTop =
+            menu.actionGeometry(opened->menuAction()).top() - opened->actionGeometry(opened->actions().first()).top();
+    }
     const QSize points(mainSize.width() + subSize.width() + 2 * backdropMargin,
-                       mainSize.height() + panel + gap + backdropMargin);
+                       std::max(mainSize.height(), subTop + subSize.height()) + panel + gap + backdropMargin);
     QImage picture(points * pictureScale, QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(pictureScale);
     QPainter painter(&picture);
@@ -236,15 +246,9 @@ void trayMenu(bool dark, const QString &submenu, const QString &name)
     const QImage icon = MenuBarIcon::image(dark ? Qt::white : Qt::black, pictureScale);
     painter.drawImage(QPoint(backdropMargin + 8, (panel - 16) / 2), icon);
     const QPoint menuAt(backdropMargin, panel + gap);
-    menu.resize(mainSize);
     menu.render(&painter, menuAt);
-    if (opened) {
-        // The submenu opens beside its item, its first choice level with it.
-        opened->resize(subSize);
-        const QRect item = menu.actionGeometry(opened->menuAction());
-        const QRect first = opened->actionGeometry(opened->actions().first());
-        opened->render(&painter, menuAt + QPoint(mainSize.width() - 2, item.top() - first.top()));
-    }
+    if (opened)
+        opened->render(&painter, menuAt + QPoint(mainSize.width() - 2, subTop));
     painter.end();
     save(picture, name);
 }
