@@ -35,6 +35,27 @@ PlanAlerts::PlanAlerts(const QString &ledgerFile, QObject *parent)
 
 PlanAlerts::~PlanAlerts() = default;
 
+void PlanAlerts::setEnabled(bool enabled)
+{
+    const bool claudeWasWanted = claudeWanted();
+    m_enabled = enabled;
+    followChoice(claudeWasWanted);
+}
+
+void PlanAlerts::setProviders(const QStringList &providers)
+{
+    const bool claudeWasWanted = claudeWanted();
+    m_providers = providers;
+    followChoice(claudeWasWanted);
+}
+
+void PlanAlerts::followChoice(bool claudeWasWanted)
+{
+    // Changes of the report were let pass while Claude was not wanted; what it says now counts.
+    if (m_watcher && !claudeWasWanted && claudeWanted())
+        scheduleClaudeCheck();
+}
+
 void PlanAlerts::checkDocument(const QJsonObject &document, const QDateTime &now)
 {
     checkEntries(
@@ -133,6 +154,7 @@ void PlanAlerts::watchClaudeReport()
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &PlanAlerts::claudeReportChanged);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &PlanAlerts::claudeFolderChanged);
     m_claudeSeen = claudeReportFingerprint();
+    scheduleClaudeCheck();
 }
 
 PlanAlerts::Fingerprint PlanAlerts::claudeReportFingerprint() const

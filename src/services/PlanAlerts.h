@@ -36,11 +36,12 @@ public:
     explicit PlanAlerts(const QString &ledgerFile = PlanAlertLedger::defaultFile(), QObject *parent = nullptr);
     ~PlanAlerts() override;
 
+    // Turning alerts on, or choosing Claude, reads the watched report soon after.
     bool isEnabled() const { return m_enabled; }
-    void setEnabled(bool enabled) { m_enabled = enabled; }
+    void setEnabled(bool enabled);
     // The providers the user has chosen; only these alert.
     QStringList providers() const { return m_providers; }
-    void setProviders(const QStringList &providers) { m_providers = providers; }
+    void setProviders(const QStringList &providers);
 
     // Checks the provider entries of a data document ("ai" → "providers").
     void checkDocument(const QJsonObject &document, const QDateTime &now = QDateTime::currentDateTimeUtc());
@@ -48,7 +49,8 @@ public:
     void checkEntries(const QJsonArray &entries, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
     // Starts watching Claude Code's report file (also through its folder, so a report that is
-    // created, or replaced by renaming a new file over it, is seen).
+    // created, or replaced by renaming a new file over it, is seen), and reads the report there
+    // is now.
     void watchClaudeReport();
     // The shortest time between two readings of the report; claudeReportInterval unless changed.
     void setClaudeReportInterval(std::chrono::milliseconds interval) { m_claudeInterval = interval; }
@@ -90,6 +92,7 @@ private:
     void scheduleClaudeCheck();
     Fingerprint claudeReportFingerprint() const;
     bool claudeWanted() const;
+    void followChoice(bool claudeWasWanted);
 
     PlanAlertLedger m_ledger;
     bool m_enabled = true;

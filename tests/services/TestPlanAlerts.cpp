@@ -95,6 +95,7 @@ private Q_SLOTS:
     void reportCreatedLaterIsChecked();
     void reportIsReadAtMostOncePerInterval();
     void otherFilesInTheFolderAreNoReason();
+    void reportThereAtStartIsRead();
 
     // Run on its own, outside any session bus.
     void withoutSessionBus();
@@ -327,19 +328,34 @@ void TestPlanAlerts::otherFilesInTheFolderAreNoReason()
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
     const auto alerts = makeAlerts();
     alerts->setClaudeReportInterval(0ms);
-    alerts->watchClaudeReport();
     QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
+    alerts->watchClaudeReport();
+    QTRY_COMPARE(checked.size(), 1); // the report there is at the start
     const QString settings = QFileInfo(m_report).dir().filePath("settings.json");
     replaceByRename(settings, "{}");
-    QTest::qWait(200);
-    QCOMPARE(checked.size(), 0);
+    QTest::qWait(500);
+    QCOMPARE(checked.size(), 1);
     QFile::remove(settings);
 
-    // Claude left out of the chosen providers: its report is not read.
+    // Claude left out of the chosen providers: its report is not read...
     alerts->setProviders({"codex"});
     replaceByRename(m_report, claudeReport(90));
-    QTest::qWait(200);
-    QCOMPARE(checked.size(), 0);
+    QTest::qWait(500);
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(m_service->calls().size(), 0);
+    // ...until Claude is chosen again, when what it says by then counts.
+    alerts->setProviders({"codex", "claude"});
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 90 %"));
+}
+
+void TestPlanAlerts::reportThereAtStartIsRead()
+{
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(88)));
+    const auto alerts = makeAlerts();
+    alerts->watchClaudeReport();
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 88 %"));
 }
 
 void TestPlanAlerts::withoutSessionBus()
