@@ -1,9 +1,19 @@
 # The two commands of the README: `make run` and `make test`. Both install what is missing,
 # configure and build first.
 BUILD_DIR ?= build
+SANITIZE_BUILD_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test gallery screenshots package clean
+# CI services set CI; there the build treats warnings as errors and `make test` also runs the
+# sanitizer build. Either can be asked for by hand: `make test WERROR=ON SANITIZE=1`.
+ifneq ($(filter-out 0 false no,$(CI)),)
+WERROR ?= ON
+SANITIZE ?= 1
+endif
+WERROR ?= OFF
+SANITIZE ?=
+
+.PHONY: all deps configure build run test test-sanitize gallery screenshots package clean
 
 all: build
 
@@ -11,9 +21,12 @@ deps:
 	@scripts/install-deps
 
 $(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
 
+# A build folder configured before is switched to this run's WERROR when it differs.
 configure: deps $(BUILD_DIR)/build.ninja
+	@grep -q '^TESSARINE_WARNINGS_AS_ERRORS:BOOL=$(WERROR)$$' $(BUILD_DIR)/CMakeCache.txt || \
+		cmake -S . -B $(BUILD_DIR) -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -24,6 +37,20 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+ifneq ($(SANITIZE),)
+	$(MAKE) test-sanitize
+endif
+
+# The tests below the windows that do not start the web engine, built with AddressSanitizer
+# and UndefinedBehaviorSanitizer in $(SANITIZE_BUILD_DIR); the first finding fails the test.
+# Leaks are not reported: the libraries below Qt keep caches until exit.
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD_DIR) -G Ninja -DTESSARINE_SANITIZE=ON -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
+	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
+	cd $(SANITIZE_BUILD_DIR) && \
+		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # Every widget in every look, from fixture documents, into $(BUILD_DIR)/gallery/.
 gallery: build
@@ -38,4 +65,4 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR)

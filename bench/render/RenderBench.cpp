@@ -5,9 +5,9 @@
 //
 //   bench_render [rounds]      (default 5; one warm-up round first, not counted)
 
+#include "kit/UserError.h"
 #include "render/PageRenderer.h"
 #include "render/PngEncoder.h"
-#include "kit/UserError.h"
 #include "render/ThemeFile.h"
 
 #include <QApplication>

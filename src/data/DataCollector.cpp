@@ -3,17 +3,21 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
+#include "kit/Provider.h"
 #include "kit/UserError.h"
 
 #include <QJsonValue>
 
 namespace {
 
-QJsonObject entry(const QString &id, const QString &name, const QString &logo, const QString &status)
+// The entry for `id` made by the source of the table's `source` row, with that row's name and
+// logo; provider() hands an id the table does not know to Wispr Flow's source.
+QJsonObject entry(const QString &id, const char *source, const QString &status)
 {
+    const Provider &provider = *Provider::find(QLatin1String(source));
     return QJsonObject{{QLatin1String("id"), id},
-                       {QLatin1String("name"), name},
-                       {QLatin1String("logo"), logo},
+                       {QLatin1String("name"), provider.name},
+                       {QLatin1String("logo"), provider.logo},
                        {QLatin1String("status"), status}};
 }
 
@@ -27,9 +31,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
     if (!claude)
-        return withReason(entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("empty")),
+        return withReason(entry(id, "claude", QStringLiteral("empty")),
                           QStringLiteral("Appears after the next Claude Code session on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Claude"), QStringLiteral("claude"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "claude", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), claude->windows);
     ok.insert(QLatin1String("seenAt"), claude->savedAt);
     return ok;
@@ -38,9 +42,9 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Codex> &codex)
 {
     if (!codex)
-        return withReason(entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("unavailable")),
+        return withReason(entry(id, "codex", QStringLiteral("unavailable")),
                           QStringLiteral("Sign in to Codex on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Codex"), QStringLiteral("openai"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "codex", QStringLiteral("ok"));
     ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
     ok.insert(QLatin1String("windows"), codex->windows);
     const QJsonObject tokens{
@@ -57,16 +61,16 @@ QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Code
 QJsonObject grokEntry(const QString &id, const LocalSources::Grok &grok)
 {
     if (!grok.windows)
-        return withReason(entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("unavailable")),
+        return withReason(entry(id, "grok", QStringLiteral("unavailable")),
                           grok.reason.value_or(QStringLiteral("Grok reported no usage")));
-    QJsonObject ok = entry(id, QStringLiteral("Grok"), QStringLiteral("grok"), QStringLiteral("ok"));
+    QJsonObject ok = entry(id, "grok", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), *grok.windows);
     return ok;
 }
 
 QJsonObject geminiEntry(const QString &id)
 {
-    return withReason(entry(id, QStringLiteral("Gemini"), QStringLiteral("gemini"), QStringLiteral("unavailable")),
+    return withReason(entry(id, "gemini", QStringLiteral("unavailable")),
                       QStringLiteral("Gemini CLI has no usage report yet"));
 }
 
@@ -74,10 +78,9 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<QJsonArray> stats = LocalSources::wispr(now);
     if (!stats)
-        return withReason(
-            entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("unavailable")),
-            QStringLiteral("Wispr Flow is not installed on this computer"));
-    QJsonObject ok = entry(id, QStringLiteral("Wispr Flow"), QStringLiteral("wispr"), QStringLiteral("ok"));
+        return withReason(entry(id, "wispr", QStringLiteral("unavailable")),
+                          QStringLiteral("Wispr Flow is not installed on this computer"));
+    QJsonObject ok = entry(id, "wispr", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *stats);
     return ok;
@@ -85,8 +88,7 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 
 } // namespace
 
-const QStringList DataCollector::allProviders{QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("grok"),
-                                              QStringLiteral("gemini"), QStringLiteral("wispr")};
+const QStringList DataCollector::allProviders = Provider::ids();
 
 DataCollector::DataCollector(QJsonArray pages, QSet<QString> usedWidgets, QStringList chosenProviders, bool showLogos,
                              std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,

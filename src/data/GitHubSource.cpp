@@ -116,7 +116,7 @@ QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
     co_return Fetched{login, GitHubSummary::section(viewer, search, events, now)};
 }
 
-QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJsonObject &variables) const
+QCoro::Task<QJsonObject> GitHubSource::graphql(QString query, QJsonObject variables) const
 {
     const QJsonObject body{{QLatin1String("query"), query}, {QLatin1String("variables"), variables}};
     const QJsonObject reply = object(co_await request(QStringLiteral("graphql"), body));
@@ -129,7 +129,7 @@ QCoro::Task<QJsonObject> GitHubSource::graphql(const QString &query, const QJson
     co_return object(reply.value(QLatin1String("data")));
 }
 
-QCoro::Task<QJsonValue> GitHubSource::request(const QString &path, const std::optional<QJsonObject> &body) const
+QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonObject> body) const
 {
     QNetworkRequest request(QUrl(apiBase() + path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));

@@ -41,8 +41,8 @@ public:
     static const QString mergedQuery;
 
 private:
-    QCoro::Task<QJsonObject> graphql(const QString &query, const QJsonObject &variables) const;
-    QCoro::Task<QJsonValue> request(const QString &path, const std::optional<QJsonObject> &body) const;
+    QCoro::Task<QJsonObject> graphql(QString query, QJsonObject variables) const;
+    QCoro::Task<QJsonValue> request(QString path, std::optional<QJsonObject> body) const;
 
     QString m_token;
     std::chrono::milliseconds m_timeout;

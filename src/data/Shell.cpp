@@ -78,7 +78,7 @@ QString Shell::decodeUtf8(const QByteArray &bytes)
     return text;
 }
 
-QCoro::Task<Shell::Result> Shell::run(const QString &command, std::chrono::milliseconds timeout)
+QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds timeout)
 {
     OwnedProcess process(new ShellProcess(command));
     // A tool that reads standard input gets end of file rather than the terminal, if any, that
@@ -99,11 +99,10 @@ QCoro::Task<Shell::Result> Shell::run(const QString &command, std::chrono::milli
     co_return result;
 }
 
-QCoro::Task<QHash<int, QJsonObject>> Shell::converse(const QString &command, const QString &input,
-                                                     const QSet<int> &until, std::chrono::milliseconds timeout)
+QCoro::Task<QHash<int, QJsonObject>> Shell::converse(QString command, QString input, QSet<int> until,
+                                                     std::chrono::milliseconds timeout)
 {
-    // The arguments are references that need not outlive the first suspension.
-    const QSet<int> awaited = until;
+    const QSet<int> awaited = std::move(until);
     OwnedProcess process(new ShellProcess(command));
     process->setStandardErrorFile(QProcess::nullDevice());
     process->launch(timeout);

@@ -33,13 +33,13 @@ public:
     // Runs `command` to completion and hands back its status and whole output. At the time-out
     // the child is asked to terminate, and killed when it is still there after the grace
     // period; what it wrote until then is returned.
-    static QCoro::Task<Result> run(const QString &command, std::chrono::milliseconds timeout);
+    static QCoro::Task<Result> run(QString command, std::chrono::milliseconds timeout);
 
     // Starts a line-delimited JSON server, writes `input` to it (standard input stays open), and
     // collects the reply objects whose integer "id" is in `until` until every one of them has
     // come, the child ends or the time-out passes. The child is then stopped.
-    static QCoro::Task<QHash<int, QJsonObject>> converse(const QString &command, const QString &input,
-                                                         const QSet<int> &until, std::chrono::milliseconds timeout);
+    static QCoro::Task<QHash<int, QJsonObject>> converse(QString command, QString input, QSet<int> until,
+                                                         std::chrono::milliseconds timeout);
 
     // Decodes bytes as UTF-8; bytes that are not valid UTF-8 give the empty string.
     static QString decodeUtf8(const QByteArray &bytes);

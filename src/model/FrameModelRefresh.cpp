@@ -7,15 +7,15 @@
 #include "ScreenFiles.h"
 #include "data/DataCollector.h"
 #include "data/Shell.h"
+#include "kit/UserError.h"
 #include "platform/WakeMonitor.h"
 #include "render/PageRenderer.h"
-#include "kit/UserError.h"
 #include "render/ThemeFile.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
 #include "services/UpdateChecker.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -107,8 +107,10 @@ UpdateChecker &FrameModel::updates()
 PageRenderer &FrameModel::renderer()
 {
     // The web view needs the widgets application; without it creating the view would abort the
-    // whole program, so the draw fails instead.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    // whole program, so the draw fails instead. Asked by class name, because the model stays
+    // below the widgets.
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (!application || !application->inherits("QApplication"))
         throw UserError(QStringLiteral("Pages can only be drawn while the desktop application runs."));
     if (!m_renderer)
         m_renderer = new PageRenderer(m_viewsDir, this);

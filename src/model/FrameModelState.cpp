@@ -4,6 +4,7 @@
 
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
+#include "kit/Provider.h"
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
 
@@ -35,13 +36,12 @@ FrameModel::~FrameModel() = default;
 
 const QList<FrameModel::ProviderChoice> &FrameModel::providerChoices()
 {
-    static const QList<ProviderChoice> choices{
-        {QStringLiteral("claude"), QStringLiteral("Claude")},
-        {QStringLiteral("codex"), QStringLiteral("Codex (ChatGPT)")},
-        {QStringLiteral("grok"), QStringLiteral("Grok")},
-        {QStringLiteral("gemini"), QStringLiteral("Gemini")},
-        {QStringLiteral("wispr"), QStringLiteral("Wispr Flow")},
-    };
+    static const QList<ProviderChoice> choices = [] {
+        QList<ProviderChoice> fromTable;
+        for (const Provider &provider : Provider::all())
+            fromTable.append({provider.id, provider.title});
+        return fromTable;
+    }();
     return choices;
 }
 

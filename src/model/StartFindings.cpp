@@ -1,21 +1,17 @@
 #include "StartFindings.h"
 
+#include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuthState.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 QStringList StartFindings::providers(const ConnectionsState &state)
 {
+    // A provider without a usage report would only fill a widget with "unavailable".
     QStringList found;
-    if (state.claude().kind != ClaudeSetup::Status::Kind::claudeCodeMissing)
-        found.append(u"claude"_s);
-    for (const QString &tool : {u"codex"_s, u"grok"_s}) {
-        if (state.hasTool(tool))
-            found.append(tool);
+    for (const Provider &provider : Provider::all()) {
+        if (provider.hasUsageReport && state.isFound(provider))
+            found.append(provider.id);
     }
-    if (state.wisprInstalled())
-        found.append(u"wispr"_s);
     return found;
 }
 
@@ -27,9 +23,9 @@ bool StartFindings::githubReady(const GitHubAuthState &signIn, const std::option
 QStringList StartFindings::plans(const QSet<QString> &chosen)
 {
     QStringList result;
-    for (const QString &id : {u"claude"_s, u"codex"_s, u"grok"_s, u"gemini"_s}) {
-        if (chosen.contains(id))
-            result.append(id);
+    for (const Provider &provider : Provider::all()) {
+        if (provider.kind == Provider::Kind::AiPlan && chosen.contains(provider.id))
+            result.append(provider.id);
     }
     return result;
 }

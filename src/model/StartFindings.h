@@ -16,14 +16,14 @@ class StartFindings
 public:
     StartFindings() = delete;
 
-    // Claude unless Claude Code is missing, Codex and Grok when the probe found them, Wispr Flow
-    // when its database exists; in the providers' fixed order. Gemini is never among them: it
-    // has no usage report to show.
+    // The providers found on this computer (Claude unless Claude Code is missing, the tools the
+    // probe found, Wispr Flow when its database exists) that have a usage report to show, so never
+    // Gemini; in the providers' fixed order.
     static QStringList providers(const ConnectionsState &state);
 
     // Signed in to Tessarine, or else the GitHub CLI has a login on this computer.
     static bool githubReady(const GitHubAuthState &signIn, const std::optional<QString> &cliLogin);
 
-    // The AI plans among the chosen providers, in the order claude, codex, grok, gemini.
+    // The AI plans among the chosen providers (not dictation), in the providers' fixed order.
     static QStringList plans(const QSet<QString> &chosen);
 };

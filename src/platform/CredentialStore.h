@@ -29,8 +29,10 @@ public:
 
     virtual ~CredentialStore() = default;
 
-    virtual QCoro::Task<Item> read(const QString &service, const QString &account) = 0;
-    virtual QCoro::Task<Status> remove(const QString &service, const QString &account) = 0;
+    // The operations are coroutines, so they take their arguments by value: a caller's
+    // temporaries are gone by the time an answer arrives.
+    virtual QCoro::Task<Item> read(QString service, QString account) = 0;
+    virtual QCoro::Task<Status> remove(QString service, QString account) = 0;
     // Adds the item, replacing one that already exists under the same pair.
-    virtual QCoro::Task<Status> add(const QString &service, const QString &account, const QByteArray &secret) = 0;
+    virtual QCoro::Task<Status> add(QString service, QString account, QByteArray secret) = 0;
 };

@@ -2,7 +2,7 @@
 
 #include <QCoroTimer>
 
-QCoro::Task<CredentialStore::Item> InMemoryCredentialStore::read(const QString &service, const QString &account)
+QCoro::Task<CredentialStore::Item> InMemoryCredentialStore::read(QString service, QString account)
 {
     co_await turn();
     if (!m_reachable)
@@ -13,7 +13,7 @@ QCoro::Task<CredentialStore::Item> InMemoryCredentialStore::read(const QString &
     co_return Item{Status::Ok, *it};
 }
 
-QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::remove(const QString &service, const QString &account)
+QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::remove(QString service, QString account)
 {
     co_await turn();
     if (!m_reachable)
@@ -21,8 +21,7 @@ QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::remove(const QStri
     co_return m_items.remove(Key(service, account)) > 0 ? Status::Ok : Status::NotFound;
 }
 
-QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::add(const QString &service, const QString &account,
-                                                                  const QByteArray &secret)
+QCoro::Task<CredentialStore::Status> InMemoryCredentialStore::add(QString service, QString account, QByteArray secret)
 {
     co_await turn();
     if (!m_reachable)

@@ -10,9 +10,9 @@
 class InMemoryCredentialStore : public CredentialStore
 {
 public:
-    QCoro::Task<Item> read(const QString &service, const QString &account) override;
-    QCoro::Task<Status> remove(const QString &service, const QString &account) override;
-    QCoro::Task<Status> add(const QString &service, const QString &account, const QByteArray &secret) override;
+    QCoro::Task<Item> read(QString service, QString account) override;
+    QCoro::Task<Status> remove(QString service, QString account) override;
+    QCoro::Task<Status> add(QString service, QString account, QByteArray secret) override;
 
     // While unreachable every operation answers Unavailable and changes nothing.
     void setReachable(bool reachable) { m_reachable = reachable; }

@@ -53,7 +53,7 @@ KeychainCredentialStore::KeychainCredentialStore(std::chrono::milliseconds bound
     : m_bound(bound)
 {}
 
-QCoro::Task<CredentialStore::Item> KeychainCredentialStore::read(const QString &service, const QString &account)
+QCoro::Task<CredentialStore::Item> KeychainCredentialStore::read(QString service, QString account)
 {
     const auto bound = m_bound;
     auto *job = newJob<QKeychain::ReadPasswordJob>(service, account);
@@ -63,7 +63,7 @@ QCoro::Task<CredentialStore::Item> KeychainCredentialStore::read(const QString &
     co_return Item{status, status == Status::Ok ? job->binaryData() : QByteArray()};
 }
 
-QCoro::Task<CredentialStore::Status> KeychainCredentialStore::remove(const QString &service, const QString &account)
+QCoro::Task<CredentialStore::Status> KeychainCredentialStore::remove(QString service, QString account)
 {
     const auto bound = m_bound;
     auto *job = newJob<QKeychain::DeletePasswordJob>(service, account);
@@ -72,8 +72,7 @@ QCoro::Task<CredentialStore::Status> KeychainCredentialStore::remove(const QStri
     co_return statusOf(job->error());
 }
 
-QCoro::Task<CredentialStore::Status> KeychainCredentialStore::add(const QString &service, const QString &account,
-                                                                  const QByteArray &secret)
+QCoro::Task<CredentialStore::Status> KeychainCredentialStore::add(QString service, QString account, QByteArray secret)
 {
     const auto bound = m_bound;
     auto *job = newJob<QKeychain::WritePasswordJob>(service, account);

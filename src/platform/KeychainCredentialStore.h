@@ -16,9 +16,9 @@ public:
 
     explicit KeychainCredentialStore(std::chrono::milliseconds bound = defaultBound);
 
-    QCoro::Task<Item> read(const QString &service, const QString &account) override;
-    QCoro::Task<Status> remove(const QString &service, const QString &account) override;
-    QCoro::Task<Status> add(const QString &service, const QString &account, const QByteArray &secret) override;
+    QCoro::Task<Item> read(QString service, QString account) override;
+    QCoro::Task<Status> remove(QString service, QString account) override;
+    QCoro::Task<Status> add(QString service, QString account, QByteArray secret) override;
 
 private:
     std::chrono::milliseconds m_bound;

@@ -1,8 +1,8 @@
 #include "PageRenderer.h"
 
 #include "PanelPicture.h"
-#include "kit/UserError.h"
 #include "RenderPage.h"
+#include "kit/UserError.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>

@@ -2,12 +2,12 @@
 
 #include "PageRenderer.h"
 #include "PictureFile.h"
-#include "kit/UserError.h"
 #include "ThemeFile.h"
-
+#include "kit/ScreenLook.h"
+#include "kit/UserError.h"
 #include "platform/Paths.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -103,21 +103,20 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
 
 QString RenderCommand::fileName(int page, const QString &look, bool dark)
 {
-    const QString view = QStringLiteral("page") + QString::number(page);
-    if (look == QLatin1String("panel"))
-        return view + QStringLiteral(".png");
-    return view + QLatin1Char('-') + look + (dark ? QStringLiteral("-dark") : QStringLiteral("-light")) +
-           QStringLiteral(".png");
+    // parse() admits only the three looks, so the fallback is never taken for a parsed option.
+    const ScreenLook screenLook = ScreenLook::fromRawValue(look).value_or(ScreenLook::Mono);
+    return screenLook.fileName(QStringLiteral("page") + QString::number(page), dark);
 }
 
-int RenderCommand::run(int argc, char **argv)
+void RenderCommand::prepareProcess()
 {
     PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
     qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("render"))
-        arguments.removeFirst();
+}
+
+int RenderCommand::run(const QStringList &arguments)
+{
+    QCoreApplication *app = QCoreApplication::instance();
     QString error;
     const std::optional<Options> options = parse(arguments, &error);
     if (!options) {
@@ -126,13 +125,13 @@ int RenderCommand::run(int argc, char **argv)
         return 2;
     }
     int status = 1;
-    QTimer::singleShot(0, &app, [&] {
-        QCoro::connect(execute(*options), &app, [&](int result) {
+    QTimer::singleShot(0, app, [&] {
+        QCoro::connect(execute(*options), app, [&](int result) {
             status = result;
-            app.quit();
+            QCoreApplication::quit();
         });
     });
-    app.exec();
+    QCoreApplication::exec();
     return status;
 }
 

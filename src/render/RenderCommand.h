@@ -19,8 +19,12 @@ class PageRenderer;
 class RenderCommand
 {
 public:
-    // Runs the whole command, creating its own QApplication; returns the exit status.
-    static int run(int argc, char **argv);
+    // Before the application object exists: the offscreen platform, and no start-up chatter of
+    // Qt and the web engine on the terminal. The program's entry point creates the application.
+    static void prepareProcess();
+    // Runs the command on the application's event loop with the arguments after "render";
+    // returns the exit status.
+    static int run(const QStringList &arguments);
 
     struct Options
     {
@@ -35,7 +39,7 @@ public:
     // The options of the arguments after "render", or none with the reason in `error`.
     static std::optional<Options> parse(const QStringList &arguments, QString *error);
 
-    // The file name the card uses for a page picture in a look and appearance.
+    // The file name the card uses for a page picture in a look and appearance (ScreenLook's rule).
     static QString fileName(int page, const QString &look, bool dark);
 
     static QString usage();

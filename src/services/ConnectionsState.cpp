@@ -35,10 +35,22 @@ std::optional<std::pair<QString, QString>> splitProbeLine(const QString &line)
     return std::pair{line.mid(start, equals - start), line.mid(equals + 1)};
 }
 
+// The GitHub CLI and every provider's command-line tool, as the providers table names them.
+QString probedTools()
+{
+    QStringList tools{QStringLiteral("gh")};
+    for (const Provider &provider : Provider::all()) {
+        if (!provider.tool.isEmpty())
+            tools.append(provider.tool);
+    }
+    return tools.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 const QString ConnectionsState::probeScript =
-    QStringLiteral("for t in gh codex grok gemini claude; do printf '%s=%s\\n' $t \"$(command -v $t)\"; done\n"
+    QStringLiteral("for t in ") + probedTools() +
+    QStringLiteral("; do printf '%s=%s\\n' $t \"$(command -v $t)\"; done\n"
                    "command -v gh >/dev/null && printf 'ghlogin=%s\\n' \"$(gh api user --jq .login 2>/dev/null)\"");
 
 ConnectionsState::ConnectionsState(QObject *parent)
@@ -94,6 +106,19 @@ void ConnectionsState::setProblem(const std::optional<QString> &problem)
         return;
     m_problem = problem;
     Q_EMIT problemChanged();
+}
+
+bool ConnectionsState::isFound(const Provider &provider) const
+{
+    switch (provider.detection) {
+    case Provider::Detection::ClaudeCode:
+        return m_claude.kind != ClaudeSetup::Status::Kind::claudeCodeMissing;
+    case Provider::Detection::CommandLineTool:
+        return hasTool(provider.tool);
+    case Provider::Detection::WisprDatabase:
+        return wisprInstalled();
+    }
+    return false;
 }
 
 std::optional<ProviderEntry> ConnectionsState::provider(const QString &id) const

@@ -4,6 +4,7 @@
 #include "ConnectionRowState.h"
 #include "ConnectionRows.h"
 #include "ProviderEntry.h"
+#include "kit/Provider.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -79,6 +80,8 @@ public:
     void setProbeTimeout(std::chrono::milliseconds timeout) { m_probeTimeout = timeout; }
 
     bool hasTool(const QString &name) const { return m_tools.contains(name); }
+    // Whether the provider is on this computer, found the way the providers table says.
+    bool isFound(const Provider &provider) const;
     std::optional<ProviderEntry> provider(const QString &id) const;
 
     // The rows of the tools, by tool name ("claude", "codex", "grok", "gemini", "wispr").

@@ -86,7 +86,7 @@ QUrl GitHubAuthClient::apiHost()
     return hostFromEnvironment("TESSARINE_GITHUB_API", QStringLiteral("https://api.github.com/"));
 }
 
-QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(const QString &path, const FormFields &fields) const
+QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(QString path, FormFields fields) const
 {
     QNetworkRequest request(urlOnHost(webHost(), path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
@@ -99,7 +99,7 @@ QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(const QString &p
     co_return Reply{body.json->isObject() ? body.json->toObject() : QJsonObject(), {}};
 }
 
-QCoro::Task<GitHubAuthClient::LoginReply> GitHubAuthClient::fetchLogin(const QString &accessToken) const
+QCoro::Task<GitHubAuthClient::LoginReply> GitHubAuthClient::fetchLogin(QString accessToken) const
 {
     QNetworkRequest request(urlOnHost(apiHost(), QStringLiteral("user")));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));

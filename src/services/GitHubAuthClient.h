@@ -44,9 +44,9 @@ public:
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     // POSTs the fields, form-encoded, to `path` on GitHub's web host.
-    QCoro::Task<Reply> postForm(const QString &path, const FormFields &fields) const;
+    QCoro::Task<Reply> postForm(QString path, FormFields fields) const;
     // GETs `/user` on GitHub's API host with the token; the login when the reply carries one.
-    QCoro::Task<LoginReply> fetchLogin(const QString &accessToken) const;
+    QCoro::Task<LoginReply> fetchLogin(QString accessToken) const;
 
 private:
     struct Body

@@ -5,7 +5,6 @@
 #include "platform/Network.h"
 
 #include <QCoroNetworkReply>
-#include <QDesktopServices>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -129,8 +128,8 @@ QCoro::Task<> UpdateChecker::check(bool announce)
 
 void UpdateChecker::download() const
 {
-    if (m_available)
-        QDesktopServices::openUrl(m_available->url);
+    if (m_available && m_presenter)
+        m_presenter->openDownload(m_available->url);
 }
 
 void UpdateChecker::setChecking(bool checking)

@@ -29,7 +29,8 @@ public:
     explicit UpdateChecker(QObject *parent = nullptr);
     ~UpdateChecker() override;
 
-    // Where announced checks show their alerts; without one they show nothing.
+    // Where announced checks show their alerts and downloads open; without one nothing is shown
+    // or opened.
     void setPresenter(std::shared_ptr<UpdateAlertPresenter> presenter);
 
     // The newer release found by the last successful check; none when up to date.
@@ -42,7 +43,8 @@ public:
     // One check. With `announce` the outcome is always shown; without, nothing is shown. Returns at
     // once when a check is already running.
     QCoro::Task<> check(bool announce);
-    // Opens the available release's URL in the browser; nothing when none is available.
+    // Opens the available release's URL in the browser through the presenter; nothing when none
+    // is available.
     void download() const;
 
     // The running version (the CMake project version), "0" when unknown.

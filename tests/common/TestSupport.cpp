@@ -44,6 +44,17 @@ QString writeScript(const QString &path, const QByteArray &body)
     return path;
 }
 
+QSettings defaultsStore()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
+                     QStringLiteral("Tessarine"));
+}
+
+void clearDefaults()
+{
+    defaultsStore().clear();
+}
+
 } // namespace TestSupport
 
 FakeHttpServer::FakeHttpServer(QObject *parent)

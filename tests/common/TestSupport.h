@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSettings>
 #include <QString>
 #include <QTcpServer>
 #include <functional>
@@ -19,6 +20,12 @@ QByteArray fixture(const QString &relative);
 // Writes an executable script (mode 0755) and returns its path.
 QString writeScript(const QString &path, const QByteArray &body);
 
+// The user defaults store the program reads through Defaults (Tessarine.ini under the test's own
+// XDG_CONFIG_HOME), for tests that seed it or look into it.
+QSettings defaultsStore();
+// Forgets every key of the defaults store, as on a computer Tessarine never ran on.
+void clearDefaults();
+
 } // namespace TestSupport
 
 // A loopback HTTP/1.1 server that plays GitHub, the release feed and the like in tests.
@@ -30,8 +37,8 @@ public:
     struct Request
     {
         QByteArray method;
-        QByteArray path;  // with the query string
-        QHash<QByteArray, QByteArray> headers;  // names in lower case
+        QByteArray path;                       // with the query string
+        QHash<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
     };
     struct Reply

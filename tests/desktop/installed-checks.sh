@@ -45,6 +45,8 @@ check_installed_tree() {
     [[ $version =~ ^Tessarine\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
     grep -q "<release version=\"${version#Tessarine }\"" "$prefix/share/metainfo/$app_id.metainfo.xml" ||
         fail "the metainfo does not list release ${version#Tessarine }"
+    grep -q "<project_license>GPL-3.0-or-later</project_license>" "$prefix/share/metainfo/$app_id.metainfo.xml" ||
+        fail "the metainfo does not name the licence"
 
     # The help names where the program reads its views: the prefix, not the source tree.
     local help

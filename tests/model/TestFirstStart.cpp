@@ -1,4 +1,5 @@
 #include "FakeTools.h"
+#include "PageDescription.h"
 #include "TestSupport.h"
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
@@ -15,35 +16,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+using TestSupport::describe;
+
 namespace {
-
-// "halves[today.date,countdown]" for each page, "-" for an empty slot.
-QStringList describe(const QList<Page> &pages)
-{
-    QStringList result;
-    for (const Page &page : pages) {
-        QStringList entries;
-        for (const Page::Slot &slot : page.slotWidgets)
-            entries.append(slot.value_or(QStringLiteral("-")));
-        result.append(page.layout + QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
-    return result;
-}
-
-QStringList describe(const QJsonArray &pages)
-{
-    QList<Page> decoded;
-    for (const QJsonValue &page : pages)
-        decoded.append(Page::fromJson(page).value_or(Page()));
-    return describe(decoded);
-}
 
 QJsonObject readObject(const QString &path)
 {
@@ -103,8 +84,7 @@ void TestFirstStart::init()
 
 void TestFirstStart::cleanup()
 {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     QDir(FakeTools::binDir()).removeRecursively();
     QDir(QDir::homePath() + QStringLiteral("/.claude")).removeRecursively();
     QFile::remove(wisprDatabase());
@@ -253,9 +233,7 @@ void TestFirstStart::theProgramRendersTheFirstPagesWithoutADisplay()
         const QImage picture(QDir(screens()).filePath(view + QStringLiteral("-mono-light.png")));
         QVERIFY2(!picture.isNull(), qPrintable(view));
     }
-    QSettings defaults(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                       QStringLiteral("Tessarine"));
-    QVERIFY(defaults.value(QStringLiteral("onboarded")).toBool());
+    QVERIFY(TestSupport::defaultsStore().value(QStringLiteral("onboarded")).toBool());
 }
 
 QTEST_GUILESS_MAIN(TestFirstStart)

@@ -7,7 +7,6 @@
 #include "platform/InMemoryCredentialStore.h"
 
 #include <QDir>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -99,8 +98,7 @@ void TestFrameModelCalendar::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
     QDir(CalendarStore::tessarineCalendarsDir()).removeRecursively();
 }

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QImage>
 #include <QPointer>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,12 +18,6 @@
 namespace {
 
 using StoredValues = QMap<QString, QString>;
-
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
 
 // Makes the armed cycle timer fire now and waits until the model has armed the next one.
 bool fireCycleTimer(FrameModel &model)
@@ -83,7 +76,7 @@ void TestFrameModelDisplay::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
     ReduceMotion::instance().setOverride(std::nullopt);
 }
 
@@ -164,7 +157,7 @@ void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
     for (QSignalSpy *spy : {&viewChanged, &lookChanged, &sizeChanged, &keepOnTopChanged, &transitionChanged,
                             &cycleSecondsChanged, &movingForwardChanged, &flashChanged})
         QCOMPARE(spy->count(), 0);
-    QCOMPARE(defaultsStore().allKeys().size(), 6);
+    QCOMPARE(TestSupport::defaultsStore().allKeys().size(), 6);
     QCOMPARE(Defaults::stringValue(QStringLiteral("size")), std::optional<QString>(QStringLiteral("medium")));
 
     model.setView(QStringLiteral("page2"));

@@ -6,19 +6,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 namespace {
-
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
 
 // Counts the refreshes a model was asked for: every request is announced by refreshRequested();
 // without that signal, a first request starts a refresh and a later one marks a follow-up.
@@ -115,7 +108,7 @@ void TestFrameModelEditing::init()
     QVERIFY(m_dir->isValid());
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
 }
 
 void TestFrameModelEditing::cleanup()

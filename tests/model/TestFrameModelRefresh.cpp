@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPointer>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -88,8 +87,7 @@ void TestFrameModelRefresh::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
     FakeTools::remove(QStringLiteral("gh"));
     m_credentials = std::make_shared<InMemoryCredentialStore>();
@@ -158,8 +156,7 @@ void TestFrameModelRefresh::looksDrawTheirPictures()
     QFETCH(QSize, size);
     QFETCH(QRgb, light);
     QFETCH(QRgb, dark);
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .setValue(QStringLiteral("look"), look);
+    TestSupport::defaultsStore().setValue(QStringLiteral("look"), look);
 
     const auto model = makeModel();
     model->refresh();
@@ -390,8 +387,7 @@ void TestFrameModelRefresh::pageViewThatNeverGetsReadyStillEnds()
     TestSupport::writeFile(QDir(views).filePath(QStringLiteral("page.html")),
                            "<html><body><script>throw new Error('broken');</script></body></html>");
     qputenv("TESSARINE_VIEWS", views.toUtf8());
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .setValue(QStringLiteral("look"), QStringLiteral("panel"));
+    TestSupport::defaultsStore().setValue(QStringLiteral("look"), QStringLiteral("panel"));
     writeSettings(screens(), {page("full", {"today.date"})});
     const auto model = makeModel();
 

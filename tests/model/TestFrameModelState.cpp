@@ -7,19 +7,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 namespace {
-
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
 
 QJsonObject readJsonObject(const QString &path)
 {
@@ -91,7 +84,7 @@ void TestFrameModelState::init()
     QVERIFY(m_dir->isValid());
     qputenv("TESSARINE_SCREENS", screensPath().toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
 }
 
 void TestFrameModelState::cleanup()
@@ -114,7 +107,7 @@ void TestFrameModelState::firstStartUsesDefaultsAndWritesNothing()
     QVERIFY(model->needsWelcome());
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(defaultsStore().allKeys().isEmpty());
+    QVERIFY(TestSupport::defaultsStore().allKeys().isEmpty());
 }
 
 void TestFrameModelState::settingsFileLiesBesideTheScreensDirectory()

@@ -1,3 +1,4 @@
+#include "PageDescription.h"
 #include "TestSupport.h"
 #include "model/StartPages.h"
 
@@ -6,22 +7,9 @@
 #include <QtTest>
 
 using Start = StartPages::Start;
+using TestSupport::describe;
 
 namespace {
-
-// "halves[today.date,countdown]", with "-" for an empty slot, so a whole page list reads as one
-// comparable string list.
-QStringList describe(const QList<Page> &pages)
-{
-    QStringList result;
-    for (const Page &page : pages) {
-        QStringList entries;
-        for (const Page::Slot &slot : page.slotWidgets)
-            entries.append(slot.value_or(QStringLiteral("-")));
-        result.append(page.layout + QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
-    return result;
-}
 
 std::optional<Catalogue> shippedCatalogue()
 {

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
+#include "kit/UserError.h"
 #include "render/PageRenderer.h"
 #include "render/PanelPicture.h"
-#include "kit/UserError.h"
 
 #include <QApplication>
 #include <QCoro/QCoroTask>

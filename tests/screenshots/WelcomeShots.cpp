@@ -14,9 +14,9 @@
 #include "render/PageRenderer.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
-#include "ui/common/ConnectionRowWidget.h"
 #include "ui/card/FrameView.h"
 #include "ui/card/FrameWindow.h"
+#include "ui/common/ConnectionRowWidget.h"
 #include "ui/welcome/GitHubStep.h"
 #include "ui/welcome/OnboardingView.h"
 

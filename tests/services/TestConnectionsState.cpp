@@ -65,6 +65,7 @@ private Q_SLOTS:
     void badDataDocumentKeepsProviders();
     void claudeActionsSetAndClearTheProblem();
     void wisprInstalled();
+    void everyProviderIsFoundItsOwnWay();
     void stateGoneBeforeTheProbeEnds();
 
 private:
@@ -389,6 +390,45 @@ void TestConnectionsState::wisprInstalled()
 
     QVERIFY(state.wisprInstalled());
     QCOMPARE(state.row(QStringLiteral("wispr")).status, ConnectionStatus::connected);
+}
+
+// Claude by its settings folder, the command-line tools by the probe, Wispr Flow by its database:
+// each provider is found the way the providers table says, and only then.
+void TestConnectionsState::everyProviderIsFoundItsOwnWay()
+{
+    const auto found = [](const ConnectionsState &state) {
+        QStringList ids;
+        for (const Provider &provider : Provider::all()) {
+            if (state.isFound(provider))
+                ids.append(provider.id);
+        }
+        return ids;
+    };
+    // The probe looks for the GitHub CLI and every provider's tool.
+    for (const QString &name : QStringList{"gh", "claude", "codex", "grok", "gemini"})
+        QVERIFY2(ConnectionsState::probeScript.contains(QLatin1Char(' ') + name + QLatin1Char(' ')) ||
+                     ConnectionsState::probeScript.contains(QLatin1Char(' ') + name + QLatin1Char(';')),
+                 qPrintable(name));
+
+    ConnectionsState state;
+    state.check(m_screens);
+    waitForProbe(state);
+    QCOMPARE(found(state), QStringList());
+
+    // A "claude" program alone is not Claude Code: its settings folder is what counts.
+    tool(QStringLiteral("claude"));
+    tool(QStringLiteral("grok"));
+    tool(QStringLiteral("gemini"));
+    QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
+    state.check(m_screens);
+    waitForProbe(state);
+    QCOMPARE(found(state), (QStringList{"grok", "gemini", "wispr"}));
+
+    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("home/.claude"))));
+    tool(QStringLiteral("codex"));
+    state.check(m_screens);
+    waitForProbe(state);
+    QCOMPARE(found(state), (QStringList{"claude", "codex", "grok", "gemini", "wispr"}));
 }
 
 // The window and its state may close while the probe runs; the probe's result is then dropped.

@@ -2,7 +2,6 @@
 #include "services/UpdateAlertPresenter.h"
 #include "services/UpdateChecker.h"
 
-#include <QDesktopServices>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -44,11 +43,12 @@ QString sameAsRunning()
 
 Q_DECLARE_METATYPE(FakeHttpServer::Reply)
 
-// Records the alerts and answers each with the chosen button.
+// Records the alerts and answers each with the chosen button; stands in for the browser too.
 class RecordingPresenter : public UpdateAlertPresenter
 {
 public:
     QList<UpdateAlert> alerts;
+    QList<QUrl> opened;
     int answer = 0;
 
     QCoro::Task<int> present(UpdateAlert alert) override
@@ -56,17 +56,8 @@ public:
         alerts.append(alert);
         co_return answer;
     }
-};
 
-// Stands in for the desktop's browser.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
+    void openDownload(const QUrl &url) override { opened.append(url); }
 };
 
 class TestUpdateChecker : public QObject
@@ -95,7 +86,6 @@ private:
 
     std::unique_ptr<FakeHttpServer> m_server;
     std::shared_ptr<RecordingPresenter> m_presenter;
-    UrlRecorder m_browser;
 };
 
 void TestUpdateChecker::init()
@@ -103,14 +93,11 @@ void TestUpdateChecker::init()
     m_server = std::make_unique<FakeHttpServer>();
     qputenv("TESSARINE_UPDATE_FEED", (m_server->start() + QStringLiteral("latest.json")).toUtf8());
     m_presenter = std::make_shared<RecordingPresenter>();
-    m_browser.opened.clear();
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
     Defaults::remove(lastCheckKey);
 }
 
 void TestUpdateChecker::cleanup()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     m_server.reset();
 }
 
@@ -221,7 +208,7 @@ void TestUpdateChecker::announcedNewerRelease()
                                         QStringLiteral(". Download the new version, quit Tessarine, and install it."));
     QCOMPARE(alert.buttons, (QStringList{QStringLiteral("Download"), QStringLiteral("Later")}));
     const QList<QUrl> expected = {QUrl(QStringLiteral("https://tessarine.app/download/Tessarine-999.1.0.tar.gz"))};
-    QCOMPARE(m_browser.opened, opened ? expected : QList<QUrl>());
+    QCOMPARE(m_presenter->opened, opened ? expected : QList<QUrl>());
 }
 
 void TestUpdateChecker::feedWithoutNotes()

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace UiTestSupport {
@@ -71,12 +70,6 @@ void writeScreens(const QString &directory, const QStringList &views, const Pict
     QFile file(screens.filePath(QStringLiteral("manifest.json")));
     if (file.open(QIODevice::WriteOnly))
         file.write(QJsonDocument(manifest).toJson());
-}
-
-void clearDefaults()
-{
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
 }
 
 } // namespace UiTestSupport

@@ -29,9 +29,6 @@ void writeScreens(const QString &directory, const QStringList &views, const Pict
 // A picture of the page canvas in one colour, at the size the renderer makes for the look.
 QImage solidPicture(const QString &look, const QColor &colour);
 
-// Forgets every stored display option and window frame.
-void clearDefaults();
-
 } // namespace UiTestSupport
 
 // A Qt Test main that runs the test class on the two offscreen screens.

@@ -1,8 +1,8 @@
 #include "Snapshot.h"
 
-#include "ui/card/FrameView.h"
 #include "model/FrameModel.h"
 #include "render/PictureFile.h"
+#include "ui/card/FrameView.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCoroSignal>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -45,4 +46,9 @@ QCoro::Task<int> UpdateAlerts::present(UpdateAlert alert)
     const int chosen = static_cast<int>(buttons.indexOf(box->clickedButton()));
     box->deleteLater();
     co_return chosen < 0 ? lastIndex : chosen;
+}
+
+void UpdateAlerts::openDownload(const QUrl &url)
+{
+    QDesktopServices::openUrl(url);
 }

@@ -59,8 +59,12 @@ std::optional<int> answer(const CommandLine &commandLine)
 int main(int argc, char *argv[])
 {
     // `tessarine render …` draws pages without the desktop.
-    if (argc > 1 && qstrcmp(argv[1], "render") == 0)
-        return RenderCommand::run(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "render") == 0) {
+        RenderCommand::prepareProcess();
+        // The web view the pages are drawn in is a widget, so the application is a widgets one.
+        QApplication application(argc, argv);
+        return RenderCommand::run(QApplication::arguments().mid(2));
+    }
     const CommandLine commandLine = CommandLine::parse(argumentsAfterProgram(argc, argv));
     if (const std::optional<int> status = answer(commandLine))
         return *status;

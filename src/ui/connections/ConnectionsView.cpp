@@ -1,18 +1,19 @@
 #include "ConnectionsView.h"
 
-#include "ui/common/CalendarPrivacyDialog.h"
-#include "ui/common/ConnectionMark.h"
-#include "ui/common/ConnectionRowWidget.h"
-#include "ui/common/ConnectionSymbols.h"
 #include "ConnectionsSection.h"
-#include "ui/common/ConnectionsStyle.h"
-#include "ui/common/GitHubCLIHelp.h"
-#include "ui/common/GitHubDeviceCode.h"
 #include "kit/PlatformWords.h"
+#include "kit/Provider.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
+#include "ui/common/CalendarPrivacyDialog.h"
+#include "ui/common/ConnectionMark.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/ConnectionSymbols.h"
+#include "ui/common/ConnectionsStyle.h"
+#include "ui/common/GitHubCLIHelp.h"
+#include "ui/common/GitHubDeviceCode.h"
 
 #include <QAction>
 #include <QCoroTask>
@@ -39,14 +40,12 @@ constexpr int rowTextIndent = 14 + ConnectionMark::side + 12;
 const QString githubRow = QStringLiteral("github");
 const QString claudeRow = QStringLiteral("claude");
 const QString calendarRow = QStringLiteral("calendar");
-const QStringList toolRows{QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("grok"),
-                           QStringLiteral("gemini"), QStringLiteral("wispr")};
+// One row a provider, named by its id, in the providers' order.
+const QStringList toolRows = Provider::ids();
 
 } // namespace
 
-const QStringList ConnectionsView::rowNames{
-    QStringLiteral("github"), QStringLiteral("claude"), QStringLiteral("codex"),   QStringLiteral("grok"),
-    QStringLiteral("gemini"), QStringLiteral("wispr"),  QStringLiteral("calendar")};
+const QStringList ConnectionsView::rowNames = QStringList{githubRow} + toolRows + QStringList{calendarRow};
 
 ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
     : QWidget(parent)
@@ -162,11 +161,8 @@ ConnectionsSection *ConnectionsView::thisComputerSection()
         PlatformWords::apply(QStringLiteral("AI plans and dictation are read from the apps on this Mac. Tessarine only "
                                             "reads usage numbers, and never your logins, chats or dictated text.")),
         this);
-    addRow(section, QStringLiteral("claude"), QStringLiteral("Claude"), QStringLiteral("claude"));
-    addRow(section, QStringLiteral("codex"), QStringLiteral("Codex (ChatGPT)"), QStringLiteral("openai"));
-    addRow(section, QStringLiteral("grok"), QStringLiteral("Grok"), QStringLiteral("grok"));
-    addRow(section, QStringLiteral("gemini"), QStringLiteral("Gemini"), QStringLiteral("gemini"));
-    addRow(section, QStringLiteral("wispr"), QStringLiteral("Wispr Flow"), QStringLiteral("wispr"));
+    for (const Provider &provider : Provider::all())
+        addRow(section, provider.id, provider.title, provider.logo);
     return section;
 }
 

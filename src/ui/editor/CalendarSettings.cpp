@@ -1,11 +1,11 @@
 #include "CalendarSettings.h"
 
-#include "ui/common/CalendarPrivacyDialog.h"
-#include "ui/common/EditorStyle.h"
-#include "ui/common/SymbolIcon.h"
 #include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
+#include "ui/common/CalendarPrivacyDialog.h"
+#include "ui/common/EditorStyle.h"
+#include "ui/common/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,14 +1,14 @@
 #include "LayoutEditor.h"
 
 #include "EditorState.h"
-#include "ui/common/EditorStyle.h"
 #include "Inspector.h"
 #include "PageCanvas.h"
 #include "PageList.h"
-#include "ui/common/SymbolIcon.h"
 #include "UnavailableView.h"
 #include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
+#include "ui/common/SymbolIcon.h"
 
 #include <QAction>
 #include <QActionGroup>

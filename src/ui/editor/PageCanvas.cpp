@@ -1,11 +1,11 @@
 #include "PageCanvas.h"
 
 #include "EditorState.h"
-#include "ui/common/EditorStyle.h"
 #include "SlotOverlay.h"
 #include "SoftShadow.h"
 #include "kit/PageGeometry.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "PageImage.h"
 
-#include "ui/common/EditorStyle.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,9 +2,9 @@
 
 #include "AdaptiveGridLayout.h"
 #include "EditorState.h"
-#include "ui/common/FormSection.h"
 #include "LayoutOption.h"
 #include "model/FrameModel.h"
+#include "ui/common/FormSection.h"
 
 #include <QLineEdit>
 #include <QPushButton>

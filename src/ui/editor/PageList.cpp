@@ -1,11 +1,11 @@
 #include "PageList.h"
 
 #include "EditorState.h"
-#include "ui/common/EditorStyle.h"
 #include "PageListModel.h"
 #include "PageThumbnailDelegate.h"
-#include "ui/common/SymbolIcon.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
+#include "ui/common/SymbolIcon.h"
 
 #include <QLabel>
 #include <QListView>

@@ -1,8 +1,8 @@
 #include "PageThumbnailDelegate.h"
 
-#include "ui/common/EditorStyle.h"
 #include "PageListModel.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
 
 #include <QAbstractItemView>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "SlotOverlay.h"
 
+#include "model/FrameModel.h"
 #include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
-#include "model/FrameModel.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

@@ -2,10 +2,10 @@
 
 #include "CalendarSettings.h"
 #include "CountdownSettings.h"
-#include "ui/common/EditorStyle.h"
-#include "ui/common/FormSection.h"
 #include "WidgetRow.h"
 #include "model/FrameModel.h"
+#include "ui/common/EditorStyle.h"
+#include "ui/common/FormSection.h"
 
 #include <QLabel>
 #include <QPushButton>

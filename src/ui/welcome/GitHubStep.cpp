@@ -1,11 +1,5 @@
 #include "GitHubStep.h"
 
-#include "ui/common/ConnectionMark.h"
-#include "ui/common/ConnectionRowWidget.h"
-#include "ui/common/ConnectionsPanel.h"
-#include "ui/common/ConnectionsStyle.h"
-#include "ui/common/GitHubCLIHelp.h"
-#include "ui/common/GitHubDeviceCode.h"
 #include "OnboardingRows.h"
 #include "OnboardingStyle.h"
 #include "OnboardingView.h"
@@ -13,6 +7,12 @@
 #include "model/FrameModel.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
+#include "ui/common/ConnectionMark.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/ConnectionsPanel.h"
+#include "ui/common/ConnectionsStyle.h"
+#include "ui/common/GitHubCLIHelp.h"
+#include "ui/common/GitHubDeviceCode.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

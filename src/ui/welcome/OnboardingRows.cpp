@@ -1,6 +1,7 @@
 #include "OnboardingRows.h"
 
 #include "kit/PlatformWords.h"
+#include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -39,14 +40,27 @@ ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &si
 
 QList<OnboardingRows::Tool> OnboardingRows::tools(const ConnectionsState &state)
 {
-    return {claude(state.claude()), plan(u"codex"_s, state.hasTool(u"codex"_s)),
-            plan(u"grok"_s, state.hasTool(u"grok"_s)), plan(u"gemini"_s, state.hasTool(u"gemini"_s)),
-            wispr(state.wisprInstalled())};
+    QList<Tool> rows;
+    for (const Provider &provider : Provider::all()) {
+        switch (provider.detection) {
+        case Provider::Detection::ClaudeCode:
+            rows.append(claude(state.claude()));
+            break;
+        case Provider::Detection::CommandLineTool:
+            rows.append(plan(provider.id, state.isFound(provider)));
+            break;
+        case Provider::Detection::WisprDatabase:
+            rows.append(wispr(state.isFound(provider)));
+            break;
+        }
+    }
+    return rows;
 }
 
 OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
 {
-    Tool tool{u"claude"_s, u"Claude"_s, u"claude"_s, true, QString(), false};
+    const Provider &provider = *Provider::find(u"claude"_s);
+    Tool tool{provider.id, provider.title, provider.logo, true, QString(), false};
     switch (status.kind) {
     case ClaudeSetup::Status::Kind::connected:
         tool.detail = u"Connected through Claude Code’s status line."_s;
@@ -65,29 +79,25 @@ OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
 
 OnboardingRows::Tool OnboardingRows::plan(const QString &id, bool found)
 {
-    Tool tool{id, QString(), id, found, notInstalled, false};
-    if (id == u"codex"_s) {
-        tool.title = u"Codex (ChatGPT)"_s;
-        tool.logo = u"openai"_s;
-        if (found)
-            tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
-    } else if (id == u"grok"_s) {
-        tool.title = u"Grok"_s;
-        if (found)
-            tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
-    } else if (id == u"gemini"_s) {
-        tool.title = u"Gemini"_s;
-        if (found)
-            tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
-    }
+    const Provider *provider = Provider::find(id);
+    Tool tool{id, provider ? provider->title : QString(), provider ? provider->logo : id, found, notInstalled, false};
+    if (!found)
+        return tool;
+    if (id == u"codex"_s)
+        tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
+    else if (id == u"grok"_s)
+        tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
+    else if (id == u"gemini"_s)
+        tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
     return tool;
 }
 
 OnboardingRows::Tool OnboardingRows::wispr(bool installed)
 {
-    return {u"wispr"_s,
-            u"Wispr Flow"_s,
-            u"wispr"_s,
+    const Provider &provider = *Provider::find(u"wispr"_s);
+    return {provider.id,
+            provider.title,
+            provider.logo,
             installed,
             installed ? u"Found. Word counts only, never the text."_s : notInstalled,
             false};

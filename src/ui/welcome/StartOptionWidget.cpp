@@ -1,7 +1,7 @@
 #include "StartOptionWidget.h"
 
-#include "ui/common/ConnectionsStyle.h"
 #include "OnboardingStyle.h"
+#include "ui/common/ConnectionsStyle.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

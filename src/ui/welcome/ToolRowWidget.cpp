@@ -1,7 +1,7 @@
 #include "ToolRowWidget.h"
 
-#include "ui/common/ConnectionMark.h"
 #include "OnboardingStyle.h"
+#include "ui/common/ConnectionMark.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

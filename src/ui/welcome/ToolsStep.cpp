@@ -1,6 +1,5 @@
 #include "ToolsStep.h"
 
-#include "ui/common/ConnectionsPanel.h"
 #include "OnboardingRows.h"
 #include "OnboardingStyle.h"
 #include "OnboardingView.h"
@@ -10,6 +9,7 @@
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
+#include "ui/common/ConnectionsPanel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

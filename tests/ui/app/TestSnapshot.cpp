@@ -40,7 +40,7 @@ private:
 
 void TestSnapshot::init()
 {
-    UiTestSupport::clearDefaults();
+    TestSupport::clearDefaults();
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", screensDir().toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);

@@ -1,3 +1,4 @@
+#include "UrlRecorder.h"
 #include "ui/app/UpdateAlerts.h"
 
 #include <QAbstractButton>
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void answersWithChosenButton_data();
     void answersWithChosenButton();
     void singleDefaultButton();
+    void downloadOpensInBrowser();
 };
 
 void TestUpdateAlerts::answersWithChosenButton_data()
@@ -82,6 +84,15 @@ void TestUpdateAlerts::singleDefaultButton()
     QCOMPARE(box->buttons().size(), 1);
     box->buttons().first()->click();
     QCOMPARE(QCoro::waitFor(answer), 0);
+}
+
+void TestUpdateAlerts::downloadOpensInBrowser()
+{
+    UrlRecorder browser;
+    const QUrl release(QStringLiteral("https://tessarine.app/download/Tessarine-2.0.tar.gz"));
+    UpdateAlerts().openDownload(release);
+    QCOMPARE(browser.opened, QList<QUrl>{release});
+    QVERIFY(!shownMessageBox());
 }
 
 QTEST_MAIN(TestUpdateAlerts)

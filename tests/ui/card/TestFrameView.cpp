@@ -91,7 +91,7 @@ private:
 
 void TestFrameView::init()
 {
-    UiTestSupport::clearDefaults();
+    TestSupport::clearDefaults();
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);

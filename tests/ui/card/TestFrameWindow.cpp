@@ -54,7 +54,7 @@ private:
 
 void TestFrameWindow::init()
 {
-    UiTestSupport::clearDefaults();
+    TestSupport::clearDefaults();
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "UrlRecorder.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
@@ -10,14 +11,13 @@
 #include "ui/common/CalendarPrivacyDialog.h"
 #include "ui/common/ConnectionMark.h"
 #include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/GitHubDeviceCode.h"
 #include "ui/connections/ConnectionsSection.h"
 #include "ui/connections/ConnectionsView.h"
-#include "ui/common/GitHubDeviceCode.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,17 +38,6 @@ namespace {
 
 constexpr int waitMs = 15000;
 const QString clientIdKey = QStringLiteral("githubClientID");
-
-// Plays the browser: remembers every page the window asks to open.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 // Answers the calendar question as the test says.
 class ConsentAnswer : public CalendarConsentPresenter
@@ -145,7 +134,7 @@ private:
     std::shared_ptr<InMemoryCredentialStore> m_credentials;
     std::unique_ptr<FrameModel> m_model;
     std::unique_ptr<ConnectionsView> m_view;
-    UrlRecorder m_browser;
+    std::unique_ptr<UrlRecorder> m_browser;
 };
 
 void TestConnectionsView::initTestCase()
@@ -174,8 +163,7 @@ void TestConnectionsView::init()
     qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root->filePath(QStringLiteral("views"))));
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
-    m_browser.opened.clear();
+    m_browser = std::make_unique<UrlRecorder>();
     m_credentials = std::make_shared<InMemoryCredentialStore>();
 }
 
@@ -187,7 +175,7 @@ void TestConnectionsView::cleanup()
         QTRY_VERIFY_WITH_TIMEOUT(!m_view->state().isChecking(), waitMs);
     m_view.reset();
     m_model.reset();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    m_browser.reset();
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
 }
@@ -286,7 +274,7 @@ void TestConnectionsView::signedOutGitHubRow()
     }
     if (buttons.contains(QStringLiteral("Get GitHub CLI"))) {
         QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Get GitHub CLI")), Qt::LeftButton);
-        QCOMPARE(m_browser.opened, QList<QUrl>{QUrl(QStringLiteral("https://cli.github.com/"))});
+        QCOMPARE(m_browser->opened, QList<QUrl>{QUrl(QStringLiteral("https://cli.github.com/"))});
         // Installing the CLI and checking again moves the row on by itself.
         fakeGh("");
         QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Check Again")), Qt::LeftButton);
@@ -318,7 +306,7 @@ void TestConnectionsView::waitingForCodeCopiesAndCancels()
 
     QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Copy Code and Open GitHub")), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("WDJB-MJHT"));
-    QCOMPARE(m_browser.opened, QList<QUrl>{QUrl(QStringLiteral("https://github.com/login/device"))});
+    QCOMPARE(m_browser->opened, QList<QUrl>{QUrl(QStringLiteral("https://github.com/login/device"))});
 
     QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Cancel")), Qt::LeftButton);
     QTRY_COMPARE(gitHub->statusText(), QStringLiteral("Not connected"));

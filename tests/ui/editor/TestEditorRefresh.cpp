@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -53,8 +52,7 @@ void TestEditorRefresh::init()
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .clear();
+    TestSupport::clearDefaults();
     FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
     FakeTools::remove(QStringLiteral("gh"));
     writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr})});

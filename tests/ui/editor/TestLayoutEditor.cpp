@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
+#include "ui/common/FormSection.h"
 #include "ui/editor/CalendarSettings.h"
 #include "ui/editor/CountdownSettings.h"
 #include "ui/editor/EditorState.h"
-#include "ui/common/FormSection.h"
 #include "ui/editor/Inspector.h"
 #include "ui/editor/LayoutEditor.h"
 #include "ui/editor/LayoutOption.h"
@@ -31,19 +31,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
 
 namespace {
-
-QSettings defaultsStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                     QStringLiteral("Tessarine"));
-}
 
 QJsonObject pageJson(const QString &layout, const QJsonArray &widgets, const QString &title = {})
 {
@@ -130,7 +123,7 @@ void TestLayoutEditor::init()
     qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
     qputenv("TESSARINE_VIEWS", QByteArray(TESSARINE_TEST_VIEWS));
     qunsetenv("TESSARINE_EDITOR_SLOT");
-    defaultsStore().clear();
+    TestSupport::defaultsStore().clear();
     // Three pages: two halves, three columns, and one whose layout the catalogue lacks.
     writeSettings({pageJson("halves", {"github.year", QJsonValue()}),
                    pageJson("wideTwo", {"github.overview", "provider.claude", "provider.codex"}, "Mine"),

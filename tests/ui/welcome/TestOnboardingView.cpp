@@ -1,3 +1,4 @@
+#include "PageDescription.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "model/StartPages.h"
@@ -33,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using TestSupport::describe;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 using Start = StartPages::Start;
@@ -41,19 +43,6 @@ namespace {
 
 constexpr int waitMs = 20000;
 const QString clientIdKey = QStringLiteral("githubClientID");
-
-// "halves[today.date,countdown]" for each page, "-" for an empty slot.
-QStringList describe(const QList<Page> &pages)
-{
-    QStringList result;
-    for (const Page &page : pages) {
-        QStringList entries;
-        for (const Page::Slot &slot : page.slotWidgets)
-            entries.append(slot.value_or(QStringLiteral("-")));
-        result.append(page.layout + QLatin1Char('[') + entries.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
-    return result;
-}
 
 // The labels of the visible buttons at a row's end, in order.
 QStringList buttonTexts(const ConnectionRowWidget *row)

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Fake command-line tools for the data tests: scripts in ~/bin inside the test's own HOME,
-// put on PATH by the login profile of the shell the test chooses, as a user's profile would.
+// Fake command-line tools for the tests of the data side and above: scripts in ~/bin inside the
+// test's own HOME, put on PATH by the login profile of the shell the test chooses, as a user's
+// profile would.
 namespace FakeTools {
 
 // True when HOME is a throw-away test home (tests/run-isolated.sh); the tests that write
