@@ -3,6 +3,7 @@
 
 #include "data/JsonFields.h"
 #include "data/LocalSources.h"
+#include "kit/Provider.h"
 #include "platform/DesktopNotifications.h"
 #include "platform/Paths.h"
 
@@ -215,9 +216,11 @@ void PlanAlerts::checkClaudeReport()
     Q_EMIT claudeReportChecked();
     if (!report)
         return;
+    // The same entry a refresh makes of the report, named from the providers table.
+    const Provider *claude = Provider::find(claudeId);
     const QJsonObject entry{{QStringLiteral("id"), claudeId},
-                            {QStringLiteral("name"), QStringLiteral("Claude")},
-                            {QStringLiteral("logo"), claudeId},
+                            {QStringLiteral("name"), claude ? claude->name : claudeId},
+                            {QStringLiteral("logo"), claude ? claude->logo : claudeId},
                             {QStringLiteral("status"), QStringLiteral("ok")},
                             {QStringLiteral("windows"), report->windows}};
     checkEntries({entry}, now);
