@@ -23,8 +23,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # (xcb for the desktop, offscreen for `tessarine render`) and the page view's fonts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
-# The desktop keyring keeps the GitHub token; the GitHub CLI is the other way to sign in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager")
+# The desktop keyring keeps the GitHub token; the colour emoji font draws emoji in titles and
+# events (the page view names it first among its fallback fonts); the GitHub CLI is the other
+# way to sign in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gh")
 
 include(CPack)

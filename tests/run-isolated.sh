@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Runs one test binary with its own throw-away home and data directories.
 set -u
+# --xvfb runs the test on a virtual X server (1920x1080 unless --screen WxH follows).
 xvfb=0
+screen=1920x1080
 if [ "${1:-}" = "--xvfb" ]; then
     xvfb=1
     shift
+    if [ "${1:-}" = "--screen" ]; then
+        screen=$2
+        shift 2
+    fi
 fi
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessarine-test.XXXXXX")
@@ -29,7 +35,7 @@ fi
 
 if [ "$xvfb" -eq 1 ]; then
     unset QT_QPA_PLATFORM
-    xvfb-run -a -s "-screen 0 1920x1080x24" "$@"
+    xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
     exit $?
 fi
 export QT_QPA_PLATFORM=offscreen

@@ -22,18 +22,26 @@
         return sign + String(Math.abs(n)).replace(/\B(?=(\d{3})+(?!\d))/g, ",");
     }
 
-    // Token counts read best short: 12480512 → "12.5M", 48210 → "48.2K", 950 → "950".
+    // Token counts read best short: 12480512 → "12.5M", 48210 → "48.2K", 950 → "950". A value
+    // that rounds up to a thousand of its unit steps up to the next (999,999 → "1M", not "1000K").
+    const UNITS = ["K", "M", "B", "T"];
+
     function compact(value) {
         const n = Math.abs(Math.round(Number(value) || 0));
-        const units = [[1e9, "B"], [1e6, "M"], [1e3, "K"]];
-        for (const [size, unit] of units) {
-            if (n >= size) {
-                const scaled = n / size;
-                const text = scaled >= 100 ? String(Math.round(scaled)) : scaled.toFixed(1).replace(/\.0$/, "");
-                return text + unit;
-            }
+        if (n < 1000)
+            return String(n);
+        let scaled = n;
+        let unit = -1;
+        while (unit < UNITS.length - 1 && (unit < 0 || Number(shortFigure(scaled)) >= 1000)) {
+            scaled /= 1000;
+            unit += 1;
         }
-        return String(n);
+        return shortFigure(scaled) + UNITS[unit];
+    }
+
+    // One decimal below 100, none from 100: "12.5", "482".
+    function shortFigure(scaled) {
+        return scaled >= 99.95 ? String(Math.round(scaled)) : scaled.toFixed(1).replace(/\.0$/, "");
     }
 
     function stat(value, format) {
@@ -107,45 +115,33 @@
         return shortDay(moment);
     }
 
-    // "resets in 2 h 14 min"; null when there is no reset time.
-    function resetsIn(seconds, now) {
+    // When a window resets, as a still picture can show it for hours: "resets 14:30" later
+    // today, "resets Fri 01:00" within a day, else "resets Sun 22 Mar"; null when unknown.
+    function resetsAt(seconds, now) {
         const value = Number(seconds);
-        if (seconds === null || seconds === undefined || !isFinite(value))
+        if (seconds === null || seconds === undefined || typeof seconds === "boolean" || !isFinite(value))
             return null;
-        const minutes = Math.max(0, Math.round((value * 1000 - now.getTime()) / 60000));
-        return "resets in " + duration(minutes);
+        const moment = new Date(value * 1000);
+        if (isNaN(moment.getTime()))
+            return null;
+        if (moment <= now)
+            return "reset " + (daysBetween(moment, now) === 0 ? time(moment) : shortDay(moment));
+        const days = daysBetween(now, moment);
+        if (days === 0)
+            return "resets " + time(moment);
+        if (moment - now < DAY_MS)
+            return "resets " + DAY_SHORT[moment.getDay()] + " " + time(moment);
+        return "resets " + shortDay(moment);
     }
 
-    function duration(minutes) {
-        if (minutes < 1)
-            return "under a minute";
-        if (minutes < 60)
-            return minutes + " min";
-        const hours = Math.floor(minutes / 60);
-        if (hours < 24) {
-            const rest = minutes % 60;
-            return hours + " h" + (rest && hours < 10 ? " " + rest + " min" : "");
-        }
-        const days = Math.floor(hours / 24);
-        const restHours = hours % 24;
-        return plural(days, "day", "days") + (restHours ? " " + restHours + " h" : "");
-    }
-
-    // How long ago something happened, for activity lists: "just now", "12 min ago", "3 h ago",
-    // "Yesterday", then the weekday within a week, then the day.
-    function ago(moment, now) {
-        const minutes = Math.round((now.getTime() - moment.getTime()) / 60000);
-        if (minutes < 1)
-            return "just now";
-        if (minutes < 60)
-            return minutes + " min ago";
+    // When something happened, for activity lists, in words that stay true in a still picture:
+    // "14:02" today, "Wed 14:02" within the week, else "12 Mar".
+    function when(moment, now) {
         const days = daysBetween(moment, now);
         if (days === 0)
-            return Math.floor(minutes / 60) + " h ago";
-        if (days === 1)
-            return "Yesterday";
-        if (days < 7)
-            return DAY_LONG[moment.getDay()];
+            return time(moment);
+        if (days > 0 && days < 7)
+            return DAY_SHORT[moment.getDay()] + " " + time(moment);
         return moment.getDate() + " " + MONTH_SHORT[moment.getMonth()];
     }
 
@@ -170,6 +166,6 @@
     Tess.format = {
         DAY_SHORT, DAY_LONG, MONTH_SHORT, MONTH_LONG,
         count, compact, stat, percent, plural, parseTime, parseDay, dayKey, startOfDay, daysBetween, time,
-        shortDay, shortDayYear, dayHeading, resetsIn, duration, ago, isoWeek, dayOfYear, capitalised,
+        shortDay, shortDayYear, dayHeading, resetsAt, when, isoWeek, dayOfYear, capitalised,
     };
 })();

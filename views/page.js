@@ -13,13 +13,17 @@
     const SLOT_TOP = 96;
     const SLOT_HEIGHT = 358;
 
-    // Used when the catalogue cannot be read; the catalogue's own values win.
-    const KNOWN_LAYOUTS = { halves: [1, 1], full: [1], thirds: [1, 1, 1], twoThirdsLeft: [2, 1], wideTwo: [2, 1, 1] };
+    // Used when the catalogue cannot be read; the catalogue's own values win. These copy
+    // widgets.json, and a test keeps them equal to it.
+    const KNOWN_LAYOUTS = {
+        halves: [0.5, 0.5], full: [1], thirds: [1 / 3, 1 / 3, 1 / 3], twoThirdsLeft: [2 / 3, 1 / 3],
+        twoThirdsRight: [1 / 3, 2 / 3], wideTwo: [0.5, 0.25, 0.25], quarters: [0.25, 0.25, 0.25, 0.25],
+    };
     const KNOWN_SHORTS = {
-        "github.year": "Year", "github.month": "Month", "github.activity": "Activity", "github.overview": "Overview",
-        "plans.all": "Plans", "provider.claude": "Claude", "provider.codex": "Codex", "provider.grok": "Grok",
+        "github.overview": "GitHub", "github.year": "Year", "github.month": "Month", "github.activity": "Activity",
+        "plans.all": "AI Plans", "provider.claude": "Claude", "provider.codex": "Codex", "provider.grok": "Grok",
         "provider.gemini": "Gemini", "provider.wispr": "Wispr Flow", "today.date": "Today",
-        "countdown": "Countdown", "calendar.next": "Calendar",
+        "calendar.next": "Calendar", "countdown": "Countdown",
     };
 
     function slotRects(columns) {
@@ -118,10 +122,18 @@
 
     function drawHeader(page, data, catalogue) {
         const header = document.getElementById("band");
-        header.appendChild(el("h1", "page-title", pageTitle(page, catalogue)));
+        const title = el("h1", "page-title", pageTitle(page, catalogue));
+        title.dir = "auto";
+        header.appendChild(title);
         const updated = F.parseTime(data.updatedAt);
         if (updated)
             header.appendChild(el("div", "updated", "Updated " + F.time(updated) + " · " + F.shortDay(updated)));
+    }
+
+    // On the one-bit panel every edge must fall on a whole pixel, or the threshold frays it.
+    function wholePixels(rect) {
+        const left = Math.round(rect.x);
+        return { x: left, y: rect.y, width: Math.round(rect.x + rect.width) - left, height: rect.height };
     }
 
     function drawSlot(id, rect, context) {
@@ -154,6 +166,8 @@
             // One broken widget must not blank the page: show a calm note and report it.
             console.error("widget " + id + " failed: " + (error && error.stack ? error.stack : error));
             slot.textContent = "";
+            slot.classList.add("failed");
+            slot.dataset.error = String(error && error.message ? error.message : error);
             slot.appendChild(Tess.ui.message("This widget could not be drawn", "It will try again at the next refresh."));
         }
     }
@@ -171,7 +185,10 @@
         const slots = list(page.slots);
         const rects = slotRects(columnsOf(text(page.layout), slots.length, catalogue));
         const context = { data, now, panel, logos: data.logos !== false, catalogue };
-        rects.forEach((rect, i) => drawSlot(slots[i], rect, context));
+        // A page of one widget already carries its name in the title; the widget need not repeat it.
+        context.titled = rects.length === 1 && !(typeof page.title === "string" && page.title !== "");
+        rects.forEach((rect, i) => drawSlot(slots[i], panel ? wholePixels(rect) : rect, context));
+        Tess.ui.settle(document.getElementById("slots"), panel);
     }
 
     // The canvas stays hidden (fully transparent) until everything is drawn and the fonts are
@@ -209,6 +226,6 @@
             drawAndMarkReady(null);
     }
 
-    Tess.page = { slotRects, sizeClass, pageTitle };
+    Tess.page = { slotRects, sizeClass, pageTitle, KNOWN_LAYOUTS, KNOWN_SHORTS };
     start();
 })();

@@ -41,10 +41,16 @@
         return typeof value === "string" ? value : fallback === undefined ? "" : fallback;
     }
 
-    // The slot's first line: a small label, with an optional detail at the right.
-    function kicker(label, detail) {
-        return el("div", "kicker", [el("span", "kicker-dot"), el("span", "kicker-label", label),
-            detail ? el("span", "kicker-detail", detail) : null]);
+    // The slot's first line: a small label, with an optional detail at the right. The label wins
+    // the room: the detail gives way (with an ellipsis) first. `mark` replaces the dot (a
+    // provider's logo); `quiet` leaves the label out where the page title already says it.
+    function kicker(label, detail, options) {
+        const opts = options || {};
+        const mark = opts.mark ? opts.mark : opts.quiet ? null : el("span", "kicker-dot");
+        if (mark)
+            mark.classList.add("kicker-mark");
+        return el("div", "kicker", [mark, opts.quiet ? null : el("span", "kicker-label", label),
+            detail ? el("span", "kicker-detail ellipsis", detail) : null]);
     }
 
     // A calm state in place of a widget's content: a glyph (a name or a ready mark), a short
@@ -57,22 +63,154 @@
             hint ? el("div", "message-hint", hint) : null]);
     }
 
+    // Usage at or above this share is flagged; judged on the figure as printed, so 84.5 (shown
+    // as 85%) is flagged like 85.
+    const HIGH_USAGE = 85;
+
+    function isHigh(percent) {
+        return Math.round(Number(percent) || 0) >= HIGH_USAGE;
+    }
+
     // A usage bar; the fill is clamped to the track, the number beside it is not.
     function bar(percent) {
         const used = Math.max(0, Math.min(100, Number(percent) || 0));
-        const track = el("div", "bar" + (used >= 85 ? " bar-high" : ""));
+        const track = el("div", "bar" + (isHigh(percent) ? " bar-high" : ""));
         const fill = el("div", "bar-fill");
         fill.style.width = used + "%";
         track.appendChild(fill);
         return track;
     }
 
-    // A figure with its label: label above, value, optional second line.
-    function stat(label, value, sub, className) {
-        return el("div", "stat" + (className ? " " + className : ""), [label ? el("div", "stat-label", label) : null,
-            el("div", "stat-value", value), sub ? el("div", "stat-sub", sub) : null]);
+    // The printed percentage, with a warning mark when high: colour alone would not show it in
+    // Mono or on the panel.
+    function percentFigure(percent, className) {
+        const high = isHigh(percent);
+        return el("span", className + " fit" + (high ? " high" : ""),
+            [high ? Tess.marks.glyph("warning", 24) : null, Tess.format.percent(percent)]);
     }
 
-    Tess.ui = { el, append, isObject, list, number, text, kicker, message, bar, stat };
+    // A figure with its label: label above, value, optional second line.
+    function stat(label, value, sub, className) {
+        return el("div", "stat" + (className ? " " + className : ""), [label ? el("div", "stat-label ellipsis", label) : null,
+            el("div", "stat-value fit", value), sub ? el("div", "stat-sub", sub) : null]);
+    }
+
+    function overflows(node) {
+        return node.scrollWidth > node.clientWidth + 0.5 || node.scrollHeight > node.clientHeight + 0.5;
+    }
+
+    // Tries each arrangement (a class on `node`) in turn and keeps the first whose content fits
+    // the node's box; the last one stays when none does. Returns the class kept.
+    function firstThatFits(node, classes) {
+        let chosen = classes[classes.length - 1];
+        for (const name of classes) {
+            classes.forEach((c) => node.classList.remove(c));
+            node.classList.add(name);
+            if (!overflows(node)) {
+                chosen = name;
+                break;
+            }
+        }
+        classes.forEach((c) => node.classList.remove(c));
+        node.classList.add(chosen);
+        return chosen;
+    }
+
+    // Big figures shrink to the width they have rather than lose a digit: the width of their own
+    // box, and never past the right edge of their slot.
+    function fitWidth(node) {
+        const slot = node.closest(".slot");
+        const limit = slot ? slot.getBoundingClientRect().right : Infinity;
+        const tooWide = () => node.scrollWidth > node.clientWidth + 0.5 ||
+            node.getBoundingClientRect().left + node.scrollWidth > limit + 0.5;
+        const start = parseFloat(getComputedStyle(node).fontSize);
+        const smallest = Math.min(start, Math.max(22, start * 0.4));
+        let size = start;
+        while (tooWide() && size > smallest) {
+            size = Math.max(smallest, size - Math.max(1, size * 0.06));
+            node.style.fontSize = size + "px";
+        }
+    }
+
+    // Makes a box's width and height whole pixels (snapSize), then moves it by less than a pixel,
+    // without disturbing the layout around it, so that its edges land on whole pixels
+    // (snapPosition). All sizes are settled before any position: a size change moves siblings.
+    function snapSize(node) {
+        const box = node.getBoundingClientRect();
+        if (box.width === 0 && box.height === 0)
+            return;
+        const width = Math.floor(box.width + 0.01);
+        const height = Math.floor(box.height + 0.01);
+        if (Math.abs(width - box.width) > 0.01 || Math.abs(height - box.height) > 0.01) {
+            node.style.boxSizing = "border-box";
+            node.style.width = width + "px";
+            node.style.height = height + "px";
+            node.style.flex = "none";
+        }
+    }
+
+    function snapPosition(node) {
+        const box = node.getBoundingClientRect();
+        if (box.width === 0 && box.height === 0)
+            return;
+        const dx = Math.round(box.left) - box.left;
+        const dy = Math.round(box.top) - box.top;
+        if (Math.abs(dx) > 0.01 || Math.abs(dy) > 0.01) {
+            node.style.position = getComputedStyle(node).position === "static" ? "relative" : node.style.position;
+            node.style.left = (parseFloat(node.style.left) || 0) + dx + "px";
+            node.style.top = (parseFloat(node.style.top) || 0) + dy + "px";
+        }
+    }
+
+    // Bars measured in whole pixels: the track snapped, the fill a whole share of it.
+    function snap(node) {
+        snapSize(node);
+        snapPosition(node);
+    }
+
+    function snapBar(track) {
+        snap(track);
+        const fill = track.querySelector(".bar-fill");
+        const share = parseFloat(fill.style.width) / 100;
+        fill.style.width = Math.round(track.getBoundingClientRect().width * share) + "px";
+    }
+
+    // A grid whose tracks are whole pixels: the columns (and rows) share out the room in whole
+    // pixels, the gap stays as it is.
+    function wholeTracks(grid, columns) {
+        snap(grid);
+        const style = getComputedStyle(grid);
+        const gap = parseFloat(style.columnGap) || 0;
+        const width = Math.floor(grid.getBoundingClientRect().width);
+        const column = Math.floor((width - gap * (columns - 1)) / columns);
+        grid.style.gridTemplateColumns = "repeat(" + columns + ", " + column + "px)";
+        const rows = style.gridTemplateRows.split(" ").map(parseFloat).filter((v) => !isNaN(v));
+        if (rows.length > 1)
+            grid.style.gridTemplateRows = rows.map((r) => Math.floor(r) + "px").join(" ");
+    }
+
+    // The one-bit panel: the threshold frays any edge that falls between pixels, so the shapes
+    // that draw lines and blocks are put on whole pixels after the layout.
+    function settlePanel(root) {
+        root.querySelectorAll(".month-grid").forEach((grid) => wholeTracks(grid, 7));
+        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells");
+        boxes.forEach(snapSize);
+        boxes.forEach(snapPosition);
+        root.querySelectorAll(".bar").forEach(snapBar);
+        root.querySelectorAll(".month-mark").forEach((mark) => {
+            mark.style.width = Math.round(mark.parentElement.clientWidth * parseFloat(mark.dataset.share)) + "px";
+        });
+    }
+
+    // After every widget is drawn: figures fitted to their width and, on the panel, shapes put
+    // on whole pixels.
+    function settle(root, panel) {
+        root.querySelectorAll(".fit").forEach(fitWidth);
+        if (panel)
+            settlePanel(root);
+    }
+
+    Tess.ui = { el, append, isObject, list, number, text, kicker, message, isHigh, bar, percentFigure, stat, firstThatFits,
+        overflows, settle };
     Tess.widgets = Tess.widgets || {};
 })();

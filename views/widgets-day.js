@@ -2,7 +2,7 @@
 (function () {
     "use strict";
     const Tess = window.Tess;
-    const { el, isObject, list, text, kicker, message } = Tess.ui;
+    const { el, append, isObject, list, text, kicker, message } = Tess.ui;
     const F = Tess.format;
 
     // ---- today.date -------------------------------------------------------------------------
@@ -29,7 +29,7 @@
     Tess.widgets["today.date"] = function (slot, ctx) {
         const now = ctx.now;
         const yearLength = F.dayOfYear(new Date(now.getFullYear(), 11, 31));
-        slot.appendChild(kicker("Today"));
+        slot.appendChild(kicker("Today", null, { quiet: ctx.titled }));
         const body = el("div", "body today-body");
         slot.appendChild(body);
         body.appendChild(el("div", "today-number", String(now.getDate())));
@@ -53,16 +53,19 @@
     }
 
     // One square per day still to go, today first, in one row or two balanced rows, when the
-    // count is small enough to read at a glance.
+    // count is small enough to read at a glance; nothing when it is not.
     function tally(days, ctx) {
         // Wider slots get wider squares, so the strip reads as part of the figure above it.
         const cellWidth = ctx.size === "xl" ? 44 : ctx.size === "l" ? 32 : 22;
-        const gap = 5;
-        const fitsInRow = Math.floor((ctx.width + gap) / (12 + gap));
+        const gap = 6;
+        const smallest = 12;
+        const fitsInRow = Math.floor((ctx.width + gap) / (smallest + gap));
         if (days < 2 || days > fitsInRow * 2)
             return null;
         const perRow = days <= fitsInRow ? days : Math.ceil(days / 2);
-        const width = Math.min(cellWidth, (ctx.width - gap * (perRow - 1)) / perRow);
+        let width = Math.min(cellWidth, (ctx.width - gap * (perRow - 1)) / perRow);
+        if (ctx.panel)
+            width = Math.floor(width);
         const strip = el("div", "tally");
         for (let i = 0; i < days; ++i)
             strip.appendChild(el("span", i === 0 ? "tally-day first" : "tally-day"));
@@ -77,17 +80,23 @@
             slot.appendChild(message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
             return;
         }
-        const title = text(countdown.title) || "Countdown";
+        // An unnamed countdown is called so once, by its first line, not again as its title.
+        const title = text(countdown.title).trim();
         const target = F.parseDay(text(countdown.date));
-        slot.appendChild(kicker("Countdown"));
+        slot.appendChild(kicker("Countdown", null, { quiet: ctx.titled && !title }));
         if (!target) {
-            slot.appendChild(message(title, "Its date “" + text(countdown.date) + "” is not a day; set it again in the layout editor.", "flag"));
+            slot.appendChild(message(title || "No day chosen", "Its date “" + text(countdown.date) +
+                "” is not a day; set it again in the layout editor.", "flag"));
             return;
         }
         const days = F.daysBetween(ctx.now, target);
         const body = el("div", "body countdown");
         slot.appendChild(body);
-        body.appendChild(el("div", "countdown-title", title));
+        if (title) {
+            const heading = el("div", "countdown-title", title);
+            heading.dir = "auto";
+            body.appendChild(heading);
+        }
         let figure;
         let words;
         if (days === 0) {
@@ -101,11 +110,12 @@
             words = days === -1 ? "day ago" : "days ago";
         }
         body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : ""),
-            [el("span", "countdown-number", figure), words ? el("span", "countdown-words", words) : null]));
+            [el("span", "countdown-number fit", figure), words ? el("span", "countdown-words", words) : null]));
         const span = days > 0 ? weeksAndDays(days) : null;
-        body.appendChild(el("div", "countdown-date", F.shortDayYear(target) + (span && ctx.size !== "xs" ? " · " + span : "")));
+        body.appendChild(el("div", "countdown-date", [el("span", null, F.shortDayYear(target)),
+            span && ctx.size !== "xs" ? el("span", "countdown-span", " · " + span) : null]));
         if (days > 0)
-            body.appendChild(tally(days, ctx));
+            append(body, tally(days, ctx));
     };
 
     // ---- calendar.next ----------------------------------------------------------------------
@@ -133,9 +143,9 @@
         return groups;
     }
 
-    // Fills columns top to bottom with day groups. A group that does not fit the rest of a
-    // column starts the next one; only a group longer than a whole column is split. Returns the
-    // columns and how many events were left out.
+    // Fills columns top to bottom with day groups. A day's events go on in the next column (under
+    // its heading again) when the current one is full, so no column stands half empty while
+    // events are left out. Returns the columns and how many events were left out.
     function flow(groups, columns, height) {
         const result = [];
         let column = null;
@@ -156,14 +166,12 @@
             while (index < group.events.length && !full) {
                 const gap = column.length ? GROUP_GAP : 0;
                 const room = rowsFor(height - used - gap);
-                const remaining = group.events.length - index;
-                const wholeColumn = rowsFor(height);
-                if (room < 1 || (room < remaining && column.length && remaining <= wholeColumn && result.length < columns)) {
+                if (room < 1) {
                     full = !open();
                     continue;
                 }
                 const part = group.events.slice(index, index + room);
-                column.push({ group, events: part });
+                column.push({ group, events: part, continued: index > 0 });
                 used += gap + HEADING + part.length * ROW;
                 index += part.length;
             }
@@ -173,18 +181,21 @@
     }
 
     function eventRow(event) {
+        const title = el("span", "event-title ellipsis", event.title || "Untitled");
+        title.dir = "auto";
         return el("div", "event", [
             el("span", "event-time" + (event.allDay ? " all-day" : ""), event.allDay ? "All day" : F.time(event.start)),
-            el("span", "event-title ellipsis", event.title || "Untitled"),
+            title,
         ]);
     }
 
     function dayBlock(part, ctx) {
         const heading = F.dayHeading(part.group.day, ctx.now);
-        const detail = heading === "Today" || heading === "Tomorrow" ? F.shortDay(part.group.day) : null;
+        const named = heading === "Today" || heading === "Tomorrow";
+        const detail = part.continued ? "continued" : named ? F.shortDay(part.group.day) : null;
         return el("div", "day-group", [
             el("div", "day-heading", [el("span", "day-name", heading),
-                detail && ctx.size !== "xs" ? el("span", "day-date", detail) : null]),
+                detail && ctx.size !== "xs" ? el("span", "day-date ellipsis", detail) : null]),
             part.events.map(eventRow),
         ]);
     }
@@ -193,7 +204,7 @@
         const calendar = isObject(ctx.data.calendar) ? ctx.data.calendar : null;
         slot.appendChild(kicker("Next 7 days"));
         if (!calendar || calendar.status !== "ok") {
-            slot.appendChild(message("Calendar access is off.", "Allow it in Connections to see your next events here.", "calendar"));
+            slot.appendChild(message("Calendar access is off", "Allow it in Connections to see your next events here.", "calendar"));
             return;
         }
         const events = list(calendar.events).filter(isObject);
@@ -205,7 +216,7 @@
         const columns = { xl: 4, l: 3, m: 2, s: 1, xs: 1 }[ctx.size];
         const body = el("div", "body calendar columns-" + columns);
         slot.appendChild(body);
-        const moreLine = 30;
+        const moreLine = 34;
         let laid = flow(groups, columns, body.clientHeight);
         if (laid.left > 0)
             laid = flow(groups, columns, body.clientHeight - moreLine);

@@ -36,42 +36,97 @@
         return node;
     }
 
-    // One day cell. Colour looks fill the whole cell with the level's colour; the panel look
-    // shows the level by the size of a black square, with a small dot for no contributions.
+    // One day cell. Colour looks fill the whole cell with the level's colour. The panel shows
+    // the level by the size of a black square on whole pixels, and an empty day as an outline,
+    // so nothing is left to the threshold: levels stay apart and no speck appears.
     function cell(x, y, size, level, panel) {
         if (panel) {
-            const share = [0.24, 0.46, 0.64, 0.82, 1][level];
-            const side = Math.max(2, Math.round(size * share));
-            const offset = (size - side) / 2;
+            const side = panelSide(size, level);
+            const offset = Math.floor((size - side) / 2);
+            if (level === 0)
+                return outline(x, y, size, 1);
             return svg("rect", { x: x + offset, y: y + offset, width: side, height: side, fill: "#000" });
         }
         return svg("rect", { x, y, width: size, height: size, rx: Math.max(1.5, size * 0.2),
             fill: "var(--level-" + level + ")" });
     }
 
+    // The black square of a level on the panel: clearly apart from its neighbours at any size.
+    function panelSide(size, level) {
+        const shares = [0, 0.36, 0.6, 0.8, 1];
+        const side = Math.round(size * shares[level]);
+        return Math.max(level * 2, Math.min(size, side + ((size - side) % 2)));
+    }
+
+    // A square ring of whole-pixel rectangles (a stroked shape would sit on half pixels).
+    function outline(x, y, size, width) {
+        const group = svg("g", {});
+        [[x, y, size, width], [x, y + size - width, size, width], [x, y, width, size], [x + size - width, y, width, size]]
+            .forEach(([rx, ry, w, h]) => group.appendChild(svg("rect", { x: rx, y: ry, width: w, height: h, fill: "#000" })));
+        return group;
+    }
+
     // ---- github.year ------------------------------------------------------------------------
 
-    function yearStats(gh, ctx) {
+    // The busiest day in the one form every GitHub widget uses: "31 on Sat 14 Mar".
+    function busiestDay(gh) {
+        const busiest = isObject(gh.busiest) ? gh.busiest : {};
+        const day = F.parseDay(text(busiest.date));
+        return day && number(busiest.count) > 0 ? { count: number(busiest.count), day } : null;
+    }
+
+    function busiestText(busiest) {
+        return F.count(busiest.count) + " on " + F.shortDay(busiest.day);
+    }
+
+    // What a number of weeks covers, in words: "the last year", "the last 31 weeks".
+    function span(weeks) {
+        return weeks >= 52 ? "the last year" : "the last " + F.plural(weeks, "week", "weeks");
+    }
+
+    function yearStats(gh, ctx, dataWeeks) {
         const total = number(gh.total);
         const current = number(gh.currentStreak);
         const longest = number(gh.longestStreak);
         const row = el("div", "year-stats");
         const narrow = ctx.size === "s" || ctx.size === "xs";
-        row.appendChild(stat(null, F.count(total), narrow ? "contributions" : "contributions in the last year", "hero"));
+        row.appendChild(stat(null, F.count(total), narrow ? "contributions" : "contributions in " + span(dataWeeks), "hero"));
         row.appendChild(stat(null, narrow ? F.count(current) : F.plural(current, "day", "days"),
-            narrow ? "day streak" : "current streak"));
+            ctx.size === "xs" ? "streak" : narrow ? "day streak" : "current streak"));
         if (ctx.size === "xl" || ctx.size === "l")
             row.appendChild(stat(null, F.plural(longest, "day", "days"), "longest streak"));
         return row;
     }
 
-    const MONTH_ROW = 26;
+    const MONTH_ROW = 30;
+
+    // The data's days regrouped into weeks that start on Monday, as the month grid and the
+    // British calendar do: [{ days: [{ date, level, row }] }], oldest first.
+    function mondayWeeks(gh) {
+        const weeks = [];
+        let current = null;
+        let currentKey = null;
+        days(gh).map((day) => ({ day, date: F.parseDay(day.date) })).filter((d) => d.date)
+            .sort((a, b) => a.date - b.date)
+            .forEach(({ day, date }) => {
+                const row = (date.getDay() + 6) % 7;
+                const monday = new Date(date.getFullYear(), date.getMonth(), date.getDate() - row);
+                const key = F.dayKey(monday);
+                if (key !== currentKey) {
+                    current = { days: [] };
+                    currentKey = key;
+                    weeks.push(current);
+                }
+                current.days.push({ date: day.date, level: day.level, row, parsed: date });
+            });
+        return weeks;
+    }
 
     // The grid's cell pitch and the weeks it shows: as wide as the slot allows, at most 26 per
-    // cell, and never cells under 12, so narrow slots show the most recent weeks only.
-    function yearGridLayout(gh, ctx, height) {
-        const weeks = list(gh.weeks).map((week) => list(week).filter(isObject));
-        const labelWidth = ctx.size === "xl" || ctx.size === "l" ? 46 : 0;
+    // cell, and never cells under 12, so narrow slots show the most recent weeks only. The panel
+    // keeps the pitch whole so every square lands on whole pixels.
+    function yearGridLayout(weeks, ctx, height) {
+        const labelWidth = ctx.size === "xl" || ctx.size === "l" ? 56 : 0;
         const width = ctx.width - labelWidth;
         const maxPitch = Math.max(8, Math.min(26, (height - MONTH_ROW) / 7));
         let shown = weeks.length;
@@ -81,40 +136,42 @@
             pitch = width / shown;
         }
         pitch = Math.min(pitch, maxPitch);
+        if (ctx.panel) {
+            pitch = Math.floor(pitch);
+            shown = Math.min(weeks.length, Math.max(1, Math.floor(width / pitch)));
+        }
         const visible = weeks.slice(Math.max(0, weeks.length - shown));
         return { visible, pitch, labelWidth, height: MONTH_ROW + pitch * 7 };
     }
 
-    function yearGrid(gh, ctx, layout) {
+    function yearGrid(ctx, layout) {
         const { visible, pitch, labelWidth } = layout;
-        const monthRow = MONTH_ROW;
-        const size = pitch * 0.8;
+        const gap = ctx.panel ? Math.max(2, Math.round(pitch * 0.2)) : pitch * 0.2;
+        const size = pitch - gap;
         const gridWidth = labelWidth + pitch * visible.length;
-        const root = svg("svg", { width: gridWidth, height: monthRow + pitch * 7, class: "year-grid" });
+        const root = svg("svg", { width: gridWidth, height: MONTH_ROW + pitch * 7, class: "year-grid" });
         const todayKey = F.dayKey(ctx.now);
         let lastLabelAt = -99;
         visible.forEach((week, column) => {
             const x = labelWidth + column * pitch;
-            week.forEach((day) => {
-                const dow = Math.max(0, Math.min(6, Math.round(number(day.dow))));
-                const y = monthRow + dow * pitch;
+            week.days.forEach((day) => {
+                const y = MONTH_ROW + day.row * pitch;
                 root.appendChild(cell(x, y, size, clampLevel(day.level), ctx.panel));
-                if (text(day.date) === todayKey && !ctx.panel)
-                    root.appendChild(svg("rect", { x: x - 1.5, y: y - 1.5, width: size + 3, height: size + 3,
-                        rx: Math.max(2.5, size * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 }));
-                const parsed = F.parseDay(text(day.date));
-                if (parsed && parsed.getDate() <= 7 && dow === (week[0] ? Math.round(number(week[0].dow)) : 0) &&
-                    column - lastLabelAt >= 3 && column < visible.length - 1) {
-                    const label = svg("text", { x, y: 18, class: "grid-label" });
-                    label.textContent = F.MONTH_SHORT[parsed.getMonth()];
-                    root.appendChild(label);
-                    lastLabelAt = column;
-                }
+                if (day.date === todayKey)
+                    root.appendChild(todayMark(x, y, size, ctx.panel));
             });
+            // A month's name over the first week that holds its 1st, when there is room for it.
+            const first = week.days.find((d) => d.parsed.getDate() === 1);
+            if (first && column - lastLabelAt >= 3 && column <= visible.length - 2) {
+                const label = svg("text", { x, y: 22, class: "grid-label" });
+                label.textContent = F.MONTH_SHORT[first.parsed.getMonth()];
+                root.appendChild(label);
+                lastLabelAt = column;
+            }
         });
         if (labelWidth) {
-            [[1, "Mon"], [3, "Wed"], [5, "Fri"]].forEach(([dow, name]) => {
-                const label = svg("text", { x: 0, y: monthRow + dow * pitch + size * 0.78, class: "grid-label" });
+            [[0, "Mon"], [2, "Wed"], [4, "Fri"]].forEach(([row, name]) => {
+                const label = svg("text", { x: 0, y: MONTH_ROW + row * pitch + size / 2, class: "grid-label day-label" });
                 label.textContent = name;
                 root.appendChild(label);
             });
@@ -122,56 +179,99 @@
         return root;
     }
 
+    // Today's cell: a ring in the colour looks; on the panel a whole-pixel ring around the cell.
+    function todayMark(x, y, size, panel) {
+        if (panel)
+            return outline(x - 2, y - 2, size + 4, 1);
+        return svg("rect", { x: x - 1.5, y: y - 1.5, width: size + 3, height: size + 3,
+            rx: Math.max(2.5, size * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 });
+    }
+
     // "Less ■■■■■ More", and the busiest day when there is room.
     function yearLegend(gh, ctx, pitch) {
-        const size = Math.max(12, Math.min(18, pitch * 0.8));
+        const size = ctx.panel ? Math.max(12, Math.min(18, Math.floor(pitch))) : Math.max(12, Math.min(18, pitch * 0.8));
         const swatches = svg("svg", { width: 5 * (size + 4), height: size, class: "legend-cells" });
         for (let level = 0; level <= 4; ++level)
             swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
-        const busiest = isObject(gh.busiest) ? gh.busiest : {};
-        const day = F.parseDay(text(busiest.date));
-        const note = day && number(busiest.count) > 0 && ctx.size !== "xs" && ctx.size !== "s"
-            ? el("span", "legend-note ellipsis", "Busiest day " + F.shortDayYear(day) + " · " + F.count(number(busiest.count)))
-            : null;
+        const busiest = busiestDay(gh);
+        const note = busiest && ctx.size !== "xs" && ctx.size !== "s"
+            ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest)) : null;
         return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
     }
+
+    const LEGEND_HEIGHT = 46;
+    const GRID_GAP = 22;
 
     Tess.widgets["github.year"] = function (slot, ctx) {
         const gh = github(ctx);
         if (!gh)
             return noGitHub(slot, "Contributions");
-        const weeks = list(gh.weeks).length;
-        slot.appendChild(kicker("Contributions", weeks > 0 && ctx.size !== "xs"
-            ? "Last " + (weeks >= 52 ? "12 months" : F.plural(weeks, "week", "weeks")) : null));
+        const weeks = mondayWeeks(gh);
+        // The detail is filled in once the grid knows how many weeks it shows; it holds its
+        // place meanwhile, so the first line keeps its height while the grid is measured.
+        const kick = kicker("Contributions", ctx.size !== "xs" ? "\u00a0" : null, { quiet: ctx.titled });
+        slot.appendChild(kick);
         const body = el("div", "body year");
         slot.appendChild(body);
-        body.appendChild(yearStats(gh, ctx));
-        const gap = 30;
-        const legendHeight = 44;
-        const available = body.clientHeight - body.firstChild.offsetHeight - gap;
-        const layout = yearGridLayout(gh, ctx, available);
-        const withLegend = available - layout.height >= legendHeight;
-        const box = el("div", "year-grid-box", yearGrid(gh, ctx, layout));
-        box.style.marginTop = (withLegend ? gap : available - layout.height + gap) + "px";
+        // Both the figures and the first line count whole weeks of days, so they agree however
+        // the data's weeks begin.
+        body.appendChild(yearStats(gh, ctx, Math.round(days(gh).length / 7)));
+        const available = body.clientHeight - body.firstChild.offsetHeight - GRID_GAP;
+        // The legend stays whenever the grid keeps readable cells without it.
+        const withLegend = ctx.size !== "xs" && (available - LEGEND_HEIGHT - MONTH_ROW) / 7 >= 12;
+        const layout = yearGridLayout(weeks, ctx, withLegend ? available - LEGEND_HEIGHT : available);
+        const box = el("div", "year-grid-box", yearGrid(ctx, layout));
+        box.style.marginTop = GRID_GAP + "px";
         body.appendChild(box);
         if (withLegend)
             body.appendChild(yearLegend(gh, ctx, layout.pitch));
+        // The first line says what the grid shows, not what the data holds.
+        const detail = kick.querySelector(".kicker-detail");
+        const shownWeeks = Math.round(layout.visible.reduce((sum, week) => sum + week.days.length, 0) / 7);
+        if (detail && shownWeeks > 0)
+            detail.textContent = shownWeeks >= 52 ? "Last 12 months"
+                : (ctx.size === "s" ? "" : "Last ") + F.plural(shownWeeks, "week", "weeks");
+        else if (detail)
+            detail.remove();
     };
 
     // ---- github.month -----------------------------------------------------------------------
 
-    function monthDays(gh, now) {
-        const prefix = F.dayKey(now).slice(0, 7);
+    // The days the widget shows: this month, or, in the first week of a month (when this month
+    // alone would be a row of empty squares), the five weeks up to the end of this week.
+    function monthPeriod(now) {
+        if (now.getDate() > 7) {
+            const first = new Date(now.getFullYear(), now.getMonth(), 1);
+            const last = new Date(now.getFullYear(), now.getMonth() + 1, 0);
+            return { first, last, rolling: false };
+        }
+        const weekday = (now.getDay() + 6) % 7;
+        const first = new Date(now.getFullYear(), now.getMonth(), now.getDate() - weekday - 28);
+        const last = new Date(now.getFullYear(), now.getMonth(), now.getDate() - weekday + 6);
+        return { first, last, rolling: true };
+    }
+
+    function periodDates(period) {
+        const dates = [];
+        for (let d = period.first; d <= period.last; d = new Date(d.getFullYear(), d.getMonth(), d.getDate() + 1))
+            dates.push(d);
+        return dates;
+    }
+
+    function monthDays(gh, period) {
+        const first = F.dayKey(period.first);
+        const last = F.dayKey(period.last);
         const byDate = {};
         days(gh).forEach((day) => {
-            if (day.date.startsWith(prefix))
+            if (day.date >= first && day.date <= last)
                 byDate[day.date] = day;
         });
         return byDate;
     }
 
-    function monthSummary(byDate, now) {
-        const entries = Object.keys(byDate).sort().map((key) => byDate[key]);
+    function monthSummary(byDate, period, now) {
+        const today = F.dayKey(now);
+        const entries = Object.keys(byDate).sort().filter((key) => key <= today).map((key) => byDate[key]);
         const total = entries.reduce((sum, day) => sum + day.count, 0);
         const active = entries.filter((day) => day.count > 0).length;
         let best = null;
@@ -179,40 +279,40 @@
             if (day.count > 0 && (!best || day.count > best.count))
                 best = day;
         });
-        return { total, active, best, elapsed: now.getDate() };
+        return { total, active, best, elapsed: F.daysBetween(period.first, now) + 1 };
     }
 
-    function monthCalendar(byDate, ctx, showCounts) {
+    function monthCalendar(byDate, ctx, period, showCounts) {
         const now = ctx.now;
-        const first = new Date(now.getFullYear(), now.getMonth(), 1);
-        const length = new Date(now.getFullYear(), now.getMonth() + 1, 0).getDate();
-        const offset = (first.getDay() + 6) % 7;
-        const rows = Math.ceil((offset + length) / 7);
+        const dates = periodDates(period);
+        const offset = (period.first.getDay() + 6) % 7;
+        const rows = Math.ceil((offset + dates.length) / 7);
         const grid = el("div", "month-grid rows-" + rows);
         const names = ctx.size === "xs" || ctx.size === "s" ? ["M", "T", "W", "T", "F", "S", "S"]
             : ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"];
         names.forEach((name) => grid.appendChild(el("div", "month-head", name)));
         for (let i = 0; i < offset; ++i)
             grid.appendChild(el("div", "month-day blank"));
-        for (let date = 1; date <= length; ++date) {
-            const key = F.dayKey(new Date(now.getFullYear(), now.getMonth(), date));
-            const day = byDate[key];
-            const future = date > now.getDate();
-            const level = day ? day.level : 0;
+        dates.forEach((date) => {
+            const offsetDays = F.daysBetween(now, date);
+            const day = byDate[F.dayKey(date)];
+            const future = offsetDays > 0;
+            const level = day && !future ? day.level : 0;
             const classes = ["month-day", "level-" + level];
             if (future)
                 classes.push("future");
-            if (date === now.getDate())
+            if (offsetDays === 0)
                 classes.push("today");
-            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date)),
-                showCounts && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
+            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date.getDate())),
+                showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
             if (ctx.panel && !future && level > 0) {
                 const mark = el("span", "month-mark");
-                mark.style.width = [0, 25, 50, 75, 100][level] + "%";
+                mark.dataset.share = [0, 0.25, 0.5, 0.75, 1][level];
+                mark.style.width = mark.dataset.share * 100 + "%";
                 cellNode.appendChild(mark);
             }
             grid.appendChild(cellNode);
-        }
+        });
         return grid;
     }
 
@@ -221,23 +321,31 @@
         const monthName = F.MONTH_LONG[ctx.now.getMonth()];
         if (!gh)
             return noGitHub(slot, monthName);
-        const byDate = monthDays(gh, ctx.now);
-        const summary = monthSummary(byDate, ctx.now);
+        const period = monthPeriod(ctx.now);
+        const byDate = monthDays(gh, period);
+        const summary = monthSummary(byDate, period, ctx.now);
         const wide = ctx.size === "xl" || ctx.size === "l";
         const narrow = ctx.size === "s" || ctx.size === "xs";
-        slot.appendChild(kicker(narrow ? monthName : monthName + " " + ctx.now.getFullYear(),
-            wide ? null : F.plural(summary.total, "contribution", "contributions")));
+        const label = period.rolling ? "Last 5 weeks" : narrow ? monthName : monthName + " " + ctx.now.getFullYear();
+        slot.appendChild(kicker(label,
+            wide ? null : F.count(summary.total) + (narrow ? "" : summary.total === 1 ? " contribution" : " contributions")));
         const body = el("div", "body month");
         slot.appendChild(body);
         if (wide) {
             const side = el("div", "month-side", [
-                stat(null, F.count(summary.total), "contributions this month", "hero"),
+                stat(null, F.count(summary.total), period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
                 stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
-                summary.best ? stat(null, F.count(summary.best.count), "busiest, " + F.shortDay(F.parseDay(summary.best.date))) : null,
+                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.shortDay(F.parseDay(summary.best.date))) : null,
             ]);
             body.appendChild(side);
         }
-        body.appendChild(monthCalendar(byDate, ctx, ctx.size !== "xs" && ctx.size !== "s"));
+        body.appendChild(monthCalendar(byDate, ctx, period, ctx.size === "xl"));
+        // A count that would run into the date gives way; the cell's colour still tells the level.
+        body.querySelectorAll(".month-count").forEach((count) => {
+            const cellNode = count.parentElement;
+            if (cellNode.scrollWidth > cellNode.clientWidth + 0.5)
+                cellNode.removeChild(count);
+        });
     };
 
     // ---- github.activity --------------------------------------------------------------------
@@ -247,7 +355,7 @@
         const at = F.parseTime(text(item.at));
         const meta = [el("span", "activity-repo", text(item.repo) || "—")];
         if (at)
-            meta.push(el("span", "activity-when", " · " + F.ago(at, ctx.now)));
+            meta.push(el("span", "activity-when", " · " + F.when(at, ctx.now)));
         return el("div", "activity-item", [
             el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
             el("div", "activity-text", [el("div", "activity-title ellipsis", text(item.title) || describe(type)),
@@ -264,7 +372,7 @@
         if (!gh)
             return noGitHub(slot, "Activity");
         const items = list(gh.activity).filter(isObject);
-        slot.appendChild(kicker("Activity"));
+        slot.appendChild(kicker("Activity", null, { quiet: ctx.titled }));
         if (items.length === 0) {
             slot.appendChild(message("No recent activity", "Pushes, merged pull requests and releases appear here."));
             return;
@@ -282,16 +390,15 @@
         const gh = github(ctx);
         if (!gh)
             return noGitHub(slot, "Overview");
-        slot.appendChild(kicker("Overview"));
-        const busiest = isObject(gh.busiest) ? gh.busiest : {};
-        const busiestDay = F.parseDay(text(busiest.date));
+        slot.appendChild(kicker("Overview", null, { quiet: ctx.titled }));
+        const busiest = busiestDay(gh);
         const prs = isObject(gh.prs) ? number(gh.prs.merged30) : 0;
         const activeDays = days(gh).filter((day) => day.count > 0).length;
         const figures = [
             ["Contributions", F.count(number(gh.total)), "last 12 months"],
             ["Current streak", F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
             ["Longest streak", F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
-            number(busiest.count) > 0 && busiestDay ? ["Busiest day", F.count(number(busiest.count)), F.shortDayYear(busiestDay)]
+            busiest ? ["Busiest day", F.count(busiest.count), "on " + F.shortDay(busiest.day)]
                 : ["Busiest day", "—", "no contributions yet"],
             ["Last 30 days", F.count(number(gh.last30)), "contributions"],
             ["Merged PRs", F.count(prs), "last 30 days"],
@@ -304,8 +411,7 @@
                 ["Contributions", F.count(number(gh.total))],
                 ["Current streak", F.plural(number(gh.currentStreak), "day", "days")],
                 ["Longest streak", F.plural(number(gh.longestStreak), "day", "days")],
-                ["Busiest day", number(busiest.count) > 0 && busiestDay
-                    ? F.count(number(busiest.count)) + " · " + busiestDay.getDate() + " " + F.MONTH_SHORT[busiestDay.getMonth()] : "—"],
+                ["Busiest day", busiest ? busiestText(busiest) : "—"],
                 ["Last 30 days", F.count(number(gh.last30))],
                 ["Merged PRs", F.count(prs)],
                 ["Releases", F.count(number(gh.releases30))],

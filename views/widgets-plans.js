@@ -48,7 +48,7 @@
         const reason = text(entry.reason);
         if (reason)
             return reason;
-        return entry.status === "ok" ? "No usage windows reported" : "No reason was given";
+        return entry.status === "ok" ? "No usage limits reported" : "No reason was given";
     }
 
     function windowLabel(w) {
@@ -57,55 +57,83 @@
 
     // ---- one provider -----------------------------------------------------------------------
 
-    function providerHeader(id, entry, ctx) {
-        const big = ctx.size === "xl" || ctx.size === "l";
+    // The provider's first line is the kicker every slot has, with its logo for the dot; the
+    // plan and when the tool was last seen stand at the right.
+    function providerKicker(id, entry, ctx) {
         const plan = entry && typeof entry.plan === "string" && entry.plan ? F.capitalised(entry.plan) : null;
         const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
-        const seenText = seen ? "Seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.shortDay(seen)) : null;
-        return el("div", "provider-head", [logoOf(id, entry, big ? 34 : 30, ctx),
-            el("div", "provider-name ellipsis", nameOf(id, entry)), plan ? el("span", "pill", plan) : null,
-            seenText && ctx.size !== "xs" ? el("div", "provider-seen", seenText) : null]);
+        const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.shortDay(seen)) : null;
+        const detail = [plan, ctx.size !== "xs" ? seenText : null].filter(Boolean).join(" · ");
+        return kicker(nameOf(id, entry), detail || null, { mark: logoOf(id, entry, 26, ctx), quiet: ctx.titled });
     }
 
-    function windowBlock(w, ctx) {
-        const reset = F.resetsIn(w.resetsAt, ctx.now);
-        return el("div", "window", [
-            el("div", "window-top", [el("span", "window-label ellipsis", windowLabel(w)),
-                el("span", "window-percent", F.percent(number(w.usedPercent)))]),
+    // One usage window: its label and percentage, the bar, and when it resets. The reset time
+    // is also given inline (shown in the compact arrangement, where the reset line is not).
+    function windowBlock(w, ctx, className) {
+        const reset = F.resetsAt(w.resetsAt, ctx.now);
+        return el("div", className, [
+            el("div", "window-top", [el("span", "window-label ellipsis", [windowLabel(w),
+                reset ? el("span", "window-inline-reset", " · " + reset) : null]),
+                Tess.ui.percentFigure(number(w.usedPercent), "window-percent")]),
             bar(number(w.usedPercent)),
-            el("div", "window-reset ellipsis", reset || "\u00a0"),
+            reset ? el("div", "window-reset ellipsis", reset) : null,
         ]);
     }
 
-    function statBlock(s) {
+    function statBlock(s, className) {
         const value = F.stat(number(s.value), text(s.format));
-        return stat(text(s.label), value, text(s.sub), "provider-stat");
+        return stat(text(s.label), value, text(s.sub), className);
+    }
+
+    // How many windows stand side by side: as many as get 300 points each.
+    function windowColumns(count, width) {
+        return Math.max(1, Math.min(count, Math.floor((width + 40) / 340)));
     }
 
     function drawProvider(slot, ctx, id) {
         const entry = entryFor(id, ctx);
-        slot.appendChild(providerHeader(id, entry, ctx));
+        slot.appendChild(providerKicker(id, entry, ctx));
         if (!entry || entry.status !== "ok") {
             slot.classList.add("provider-off");
             slot.appendChild(message(statusHeadline(entry), reasonOf(entry)));
             return;
         }
-        const room = ctx.size === "xs" || ctx.size === "s" ? 2 : 3;
-        const shown = windows(entry).slice(0, room);
+        const shown = windows(entry);
         const figures = stats(entry);
-        if (!shown.length) {
-            // Without windows the statistics, if any, carry the widget.
-            const note = message("No usage windows", "The tool reported no limits to show.");
-            if (figures.length)
-                note.insertBefore(el("div", "provider-stats alone", figures.slice(0, 2).map(statBlock)), note.firstChild);
-            slot.appendChild(note);
-            return;
-        }
         const body = el("div", "body provider");
         slot.appendChild(body);
-        body.appendChild(el("div", "windows count-" + shown.length, shown.map((w) => windowBlock(w, ctx))));
+        if (!shown.length) {
+            // Without windows the statistics, if any, carry the widget.
+            if (!figures.length) {
+                body.appendChild(message("No usage limits reported", "The tool reported no windows or totals to show."));
+                return;
+            }
+            body.classList.add("figures-only");
+            body.appendChild(el("div", "dictation", figures.slice(0, 2).map((f) => statBlock(f, "dictation-stat"))));
+            body.appendChild(el("div", "provider-note", "No usage limits reported"));
+            Tess.ui.firstThatFits(body, ["roomy", "regular", "compact"]);
+            return;
+        }
+        const columns = windowColumns(shown.length, ctx.width);
+        const grid = el("div", "windows", shown.map((w) => windowBlock(w, ctx, "window")));
+        grid.style.gridTemplateColumns = "repeat(" + columns + ", minmax(0, 1fr))";
+        body.appendChild(grid);
         if (figures.length)
-            body.appendChild(el("div", "provider-stats", figures.slice(0, 2).map(statBlock)));
+            body.appendChild(el("div", "provider-stats", figures.slice(0, 2).map((f) => statBlock(f, "provider-stat"))));
+        if (Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]) === "tight" && Tess.ui.overflows(body))
+            dropUntilFits(body, grid, shown.length);
+    }
+
+    // The last resort of a crowded slot: fewer windows, and a line saying how many are left out.
+    function dropUntilFits(body, grid, total) {
+        const more = el("div", "provider-more", "");
+        body.appendChild(more);
+        while (grid.children.length > 1 && Tess.ui.overflows(body)) {
+            grid.removeChild(grid.lastChild);
+            more.textContent = "+ " + (total - grid.children.length) + " more";
+        }
+        if (!more.textContent)
+            body.removeChild(more);
     }
 
     ["claude", "codex", "grok", "gemini"].forEach((id) => {
@@ -116,7 +144,7 @@
 
     Tess.widgets["provider.wispr"] = function (slot, ctx) {
         const entry = entryFor("wispr", ctx);
-        slot.appendChild(providerHeader("wispr", entry, ctx));
+        slot.appendChild(providerKicker("wispr", entry, ctx));
         if (!entry || entry.status !== "ok") {
             slot.classList.add("provider-off");
             slot.appendChild(message(statusHeadline(entry), reasonOf(entry)));
@@ -127,12 +155,10 @@
             slot.appendChild(message("No dictation yet", "Words you dictate with Wispr Flow are counted here."));
             return;
         }
-        const body = el("div", "body dictation");
+        const body = el("div", "body provider figures-only");
         slot.appendChild(body);
-        figures.slice(0, 2).forEach((s) => {
-            const value = F.stat(number(s.value), text(s.format));
-            body.appendChild(stat(text(s.label), value, text(s.sub), "dictation-stat"));
-        });
+        body.appendChild(el("div", "dictation", figures.slice(0, 2).map((f) => statBlock(f, "dictation-stat"))));
+        Tess.ui.firstThatFits(body, ["roomy", "regular", "compact"]);
     };
 
     // ---- all chosen plans -------------------------------------------------------------------
@@ -147,48 +173,42 @@
         return ids;
     }
 
-    function planSummary(entry, ctx, crowded) {
+    function planSummary(entry, ctx, narrow) {
         if (!entry || entry.status !== "ok")
             return el("div", "plan-reason", reasonOf(entry));
         const shown = windows(entry);
         if (shown.length === 0) {
             const figures = stats(entry);
-            const narrow = ctx.size === "s" || ctx.size === "xs";
             if (figures.length)
-                return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
+                return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure ellipsis", [
                     el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
-                    el("span", "plan-figure-label", " " + text(s.label).toLowerCase())])));
-            return el("div", "plan-reason", "No usage windows reported");
+                    " " + text(s.label).toLowerCase()])));
+            return el("div", "plan-reason", "No usage limits reported");
         }
-        const narrow = ctx.size === "s" || ctx.size === "xs";
-        const room = ctx.size === "xl" ? 3 : narrow && crowded ? 1 : 2;
-        return el("div", "plan-windows count-" + Math.min(room, shown.length), shown.slice(0, room).map((w) => {
-            const reset = F.resetsIn(w.resetsAt, ctx.now);
-            return el("div", "plan-window", [
-                el("div", "window-top", [el("span", "window-label ellipsis", windowLabel(w)),
-                    el("span", "window-percent", F.percent(number(w.usedPercent)))]),
-                bar(number(w.usedPercent)),
-                el("div", "window-reset ellipsis", reset || "\u00a0"),
-            ]);
-        }));
+        const room = ctx.size === "xl" ? 3 : narrow ? 1 : 2;
+        const grid = el("div", "plan-windows", shown.slice(0, room).map((w) => windowBlock(w, ctx, "plan-window")));
+        grid.style.gridTemplateColumns = "repeat(" + Math.min(room, shown.length) + ", minmax(0, 1fr))";
+        return grid;
     }
 
     Tess.widgets["plans.all"] = function (slot, ctx) {
         const ids = chosenIds(ctx);
-        slot.appendChild(kicker("AI plans"));
+        slot.appendChild(kicker("AI plans", null, { quiet: ctx.titled }));
         if (ids.length === 0) {
             slot.appendChild(message("No plans chosen", "Pick the AI tools to follow under AI Plans in the menu."));
             return;
         }
-        const body = el("div", "body plans rows-" + Math.min(ids.length, 5));
+        const narrow = ctx.size === "s" || ctx.size === "xs";
+        const body = el("div", "body plans");
         slot.appendChild(body);
         ids.slice(0, 5).forEach((id) => {
             const entry = entryFor(id, ctx);
             const off = !entry || entry.status !== "ok";
             body.appendChild(el("div", "plan" + (off ? " plan-off" : ""), [
                 el("div", "plan-name", [logoOf(id, entry, 26, ctx), el("span", "ellipsis", nameOf(id, entry))]),
-                planSummary(entry, ctx, ids.length > 3),
+                planSummary(entry, ctx, narrow),
             ]));
         });
+        Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
     };
 })();

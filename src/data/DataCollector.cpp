@@ -4,6 +4,7 @@
 #include "GitHubSource.h"
 #include "LocalSources.h"
 #include "kit/Provider.h"
+#include "WisprSource.h"
 #include "kit/UserError.h"
 
 #include <QJsonValue>
@@ -78,8 +79,7 @@ QJsonObject wisprEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<QJsonArray> stats = LocalSources::wispr(now);
     if (!stats)
-        return withReason(entry(id, "wispr", QStringLiteral("unavailable")),
-                          QStringLiteral("Wispr Flow is not installed on this computer"));
+        return withReason(entry(id, "wispr", QStringLiteral("unavailable")), WisprSource::unavailableReason());
     QJsonObject ok = entry(id, "wispr", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *stats);

@@ -3,7 +3,9 @@
 #include "DataCollector.h"
 #include "GitHubSummary.h"
 #include "JsonFields.h"
+#include "kit/OneLine.h"
 #include "kit/UserError.h"
+#include "platform/GuardedRequest.h"
 #include "platform/Network.h"
 
 #include <QCoro/QCoroNetworkReply>
@@ -20,6 +22,8 @@ using namespace JsonFields;
 namespace {
 
 constexpr qint64 secondsPerDay = 86400;
+// GitHub logins are at most 39 characters.
+constexpr qsizetype maxLoginLength = 100;
 
 // Errors below the HTTP layer: connection, proxy, time-out and protocol failures. Content and
 // server errors come with an HTTP status and are told by it instead.
@@ -98,7 +102,10 @@ QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
 
     const QJsonObject first = co_await graphql(calendarQuery, QJsonObject());
     const QJsonObject viewer = object(first.value(QLatin1String("viewer")));
-    const QString login = string(viewer.value(QLatin1String("login")), QStringLiteral("GitHub"));
+    // Shown in the menu and kept in the manifest: one plain line of it.
+    QString login = OneLine::of(string(viewer.value(QLatin1String("login"))), maxLoginLength);
+    if (login.isEmpty())
+        login = QStringLiteral("GitHub");
 
     const QString author = QStringLiteral("author:") + login;
     const QJsonObject variables{
@@ -124,16 +131,20 @@ QCoro::Task<QJsonObject> GitHubSource::graphql(QString query, QJsonObject variab
     if (!errors.isEmpty()) {
         const QString message =
             string(object(errors.first()).value(QLatin1String("message")), QStringLiteral("query failed"));
-        throw UserError(QStringLiteral("GitHub: ") + message);
+        throw UserError(QStringLiteral("GitHub: ") + OneLine::of(message));
     }
     co_return object(reply.value(QLatin1String("data")));
 }
 
 QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonObject> body) const
 {
+    const std::optional<QByteArray> authorization = GuardedRequest::bearer(m_token);
+    if (!authorization)
+        throw UserError(QStringLiteral("The GitHub token isn\u2019t valid. Sign in to GitHub again in Connections."));
     QNetworkRequest request(QUrl(apiBase() + path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
-    request.setRawHeader("Authorization", "Bearer " + m_token.toUtf8());
+    GuardedRequest::keepToOrigin(request);
+    request.setRawHeader("Authorization", *authorization);
     request.setRawHeader("Accept", "application/vnd.github+json");
     request.setRawHeader("User-Agent", "Tessarine");
 
@@ -144,22 +155,25 @@ QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonO
     } else {
         reply.reset(Network::manager().get(request));
     }
+    GuardedRequest::bound(reply.get(), m_timeout);
     co_await qCoro(reply.get()).waitForFinished();
 
+    if (const std::optional<QString> reason = GuardedRequest::abortReason(*reply))
+        throw UserError(*reason);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || isTransportError(reply->error()))
         throw UserError(transportMessage(*reply));
 
+    // A reply that is not JSON fails as such, error replies too (a proxy's HTML error page).
     const std::optional<QJsonValue> parsed = parse(reply->readAll());
-    const int code = status.toInt();
-    if (code >= 300) {
-        // An error page that is not JSON still reports its status rather than a parse error.
-        const QString message =
-            parsed ? string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"))
-                   : QStringLiteral("request failed");
-        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + message);
-    }
     if (!parsed)
         throw UserError(notJsonMessage());
+    const int code = status.toInt();
+    if (code >= 300) {
+        const QString message =
+            string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"));
+        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") +
+                        OneLine::of(message));
+    }
     co_return *parsed;
 }

@@ -78,10 +78,16 @@ QJsonObject GitHubSummary::day(const QJsonObject &contributionDay)
 
 QJsonArray GitHubSummary::weeks(const QJsonObject &calendar)
 {
+    // GitHub's calendar is one year: 53 weeks, now and then 54, of at most 7 days. A longer
+    // list is no contribution calendar and would only swell the data document; its newest
+    // weeks and each week's first days are kept.
+    const QJsonArray all = array(calendar.value(QLatin1String("weeks")));
     QJsonArray result;
-    for (const QJsonValue &week : array(calendar.value(QLatin1String("weeks")))) {
+    for (qsizetype week = std::max<qsizetype>(0, all.size() - maxWeeks); week < all.size(); ++week) {
         QJsonArray days;
-        for (const QJsonValue &contributionDay : array(object(week).value(QLatin1String("contributionDays")))) {
+        for (const QJsonValue &contributionDay : array(object(all.at(week)).value(QLatin1String("contributionDays")))) {
+            if (days.size() == daysPerWeek)
+                break;
             if (contributionDay.isObject())
                 days.append(day(contributionDay.toObject()));
         }

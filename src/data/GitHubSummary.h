@@ -13,6 +13,8 @@ class GitHubSummary
 {
 public:
     static constexpr int activityLimit = 12;
+    static constexpr qsizetype maxWeeks = 54;
+    static constexpr qsizetype daysPerWeek = 7;
 
     // viewer: the first query's "viewer"; search: the second query's "data"; events: the
     // events reply.
@@ -21,7 +23,8 @@ public:
 
     // One of GitHub's contribution days as a day object ("date", "dow", "count", "level").
     static QJsonObject day(const QJsonObject &contributionDay);
-    // The calendar's weeks as lists of day objects, oldest first.
+    // The calendar's weeks as lists of day objects, oldest first: the newest maxWeeks weeks of at
+    // most daysPerWeek days.
     static QJsonArray weeks(const QJsonObject &calendar);
 
     static qint64 currentStreak(const QList<QJsonObject> &days);

@@ -4,16 +4,19 @@
 #include "GitHubSource.h"
 #include "JsonFields.h"
 #include "WisprSource.h"
+#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
-#include <QFile>
 #include <QStringList>
 
 using namespace JsonFields;
 
 namespace {
 
+constexpr qint64 secondsPerDay = 86400;
 constexpr double millisecondsThreshold = 1e12;
+// The report is a few hundred bytes.
+constexpr qint64 maxReportBytes = 1024 * 1024;
 
 // The first of `keys` present in `object` (whatever its value), if any.
 std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringList &keys)
@@ -42,10 +45,12 @@ QString LocalSources::claudeReportPath()
 
 std::optional<LocalSources::Claude> LocalSources::claude(const QDateTime &now)
 {
-    QFile file(claudeReportPath());
-    if (!file.open(QIODevice::ReadOnly))
+    // Written by a script, not by Tessarine: a named pipe or a device in its place must neither
+    // stall the refresh nor fill memory.
+    const SmallFileReader::Result file = SmallFileReader::read(claudeReportPath(), maxReportBytes);
+    if (!file.ok())
         return std::nullopt;
-    return claudeFromReport(file.readAll(), now);
+    return claudeFromReport(file.bytes, now);
 }
 
 std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteArray &report, const QDateTime &now)
@@ -119,9 +124,10 @@ QString LocalSources::codexWindowLabel(qint64 minutes)
 
 qint64 LocalSources::codexTokens30(const QJsonObject &usage, const QDateTime &now)
 {
-    // Thirty calendar days back in local time; stepping back whole days rather than
-    // 30 × 24 hours keeps the cut-off right across a daylight-saving change.
-    const QString cutOff = GitHubSource::dayString(now.toLocalTime().date().addDays(-30));
+    // The local day of the moment exactly 30 × 24 hours back. Within a day after local midnight
+    // in the weeks after a daylight-saving change this reaches one calendar day further than
+    // counting dates would; that is the window the usage report is defined on.
+    const QString cutOff = GitHubSource::dayString(now.addSecs(-30 * secondsPerDay), false);
     qint64 tokens = 0;
     for (const QJsonValue &bucketValue : array(usage.value(QLatin1String("dailyUsageBuckets")))) {
         const QJsonObject bucket = object(bucketValue);
@@ -161,6 +167,8 @@ void LocalSources::walkGrok(const QJsonValue &value, const std::optional<QString
     static const QStringList labelKeys{QStringLiteral("label"), QStringLiteral("name"), QStringLiteral("window")};
     static const QStringList resetKeys{QStringLiteral("resetsAt"), QStringLiteral("resets_at"),
                                        QStringLiteral("resetAt"), QStringLiteral("reset_at")};
+    if (windows.size() >= maxWindows)
+        return;
     if (value.isArray()) {
         for (const QJsonValue &element : value.toArray())
             walkGrok(element, inherited, now, windows);

@@ -18,6 +18,9 @@ class LocalSources
 {
 public:
     static constexpr std::chrono::milliseconds toolTimeout{20000};
+    // The windows one provider shows; tools report two or three. More would only swell the data
+    // document and the page.
+    static constexpr qsizetype maxWindows = 8;
 
     struct Claude
     {

@@ -56,6 +56,11 @@ void collectReplies(ShellProcess &process, const QSet<int> &until, QHash<int, QJ
         take(process.readAll());
 }
 
+QString overflowMessage(qint64 limit)
+{
+    return QStringLiteral("The command wrote more than %1 MB of output and was stopped.").arg(limit / (1024 * 1024));
+}
+
 } // namespace
 
 QString Shell::loginShell()
@@ -93,6 +98,10 @@ QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds
         result.error = process->errorString();
         co_return result;
     }
+    if (process->overflowed()) {
+        result.error = overflowMessage(process->outputLimit());
+        co_return result;
+    }
     result.status = process->exitCode();
     result.output = decodeUtf8(process->readAllStandardOutput());
     result.error = decodeUtf8(process->readAllStandardError());
@@ -112,6 +121,9 @@ QCoro::Task<QHash<int, QJsonObject>> Shell::converse(QString command, QString in
     process->write(input.toUtf8());
 
     while (true) {
+        // A line longer than the output limit is never read: the server was killed for it.
+        if (process->overflowed())
+            break;
         collectReplies(*process, awaited, replies);
         if (replies.size() == awaited.size() || process->hasEnded())
             break;

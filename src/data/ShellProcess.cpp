@@ -3,6 +3,7 @@
 #include "Shell.h"
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <utility>
@@ -14,13 +15,24 @@ ShellProcess::ShellProcess(const QString &command, QObject *parent)
     setArguments({QStringLiteral("-lc"), command});
     // A session of its own gives the child its own process group (so the whole tree can be
     // signalled) and no controlling terminal (so reading an inherited terminal never stops it).
-    setChildProcessModifier([] { ::setsid(); });
+    // Being in its own session, nothing would stop it when Tessarine is killed; the parent-death
+    // signal does, and a Tessarine that died before the signal was armed is caught by the check
+    // of the parent that follows.
+    const pid_t tessarine = ::getpid();
+    setChildProcessModifier([tessarine] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != tessarine)
+            ::_exit(127);
+    });
 
     m_timeout.setSingleShot(true);
     m_grace.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &ShellProcess::stop);
     connect(&m_grace, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
     connect(this, &QProcess::readyReadStandardOutput, this, &ShellProcess::noteChange);
+    connect(this, &QProcess::readyReadStandardOutput, this, &ShellProcess::checkOutputLimit);
+    connect(this, &QProcess::readyReadStandardError, this, &ShellProcess::checkOutputLimit);
     connect(this, &QProcess::finished, this, &ShellProcess::markEnded);
     connect(this, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
@@ -55,6 +67,29 @@ void ShellProcess::noteChange()
     const std::coroutine_handle<> awaiting = std::exchange(m_waiting, {});
     QMetaObject::invokeMethod(
         this, [awaiting] { awaiting.resume(); }, Qt::QueuedConnection);
+}
+
+void ShellProcess::checkOutputLimit()
+{
+    if (m_overflowed || m_ended || unreadBytes() <= m_outputLimit)
+        return;
+    m_overflowed = true;
+    // Killed at once rather than asked: a grace period would let a flood go on filling memory,
+    // and nothing more it writes is wanted.
+    m_stopping = true;
+    m_timeout.stop();
+    signalGroup(SIGKILL);
+}
+
+qint64 ShellProcess::unreadBytes()
+{
+    const ProcessChannel current = readChannel();
+    setReadChannel(StandardOutput);
+    const qint64 output = bytesAvailable();
+    setReadChannel(StandardError);
+    const qint64 error = bytesAvailable();
+    setReadChannel(current);
+    return output + error;
 }
 
 void ShellProcess::release()

@@ -11,12 +11,16 @@
 // grace period instead of hanging the caller for ever.
 //
 // QProcess reads the pipes into its own buffers as data arrives, so a child that writes more
-// than a pipe holds never stalls.
+// than a pipe holds never stalls. What it keeps unread is capped: a child that floods its output
+// is killed rather than allowed to fill memory. The child also dies with Tessarine, so a hung
+// tool never outlives a Tessarine that was killed.
 class ShellProcess : public QProcess
 {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds gracePeriod{2000};
+    // Far more than any tool's report; standard output and standard error together.
+    static constexpr qint64 defaultOutputLimit = 16 * 1024 * 1024;
 
     explicit ShellProcess(const QString &command, QObject *parent = nullptr);
 
@@ -25,6 +29,12 @@ public:
 
     bool hasEnded() const { return m_ended; }
     bool failedToStart() const { return m_failedToStart; }
+
+    // The most unread output (both streams) kept before the child is killed.
+    void setOutputLimit(qint64 bytes) { m_outputLimit = bytes; }
+    qint64 outputLimit() const { return m_outputLimit; }
+    // True once the child was killed for writing more than the limit.
+    bool overflowed() const { return m_overflowed; }
 
     // Asks the child's process group to terminate, then kills it after the grace period.
     void stop();
@@ -53,14 +63,18 @@ private:
     void signalGroup(int signal);
     void markEnded();
     void noteChange();
+    void checkOutputLimit();
+    qint64 unreadBytes();
 
     QTimer m_timeout;
     QTimer m_grace;
     qint64 m_group = 0;
+    qint64 m_outputLimit = defaultOutputLimit;
     bool m_ended = false;
     bool m_failedToStart = false;
     bool m_stopping = false;
     bool m_released = false;
     bool m_unseenChange = false;
+    bool m_overflowed = false;
     std::coroutine_handle<> m_waiting;
 };

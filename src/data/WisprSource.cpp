@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr qint64 secondsPerDay = 86400;
+
 QJsonObject stat(const QString &label, qint64 value, const QString &sub)
 {
     return QJsonObject{{QLatin1String("label"), label},
@@ -48,6 +50,18 @@ const char *const WisprSource::query =
 QString WisprSource::databasePath()
 {
     return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite");
+}
+
+QString WisprSource::unavailableReason()
+{
+    return unavailableReason(databasePath());
+}
+
+QString WisprSource::unavailableReason(const QString &databasePath)
+{
+    if (QFileInfo::exists(databasePath))
+        return QStringLiteral("Wispr Flow\u2019s database could not be read");
+    return QStringLiteral("Wispr Flow is not installed on this computer");
 }
 
 std::optional<QJsonArray> WisprSource::stats(const QDateTime &now)
@@ -104,10 +118,11 @@ std::optional<QHash<QString, WisprSource::Day>> WisprSource::readDays(const QStr
 
 QJsonArray WisprSource::statsFromDays(const QHash<QString, Day> &days, const QDateTime &now)
 {
-    const QDate today = now.toLocalTime().date();
-    const QString todayKey = GitHubSource::dayString(today);
-    // The 30 calendar days ending today, counted in whole local days.
-    const QString cutOff = GitHubSource::dayString(today.addDays(-29));
+    const QString todayKey = GitHubSource::dayString(now, false);
+    // The local day of the moment exactly 29 × 24 hours back: normally the 30 calendar days
+    // ending today, one more just after local midnight in the weeks after a daylight-saving
+    // change.
+    const QString cutOff = GitHubSource::dayString(now.addSecs(-29 * secondsPerDay), false);
 
     qint64 words30 = 0;
     double seconds30 = 0;
@@ -126,20 +141,22 @@ QJsonArray WisprSource::statsFromDays(const QHash<QString, Day> &days, const QDa
              QStringLiteral("words") + dot + QString::number(todays.dictations) + QStringLiteral(" dictations")),
         stat(QStringLiteral("Last 30 days"), words30,
              QStringLiteral("words") + dot + QString::number(wordsPerMinute) + QStringLiteral(" wpm") + dot +
-                 QString::number(streak(days, today)) + QStringLiteral("-day streak")),
+                 QString::number(streak(days, now)) + QStringLiteral("-day streak")),
     };
 }
 
-qint64 WisprSource::streak(const QHash<QString, Day> &days, const QDate &today)
+qint64 WisprSource::streak(const QHash<QString, Day> &days, const QDateTime &now)
 {
-    // Stepping back whole calendar days (not 24-hour steps) visits every local day exactly
-    // once, also across a daylight-saving change. Today without dictation yet does not break
-    // the streak.
+    // Steps of exactly 24 hours from now, each taking the local day it lands on. Today without
+    // dictation yet does not break the streak. Just after local midnight following a change to
+    // summer time a step skips one calendar day, and a 25-hour day may be visited twice.
+    const QString todayKey = GitHubSource::dayString(now, false);
     qint64 count = 0;
-    for (QDate day = today;; day = day.addDays(-1)) {
-        if (days.contains(GitHubSource::dayString(day)))
+    for (QDateTime moment = now;; moment = moment.addSecs(-secondsPerDay)) {
+        const QString key = GitHubSource::dayString(moment, false);
+        if (days.contains(key))
             ++count;
-        else if (day != today)
+        else if (key != todayKey)
             break;
     }
     return count;

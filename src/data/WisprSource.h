@@ -24,6 +24,11 @@ public:
     // <Application Support>/Wispr Flow/flow.sqlite
     static QString databasePath();
 
+    // Why there are no statistics: no database (Wispr Flow is not installed), or one that is there
+    // but could not be read (corrupt, locked, or of another shape).
+    static QString unavailableReason();
+    static QString unavailableReason(const QString &databasePath);
+
     // The two stat objects; none when the database is missing or cannot be read.
     static std::optional<QJsonArray> stats(const QDateTime &now);
     static std::optional<QJsonArray> stats(const QDateTime &now, const QString &databasePath);
@@ -39,5 +44,5 @@ public:
     static QJsonArray statsFromDays(const QHash<QString, Day> &days, const QDateTime &now);
 
 private:
-    static qint64 streak(const QHash<QString, Day> &days, const QDate &today);
+    static qint64 streak(const QHash<QString, Day> &days, const QDateTime &now);
 };

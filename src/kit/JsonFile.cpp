@@ -1,30 +1,27 @@
 #include "JsonFile.h"
 
+#include "AtomicFile.h"
+#include "SmallFileReader.h"
+
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace JsonFile {
 
 std::optional<QJsonValue> read(const QString &path, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SmallFileReader::Result file = SmallFileReader::read(path, maxBytes);
+    if (!file.ok())
         return std::nullopt;
-    return parse(file, maxBytes);
+    return parse(file.bytes);
 }
 
-std::optional<QJsonValue> parse(QIODevice &device, qint64 maxBytes)
+std::optional<QJsonValue> parse(const QByteArray &bytes)
 {
-    if (!device.isSequential() && device.size() > maxBytes)
-        return std::nullopt;
-    // Read one byte past the limit so a file that grows (or reports no size) is still caught.
-    const QByteArray bytes = device.read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
-        return std::nullopt;
-
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
@@ -36,17 +33,27 @@ std::optional<QJsonValue> parse(QIODevice &device, qint64 maxBytes)
     return std::nullopt;
 }
 
+QString setAsideUnreadable(const QString &path, const std::function<bool(const QJsonValue &)> &accepts)
+{
+    // A missing file, or a link to nothing, holds nothing to lose.
+    if (!QFileInfo::exists(path))
+        return {};
+    const std::optional<QJsonValue> json = read(path);
+    if (json && accepts(*json))
+        return {};
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path + QStringLiteral(".unreadable-") + stamp;
+    for (int copy = 2; QFileInfo(aside).exists() || QFileInfo(aside).isSymLink(); ++copy)
+        aside = path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(copy);
+    // Renamed, not copied: a named pipe or a device is moved out of the way as well.
+    if (!QFile::rename(path, aside))
+        return {};
+    return aside;
+}
+
 bool writePretty(const QString &path, const QJsonDocument &document)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = document.toJson(QJsonDocument::Indented);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return AtomicFile::write(path, document.toJson(QJsonDocument::Indented)).isEmpty();
 }
 
 } // namespace JsonFile

@@ -2,9 +2,9 @@
 
 #include <QJsonValue>
 #include <QString>
+#include <functional>
 #include <optional>
 
-class QIODevice;
 class QJsonDocument;
 
 // Reading and writing the program's JSON files (catalogue, settings, manifest). Reading never
@@ -17,17 +17,24 @@ namespace JsonFile {
 // rather than read whole into memory.
 inline constexpr qint64 defaultMaxBytes = 64 * 1024 * 1024;
 
-// The top-level object or array of the file; none when the file cannot be read, is larger than
-// maxBytes, or is not JSON (Qt's parser also refuses documents nested more than 1024 deep).
+// The top-level object or array of the file; none when the file cannot be read, is not a
+// regular file, is larger than maxBytes, or is not JSON (Qt's parser also refuses documents
+// nested more than 1024 deep).
 std::optional<QJsonValue> read(const QString &path, qint64 maxBytes = defaultMaxBytes);
 
-// As read(), for a device the caller has opened (to tell a file that cannot be opened from one
-// whose content is bad).
-std::optional<QJsonValue> parse(QIODevice &device, qint64 maxBytes = defaultMaxBytes);
+// The top-level object or array of JSON text; none when it is not JSON.
+std::optional<QJsonValue> parse(const QByteArray &bytes);
+
+// Keeps a file that is there but does not hold what `accepts` takes (unreadable, not JSON, or
+// JSON of another shape) beside itself as "<name>.unreadable-<yyyyMMdd-HHmmss>", so that the
+// write that follows loses nothing of a hand-edited file with a typo in it. Returns the name it
+// now has, or an empty string when it was left (a missing or good file).
+QString setAsideUnreadable(const QString &path, const std::function<bool(const QJsonValue &)> &accepts);
 
 // Writes the document pretty-printed (object keys come out sorted at every level, as
-// QJsonObject keeps them sorted) through a temporary file that then replaces the target.
-// Returns false on any failure; the old file, if any, is then left as it was.
+// QJsonObject keeps them sorted) through a temporary file that then replaces the target (a
+// symbolic link at the name included, see AtomicFile). Returns false on any failure; the old
+// file, if any, is then left as it was.
 bool writePretty(const QString &path, const QJsonDocument &document);
 
 } // namespace JsonFile

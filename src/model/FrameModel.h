@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UndoHistory.h"
 #include "ViewAnimation.h"
 #include "kit/Catalogue.h"
 #include "kit/Countdown.h"
@@ -28,8 +29,8 @@ class CredentialStore;
 class GitHubAuth;
 class PageRenderer;
 class QTimer;
+class RefreshScheduler;
 class UpdateChecker;
-class WakeMonitor;
 
 // The one central object of the program: the user's pages and settings, the catalogue, the
 // manifest and images of the last refresh, the display options, the refresh and page-cycle
@@ -46,10 +47,11 @@ class WakeMonitor;
 //   FrameModelRefresh.cpp  the refresh pipeline, its schedule, the status and error lines
 //   FrameModelCalendar.cpp the calendar section of the data document, calendar access
 //   FrameModelEditing.cpp  page editing and undo
+// When refreshes run and which draw may write pictures is decided by RefreshScheduler, and the
+// undo history is kept by UndoHistory; both are owned here and stay out of the views' sight.
 class FrameModel : public QObject
 {
     Q_OBJECT
-    Q_MOC_INCLUDE(<QTimer>)
 
     // Display options (FrameModelDisplay.cpp)
     Q_PROPERTY(QString view READ view WRITE setView NOTIFY viewChanged)
@@ -75,18 +77,16 @@ class FrameModel : public QObject
     Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
     Q_PROPERTY(std::optional<QString> lastRunError READ lastRunError NOTIFY lastRunErrorChanged)
     Q_PROPERTY(bool refreshAgain READ refreshAgain NOTIFY refreshAgainChanged)
-    Q_PROPERTY(QTimer *timer READ timer NOTIFY timerChanged)
+    Q_PROPERTY(bool isDrawing READ isDrawing NOTIFY isDrawingChanged)
     Q_PROPERTY(QList<Page> renderedPages READ renderedPages NOTIFY renderedPagesChanged)
     Q_PROPERTY(QList<Page> renderingPages READ renderingPages NOTIFY renderingPagesChanged)
 
     // Editing history (FrameModelEditing.cpp)
-    Q_PROPERTY(QList<QList<Page>> undoStack READ undoStack NOTIFY undoStackChanged)
-    Q_PROPERTY(QList<QList<Page>> redoStack READ redoStack NOTIFY redoStackChanged)
-    Q_PROPERTY(bool canUndo READ canUndo NOTIFY undoStackChanged)
-    Q_PROPERTY(bool canRedo READ canRedo NOTIFY redoStackChanged)
+    Q_PROPERTY(bool canUndo READ canUndo NOTIFY historyChanged)
+    Q_PROPERTY(bool canRedo READ canRedo NOTIFY historyChanged)
 
     // Calendar
-    Q_PROPERTY(int calendarAccessChanged READ calendarAccessChanged NOTIFY calendarAccessChangedChanged)
+    Q_PROPERTY(int calendarAccessChanges READ calendarAccessChanges NOTIFY calendarAccessChanged)
 
 public:
     using ImageTable = QHash<QString, QImage>; // page images keyed by image file name
@@ -196,8 +196,12 @@ public:
     // For the panel look, the widest whole number of 1360-pixel panels (at least one) that fits
     // in `width`; other looks show any width.
     double fittedWidth(double width, double displayScale) const;
-    // The loaded image of a view in the current look and appearance; null when there is none.
+    // The loaded image of a view and appearance; null when there is none. While a newly chosen
+    // look has no pictures yet, the previous look's stand in for them.
     QImage image(const QString &view, bool dark) const;
+    // The look whose pictures images() holds: the current one, or the previous one until the
+    // current one has pictures.
+    ScreenLook picturesLook() const { return m_picturesLook; }
 
     // ---- Refresh (FrameModelRefresh.cpp) ----
 
@@ -207,9 +211,13 @@ public:
     // Starts refreshing: a quiet update check, a refresh every 30 minutes and after every wake
     // from sleep, one refresh now, and the page cycle. Called once by the application.
     void startSchedule();
-    // Draws every page again from the last "data.json" without collecting (after a look change);
-    // does nothing during a refresh or without that file. Failures are dropped silently.
+    // Draws every page again from the "data.json" of the last good refresh without collecting
+    // (after a look change); does nothing during a refresh or without that file. Failures are
+    // dropped silently. A redraw that begins while another runs supersedes it.
     void redraw();
+
+    // The most pages a refresh draws; later pages are kept but get no pictures.
+    static constexpr qsizetype mostDrawnPages = 30;
 
     // "Refreshing…", "Updated 09:15 · Sun 1 Mar" or "Not updated yet". Follows
     // isRefreshingChanged and manifestChanged.
@@ -221,13 +229,12 @@ public:
     // The services the model owns; each is created on first use and lives as long as the model.
     GitHubAuth &github();
     UpdateChecker &updates();
-    // Announces wakes from sleep once the schedule runs; null before startSchedule().
-    WakeMonitor *wakeMonitor() const { return m_wakeMonitor; }
 
-    bool isRefreshing() const { return m_isRefreshing; }
+    bool isRefreshing() const;
     const std::optional<QString> &lastRunError() const { return m_lastRunError; }
-    bool refreshAgain() const { return m_refreshAgain; }
-    QTimer *timer() const { return m_timer; }
+    bool refreshAgain() const;
+    // Whether pictures are being drawn, by a refresh or a redraw.
+    bool isDrawing() const;
     // The pages as they were when their images were last drawn, and as being drawn now.
     const QList<Page> &renderedPages() const { return m_renderedPages; }
     const QList<Page> &renderingPages() const { return m_renderingPages; }
@@ -237,13 +244,10 @@ public:
     using PagesChange = std::function<void(QList<Page> &)>;
     using PageChange = std::function<void(Page &)>;
 
-    // How many page lists the undo history keeps; the oldest goes first.
-    static constexpr qsizetype undoLimit = 100;
-
-    const QList<QList<Page>> &undoStack() const { return m_undoStack; }
-    const QList<QList<Page>> &redoStack() const { return m_redoStack; }
-    bool canUndo() const { return !m_undoStack.isEmpty(); }
-    bool canRedo() const { return !m_redoStack.isEmpty(); }
+    // The page lists undo and redo step through.
+    const UndoHistory &history() const { return *m_history; }
+    bool canUndo() const { return m_history->canUndo(); }
+    bool canRedo() const { return m_history->canRedo(); }
 
     // The one way the page list is edited. Applies `change` to the whole list; only when the
     // list really changed (identifiers included) is the old list kept for undo, the redo history
@@ -293,13 +297,14 @@ public:
 
     // ---- Calendar ----
 
-    // Counts changes of calendar access so views can re-read the authorisation.
-    int calendarAccessChanged() const { return m_calendarAccessChanged; }
+    // Counts answers to the calendar access question; calendarAccessChanged() tells views to
+    // read the authorisation again.
+    int calendarAccessChanges() const { return m_calendarAccessChanges; }
 
     // (FrameModelCalendar.cpp)
     CalendarStore &eventStore();
-    // Asks the user for calendar access; whatever the answer, then bumps calendarAccessChanged
-    // and refreshes.
+    // Asks the user for calendar access; whatever the answer, then announces
+    // calendarAccessChanged and refreshes.
     void requestCalendarAccess();
     // The data document's "calendar" section: the next 7 days' first 12 events, or "noAccess".
     QCoro::Task<QJsonObject> calendarData();
@@ -335,16 +340,15 @@ Q_SIGNALS:
     void isRefreshingChanged();
     void lastRunErrorChanged();
     void refreshAgainChanged();
-    void timerChanged();
+    void isDrawingChanged();
     void renderedPagesChanged();
     void renderingPagesChanged();
     // Emitted by every call of refresh(), whether it starts a refresh or marks a follow-up.
     void refreshRequested();
 
-    void undoStackChanged();
-    void redoStackChanged();
+    void historyChanged();
 
-    void calendarAccessChangedChanged();
+    void calendarAccessChanged();
 
     void openEditorChanged();
     void openConnectionsChanged();
@@ -367,6 +371,8 @@ private:
     void loadSettings();
     void saveSettings();
     void readManifest();
+    ImageTable readPictures(ScreenLook look) const;
+    bool hasPicturesOfLook() const { return m_picturesLook == m_look && !m_images.isEmpty(); }
 
     void setProviders(const QStringList &providers) { assign(m_providers, providers, &FrameModel::providersChanged); }
     void setPages(const QList<Page> &pages) { assign(m_pages, pages, &FrameModel::pagesChanged); }
@@ -383,27 +389,30 @@ private:
     QCoro::Task<> playFlash(QString view);
 
     // ---- Refresh (FrameModelRefresh.cpp) ----
-    QCoro::Task<> runRefresh();
+    RefreshScheduler *makeScheduler();
+    void refreshStarting();
+    QCoro::Task<std::optional<QString>> runRefresh();
     QCoro::Task<std::optional<QString>> refreshToken();
-    QCoro::Task<> draw(QString dataJson);
+    QCoro::Task<bool> draw(QString dataJson);
+    QCoro::Task<QImage> renderPicture(QString dataJson, int page, ScreenLook look, bool dark, QJsonObject themes);
     QCoro::Task<> redrawFrom(QString dataJson);
     bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
                        const std::optional<QString> &error);
+    qsizetype drawnPageCount() const;
+    QStringList drawnViews() const;
     void markUnfinished();
-    void finished(const std::optional<QString> &error);
+    void finished(const std::optional<QString> &error, bool followUp);
+    void drawChosenLook();
     PageRenderer &renderer();
 
     // ---- Calendar (FrameModelCalendar.cpp) ----
     QCoro::Task<> askForCalendarAccess();
 
     // ---- Refresh state ----
-    void setIsRefreshing(bool refreshing) { assign(m_isRefreshing, refreshing, &FrameModel::isRefreshingChanged); }
     void setLastRunError(const std::optional<QString> &error)
     {
         assign(m_lastRunError, error, &FrameModel::lastRunErrorChanged);
     }
-    void setRefreshAgain(bool again) { assign(m_refreshAgain, again, &FrameModel::refreshAgainChanged); }
-    void setTimer(QTimer *timer) { assign(m_timer, timer, &FrameModel::timerChanged); }
     void setRenderedPages(const QList<Page> &pages)
     {
         assign(m_renderedPages, pages, &FrameModel::renderedPagesChanged);
@@ -412,10 +421,6 @@ private:
     {
         assign(m_renderingPages, pages, &FrameModel::renderingPagesChanged);
     }
-
-    // ---- Editing history ----
-    void setUndoStack(const QList<QList<Page>> &stack) { assign(m_undoStack, stack, &FrameModel::undoStackChanged); }
-    void setRedoStack(const QList<QList<Page>> &stack) { assign(m_redoStack, stack, &FrameModel::redoStackChanged); }
 
     // ---- Display options ----
     QString m_view = QStringLiteral("page0");
@@ -444,12 +449,13 @@ private:
     std::optional<Catalogue> m_catalogue;
     std::optional<ScreenManifest> m_manifest;
     ImageTable m_images;
+    ScreenLook m_picturesLook = ScreenLook::Mono;
 
     // ---- Refresh ----
-    bool m_isRefreshing = false;
+    RefreshScheduler *m_schedule = nullptr;
     std::optional<QString> m_lastRunError;
-    bool m_refreshAgain = false;
-    QTimer *m_timer = nullptr;
+    // A look was chosen that has no pictures yet and is drawn as soon as no refresh runs.
+    bool m_lookAwaitingPictures = false;
     QList<Page> m_renderedPages;
     QList<Page> m_renderingPages;
 
@@ -459,14 +465,12 @@ private:
     UpdateChecker *m_updates = nullptr;
     CalendarStore *m_eventStore = nullptr;
     PageRenderer *m_renderer = nullptr;
-    WakeMonitor *m_wakeMonitor = nullptr;
 
     // ---- Editing history ----
-    QList<QList<Page>> m_undoStack;
-    QList<QList<Page>> m_redoStack;
+    UndoHistory *m_history = nullptr;
 
     // ---- Calendar ----
-    int m_calendarAccessChanged = 0;
+    int m_calendarAccessChanges = 0;
 
     // ---- Window-opening hooks ----
     Action m_openEditor;

@@ -81,7 +81,7 @@ QCoro::Task<> FrameModel::askForCalendarAccess()
     }
     if (!self)
         co_return;
-    ++m_calendarAccessChanged;
-    Q_EMIT calendarAccessChangedChanged();
+    ++m_calendarAccessChanges;
+    Q_EMIT calendarAccessChanged();
     refresh();
 }

@@ -107,8 +107,9 @@ void FrameModel::setLook(ScreenLook look)
     Defaults::setValue(lookKey, look.rawValue());
     loadImages();
     // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
-    // from the last data document.
-    if (m_images.isEmpty())
+    // from the last good data document, at once or, during a refresh, when it ends.
+    m_lookAwaitingPictures = !hasPicturesOfLook();
+    if (m_lookAwaitingPictures)
         redraw();
 }
 
@@ -229,5 +230,5 @@ double FrameModel::fittedWidth(double width, double displayScale) const
 
 QImage FrameModel::image(const QString &view, bool dark) const
 {
-    return m_images.value(m_look.fileName(view, dark));
+    return m_images.value(m_picturesLook.fileName(view, dark));
 }

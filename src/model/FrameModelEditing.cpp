@@ -50,42 +50,27 @@ void FrameModel::editPages(const PagesChange &change)
     // The new list is installed before the history changes, so an observer of either sees
     // the pages the history describes.
     setPages(after);
-    QList<QList<Page>> undo = m_undoStack;
-    undo.append(before);
-    while (undo.size() > undoLimit)
-        undo.removeFirst();
-    setUndoStack(undo);
-    setRedoStack({});
+    m_history->record(before);
     saveSettings();
     refresh();
 }
 
 void FrameModel::undo()
 {
-    if (m_undoStack.isEmpty())
+    const std::optional<QList<Page>> previous = m_history->undo(m_pages);
+    if (!previous)
         return;
-    QList<QList<Page>> undo = m_undoStack;
-    const QList<Page> snapshot = undo.takeLast();
-    QList<QList<Page>> redo = m_redoStack;
-    redo.append(m_pages);
-    setUndoStack(undo);
-    setRedoStack(redo);
-    setPages(snapshot);
+    setPages(*previous);
     saveSettings();
     refresh();
 }
 
 void FrameModel::redo()
 {
-    if (m_redoStack.isEmpty())
+    const std::optional<QList<Page>> next = m_history->redo(m_pages);
+    if (!next)
         return;
-    QList<QList<Page>> redo = m_redoStack;
-    const QList<Page> snapshot = redo.takeLast();
-    QList<QList<Page>> undo = m_undoStack;
-    undo.append(m_pages);
-    setRedoStack(redo);
-    setUndoStack(undo);
-    setPages(snapshot);
+    setPages(*next);
     saveSettings();
     refresh();
 }

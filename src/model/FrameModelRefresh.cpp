@@ -1,14 +1,15 @@
-// The refresh pipeline: the schedule that asks for refreshes, the coalescing of requests, the
-// run itself (token, calendar, data document, "data.json", the pictures, the manifest), the
-// redraw from the last data document, and the status and error lines shown for it.
+// The refresh pipeline: the run itself (token, calendar, data document, the pictures,
+// "data.json", the manifest), the redraw from the last good data document, and the status and
+// error lines shown for it. When runs start and which draw may write is RefreshScheduler's.
 
 #include "FrameModel.h"
 
+#include "RefreshScheduler.h"
 #include "ScreenFiles.h"
 #include "data/DataCollector.h"
+#include "data/GitHubCliToken.h"
 #include "data/Shell.h"
 #include "kit/UserError.h"
-#include "platform/WakeMonitor.h"
 #include "render/PageRenderer.h"
 #include "render/ThemeFile.h"
 #include "services/GitHubAuth.h"
@@ -22,7 +23,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QSet>
-#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -30,11 +31,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto refreshInterval = 1800s;
 constexpr auto ghTokenTimeout = 10s;
 const QString ghTokenCommand = QStringLiteral("gh auth token");
 const QString unfinishedRefresh = QStringLiteral("The last refresh did not finish");
 const QString failedRefresh = QStringLiteral("The last refresh failed");
+const QString supersededDraw = QStringLiteral("Another drawing of the pages took over");
 const QString statusPattern = QStringLiteral("HH:mm \u00B7 ddd d MMM");
 
 constexpr int panelScale = 1;
@@ -117,41 +118,54 @@ PageRenderer &FrameModel::renderer()
     return *m_renderer;
 }
 
+RefreshScheduler *FrameModel::makeScheduler()
+{
+    RefreshScheduler::Jobs jobs;
+    jobs.starting = [this] { refreshStarting(); };
+    jobs.run = [this] { return runRefresh(); };
+    jobs.finished = [this](const std::optional<QString> &error, bool followUp) { finished(error, followUp); };
+    auto *schedule = new RefreshScheduler(std::move(jobs), this);
+    connect(schedule, &RefreshScheduler::refreshRequested, this, &FrameModel::refreshRequested);
+    connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
+    connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
+    connect(schedule, &RefreshScheduler::isDrawingChanged, this, &FrameModel::isDrawingChanged);
+    return schedule;
+}
+
+bool FrameModel::isRefreshing() const
+{
+    return m_schedule->isRefreshing();
+}
+
+bool FrameModel::refreshAgain() const
+{
+    return m_schedule->refreshAgain();
+}
+
+bool FrameModel::isDrawing() const
+{
+    return m_schedule->isDrawing();
+}
+
 void FrameModel::startSchedule()
 {
     updates().checkInBackground();
-
-    QTimer *previous = m_timer;
-    auto *timer = new QTimer(this);
-    timer->setInterval(refreshInterval);
-    connect(timer, &QTimer::timeout, this, &FrameModel::refresh);
-    timer->start();
-    setTimer(timer);
-    delete previous;
-
-    if (!m_wakeMonitor) {
-        m_wakeMonitor = new WakeMonitor(this);
-        connect(m_wakeMonitor, &WakeMonitor::woke, this, &FrameModel::refresh);
-    }
-
-    refresh();
+    m_schedule->start();
     restartCycle();
 }
 
 void FrameModel::refresh()
 {
-    Q_EMIT refreshRequested();
-    if (m_isRefreshing) {
-        setRefreshAgain(true);
-        return;
-    }
-    setRenderingPages(m_pages);
-    setIsRefreshing(true);
-    setLastRunError(std::nullopt);
-    runRefresh();
+    m_schedule->requestRefresh();
 }
 
-QCoro::Task<> FrameModel::runRefresh()
+void FrameModel::refreshStarting()
+{
+    setRenderingPages(m_pages);
+    setLastRunError(std::nullopt);
+}
+
+QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
 {
     // The model may go away at any suspension; after each one nothing is touched without it.
     const QPointer<FrameModel> self(this);
@@ -160,32 +174,38 @@ QCoro::Task<> FrameModel::runRefresh()
     try {
         const std::optional<QString> token = co_await refreshToken();
         if (!self)
-            co_return;
+            co_return std::nullopt;
         const QJsonArray pages = pagesJson(m_pages);
         const std::optional<QJsonObject> countdown =
             m_countdown ? std::optional<QJsonObject>(m_countdown->toJson()) : std::nullopt;
         const QSet<QString> widgets = usedWidgets(m_pages);
         const QJsonObject calendar = co_await calendarData();
         if (!self)
-            co_return;
+            co_return std::nullopt;
 
         const DataCollector collector(pages, widgets, m_providers, m_showLogos, countdown, calendar, token);
         const DataCollector::Result collected = co_await collector.collect(now);
         if (!self)
-            co_return;
+            co_return std::nullopt;
 
         const QByteArray data = QJsonDocument(collected.data).toJson(QJsonDocument::Compact);
         const ScreenFiles files(m_screensDir);
         files.ensureDirectory();
-        files.writeData(data);
         markUnfinished();
-        co_await draw(QString::fromUtf8(data));
+        const bool drawn = co_await draw(QString::fromUtf8(data));
         if (!self)
-            co_return;
-        writeManifest(true, now, collected.login, std::nullopt);
+            co_return std::nullopt;
+        if (!drawn)
+            throw UserError(supersededDraw);
+        // Only the data of a refresh whose pictures were all drawn replaces the last good one:
+        // a redraw always draws from the data the card's pictures were made from.
+        files.writeData(data);
+        // Pictures of pages that are gone would otherwise stay for good.
+        if (writeManifest(true, now, collected.login, std::nullopt))
+            files.removePicturesExcept(drawnViews());
     } catch (...) {
         if (!self)
-            co_return;
+            co_return std::nullopt;
         error = messageOf(std::current_exception());
     }
 
@@ -194,7 +214,7 @@ QCoro::Task<> FrameModel::runRefresh()
         const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
         writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, error);
     }
-    finished(error);
+    co_return error;
 }
 
 QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
@@ -204,46 +224,50 @@ QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
         co_return signedIn;
     // The GitHub command-line tool's own sign-in serves as well.
     const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
-    const QString output = result.output.trimmed();
-    if (result.succeeded() && !output.isEmpty())
-        co_return output;
-    co_return std::nullopt;
+    if (!result.succeeded())
+        co_return std::nullopt;
+    co_return GitHubCliToken::fromOutput(result.output);
 }
 
-QCoro::Task<> FrameModel::draw(QString dataJson)
+QCoro::Task<bool> FrameModel::draw(QString dataJson)
 {
     const QPointer<FrameModel> self(this);
+    // Begun before the first render, so a draw still running stops before its next picture.
+    const RefreshScheduler::DrawTurn turn(*m_schedule);
     const QJsonObject themes = ThemeFile::read(m_viewsDir);
     // Taken once: pages added or a look chosen meanwhile are drawn by the refresh that follows.
-    const qsizetype count = m_pages.size();
+    const qsizetype count = drawnPageCount();
     const ScreenLook look = m_look;
     const ScreenFiles files(m_screensDir);
 
     for (qsizetype index = 0; index < count; ++index) {
         const QString view = pageViewName(index);
-        const int page = int(index);
-        if (look == ScreenLook::Panel) {
-            const QImage picture =
-                co_await renderer().render(dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale);
-            if (!self)
-                co_return;
-            files.writePicture(look.fileName(view, false), picture);
-            continue;
-        }
-        for (const bool dark : {false, true}) {
-            const std::optional<QString> theme = ThemeFile::themeJson(themes, look.rawValue(), dark);
-            const QImage picture =
-                co_await renderer().render(dataJson, page, QStringLiteral("preview"), theme, previewScale);
-            if (!self)
-                co_return;
+        for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true}) {
+            const QImage picture = co_await renderPicture(dataJson, int(index), look, dark, themes);
+            // Between the render and the write nothing is awaited: a draw that lost its turn
+            // meanwhile writes nothing more.
+            if (!self || !turn.isCurrent())
+                co_return false;
             files.writePicture(look.fileName(view, dark), picture);
         }
     }
+    co_return true;
+}
+
+QCoro::Task<QImage> FrameModel::renderPicture(QString dataJson, int page, ScreenLook look, bool dark,
+                                              QJsonObject themes)
+{
+    // The panel is drawn for a one-bit screen without a theme; the other looks in their light
+    // or dark theme at three pixels a point.
+    if (look == ScreenLook::Panel)
+        co_return co_await renderer().render(dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale);
+    const std::optional<QString> theme = ThemeFile::themeJson(themes, look.rawValue(), dark);
+    co_return co_await renderer().render(dataJson, page, QStringLiteral("preview"), theme, previewScale);
 }
 
 void FrameModel::redraw()
 {
-    if (m_isRefreshing)
+    if (isRefreshing())
         return;
     const std::optional<QString> data = ScreenFiles(m_screensDir).readData();
     if (data)
@@ -253,13 +277,28 @@ void FrameModel::redraw()
 QCoro::Task<> FrameModel::redrawFrom(QString dataJson)
 {
     const QPointer<FrameModel> self(this);
+    bool drawn = false;
     try {
-        co_await draw(dataJson);
+        drawn = co_await draw(dataJson);
     } catch (...) {
         // A redraw only improves what is shown; its failure leaves no error line.
     }
-    if (self)
+    // A redraw that was taken over leaves the pictures to the draw that took over.
+    if (self && drawn)
         loadImages();
+}
+
+qsizetype FrameModel::drawnPageCount() const
+{
+    return std::min(m_pages.size(), mostDrawnPages);
+}
+
+QStringList FrameModel::drawnViews() const
+{
+    QStringList views;
+    for (qsizetype index = 0; index < drawnPageCount(); ++index)
+        views.append(pageViewName(index));
+    return views;
 }
 
 bool FrameModel::writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
@@ -270,11 +309,10 @@ bool FrameModel::writeManifest(bool ok, const std::optional<QDateTime> &updatedA
     if (updatedAt)
         manifest.updatedAt = updatedAt->toUTC().toString(Qt::ISODateWithMs);
     manifest.login = login;
+    manifest.views = drawnViews();
     QStringList titles;
-    for (qsizetype index = 0; index < m_pages.size(); ++index) {
-        manifest.views.append(pageViewName(index));
+    for (qsizetype index = 0; index < manifest.views.size(); ++index)
         titles.append(m_catalogue ? m_catalogue->title(m_pages.at(index)) : QStringLiteral("Page"));
-    }
     manifest.titles = titles;
     manifest.error = error;
     QDir().mkpath(m_screensDir);
@@ -291,23 +329,32 @@ void FrameModel::markUnfinished()
         throw UserError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
 }
 
-void FrameModel::finished(const std::optional<QString> &error)
+void FrameModel::finished(const std::optional<QString> &error, bool followUp)
 {
-    setIsRefreshing(false);
     if (!error)
         setRenderedPages(m_renderingPages);
     reload();
-    if (m_refreshAgain) {
-        setRefreshAgain(false);
-        refresh();
-    } else {
-        setLastRunError(error);
-    }
+    // A follow-up draws the current look itself and clears the error line as it starts.
+    if (followUp)
+        return;
+    setLastRunError(error);
+    drawChosenLook();
+}
+
+void FrameModel::drawChosenLook()
+{
+    // A look chosen while the refresh ran was left undrawn, as the refresh drew the look it
+    // started with.
+    if (!m_lookAwaitingPictures)
+        return;
+    m_lookAwaitingPictures = !hasPicturesOfLook();
+    if (m_lookAwaitingPictures)
+        redraw();
 }
 
 QString FrameModel::statusLine() const
 {
-    if (m_isRefreshing)
+    if (isRefreshing())
         return QStringLiteral("Refreshing\u2026");
     const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
     if (updated)

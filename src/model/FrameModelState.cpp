@@ -2,18 +2,27 @@
 
 #include "FrameModel.h"
 
+#include "RefreshScheduler.h"
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
 #include "kit/Provider.h"
+#include "kit/SmallFileReader.h"
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QImage>
 #include <QJsonDocument>
 #include <QSet>
+
+namespace {
+
+// A page picture at the largest scale is a few megabytes; a bigger file is not read whole.
+constexpr qint64 largestPicture = 64 * 1024 * 1024;
+
+} // namespace
 
 FrameModel::FrameModel(QObject *parent)
     : QObject(parent)
@@ -21,8 +30,12 @@ FrameModel::FrameModel(QObject *parent)
     // The order matters: the settings fall back to the catalogue's default pages, and the
     // manifest read last may correct the stored view.
     m_movingForward = true;
+    m_history = new UndoHistory(this);
+    connect(m_history, &UndoHistory::changed, this, &FrameModel::historyChanged);
+    m_schedule = makeScheduler();
     m_viewsDir = Paths::viewsDir();
     readDisplayOptions();
+    m_picturesLook = m_look;
     m_screensDir = Paths::screensDir();
     readCatalogue();
     loadSettings();
@@ -134,6 +147,10 @@ void FrameModel::saveSettings()
 {
     // Failures are silent: the state in memory is unchanged and the next save writes it all.
     QDir().mkpath(QFileInfo(m_screensDir).dir().path());
+    // A hand-edited file with a typo was read as no file; it is kept beside the new one rather
+    // than replaced by the defaults.
+    JsonFile::setAsideUnreadable(settingsFile(),
+                                 [](const QJsonValue &json) { return FrameSettings::fromJson(json).has_value(); });
     const FrameSettings settings{m_providers, m_showLogos, m_pages, m_countdown};
     JsonFile::writePretty(settingsFile(), QJsonDocument(settings.toJson()));
 }
@@ -150,29 +167,51 @@ void FrameModel::readManifest()
 {
     // A manifest that cannot be read keeps the one held; one that reads but does not decode
     // clears it.
-    QFile file(QDir(m_screensDir).filePath(QStringLiteral("manifest.json")));
-    if (!file.open(QIODevice::ReadOnly))
+    const SmallFileReader::Result file =
+        SmallFileReader::read(QDir(m_screensDir).filePath(QStringLiteral("manifest.json")), JsonFile::defaultMaxBytes);
+    if (file.outcome == SmallFileReader::Outcome::missing || file.outcome == SmallFileReader::Outcome::failed)
         return;
-    const std::optional<QJsonValue> json = JsonFile::parse(file);
+    const std::optional<QJsonValue> json = file.ok() ? JsonFile::parse(file.bytes) : std::nullopt;
     setManifest(json ? ScreenManifest::fromJson(*json) : std::nullopt);
 }
 
 void FrameModel::loadImages()
+{
+    ImageTable loaded = readPictures(m_look);
+    ScreenLook shown = m_look;
+    // A newly chosen look without pictures of its own: until they are drawn the card keeps
+    // showing the previous look's rather than none.
+    if (loaded.isEmpty() && m_picturesLook != m_look) {
+        loaded = readPictures(m_picturesLook);
+        shown = loaded.isEmpty() ? m_look : m_picturesLook;
+    }
+    m_picturesLook = shown;
+    if (shown == m_look && !loaded.isEmpty())
+        m_lookAwaitingPictures = false;
+    setImages(loaded);
+}
+
+FrameModel::ImageTable FrameModel::readPictures(ScreenLook look) const
 {
     ImageTable loaded;
     const QStringList views = m_manifest ? m_manifest->views : QStringList();
     const QDir screens(m_screensDir);
     for (const QString &view : views) {
         for (bool dark : {false, true}) {
-            const QString name = m_look.fileName(view, dark);
+            const QString name = look.fileName(view, dark);
             // The manifest names views, not paths: a name that would leave the screens
             // directory is not read.
             if (loaded.contains(name) || name.contains(u'/'))
                 continue;
-            const QImage image = QImageReader(screens.filePath(name)).read();
+            // Read through the bounded reader: a picture name that is a named pipe or a device
+            // must not stall the start.
+            const SmallFileReader::Result file = SmallFileReader::read(screens.filePath(name), largestPicture);
+            QImage image;
+            if (!file.ok() || !image.loadFromData(file.bytes))
+                continue;
             if (!image.isNull())
                 loaded.insert(name, image);
         }
     }
-    setImages(loaded);
+    return loaded;
 }

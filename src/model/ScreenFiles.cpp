@@ -1,14 +1,15 @@
 #include "ScreenFiles.h"
 
+#include "kit/AtomicFile.h"
 #include "kit/JsonFile.h"
 #include "kit/ScreenManifest.h"
+#include "kit/SmallFileReader.h"
 #include "kit/UserError.h"
 #include "render/PngEncoder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -58,18 +59,30 @@ bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
 
 std::optional<QString> ScreenFiles::readData() const
 {
-    QFile file(path(dataFileName));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > largestDataFile)
+    const SmallFileReader::Result file = SmallFileReader::read(path(dataFileName), largestDataFile);
+    if (!file.ok())
         return std::nullopt;
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(file.bytes);
 }
 
 void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &bytes) const
 {
-    QSaveFile file(path(fileName));
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return;
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+    // A link planted at the name is replaced, never written through.
+    const QString reason = AtomicFile::write(path(fileName), bytes);
+    if (!reason.isEmpty())
+        throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+}
+
+void ScreenFiles::removePicturesExcept(const QStringList &views) const
+{
+    // The names ScreenLook gives pictures, with the view name captured.
+    static const QRegularExpression pictureName(QStringLiteral("^(page[0-9]+)(-(mono|colour)-(light|dark))?\\.png$"));
+    QDir dir(m_dir);
+    // System: a dangling link is listed too. Folders are never removed.
+    const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = pictureName.match(name);
+        if (match.hasMatch() && !views.contains(match.captured(1)))
+            dir.remove(name);
+    }
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <optional>
 
@@ -31,6 +32,11 @@ public:
 
     // The text of "data.json" (invalid UTF-8 replaced); none when it cannot be read.
     std::optional<QString> readData() const;
+
+    // Removes the pictures of every view not in `views`: only files named as pictures are
+    // ("page3.png", "page3-mono-dark.png", …), whatever look they were drawn in; anything else
+    // in the directory stays. A link is removed, never what it points to.
+    void removePicturesExcept(const QStringList &views) const;
 
 private:
     QString path(const QString &fileName) const;

@@ -1,5 +1,7 @@
 #include "StartPages.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -60,7 +62,22 @@ QList<Page> StartPages::pages(Start start, bool github, const QStringList &plans
     if (widgets.size() >= 2)
         result.append(page(u"full"_s, {u"plans.all"_s}));
     result.append(dayPage(wispr, calendar));
-    return result;
+    return withoutRepeats(result);
+}
+
+QList<Page> StartPages::withoutRepeats(const QList<Page> &pages)
+{
+    // With nothing found the first page and the day page are both date and countdown; a set that
+    // shows the same page twice (and lists it twice in the menu) helps nobody. The first of the
+    // equal pages stays, so the set never ends up empty.
+    QList<Page> kept;
+    for (const Page &page : pages) {
+        const bool seen = std::any_of(kept.cbegin(), kept.cend(),
+                                      [&page](const Page &earlier) { return earlier.hasSameContent(page); });
+        if (!seen)
+            kept.append(page);
+    }
+    return kept;
 }
 
 Page StartPages::firstPage(bool github, const QStringList &widgets, bool wispr, bool calendar)

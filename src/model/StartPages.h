@@ -41,7 +41,8 @@ public:
 
     // The pages of a starting set, each with a new identifier and no title of its own. `plans`
     // are provider ids ("claude", "codex", "grok", "gemini") in the order they should appear;
-    // the first page has room for at most three, the "plans.all" page shows them all.
+    // the first page has room for at most three, the "plans.all" page shows them all. A page
+    // equal to an earlier one is left out.
     static QList<Page> pages(Start start, bool github, const QStringList &plans, bool wispr, bool calendar);
 
     // The option's title, its pages' titles joined by "  ·  " (empty titles without a
@@ -52,6 +53,7 @@ public:
     static QString countText(int count);
 
 private:
+    static QList<Page> withoutRepeats(const QList<Page> &pages);
     static Page firstPage(bool github, const QStringList &widgets, bool wispr, bool calendar);
     static Page dayPage(bool wispr, bool calendar);
 };

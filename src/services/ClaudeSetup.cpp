@@ -1,6 +1,7 @@
 #include "ClaudeSetup.h"
 
-#include "SmallFileReader.h"
+#include "JsonObjectText.h"
+#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -46,10 +47,12 @@ std::optional<ClaudeSetup::Problem> removeFile(const QString &path)
     return std::nullopt;
 }
 
-std::optional<ClaudeSetup::Problem> writeAtomically(const QString &path, const QByteArray &bytes)
+std::optional<ClaudeSetup::Problem> writeAtomically(const QString &path, const QByteArray &bytes,
+                                                    std::optional<QFileDevice::Permissions> permissions = std::nullopt)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || (permissions && !file.setPermissions(*permissions)) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         return fileProblem(QStringLiteral("write"), path, file.errorString());
     return std::nullopt;
 }
@@ -111,6 +114,58 @@ QJsonObject statusLineFor(const QString &command)
 }
 
 const QString statusLineKey = QStringLiteral("statusLine");
+const QString commandKey = QStringLiteral("command");
+const QString typeKey = QStringLiteral("type");
+
+// The settings with the status line running `command`. The user's other status-line keys (a
+// padding, say) stay as written; only the type and the command are Tessarine's to set.
+QByteArray withCommand(const QByteArray &settingsText, const QJsonObject &settings, const QString &command)
+{
+    JsonObjectText text(settingsText);
+    if (settings.value(statusLineKey).isObject()) {
+        JsonObjectText statusLine(text.value(statusLineKey).value_or(QByteArrayLiteral("{}")));
+        statusLine.set(typeKey, JsonObjectText::quoted(QStringLiteral("command")));
+        statusLine.set(commandKey, JsonObjectText::quoted(command));
+        text.set(statusLineKey, statusLine.text());
+    } else {
+        // A file written on one line stays on one line.
+        const bool oneLine = !settingsText.trimmed().contains('\n');
+        text.set(
+            statusLineKey,
+            QJsonDocument(statusLineFor(command)).toJson(oneLine ? QJsonDocument::Compact : QJsonDocument::Indented));
+    }
+    return text.text();
+}
+
+// The path inside a command as commandFor() writes it: one single-quoted word; none for any
+// other command.
+std::optional<QString> quotedPath(const QString &command)
+{
+    if (command.size() < 2 || !command.startsWith(QLatin1Char('\'')) || !command.endsWith(QLatin1Char('\'')))
+        return std::nullopt;
+    QString path = command.mid(1, command.size() - 2);
+    path.replace(QStringLiteral("'\\''"), QStringLiteral("'"));
+    if (ClaudeSetup::commandFor(path) != command)
+        return std::nullopt;
+    return path;
+}
+
+// A backup that holds another version of the settings is kept under a name of its own rather
+// than overwritten: it may be the only copy of what the user had.
+std::optional<ClaudeSetup::Problem> keepDistinctBackup(const QString &backup, const QByteArray &current)
+{
+    const SmallFileReader::Result old = SmallFileReader::read(backup, maxFileBytes);
+    if (old.outcome == SmallFileReader::Outcome::missing || (old.ok() && old.bytes == current))
+        return std::nullopt;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept = backup + QLatin1Char('-') + stamp;
+    for (int copy = 2; QFileInfo::exists(kept) || QFileInfo(kept).isSymLink(); ++copy)
+        kept = backup + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(copy);
+    QFile file(backup);
+    if (!file.rename(kept))
+        return fileProblem(QStringLiteral("keep the earlier backup"), backup, file.errorString());
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -158,12 +213,23 @@ QString ClaudeSetup::shippedScriptPath()
     return Paths::resourcesDir() + QStringLiteral("/claude-statusline.sh");
 }
 
+bool ClaudeSetup::isOwnCommand(const QString &command)
+{
+    if (command == commandFor(scriptPath()))
+        return true;
+    // Also the script installed under another data folder (another XDG_DATA_HOME, a moved home),
+    // but only in the exact form Tessarine writes: a user's "bash ~/claude-statusline.sh" is the
+    // user's own.
+    const std::optional<QString> path = quotedPath(command);
+    return path && path->endsWith(QStringLiteral("/Tessarine/") + marker());
+}
+
 ClaudeSetup::Status ClaudeSetup::status()
 {
     if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
         return Status::claudeCodeMissing();
     const std::optional<QString> command = currentCommand();
-    if (command && command->contains(marker()))
+    if (command && isOwnCommand(*command))
         return Status::connected(lastReport());
     return Status::notSetUp();
 }
@@ -182,25 +248,26 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::setUp(const QString &shippedScr
     if (auto problem = installScript(shippedScript))
         return problem;
 
+    QByteArray text;
     QJsonObject settings;
-    if (auto problem = readSettingsForEdit(settings))
+    if (auto problem = readSettingsForEdit(text, settings))
         return problem;
     if (auto problem = keepPreviousCommand(settings))
         return problem;
-    settings.insert(statusLineKey, statusLineFor(commandFor(scriptPath())));
-    return writeSettings(settings);
+    return writeSettings(withCommand(text, settings, commandFor(scriptPath())));
 }
 
 std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
 {
+    QByteArray text;
     QJsonObject settings;
-    if (auto problem = readSettingsForEdit(settings))
+    if (auto problem = readSettingsForEdit(text, settings))
         return problem;
 
     // Only Tessarine's own status line is taken out. Anything else is the user's: a second
     // Remove, or one after the user changed the command, must not replace or delete it.
     const std::optional<QString> command = commandIn(settings);
-    if (!command || !command->contains(marker()))
+    if (!command || !isOwnCommand(*command))
         return std::nullopt;
 
     // A kept command that is there but cannot be read is not "no command": taking the status line
@@ -211,11 +278,15 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
     if (previous.outcome == SmallFileReader::Outcome::tooLarge)
         return fileProblem(QStringLiteral("read"), previousPath(), QStringLiteral("it is too large"));
     const QString previousCommand = previous.ok() ? QString::fromUtf8(previous.bytes) : QString();
-    if (previousCommand.isEmpty())
-        settings.remove(statusLineKey);
-    else
-        settings.insert(statusLineKey, statusLineFor(previousCommand));
-    if (auto problem = writeSettings(settings))
+    QByteArray restored;
+    if (previousCommand.isEmpty()) {
+        JsonObjectText edited(text);
+        edited.remove(statusLineKey);
+        restored = edited.text();
+    } else {
+        restored = withCommand(text, settings, previousCommand);
+    }
+    if (auto problem = writeSettings(restored))
         return problem;
     QFile::remove(previousPath());
     return std::nullopt;
@@ -246,11 +317,12 @@ std::optional<QDateTime> ClaudeSetup::lastReport()
 
 // A settings file that does not exist yet is an empty object. One that exists but cannot be read
 // is a problem, not an empty object: writing over it would throw away the user's settings.
-std::optional<ClaudeSetup::Problem> ClaudeSetup::readSettingsForEdit(QJsonObject &settings)
+std::optional<ClaudeSetup::Problem> ClaudeSetup::readSettingsForEdit(QByteArray &text, QJsonObject &settings)
 {
     const SmallFileReader::Result file = SmallFileReader::read(settingsPath(), maxFileBytes);
     switch (file.outcome) {
     case SmallFileReader::Outcome::missing:
+        text = QByteArrayLiteral("{\n}\n");
         settings = QJsonObject();
         return std::nullopt;
     case SmallFileReader::Outcome::tooLarge:
@@ -260,6 +332,7 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::readSettingsForEdit(QJsonObject
     case SmallFileReader::Outcome::read:
         break;
     }
+    text = file.bytes;
     return parseSettings(file.bytes, settings);
 }
 
@@ -287,12 +360,14 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::installScript(const QString &sh
 std::optional<ClaudeSetup::Problem> ClaudeSetup::keepPreviousCommand(const QJsonObject &settings)
 {
     const std::optional<QString> command = commandIn(settings);
-    if (!command || command->contains(marker()))
+    if (!command || isOwnCommand(*command))
         return std::nullopt;
-    return writeAtomically(previousPath(), command->toUtf8());
+    // The command may hold secrets (a token in an environment variable, say): it is no more
+    // readable to others than the settings it came from.
+    return writeAtomically(previousPath(), command->toUtf8(), QFile::permissions(settingsPath()));
 }
 
-std::optional<ClaudeSetup::Problem> ClaudeSetup::writeSettings(const QJsonObject &settings)
+std::optional<ClaudeSetup::Problem> ClaudeSetup::writeSettings(const QByteArray &text)
 {
     if (auto problem = makeDirectory(QFileInfo(settingsPath()).absolutePath()))
         return problem;
@@ -300,14 +375,21 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::writeSettings(const QJsonObject
         if (auto problem = backUpSettings())
             return problem;
     }
-    // QJsonObject keeps its keys sorted and never escapes "/", which is the form Claude Code's
-    // settings are written back in.
-    return writeAtomically(settingsPath(), QJsonDocument(settings).toJson(QJsonDocument::Indented));
+    // The text was edited in place, so everything but the status line reads as the user wrote it.
+    QByteArray bytes = text;
+    if (!bytes.endsWith('\n'))
+        bytes += '\n';
+    return writeAtomically(settingsPath(), bytes);
 }
 
 std::optional<ClaudeSetup::Problem> ClaudeSetup::backUpSettings()
 {
     const QString backup = backupPath();
+    const SmallFileReader::Result current = SmallFileReader::read(settingsPath(), maxFileBytes);
+    if (!current.ok())
+        return fileProblem(QStringLiteral("read"), settingsPath(), current.error);
+    if (auto problem = keepDistinctBackup(backup, current.bytes))
+        return problem;
     if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink()) {
         if (auto problem = removeFile(backup))
             return problem;

@@ -12,7 +12,9 @@
 //
 // Every operation reads the disk afresh and runs synchronously: the files involved are small.
 // Claude Code's settings file is never left truncated, and never changed when a problem is
-// reported; each write of an existing settings file first copies it to a backup.
+// reported; each write of an existing settings file first copies it to a backup, and an earlier
+// backup of another version is kept under a name of its own. Only the status line is edited,
+// in the file's own text, so every other value stays exactly as written.
 class ClaudeSetup
 {
 public:
@@ -58,8 +60,12 @@ public:
     // Gives the user's earlier status line back, or takes the status line out when there was none.
     [[nodiscard]] static std::optional<Problem> remove();
 
-    // The text in a status-line command that marks it as Tessarine's.
+    // The file name of Tessarine's status-line script.
     static QString marker();
+    // Whether a status-line command is Tessarine's own: exactly the quoted path commandFor()
+    // writes for the installed script (in this or another data folder). A user's command that
+    // merely mentions a script of the same name is the user's.
+    static bool isOwnCommand(const QString &command);
     // The status-line command for a script at scriptPath: the path single-quoted for a POSIX shell.
     static QString commandFor(const QString &scriptPath);
 
@@ -74,9 +80,9 @@ private:
     static std::optional<QString> currentCommand();
     static std::optional<QString> commandIn(const QJsonObject &settings);
     static std::optional<QDateTime> lastReport();
-    [[nodiscard]] static std::optional<Problem> readSettingsForEdit(QJsonObject &settings);
+    [[nodiscard]] static std::optional<Problem> readSettingsForEdit(QByteArray &text, QJsonObject &settings);
     [[nodiscard]] static std::optional<Problem> installScript(const QString &shippedScript);
     [[nodiscard]] static std::optional<Problem> keepPreviousCommand(const QJsonObject &settings);
-    [[nodiscard]] static std::optional<Problem> writeSettings(const QJsonObject &settings);
+    [[nodiscard]] static std::optional<Problem> writeSettings(const QByteArray &text);
     [[nodiscard]] static std::optional<Problem> backUpSettings();
 };

@@ -1,7 +1,5 @@
 #include "ConnectionRows.h"
 
-#include "kit/PlatformWords.h"
-
 #include <QLocale>
 #include <QStringList>
 
@@ -92,9 +90,8 @@ ConnectionRowState ConnectionRows::codex(const std::optional<ProviderEntry> &ent
         const auto plan = nonEmpty(entry->plan);
         const QString name = plan ? planName(*plan) : QString();
         const QString planPart = name.isEmpty() ? QString() : QStringLiteral(" (") + name + QLatin1Char(')');
-        return {ConnectionStatus::connected,
-                QStringLiteral("Signed in to ChatGPT") + planPart +
-                    PlatformWords::apply(QStringLiteral(". Read through Codex on this Mac."))};
+        return {ConnectionStatus::connected, QStringLiteral("Signed in to ChatGPT") + planPart +
+                                                 QStringLiteral(". Read through Codex on this computer.")};
     }
     return planRow(entry, found,
                    {ConnectionStatus::attention,
@@ -105,8 +102,7 @@ ConnectionRowState ConnectionRows::codex(const std::optional<ProviderEntry> &ent
 ConnectionRowState ConnectionRows::grok(const std::optional<ProviderEntry> &entry, bool found)
 {
     if (isOk(entry))
-        return {ConnectionStatus::connected,
-                PlatformWords::apply(QStringLiteral("Reading your plan usage through Grok on this Mac."))};
+        return {ConnectionStatus::connected, QStringLiteral("Reading your plan usage through Grok on this computer.")};
     return planRow(entry, found,
                    {ConnectionStatus::noData,
                     QStringLiteral("Found Grok. Add a Grok widget to a page to show your plan."),
@@ -124,8 +120,7 @@ ConnectionRowState ConnectionRows::wispr(bool installed)
 {
     if (installed)
         return {ConnectionStatus::connected,
-                PlatformWords::apply(
-                    QStringLiteral("Reading word counts from Wispr Flow on this Mac, never the dictated text."))};
+                QStringLiteral("Reading word counts from Wispr Flow on this computer, never the dictated text.")};
     return {ConnectionStatus::notFound, QStringLiteral("Install Wispr Flow to show your dictation.")};
 }
 
@@ -150,19 +145,18 @@ ConnectionRowState ConnectionRows::gitHub(const GitHubSignIn &signIn, const std:
     }
     if (cliLogin)
         return {ConnectionStatus::connected,
-                PlatformWords::apply(QStringLiteral("Using the GitHub CLI’s login on this Mac (")) + *cliLogin +
-                    QStringLiteral(")."),
+                QStringLiteral("Using the GitHub CLI’s login on this computer (") + *cliLogin + QStringLiteral(")."),
                 signInAction};
     if (hasClientId)
         return {ConnectionStatus::notConnected,
                 QStringLiteral("Sign in to show your contributions, pull requests and releases."), Action::signIn};
     if (cliFound)
         return {ConnectionStatus::notConnected,
-                QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again."),
+                QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again."),
                 Action::gitHubCliCopyCommand};
     return {ConnectionStatus::notConnected,
-            QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in "
-                           "Terminal, then check again."),
+            QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in a "
+                           "terminal, then check again."),
             Action::gitHubCliInstall};
 }
 

@@ -1,7 +1,7 @@
 #include "ConnectionsState.h"
 
-#include "SmallFileReader.h"
 #include "data/Shell.h"
+#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
 #include <QFileInfo>

@@ -2,6 +2,7 @@
 
 #include "GitHubAuthClient.h"
 #include "GitHubAuthClock.h"
+#include "kit/OneLine.h"
 #include "platform/CredentialStore.h"
 #include "platform/Defaults.h"
 #include "platform/KeychainCredentialStore.h"
@@ -19,6 +20,17 @@ const QString unexpectedReply = QStringLiteral("GitHub sent an unexpected reply.
 const QString signInExpired = QStringLiteral("Your GitHub sign-in expired. Sign in again.");
 const QString fallbackLogin = QStringLiteral("GitHub"); // shown when GitHub sends no login
 const QString gitHubSaid = QStringLiteral("GitHub said: ");
+// GitHub's codes are nine characters; anything near this long is not a code.
+constexpr qsizetype maxUserCodeLength = 64;
+
+// Why a token from a finished sign-in could not be kept, in the keyring's terms.
+QString notKept(CredentialStore::Status status)
+{
+    const QString reason = status == CredentialStore::Status::TimedOut
+                               ? QStringLiteral("the keyring didn’t answer in time")
+                               : QStringLiteral("no keyring is available on this desktop");
+    return QStringLiteral("Tessarine couldn’t keep your GitHub sign-in: %1.").arg(reason);
+}
 
 const QString deviceCodePath = QStringLiteral("login/device/code");
 const QString accessTokenPath = QStringLiteral("login/oauth/access_token");
@@ -70,7 +82,11 @@ std::optional<DeviceCode> deviceCodeFrom(const QJsonObject &reply, const QDateTi
     if (!deviceCode.isString() || !userCode.isString() || !url)
         return std::nullopt;
 
-    DeviceCode code{deviceCode.toString(), userCode.toString(), *url, defaultIntervalSeconds, {}};
+    // The code is shown large for the user to type: only what a code is made of.
+    const QString shownCode = OneLine::of(userCode.toString(), maxUserCodeLength);
+    if (shownCode.isEmpty() || shownCode.size() >= maxUserCodeLength)
+        return std::nullopt;
+    DeviceCode code{deviceCode.toString(), shownCode, *url, defaultIntervalSeconds, {}};
     // A zero or negative interval would poll GitHub without pause until the code expires.
     const auto interval = GitHubJson::integer(reply.value(QLatin1String("interval")));
     if (interval && *interval > 0)
@@ -93,7 +109,7 @@ std::optional<QString> pollProblem(const QJsonValue &error)
         return cancelledOnGitHub;
     if (text == QLatin1String("expired_token"))
         return codeExpired;
-    return gitHubSaid + text;
+    return gitHubSaid + OneLine::of(text);
 }
 
 } // namespace
@@ -270,9 +286,15 @@ QCoro::Task<> GitHubAuth::completeSignIn(Token token, quint64 flow)
         co_return;
     }
     token.login = login.login;
-    co_await saveToken(store, token);
-    if (!stopped())
-        self->setState(State::signedIn(login.login.value_or(fallbackLogin)));
+    const CredentialStore::Status saved = co_await saveToken(store, token);
+    if (stopped())
+        co_return;
+    // A token that could not be kept is no sign-in: the next refresh would find none.
+    if (saved != CredentialStore::Status::Ok) {
+        self->setState(State::failed(notKept(saved)));
+        co_return;
+    }
+    self->setState(State::signedIn(login.login.value_or(fallbackLogin)));
 }
 
 QCoro::Task<GitHubAuth::PollResult> GitHubAuth::pollForToken(std::shared_ptr<const GitHubAuthClient> client,
@@ -311,9 +333,9 @@ QCoro::Task<std::optional<GitHubAuth::Token>> GitHubAuth::loadToken(std::shared_
     co_return Token::fromJson(item.secret);
 }
 
-QCoro::Task<> GitHubAuth::saveToken(std::shared_ptr<CredentialStore> store, Token token)
+QCoro::Task<CredentialStore::Status> GitHubAuth::saveToken(std::shared_ptr<CredentialStore> store, Token token)
 {
     // Delete first, so that a failed add leaves no token behind rather than the old one.
     co_await store->remove(storeService, storeAccount);
-    co_await store->add(storeService, storeAccount, token.toJson());
+    co_return co_await store->add(storeService, storeAccount, token.toJson());
 }

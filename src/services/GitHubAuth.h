@@ -2,6 +2,7 @@
 
 #include "GitHubAuthState.h"
 #include "GitHubAuthToken.h"
+#include "platform/CredentialStore.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -10,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class CredentialStore;
 class GitHubAuthClient;
 class GitHubAuthClock;
 
@@ -81,7 +81,8 @@ private:
                                                 QString deviceCode, qint64 interval, QDateTime deadline,
                                                 std::function<bool()> stopped);
     static QCoro::Task<std::optional<Token>> loadToken(std::shared_ptr<CredentialStore> store);
-    static QCoro::Task<> saveToken(std::shared_ptr<CredentialStore> store, Token token);
+    // The store's answer to the add; anything but Ok means no token is kept.
+    static QCoro::Task<CredentialStore::Status> saveToken(std::shared_ptr<CredentialStore> store, Token token);
 
     std::shared_ptr<CredentialStore> m_store;
     std::shared_ptr<GitHubAuthClock> m_clock;

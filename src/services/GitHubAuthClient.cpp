@@ -1,5 +1,7 @@
 #include "GitHubAuthClient.h"
 
+#include "kit/OneLine.h"
+#include "platform/GuardedRequest.h"
 #include "platform/Network.h"
 
 #include <QCoroNetworkReply>
@@ -12,6 +14,12 @@
 #include <memory>
 
 namespace {
+
+// GitHub logins are at most 39 characters.
+constexpr qsizetype maxLoginLength = 100;
+
+// Shown when GitHub handed out an access token that no request header can carry.
+const QString unusableToken = QStringLiteral("GitHub sent an unexpected reply.");
 
 // Shown when a reply is not JSON at all (an empty body included).
 const QString unreadableReply = QStringLiteral("The data couldn’t be read because it isn’t in the correct format.");
@@ -90,10 +98,12 @@ QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(QString path, Fo
 {
     QNetworkRequest request(urlOnHost(webHost(), path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    // The form carries the device code or the refresh token.
+    GuardedRequest::keepToOrigin(request);
     request.setRawHeader("Accept", "application/json");
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
 
-    const Body body = co_await send(request, formEncode(fields));
+    const Body body = co_await send(request, formEncode(fields), m_timeout);
     if (!body.json)
         co_return Reply{std::nullopt, body.error};
     co_return Reply{body.json->isObject() ? body.json->toObject() : QJsonObject(), {}};
@@ -101,26 +111,36 @@ QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(QString path, Fo
 
 QCoro::Task<GitHubAuthClient::LoginReply> GitHubAuthClient::fetchLogin(QString accessToken) const
 {
+    const std::optional<QByteArray> authorization = GuardedRequest::bearer(accessToken);
+    if (!authorization)
+        co_return LoginReply{false, std::nullopt, unusableToken};
     QNetworkRequest request(urlOnHost(apiHost(), QStringLiteral("user")));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
-    request.setRawHeader("Authorization", "Bearer " + accessToken.toUtf8());
+    GuardedRequest::keepToOrigin(request);
+    request.setRawHeader("Authorization", *authorization);
     request.setRawHeader("User-Agent", "Tessarine");
 
-    const Body body = co_await send(request, std::nullopt);
+    const Body body = co_await send(request, std::nullopt, m_timeout);
     if (!body.json)
         co_return LoginReply{false, std::nullopt, body.error};
     const QJsonValue login = body.json->toObject().value(QLatin1String("login"));
-    co_return LoginReply{true, login.isString() ? std::optional(login.toString()) : std::nullopt, {}};
+    // The login is shown in the windows and the menu: one plain line of it.
+    const QString shown = login.isString() ? OneLine::of(login.toString(), maxLoginLength) : QString();
+    co_return LoginReply{true, shown.isEmpty() ? std::nullopt : std::optional(shown), {}};
 }
 
-QCoro::Task<GitHubAuthClient::Body> GitHubAuthClient::send(QNetworkRequest request, std::optional<QByteArray> postBody)
+QCoro::Task<GitHubAuthClient::Body> GitHubAuthClient::send(QNetworkRequest request, std::optional<QByteArray> postBody,
+                                                           std::chrono::milliseconds deadline)
 {
     QNetworkAccessManager &manager = Network::manager();
     // Deleted later: the reply may still be inside its own finished signal when this resumes.
     const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
         postBody ? manager.post(request, *postBody) : manager.get(request), [](QNetworkReply *r) { r->deleteLater(); });
+    GuardedRequest::bound(reply.get(), deadline);
     co_await reply.get();
 
+    if (const std::optional<QString> reason = GuardedRequest::abortReason(*reply))
+        co_return Body{std::nullopt, *reason};
     if (failedInTransport(*reply))
         co_return Body{std::nullopt, transportError(*reply)};
     const std::optional<QJsonValue> json = parseJson(reply->readAll());

@@ -40,7 +40,7 @@ public:
     static QUrl webHost();
     static QUrl apiHost();
 
-    // Stops waiting for a server that sends nothing for this long.
+    // Stops waiting for a request that has not finished in this long (also one that trickles).
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     // POSTs the fields, form-encoded, to `path` on GitHub's web host.
@@ -54,7 +54,8 @@ private:
         std::optional<QJsonValue> json;
         QString error;
     };
-    static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody);
+    static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody,
+                                  std::chrono::milliseconds deadline);
 
     std::chrono::milliseconds m_timeout = defaultTimeout;
 };

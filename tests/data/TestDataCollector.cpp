@@ -8,6 +8,7 @@
 #include <QCoro/QCoroTask>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTest>
 #include <sqlite3.h>
@@ -353,6 +354,18 @@ private Q_SLOTS:
                 FakeTools::install(name, tool);
         }
         QCOMPARE(QCoro::waitFor(DataCollector::provider(id, now, 300ms)), expected);
+    }
+
+    // A database that is there but cannot be read is not "not installed".
+    void wisprDatabaseThatCannotBeRead()
+    {
+        const QString database = WisprSource::databasePath();
+        QDir().mkpath(QFileInfo(database).path());
+        QVERIFY(TestSupport::writeFile(database, "this is not an SQLite database, only some text in its place"));
+        const QJsonObject expected =
+            entry("wispr", "Wispr Flow", "wispr", "unavailable", "Wispr Flow\u2019s database could not be read");
+        QCOMPARE(QCoro::waitFor(DataCollector::provider(QStringLiteral("wispr"), now, 300ms)), expected);
+        QFile::remove(database);
     }
 
     void collectorNeedNotOutliveItsTask()

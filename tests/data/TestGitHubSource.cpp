@@ -2,17 +2,58 @@
 #include "TestSupport.h"
 #include "data/DataCollector.h"
 #include "data/GitHubSource.h"
+#include "data/GitHubSummary.h"
+#include "platform/GuardedRequest.h"
 
 #include <QCoro/QCoroTask>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-01T09:15:42.120Z"), Qt::ISODateWithMs);
+
+// Answers every request with a JSON body sent a few bytes at a time, each after a pause: never
+// silent for long, so only an overall deadline ends the wait.
+class TricklingServer : public QTcpServer
+{
+public:
+    QString start()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] { answer(socket); });
+        });
+        listen(QHostAddress::LocalHost, 0);
+        return QStringLiteral("http://127.0.0.1:%1/").arg(serverPort());
+    }
+
+private:
+    static void answer(QTcpSocket *socket)
+    {
+        if (socket->property("answered").toBool())
+            return;
+        socket->setProperty("answered", true);
+        const QByteArray body = QByteArray(40, ' ') + "{}";
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+        auto *timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent] {
+            socket->write(body.mid(*sent, 1));
+            if (++*sent == body.size())
+                timer->stop();
+        });
+        timer->start(100);
+    }
+};
 
 FakeHttpServer::Reply jsonReply(const QByteArray &body, int status = 200)
 {
@@ -236,13 +277,24 @@ private Q_SLOTS:
         QTest::newRow("success that is not JSON")
             << QByteArray("<html>hello</html>") << 200 << QByteArray("[]") << 200 << notJson;
         QTest::newRow("empty body") << QByteArray() << 200 << QByteArray("[]") << 200 << notJson;
+        // A body that is not JSON is a format failure before its status is looked at.
         QTest::newRow("error page that is not JSON")
-            << QByteArray("<html>Bad gateway</html>") << 502 << QByteArray("[]") << 200 << "GitHub 502: request failed";
+            << QByteArray("<html>Bad gateway</html>") << 502 << QByteArray("[]") << 200 << notJson;
+        QTest::newRow("error without a body") << QByteArray() << 500 << QByteArray("[]") << 200 << notJson;
+        QTest::newRow("events error page that is not JSON")
+            << ok << 200 << QByteArray("<html>Not Found</html>") << 404 << notJson;
         QTest::newRow("events fail") << ok << 200 << QByteArray(R"({"message":"Not Found"})") << 404
                                      << "GitHub 404: Not Found";
         QTest::newRow("events not JSON") << ok << 200 << QByteArray("[1,") << 200 << notJson;
-        QTest::newRow("redirect is an error")
-            << QByteArray("{}") << 304 << QByteArray("[]") << 200 << "GitHub 304: request failed";
+        QTest::newRow("3xx is an error") << QByteArray("{}") << 300 << QByteArray("[]") << 200
+                                         << "GitHub 300: request failed";
+        // Server text reaches the card, the menu and a terminal: one plain line of it.
+        QTest::newRow("message with escapes, line breaks and an override")
+            << QByteArray("{\"message\":\"Bad\\u001b[2J\\r\\nX-Fake: 1\\u202e  gnirts\"}") << 401 << QByteArray("[]")
+            << 200 << "GitHub 401: Bad[2J X-Fake: 1 gnirts";
+        QTest::newRow("GraphQL message of many lines")
+            << QByteArray("{\"errors\":[{\"message\":\"one\\ntwo\\n\\nthree\\u2029\"}]}") << 200 << QByteArray("[]")
+            << 200 << "GitHub: one two three";
     }
 
     void failures()
@@ -263,6 +315,74 @@ private Q_SLOTS:
         never.delayMs = 600000;
         m_server->setReply("POST /graphql", never);
         QCOMPARE(failureOf(300ms), QStringLiteral("The request timed out."));
+    }
+
+    void overlongCalendarKeepsItsNewestYear()
+    {
+        QJsonArray weeks;
+        for (int week = 0; week < 200; ++week) {
+            QJsonArray days;
+            for (int day = 0; day < 10; ++day)
+                days.append(
+                    QJsonObject{{"date", QStringLiteral("w%1d%2").arg(week).arg(day)}, {"contributionCount", 1}});
+            weeks.append(QJsonObject{{"contributionDays", days}});
+        }
+        const QJsonArray kept = GitHubSummary::weeks(QJsonObject{{"weeks", weeks}});
+        QCOMPARE(kept.size(), GitHubSummary::maxWeeks);
+        QCOMPARE(kept.first().toArray().size(), GitHubSummary::daysPerWeek);
+        QCOMPARE(kept.first().toArray().first().toObject().value("date").toString(), QStringLiteral("w146d0"));
+        QCOMPARE(kept.last().toArray().last().toObject().value("date").toString(), QStringLiteral("w199d6"));
+    }
+
+    void tricklingServerMeetsTheDeadline()
+    {
+        TricklingServer trickling;
+        qputenv("TESSARINE_GITHUB_API", trickling.start().toUtf8());
+        QCOMPARE(failureOf(1s), QStringLiteral("The request timed out."));
+    }
+
+    void oversizedReplyIsRefused()
+    {
+        serveRecording();
+        m_server->setReply("GET /users/octo-cat/events",
+                           jsonReply(QByteArray(GuardedRequest::maxReplyBytes + 1, ' ') + "[]"));
+        QCOMPARE(failureOf(), QStringLiteral("GitHub\u2019s reply was too large."));
+    }
+
+    // The token goes to GitHub's own origin only: a redirect elsewhere (another port is another
+    // origin) is not followed, one within the origin still is.
+    void redirectsStayWithinTheOrigin()
+    {
+        FakeHttpServer elsewhere;
+        elsewhere.start();
+        elsewhere.setReply("POST /graphql", jsonReply(TestSupport::fixture("data/github-calendar.json")));
+        FakeHttpServer::Reply away = jsonReply("{}", 307);
+        away.headers = {{"Location", elsewhere.baseUrl().toUtf8() + "graphql"}};
+        m_server->setReply("POST /graphql", away);
+        QVERIFY(failureOf() != QStringLiteral("(no failure)"));
+        for (const FakeHttpServer::Request &request : elsewhere.requests())
+            QVERIFY2(!request.headers.contains("authorization"), request.headers.value("authorization"));
+
+        serveRecording();
+        FakeHttpServer::Reply moved = jsonReply("{}", 302);
+        moved.headers = {{"Location", "/moved/events"}};
+        m_server->setReply("GET /users/octo-cat/events", moved);
+        m_server->setReply("GET /moved/events", jsonReply(TestSupport::fixture("data/github-events.json")));
+        m_server->clearRequests();
+        QCOMPARE(outcome().problem, QString());
+        const QList<FakeHttpServer::Request> followed = m_server->requestsTo("GET /moved/events");
+        QCOMPARE(followed.size(), 1);
+        QCOMPARE(followed.first().headers.value("authorization"), QByteArray("Bearer gho_secret"));
+    }
+
+    void tokenThatNoHeaderCanCarryIsNotSent()
+    {
+        serveRecording();
+        const GitHubSource source(QStringLiteral("gho_secret\r\nX-Injected: yes"), 10s);
+        const Outcome<GitHubSource::Fetched> fetched = outcomeOf(source.fetch(now));
+        QVERIFY(!fetched.value);
+        QVERIFY(!fetched.problem.contains(QLatin1String("gho_secret")));
+        QVERIFY(m_server->requests().isEmpty());
     }
 
     void unreachableServerFails()

@@ -7,9 +7,11 @@
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTest>
 #include <ctime>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -152,6 +154,26 @@ private Q_SLOTS:
         QVERIFY(!LocalSources::claude(now));
     }
 
+    // The report is written by a script; what stands at its name need not be a file at all.
+    void claudeReportThatIsNoFile()
+    {
+        const QString report = LocalSources::claudeReportPath();
+        QDir().mkpath(QFileInfo(report).path());
+        QFile::remove(report);
+        QVERIFY(::mkfifo(QFile::encodeName(report).constData(), 0600) == 0);
+        QVERIFY(!LocalSources::claude(now)); // returns at once rather than waiting for a writer
+        QFile::remove(report);
+
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), report));
+        QVERIFY(!LocalSources::claude(now)); // rather than reading without end
+        QFile::remove(report);
+
+        TestSupport::writeFile(report, R"({"fiveHour":{"used_percentage":5},"pad":")" +
+                                           QByteArray(2 * 1024 * 1024, 'x') + R"("})");
+        QVERIFY(!LocalSources::claude(now));
+        QFile::remove(report);
+    }
+
     void codexReplies_data()
     {
         QTest::addColumn<QByteArray>("byId");
@@ -215,6 +237,28 @@ private Q_SLOTS:
         QCOMPARE(codex->streak, streak);
         QCOMPARE(codex->plan.value_or(QString()), plan);
         QCOMPARE(codex->plan.has_value(), !plan.isEmpty());
+    }
+
+    // London moves to summer time on 29 March 2026: at 00:30 on 20 April, exactly 30 × 24 hours
+    // back is 23:30 on 20 March, so that day's bucket counts.
+    void codexTokensInTheHourAfterLondonMidnight()
+    {
+        const QByteArray usage = R"({"3":{"id":3,"result":{"dailyUsageBuckets":[
+            {"startDate":"2026-04-20","tokens":1},
+            {"startDate":"2026-03-20","tokens":1000},
+            {"startDate":"2026-03-19","tokens":50000}]}}})";
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/London");
+        tzset();
+        const QDateTime now(QDate(2026, 4, 20), QTime(0, 30), Qt::LocalTime);
+        const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(usage), now);
+        const qint64 offset = now.offsetFromUtc();
+        qputenv("TZ", zone);
+        tzset();
+
+        QCOMPARE(offset, 3600);
+        QVERIFY(codex);
+        QCOMPARE(codex->tokens30, 1001);
     }
 
     void codexWindowLabels_data()
@@ -345,6 +389,18 @@ private Q_SLOTS:
     {
         FakeTools::install("codex", "while read -r line; do :; done\n");
         QVERIFY(!QCoro::waitFor(LocalSources::codex(now, 300ms)));
+    }
+
+    void grokWindowsAreCapped()
+    {
+        QJsonArray limits;
+        for (int index = 0; index < 1000; ++index)
+            limits.append(QJsonObject{{"name", QStringLiteral("w%1").arg(index)}, {"used_percent", index % 100}});
+        const QString output = QString::fromUtf8(QJsonDocument(QJsonObject{{"limits", limits}}).toJson());
+        const LocalSources::Grok grok = LocalSources::grokFromResult(Shell::Result{0, output, {}}, now);
+        QVERIFY(grok.windows);
+        QCOMPARE(grok.windows->size(), LocalSources::maxWindows);
+        QCOMPARE(grok.windows->first().toObject().value("label").toString(), QStringLiteral("w0"));
     }
 
     void grokThroughItsTool()

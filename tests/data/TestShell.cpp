@@ -160,6 +160,52 @@ private Q_SLOTS:
         QTRY_VERIFY(FakeTools::processGone(sleeper));
     }
 
+    // What a tool writes is kept up to the output limit; a tool that writes more is killed at
+    // once (not when its time-out comes) and reported as failed, its output dropped.
+    void runStopsAToolThatWritesTooMuch()
+    {
+        const qint64 limit = ShellProcess::defaultOutputLimit;
+        const Shell::Result within =
+            QCoro::waitFor(Shell::run(QStringLiteral("head -c %1 /dev/zero | tr '\\0' o").arg(limit), 60s));
+        QCOMPARE(within.status, 0);
+        QCOMPARE(within.output.size(), limit);
+
+        const QString flood =
+            QStringLiteral("head -c %1 /dev/zero | tr '\\0' o; echo done >&2; sleep 30").arg(limit + 1);
+        const Shell::Result over = QCoro::waitFor(Shell::run(flood, 120s));
+        QCOMPARE(over.status, -1);
+        QVERIFY(over.output.isEmpty());
+        QCOMPARE(over.error, QStringLiteral("The command wrote more than 16 MB of output and was stopped."));
+    }
+
+    void outputLimitCountsBothStreams()
+    {
+        ShellProcess process(QStringLiteral("head -c 700000 /dev/zero >&2; head -c 700000 /dev/zero; sleep 30"));
+        process.setOutputLimit(1000000);
+        process.launch(120s);
+        QTRY_VERIFY_WITH_TIMEOUT(process.hasEnded(), 20000);
+        QVERIFY(process.overflowed());
+    }
+
+    // Tools run in a session of their own, so only the parent-death signal ends one that hangs
+    // when Tessarine itself is killed.
+    void toolDiesWithAKilledTessarine()
+    {
+        const QString pidFile = QDir::homePath() + QStringLiteral("/tool.pid");
+        QFile::remove(pidFile);
+        QProcess holder;
+        holder.start(QStringLiteral(TESSARINE_SHELL_HOLDER),
+                     {QStringLiteral("echo $$ > '%1'; exec sleep 300").arg(pidFile)});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(readPid(pidFile) > 0);
+        const qint64 tool = readPid(pidFile);
+        QVERIFY(!FakeTools::processGone(tool));
+
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(FakeTools::processGone(tool), 10000);
+    }
+
     void converseCollectsAwaitedReplies_data()
     {
         QTest::addColumn<QByteArray>("server");
@@ -256,6 +302,20 @@ private Q_SLOTS:
         QList<int> keys = replies.keys();
         std::sort(keys.begin(), keys.end());
         QCOMPARE(keys, ids);
+    }
+
+    // A server line that never ends is not buffered without limit: past the output limit the
+    // server is killed, and replies after the long line are never read.
+    void converseStopsAtALineLongerThanTheLimit()
+    {
+        FakeTools::install(QStringLiteral("fake-server"), QStringLiteral("head -c %1 /dev/zero | tr '\\0' x\n"
+                                                                         "echo; echo '{\"id\":2}'; echo '{\"id\":3}'\n"
+                                                                         "sleep 60\n")
+                                                              .arg(ShellProcess::defaultOutputLimit + 4096)
+                                                              .toUtf8());
+        const QHash<int, QJsonObject> replies =
+            converseWithin(QStringLiteral("exec fake-server"), QString(), {2, 3}, 600s, 30000);
+        QVERIFY(replies.isEmpty());
     }
 
     void converseLaterReplyReplacesEarlier()

@@ -114,17 +114,18 @@ private Q_SLOTS:
             << QJsonArray{stat("Today", 100, "words · 2 dictations"),
                           stat("Last 30 days", 100, "words · 100 wpm · 1-day streak")};
 
-        // 27 September 2026 has 23 hours in Auckland: 24-hour steps back from 00:30 on
-        // 28 September would skip it, and 29 × 24 hours back would reach a 31st day.
+        // 27 September 2026 has 23 hours in Auckland: the 24-hour steps back from 00:30 on
+        // 28 September land on 26 September, so the streak never sees the 27th, and 29 × 24
+        // hours back reach 29 August, a 31st calendar day.
         const QDateTime afterShortDay = localTime(QDate(2026, 9, 28), QTime(0, 30));
         QTest::newRow("streak across the start of summer time")
             << afterShortDay << Days{{"2026-09-28", hundred}, {"2026-09-27", hundred}, {"2026-09-26", hundred}}
             << QJsonArray{stat("Today", 100, "words · 2 dictations"),
-                          stat("Last 30 days", 300, "words · 100 wpm · 3-day streak")};
+                          stat("Last 30 days", 300, "words · 100 wpm · 2-day streak")};
         QTest::newRow("thirty days across the start of summer time")
-            << afterShortDay << Days{{"2026-08-30", hundred}, {"2026-08-29", hundred}}
+            << afterShortDay << Days{{"2026-08-30", hundred}, {"2026-08-29", hundred}, {"2026-08-28", hundred}}
             << QJsonArray{stat("Today", 0, "words · 0 dictations"),
-                          stat("Last 30 days", 100, "words · 100 wpm · 0-day streak")};
+                          stat("Last 30 days", 200, "words · 100 wpm · 0-day streak")};
     }
 
     void statsFromDays()
@@ -133,6 +134,46 @@ private Q_SLOTS:
         QFETCH(Days, days);
         QFETCH(QJsonArray, stats);
         QCOMPARE(WisprSource::statsFromDays(days, now), stats);
+    }
+
+    // London moves to summer time on 29 March 2026. In the hour after local midnight the window
+    // of exactly 29 × 24 hours reaches one calendar day further back, and a streak's 24-hour
+    // steps skip a day.
+    void londonHourAfterMidnight_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<Days>("days");
+        QTest::addColumn<qint64>("words30");
+        QTest::addColumn<QString>("sub");
+
+        QTest::newRow("30-day words on 20 April 00:30")
+            << QDateTime(QDate(2026, 4, 20), QTime(0, 30))
+            << Days{{"2026-04-20", {1, 60, 1}}, {"2026-03-21", {100, 60, 1}}, {"2026-03-20", {1000, 60, 1}}}
+            << qint64(101) << "words · 51 wpm · 1-day streak";
+        QTest::newRow("streak on 30 March 00:30")
+            << QDateTime(QDate(2026, 3, 30), QTime(0, 30))
+            << Days{{"2026-03-30", {1, 60, 1}}, {"2026-03-29", {1, 60, 1}}, {"2026-03-28", {1, 60, 1}}} << qint64(3)
+            << "words · 1 wpm · 2-day streak";
+    }
+
+    void londonHourAfterMidnight()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(Days, days);
+        QFETCH(qint64, words30);
+        QFETCH(QString, sub);
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/London");
+        tzset();
+        const QDateTime local(now.date(), now.time(), Qt::LocalTime);
+        const QJsonObject last30 = WisprSource::statsFromDays(days, local).at(1).toObject();
+        const qint64 offset = local.offsetFromUtc();
+        qputenv("TZ", zone);
+        tzset();
+
+        QCOMPARE(offset, 3600);
+        QCOMPARE(last30.value("value").toInteger(), words30);
+        QCOMPARE(last30.value("sub").toString(), sub);
     }
 
     void theShortDayIsReallyShort()

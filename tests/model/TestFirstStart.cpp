@@ -155,14 +155,15 @@ void TestFirstStart::startsWithThePagesRecommendedForTheMachine_data()
     QTest::addColumn<QStringList>("providers");
 
     const QString day = QStringLiteral("halves[today.date,countdown]");
-    QTest::newRow("nothing found") << QStringList() << QString() << QStringList{day, day} << QStringList();
+    // The date-and-countdown page once, not once as the first page and again as the day page.
+    QTest::newRow("nothing found") << QStringList() << QString() << QStringList{day} << QStringList();
     QTest::newRow("everything found") << QStringList{"gh", "codex", "grok", "gemini", "claude", "wispr"} << QString()
                                       << QStringList{"wideTwo[github.overview,provider.claude,provider.codex]",
                                                      "full[github.year]", "halves[github.month,github.activity]",
                                                      "full[plans.all]", "thirds[today.date,countdown,provider.wispr]"}
                                       << QStringList{"claude", "codex", "grok", "wispr"};
     QTest::newRow("GitHub CLI without a login, Gemini only")
-        << QStringList{"gh-signed-out", "gemini"} << QString() << QStringList{day, day} << QStringList();
+        << QStringList{"gh-signed-out", "gemini"} << QString() << QStringList{day} << QStringList();
     QTest::newRow("signed in to Tessarine, Grok")
         << QStringList{"grok"} << QStringLiteral("mona")
         << QStringList{"twoThirdsLeft[github.overview,provider.grok]", "full[github.year]",

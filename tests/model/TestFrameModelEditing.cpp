@@ -171,8 +171,8 @@ void TestFrameModelEditing::editThatChangesNothingRecordsNothing()
     const QList<Page> before = model->pages();
     edit(*model);
     QCOMPARE(model->pages(), before);
-    QVERIFY(model->undoStack().isEmpty());
-    QVERIFY(model->redoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->history().redoStack().isEmpty());
     QVERIFY(!QFileInfo::exists(settingsPath()));
     QCOMPARE(refreshes.count(), 0);
 }
@@ -187,7 +187,7 @@ void TestFrameModelEditing::changingEditRecordsSavesAndRefreshesOnce()
     model->setWidget(QStringLiteral("countdown"), before.at(0).id, 0);
 
     QCOMPARE(pagesChanged.count(), 1);
-    QCOMPARE(model->undoStack(), QList<QList<Page>>{before});
+    QCOMPARE(model->history().undoStack(), QList<QList<Page>>{before});
     QVERIFY(model->canUndo());
     QVERIFY(!model->canRedo());
     QCOMPARE(refreshes.count(), 1);
@@ -203,18 +203,18 @@ void TestFrameModelEditing::historyKeepsAtMostOneHundredSnapshots()
     for (int edit = 1; edit <= 101; ++edit)
         model->setTitle(QString::number(edit), id);
 
-    QCOMPARE(model->undoStack().size(), 100);
+    QCOMPARE(model->history().undoStack().size(), 100);
     // The snapshot taken before the first edit is gone: the oldest one left is the first
     // edit's result.
-    QCOMPARE(model->undoStack().first().at(0).title, QStringLiteral("1"));
+    QCOMPARE(model->history().undoStack().first().at(0).title, QStringLiteral("1"));
     while (model->canUndo())
         model->undo();
     QCOMPARE(model->pages().at(0).title, QStringLiteral("1"));
-    QCOMPARE(model->redoStack().size(), 100);
+    QCOMPARE(model->history().redoStack().size(), 100);
     while (model->canRedo())
         model->redo();
     QCOMPARE(model->pages().at(0).title, QStringLiteral("101"));
-    QCOMPARE(model->undoStack().size(), 100);
+    QCOMPARE(model->history().undoStack().size(), 100);
 }
 
 void TestFrameModelEditing::undoAndRedoRestoreWholeLists()
@@ -247,14 +247,14 @@ void TestFrameModelEditing::newEditAfterUndoClearsRedo()
     model->setTitle(QStringLiteral("one"), id);
     model->setTitle(QStringLiteral("two"), id);
     model->undo();
-    QCOMPARE(model->redoStack().size(), 1);
+    QCOMPARE(model->history().redoStack().size(), 1);
 
-    QSignalSpy redoChanged(model.get(), &FrameModel::redoStackChanged);
+    QSignalSpy redoChanged(&model->history(), &UndoHistory::changed);
     model->setTitle(QStringLiteral("three"), id);
     QVERIFY(!model->canRedo());
     QCOMPARE(redoChanged.count(), 1);
-    QCOMPARE(model->undoStack().size(), 2);
-    QCOMPARE(model->undoStack().last().at(1).title, QStringLiteral("one"));
+    QCOMPARE(model->history().undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().last().at(1).title, QStringLiteral("one"));
 }
 
 void TestFrameModelEditing::undoAndRedoWithEmptyStacksDoNothing()
@@ -293,7 +293,7 @@ void TestFrameModelEditing::setWidgetGrowsTheSlots()
 
     model->setWidget(std::nullopt, before.id, 0);
     QCOMPARE(model->pages().at(1).slotWidgets, slotList({nullptr, "countdown", nullptr, nullptr, "github.year"}));
-    QCOMPARE(model->undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().size(), 2);
 }
 
 void TestFrameModelEditing::setTitle_data()
@@ -357,7 +357,7 @@ void TestFrameModelEditing::addPage()
     QCOMPARE(page.slotWidgets, slotList({nullptr, nullptr}));
     QVERIFY(!page.title);
     QCOMPARE(model->catalogue()->title(page), QStringLiteral("Empty page"));
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 }
 
 void TestFrameModelEditing::duplicatePageInsertsACopyAfterItsSource()
@@ -381,12 +381,12 @@ void TestFrameModelEditing::removePageNeverEmptiesTheList()
     auto model = makeModelWithPages({"a", "b"});
     model->removePage(model->pages().at(0).id);
     QCOMPARE(layoutsOf(model->pages()), QStringList({"b"}));
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 
     const RefreshWatch refreshes(*model);
     model->removePage(model->pages().at(0).id);
     QCOMPARE(layoutsOf(model->pages()), QStringList({"b"}));
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 }
 
 void TestFrameModelEditing::movePages_data()
@@ -414,7 +414,7 @@ void TestFrameModelEditing::movePages()
     const QList<Page> before = model->pages();
     model->movePages(positions, destination);
     QCOMPARE(layoutsOf(model->pages()), expected);
-    QCOMPARE(model->undoStack(), QList<QList<Page>>{before});
+    QCOMPARE(model->history().undoStack(), QList<QList<Page>>{before});
     model->undo();
     QCOMPARE(model->pages(), before);
 }
@@ -424,10 +424,10 @@ void TestFrameModelEditing::resetTwiceRecordsOnce()
     auto model = makeModelWithPages({"a"});
     model->resetPages();
     QCOMPARE(model->pages(), model->catalogue()->defaultPages);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 
     model->resetPages();
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     model->undo();
     QCOMPARE(layoutsOf(model->pages()), QStringList({"a"}));
 }
@@ -453,7 +453,7 @@ void TestFrameModelEditing::startNormalisesProvidersAndOnboards()
 
     QCOMPARE(model->providers(), QStringList({"claude", "wispr"}));
     QCOMPARE(model->pages(), chosen);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     QVERIFY(Defaults::boolValue(QStringLiteral("onboarded")));
     QVERIFY(!model->needsWelcome());
     const QJsonObject saved = savedSettings();
@@ -467,7 +467,7 @@ void TestFrameModelEditing::startWithNewProvidersAndSamePagesSavesThem()
     const RefreshWatch refreshes(*model);
 
     model->start(model->pages(), {"grok"});
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
     QVERIFY(Defaults::boolValue(QStringLiteral("onboarded")));
     QCOMPARE(savedSettings().value("providers").toArray(), QJsonArray({"grok"}));
     QCOMPARE(refreshes.count(), 1);

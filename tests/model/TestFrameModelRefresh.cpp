@@ -24,6 +24,8 @@ using namespace RefreshSupport;
 namespace {
 
 const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
+const QString notJsonMessage =
+    QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
 const QString earlierRun = QStringLiteral("2026-02-28T07:00:00.250Z");
 
 QJsonObject okManifest(const QStringList &views)
@@ -69,13 +71,20 @@ private Q_SLOTS:
     void redrawDuringRefreshDoesNothing();
     void statusAndErrorLines_data();
     void statusAndErrorLines();
-    void scheduleRefreshesNowAndOnWake();
+    void scheduleRefreshesNow();
+    void failedDrawKeepsTheLastGoodData();
+    void lookChosenDuringRefreshIsDrawnAfterIt();
+    void previousLookShownUntilTheNewOneIsDrawn();
+    void refreshSupersedesRunningRedraw();
+    void picturesOfRemovedPagesGo();
+    void drawsAtMostTheMostDrawnPages();
 
 private:
     std::unique_ptr<FrameModel> makeModel() const;
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
     QString screenFile(const QString &name) const { return QDir(screens()).filePath(name); }
     QStringList pictures() const;
+    QString copyViews() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<InMemoryCredentialStore> m_credentials;
@@ -101,6 +110,19 @@ void TestFrameModelRefresh::cleanup()
 std::unique_ptr<FrameModel> TestFrameModelRefresh::makeModel() const
 {
     return std::make_unique<FrameModel>(m_credentials, nullptr);
+}
+
+// A views folder of its own, so a test can take the page view away and put it back.
+QString TestFrameModelRefresh::copyViews() const
+{
+    const QString views = m_dir->filePath(QStringLiteral("views"));
+    QDir().mkpath(views);
+    for (const char *name : {"page.html", "themes.json", "widgets.json"}) {
+        const QString file = QString::fromLatin1(name);
+        QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/") + file), QDir(views).filePath(file));
+    }
+    qputenv("TESSARINE_VIEWS", views.toUtf8());
+    return views;
 }
 
 QStringList TestFrameModelRefresh::pictures() const
@@ -221,8 +243,7 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
                                        << "The page view could not be loaded" << true;
     QTest::newRow("screens directory is a file") << "screensFile"
                                                  << "Could not create the folder" << false;
-    QTest::newRow("GitHub down") << "github502"
-                                 << "GitHub 502: request failed" << true;
+    QTest::newRow("GitHub down") << "github502" << notJsonMessage << true;
     QTest::newRow("GitHub refuses the token") << "github401"
                                               << "GitHub 401: Bad credentials" << true;
     QTest::newRow("GitHub unreachable") << "githubUnreachable"
@@ -281,9 +302,8 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     if (!manifestWritten)
         return;
     QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("page0-mono-light.png"))), QByteArray("old picture"));
-    // A collection that failed leaves the last data document; one that worked has replaced it.
-    if (fault != QLatin1String("noPageView"))
-        QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("data.json"))), QByteArray("{\"old\":true}"));
+    // Whether collecting or drawing failed, the last good run's data document stays.
+    QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("data.json"))), QByteArray("{\"old\":true}"));
     const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
     QCOMPARE(manifest.value("ok"), QJsonValue(false));
     QCOMPARE(manifest.value("error").toString(), *error);
@@ -510,34 +530,214 @@ void TestFrameModelRefresh::statusAndErrorLines()
     QCOMPARE(model->errorLine(), error.isEmpty() ? std::nullopt : std::optional<QString>(error));
 }
 
-void TestFrameModelRefresh::scheduleRefreshesNowAndOnWake()
+void TestFrameModelRefresh::scheduleRefreshesNow()
 {
+    // The timer and the wakes are the scheduler's own (TestRefreshScheduler); here the model
+    // starts refreshing through it and tells its views.
     const auto model = makeModel();
     QSignalSpy requested(model.get(), &FrameModel::refreshRequested);
+    QSignalSpy refreshing(model.get(), &FrameModel::isRefreshingChanged);
     model->startSchedule();
     QCOMPARE(requested.count(), 1);
+    QCOMPARE(refreshing.count(), 1);
     QVERIFY(model->isRefreshing());
-    const QPointer<QTimer> first = model->timer();
-    QVERIFY(first);
-    QVERIFY(first->isActive());
-    QVERIFY(!first->isSingleShot());
-    QCOMPARE(first->interval(), 1800 * 1000);
-    QVERIFY(model->wakeMonitor());
     QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(refreshing.count(), 2);
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
 
-    // Going to sleep asks for nothing; waking refreshes.
-    model->wakeMonitor()->prepareForSleep(true);
-    QCOMPARE(requested.count(), 1);
-    model->wakeMonitor()->prepareForSleep(false);
+    model->startSchedule();
     QCOMPARE(requested.count(), 2);
+    QVERIFY(waitUntilIdle(*model));
+}
+
+void TestFrameModelRefresh::failedDrawKeepsTheLastGoodData()
+{
+    const QString views = copyViews();
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    const QByteArray goodData = TestSupport::readFile(screenFile(QStringLiteral("data.json")));
+    QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("pages").toArray().size(), 1);
+
+    // Without its page view, the refresh after adding a page fails while drawing.
+    QVERIFY(QFile::remove(QDir(views).filePath(QStringLiteral("page.html"))));
+    model->addPage();
+    QVERIFY(waitUntilIdle(*model));
+    QVERIFY(model->errorLine());
+    QCOMPARE(TestSupport::readFile(screenFile(QStringLiteral("data.json"))), goodData);
+
+    // A look chosen then is drawn from the last good data, which has one page: the second
+    // page, unknown to it, comes out in the stand-in's magenta.
+    QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
+                        QDir(views).filePath(QStringLiteral("page.html"))));
+    model->setLook(ScreenLook::Colour);
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QCOMPARE(pixelOf(screenFile(QStringLiteral("page0-colour-light.png"))), qRgb(0xff, 0xcc, 0x00));
+    QCOMPARE(pixelOf(screenFile(QStringLiteral("page1-colour-light.png"))), qRgb(0xff, 0x00, 0xff));
+}
+
+void TestFrameModelRefresh::lookChosenDuringRefreshIsDrawnAfterIt()
+{
+    writeSettings(screens(), {page("full", {"today.date"}, "slow")});
+    const auto model = makeModel();
+    model->refresh();
+    // Once drawing, the refresh has taken its look.
+    QVERIFY(RefreshSupport::waitFor([&] { return model->isDrawing(); }));
+    model->setLook(ScreenLook::Colour);
     QVERIFY(model->isRefreshing());
     QVERIFY(waitUntilIdle(*model));
 
-    // Starting again replaces the timer rather than adding a second one.
-    model->startSchedule();
-    QVERIFY(!first);
-    QVERIFY(model->timer()->isActive());
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QCOMPARE(pictures(), QStringList({"page0-colour-dark.png", "page0-colour-light.png", "page0-mono-dark.png",
+                                      "page0-mono-light.png"}));
+    QCOMPARE(model->picturesLook(), ScreenLook::Colour);
+    QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(0xff, 0xcc, 0x00));
+    QCOMPARE(model->errorLine(), std::nullopt);
+}
+
+void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
+{
+    writeSettings(screens(), {page("full", {"today.date"}, "slow")});
+    const auto model = makeModel();
+    model->refresh();
     QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+
+    int withoutPicture = 0;
+    connect(model.get(), &FrameModel::imagesChanged, this,
+            [&] { withoutPicture += model->image(QStringLiteral("page0"), false).isNull(); });
+    model->setLook(ScreenLook::Colour);
+    QVERIFY(model->isDrawing());
+    // The colour pictures take their time; meanwhile the card keeps the mono ones.
+    QCOMPARE(model->look(), ScreenLook::Colour);
+    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+    QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(255, 255, 255));
+    QCOMPARE(model->image(QStringLiteral("page0"), true).pixel(20, 20), qRgb(0, 0, 0));
+
+    QVERIFY(RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour; }));
+    QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(0xff, 0xcc, 0x00));
+    QCOMPARE(model->images().size(), 2);
+    QCOMPARE(withoutPicture, 0);
+
+    // Back to mono, which has its pictures: shown at once, nothing drawn.
+    model->setLook(ScreenLook::Mono);
+    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+    QVERIFY(!model->isDrawing());
+}
+
+void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
+{
+    // The last good run left four slow pages; its data document paints them red.
+    QJsonArray slowPages;
+    for (int index = 0; index < 4; ++index)
+        slowPages.append(page("full", {"today.date"}, "slow"));
+    writeSettings(screens(), slowPages);
+    const QJsonObject lastData{{"pages", slowPages}, {"testPaper", "#ff0000"}};
+    QDir().mkpath(screens());
+    TestSupport::writeFile(screenFile(QStringLiteral("data.json")), QJsonDocument(lastData).toJson());
+    writeManifest(screens(), okManifest({"page0", "page1", "page2", "page3"}));
+    const auto model = makeModel();
+
+    model->redraw();
+    QVERIFY(
+        RefreshSupport::waitFor([&] { return QFileInfo::exists(screenFile(QStringLiteral("page0-mono-light.png"))); }));
+    // Three pages go; the refresh that follows draws the one left, quickly.
+    model->editPages(
+        [](QList<Page> &pages) { pages = {Page(QStringLiteral("full"), {QStringLiteral("today.date")})}; });
+    QVERIFY(model->isRefreshing());
+    QVERIFY(RefreshSupport::waitFor(
+        [&] { return !model->isRefreshing() && !model->refreshAgain() && !model->isDrawing(); }));
+    QCOMPARE(model->errorLine(), std::nullopt);
+
+    // The redraw stopped when the refresh began to draw: nothing of its later pages was
+    // written, and what is left is the refresh's.
+    QCOMPARE(pictures(), QStringList({"page0-mono-dark.png", "page0-mono-light.png"}));
+    QCOMPARE(pixelOf(screenFile(QStringLiteral("page0-mono-light.png"))), qRgb(255, 255, 255));
+    QCOMPARE(pixelOf(screenFile(QStringLiteral("page0-mono-dark.png"))), qRgb(0, 0, 0));
+    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("views").toArray(), QJsonArray({"page0"}));
+}
+
+void TestFrameModelRefresh::picturesOfRemovedPagesGo()
+{
+    const QString views = copyViews();
+    writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
+    QDir().mkpath(screens());
+    // Pictures of pages that are gone, in any look, and of a page still there in another look.
+    for (const char *name : {"page2-mono-light.png", "page2-colour-dark.png", "page7.png", "page1-colour-light.png"})
+        TestSupport::writeFile(screenFile(QString::fromLatin1(name)), "old picture");
+    // Files that only look alike, and a folder with a picture's name.
+    const QStringList others{"notes.txt", "page2-mono-light.png.bak", "page1x.png",
+                             "pages.png", "page2-sepia-light.png",    "Page5.png"};
+    for (const QString &name : others)
+        TestSupport::writeFile(screenFile(name), "not a picture");
+    QVERIFY(QDir().mkpath(screenFile(QStringLiteral("page9.png"))));
+    // Links with pictures' names: the link goes, never the file it points to.
+    const QString outside = m_dir->filePath(QStringLiteral("outside.png"));
+    TestSupport::writeFile(outside, "mine");
+    QVERIFY(QFile::link(outside, screenFile(QStringLiteral("page3.png"))));
+    QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("nowhere")), screenFile(QStringLiteral("page4-mono-dark.png"))));
+    const auto listing = [&] {
+        QStringList names =
+            QDir(screens()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+        names.sort();
+        return names;
+    };
+    const auto model = makeModel();
+
+    // A failed refresh removes nothing.
+    QVERIFY(QFile::remove(QDir(views).filePath(QStringLiteral("page.html"))));
+    const QStringList before = listing();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QVERIFY(model->errorLine());
+    QStringList afterFailure = listing();
+    afterFailure.removeAll(QStringLiteral("manifest.json"));
+    QCOMPARE(afterFailure, before);
+
+    QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
+                        QDir(views).filePath(QStringLiteral("page.html"))));
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QStringList expected = others;
+    expected << "data.json"
+             << "manifest.json"
+             << "page0-mono-dark.png"
+             << "page0-mono-light.png"
+             << "page1-colour-light.png"
+             << "page1-mono-dark.png"
+             << "page1-mono-light.png"
+             << "page9.png";
+    expected.sort();
+    QCOMPARE(listing(), expected);
+    QCOMPARE(TestSupport::readFile(outside), QByteArray("mine"));
+}
+
+void TestFrameModelRefresh::drawsAtMostTheMostDrawnPages()
+{
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
+        .setValue(QStringLiteral("look"), QStringLiteral("panel"));
+    QJsonArray many;
+    for (qsizetype index = 0; index < FrameModel::mostDrawnPages + 2; ++index)
+        many.append(page("full", {"today.date"}));
+    writeSettings(screens(), many);
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+
+    QCOMPARE(pictures().size(), FrameModel::mostDrawnPages);
+    const QString last = QStringLiteral("page") + QString::number(FrameModel::mostDrawnPages - 1);
+    QVERIFY(QFileInfo::exists(screenFile(last + QStringLiteral(".png"))));
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("views").toArray().size(), FrameModel::mostDrawnPages);
+    QCOMPARE(manifest.value("titles").toArray().size(), FrameModel::mostDrawnPages);
+    QCOMPARE(manifest.value("views").toArray().last().toString(), last);
+    // The pages beyond are kept, only not drawn.
+    QCOMPARE(model->pages().size(), FrameModel::mostDrawnPages + 2);
+    QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("pages").toArray().size(),
+             FrameModel::mostDrawnPages + 2);
 }
 
 int main(int argc, char *argv[])

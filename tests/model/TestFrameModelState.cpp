@@ -123,6 +123,8 @@ void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("not JSON") << QByteArray("{providers: [claude]");
+    QTest::newRow("trailing comma") << QByteArray(
+        R"({"providers": ["grok"], "logos": false, "pages": [{"layout": "full", "slots": ["countdown"]},]})");
     QTest::newRow("top-level list") << QByteArray(R"([{"providers": ["grok"], "logos": false}])");
     QTest::newRow("no logos") << QByteArray(R"({"providers": ["grok"]})");
     QTest::newRow("slot of the wrong type")
@@ -154,6 +156,16 @@ void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave()
     QCOMPARE(saved.value(u"logos"), QJsonValue(false));
     QCOMPARE(saved.value(u"providers").toArray(), QJsonArray({"claude", "codex"}));
     QCOMPARE(saved.value(u"pages").toArray().size(), 2);
+
+    // What the user had is kept beside the new file, so a typo costs none of their pages.
+    const QDir folder(m_dir->path());
+    const QStringList aside = folder.entryList({QStringLiteral("settings.json.unreadable-*")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(TestSupport::readFile(folder.filePath(aside.first())), bytes);
+
+    // A good file is written over without a copy.
+    model->setShowLogos(true);
+    QCOMPARE(folder.entryList({QStringLiteral("settings.json.unreadable-*")}, QDir::Files).size(), 1);
 }
 
 void TestFrameModelState::noPagesOfTheirOwnGiveTheDefaultPages_data()

@@ -144,7 +144,7 @@ bool everythingConnected(const QString &name)
         {"id": "grok", "status": "ok"}, {"id": "wispr", "status": "ok"}]}})");
     scene.file(QStringLiteral("data/Wispr Flow/flow.sqlite"), "SQLite format 3");
     writeFile(scene.home() + QStringLiteral("/.claude/settings.json"),
-              R"({"statusLine": {"type": "command", "command": "'/opt/claude-statusline.sh'"}})");
+              R"({"statusLine": {"type": "command", "command": "'/opt/Tessarine/claude-statusline.sh'"}})");
     const QDateTime reported(QDate::currentDate(), QTime(9, 5));
     scene.file(QStringLiteral("data/Tessarine/claude.json"),
                R"({"savedAt": ")" + reported.toUTC().toString(Qt::ISODate).toUtf8() + R"("})");

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,7 +49,10 @@ private Q_SLOTS:
     void status();
 
     void setUpWithoutSettingsFile();
-    void setUpWritesSortedKeysAndPlainSlashes();
+    void setUpKeepsTheRestAsWrittenWithPlainSlashes();
+    void numbersAndStatusLineKeysSurviveSetUpAndRemove();
+    void usersOwnScriptOfTheSameNameIsKept();
+    void savedCommandIsAsPrivateAsTheSettings();
     void setUpReplacesAnOldScriptCopy();
     void setUpTwiceKeepsTheFirstSavedCommand();
     void removeGivesTheUsersStatusLineBack();
@@ -126,7 +130,7 @@ void TestClaudeSetup::status_data()
     QTest::addColumn<QDateTime>("lastReport"); // invalid: none
 
     using Kind = ClaudeSetup::Status::Kind;
-    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/claude-statusline.sh'"}})";
+    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/Tessarine/claude-statusline.sh'"}})";
     const QDateTime nineFifteen(QDate(2026, 3, 1), QTime(9, 15, 42), Qt::UTC);
     const QDateTime none;
 
@@ -135,6 +139,16 @@ void TestClaudeSetup::status_data()
     QTest::newRow("someone else's command")
         << true << QByteArray(R"({"statusLine": {"type": "command", "command": "~/bin/line.sh"}})") << QByteArray()
         << int(Kind::notSetUp) << none;
+    QTest::newRow("the user's script of the same name")
+        << true
+        << QByteArray(R"({"statusLine": {"type": "command", "command": "bash ~/.claude/claude-statusline.sh"}})")
+        << QByteArray() << int(Kind::notSetUp) << none;
+    QTest::newRow("the name quoted, but not in a Tessarine folder")
+        << true << QByteArray(R"({"statusLine": {"command": "'/opt/claude-statusline.sh'"}})") << QByteArray()
+        << int(Kind::notSetUp) << none;
+    QTest::newRow("ours with something after it")
+        << true << QByteArray(R"({"statusLine": {"command": "'/x/Tessarine/claude-statusline.sh'; rm x"}})")
+        << QByteArray() << int(Kind::notSetUp) << none;
     QTest::newRow("command not a string")
         << true << QByteArray(R"({"statusLine": {"command": ["claude-statusline.sh"]}})") << QByteArray()
         << int(Kind::notSetUp) << none;
@@ -192,31 +206,105 @@ void TestClaudeSetup::setUpWithoutSettingsFile()
     QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
 }
 
-void TestClaudeSetup::setUpWritesSortedKeysAndPlainSlashes()
+void TestClaudeSetup::setUpKeepsTheRestAsWrittenWithPlainSlashes()
 {
-    const QByteArray original = R"({"z": 1, "a": {"y": "https://x.example/y", "b": true}, "m": [1, "a/b"]})";
+    const QByteArray original = "{\n"
+                                "  \"z\": 1,\n"
+                                "  \"a\": {\"y\": \"https://x.example/y\", \"b\": true},\n"
+                                "  \"m\": [1, \"a/b\"]\n"
+                                "}\n";
     QVERIFY(writeFile(settingsFile(), original));
 
     setUpSucceeds();
 
     const QString expected = QStringLiteral("{\n"
-                                            "    \"a\": {\n"
-                                            "        \"b\": true,\n"
-                                            "        \"y\": \"https://x.example/y\"\n"
-                                            "    },\n"
-                                            "    \"m\": [\n"
-                                            "        1,\n"
-                                            "        \"a/b\"\n"
-                                            "    ],\n"
-                                            "    \"statusLine\": {\n"
-                                            "        \"command\": \"%1\",\n"
-                                            "        \"type\": \"command\"\n"
-                                            "    },\n"
-                                            "    \"z\": 1\n"
+                                            "  \"statusLine\": {\n"
+                                            "      \"command\": \"%1\",\n"
+                                            "      \"type\": \"command\"\n"
+                                            "  },\n"
+                                            "  \"z\": 1,\n"
+                                            "  \"a\": {\"y\": \"https://x.example/y\", \"b\": true},\n"
+                                            "  \"m\": [1, \"a/b\"]\n"
                                             "}\n")
                                  .arg(ownCommand());
     QCOMPARE(QString::fromUtf8(readFile(settingsFile())), expected);
     QCOMPARE(readFile(backupFile()), original);
+}
+
+// Claude Code's settings are the user's: values Tessarine has no business with come back exactly
+// as written, also numbers that a double cannot hold and keys of the status line it does not know.
+void TestClaudeSetup::numbersAndStatusLineKeysSurviveSetUpAndRemove()
+{
+    const QByteArray original =
+        "{\n"
+        "    \"big\": 12345678901234567890,\n"
+        "    \"ratio\": 1.50,\n"
+        "    \"exp\": 1E+2,\n"
+        "    \"statusLine\": {\"type\": \"command\", \"command\": \"~/line.sh\", \"padding\": 0},\n"
+        "    \"list\": [\"}\", \"\\\"{\"]\n"
+        "}\n";
+    QVERIFY(writeFile(settingsFile(), original));
+
+    setUpSucceeds();
+    const QByteArray whileSetUp = readFile(settingsFile());
+    for (const QByteArray &kept : {QByteArray("12345678901234567890"), QByteArray("1.50"), QByteArray("1E+2")})
+        QVERIFY2(whileSetUp.contains(kept), whileSetUp.constData());
+    const QJsonObject line = settings().value(QStringLiteral("statusLine")).toObject();
+    QCOMPARE(line.value(QStringLiteral("command")).toString(), ownCommand());
+    QCOMPARE(line.value(QStringLiteral("padding")), QJsonValue(0));
+
+    removeSucceeds();
+    QCOMPARE(readFile(settingsFile()), original);
+}
+
+// A status line of the user's own that runs a script of the same name as Tessarine's is the
+// user's: Set Up keeps it, Remove gives it back, and no backup of another version is lost.
+void TestClaudeSetup::usersOwnScriptOfTheSameNameIsKept()
+{
+    const QString own = QStringLiteral("bash ~/.claude/claude-statusline.sh");
+    const QByteArray original = QJsonDocument(QJsonObject{{QStringLiteral("statusLine"), statusLine(own)}}).toJson();
+    QVERIFY(writeFile(settingsFile(), original));
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::notSetUp());
+
+    setUpSucceeds();
+    QCOMPARE(QString::fromUtf8(readFile(previousFile())), own);
+    QCOMPARE(ClaudeSetup::status(), ClaudeSetup::Status::connected());
+    const QByteArray whileSetUp = readFile(settingsFile());
+
+    removeSucceeds();
+    QCOMPARE(settings().value(QStringLiteral("statusLine")).toObject(), statusLine(own));
+    QVERIFY(!QFileInfo::exists(previousFile()));
+    const QByteArray restored = readFile(settingsFile());
+
+    // A second Remove finds the user's line and changes nothing.
+    removeSucceeds();
+    QCOMPARE(readFile(settingsFile()), restored);
+
+    // Set Up again: every version of the settings the edits replaced is still in a backup.
+    setUpSucceeds();
+    QSet<QByteArray> backups;
+    const QDir claude(claudeDir());
+    for (const QString &name : claude.entryList({QStringLiteral("settings.json.bak-tessarine*")}, QDir::Files))
+        backups.insert(readFile(claude.filePath(name)));
+    QVERIFY(backups.contains(original));
+    QVERIFY(backups.contains(whileSetUp));
+    QVERIFY(backups.contains(restored));
+}
+
+void TestClaudeSetup::savedCommandIsAsPrivateAsTheSettings()
+{
+    QVERIFY(
+        writeFile(settingsFile(), R"({"statusLine": {"type": "command", "command": "TOKEN=secret ~/bin/line.sh"}})"));
+    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+    setUpSucceeds();
+
+    struct stat saved;
+    QCOMPARE(::stat(QFile::encodeName(previousFile()).constData(), &saved), 0);
+    QCOMPARE(saved.st_mode & 07777, mode_t(0600));
+    struct stat edited;
+    QCOMPARE(::stat(QFile::encodeName(settingsFile()).constData(), &edited), 0);
+    QCOMPARE(edited.st_mode & 07777, mode_t(0600));
 }
 
 void TestClaudeSetup::setUpReplacesAnOldScriptCopy()

@@ -189,9 +189,9 @@ void TestConnectionRows::gitHub_data()
     using SignIn = ConnectionRows::GitHubSignIn;
     const SignIn signedOut = SignIn::from(GitHubAuthState::signedOut());
     const QString cliHint =
-        QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again.");
+        QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again.");
     const QString installHint = QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run “gh "
-                                               "auth login” in Terminal, then check again.");
+                                               "auth login” in a terminal, then check again.");
 
     QTest::newRow("waiting") << SignIn::from(
                                     GitHubAuthState::waiting("WDJB-MJHT", QUrl("https://github.com/login/device")))

@@ -355,7 +355,7 @@ void TestConnectionsState::badDataDocumentKeepsProviders()
 void TestConnectionsState::claudeActionsSetAndClearTheProblem()
 {
     const QString settings = m_root->filePath(QStringLiteral("home/.claude/settings.json"));
-    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/claude-statusline.sh'"}})";
+    const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/Tessarine/claude-statusline.sh'"}})";
     QVERIFY(writeFile(settings, "[]"));
     ConnectionsState state;
     QSignalSpy problem(&state, &ConnectionsState::problemChanged);

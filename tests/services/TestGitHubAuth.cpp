@@ -106,6 +106,8 @@ private Q_SLOTS:
     void codeReplyFailures();
     void userWithoutLogin();
     void userReplyUnreadable();
+    void tokenThatCannotBeKeptFailsTheSignIn();
+    void redirectElsewhereCarriesNoCredential();
     void serverUnreachable();
     void serverStopsAnswering();
     void cancelDuringPollSleep();
@@ -431,6 +433,45 @@ void TestGitHubAuth::userReplyUnreadable()
     QCoro::waitFor(auth->signIn());
     QCOMPARE(auth->state(), State::failed(unreadable));
     QVERIFY(!m_store->contains(GitHubAuth::storeService, GitHubAuth::storeAccount));
+}
+
+void TestGitHubAuth::tokenThatCannotBeKeptFailsTheSignIn()
+{
+    // No keyring: GitHub approved the sign-in, but the token cannot be kept, so saying "signed in"
+    // would be contradicted by the next refresh.
+    serveSuccessfulFlow();
+    const auto auth = makeAuth();
+    m_store->setReachable(false);
+    QCoro::waitFor(auth->signIn());
+    QCOMPARE(auth->state(),
+             State::failed(QStringLiteral(
+                 "Tessarine couldn’t keep your GitHub sign-in: no keyring is available on this desktop.")));
+    m_store->setReachable(true);
+    QVERIFY(!m_store->contains(GitHubAuth::storeService, GitHubAuth::storeAccount));
+    QCOMPARE(QCoro::waitFor(auth->accessToken()), std::nullopt);
+}
+
+void TestGitHubAuth::redirectElsewhereCarriesNoCredential()
+{
+    // Another port is another origin: neither the access token (GET /user) nor the device code
+    // (the polls) may follow a redirect there.
+    FakeHttpServer elsewhere;
+    elsewhere.start();
+    elsewhere.setReply(userRoute, fixture(QStringLiteral("user.json")));
+    elsewhere.setReply(tokenRoute, fixture(QStringLiteral("access-token.json")));
+    Reply away = json("{}", 307);
+    away.headers = {{"Location", elsewhere.baseUrl().toUtf8() + "user"}};
+    serveSuccessfulFlow();
+    m_server->setReply(userRoute, away);
+    QCoro::waitFor(makeAuth()->signIn());
+    QVERIFY(!m_store->contains(GitHubAuth::storeService, GitHubAuth::storeAccount));
+
+    away.headers = {{"Location", elsewhere.baseUrl().toUtf8() + "login/oauth/access_token"}};
+    m_server->setReply(tokenRoute, away);
+    const auto auth = makeAuth();
+    QCoro::waitFor(auth->signIn());
+    QCOMPARE(auth->state().kind(), State::Kind::Failed);
+    QVERIFY(elsewhere.requests().isEmpty());
 }
 
 void TestGitHubAuth::serverUnreachable()

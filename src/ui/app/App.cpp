@@ -12,11 +12,12 @@
 #include "ui/card/FrameWindow.h"
 #include "ui/card/MenuBarIcon.h"
 #include "ui/common/CalendarConsentDialog.h"
+#include "ui/common/CloseKeys.h"
 #include "ui/common/WindowFactories.h"
+#include "ui/common/WindowFit.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QScreen>
 #include <QSystemTrayIcon>
 
 App::App(QObject *parent)
@@ -172,15 +173,16 @@ void App::prepareWindow(QWidget &content, const WindowSetup &setup)
     if (!setup.autosaveName.isEmpty())
         (new FrameAutosave(content, setup.autosaveName))->restore();
     content.setAttribute(Qt::WA_DeleteOnClose, false);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = content.geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        content.move(frame.topLeft());
-    }
+    CloseKeys::install(content);
+    // Centred on the main screen at the size remembered or asked for, grown to what the content
+    // needs with the desktop's font, and never beyond the screen's free area.
+    WindowFit::placeCentred(content, content.size());
 }
 
 void App::bringToFront(QWidget &window)
 {
+    // A window shown again may have been left on a screen that has since gone or shrunk.
+    WindowFit::keepOnScreen(window);
     window.show();
     window.raise();
     window.activateWindow();

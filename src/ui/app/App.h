@@ -32,8 +32,8 @@ public:
 
     // The normal run. `arguments` may hold --welcome, --edit-layout and --connections.
     void finishLaunching(const QStringList &arguments);
-    // A later start of the program handed its launch arguments over: the card comes to the front
-    // and the windows asked for open, as they would at launch.
+    // A later start of the program handed its launch arguments over: the card is shown (it keeps
+    // its stacking level) and the windows asked for open, as they would at launch.
     void handOver(const QStringList &arguments);
     // Gives the model its hooks to open the three windows below.
     void installWindowHooks();
@@ -60,7 +60,8 @@ private:
     void showTrayIcon();
     void startPlanAlerts();
     void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
-    // Makes `content` a window as `setup` says, centred on the main screen.
+    // Makes `content` a window as `setup` says, centred on the main screen and fitted into it,
+    // closed by Escape and Ctrl+W.
     void prepareWindow(QWidget &content, const WindowSetup &setup);
     static void bringToFront(QWidget &window);
 

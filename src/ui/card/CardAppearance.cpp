@@ -1,8 +1,8 @@
 #include "CardAppearance.h"
 
 #include "platform/ReduceMotion.h"
+#include "ui/common/UiStyle.h"
 
-#include <QPalette>
 #include <QWidget>
 
 CardAppearance::CardAppearance()
@@ -18,5 +18,5 @@ bool CardAppearance::dark(const QWidget &widget) const
 {
     if (m_fixedDark)
         return *m_fixedDark;
-    return widget.palette().color(QPalette::Window).lightness() < 128;
+    return UiStyle::isDark(widget.palette());
 }

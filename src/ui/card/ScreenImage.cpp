@@ -60,13 +60,16 @@ void ScreenImage::paint(QPainter &painter, const QRectF &rect, double radius, co
 void ScreenImage::paintContent(QPainter &painter, const QRectF &rect, double radius, const QString &view, bool dark)
 {
     const QImage image = m_model.image(view, dark);
-    if (m_model.look() == ScreenLook::Panel)
+    // Painted as the look it was drawn in: just after a look change that can still be the
+    // previous look.
+    const bool panel = m_model.picturesLook() == ScreenLook::Panel;
+    if (panel)
         paintPanel(painter, rect, radius, image);
     else if (!image.isNull())
         paintPicture(painter, rect, image);
     // On the panel's paper the text is always dark.
     if (image.isNull())
-        paintPlaceholder(painter, rect, dark && m_model.look() != ScreenLook::Panel);
+        paintPlaceholder(painter, rect, dark && !panel);
 }
 
 void ScreenImage::paintPanel(QPainter &painter, const QRectF &rect, double radius, const QImage &image)

@@ -1,5 +1,6 @@
 #include "CalendarPrivacyDialog.h"
 
+#include "UiStyle.h"
 #include "platform/CalendarStore.h"
 
 #include <QButtonGroup>
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int dialogMargin = 20;
 
 QLabel *wrappedLabel(const QString &text, QWidget *parent)
 {
@@ -53,6 +55,9 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
 {
     setWindowTitle(QStringLiteral("Calendar Privacy"));
     auto *layout = new QVBoxLayout(this);
+    // The desktop style's dialog margins leave the text nearly touching the edges.
+    layout->setContentsMargins(dialogMargin, dialogMargin, dialogMargin, dialogMargin);
+    layout->setSpacing(12);
     layout->addWidget(wrappedLabel(QStringLiteral("Tessarine can show your next events on the card. Only their titles "
                                                   "and times are read, and they stay on this computer."),
                                    this));
@@ -65,7 +70,7 @@ CalendarPrivacyDialog::CalendarPrivacyDialog(CalendarStore &store, QWidget *pare
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    setMinimumWidth(480);
+    setMinimumWidth(UiStyle::grownWithFont(480, font()));
     listFiles();
     updateFileListEnabled();
 }

@@ -1,7 +1,7 @@
 #include "ConnectionMark.h"
 
 #include "ConnectionSymbols.h"
-#include "ConnectionsStyle.h"
+#include "UiStyle.h"
 #include "platform/Paths.h"
 
 #include <QEvent>
@@ -147,7 +147,7 @@ void ConnectionMark::changeEvent(QEvent *event)
 QPixmap ConnectionMark::render(qreal devicePixelRatio)
 {
     if (!m_symbol.isEmpty())
-        return renderSymbol(m_symbol, ConnectionsStyle::red(palette()), devicePixelRatio);
+        return renderSymbol(m_symbol, UiStyle::red(palette()), devicePixelRatio);
     if (!m_fallback) {
         if (const auto file = findLogo(m_logo, logosDir()))
             return renderLogo(*file, devicePixelRatio);
@@ -164,7 +164,7 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
         return {};
     // A grey logo drawn in its own colours all but vanishes on a dark panel; there it takes the
     // text colour, as a template does.
-    const bool greyOnDark = !file.isTemplate && ConnectionsStyle::isDark(palette()) && isNeutral(picture);
+    const bool greyOnDark = !file.isTemplate && UiStyle::isDark(palette()) && isNeutral(picture);
     if (file.isTemplate || greyOnDark)
         picture = tinted(picture, palette().color(QPalette::WindowText));
     picture.setDevicePixelRatio(devicePixelRatio);
@@ -173,7 +173,7 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
 
 QPixmap ConnectionMark::renderSymbol(const QString &symbol, const QColor &colour, qreal devicePixelRatio) const
 {
-    const QFont title = ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title2);
+    const QFont title = UiStyle::font(font(), UiStyle::Text::Title2);
     const int size = std::min(m_side, QFontInfo(title).pixelSize() + 4);
     return ConnectionSymbols::pixmap(symbol, size, colour, devicePixelRatio);
 }

@@ -2,7 +2,7 @@
 
 #include "ConnectionMark.h"
 #include "ConnectionStatusBadge.h"
-#include "ConnectionsStyle.h"
+#include "UiStyle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -14,6 +14,23 @@ namespace {
 constexpr int markGap = 12;
 constexpr int rowPadding = 4;
 constexpr int titleGap = 8;
+
+// The text with the spaces inside “quotes” made unbreakable, so that a quoted command such as
+// “gh auth login” is never split over two lines.
+QString withQuotesKeptWhole(const QString &text)
+{
+    QString result = text;
+    bool quoted = false;
+    for (QChar &c : result) {
+        if (c == QChar(0x201C))
+            quoted = true;
+        else if (c == QChar(0x201D))
+            quoted = false;
+        else if (quoted && c == QLatin1Char(' '))
+            c = QChar(QChar::Nbsp);
+    }
+    return result;
+}
 
 } // namespace
 
@@ -68,7 +85,8 @@ void ConnectionRowWidget::setStatus(ConnectionStatus status)
 
 void ConnectionRowWidget::setDetail(const QString &detail)
 {
-    m_detail->setText(detail);
+    m_detailText = detail;
+    m_detail->setText(withQuotesKeptWhole(detail));
 }
 
 void ConnectionRowWidget::setAction(QWidget *action)
@@ -85,6 +103,7 @@ void ConnectionRowWidget::setAction(QWidget *action)
     m_action = action;
     if (!action)
         return;
+    UiStyle::giveButtonsRoom(action);
     m_actionSlot->addWidget(action, 0, Qt::AlignVCenter);
     // Shown now rather than on the next turn of the event loop, so the row never lacks its
     // control in between.
@@ -108,7 +127,7 @@ QString ConnectionRowWidget::statusText() const
 
 QString ConnectionRowWidget::detail() const
 {
-    return m_detail->text();
+    return m_detailText;
 }
 
 void ConnectionRowWidget::changeEvent(QEvent *event)
@@ -120,9 +139,9 @@ void ConnectionRowWidget::changeEvent(QEvent *event)
 
 void ConnectionRowWidget::applyFonts()
 {
-    m_title->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Headline));
-    m_detail->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Callout));
+    m_title->setFont(UiStyle::font(font(), UiStyle::Text::Headline));
+    m_detail->setFont(UiStyle::font(font(), UiStyle::Text::Callout));
     QPalette detailPalette = m_detail->palette();
-    detailPalette.setColor(QPalette::WindowText, ConnectionsStyle::secondary(palette()));
+    detailPalette.setColor(QPalette::WindowText, UiStyle::secondary(palette()));
     m_detail->setPalette(detailPalette);
 }

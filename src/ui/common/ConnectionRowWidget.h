@@ -44,6 +44,7 @@ private:
     QLabel *m_title = nullptr;
     ConnectionStatusBadge *m_badge = nullptr;
     QLabel *m_detail = nullptr;
+    QString m_detailText; // as given; the label shows it with quoted commands kept whole
     QHBoxLayout *m_actionSlot = nullptr;
     QPointer<QWidget> m_action;
 };

@@ -1,6 +1,6 @@
 #include "ConnectionStatusBadge.h"
 
-#include "ConnectionsStyle.h"
+#include "UiStyle.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -32,7 +32,7 @@ void ConnectionStatusBadge::setStatus(ConnectionStatus status)
 
 QString ConnectionStatusBadge::text() const
 {
-    return ConnectionsStyle::statusLabel(m_status);
+    return UiStyle::statusLabel(m_status);
 }
 
 QSize ConnectionStatusBadge::sizeHint() const
@@ -47,11 +47,11 @@ void ConnectionStatusBadge::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF dot(0, (height() - dotSize) / 2.0, dotSize, dotSize);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ConnectionsStyle::statusColour(m_status, palette()));
+    painter.setBrush(UiStyle::statusColour(m_status, palette()));
     painter.drawEllipse(dot);
 
     painter.setFont(labelFont());
-    painter.setPen(ConnectionsStyle::secondary(palette()));
+    painter.setPen(UiStyle::secondary(palette()));
     const QRect label = rect().adjusted(dotSize + dotGap, 0, 0, 0);
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, text());
 }
@@ -65,5 +65,5 @@ void ConnectionStatusBadge::changeEvent(QEvent *event)
 
 QFont ConnectionStatusBadge::labelFont() const
 {
-    return ConnectionsStyle::font(font(), ConnectionsStyle::Text::Caption);
+    return UiStyle::font(font(), UiStyle::Text::Caption);
 }

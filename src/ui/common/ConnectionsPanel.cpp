@@ -1,6 +1,6 @@
 #include "ConnectionsPanel.h"
 
-#include "ConnectionsStyle.h"
+#include "UiStyle.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -35,8 +35,8 @@ void ConnectionsPanel::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(ConnectionsStyle::separator(palette()), 1));
-    painter.setBrush(ConnectionsStyle::formPanel(palette()));
+    painter.setPen(QPen(UiStyle::separator(palette()), 1));
+    painter.setBrush(UiStyle::formPanel(palette()));
     painter.drawRoundedRect(frame, cornerRadius, cornerRadius);
 
     // A line halfway between each visible row and the visible row before it.

@@ -1,6 +1,6 @@
 #include "FormSection.h"
 
-#include "EditorStyle.h"
+#include "UiStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,7 +20,7 @@ QLabel *secondaryLabel(const QString &text, const QFont &font, QWidget *parent)
     label->setFont(font);
     label->setWordWrap(true);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, EditorStyle::secondary(parent->palette()));
+    palette.setColor(QPalette::WindowText, UiStyle::secondary(parent->palette()));
     label->setPalette(palette);
     return label;
 }
@@ -35,7 +35,7 @@ FormSection::FormSection(const QString &header, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     if (!header.isEmpty()) {
-        QLabel *title = secondaryLabel(header, EditorStyle::font(*this, EditorStyle::Text::SectionHeader), this);
+        QLabel *title = secondaryLabel(header, UiStyle::font(*this, UiStyle::Text::SectionHeader), this);
         title->setContentsMargins(rowInsetX, 0, rowInsetX, 0);
         title->setAccessibleName(header);
         layout->addWidget(title);
@@ -81,12 +81,18 @@ QPushButton *FormSection::addButtonRow(const QString &text, bool destructive)
     auto *button = new QPushButton(text, m_panel);
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 2px 0px; border: none; }"));
+    // Without a frame of its own the button shows focus by an outline, which the style sheet draws
+    // since it replaces the desktop style's focus frame.
+    button->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 1px 3px;"
+                                         " border: 1px solid transparent; border-radius: 4px; }"
+                                         "QPushButton:focus { border-color: %1; }")
+                              .arg(UiStyle::focusRing(this->palette()).name()));
     QPalette palette = button->palette();
-    const QColor colour =
-        destructive ? EditorStyle::destructive(this->palette()) : EditorStyle::accent(this->palette());
+    // The link colour, made readable on the panel: a dark palette's highlight colour is not.
+    const QColor colour = destructive ? UiStyle::destructive(this->palette())
+                                      : UiStyle::link(this->palette(), UiStyle::formPanel(this->palette()));
     palette.setColor(QPalette::ButtonText, colour);
-    QColor disabled = EditorStyle::secondary(this->palette());
+    QColor disabled = UiStyle::secondary(this->palette());
     disabled.setAlphaF(0.35f);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
     button->setPalette(palette);
@@ -97,7 +103,7 @@ QPushButton *FormSection::addButtonRow(const QString &text, bool destructive)
 void FormSection::setFooter(const QString &text)
 {
     if (!m_footer) {
-        m_footer = secondaryLabel(text, EditorStyle::font(*this, EditorStyle::Text::Caption), this);
+        m_footer = secondaryLabel(text, UiStyle::font(*this, UiStyle::Text::Caption), this);
         m_footer->setContentsMargins(rowInsetX, 0, rowInsetX, 0);
         layout()->addWidget(m_footer);
     }
@@ -111,10 +117,10 @@ void FormSection::paintEvent(QPaintEvent *)
     const QRectF panel = m_panel->geometry();
     QPainterPath shape;
     shape.addRoundedRect(panel, panelRadius, panelRadius);
-    painter.fillPath(shape, EditorStyle::formPanel(palette()));
+    painter.fillPath(shape, UiStyle::formPanel(palette()));
 
     // Hairlines between the rows, starting at the rows' text.
-    painter.setPen(QPen(EditorStyle::separator(palette()), 1));
+    painter.setPen(QPen(UiStyle::separator(palette()), 1));
     for (int i = 1; i < m_rows->count(); ++i) {
         const QWidget *row = m_rows->itemAt(i)->widget();
         if (!row || !row->isVisible())

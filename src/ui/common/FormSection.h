@@ -21,7 +21,7 @@ public:
     void addRow(QWidget *row);
     // A row with a label on the left and `field` on the right.
     void addRow(const QString &label, QWidget *field);
-    // A row that is one plain button, in the accent colour or, for destructive commands, red.
+    // A row that is one plain button, in the link colour or, for destructive commands, red.
     QPushButton *addButtonRow(const QString &text, bool destructive = false);
     void setFooter(const QString &text);
 

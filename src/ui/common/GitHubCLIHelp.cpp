@@ -1,7 +1,5 @@
 #include "GitHubCLIHelp.h"
 
-#include "kit/PlatformWords.h"
-
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -33,12 +31,12 @@ QPushButton *GitHubCLIHelp::firstButton()
 {
     if (m_installed) {
         auto *copy = new QPushButton(QStringLiteral("Copy Command"), this);
-        copy->setToolTip(QStringLiteral("Copies “gh auth login” to paste into Terminal"));
+        copy->setToolTip(QStringLiteral("Copies “gh auth login” to paste into a terminal"));
         connect(copy, &QPushButton::clicked, this, &GitHubCLIHelp::copyLoginCommand);
         return copy;
     }
     auto *get = new QPushButton(QStringLiteral("Get GitHub CLI"), this);
-    get->setToolTip(PlatformWords::apply(QStringLiteral("Opens cli.github.com. With Homebrew: brew install gh")));
+    get->setToolTip(QStringLiteral("Opens cli.github.com. With apt: sudo apt install gh"));
     connect(get, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(downloadPage); });
     return get;
 }

@@ -1,6 +1,6 @@
 #include "GitHubDeviceCode.h"
 
-#include "ConnectionsStyle.h"
+#include "UiStyle.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -27,6 +27,7 @@ GitHubDeviceCode::GitHubDeviceCode(const QString &code, const QUrl &url, QWidget
     : QWidget(parent)
     , m_code(code)
     , m_url(url)
+    , m_openUrl([](const QUrl &page) { return QDesktopServices::openUrl(page); })
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -38,6 +39,15 @@ GitHubDeviceCode::GitHubDeviceCode(const QString &code, const QUrl &url, QWidget
     makeProminent(open);
     connect(open, &QPushButton::clicked, this, &GitHubDeviceCode::copyCodeAndOpen);
     layout->addWidget(open);
+
+    m_fallback = new QLabel(this);
+    m_fallback->setObjectName(QStringLiteral("openFailed"));
+    m_fallback->setTextFormat(Qt::PlainText);
+    m_fallback->setWordWrap(true);
+    m_fallback->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_fallback->setFont(UiStyle::font(font(), UiStyle::Text::Caption));
+    m_fallback->hide();
+    layout->addWidget(m_fallback);
 
     if (!cancellable)
         return;
@@ -53,7 +63,7 @@ QLabel *GitHubDeviceCode::codeLabel()
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title3Mono));
+    label->setFont(UiStyle::font(font(), UiStyle::Text::Title3Mono));
     return label;
 }
 
@@ -67,5 +77,16 @@ void GitHubDeviceCode::copyCodeAndOpen()
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(m_code);
-    QDesktopServices::openUrl(m_url);
+    if (m_openUrl(m_url)) {
+        m_fallback->hide();
+        return;
+    }
+    m_fallback->setText(QStringLiteral("No browser opened. The code is copied; open ") + m_url.toString() +
+                        QStringLiteral(" in a browser to enter it."));
+    m_fallback->show();
+}
+
+QString GitHubDeviceCode::fallbackText() const
+{
+    return m_fallback->isHidden() ? QString() : m_fallback->text();
 }

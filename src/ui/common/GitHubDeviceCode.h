@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -21,8 +22,16 @@ public:
     void setCodeFont(const QFont &font);
 
     // Replaces what the clipboard holds with the code, then opens the verification page with the
-    // desktop's default handler.
+    // desktop's default handler. When no handler opens it (no browser set up), the address is
+    // shown under the button, selectable, so that it can be opened elsewhere.
     void copyCodeAndOpen();
+    // The address shown after opening it failed; empty while it is not shown.
+    QString fallbackText() const;
+
+    // How the page is opened; the desktop's default handler unless replaced. Returns whether it
+    // was opened.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
 Q_SIGNALS:
     void cancelRequested();
@@ -33,4 +42,6 @@ private:
     QString m_code;
     QUrl m_url;
     QLabel *m_codeLabel = nullptr;
+    QLabel *m_fallback = nullptr;
+    UrlOpener m_openUrl;
 };

@@ -1,7 +1,7 @@
 #include "ConnectionsSection.h"
 
 #include "ui/common/ConnectionsPanel.h"
-#include "ui/common/ConnectionsStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -68,12 +68,12 @@ void ConnectionsSection::changeEvent(QEvent *event)
 
 void ConnectionsSection::applyStyle()
 {
-    const QColor secondary = ConnectionsStyle::secondary(palette());
+    const QColor secondary = UiStyle::secondary(palette());
     for (QLabel *label : {m_header, m_footer}) {
         QPalette labelPalette = label->palette();
         labelPalette.setColor(QPalette::WindowText, secondary);
         label->setPalette(labelPalette);
     }
-    m_header->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::SectionHeader));
-    m_footer->setFont(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Caption));
+    m_header->setFont(UiStyle::font(font(), UiStyle::Text::SectionHeader));
+    m_footer->setFont(UiStyle::font(font(), UiStyle::Text::Caption));
 }

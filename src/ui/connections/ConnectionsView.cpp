@@ -1,7 +1,6 @@
 #include "ConnectionsView.h"
 
 #include "ConnectionsSection.h"
-#include "kit/PlatformWords.h"
 #include "kit/Provider.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
@@ -11,9 +10,9 @@
 #include "ui/common/ConnectionMark.h"
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/ConnectionSymbols.h"
-#include "ui/common/ConnectionsStyle.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/UiStyle.h"
 
 #include <QAction>
 #include <QCoroTask>
@@ -25,6 +24,7 @@
 #include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -56,7 +56,8 @@ ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(makeToolbar());
+    m_toolbar = makeToolbar();
+    layout->addWidget(m_toolbar);
     m_toolbarLine = new QWidget(this);
     m_toolbarLine->setFixedHeight(1);
     m_toolbarLine->setAutoFillBackground(true);
@@ -76,6 +77,15 @@ ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
 }
 
 ConnectionsView::~ConnectionsView() = default;
+
+QSize ConnectionsView::sizeHint() const
+{
+    constexpr QSize designed(640, 700);
+    const int width = UiStyle::grownWithFont(designed.width(), font());
+    const int form = m_form->hasHeightForWidth() ? m_form->heightForWidth(width) : m_form->sizeHint().height();
+    const int toolbar = m_toolbar->sizeHint().height() + m_toolbarLine->height();
+    return {width, std::max(designed.height(), toolbar + form)};
+}
 
 void ConnectionsView::check()
 {
@@ -147,9 +157,7 @@ ConnectionsSection *ConnectionsView::accountsSection()
 {
     auto *section = new ConnectionsSection(
         QStringLiteral("Accounts"),
-        PlatformWords::apply(
-            QStringLiteral("Tessarine signs in to GitHub with read-only access. The token is kept in your Keychain.")),
-        this);
+        QStringLiteral("Tessarine signs in to GitHub with read-only access. The token is kept in your keyring."), this);
     addRow(section, githubRow, QStringLiteral("GitHub"), QStringLiteral("github"));
     return section;
 }
@@ -157,9 +165,9 @@ ConnectionsSection *ConnectionsView::accountsSection()
 ConnectionsSection *ConnectionsView::thisComputerSection()
 {
     auto *section = new ConnectionsSection(
-        PlatformWords::apply(QStringLiteral("On this Mac")),
-        PlatformWords::apply(QStringLiteral("AI plans and dictation are read from the apps on this Mac. Tessarine only "
-                                            "reads usage numbers, and never your logins, chats or dictated text.")),
+        QStringLiteral("On this computer"),
+        QStringLiteral("AI plans and dictation are read from the apps on this computer. Tessarine only reads usage "
+                       "numbers, and never your logins, chats or dictated text."),
         this);
     for (const Provider &provider : Provider::all())
         addRow(section, provider.id, provider.title, provider.logo);
@@ -215,16 +223,16 @@ void ConnectionsView::observe()
     connect(m_state, &ConnectionsState::isCheckingChanged, this, &ConnectionsView::updateChecking);
     connect(&m_model.github(), &GitHubAuth::stateChanged, this, &ConnectionsView::updateGitHubRow);
     connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &ConnectionsView::updateCalendarRow);
-    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &ConnectionsView::updateCalendarRow);
+    connect(&m_model, &FrameModel::calendarAccessChanged, this, &ConnectionsView::updateCalendarRow);
 }
 
 void ConnectionsView::applyBackground()
 {
     QPalette formPalette = m_form->palette();
-    formPalette.setColor(QPalette::Window, ConnectionsStyle::formBackground(palette()));
+    formPalette.setColor(QPalette::Window, UiStyle::formBackground(palette()));
     m_form->setPalette(formPalette);
     QPalette linePalette = m_toolbarLine->palette();
-    linePalette.setColor(QPalette::Window, ConnectionsStyle::separator(palette()));
+    linePalette.setColor(QPalette::Window, UiStyle::separator(palette()));
     m_toolbarLine->setPalette(linePalette);
 }
 
@@ -270,7 +278,7 @@ void ConnectionsView::updateProblem()
 {
     const std::optional<QString> problem = m_state->problem();
     m_problemText->setText(problem.value_or(QString()));
-    const QColor orange = ConnectionsStyle::orange(palette());
+    const QColor orange = UiStyle::orange(palette());
     QPalette textPalette = m_problemText->palette();
     textPalette.setColor(QPalette::WindowText, orange);
     m_problemText->setPalette(textPalette);
@@ -304,7 +312,6 @@ void ConnectionsView::applyRow(ConnectionRowWidget *row, const ConnectionRowStat
         return;
     m_actionKeys.insert(row, key);
     QWidget *action = makeAction(key);
-    ConnectionsStyle::giveButtonsRoom(action);
     row->setAction(action);
 }
 

@@ -42,7 +42,9 @@ public:
     QString problemText() const;
     bool isProblemShown() const;
 
-    QSize sizeHint() const override { return {640, 700}; }
+    // 640 × 700 at a 10 pt font; wider in step with a larger font, and tall enough to show every
+    // section without scrolling at that width.
+    QSize sizeHint() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -99,6 +101,7 @@ private:
     ConnectionsSection *m_problemSection = nullptr;
     QLabel *m_problemIcon = nullptr;
     QLabel *m_problemText = nullptr;
+    QToolBar *m_toolbar = nullptr;
     QWidget *m_toolbarLine = nullptr;
     QWidget *m_form = nullptr;
 };

@@ -1,11 +1,10 @@
 #include "CalendarSettings.h"
 
-#include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "ui/common/CalendarPrivacyDialog.h"
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,7 +37,7 @@ CalendarSettings::CalendarSettings(FrameModel &model, QWidget *parent)
     addRow(holder);
 
     connect(&m_store, &CalendarStore::authorizationChanged, this, &CalendarSettings::showAccess);
-    connect(&model, &FrameModel::calendarAccessChangedChanged, this, &CalendarSettings::showAccess);
+    connect(&model, &FrameModel::calendarAccessChanged, this, &CalendarSettings::showAccess);
     showAccess();
 }
 
@@ -61,13 +60,13 @@ QWidget *CalendarSettings::fullAccessPage()
     auto *layout = new QHBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    const QColor secondary = EditorStyle::secondary(palette());
+    const QColor secondary = UiStyle::secondary(palette());
     auto *icon = new QLabel(page);
     icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("emblem-ok"), 16, secondary, devicePixelRatioF()));
     icon->setAlignment(Qt::AlignTop);
     m_fullAccessText =
-        wrapped(PlatformWords::apply(QStringLiteral("Showing the next 7 days from all your calendars. Only "
-                                                    "titles and times are used, and they stay on this Mac.")),
+        wrapped(QStringLiteral("Showing the next 7 days from all your calendars. Only titles and times are used, "
+                               "and they stay on this computer."),
                 page);
     QPalette colours = m_fullAccessText->palette();
     colours.setColor(QPalette::WindowText, secondary);
@@ -82,9 +81,7 @@ QWidget *CalendarSettings::deniedPage()
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_deniedText = wrapped(PlatformWords::apply(QStringLiteral("Calendar access is off. Turn it on in System Settings, "
-                                                               "under Privacy & Security, then Calendars.")),
-                           page);
+    m_deniedText = wrapped(QStringLiteral("Calendar access is off. Turn it on in Tessarine’s privacy settings."), page);
     m_privacy = new QPushButton(QStringLiteral("Open Privacy Settings"), page);
     connect(m_privacy, &QPushButton::clicked, this, [this] { CalendarPrivacyDialog::present(m_store, window()); });
     layout->addWidget(m_deniedText);

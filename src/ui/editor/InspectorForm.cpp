@@ -1,7 +1,7 @@
 #include "InspectorForm.h"
 
-#include "ui/common/EditorStyle.h"
 #include "ui/common/FormSection.h"
+#include "ui/common/UiStyle.h"
 
 #include <QVBoxLayout>
 
@@ -14,7 +14,7 @@ InspectorForm::InspectorForm(QWidget *parent)
 
     m_content = new QWidget;
     QPalette palette = m_content->palette();
-    palette.setColor(QPalette::Window, EditorStyle::formBackground(this->palette()));
+    palette.setColor(QPalette::Window, UiStyle::formBackground(this->palette()));
     m_content->setPalette(palette);
     m_content->setAutoFillBackground(true);
 

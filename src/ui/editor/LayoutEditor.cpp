@@ -5,10 +5,9 @@
 #include "PageCanvas.h"
 #include "PageList.h"
 #include "UnavailableView.h"
-#include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -60,8 +59,7 @@ LayoutEditor::LayoutEditor(FrameModel &model, QWidget *parent)
     connect(m_state, &EditorState::showInspectorChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::pagesChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::catalogueChanged, this, &LayoutEditor::showCurrentState);
-    connect(&model, &FrameModel::undoStackChanged, this, &LayoutEditor::showCurrentState);
-    connect(&model, &FrameModel::redoStackChanged, this, &LayoutEditor::showCurrentState);
+    connect(&model, &FrameModel::historyChanged, this, &LayoutEditor::showCurrentState);
     connect(&model, &FrameModel::isRefreshingChanged, this, &LayoutEditor::updateTitles);
     connect(&model, &FrameModel::manifestChanged, this, &LayoutEditor::updateTitles);
     showCurrentState();
@@ -87,16 +85,16 @@ void LayoutEditor::buildToolbar()
     toolbar->setFloatable(false);
     toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     toolbar->setIconSize(QSize(18, 18));
-    const QColor iconColour = EditorStyle::primary(palette());
+    const QColor iconColour = UiStyle::primary(palette());
 
     m_undo = toolbar->addAction(SymbolIcon::icon(QStringLiteral("edit-undo"), iconColour), QStringLiteral("Undo"));
     m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_undo->setToolTip(PlatformWords::apply(QStringLiteral("Undo the last change (⌘Z)")));
+    m_undo->setToolTip(QStringLiteral("Undo the last change (Ctrl+Z)"));
     connect(m_undo, &QAction::triggered, &m_model, &FrameModel::undo);
 
     m_redo = toolbar->addAction(SymbolIcon::icon(QStringLiteral("edit-redo"), iconColour), QStringLiteral("Redo"));
     m_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    m_redo->setToolTip(PlatformWords::apply(QStringLiteral("Redo (⇧⌘Z)")));
+    m_redo->setToolTip(QStringLiteral("Redo (Ctrl+Shift+Z)"));
     connect(m_redo, &QAction::triggered, &m_model, &FrameModel::redo);
 
     toolbar->addSeparator();
@@ -135,11 +133,14 @@ QWidget *LayoutEditor::buildTitleBlock()
     auto *layout = new QVBoxLayout(block);
     layout->setContentsMargins(10, 2, 10, 2);
     layout->setSpacing(0);
-    QFont titleFont = EditorStyle::font(*this, EditorStyle::Text::Headline);
+    QFont titleFont = UiStyle::font(*this, UiStyle::Text::Headline);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.1);
-    m_title = toolbarLabel(titleFont, EditorStyle::primary(palette()), block);
-    m_subtitle =
-        toolbarLabel(EditorStyle::font(*this, EditorStyle::Text::Caption), EditorStyle::secondary(palette()), block);
+    m_title = toolbarLabel(titleFont, UiStyle::primary(palette()), block);
+    m_subtitle = toolbarLabel(UiStyle::font(*this, UiStyle::Text::Caption), UiStyle::secondary(palette()), block);
+    // The status line is empty until the first refresh: it keeps its line meanwhile, or the
+    // toolbar would grow and move everything under it when "Updating preview…" first shows.
+    for (QLabel *label : {m_title, m_subtitle})
+        label->setMinimumHeight(label->fontMetrics().height());
     layout->addWidget(m_title);
     layout->addWidget(m_subtitle);
     return block;
@@ -154,7 +155,7 @@ void LayoutEditor::buildColumns()
     m_columns = new QSplitter(Qt::Horizontal, this);
     m_columns->setChildrenCollapsible(false);
     m_columns->setHandleWidth(1);
-    const QColor line = EditorStyle::separator(palette());
+    const QColor line = UiStyle::separator(palette());
     m_columns->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: rgba(%1, %2, %3, %4); }")
                                  .arg(line.red())
                                  .arg(line.green())

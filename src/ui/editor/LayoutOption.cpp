@@ -1,6 +1,6 @@
 #include "LayoutOption.h"
 
-#include "ui/common/EditorStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -30,7 +30,7 @@ LayoutOption::LayoutOption(const Layout &layout, QWidget *parent)
 
 QSize LayoutOption::sizeHint() const
 {
-    const QFontMetrics caption(EditorStyle::font(*this, EditorStyle::Text::Caption));
+    const QFontMetrics caption(UiStyle::font(*this, UiStyle::Text::Caption));
     const int height = qCeil(previewHeight + 2 * previewPadding + titleSpacing) + 2 * caption.height();
     return QSize(116, height);
 }
@@ -56,18 +56,18 @@ void LayoutOption::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette &colours = palette();
     const bool current = isCurrent();
-    const QColor tint = EditorStyle::accent(colours);
+    const QColor tint = UiStyle::accent(colours);
 
     const QRectF box = previewRect();
     QPainterPath boxShape;
     boxShape.addRoundedRect(box, previewRadius, previewRadius);
-    painter.fillPath(boxShape, EditorStyle::formBackground(colours));
+    painter.fillPath(boxShape, UiStyle::formBackground(colours));
 
     // Each column as wide as its own value says, the values taken as fractions as they stand.
     const QRectF inner = box.adjusted(previewPadding, previewPadding, -previewPadding, -previewPadding);
     const qsizetype columns = m_layout.columns.size();
     const double available = inner.width() - columnSpacing * double(std::max<qsizetype>(columns - 1, 0));
-    QColor fill = current ? tint : EditorStyle::secondary(colours);
+    QColor fill = current ? tint : UiStyle::secondary(colours);
     if (!current)
         fill.setAlphaF(fill.alphaF() * 0.45f);
     double x = inner.left();
@@ -80,7 +80,7 @@ void LayoutOption::paintEvent(QPaintEvent *)
     }
 
     const double lineWidth = current ? 2 : 1;
-    painter.setPen(QPen(current ? tint : EditorStyle::separator(colours), lineWidth));
+    painter.setPen(QPen(current ? tint : UiStyle::separator(colours), lineWidth));
     painter.setBrush(Qt::NoBrush);
     const double inset = lineWidth / 2;
     painter.drawRoundedRect(box.adjusted(inset, inset, -inset, -inset), previewRadius - inset, previewRadius - inset);
@@ -89,8 +89,8 @@ void LayoutOption::paintEvent(QPaintEvent *)
         painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), previewRadius, previewRadius);
     }
 
-    painter.setFont(EditorStyle::font(*this, EditorStyle::Text::Caption));
-    painter.setPen(current ? EditorStyle::primary(colours) : EditorStyle::secondary(colours));
+    painter.setFont(UiStyle::font(*this, UiStyle::Text::Caption));
+    painter.setPen(current ? UiStyle::primary(colours) : UiStyle::secondary(colours));
     const QRectF titleArea(0, box.bottom() + titleSpacing, width(), height() - box.bottom() - titleSpacing);
     painter.drawText(titleArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_layout.title);
 }

@@ -5,7 +5,7 @@
 #include "SoftShadow.h"
 #include "kit/PageGeometry.h"
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -56,9 +56,9 @@ QList<QRectF> PageCanvas::slotRects(const Catalogue &catalogue, const Page &page
 
 QRectF PageCanvas::pageRect() const
 {
-    const double pageWidth = std::max(0.0, std::min((height() - 80) * EditorStyle::pageAspectRatio, width() - 48.0));
-    const double pageHeight = pageWidth / EditorStyle::pageAspectRatio;
-    const double lineHeight = QFontMetricsF(EditorStyle::font(*this, EditorStyle::Text::Callout)).height();
+    const double pageWidth = std::max(0.0, std::min((height() - 80) * UiStyle::pageAspectRatio, width() - 48.0));
+    const double pageHeight = pageWidth / UiStyle::pageAspectRatio;
+    const double lineHeight = QFontMetricsF(UiStyle::font(*this, UiStyle::Text::Callout)).height();
     const double stackHeight = pageHeight + stackSpacing + lineHeight;
     return QRectF((width() - pageWidth) / 2, (height() - stackHeight) / 2, pageWidth, pageHeight);
 }
@@ -66,7 +66,7 @@ QRectF PageCanvas::pageRect() const
 QRectF PageCanvas::hintRect() const
 {
     const QRectF page = pageRect();
-    const double lineHeight = QFontMetricsF(EditorStyle::font(*this, EditorStyle::Text::Callout)).height();
+    const double lineHeight = QFontMetricsF(UiStyle::font(*this, UiStyle::Text::Callout)).height();
     return QRectF(0, page.bottom() + stackSpacing, width(), lineHeight);
 }
 
@@ -103,6 +103,7 @@ void PageCanvas::rebuildOverlays()
     m_hovered.reset();
     for (int index = 0; index < m_slotRects.size(); ++index) {
         auto *overlay = new SlotOverlay(m_model, index, this);
+        overlay->installEventFilter(this);
         connect(overlay, &SlotOverlay::clicked, this, [this, index] { m_state.setSelectedSlot(index); });
         connect(overlay, &SlotOverlay::hoverEntered, this, [this](int entered) { setHovered(entered); });
         connect(overlay, &SlotOverlay::hoverLeft, this, [this](int left) {
@@ -187,18 +188,18 @@ void PageCanvas::stepSelection(int step)
 void PageCanvas::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), EditorStyle::underPage(palette()));
+    painter.fillRect(rect(), UiStyle::underPage(palette()));
 
     const std::optional<Page> shown = page();
     if (!shown)
         return;
     const QRectF pageArea = pageRect();
     paintShadow(painter, pageArea);
-    m_image.paint(painter, pageArea, *shown, pageCornerRadius, EditorStyle::isDark(palette()),
-                  EditorStyle::separator(palette()));
+    m_image.paint(painter, pageArea, *shown, pageCornerRadius, UiStyle::isDark(palette()),
+                  UiStyle::separator(palette()));
 
-    painter.setFont(EditorStyle::font(*this, EditorStyle::Text::Callout));
-    painter.setPen(EditorStyle::secondary(palette()));
+    painter.setFont(UiStyle::font(*this, UiStyle::Text::Callout));
+    painter.setPen(UiStyle::secondary(palette()));
     painter.drawText(hintRect(), Qt::AlignHCenter | Qt::AlignTop, hint());
 }
 
@@ -225,6 +226,33 @@ void PageCanvas::mousePressEvent(QMouseEvent *event)
     m_state.setSelectedSlot(std::nullopt);
     setFocus(Qt::MouseFocusReason);
     event->accept();
+}
+
+bool PageCanvas::claimsKey(QEvent *event) const
+{
+    if (event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    return key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_state.selectedSlot().has_value();
+}
+
+bool PageCanvas::event(QEvent *event)
+{
+    if (claimsKey(event)) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool PageCanvas::eventFilter(QObject *watched, QEvent *event)
+{
+    // A focused slot passes the key on to the canvas, which then drops the selection.
+    if (claimsKey(event)) {
+        event->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PageCanvas::keyPressEvent(QKeyEvent *event)

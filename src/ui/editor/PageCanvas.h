@@ -18,7 +18,7 @@ struct Page;
 // overlay per slot of its layout, and a hint below. Clicking a slot selects it and clicking
 // beside the page clears the slot selection. Keys: Escape clears the slot selection, Delete
 // empties the selected slot, the left and right arrows step through the slots and stop at the
-// ends.
+// ends. Escape goes to the window (which it closes) only while no slot is selected.
 class PageCanvas : public QWidget
 {
     Q_OBJECT
@@ -41,8 +41,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Claims Escape ahead of the window's shortcuts while it has a selection to drop.
+    bool claimsKey(QEvent *event) const;
     std::optional<Page> page() const;
     void pageChanged();
     void rebuildOverlays();

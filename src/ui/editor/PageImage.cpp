@@ -1,7 +1,7 @@
 #include "PageImage.h"
 
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -27,7 +27,7 @@ void PageImage::paint(QPainter &painter, const QRectF &rect, const Page &page, d
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(shape, panel ? EditorStyle::paper() : EditorStyle::pageBackground(dark));
+    painter.fillPath(shape, panel ? UiStyle::paper() : UiStyle::pageBackground(dark));
 
     const QImage image = lastPicture(m_model, page, dark);
     if (!image.isNull()) {
@@ -53,10 +53,12 @@ QImage PageImage::lastPicture(const FrameModel &model, const Page &page, bool da
     const QList<Page> &drawn = model.renderedPages();
     const auto found =
         std::find_if(drawn.cbegin(), drawn.cend(), [&](const Page &rendered) { return rendered.id == page.id; });
-    if (found == drawn.cend())
+    // A picture drawn for another layout has its columns where the page no longer has them: its
+    // text would show between the new slots. The page shows none until it is drawn again.
+    if (found == drawn.cend() || found->layout != page.layout)
         return {};
     const QString view = FrameModel::viewName(std::distance(drawn.cbegin(), found));
-    return model.images().value(model.look().fileName(view, dark));
+    return model.image(view, dark);
 }
 
 const QImage &PageImage::scaled(const QImage &image, const QSize &pixels, bool smooth)

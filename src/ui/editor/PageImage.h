@@ -22,7 +22,8 @@ public:
 
     // The picture the last refresh drew from this page: the one named after the position the
     // page held then, not now. A page moved since keeps its own picture instead of showing the
-    // one drawn for the page that stood in its place, and a page added since has none.
+    // one drawn for the page that stood in its place, and a page added since, or given another
+    // layout since, has none.
     static QImage lastPicture(const FrameModel &model, const Page &page, bool dark);
 
 private:

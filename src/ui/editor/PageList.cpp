@@ -4,8 +4,8 @@
 #include "PageListModel.h"
 #include "PageThumbnailDelegate.h"
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QLabel>
 #include <QListView>
@@ -20,14 +20,14 @@ PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
 {
     // The sidebar sits on the same ground as the inspector's form, set off from the canvas.
     QPalette ground = palette();
-    ground.setColor(QPalette::Window, EditorStyle::formBackground(palette()));
+    ground.setColor(QPalette::Window, UiStyle::formBackground(palette()));
     setPalette(ground);
     setAutoFillBackground(true);
 
     auto *header = new QLabel(QStringLiteral("Pages"), this);
-    header->setFont(EditorStyle::font(*this, EditorStyle::Text::SectionHeader));
+    header->setFont(UiStyle::font(*this, UiStyle::Text::SectionHeader));
     QPalette headerPalette = header->palette();
-    headerPalette.setColor(QPalette::WindowText, EditorStyle::secondary(palette()));
+    headerPalette.setColor(QPalette::WindowText, UiStyle::secondary(palette()));
     header->setPalette(headerPalette);
     header->setContentsMargins(14, 12, 12, 4);
 
@@ -51,7 +51,7 @@ PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
 
     m_addPage = new QToolButton(this);
     m_addPage->setText(QStringLiteral("Add Page"));
-    m_addPage->setIcon(SymbolIcon::icon(QStringLiteral("list-add"), EditorStyle::primary(palette())));
+    m_addPage->setIcon(SymbolIcon::icon(QStringLiteral("list-add"), UiStyle::primary(palette())));
     m_addPage->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_addPage->setAutoRaise(true);
     m_addPage->setToolTip(QStringLiteral("Add a page after the selected one"));

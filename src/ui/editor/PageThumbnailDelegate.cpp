@@ -2,11 +2,13 @@
 
 #include "PageListModel.h"
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -32,31 +34,32 @@ QRectF PageThumbnailDelegate::contentRect(const QRectF &rowRect)
 void PageThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const QPalette &palette = option.palette;
-    const QRectF row = QRectF(option.rect).adjusted(4, rowGap / 2, -4, -rowGap / 2);
+    const QRectF rowRect(option.rect.topLeft(),
+                         QSizeF(std::min(option.rect.width(), rowWidth(option)), option.rect.height()));
+    const QRectF row = rowRect.adjusted(4, rowGap / 2, -4, -rowGap / 2);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
 
     const bool selected = option.state & QStyle::State_Selected;
     if (selected || option.state & QStyle::State_MouseOver) {
-        QColor fill = EditorStyle::accent(palette);
+        QColor fill = UiStyle::accent(palette);
         fill.setAlphaF(selected ? 0.22f : 0.07f);
         QPainterPath shape;
         shape.addRoundedRect(row, selectionRadius, selectionRadius);
         painter->fillPath(shape, fill);
     }
     if (option.state & QStyle::State_HasFocus && selected) {
-        QColor ring = EditorStyle::accent(palette);
+        QColor ring = UiStyle::accent(palette);
         ring.setAlphaF(0.55f);
         painter->setPen(QPen(ring, 1.5));
         painter->drawRoundedRect(row.adjusted(0.75, 0.75, -0.75, -0.75), selectionRadius, selectionRadius);
     }
 
-    const QRectF content = contentRect(option.rect);
-    const QRectF picture(content.topLeft(), QSizeF(content.width(), content.width() / EditorStyle::pageAspectRatio));
+    const QRectF content = contentRect(rowRect);
+    const QRectF picture(content.topLeft(), QSizeF(content.width(), content.width() / UiStyle::pageAspectRatio));
     const std::optional<Page> page = m_model.page(index.data(PageListModel::PageIdRole).toUuid());
     if (page) {
-        m_image.paint(*painter, picture, *page, thumbnailRadius, EditorStyle::isDark(palette),
-                      EditorStyle::separator(palette));
+        m_image.paint(*painter, picture, *page, thumbnailRadius, UiStyle::isDark(palette), UiStyle::separator(palette));
     }
     const QRectF caption(content.left(), picture.bottom() + captionSpacing, content.width(),
                          content.bottom() - picture.bottom() - captionSpacing);
@@ -67,7 +70,7 @@ void PageThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
 void PageThumbnailDelegate::paintCaption(QPainter &painter, const QRectF &rect, const QStyleOptionViewItem &option,
                                          int position, const QString &title) const
 {
-    const QFont callout = EditorStyle::font(option.font, EditorStyle::Text::Callout);
+    const QFont callout = UiStyle::font(option.font, UiStyle::Text::Callout);
     // Interface fonts draw their digits at one width, so positions line up down the list.
     const QFont digits = callout;
     const QFontMetricsF digitMetrics(digits);
@@ -81,21 +84,31 @@ void PageThumbnailDelegate::paintCaption(QPainter &painter, const QRectF &rect, 
     double x = rect.left() + std::max(0.0, (rect.width() - width) / 2);
 
     painter.setFont(digits);
-    painter.setPen(EditorStyle::secondary(option.palette));
+    painter.setPen(UiStyle::secondary(option.palette));
     painter.drawText(QRectF(x, rect.top(), numberWidth + 1, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, number);
     x += numberWidth + captionSpacing;
     painter.setFont(callout);
-    painter.setPen(EditorStyle::primary(option.palette));
+    painter.setPen(UiStyle::primary(option.palette));
     painter.drawText(QRectF(x, rect.top(), rect.right() - x, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
+int PageThumbnailDelegate::rowWidth(const QStyleOptionViewItem &option)
+{
+    // The room beside a scroll bar, whether one shows or not: a long list's scroll bar appearing
+    // would otherwise narrow and shorten every row, and the rows would shift after an edit.
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    if (!view)
+        return option.rect.width() > 0 ? option.rect.width() : 232;
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    return std::max(1, view->width() - 2 * view->frameWidth() - scrollBar);
 }
 
 QSize PageThumbnailDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
-    const int width = view ? view->viewport()->width() : 232;
+    const int width = rowWidth(option);
     const double pictureWidth = width - 2 * rowPadding;
-    const double captionHeight = QFontMetricsF(EditorStyle::font(option.font, EditorStyle::Text::Callout)).height();
+    const double captionHeight = QFontMetricsF(UiStyle::font(option.font, UiStyle::Text::Callout)).height();
     const double height =
-        2 * rowPadding + rowGap + pictureWidth / EditorStyle::pageAspectRatio + captionSpacing + captionHeight;
+        2 * rowPadding + rowGap + pictureWidth / UiStyle::pageAspectRatio + captionSpacing + captionHeight;
     return QSize(width, qCeil(height));
 }

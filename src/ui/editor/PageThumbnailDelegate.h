@@ -22,6 +22,9 @@ private:
     void paintCaption(QPainter &painter, const QRectF &rect, const QStyleOptionViewItem &option, int position,
                       const QString &title) const;
     static QRectF contentRect(const QRectF &rowRect);
+    // A row's width: the list's, less room for a scroll bar, so that it stays the same whether
+    // the list scrolls or not.
+    static int rowWidth(const QStyleOptionViewItem &option);
 
     const FrameModel &m_model;
     mutable PageImage m_image;

@@ -1,8 +1,8 @@
 #include "SlotOverlay.h"
 
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -22,7 +22,8 @@ QPainterPath roundedShape(const QRectF &rect, double radius = cornerRadius)
     return path;
 }
 
-QColor withAlpha(QColor colour, double alpha)
+// The colour with its own opacity scaled by `alpha`.
+QColor fainter(QColor colour, double alpha)
 {
     colour.setAlphaF(float(colour.alphaF() * alpha));
     return colour;
@@ -113,7 +114,7 @@ QMenu *SlotOverlay::makeMenu()
     if (widget()) {
         QAction *remove = menu->addAction(QStringLiteral("Remove Widget"), this,
                                           [model, page, slot] { model->setWidget(std::nullopt, page, slot); });
-        remove->setIcon(SymbolIcon::icon(QStringLiteral("edit-delete"), EditorStyle::destructive(palette())));
+        remove->setIcon(SymbolIcon::icon(QStringLiteral("edit-delete"), UiStyle::destructive(palette())));
     }
     return menu;
 }
@@ -143,11 +144,11 @@ void SlotOverlay::paintEvent(QPaintEvent *)
 
 void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Widget &widget)
 {
-    painter.fillPath(roundedShape(shape), EditorStyle::regularMaterial(palette()));
+    painter.fillPath(roundedShape(shape), UiStyle::regularMaterial(palette()));
 
-    const QFont headline = EditorStyle::font(*this, EditorStyle::Text::Headline);
-    const QFont symbolFont = EditorStyle::font(*this, EditorStyle::Text::Title2);
-    const QFont secondaryFont = EditorStyle::font(*this, EditorStyle::Text::Body);
+    const QFont headline = UiStyle::font(*this, UiStyle::Text::Headline);
+    const QFont symbolFont = UiStyle::font(*this, UiStyle::Text::Title2);
+    const QFont secondaryFont = UiStyle::font(*this, UiStyle::Text::Body);
     const int symbolSize = QFontMetrics(symbolFont).height();
     const double lineGap = 6;
     const QFontMetricsF headlineMetrics(headline);
@@ -156,13 +157,13 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     double y = shape.center().y() - height / 2;
 
     const QPixmap symbol =
-        SymbolIcon::pixmap(widget.symbol, symbolSize, EditorStyle::primary(palette()), devicePixelRatioF());
+        SymbolIcon::pixmap(widget.symbol, symbolSize, UiStyle::primary(palette()), devicePixelRatioF());
     if (!symbol.isNull())
         painter.drawPixmap(QPointF(shape.center().x() - symbolSize / 2.0, y), symbol);
     y += symbolSize + lineGap;
 
     painter.setFont(headline);
-    painter.setPen(EditorStyle::primary(palette()));
+    painter.setPen(UiStyle::primary(palette()));
     const QString title = headlineMetrics.elidedText(widget.title, Qt::ElideRight, shape.width() - 16);
     painter.drawText(QRectF(shape.left(), y, shape.width(), headlineMetrics.height()), Qt::AlignCenter, title);
     y += headlineMetrics.height() + lineGap;
@@ -173,7 +174,7 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     const double x = shape.center().x() - rowWidth / 2;
     paintSpinner(painter, QPointF(x + spinnerSize / 2, y + secondaryMetrics.height() / 2), spinnerSize);
     painter.setFont(secondaryFont);
-    painter.setPen(EditorStyle::secondary(palette()));
+    painter.setPen(UiStyle::secondary(palette()));
     painter.drawText(QRectF(x + spinnerSize + 6, y, rowWidth, secondaryMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, updating);
 }
@@ -182,20 +183,20 @@ void SlotOverlay::paintEmpty(QPainter &painter, const QRectF &shape)
 {
     // Under an empty slot the picture shows the page view's own placeholder text, or the old
     // widget until the refresh ends; the invitation to add one reads on a plain ground instead.
-    painter.fillPath(roundedShape(shape), EditorStyle::regularMaterial(palette()));
-    const QColor primary = EditorStyle::primary(palette());
-    painter.fillPath(roundedShape(shape), withAlpha(primary, m_hovered || m_selected ? 0.06 : 0.03));
-    QPen dashed(withAlpha(EditorStyle::secondary(palette()), 0.7), 1.5);
+    painter.fillPath(roundedShape(shape), UiStyle::regularMaterial(palette()));
+    const QColor primary = UiStyle::primary(palette());
+    painter.fillPath(roundedShape(shape), fainter(primary, m_hovered || m_selected ? 0.06 : 0.03));
+    QPen dashed(fainter(UiStyle::secondary(palette()), 0.7), 1.5);
     dashed.setDashPattern({4, 3});
     strokeInside(painter, shape, dashed);
 
-    const QFont headline = EditorStyle::font(*this, EditorStyle::Text::Headline);
+    const QFont headline = UiStyle::font(*this, UiStyle::Text::Headline);
     const QFontMetricsF metrics(headline);
     const QString label = QStringLiteral("Add Widget");
     const int iconSize = qRound(metrics.height());
     const double width = iconSize + 6 + metrics.horizontalAdvance(label);
     const QPointF origin(shape.center().x() - width / 2, shape.center().y() - metrics.height() / 2);
-    const QColor secondary = EditorStyle::secondary(palette());
+    const QColor secondary = UiStyle::secondary(palette());
     const QPixmap icon = SymbolIcon::pixmap(QStringLiteral("list-add"), iconSize, secondary, devicePixelRatioF());
     if (!icon.isNull())
         painter.drawPixmap(origin, icon);
@@ -207,32 +208,32 @@ void SlotOverlay::paintEmpty(QPainter &painter, const QRectF &shape)
 
 void SlotOverlay::paintHighlight(QPainter &painter, const QRectF &shape)
 {
-    const QColor accent = EditorStyle::accent(palette());
+    const QColor accent = UiStyle::accent(palette());
     if (m_selected) {
-        painter.fillPath(roundedShape(shape), withAlpha(accent, 0.06));
+        painter.fillPath(roundedShape(shape), fainter(accent, 0.06));
         strokeInside(painter, shape, QPen(accent, 2.5));
     } else if (m_hovered) {
-        strokeInside(painter, shape, QPen(withAlpha(EditorStyle::secondary(palette()), 0.6), 1));
+        strokeInside(painter, shape, QPen(fainter(UiStyle::secondary(palette()), 0.6), 1));
     } else if (hasFocus()) {
         // Reached with Tab: shown like a hover in the accent colour, so the keyboard user sees
         // where Space or Return will select.
-        strokeInside(painter, shape, QPen(withAlpha(accent, 0.7), 1.5));
+        strokeInside(painter, shape, QPen(fainter(accent, 0.7), 1.5));
     }
 }
 
 void SlotOverlay::paintNameTag(QPainter &painter, const QRectF &shape, const Widget &widget)
 {
-    const QFont caption = EditorStyle::font(*this, EditorStyle::Text::CaptionMedium);
+    const QFont caption = UiStyle::font(*this, UiStyle::Text::CaptionMedium);
     const QFontMetricsF metrics(caption);
     const int iconSize = qRound(metrics.height() * 0.9);
     const double width = 8 + iconSize + 4 + metrics.horizontalAdvance(widget.shortName) + 8;
     const double height = metrics.height() + 8;
     const QRectF tag(shape.right() - 8 - width, shape.bottom() - 8 - height, width, height);
 
-    painter.fillPath(roundedShape(tag, height / 2), EditorStyle::thinMaterial(palette()));
-    painter.setPen(QPen(EditorStyle::separator(palette()), 0.5));
+    painter.fillPath(roundedShape(tag, height / 2), UiStyle::thinMaterial(palette()));
+    painter.setPen(QPen(UiStyle::separator(palette()), 0.5));
     painter.drawRoundedRect(tag, height / 2, height / 2);
-    const QColor primary = EditorStyle::primary(palette());
+    const QColor primary = UiStyle::primary(palette());
     const QPixmap icon = SymbolIcon::pixmap(widget.symbol, iconSize, primary, devicePixelRatioF());
     if (!icon.isNull())
         painter.drawPixmap(QPointF(tag.left() + 8, tag.center().y() - iconSize / 2.0), icon);
@@ -244,13 +245,13 @@ void SlotOverlay::paintNameTag(QPainter &painter, const QRectF &shape, const Wid
 void SlotOverlay::paintSpinner(QPainter &painter, const QPointF &centre, double size)
 {
     const int step = m_spinner->currentValue().toInt();
-    const QColor colour = EditorStyle::secondary(palette());
+    const QColor colour = UiStyle::secondary(palette());
     painter.save();
     painter.translate(centre);
     for (int tick = 0; tick < spinnerTicks; ++tick) {
         // The tick at the animation's step is darkest; the ones behind it fade.
         const int age = (step - tick + spinnerTicks) % spinnerTicks;
-        painter.setPen(QPen(withAlpha(colour, 1.0 - age * 0.1), size * 0.12, Qt::SolidLine, Qt::RoundCap));
+        painter.setPen(QPen(fainter(colour, 1.0 - age * 0.1), size * 0.12, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(0, -size * 0.25), QPointF(0, -size * 0.48));
         painter.rotate(360.0 / spinnerTicks);
     }

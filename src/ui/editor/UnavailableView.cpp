@@ -1,7 +1,7 @@
 #include "UnavailableView.h"
 
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -30,7 +30,7 @@ UnavailableView::UnavailableView(const QString &symbol, const QString &title, co
     : QWidget(parent)
     , m_title(title)
 {
-    const QColor secondary = EditorStyle::secondary(palette());
+    const QColor secondary = UiStyle::secondary(palette());
     auto *image = new QLabel(this);
     image->setAlignment(Qt::AlignCenter);
     image->setPixmap(SymbolIcon::pixmap(symbol, symbolSize, secondary, devicePixelRatioF()));
@@ -41,10 +41,9 @@ UnavailableView::UnavailableView(const QString &symbol, const QString &title, co
     layout->addStretch();
     layout->addWidget(image);
     layout->addSpacing(4);
-    layout->addWidget(
-        label(title, EditorStyle::font(*this, EditorStyle::Text::Title2), EditorStyle::primary(palette()), this));
+    layout->addWidget(label(title, UiStyle::font(*this, UiStyle::Text::Title2), UiStyle::primary(palette()), this));
     if (!description.isEmpty())
-        layout->addWidget(label(description, EditorStyle::font(*this, EditorStyle::Text::Body), secondary, this));
+        layout->addWidget(label(description, UiStyle::font(*this, UiStyle::Text::Body), secondary, this));
     layout->addStretch();
     setAccessibleName(title);
 }

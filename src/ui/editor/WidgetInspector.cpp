@@ -4,8 +4,8 @@
 #include "CountdownSettings.h"
 #include "WidgetRow.h"
 #include "model/FrameModel.h"
-#include "ui/common/EditorStyle.h"
 #include "ui/common/FormSection.h"
+#include "ui/common/UiStyle.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -36,7 +36,7 @@ void WidgetInspector::addSlotSection()
     m_slotValue = new QLabel;
     m_slotValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPalette colours = m_slotValue->palette();
-    colours.setColor(QPalette::WindowText, EditorStyle::secondary(palette()));
+    colours.setColor(QPalette::WindowText, UiStyle::secondary(palette()));
     m_slotValue->setPalette(colours);
     section->addRow(QStringLiteral("Slot"), m_slotValue);
     addSection(section);

@@ -1,7 +1,7 @@
 #include "WidgetRow.h"
 
-#include "ui/common/EditorStyle.h"
 #include "ui/common/SymbolIcon.h"
+#include "ui/common/UiStyle.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -60,7 +60,7 @@ QColor WidgetRow::groupColour(const QString &group, const QPalette &palette)
         return QColor(255, 149, 0);
     if (group == QLatin1String("Your day"))
         return QColor(0, 122, 255);
-    QColor other = EditorStyle::secondary(palette);
+    QColor other = UiStyle::secondary(palette);
     other.setAlpha(255);
     return other;
 }
@@ -68,7 +68,7 @@ QColor WidgetRow::groupColour(const QString &group, const QPalette &palette)
 QSize WidgetRow::sizeHint() const
 {
     const QFontMetrics body(font());
-    const QFontMetrics caption(EditorStyle::font(*this, EditorStyle::Text::Caption));
+    const QFontMetrics caption(UiStyle::font(*this, UiStyle::Text::Caption));
     const int text = body.height() + qCeil(lineSpacing) + caption.height();
     return QSize(200, qCeil(std::max<double>(badgeSize, text) + 2 * verticalPadding));
 }
@@ -90,7 +90,7 @@ void WidgetRow::paintEvent(QPaintEvent *)
     const QPalette &colours = palette();
 
     if (underMouse() || hasFocus()) {
-        QColor wash = EditorStyle::primary(colours);
+        QColor wash = UiStyle::primary(colours);
         wash.setAlphaF(hasFocus() ? 0.07f : 0.04f);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(-6, 0, 6, 0), 6, 6);
@@ -102,7 +102,7 @@ void WidgetRow::paintEvent(QPaintEvent *)
 
     const double textLeft = badge.right() + rowSpacing;
     const double textRight = width() - (isCurrent() ? checkSize + rowSpacing : 0);
-    const QFont caption = EditorStyle::font(*this, EditorStyle::Text::Caption);
+    const QFont caption = UiStyle::font(*this, UiStyle::Text::Caption);
     const QFontMetricsF bodyMetrics(font());
     const QFontMetricsF captionMetrics(caption);
     const double textHeight = bodyMetrics.height() + lineSpacing + captionMetrics.height();
@@ -110,18 +110,18 @@ void WidgetRow::paintEvent(QPaintEvent *)
     const double textWidth = std::max(0.0, textRight - textLeft);
 
     painter.setFont(font());
-    painter.setPen(EditorStyle::primary(colours));
+    painter.setPen(UiStyle::primary(colours));
     painter.drawText(QRectF(textLeft, top, textWidth, bodyMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      bodyMetrics.elidedText(shortTitle(m_widget), Qt::ElideRight, textWidth));
     painter.setFont(caption);
-    painter.setPen(EditorStyle::secondary(colours));
+    painter.setPen(UiStyle::secondary(colours));
     painter.drawText(QRectF(textLeft, top + bodyMetrics.height() + lineSpacing, textWidth, captionMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter,
                      captionMetrics.elidedText(m_widget.description, Qt::ElideRight, textWidth));
 
     if (isCurrent()) {
-        const QPixmap check = SymbolIcon::pixmap(QStringLiteral("object-select"), checkSize,
-                                                 EditorStyle::accent(colours), devicePixelRatioF());
+        const QPixmap check = SymbolIcon::pixmap(QStringLiteral("object-select"), checkSize, UiStyle::accent(colours),
+                                                 devicePixelRatioF());
         painter.drawPixmap(QPointF(width() - checkSize, (height() - checkSize) / 2.0), check);
     }
 }

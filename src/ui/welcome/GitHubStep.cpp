@@ -1,18 +1,18 @@
 #include "GitHubStep.h"
 
 #include "OnboardingRows.h"
-#include "OnboardingStyle.h"
 #include "OnboardingView.h"
 #include "StepHeader.h"
+#include "StepWidgets.h"
 #include "model/FrameModel.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
 #include "ui/common/ConnectionMark.h"
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/ConnectionsPanel.h"
-#include "ui/common/ConnectionsStyle.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/UiStyle.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -26,7 +26,7 @@ GitHubStep::GitHubStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = OnboardingStyle::stepLayout(this);
+    auto *layout = StepWidgets::stepLayout(this);
     layout->addWidget(new StepHeader(QStringLiteral("Connect GitHub"),
                                      QStringLiteral("Your contribution calendar, streaks, pull requests and releases. "
                                                     "Tessarine asks for read-only access."),
@@ -41,9 +41,9 @@ GitHubStep::GitHubStep(OnboardingView &view, QWidget *parent)
     connect(m_showGitHub, &QCheckBox::toggled, &m_view, &OnboardingView::setUseGitHub);
     layout->addWidget(m_showGitHub);
 
-    m_hint = OnboardingStyle::label(
+    m_hint = StepWidgets::label(
         QStringLiteral("Not using GitHub? Continue, and Tessarine will build your pages from your other tools."),
-        OnboardingStyle::Text::Callout, this, true);
+        UiStyle::Text::Callout, this, true);
     layout->addWidget(m_hint);
     layout->addStretch(1);
 
@@ -92,7 +92,7 @@ QWidget *GitHubStep::makeAction(const ActionKey &key)
     case Action::deviceCode: {
         auto *code = new GitHubDeviceCode(key.code, key.url, nullptr, false);
         QFont codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        codeFont.setPointSizeF(ConnectionsStyle::font(font(), ConnectionsStyle::Text::Title2).pointSizeF());
+        codeFont.setPointSizeF(UiStyle::font(font(), UiStyle::Text::Title2).pointSizeF());
         codeFont.setWeight(QFont::DemiBold);
         code->setCodeFont(codeFont);
         return code;

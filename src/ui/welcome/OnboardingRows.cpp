@@ -1,6 +1,5 @@
 #include "OnboardingRows.h"
 
-#include "kit/PlatformWords.h"
 #include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 
@@ -23,18 +22,17 @@ ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &si
         return {ConnectionStatus::connected, u"Signed in as "_s + signIn.login + u'.'};
     // Signed out, or a sign-in that failed: the same row, so the user can simply try again.
     if (cliLogin)
-        return {ConnectionStatus::connected, PlatformWords::apply(u"Found the GitHub CLI’s login on this Mac ("_s) +
-                                                 *cliLogin +
+        return {ConnectionStatus::connected, u"Found the GitHub CLI’s login on this computer ("_s + *cliLogin +
                                                  u"). You can sign in to Tessarine later in Connections."_s};
     if (hasClientId)
         return {ConnectionStatus::notConnected, u"Sign in with your GitHub account."_s, Action::signIn};
     if (cliFound)
         return {ConnectionStatus::notConnected,
-                u"Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then check again."_s,
+                u"Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again."_s,
                 Action::gitHubCliCopyCommand};
     return {ConnectionStatus::notConnected,
-            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in Terminal, then "
-            u"check again."_s,
+            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in a terminal, "
+            u"then check again."_s,
             Action::gitHubCliInstall};
 }
 
@@ -113,5 +111,5 @@ std::optional<QString> OnboardingRows::calendarText(CalendarStore::Authorization
     case CalendarStore::Authorization::Denied:
         break;
     }
-    return PlatformWords::apply(u"Off. You can turn it on later in System Settings."_s);
+    return u"Off. You can turn it on later in Tessarine’s privacy settings."_s;
 }

@@ -1,8 +1,8 @@
 #include "OnboardingView.h"
 
 #include "GitHubStep.h"
-#include "OnboardingStyle.h"
 #include "PagesStep.h"
+#include "StepWidgets.h"
 #include "ToolsStep.h"
 #include "WelcomeFooter.h"
 #include "WelcomeIntroStep.h"
@@ -13,10 +13,13 @@
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
 
+#include <QLayout>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +42,6 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
     , m_close(std::move(close))
     , m_state(new ConnectionsState(this))
 {
-    setFixedSize(sizeHint());
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,7 +53,7 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
     m_steps->addWidget(new ToolsStep(*this, m_steps));
     m_steps->addWidget(new PagesStep(*this, m_steps));
     layout->addWidget(m_steps, 1);
-    layout->addWidget(OnboardingStyle::divider(this));
+    layout->addWidget(StepWidgets::divider(this));
 
     m_footer = new WelcomeFooter(this);
     connect(m_footer, &WelcomeFooter::backRequested, this, &OnboardingView::back);
@@ -60,9 +62,26 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
 
     observe();
     showStep();
+    setFixedSize(sizeHint());
 }
 
 OnboardingView::~OnboardingView() = default;
+
+QSize OnboardingView::sizeHint() const
+{
+    constexpr QSize designed(640, 580);
+    const int width = UiStyle::grownWithFont(designed.width(), font());
+    int tallestStep = 0;
+    for (int i = 0; i < m_steps->count(); ++i) {
+        const QWidget *step = m_steps->widget(i);
+        const QLayout *layout = step->layout();
+        const int height =
+            layout && layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : step->sizeHint().height();
+        tallestStep = std::max(tallestStep, height);
+    }
+    const int footer = m_footer->sizeHint().height() + 1; // and the divider above it
+    return {width, std::max(designed.height(), tallestStep + footer)};
+}
 
 void OnboardingView::observe()
 {
@@ -70,7 +89,7 @@ void OnboardingView::observe()
     connect(m_state, &ConnectionsState::ghLoginChanged, this, &OnboardingView::gitHubChanged);
     connect(&m_model.github(), &GitHubAuth::stateChanged, this, &OnboardingView::gitHubChanged);
     connect(&m_model.eventStore(), &CalendarStore::authorizationChanged, this, &OnboardingView::calendarChanged);
-    connect(&m_model, &FrameModel::calendarAccessChangedChanged, this, &OnboardingView::calendarChanged);
+    connect(&m_model, &FrameModel::calendarAccessChanged, this, &OnboardingView::calendarChanged);
 }
 
 void OnboardingView::showEvent(QShowEvent *event)
@@ -81,6 +100,7 @@ void OnboardingView::showEvent(QShowEvent *event)
     m_shownOnce = true;
     m_state->check(m_model.screensDir());
     applyStepVariable();
+    focusStep();
 }
 
 void OnboardingView::changeEvent(QEvent *event)
@@ -89,7 +109,7 @@ void OnboardingView::changeEvent(QEvent *event)
     // The children take on the new palette after this event; they are repainted once they have.
     if (event->type() == QEvent::PaletteChange)
         QMetaObject::invokeMethod(
-            this, [this] { OnboardingStyle::restyle(this); }, Qt::QueuedConnection);
+            this, [this] { StepWidgets::restyle(this); }, Qt::QueuedConnection);
 }
 
 void OnboardingView::applyStepVariable()
@@ -114,6 +134,30 @@ void OnboardingView::showStep()
     const bool known = m_step >= introStep && m_step < pagesStep;
     m_steps->setCurrentIndex(known ? m_step : pagesStep);
     m_footer->setStep(m_step, stepCount);
+    if (isVisible())
+        focusStep();
+}
+
+void OnboardingView::focusStep()
+{
+    // Focus moves to the first control of the step on show, so that Space acts on what the user
+    // sees rather than on the button that led here; Return still presses the default button.
+    QWidget *target = firstControlIn(m_steps->currentWidget());
+    if (!target)
+        target = m_footer->primaryButton();
+    target->setFocus(Qt::TabFocusReason);
+}
+
+QWidget *OnboardingView::firstControlIn(QWidget *step)
+{
+    if (QWidget *proxy = step->focusProxy())
+        return proxy;
+    for (QWidget *widget = step->nextInFocusChain(); widget && widget != step; widget = widget->nextInFocusChain()) {
+        const bool control = (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled();
+        if (control && step->isAncestorOf(widget) && widget->isVisibleTo(step))
+            return widget;
+    }
+    return nullptr;
 }
 
 QWidget *OnboardingView::currentStep() const

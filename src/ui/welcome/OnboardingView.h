@@ -82,7 +82,9 @@ public:
     // The widget of the step shown now.
     QWidget *currentStep() const;
 
-    QSize sizeHint() const override { return {640, 580}; }
+    // 640 × 580 at a 10 pt font; wider in step with a larger font, and tall enough for the
+    // tallest step at that width.
+    QSize sizeHint() const override;
 
 Q_SIGNALS:
     void stepChanged();
@@ -100,6 +102,8 @@ protected:
 private:
     void observe();
     void showStep();
+    void focusStep();
+    static QWidget *firstControlIn(QWidget *step);
     void finish();
     void applyStepVariable();
 

@@ -1,29 +1,30 @@
 #include "PagesStep.h"
 
-#include "OnboardingStyle.h"
 #include "OnboardingView.h"
 #include "StartOptionWidget.h"
 #include "StepHeader.h"
-#include "kit/PlatformWords.h"
+#include "StepWidgets.h"
 #include "model/FrameModel.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 PagesStep::PagesStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = OnboardingStyle::stepLayout(this);
+    auto *layout = StepWidgets::stepLayout(this);
     layout->addWidget(new StepHeader(
         QStringLiteral("Choose your starting pages"),
-        PlatformWords::apply(QStringLiteral("Tessarine shows one page at a time and moves to the next when you click "
-                                            "it. You can change all of this later in Edit Layout (⌘E).")),
+        QStringLiteral("Tessarine shows one page at a time and moves to the next when you click it. You can "
+                       "change all of this later in Edit Layout (Ctrl+E)."),
         this));
     auto *options = new QVBoxLayout();
     options->setSpacing(10);
     for (const StartPages::Start start : StartPages::starts()) {
         auto *option = new StartOptionWidget(start, this);
         connect(option, &StartOptionWidget::chosen, &m_view, &OnboardingView::setStart);
+        connect(option, &StartOptionWidget::neighbourRequested, this, &PagesStep::chooseNeighbour);
         options->addWidget(option);
         m_options.insert(start, option);
     }
@@ -50,4 +51,18 @@ void PagesStep::applySelection()
 {
     for (auto it = m_options.cbegin(); it != m_options.cend(); ++it)
         it.value()->setSelected(it.key() == m_view.start());
+    // Entering the step, focus goes to the chosen option, as it does in a group of radio buttons.
+    setFocusProxy(m_options.value(m_view.start()));
+}
+
+void PagesStep::chooseNeighbour(StartPages::Start from, int step)
+{
+    // Like radio buttons: the arrow keys move the choice and the focus together, and stop at the
+    // first and last option.
+    const QList<StartPages::Start> &starts = StartPages::starts();
+    const qsizetype index = std::clamp<qsizetype>(starts.indexOf(from) + step, 0, starts.size() - 1);
+    const StartPages::Start target = starts.at(index);
+    m_view.setStart(target);
+    if (StartOptionWidget *option = m_options.value(target))
+        option->setFocus(Qt::TabFocusReason);
 }

@@ -21,6 +21,7 @@ public:
 private:
     void applyOptions();
     void applySelection();
+    void chooseNeighbour(StartPages::Start from, int step);
 
     OnboardingView &m_view;
     QHash<StartPages::Start, StartOptionWidget *> m_options;

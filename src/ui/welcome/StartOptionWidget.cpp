@@ -1,7 +1,7 @@
 #include "StartOptionWidget.h"
 
-#include "OnboardingStyle.h"
-#include "ui/common/ConnectionsStyle.h"
+#include "StepWidgets.h"
+#include "ui/common/UiStyle.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-using OnboardingStyle::Text;
+using UiStyle::Text;
 
 namespace {
 
@@ -40,14 +40,14 @@ protected:
         const QRectF ring = QRectF(rect()).adjusted(1, 1, -1, -1);
         if (m_option->isSelected()) {
             painter.setPen(Qt::NoPen);
-            painter.setBrush(OnboardingStyle::tint(palette()));
+            painter.setBrush(UiStyle::tint(palette()));
             painter.drawEllipse(ring);
             painter.setBrush(Qt::white);
             const qreal inner = ring.width() * 0.36;
             painter.drawEllipse(ring.center(), inner / 2, inner / 2);
             return;
         }
-        painter.setPen(QPen(OnboardingStyle::secondary(palette()), 1.5));
+        painter.setPen(QPen(UiStyle::secondary(palette()), 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(ring.adjusted(0.5, 0.5, -0.5, -0.5));
     }
@@ -71,13 +71,13 @@ StartOptionWidget::StartOptionWidget(StartPages::Start start, QWidget *parent)
 
     auto *text = new QVBoxLayout();
     text->setSpacing(3);
-    m_title = OnboardingStyle::label(QString(), Text::Headline, this, false, false);
-    m_detail = OnboardingStyle::label(QString(), Text::Callout, this, true);
+    m_title = StepWidgets::label(QString(), Text::Headline, this, false, false);
+    m_detail = StepWidgets::label(QString(), Text::Callout, this, true);
     text->addWidget(m_title);
     text->addWidget(m_detail);
     layout->addLayout(text, 1);
 
-    m_count = OnboardingStyle::label(QString(), Text::Caption, this, true, false);
+    m_count = StepWidgets::label(QString(), Text::Caption, this, true, false);
     layout->addWidget(m_count, 0, Qt::AlignTop);
     for (QWidget *child :
          {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_detail), static_cast<QWidget *>(m_count)})
@@ -123,19 +123,20 @@ void StartOptionWidget::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75);
-    QColor border = ConnectionsStyle::separator(palette());
-    QColor fill = ConnectionsStyle::formPanel(palette());
+    QColor border = UiStyle::separator(palette());
+    QColor fill = UiStyle::formPanel(palette());
     if (m_selected) {
-        border = OnboardingStyle::tint(palette());
-        fill = fill.lightness() > 128 ? QColor(236, 244, 255) : QColor(30, 46, 70);
+        border = UiStyle::tint(palette());
+        fill = UiStyle::isDark(palette()) ? QColor(30, 46, 70) : QColor(236, 244, 255);
     }
     painter.setPen(QPen(border, m_selected ? 1.5 : 1));
     painter.setBrush(fill);
     painter.drawRoundedRect(frame, cornerRadius, cornerRadius);
-    if (hasFocus() && !m_selected) {
-        painter.setPen(QPen(OnboardingStyle::tint(palette()), 1, Qt::DotLine));
+    // The focus ring shows on the chosen option too: focus and choice are not the same thing.
+    if (hasFocus()) {
+        painter.setPen(QPen(UiStyle::focusRing(palette()), 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(frame.adjusted(2, 2, -2, -2), cornerRadius - 2, cornerRadius - 2);
+        painter.drawRoundedRect(frame.adjusted(3, 3, -3, -3), cornerRadius - 3, cornerRadius - 3);
     }
 }
 
@@ -148,9 +149,18 @@ void StartOptionWidget::mouseReleaseEvent(QMouseEvent *event)
 
 void StartOptionWidget::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Space) {
+    switch (event->key()) {
+    case Qt::Key_Space:
         Q_EMIT chosen(m_start);
         return;
+    case Qt::Key_Up:
+        Q_EMIT neighbourRequested(m_start, -1);
+        return;
+    case Qt::Key_Down:
+        Q_EMIT neighbourRequested(m_start, +1);
+        return;
+    default:
+        break;
     }
     QWidget::keyPressEvent(event);
 }

@@ -8,7 +8,8 @@ class QLabel;
 
 // One starting set on the welcome flow's pages step: a radio mark, the set's title over the
 // titles of its pages, and how many pages it makes. The whole option is the target: a click, or
-// Space while it has focus, chooses it.
+// Space while it has focus, chooses it; Up and Down ask for the option above or below, as in a
+// group of radio buttons.
 class StartOptionWidget : public QWidget
 {
     Q_OBJECT
@@ -27,6 +28,8 @@ public:
 
 Q_SIGNALS:
     void chosen(StartPages::Start start);
+    // Up (−1) or Down (+1) was pressed.
+    void neighbourRequested(StartPages::Start start, int step);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

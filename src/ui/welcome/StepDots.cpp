@@ -1,6 +1,6 @@
 #include "StepDots.h"
 
-#include "OnboardingStyle.h"
+#include "ui/common/UiStyle.h"
 
 #include <QPainter>
 
@@ -43,7 +43,7 @@ void StepDots::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
     const double top = (height() - dotSize) / 2.0;
     for (int index = 0; index < m_count; ++index) {
-        painter.setBrush(index == m_step ? OnboardingStyle::tint(palette()) : OnboardingStyle::quaternary(palette()));
+        painter.setBrush(index == m_step ? UiStyle::tint(palette()) : UiStyle::quaternary(palette()));
         painter.drawEllipse(QRectF(index * (dotSize + dotGap), top, dotSize, dotSize));
     }
 }

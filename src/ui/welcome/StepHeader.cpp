@@ -1,11 +1,11 @@
 #include "StepHeader.h"
 
-#include "OnboardingStyle.h"
+#include "StepWidgets.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-using OnboardingStyle::Text;
+using UiStyle::Text;
 
 StepHeader::StepHeader(const QString &title, const QString &detail, QWidget *parent)
     : QWidget(parent)
@@ -13,8 +13,8 @@ StepHeader::StepHeader(const QString &title, const QString &detail, QWidget *par
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    m_title = OnboardingStyle::label(title, Text::Title, this);
-    m_detail = OnboardingStyle::label(detail, Text::Body, this, true);
+    m_title = StepWidgets::label(title, Text::Title, this);
+    m_detail = StepWidgets::label(detail, Text::Body, this, true);
     layout->addWidget(m_title);
     layout->addWidget(m_detail);
 }

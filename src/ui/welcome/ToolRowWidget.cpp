@@ -1,6 +1,7 @@
 #include "ToolRowWidget.h"
 
-#include "OnboardingStyle.h"
+#include "StepWidgets.h"
+#include "TickBox.h"
 #include "ui/common/ConnectionMark.h"
 
 #include <QCheckBox>
@@ -9,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using OnboardingStyle::Text;
+using UiStyle::Text;
 
 namespace {
 
@@ -28,7 +29,7 @@ ToolRowWidget::ToolRowWidget(const OnboardingRows::Tool &tool, QWidget *parent)
     layout->setContentsMargins(0, rowPadding, 0, rowPadding);
     layout->setSpacing(gap);
 
-    m_check = new QCheckBox(this);
+    m_check = new TickBox(this);
     m_check->setAccessibleName(tool.title);
     connect(m_check, &QCheckBox::toggled, this, [this](bool ticked) { Q_EMIT tickChanged(m_id, ticked); });
     layout->addWidget(m_check, 0, Qt::AlignVCenter);
@@ -36,8 +37,8 @@ ToolRowWidget::ToolRowWidget(const OnboardingRows::Tool &tool, QWidget *parent)
 
     auto *text = new QVBoxLayout();
     text->setSpacing(1);
-    m_title = OnboardingStyle::label(tool.title, Text::Headline, this, false, false);
-    m_detail = OnboardingStyle::label(QString(), Text::Callout, this, true);
+    m_title = StepWidgets::label(tool.title, Text::Headline, this, false, false);
+    m_detail = StepWidgets::label(QString(), Text::Callout, this, true);
     text->addWidget(m_title);
     text->addWidget(m_detail);
     layout->addLayout(text, 1);

@@ -1,11 +1,10 @@
 #include "ToolsStep.h"
 
 #include "OnboardingRows.h"
-#include "OnboardingStyle.h"
 #include "OnboardingView.h"
 #include "StepHeader.h"
+#include "StepWidgets.h"
 #include "ToolRowWidget.h"
-#include "kit/PlatformWords.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
@@ -17,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using OnboardingStyle::Text;
+using UiStyle::Text;
 
 namespace {
 
@@ -34,11 +33,11 @@ ToolsStep::ToolsStep(OnboardingView &view, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
 {
-    auto *layout = OnboardingStyle::stepLayout(this);
+    auto *layout = StepWidgets::stepLayout(this);
     layout->addWidget(new StepHeader(
         QStringLiteral("Your AI tools"),
-        PlatformWords::apply(QStringLiteral("Tick the ones you use. Tessarine reads their usage from the apps on this "
-                                            "Mac, so there’s nothing to sign in to.")),
+        QStringLiteral("Tick the ones you use. Tessarine reads their usage from the apps on this computer, so "
+                       "there’s nothing to sign in to."),
         this));
     m_searching = searchingLine();
     layout->addWidget(m_searching);
@@ -72,7 +71,7 @@ QWidget *ToolsStep::searchingLine()
     busy->setFixedWidth(busyBarWidth);
     busy->setMaximumHeight(8);
     layout->addWidget(busy, 0, Qt::AlignVCenter);
-    layout->addWidget(OnboardingStyle::label(QStringLiteral("Looking for your tools…"), Text::Callout, line, true), 1);
+    layout->addWidget(StepWidgets::label(QStringLiteral("Looking for your tools…"), Text::Callout, line, true), 1);
     return line;
 }
 
@@ -97,13 +96,13 @@ QWidget *ToolsStep::calendarLine()
     auto *layout = new QHBoxLayout(line);
     layout->setContentsMargins(0, 6, 0, 6);
     layout->setSpacing(8);
-    QLabel *symbol = OnboardingStyle::symbolLabel(QStringLiteral("calendar"), calendarSymbolSize,
-                                                  OnboardingStyle::Colour::Text, line);
+    QLabel *symbol =
+        StepWidgets::symbolLabel(QStringLiteral("calendar"), calendarSymbolSize, StepWidgets::Colour::Text, line);
     layout->addWidget(symbol, 0, Qt::AlignVCenter);
-    layout->addWidget(OnboardingStyle::label(QStringLiteral("Calendar"), Text::Headline, line, false, false), 0,
+    layout->addWidget(StepWidgets::label(QStringLiteral("Calendar"), Text::Headline, line, false, false), 0,
                       Qt::AlignVCenter);
     layout->addStretch(1);
-    m_calendarText = OnboardingStyle::label(QString(), Text::Callout, line, true, false);
+    m_calendarText = StepWidgets::label(QString(), Text::Callout, line, true, false);
     layout->addWidget(m_calendarText, 0, Qt::AlignVCenter);
     m_allowCalendar = new QPushButton(QStringLiteral("Allow Calendar Access…"), line);
     m_allowCalendar->setAutoDefault(false);

@@ -1,7 +1,7 @@
 #include "WelcomeFooter.h"
 
-#include "OnboardingStyle.h"
 #include "StepDots.h"
+#include "StepWidgets.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -19,7 +19,7 @@ WelcomeFooter::WelcomeFooter(QWidget *parent)
     : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(OnboardingStyle::stepMargin, footerPadding, OnboardingStyle::stepMargin, footerPadding);
+    layout->setContentsMargins(StepWidgets::stepMargin, footerPadding, StepWidgets::stepMargin, footerPadding);
     layout->setSpacing(10);
     m_dots = new StepDots(this);
     layout->addWidget(m_dots, 0, Qt::AlignVCenter);
@@ -56,12 +56,16 @@ void WelcomeFooter::setStep(int step, int count)
 void WelcomeFooter::makeProminent()
 {
     // The desktop style draws a recoloured button pale; the flow's one way forward should stand out.
-    const QColor tint = OnboardingStyle::tint(palette());
+    // A style sheet replaces the desktop style's focus frame, so the focused button draws its own
+    // ring, in the text colour to stand apart from the button's fill in either appearance.
+    const QColor tint = UiStyle::tint(palette());
+    const QColor ring = palette().color(QPalette::WindowText);
     m_primary->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; color: white; border: 1px solid %2; border-radius: 5px;"
                        " padding: 0 16px; font-weight: 600; }"
                        "QPushButton:hover { background-color: %3; }"
-                       "QPushButton:pressed { background-color: %2; }")
-            .arg(tint.name(), tint.darker(118).name(), tint.lighter(108).name()));
+                       "QPushButton:pressed { background-color: %2; }"
+                       "QPushButton:focus { border: 2px solid %4; padding: 0 15px; }")
+            .arg(tint.name(), tint.darker(118).name(), tint.lighter(108).name(), ring.name()));
     m_primary->setDefault(true);
 }

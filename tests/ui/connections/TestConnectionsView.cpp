@@ -228,12 +228,12 @@ void TestConnectionsView::signedOutGitHubRow_data()
                                     << "Sign in to show your contributions, pull requests and releases."
                                     << QStringList{"Sign In…"};
     QTest::newRow("CLI without login") << QByteArray("") << false << "Not connected"
-                                       << "Sign in to the GitHub CLI once: run “gh auth login” in Terminal, then "
+                                       << "Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then "
                                           "check again."
                                        << QStringList{"Copy Command", "Check Again"};
     QTest::newRow("nothing") << QByteArray("none") << false << "Not connected"
-                             << "Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in "
-                                "Terminal, then check again."
+                             << "Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in a "
+                                "terminal, then check again."
                              << QStringList{"Get GitHub CLI", "Check Again"};
 }
 
@@ -260,7 +260,7 @@ void TestConnectionsView::signedOutGitHubRow()
 
     const QHash<QString, QString> help{
         {QStringLiteral("Sign In…"), QStringLiteral("Sign in with your GitHub account")},
-        {QStringLiteral("Copy Command"), QStringLiteral("Copies “gh auth login” to paste into Terminal")},
+        {QStringLiteral("Copy Command"), QStringLiteral("Copies “gh auth login” to paste into a terminal")},
         {QStringLiteral("Get GitHub CLI"), QStringLiteral("Opens cli.github.com. With apt: sudo apt install gh")}};
     for (const QString &button : buttons) {
         if (help.contains(button))

@@ -108,7 +108,7 @@ void TestEditorRefresh::editsDuringARefreshWaitForTheFollowUp()
     QCOMPARE(m_runs, 2);
     QCOMPARE(model->errorLine(), std::nullopt);
     QVERIFY(editor.navigationSubtitle().startsWith(QStringLiteral("Updated ")));
-    QCOMPARE(model->undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().size(), 2);
 }
 
 void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
@@ -129,7 +129,7 @@ void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
     model->setTitle(QStringLiteral("Busy"), id);
     model->undo();
     model->redo();
-    QCOMPARE(model->undoStack().size(), 6);
+    QCOMPARE(model->history().undoStack().size(), 6);
     QCOMPARE(m_runs, 1);
 
     QVERIFY(waitUntilIdle(*model));
@@ -160,7 +160,7 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     // Nothing was drawn, so the slot still waits for its picture; nothing else changed.
     QVERIFY(overlays.at(1)->isUpdating());
     QVERIFY(!overlays.at(0)->isUpdating());
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     QCOMPARE(editor.state().selection(), id);
     QCOMPARE(editor.state().selectedSlot(), 1);
     QVERIFY(editor.navigationSubtitle() != QStringLiteral("Updating preview…"));
@@ -173,8 +173,8 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
     QVERIFY(overlays.at(1)->isUpdating());
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->undoStack().size(), 1);
-    QCOMPARE(model->redoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->history().redoStack().size(), 1);
 }
 
 int main(int argc, char *argv[])

@@ -2,6 +2,7 @@
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "ui/common/FormSection.h"
+#include "ui/common/UiStyle.h"
 #include "ui/editor/CalendarSettings.h"
 #include "ui/editor/CountdownSettings.h"
 #include "ui/editor/EditorState.h"
@@ -31,6 +32,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -94,6 +97,9 @@ private Q_SLOTS:
     void rowMenuAndDeleteRules();
     void addPageButtonsSelectTheNewPage();
     void draggingRowsMovesPages();
+    void rowsKeepTheirSizeWhenTheListScrolls();
+    void pictureOfAnotherLayoutIsNotShown();
+    void linkButtonsReadOnADarkPanel();
     void layoutMenuChangesTheLayoutOnly();
     void inspectorChoosesBySlot_data();
     void inspectorChoosesBySlot();
@@ -290,18 +296,18 @@ void TestLayoutEditor::deleteEmptiesOnlyASelectedSlot()
     PageCanvas *canvas = editor.canvas();
 
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     // A slot beyond the layout holds nothing to empty.
     editor.state().setSelectedSlot(5);
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
     QCOMPARE(model->pages().at(0).slotWidgets.size(), 2);
 
     editor.state().setSelectedSlot(0);
     QTest::keyClick(canvas, Qt::Key_Delete);
     QCOMPARE(model->pages().at(0).slotWidgets.at(0), std::nullopt);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
     QCOMPARE(editor.state().selectedSlot(), 0);
 }
 
@@ -472,7 +478,7 @@ void TestLayoutEditor::slotMenuChoosesAndRemovesWidgets()
     QCOMPARE(actionTexts(*menu), QStringList({"Choose Widget", "Remove Widget"}));
     actionNamed(*menu, QStringLiteral("Remove Widget"))->trigger();
     QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
-    QCOMPARE(model->undoStack().size(), 2);
+    QCOMPARE(model->history().undoStack().size(), 2);
 }
 
 void TestLayoutEditor::rowMenuAndDeleteRules()
@@ -538,6 +544,65 @@ void TestLayoutEditor::addPageButtonsSelectTheNewPage()
     QCOMPARE(editor.currentDetail(), editor.canvas());
 }
 
+void TestLayoutEditor::rowsKeepTheirSizeWhenTheListScrolls()
+{
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.resize(1000, 620);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QListView *list = editor.pageList()->listView();
+    QScrollBar *scrollBar = list->verticalScrollBar();
+    QTRY_VERIFY(!scrollBar->isVisible());
+    const QRect first = list->visualRect(list->model()->index(0, 0));
+
+    // Enough pages for the list to scroll: the rows keep their size, so nothing under the
+    // pointer moves when the scroll bar appears after an edit.
+    while (model->pages().size() < 12)
+        model->addPage(model->pages().last().id);
+    QTRY_VERIFY(scrollBar->isVisible());
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), first.height());
+    QCOMPARE(list->visualRect(list->model()->index(1, 0)).top(), first.bottom() + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!model->isRefreshing(), 20000);
+}
+
+void TestLayoutEditor::pictureOfAnotherLayoutIsNotShown()
+{
+    const QString screens = m_dir->filePath(QStringLiteral("screens"));
+    QVERIFY(QDir().mkpath(screens));
+    const QDir fixtures(TestSupport::fixturePath(QStringLiteral("ui/screens")));
+    for (const QString &name : fixtures.entryList(QDir::Files))
+        QVERIFY(QFile::copy(fixtures.filePath(name), QDir(screens).filePath(name)));
+    auto model = makeModel();
+    const Page first = model->pages().at(0);
+    QVERIFY(!PageImage::lastPicture(*model, first, false).isNull());
+
+    // A new layout puts the slots where the old picture has other columns: its text would show
+    // between them. Until the page is drawn again it shows no picture.
+    const QString other = first.layout == QLatin1String("halves") ? QStringLiteral("thirds") : QStringLiteral("halves");
+    model->updatePage(first.id, [&](Page &page) { page.setLayout(*model->catalogue()->layout(other)); });
+    QVERIFY(PageImage::lastPicture(*model, *model->page(first.id), false).isNull());
+    // A change of widgets alone keeps the picture: the slots that changed say "Updating…".
+    const Page second = model->pages().at(1);
+    model->setWidget(QStringLiteral("today.date"), second.id, 0);
+    QVERIFY(!PageImage::lastPicture(*model, *model->page(second.id), false).isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(!model->isRefreshing(), 20000);
+}
+
+void TestLayoutEditor::linkButtonsReadOnADarkPanel()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x32, 0x32, 0x35));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    dark.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
+    dark.setColor(QPalette::Link, QColor(0x12, 0x60, 0x8a));
+    FormSection section;
+    section.setPalette(dark);
+    QPushButton *duplicate = section.addButtonRow(QStringLiteral("Duplicate Page"));
+    const QColor text = duplicate->palette().color(QPalette::ButtonText);
+    QVERIFY2(UiStyle::contrast(text, UiStyle::formPanel(dark)) >= 4.5, qPrintable(text.name()));
+}
+
 void TestLayoutEditor::draggingRowsMovesPages()
 {
     auto model = makeModel();
@@ -552,7 +617,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(1)}));
     QVERIFY(!rows->dropMimeData(dragged.get(), Qt::MoveAction, 1, 0, {}));
     QCOMPARE(model->pages(), before);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     QVERIFY(rows->moveRows({}, 0, 1, {}, 2));
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
@@ -564,7 +629,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     dragged.reset(rows->mimeData({rows->index(0)}));
     rows->dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {});
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
-    QCOMPARE(model->undoStack().size(), 3);
+    QCOMPARE(model->history().undoStack().size(), 3);
     QCOMPARE(rows->data(rows->index(2), Qt::DisplayRole).toString(), QStringLiteral("Countdown"));
 }
 
@@ -581,13 +646,13 @@ void TestLayoutEditor::layoutMenuChangesTheLayoutOnly()
     QAction *halves = actionNamed(*editor.layoutMenu(), QStringLiteral("Two Halves"));
     QVERIFY(halves->isChecked());
     halves->trigger();
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 
     actionNamed(*editor.layoutMenu(), QStringLiteral("Three Thirds"))->trigger();
     QCOMPARE(model->page(id)->layout, QStringLiteral("thirds"));
     QCOMPARE(model->page(id)->slotWidgets.size(), 3);
     QCOMPARE(editor.canvas()->overlays().size(), 3);
-    QCOMPARE(model->undoStack().size(), 1);
+    QCOMPARE(model->history().undoStack().size(), 1);
 
     editor.state().setSelection(std::nullopt);
     QVERIFY(!editor.layoutItem()->isVisible());
@@ -860,7 +925,7 @@ void TestLayoutEditor::withoutCatalogueTheEditorSaysSo()
     // The keys change nothing they cannot.
     QTest::keyClick(editor.canvas(), Qt::Key_Right);
     QTest::keyClick(editor.canvas(), Qt::Key_Delete);
-    QVERIFY(model->undoStack().isEmpty());
+    QVERIFY(model->history().undoStack().isEmpty());
 }
 
 QTEST_MAIN(TestLayoutEditor)

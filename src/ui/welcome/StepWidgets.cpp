@@ -1,7 +1,7 @@
-#include "OnboardingStyle.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StepWidgets.h"
 
 #include "ui/common/ConnectionSymbols.h"
-#include "ui/common/ConnectionsStyle.h"
 
 #include <QHash>
 #include <QLabel>
@@ -9,22 +9,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-namespace OnboardingStyle {
+namespace StepWidgets {
 
 namespace {
-
-double baseSize(const QFont &base)
-{
-    return base.pointSizeF() > 0 ? base.pointSizeF() : 10.0;
-}
-
-QFont scaled(const QFont &base, double factor, QFont::Weight weight)
-{
-    QFont result = base;
-    result.setPointSizeF(baseSize(base) * factor);
-    result.setWeight(weight);
-    return result;
-}
 
 // The desktop icon that stands for each symbol the welcome flow names.
 QString themeName(const QString &symbol)
@@ -53,14 +40,14 @@ QPalette inheritedPalette(const QWidget *widget)
 void applyDivider(QWidget *line)
 {
     QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, ConnectionsStyle::separator(inheritedPalette(line)));
+    palette.setColor(QPalette::Window, UiStyle::separator(inheritedPalette(line)));
     line->setPalette(palette);
 }
 
 void applySecondary(QLabel *label)
 {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, secondary(inheritedPalette(label)));
+    palette.setColor(QPalette::WindowText, UiStyle::secondary(inheritedPalette(label)));
     label->setPalette(palette);
 }
 
@@ -68,9 +55,9 @@ QColor colourOf(Colour colour, const QPalette &palette)
 {
     switch (colour) {
     case Colour::Secondary:
-        return secondary(palette);
+        return UiStyle::secondary(palette);
     case Colour::Tint:
-        return tint(palette);
+        return UiStyle::tint(palette);
     case Colour::Text:
         break;
     }
@@ -88,50 +75,12 @@ void paintSymbol(QLabel *label)
 
 } // namespace
 
-QFont font(const QFont &base, Text style)
-{
-    switch (style) {
-    case Text::LargeTitle:
-        return scaled(base, 2.3, QFont::Bold);
-    case Text::Title:
-        return scaled(base, 1.6, QFont::DemiBold);
-    case Text::Title3:
-        return scaled(base, 1.2, QFont::Normal);
-    case Text::Body:
-        return scaled(base, 1.0, QFont::Normal);
-    case Text::Headline:
-        return ConnectionsStyle::font(base, ConnectionsStyle::Text::Headline);
-    case Text::Callout:
-        return ConnectionsStyle::font(base, ConnectionsStyle::Text::Callout);
-    case Text::Caption:
-        return ConnectionsStyle::font(base, ConnectionsStyle::Text::Caption);
-    }
-    return base;
-}
-
-QColor tint(const QPalette &palette)
-{
-    return ConnectionsStyle::blue(palette);
-}
-
-QColor secondary(const QPalette &palette)
-{
-    return ConnectionsStyle::secondary(palette);
-}
-
-QColor quaternary(const QPalette &palette)
-{
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(ConnectionsStyle::isDark(palette) ? 0.25f : 0.18f);
-    return colour;
-}
-
-QLabel *label(const QString &text, Text style, QWidget *parent, bool secondaryColour, bool wrap)
+QLabel *label(const QString &text, UiStyle::Text style, QWidget *parent, bool secondaryColour, bool wrap)
 {
     auto *result = new QLabel(text, parent);
     result->setTextFormat(Qt::PlainText);
     result->setWordWrap(wrap);
-    result->setFont(font(parent ? parent->font() : QFont(), style));
+    result->setFont(UiStyle::font(parent ? parent->font() : QFont(), style));
     if (secondaryColour) {
         result->setProperty(secondaryProperty, true);
         applySecondary(result);
@@ -184,4 +133,4 @@ QVBoxLayout *stepLayout(QWidget *step)
     return layout;
 }
 
-} // namespace OnboardingStyle
+} // namespace StepWidgets

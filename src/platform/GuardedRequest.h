@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+class QNetworkReply;
+class QNetworkRequest;
+
+// The rules for a request that carries a GitHub credential. Qt follows redirects and copies
+// the Authorization header along, so the token would reach whatever host a redirect names;
+// such a request follows redirects within its own origin only. Its transfer time-out fires only
+// after a silence, so a server that trickles would be waited on for ever; the reply gets an
+// overall deadline and a cap on its size instead.
+class GuardedRequest
+{
+public:
+    // Far larger than any GitHub reply Tessarine asks for.
+    static constexpr qint64 maxReplyBytes = 32 * 1024 * 1024;
+
+    GuardedRequest() = delete;
+
+    // Redirects to the request's own scheme, host and port only; any other is an error.
+    static void keepToOrigin(QNetworkRequest &request);
+
+    // "Bearer <token>"; none when the token holds anything but visible ASCII, which a header
+    // cannot carry (a line break would start a header of its own).
+    static std::optional<QByteArray> bearer(const QString &token);
+
+    // Aborts the reply when it has not finished by the deadline, or once its body outgrows
+    // maxBytes. The limits go with the reply and end with it.
+    static void bound(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes = maxReplyBytes);
+
+    // Why a bounded reply was aborted, in the words shown to the user; none when it was not.
+    static std::optional<QString> abortReason(const QNetworkReply &reply);
+};

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakeTools.h"
+#include "RefreshSupport.h"
+#include "TestSupport.h"
+#include "model/FrameModel.h"
+#include "platform/InMemoryCredentialStore.h"
+#include "render/PageRenderer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace RefreshSupport;
+
+// The token a refresh takes from the GitHub command-line tool when Tessarine holds none of its
+// own, with real login shells and a real fake "gh": a profile that talks, and output that tries to
+// smuggle a header.
+class TestRefreshToken : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeHttpServer> m_github;
+
+    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
+
+    void serveGitHub()
+    {
+        m_github->setReply("POST /graphql",
+                           jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-graphql.json"))));
+        m_github->setReply("GET /users/octo-cat/events",
+                           jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-events.json"))));
+    }
+
+    // Runs one refresh of a GitHub page and hands back its error line.
+    std::optional<QString> refresh()
+    {
+        FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+        model.refresh();
+        if (!waitUntilIdle(model))
+            return QStringLiteral("(the refresh did not end)");
+        return model.lastRunError();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(FakeTools::isolated());
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_github = std::make_unique<FakeHttpServer>();
+        qputenv("TESSARINE_GITHUB_API", m_github->start().toUtf8());
+        qputenv("TESSARINE_SCREENS", screens().toUtf8());
+        qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
+            .clear();
+        FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
+        serveGitHub();
+        writeSettings(screens(), {page("full", {"github.year"})});
+    }
+
+    void cleanup()
+    {
+        m_github.reset();
+        m_dir.reset();
+    }
+
+    void tokenAfterAProfileGreeting_data()
+    {
+        QTest::addColumn<QByteArray>("greeting");
+        QTest::newRow("a greeting line") << QByteArray("echo 'Welcome back, octo!'\n");
+        QTest::newRow("blank lines and a notice") << QByteArray("printf '\\n  Mail waits  \\n\\n'\n");
+        QTest::newRow("no greeting") << QByteArray();
+    }
+
+    void tokenAfterAProfileGreeting()
+    {
+        QFETCH(QByteArray, greeting);
+        const QString profile = QDir::homePath() + QStringLiteral("/.profile");
+        TestSupport::writeFile(profile, TestSupport::readFile(profile) + greeting);
+        FakeTools::install(QStringLiteral("gh"), "[ \"$1 $2\" = \"auth token\" ] && printf 'gho_fromcli\\n'\n");
+
+        QCOMPARE(refresh(), std::nullopt);
+        QVERIFY(!m_github->requests().isEmpty());
+        for (const FakeHttpServer::Request &request : m_github->requests())
+            QCOMPARE(request.headers.value("authorization"), QByteArray("Bearer gho_fromcli"));
+    }
+
+    void outputThatIsNoTokenIsNoToken_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("a header after a line feed") << QByteArray("gho_fromcli\\nX-Injected: yes\\n");
+        QTest::newRow("a header after a carriage return") << QByteArray("gho_fromcli\\rX-Injected: yes");
+        QTest::newRow("a sentence") << QByteArray("You are not logged in to any GitHub hosts\\n");
+        QTest::newRow("an escape sequence") << QByteArray("gho_\\033[31mred\\n");
+    }
+
+    void outputThatIsNoTokenIsNoToken()
+    {
+        QFETCH(QByteArray, output);
+        FakeTools::install(QStringLiteral("gh"), "printf '" + output + "'\n");
+
+        QCOMPARE(refresh(), std::optional<QString>(
+                                QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.")));
+        // Without a token GitHub is not asked at all, so nothing of the output reached a header.
+        QVERIFY(m_github->requests().isEmpty());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
+    QApplication application(argc, argv);
+    TestRefreshToken test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "TestRefreshToken.moc"

@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PageAudit.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+struct Look
+{
+    QString name;
+    QString mode;
+    QString themeKey;
+};
+
+const QList<Look> looks = {
+    {QStringLiteral("mono light"), QStringLiteral("preview"), QStringLiteral("mono-light")},
+    {QStringLiteral("mono dark"), QStringLiteral("preview"), QStringLiteral("mono-dark")},
+    {QStringLiteral("colour light"), QStringLiteral("preview"), QStringLiteral("colour-light")},
+    {QStringLiteral("colour dark"), QStringLiteral("preview"), QStringLiteral("colour-dark")},
+    {QStringLiteral("panel"), QStringLiteral("panel"), QString()},
+};
+
+QJsonObject readJson(const QString &path)
+{
+    return QJsonDocument::fromJson(TestSupport::readFile(path)).object();
+}
+
+QString compact(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+// Draws every page of every fixture document in every look and fails on anything the page
+// view's audit finds; and shows, on pages made to be wrong, that the audit does find things.
+class TestPageAudit : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void everyFixturePageIsClean_data();
+    void everyFixturePageIsClean();
+    void auditFindsWhatIsWrong_data();
+    void auditFindsWhatIsWrong();
+    void fallbackCatalogueMatchesTheShippedOne();
+    void tokenCountsStepUpAUnit_data();
+    void tokenCountsStepUpAUnit();
+    void timesStayTrueInAStillPicture_data();
+    void timesStayTrueInAStillPicture();
+
+private:
+    QStringList audit(const QString &dataJson, int page, const Look &look, const PageAudit::Tampering &tampering = {});
+    QString pageWith(const QString &widget);
+    QVariant evaluate(const QString &expression);
+
+    std::unique_ptr<PageAudit> m_audit;
+    QJsonObject m_themes;
+};
+
+void TestPageAudit::initTestCase()
+{
+    m_audit = std::make_unique<PageAudit>(QStringLiteral(TESSARINE_TEST_VIEWS));
+    m_themes = readJson(QStringLiteral(TESSARINE_TEST_VIEWS "/themes.json"));
+    for (const Look &look : looks) {
+        if (!look.themeKey.isEmpty())
+            QVERIFY2(m_themes.value(look.themeKey).isObject(), qPrintable(look.themeKey));
+    }
+}
+
+QStringList TestPageAudit::audit(const QString &dataJson, int page, const Look &look,
+                                 const PageAudit::Tampering &tampering)
+{
+    std::optional<QString> theme;
+    if (!look.themeKey.isEmpty())
+        theme = compact(m_themes.value(look.themeKey).toObject());
+    return QCoro::waitFor(m_audit->audit(dataJson, page, look.mode, theme, tampering));
+}
+
+void TestPageAudit::everyFixturePageIsClean_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("page");
+    const QDir fixtures(TestSupport::fixturePath(QStringLiteral("render")));
+    const QStringList files = fixtures.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= 6);
+    // CTest runs the fixtures in groups, to keep each run short: TESSARINE_AUDIT_FIXTURES names
+    // the fixtures of one group (by the start of their names), TESSARINE_AUDIT_SKIP those that
+    // other groups take; with neither, every fixture is audited.
+    const QStringList only = qEnvironmentVariable("TESSARINE_AUDIT_FIXTURES").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList skip = qEnvironmentVariable("TESSARINE_AUDIT_SKIP").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const auto named = [](const QString &file, const QStringList &prefixes) {
+        return std::any_of(prefixes.begin(), prefixes.end(), [&](const QString &p) { return file.startsWith(p); });
+    };
+    for (const QString &file : files) {
+        if ((!only.isEmpty() && !named(file, only)) || named(file, skip))
+            continue;
+        const int pages = int(readJson(fixtures.filePath(file)).value(QStringLiteral("pages")).toArray().size());
+        for (int i = 0; i < pages; ++i)
+            QTest::addRow("%s page %d", qPrintable(file), i) << fixtures.filePath(file) << i;
+    }
+}
+
+void TestPageAudit::everyFixturePageIsClean()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, page);
+    const QString data = QString::fromUtf8(TestSupport::readFile(fixture));
+    QStringList findings;
+    for (const Look &look : looks) {
+        for (const QString &finding : audit(data, page, look))
+            findings << look.name + QStringLiteral(": ") + finding;
+    }
+    QVERIFY2(findings.isEmpty(), qPrintable(findings.join(QLatin1Char('\n'))));
+}
+
+// One page of the full fixture: the widget beside today's date.
+QString TestPageAudit::pageWith(const QString &widget)
+{
+    QJsonObject document = readJson(TestSupport::fixturePath(QStringLiteral("render/full.json")));
+    document.insert(
+        QStringLiteral("pages"),
+        QJsonArray{QJsonObject{{QStringLiteral("layout"), QStringLiteral("halves")},
+                               {QStringLiteral("slots"), QJsonArray{widget, QStringLiteral("today.date")}}}});
+    return compact(document);
+}
+
+void TestPageAudit::auditFindsWhatIsWrong_data()
+{
+    QTest::addColumn<QString>("css");
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("small text") << QStringLiteral(".today-detail { font-size: 15px; }") << QStringLiteral("countdown")
+                                << QStringLiteral("colour light") << QStringLiteral("px, under 22");
+    QTest::newRow("faint text") << QStringLiteral(".today-weekday { color: #c8c8c8 !important; }")
+                                << QStringLiteral("countdown") << QStringLiteral("mono light")
+                                << QStringLiteral("has contrast");
+    QTest::newRow("faint on its own background")
+        << QStringLiteral(".today-weekday { background: #222; color: #444 !important; }") << QStringLiteral("countdown")
+        << QStringLiteral("mono light") << QStringLiteral("on #222222");
+    QTest::newRow("clipped without ellipsis")
+        << QStringLiteral(".today-weekday { width: 40px; overflow: hidden; text-overflow: clip; }")
+        << QStringLiteral("countdown") << QStringLiteral("mono dark") << QStringLiteral("without an ellipsis");
+    QTest::newRow("overlap") << QStringLiteral(".today-month { margin-top: -40px; }") << QStringLiteral("countdown")
+                             << QStringLiteral("colour dark") << QStringLiteral("overlaps");
+    QTest::newRow("off the pixel grid") << QStringLiteral(".tally-day { margin-left: 0.5px; }")
+                                        << QStringLiteral("countdown") << QStringLiteral("panel")
+                                        << QStringLiteral("not on whole pixels");
+    // A widget that throws while drawing; the page view registers widgets on window.Tess.
+    QTest::newRow("failed widget") << QStringLiteral("") << QStringLiteral("broken") << QStringLiteral("panel")
+                                   << QStringLiteral("could not be drawn");
+}
+
+void TestPageAudit::auditFindsWhatIsWrong()
+{
+    QFETCH(QString, css);
+    QFETCH(QString, widget);
+    QFETCH(QString, look);
+    QFETCH(QString, expected);
+    const auto chosen = std::find_if(looks.begin(), looks.end(), [&](const Look &l) { return l.name == look; });
+    QVERIFY(chosen != looks.end());
+    PageAudit::Tampering tampering{QString(), css};
+    if (widget == QLatin1String("broken"))
+        tampering.prelude =
+            QStringLiteral("window.Tess = { widgets: { broken() { throw new Error('drawn badly'); } } };");
+    const QStringList findings = audit(pageWith(widget), 0, *chosen, tampering);
+    const bool found = std::any_of(findings.begin(), findings.end(),
+                                   [&](const QString &finding) { return finding.contains(expected); });
+    QVERIFY2(found,
+             qPrintable(QStringLiteral("expected “%1” among: %2").arg(expected, findings.join(QLatin1Char('\n')))));
+}
+
+QVariant TestPageAudit::evaluate(const QString &expression)
+{
+    return QCoro::waitFor(m_audit->evaluateOnPage(pageWith(QStringLiteral("countdown")), 0, expression));
+}
+
+// The page view keeps the layouts and short names for when widgets.json cannot be read; they
+// must say what the catalogue says.
+void TestPageAudit::fallbackCatalogueMatchesTheShippedOne()
+{
+    const QJsonObject known =
+        QJsonDocument::fromJson(evaluate(QStringLiteral("JSON.stringify({ layouts: Tess.page.KNOWN_LAYOUTS, "
+                                                        "shorts: Tess.page.KNOWN_SHORTS })"))
+                                    .toString()
+                                    .toUtf8())
+            .object();
+    const QJsonObject catalogue = readJson(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json"));
+    const QJsonObject knownLayouts = known.value(QStringLiteral("layouts")).toObject();
+    const QJsonArray layouts = catalogue.value(QStringLiteral("layouts")).toArray();
+    QCOMPARE(knownLayouts.size(), layouts.size());
+    for (const QJsonValue &value : layouts) {
+        const QJsonObject layout = value.toObject();
+        const QString id = layout.value(QStringLiteral("id")).toString();
+        const QJsonArray columns = layout.value(QStringLiteral("columns")).toArray();
+        const QJsonArray knownColumns = knownLayouts.value(id).toArray();
+        QVERIFY2(knownColumns.size() == columns.size(), qPrintable(id));
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            QVERIFY2(qAbs(knownColumns.at(i).toDouble() - columns.at(i).toDouble()) < 1e-9, qPrintable(id));
+    }
+    const QJsonObject knownShorts = known.value(QStringLiteral("shorts")).toObject();
+    const QJsonArray widgets = catalogue.value(QStringLiteral("widgets")).toArray();
+    QCOMPARE(knownShorts.size(), widgets.size());
+    for (const QJsonValue &value : widgets) {
+        const QJsonObject widget = value.toObject();
+        const QString id = widget.value(QStringLiteral("id")).toString();
+        QCOMPARE(knownShorts.value(id).toString(), widget.value(QStringLiteral("short")).toString());
+    }
+}
+
+void TestPageAudit::tokenCountsStepUpAUnit_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("under a thousand") << 950.0 << QStringLiteral("950");
+    QTest::newRow("thousands") << 48210.0 << QStringLiteral("48.2K");
+    QTest::newRow("just under 100K") << 99949.0 << QStringLiteral("99.9K");
+    QTest::newRow("rounds to 100K") << 99950.0 << QStringLiteral("100K");
+    QTest::newRow("999,499") << 999499.0 << QStringLiteral("999K");
+    QTest::newRow("999,999 is a million") << 999999.0 << QStringLiteral("1M");
+    QTest::newRow("millions") << 12480512.0 << QStringLiteral("12.5M");
+    QTest::newRow("999,950,000 is a billion") << 999950000.0 << QStringLiteral("1B");
+    QTest::newRow("a trillion") << 1e12 << QStringLiteral("1T");
+}
+
+void TestPageAudit::tokenCountsStepUpAUnit()
+{
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(evaluate(QStringLiteral("Tess.format.compact(%1)").arg(value, 0, 'f', 0)).toString(), expected);
+}
+
+void TestPageAudit::timesStayTrueInAStillPicture_data()
+{
+    // Reset and activity times against "now", Thursday 19 March 2026 09:15 local time, each as
+    // a local date (year, month from 0, day, hour, minute).
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("expected");
+    const QString resets =
+        QStringLiteral("Tess.format.resetsAt(new Date(%1).getTime() / 1000, new Date(2026, 2, 19, 9, 15))");
+    const QString when = QStringLiteral("Tess.format.when(new Date(%1), new Date(2026, 2, 19, 9, 15))");
+    QTest::newRow("later today") << resets.arg(QStringLiteral("2026, 2, 19, 14, 30")) << QStringLiteral("resets 14:30");
+    QTest::newRow("in under a minute") << resets.arg(QStringLiteral("2026, 2, 19, 9, 15, 40"))
+                                       << QStringLiteral("resets 09:15");
+    QTest::newRow("after midnight") << resets.arg(QStringLiteral("2026, 2, 20, 1, 5"))
+                                    << QStringLiteral("resets Fri 01:05");
+    QTest::newRow("days away") << resets.arg(QStringLiteral("2026, 2, 22, 8, 0"))
+                               << QStringLiteral("resets Sun 22 Mar");
+    QTest::newRow("already passed") << resets.arg(QStringLiteral("2026, 2, 19, 8, 0")) << QStringLiteral("reset 08:00");
+    QTest::newRow("no reset time") << QStringLiteral("String(Tess.format.resetsAt(null, new Date()))")
+                                   << QStringLiteral("null");
+    QTest::newRow("activity today") << when.arg(QStringLiteral("2026, 2, 19, 9, 12")) << QStringLiteral("09:12");
+    QTest::newRow("activity this week") << when.arg(QStringLiteral("2026, 2, 17, 16, 40"))
+                                        << QStringLiteral("Tue 16:40");
+    QTest::newRow("activity long ago") << when.arg(QStringLiteral("2026, 2, 2, 10, 0")) << QStringLiteral("2 Mar");
+}
+
+void TestPageAudit::timesStayTrueInAStillPicture()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, expected);
+    QCOMPARE(evaluate(expression).toString(), expected);
+}
+
+int main(int argc, char **argv)
+{
+    PageAudit::prepareEnvironment();
+    QApplication app(argc, argv);
+    TestPageAudit test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestPageAudit.moc"

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controls the connections window and the welcome flow share: a row's detail line and its
+// buttons, and the GitHub code with its way to the browser.
+#include "ui/common/ConnectionMark.h"
+#include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/GitHubCLIHelp.h"
+#include "ui/common/GitHubDeviceCode.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+class TestSharedControls : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void quotedCommandsNeverBreak()
+    {
+        ConnectionRowWidget row(ConnectionMark::logo(QStringLiteral("github")), QStringLiteral("GitHub"));
+        const QString detail = QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run "
+                                              "“gh auth login” in a terminal, then check again.");
+        row.setDetail(detail);
+        // The row says what it was given…
+        QCOMPARE(row.detail(), detail);
+        // …and shows the command with spaces a line cannot break at, the rest as it was.
+        QLabel *shown = nullptr;
+        for (QLabel *label : row.findChildren<QLabel *>()) {
+            if (label->text().contains(QStringLiteral("terminal")))
+                shown = label;
+        }
+        QVERIFY(shown);
+        QVERIFY(shown->text().contains(QStringLiteral("“gh\u00A0auth\u00A0login”")));
+        QVERIFY(shown->text().contains(QStringLiteral("in a terminal, then check again.")));
+        QCOMPARE(QString(shown->text()).replace(QChar(QChar::Nbsp), QLatin1Char(' ')), detail);
+    }
+
+    void rowButtonsGetRoomBesideTheirLabels()
+    {
+        ConnectionRowWidget row(ConnectionMark::logo(QStringLiteral("github")), QStringLiteral("GitHub"));
+        auto *help = new GitHubCLIHelp(false, [] {});
+        row.setAction(help);
+        const QList<QPushButton *> buttons = help->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 2);
+        for (const QPushButton *button : buttons) {
+            const int label = button->fontMetrics().horizontalAdvance(button->text());
+            QVERIFY2(button->minimumWidth() >= label + 24, qPrintable(button->text()));
+        }
+    }
+
+    void codeFallsBackToTheAddressWithoutABrowser()
+    {
+        const QUrl page(QStringLiteral("https://github.com/login/device"));
+        GitHubDeviceCode code(QStringLiteral("ABCD-1234"), page);
+        QList<QUrl> opened;
+        bool browserWorks = false;
+        code.setUrlOpener([&](const QUrl &url) {
+            opened.append(url);
+            return browserWorks;
+        });
+
+        code.copyCodeAndOpen();
+        QCOMPARE(opened, QList<QUrl>{page});
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ABCD-1234"));
+        QVERIFY2(code.fallbackText().contains(page.toString()), qPrintable(code.fallbackText()));
+        auto *shown = code.findChild<QLabel *>(QStringLiteral("openFailed"));
+        QVERIFY(shown && !shown->isHidden());
+        QVERIFY(shown->textInteractionFlags() & Qt::TextSelectableByMouse);
+
+        // Once a browser opens it, the note goes.
+        browserWorks = true;
+        code.copyCodeAndOpen();
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(code.fallbackText().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSharedControls)
+#include "TestSharedControls.moc"

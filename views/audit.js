@@ -1,0 +1,340 @@
+// The page audit: after the page is drawn, Tess.audit() lists what a reader would stumble over,
+// one sentence per finding. Tests and the gallery call it; the page itself never does, so a
+// refresh pays nothing for it. It checks widgets that failed to draw, text clipped without an
+// ellipsis, boxes of neighbouring blocks that overlap, text too small for the Small card, text
+// too faint against the colour actually behind it and, on the one-bit panel, shapes that do not
+// sit on whole pixels (the threshold turns their soft edges into specks).
+(function () {
+    "use strict";
+    const Tess = (window.Tess = window.Tess || {});
+
+    // The Small card shows the canvas at 0.38: 22 canvas pixels are about 8 pixels there.
+    const SMALLEST_TEXT = 22;
+    const LARGE_TEXT = 36;
+    const TOLERANCE = 0.75;
+
+    function canvas() {
+        return document.getElementById("canvas");
+    }
+
+    // "slot 2 (countdown)" or "header": where on the page a finding is.
+    function place(node) {
+        const element = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
+        const slot = element ? element.closest(".slot") : null;
+        if (!slot)
+            return "header";
+        const index = Array.prototype.indexOf.call(slot.parentElement.children, slot);
+        return "slot " + index + " (" + (slot.dataset.widget || "empty") + ")";
+    }
+
+    function sample(textValue) {
+        const clean = textValue.replace(/\s+/g, " ").trim();
+        return "“" + (clean.length > 32 ? clean.slice(0, 31) + "…" : clean) + "”";
+    }
+
+    function describe(element) {
+        const name = typeof element.className === "string" ? element.className : element.getAttribute("class");
+        const first = (name || "").split(/\s+/).filter(Boolean)[0];
+        return first ? "." + first : element.tagName.toLowerCase();
+    }
+
+    function visibleTextNodes() {
+        const found = [];
+        const walker = document.createTreeWalker(canvas(), NodeFilter.SHOW_TEXT);
+        for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+            if (node.nodeValue.trim() === "" || !node.parentElement)
+                continue;
+            const style = getComputedStyle(node.parentElement);
+            if (style.visibility !== "visible" || textRects(node).length === 0)
+                continue;
+            found.push(node);
+        }
+        return found;
+    }
+
+    // The boxes of a text's lines. A line's box from the engine is the font's whole content
+    // area, taller than the glyphs; it is trimmed to the line height (never below the font
+    // size), the room the layout gives the line.
+    function textRects(node) {
+        if (node.parentElement instanceof SVGElement) {
+            const box = node.parentElement.getBoundingClientRect();
+            return box.width > 0 && box.height > 0 ? [rectOf(box)] : [];
+        }
+        const style = getComputedStyle(node.parentElement);
+        const size = parseFloat(style.fontSize);
+        const lineHeight = style.lineHeight === "normal" ? size * 1.2 : parseFloat(style.lineHeight);
+        const height = Math.max(size * 0.8, Math.min(lineHeight, size * 1.25));
+        const range = document.createRange();
+        range.selectNodeContents(node);
+        return Array.from(range.getClientRects()).filter((r) => r.width > 0 && r.height > 0).map((r) => {
+            const trim = Math.max(0, (r.height - height) / 2);
+            return { left: r.left, right: r.right, top: r.top + trim, bottom: r.bottom - trim };
+        });
+    }
+
+    // ---- colours --------------------------------------------------------------------------
+
+    function parseColour(value) {
+        const match = /rgba?\(([^)]+)\)/.exec(value || "");
+        if (!match)
+            return null;
+        const parts = match[1].split(/[\s,/]+/).filter(Boolean).map(Number);
+        return { r: parts[0], g: parts[1], b: parts[2], a: parts.length > 3 ? parts[3] : 1 };
+    }
+
+    function over(top, bottom) {
+        const a = top.a;
+        return { r: top.r * a + bottom.r * (1 - a), g: top.g * a + bottom.g * (1 - a),
+            b: top.b * a + bottom.b * (1 - a), a: 1 };
+    }
+
+    function luminance(c) {
+        const channel = (v) => {
+            const s = v / 255;
+            return s <= 0.03928 ? s / 12.92 : Math.pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+    }
+
+    function contrast(a, b) {
+        const la = luminance(a);
+        const lb = luminance(b);
+        return (Math.max(la, lb) + 0.05) / (Math.min(la, lb) + 0.05);
+    }
+
+    function hex(c) {
+        return "#" + [c.r, c.g, c.b].map((v) => Math.round(v).toString(16).padStart(2, "0")).join("");
+    }
+
+    // The colour behind an element: the backgrounds of its ancestors laid over each other, from
+    // the first opaque one up (the canvas paper is always opaque).
+    function backgroundOf(element) {
+        const layers = [];
+        for (let node = element; node && node !== document.documentElement; node = node.parentElement) {
+            const colour = parseColour(getComputedStyle(node).backgroundColor);
+            if (colour && colour.a > 0) {
+                layers.push(colour);
+                if (colour.a >= 1)
+                    break;
+            }
+        }
+        let result = { r: 255, g: 255, b: 255, a: 1 };
+        for (let i = layers.length - 1; i >= 0; --i)
+            result = over(layers[i], result);
+        return result;
+    }
+
+    function opacityOf(element) {
+        let opacity = 1;
+        for (let node = element; node && node !== document.documentElement; node = node.parentElement)
+            opacity *= Number(getComputedStyle(node).opacity);
+        return opacity;
+    }
+
+    // ---- geometry -------------------------------------------------------------------------
+
+    function intersect(a, b) {
+        const left = Math.max(a.left, b.left);
+        const top = Math.max(a.top, b.top);
+        const right = Math.min(a.right, b.right);
+        const bottom = Math.min(a.bottom, b.bottom);
+        return right > left && bottom > top ? { left, top, right, bottom } : null;
+    }
+
+    function rectOf(r) {
+        return { left: r.left, top: r.top, right: r.right, bottom: r.bottom };
+    }
+
+    // The padding box an element clips its content to.
+    function clipBox(element) {
+        const box = element.getBoundingClientRect();
+        const left = box.left + element.clientLeft;
+        const top = box.top + element.clientTop;
+        return { left, top, right: left + element.clientWidth, bottom: top + element.clientHeight };
+    }
+
+    function clips(style) {
+        return style.overflowX !== "visible" || style.overflowY !== "visible";
+    }
+
+    function paints(element, style) {
+        if (element instanceof SVGElement)
+            return element.tagName.toLowerCase() === "svg";
+        const background = parseColour(style.backgroundColor);
+        if (background && background.a > 0)
+            return true;
+        return ["Top", "Right", "Bottom", "Left"].some((side) => parseFloat(style["border" + side + "Width"]) > 0);
+    }
+
+    // ---- the checks -----------------------------------------------------------------------
+
+    function failedWidgets(findings) {
+        document.querySelectorAll(".slot.failed").forEach((slot) =>
+            findings.push(place(slot) + ": the widget could not be drawn (" + (slot.dataset.error || "no reason") + ")"));
+    }
+
+    function textChecks(findings) {
+        const seenSize = new Set();
+        const seenContrast = new Set();
+        visibleTextNodes().forEach((node) => {
+            const element = node.parentElement;
+            const style = getComputedStyle(element);
+            const size = parseFloat(style.fontSize);
+            const where = place(node);
+            if (size < SMALLEST_TEXT - 0.01) {
+                const key = where + describe(element) + size;
+                if (!seenSize.has(key)) {
+                    seenSize.add(key);
+                    findings.push(where + ": text " + sample(node.nodeValue) + " in " + describe(element) + " is " +
+                        Math.round(size * 10) / 10 + " px, under " + SMALLEST_TEXT);
+                }
+            }
+            clipped(node, element, findings, where);
+            const colour = parseColour(element instanceof SVGElement ? style.fill : style.color);
+            if (colour && !seenContrast.has(element)) {
+                seenContrast.add(element);
+                const background = backgroundOf(element);
+                const ink = over(Object.assign({}, colour, { a: colour.a * opacityOf(element) }), background);
+                const ratio = contrast(ink, background);
+                const needed = size >= LARGE_TEXT ? 3 : 4.5;
+                if (ratio < needed - 0.005)
+                    findings.push(where + ": text " + sample(node.nodeValue) + " in " + describe(element) + " has contrast " +
+                        ratio.toFixed(2) + ":1 (" + hex(ink) + " on " + hex(background) + "), under " + needed + ":1");
+            }
+        });
+    }
+
+    // Text reaching beyond a box that hides its overflow is cut; that is fine only where the box
+    // ends the line with an ellipsis, or clamps its lines (which ends the last one with one).
+    function clipped(node, element, findings, where) {
+        let rects = textRects(node);
+        for (let box = element; box && box !== document.body && rects.length; box = box.parentElement) {
+            const style = getComputedStyle(box);
+            if (!clips(style))
+                continue;
+            const area = clipBox(box);
+            const horizontal = rects.some((r) => r.left < area.left - TOLERANCE || r.right > area.right + TOLERANCE);
+            // Line boxes land on pixel rows, so a pixel up or down is rounding, not clipping.
+            const vertical = rects.some((r) => r.top < area.top - 1.5 || r.bottom > area.bottom + 1.5);
+            const ellipsis = style.textOverflow === "ellipsis" && !vertical;
+            const clamped = style.webkitLineClamp !== "none" && style.webkitLineClamp !== "" && !horizontal;
+            if ((horizontal || vertical) && !ellipsis && !clamped) {
+                findings.push(where + ": text " + sample(node.nodeValue) + " is cut by " + describe(box) +
+                    " without an ellipsis (" + beyond(rects, area) + ")");
+                return;
+            }
+            // What is left visible goes on to be judged by the boxes further out.
+            rects = rects.map((r) => intersect(r, area)).filter(Boolean);
+        }
+    }
+
+    // How far text reaches past a box, side by side: "2.5 px right, 4 px bottom".
+    function beyond(rects, area) {
+        const sides = { left: 0, right: 0, top: 0, bottom: 0 };
+        rects.forEach((r) => {
+            sides.left = Math.max(sides.left, area.left - r.left);
+            sides.right = Math.max(sides.right, r.right - area.right);
+            sides.top = Math.max(sides.top, area.top - r.top);
+            sides.bottom = Math.max(sides.bottom, r.bottom - area.bottom);
+        });
+        return Object.keys(sides).filter((k) => sides[k] > TOLERANCE)
+            .map((k) => Math.round(sides[k] * 10) / 10 + " px " + k).join(", ");
+    }
+
+    // Each element's painted pieces (text lines, boxes with a background or border, pictures),
+    // clipped as the page clips them. Siblings whose pieces cross each other overlap.
+    function pieces(element, findings) {
+        const style = getComputedStyle(element);
+        if (style.display === "none" || style.visibility === "hidden")
+            return [];
+        let own = [];
+        if (paints(element, style)) {
+            const box = element.getBoundingClientRect();
+            if (box.width > 0 && box.height > 0)
+                own.push({ rect: rectOf(box), element });
+        }
+        if (element instanceof SVGElement)
+            return own;
+        const groups = [];
+        element.childNodes.forEach((child) => {
+            if (child.nodeType === Node.TEXT_NODE && child.nodeValue.trim() !== "")
+                groups.push({ node: child, parts: textRects(child).map((r) => ({ rect: r, element })) });
+            else if (child.nodeType === Node.ELEMENT_NODE)
+                groups.push({ node: child, parts: pieces(child, findings) });
+        });
+        for (let i = 0; i < groups.length; ++i) {
+            for (let j = i + 1; j < groups.length; ++j) {
+                const hit = firstOverlap(groups[i].parts, groups[j].parts);
+                if (hit)
+                    findings.push(place(element) + ": " + label(groups[i].node) + " overlaps " + label(groups[j].node) +
+                        " in " + describe(element));
+            }
+        }
+        groups.forEach((g) => (own = own.concat(g.parts)));
+        if (clips(style) && element !== canvas()) {
+            const area = clipBox(element);
+            own = own.map((p) => ({ rect: intersect(p.rect, area), element: p.element })).filter((p) => p.rect);
+        }
+        return own;
+    }
+
+    function label(node) {
+        return node.nodeType === Node.TEXT_NODE ? "text " + sample(node.nodeValue) : describe(node);
+    }
+
+    function firstOverlap(a, b) {
+        for (const p of a) {
+            for (const q of b) {
+                const hit = intersect(p.rect, q.rect);
+                if (hit && hit.right - hit.left > 1 && hit.bottom - hit.top > 1)
+                    return hit;
+            }
+        }
+        return null;
+    }
+
+    // The one-bit panel: every box and grid square on whole pixels, every edge a whole pixel wide.
+    // One finding per kind of shape in a slot, with the first offender's position.
+    function wholePixels(findings) {
+        const off = (v) => Math.abs(v - Math.round(v)) > 0.01;
+        const seen = new Map();
+        const report = (element, what) => {
+            const key = place(element) + " " + describe(element);
+            if (!seen.has(key))
+                seen.set(key, { element, what, count: 0 });
+            seen.get(key).count += 1;
+        };
+        canvas().querySelectorAll("*").forEach((element) => {
+            const style = getComputedStyle(element);
+            if (style.display === "none" || style.visibility === "hidden")
+                return;
+            const shape = element instanceof SVGElement && !(element.closest(".logo, .glyph"));
+            const isBox = !(element instanceof SVGElement) && paints(element, style);
+            if (!isBox && !(shape && ["rect", "line"].includes(element.tagName.toLowerCase())))
+                return;
+            const box = element.getBoundingClientRect();
+            if (box.width === 0 || box.height === 0)
+                return;
+            if ([box.left, box.top, box.width, box.height].some(off))
+                report(element, "sits at " + [box.left, box.top, box.width, box.height].map((v) => +v.toFixed(2)).join(", "));
+            else if (isBox && ["Top", "Right", "Bottom", "Left"].some((side) => off(parseFloat(style["border" + side + "Width"]))))
+                report(element, "has a border of " + style.borderTopWidth);
+            else if ((style.boxShadow.match(/-?[\d.]+px/g) || []).some((v) => off(parseFloat(v))))
+                report(element, "has an outline of " + style.boxShadow);
+        });
+        seen.forEach(({ element, what, count }, key) =>
+            findings.push(key + " " + what + (count > 1 ? " (and " + (count - 1) + " more)" : "") + ", not on whole pixels"));
+    }
+
+    Tess.audit = function () {
+        const findings = [];
+        if (!canvas())
+            return ["the page has no canvas"];
+        failedWidgets(findings);
+        textChecks(findings);
+        pieces(canvas(), findings);
+        if (document.documentElement.classList.contains("panel"))
+            wholePixels(findings);
+        return findings;
+    };
+})();
