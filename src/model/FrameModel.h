@@ -63,6 +63,7 @@ class FrameModel : public QObject
     Q_PROPERTY(bool movingForward READ movingForward WRITE setMovingForward NOTIFY movingForwardChanged)
     Q_PROPERTY(int cycleSeconds READ cycleSeconds WRITE setCycleSeconds NOTIFY cycleSecondsChanged)
     Q_PROPERTY(Flash flash READ flash WRITE setFlash NOTIFY flashChanged)
+    Q_PROPERTY(bool planAlerts READ planAlerts WRITE setPlanAlerts NOTIFY planAlertsChanged)
 
     // Settings and the last run (FrameModelState.cpp)
     Q_PROPERTY(QStringList providers READ providers NOTIFY providersChanged)
@@ -166,6 +167,9 @@ public:
     bool movingForward() const { return m_movingForward; }
     int cycleSeconds() const { return m_cycleSeconds; }
     Flash flash() const { return m_flash; }
+    // Whether a chosen AI plan warns with a desktop notification before it runs out; on unless
+    // the user turned it off.
+    bool planAlerts() const { return m_planAlerts; }
 
     // Each stored option is written to the user defaults store on every call, changed or not.
     void setView(const QString &view);
@@ -176,6 +180,7 @@ public:
     void setCycleSeconds(int seconds);
     void setMovingForward(bool forward);
     void setFlash(Flash flash);
+    void setPlanAlerts(bool on);
 
     // ---- Page cycle and the card (FrameModelDisplay.cpp) ----
 
@@ -330,6 +335,7 @@ Q_SIGNALS:
     void movingForwardChanged();
     void cycleSecondsChanged();
     void flashChanged();
+    void planAlertsChanged();
 
     void providersChanged();
     void showLogosChanged();
@@ -433,6 +439,7 @@ private:
     bool m_movingForward = true;
     int m_cycleSeconds = 0;
     Flash m_flash = Flash::None;
+    bool m_planAlerts = true;
     QTimer *m_cycleTimer = nullptr;
     ViewAnimation m_pendingAnimation;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The display options: which page is on the card, the look, size, transition, cycle interval
-// and keep-on-top. Each lives under its own key in the user defaults store and is written back
-// whenever it is set. Also the page cycle, the page changes with their e-paper flash, and the
-// widths the card window and the full-screen grid ask for.
+// The display options: which page is on the card, the look, size, transition, cycle interval,
+// keep-on-top and the plan alerts switch. Each lives under its own key in the user defaults store
+// and is written back whenever it is set. Also the page cycle, the page changes with their e-paper
+// flash, and the widths the card window and the full-screen grid ask for.
 
 #include "FrameModel.h"
 
@@ -26,6 +26,7 @@ const QString sizeKey = QStringLiteral("size");
 const QString keepOnTopKey = QStringLiteral("keepOnTop");
 const QString cycleSecondsKey = QStringLiteral("cycleSeconds");
 const QString transitionKey = QStringLiteral("transition");
+const QString planAlertsKey = QStringLiteral("planAlerts");
 
 // Each of the flash's two steps (dark, then light) lasts this long before the next.
 constexpr std::chrono::milliseconds flashStep{140};
@@ -84,6 +85,8 @@ void FrameModel::readDisplayOptions()
     m_keepOnTop = Defaults::boolValue(keepOnTopKey);
     m_cycleSeconds = Defaults::intValue(cycleSecondsKey);
     m_transition = storedTransition();
+    // Alerts are on until the user turns them off, so only a stored "off" counts.
+    m_planAlerts = !Defaults::contains(planAlertsKey) || Defaults::boolValue(planAlertsKey);
 }
 
 void FrameModel::setView(const QString &view)
@@ -115,6 +118,12 @@ void FrameModel::setSize(FrameSize size)
 {
     assign(m_size, size, &FrameModel::sizeChanged);
     Defaults::setValue(sizeKey, size.rawValue());
+}
+
+void FrameModel::setPlanAlerts(bool on)
+{
+    assign(m_planAlerts, on, &FrameModel::planAlertsChanged);
+    Defaults::setValue(planAlertsKey, on);
 }
 
 void FrameModel::setKeepOnTop(bool keepOnTop)

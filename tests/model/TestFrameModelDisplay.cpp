@@ -43,6 +43,8 @@ private Q_SLOTS:
     void readsStoredOptions();
     void settersNotifyOnlyOnChangeButAlwaysStore();
     void hooksNotifyOnEveryWrite();
+    void planAlertsAreOnUntilTurnedOff_data();
+    void planAlertsAreOnUntilTurnedOff();
 
     void cycleTimerFollowsTheInterval();
     void cycleTimerSteps_data();
@@ -181,6 +183,33 @@ void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
     QCOMPARE(reread.cycleSeconds(), 300);
     QCOMPARE(reread.movingForward(), true); // not stored
     QCOMPARE(reread.flash(), Flash::None);  // not stored
+}
+
+void TestFrameModelDisplay::planAlertsAreOnUntilTurnedOff_data()
+{
+    QTest::addColumn<StoredValues>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("nothing stored") << StoredValues() << true;
+    QTest::newRow("stored on") << StoredValues{{"planAlerts", "true"}} << true;
+    QTest::newRow("stored off") << StoredValues{{"planAlerts", "false"}} << false;
+}
+
+void TestFrameModelDisplay::planAlertsAreOnUntilTurnedOff()
+{
+    QFETCH(StoredValues, stored);
+    QFETCH(bool, on);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        Defaults::setValue(it.key(), it.value());
+    FrameModel model;
+    QCOMPARE(model.planAlerts(), on);
+
+    QSignalSpy changed(&model, &FrameModel::planAlertsChanged);
+    model.setPlanAlerts(on);
+    QCOMPARE(changed.count(), 0);
+    model.setPlanAlerts(!on);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(FrameModel().planAlerts(), !on);
+    QVERIFY(!model.isRefreshing());
 }
 
 void TestFrameModelDisplay::hooksNotifyOnEveryWrite()

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -206,7 +207,7 @@ void fullScreenGrids()
 }
 
 // The open tray menu under a strip of panel holding the tray icon, with one submenu open.
-void trayMenu(bool dark)
+void trayMenu(bool dark, const QString &submenu, const QString &name)
 {
     FixtureScreens screens(5);
     auto model = makeModel(screens);
@@ -214,19 +215,28 @@ void trayMenu(bool dark)
     FrameMenu menu(*model);
     menu.popup(QPoint(200, 100));
     QTest::qWait(50);
-    QMenu *looks = nullptr;
+    QMenu *opened = nullptr;
     for (QAction *action : menu.actions()) {
-        if (action->text() == QStringLiteral("Look"))
-            looks = action->menu();
+        if (action->text() == submenu)
+            opened = action->menu();
     }
     menu.hide();
 
     const int panel = 28;
     const int gap = 4;
     const QSize mainSize = menu.sizeHint();
-    const QSize subSize = looks ? looks->sizeHint() : QSize();
+    const QSize subSize = opened ? opened->sizeHint() : QSize();
+    menu.resize(mainSize);
+    // The submenu opens beside its item, its first choice level with it; a long one reaches
+    // below the menu.
+    int subTop = 0;
+    if (opened) {
+        opened->resize(subSize);
+        subTop =
+            menu.actionGeometry(opened->menuAction()).top() - opened->actionGeometry(opened->actions().first()).top();
+    }
     const QSize points(mainSize.width() + subSize.width() + 2 * backdropMargin,
-                       mainSize.height() + panel + gap + backdropMargin);
+                       std::max(mainSize.height(), subTop + subSize.height()) + panel + gap + backdropMargin);
     QImage picture(points * pictureScale, QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(pictureScale);
     QPainter painter(&picture);
@@ -237,17 +247,11 @@ void trayMenu(bool dark)
     const QImage icon = MenuBarIcon::image(dark ? Qt::white : Qt::black, pictureScale);
     painter.drawImage(QPoint(backdropMargin + 8, (panel - 16) / 2), icon);
     const QPoint menuAt(backdropMargin, panel + gap);
-    menu.resize(mainSize);
     menu.render(&painter, menuAt);
-    if (looks) {
-        // The submenu opens beside its item, its first choice level with it.
-        looks->resize(subSize);
-        const QRect item = menu.actionGeometry(looks->menuAction());
-        const QRect first = looks->actionGeometry(looks->actions().first());
-        looks->render(&painter, menuAt + QPoint(mainSize.width() - 2, item.top() - first.top()));
-    }
+    if (opened)
+        opened->render(&painter, menuAt + QPoint(mainSize.width() - 2, subTop));
     painter.end();
-    save(picture, QStringLiteral("tray-menu-%1").arg(dark ? "dark" : "light"));
+    save(picture, name);
 }
 
 } // namespace
@@ -265,6 +269,7 @@ int main(int argc, char *argv[])
     transitionPartway(PageTransition::Slide, 120ms, QStringLiteral("card-slide"));
     flashAndPlaceholder();
     fullScreenGrids();
-    trayMenu(false);
+    trayMenu(false, QStringLiteral("Look"), QStringLiteral("tray-menu-light"));
+    trayMenu(false, QStringLiteral("AI Plans"), QStringLiteral("tray-menu-plans"));
     return 0;
 }

@@ -3,7 +3,9 @@
 
 #include "UpdateAlerts.h"
 #include "model/FrameModel.h"
+#include "model/PlanAlertFeed.h"
 #include "platform/CalendarStore.h"
+#include "services/PlanAlerts.h"
 #include "services/UpdateChecker.h"
 #include "ui/card/FrameAutosave.h"
 #include "ui/card/FrameMenu.h"
@@ -51,6 +53,7 @@ void App::finishLaunching(const QStringList &arguments)
     installWindowHooks();
     // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
     m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
+    startPlanAlerts();
     m_model->startSchedule();
     openLaunchWindows(arguments, m_model->needsWelcome());
 }
@@ -98,6 +101,13 @@ void App::showTrayIcon()
             m_trayMenu->popup(QCursor::pos());
     });
     m_tray->show();
+}
+
+void App::startPlanAlerts()
+{
+    m_planAlerts = std::make_unique<PlanAlerts>();
+    new PlanAlertFeed(*m_model, *m_planAlerts);
+    m_planAlerts->watchClaudeReport();
 }
 
 void App::installWindowHooks()

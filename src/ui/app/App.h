@@ -13,6 +13,7 @@ class CalendarConsentDialog;
 class FrameMenu;
 class FrameModel;
 class FrameWindow;
+class PlanAlerts;
 class QSystemTrayIcon;
 
 // The application: owns the one model from the start, and on launch sets up the desktop run:
@@ -58,6 +59,7 @@ private:
 
     void showCard();
     void showTrayIcon();
+    void startPlanAlerts();
     void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
     // Makes `content` a window as `setup` says, centred on the main screen and fitted into it,
     // closed by Escape and Ctrl+W.
@@ -65,6 +67,8 @@ private:
     static void bringToFront(QWidget &window);
 
     std::unique_ptr<FrameModel> m_model;
+    // Fed by the model, so it goes before the model does.
+    std::unique_ptr<PlanAlerts> m_planAlerts;
     std::unique_ptr<CalendarConsentDialog> m_calendarConsent;
     std::unique_ptr<FrameWindow> m_frameWindow;
     QSystemTrayIcon *m_tray = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/Autostart.h"
 #include "platform/Paths.h"
 #include "render/RenderCommand.h"
+#include "services/PlanAlertLedger.h"
 
 #include <QStandardPaths>
 
@@ -78,6 +79,7 @@ QString filesSection()
     return QStringLiteral("Files:\n") + line(QStringLiteral("settings"), Paths::settingsFile()) +
            line(QStringLiteral("rendered pages"), Paths::screensDir()) +
            line(QStringLiteral("display options"), config + QStringLiteral("/Tessarine/Tessarine.ini")) +
+           line(QStringLiteral("plan alerts shown"), PlanAlertLedger::defaultFile()) +
            line(QStringLiteral("start at login"), Autostart::entryPath()) +
            line(QStringLiteral("page view and catalogue"), Paths::viewsDir());
 }

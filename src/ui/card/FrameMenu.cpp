@@ -217,6 +217,8 @@ void FrameMenu::addPlansMenu()
     }
     plans->addSeparator();
     addToggle(plans, QStringLiteral("Show Logos"), m_model.showLogos(), [this](bool on) { m_model.setShowLogos(on); });
+    addToggle(plans, QStringLiteral("Alert Before Plans Run Out"), m_model.planAlerts(),
+              [this](bool on) { m_model.setPlanAlerts(on); });
 }
 
 void FrameMenu::addKeepOnTopToggle()

@@ -182,7 +182,8 @@ void TestFrameMenu::submenusOfferEveryChoice()
     QCOMPARE(titles(*find(*m_menu, "Look")->menu()), (QStringList{"Mono", "Colour", "Panel Pixels"}));
     QCOMPARE(titles(*find(*m_menu, "Size")->menu()), (QStringList{"Small", "Medium", "Large", "Full Screen"}));
     QCOMPARE(titles(*find(*m_menu, "AI Plans")->menu()),
-             (QStringList{"Claude", "Codex (ChatGPT)", "Grok", "Gemini", "Wispr Flow", separator, "Show Logos"}));
+             (QStringList{"Claude", "Codex (ChatGPT)", "Grok", "Gemini", "Wispr Flow", separator, "Show Logos",
+                          "Alert Before Plans Run Out"}));
 
     // The current values are marked, and only they.
     const auto checked = [this](const QString &picker) {
@@ -198,7 +199,8 @@ void TestFrameMenu::submenusOfferEveryChoice()
     QCOMPARE(checked("Page Transition"), QStringList{"Flip"});
     QCOMPARE(checked("Look"), QStringList{"Mono"});
     QCOMPARE(checked("Size"), QStringList{"Medium"});
-    QCOMPARE(checked("AI Plans"), (QStringList{"Claude", "Codex (ChatGPT)", "Show Logos"}));
+    QCOMPARE(checked("AI Plans"),
+             (QStringList{"Claude", "Codex (ChatGPT)", "Show Logos", "Alert Before Plans Run Out"}));
 }
 
 void TestFrameMenu::shortcutsUseControl()
@@ -394,6 +396,16 @@ void TestFrameMenu::providersAndLogos()
     m_menu->rebuild();
     find(*m_menu, "AI Plans/Show Logos")->trigger();
     QVERIFY(!m_model->showLogos());
+
+    // The alerts switch is a display option: stored at once, no refresh.
+    waitForRefresh();
+    m_menu->rebuild();
+    find(*m_menu, "AI Plans/Alert Before Plans Run Out")->trigger();
+    QVERIFY(!m_model->planAlerts());
+    QVERIFY(!m_model->isRefreshing());
+    QCOMPARE(FrameModel().planAlerts(), false);
+    m_menu->rebuild();
+    QVERIFY(!find(*m_menu, "AI Plans/Alert Before Plans Run Out")->isChecked());
 }
 
 void TestFrameMenu::offersAnAvailableUpdate()

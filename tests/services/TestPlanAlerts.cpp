@@ -1,0 +1,374 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Plan alerts end to end on a private session bus (the test runs under dbus-run-session), with a
+// fake notification service in place of the desktop's; one run goes without any session bus.
+
+#include "FakeNotificationService.h"
+#include "TestSupport.h"
+#include "data/LocalSources.h"
+#include "services/PlanAlerts.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// 2099-01-01 14:30 UTC, a Thursday: far enough ahead never to have passed.
+constexpr double newYearReset = 4070961000;
+constexpr double laterReset = newYearReset + 5 * 3600;
+
+QJsonObject window(const QString &label, double used, std::optional<double> resetsAt = newYearReset)
+{
+    return {{"label", label}, {"usedPercent", used}, {"resetsAt", resetsAt ? QJsonValue(*resetsAt) : QJsonValue()}};
+}
+
+QJsonObject entry(const QString &id, const QString &name, const QString &logo, const QJsonArray &windows,
+                  const QString &status = QStringLiteral("ok"))
+{
+    return {{"id", id}, {"name", name}, {"logo", logo}, {"status", status}, {"windows", windows}};
+}
+
+QJsonArray claudeAt(double fiveHour, double resetsAt = newYearReset)
+{
+    return {entry("claude", "Claude", "claude", {window("5-hour", fiveHour, resetsAt)})};
+}
+
+// Claude Code's status-line report as the shipped script writes it.
+QByteArray claudeReport(double fiveHour, double sevenDay = 10)
+{
+    const QJsonObject report{{"fiveHour", QJsonObject{{"used_percentage", fiveHour}, {"resets_at", newYearReset}}},
+                             {"sevenDay", QJsonObject{{"used_percentage", sevenDay}, {"resets_at", laterReset}}},
+                             {"savedAt", "2026-12-07T12:00:00Z"}};
+    return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// Rewrites the file in place: the same file, truncated and written again.
+void rewriteInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Writes a new file beside it and renames it over the old one, as the status-line script does.
+void replaceByRename(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    QVERIFY(file.commit());
+}
+
+} // namespace
+
+class TestPlanAlerts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void notificationTellsProviderWindowAndReset();
+    void eachThresholdOncePerPeriod();
+    void jumpPastBothThresholdsAlertsOnce();
+    void onlyChosenProvidersWithAlertsOn();
+    void restartRemembersWhatWasAlerted();
+    void withoutServiceNothingIsRecorded();
+
+    void reportRewrittenInPlaceIsChecked();
+    void reportReplacedByRenameIsChecked();
+    void reportCreatedLaterIsChecked();
+    void reportIsReadAtMostOncePerInterval();
+    void otherFilesInTheFolderAreNoReason();
+    void reportThereAtStartIsRead();
+
+    // Run on its own, outside any session bus.
+    void withoutSessionBus();
+
+private:
+    std::unique_ptr<PlanAlerts> makeAlerts() const;
+    QString ledgerFile() const { return m_dir->filePath(QStringLiteral("plan-alerts.json")); }
+    static bool settle(const PlanAlerts &alerts);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeNotificationService> m_service;
+    QString m_report;
+};
+
+void TestPlanAlerts::initTestCase()
+{
+    // Reset times read in one known zone.
+    qputenv("TZ", "UTC");
+    m_report = LocalSources::claudeReportPath();
+}
+
+void TestPlanAlerts::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QFile::remove(m_report);
+    if (QTest::currentTestFunction() == QByteArray("withoutSessionBus"))
+        return;
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "runs under dbus-run-session");
+    m_service = std::make_unique<FakeNotificationService>();
+    QVERIFY(m_service->start());
+}
+
+void TestPlanAlerts::cleanup()
+{
+    m_service.reset();
+    QFile::remove(m_report);
+}
+
+std::unique_ptr<PlanAlerts> TestPlanAlerts::makeAlerts() const
+{
+    auto alerts = std::make_unique<PlanAlerts>(ledgerFile());
+    alerts->setProviders({"claude", "codex", "grok"});
+    return alerts;
+}
+
+bool TestPlanAlerts::settle(const PlanAlerts &alerts)
+{
+    return QTest::qWaitFor([&] { return !alerts.isDelivering(); }, 5000);
+}
+
+void TestPlanAlerts::notificationTellsProviderWindowAndReset()
+{
+    const auto alerts = makeAlerts();
+    alerts->checkEntries({entry("codex", "Codex", "openai", {window("This week", 82.7)})});
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    const FakeNotificationService::Call call = m_service->calls().constFirst();
+    QCOMPARE(call.appName, QStringLiteral("Tessarine"));
+    QCOMPARE(call.summary, QStringLiteral("Codex \u00B7 weekly window at 82 %"));
+    QCOMPARE(call.body, QStringLiteral("resets 14:30 \u00B7 Thu 1 Jan"));
+    QCOMPARE(call.replacesId, 0u);
+    QCOMPARE(call.expireTimeout, -1);
+    QCOMPARE(call.hints.value("desktop-entry").toString(), QStringLiteral("app.tessarine.Tessarine"));
+    // The provider's own logo, as a file the service can open.
+    QVERIFY2(call.appIcon.startsWith("file:///") && call.appIcon.endsWith("/logos/openai-color.svg"),
+             qPrintable(call.appIcon));
+    QVERIFY(QFileInfo::exists(QUrl(call.appIcon).toLocalFile()));
+}
+
+void TestPlanAlerts::eachThresholdOncePerPeriod()
+{
+    const auto alerts = makeAlerts();
+    QSignalSpy delivered(alerts.get(), &PlanAlerts::delivered);
+    for (const double used : {50.0, 80.0, 85.0, 90.0})
+        alerts->checkEntries(claudeAt(used));
+    QTRY_COMPARE(delivered.size(), 1);
+    for (const double used : {95.5, 97.0, 99.0})
+        alerts->checkEntries(claudeAt(used));
+    QTRY_COMPARE(delivered.size(), 2);
+    // The window rolled over and climbs again in its next period: both thresholds alert anew.
+    for (const double used : {3.0, 81.0, 96.0})
+        alerts->checkEntries(claudeAt(used, laterReset));
+    QTRY_COMPARE(delivered.size(), 4);
+    QVERIFY(settle(*alerts));
+    QCOMPARE(m_service->summaries(),
+             (QStringList{"Claude \u00B7 5-hour window at 80 %", "Claude \u00B7 5-hour window at 95 %",
+                          "Claude \u00B7 5-hour window at 81 %", "Claude \u00B7 5-hour window at 96 %"}));
+}
+
+void TestPlanAlerts::jumpPastBothThresholdsAlertsOnce()
+{
+    const auto alerts = makeAlerts();
+    alerts->checkEntries(claudeAt(97));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    alerts->checkEntries(claudeAt(98));
+    QVERIFY(settle(*alerts));
+    QCOMPARE(m_service->summaries(), QStringList{"Claude \u00B7 5-hour window at 97 %"});
+    QCOMPARE(alerts->ledger().alerted("claude", "5-hour"), std::optional<int>(95));
+}
+
+void TestPlanAlerts::onlyChosenProvidersWithAlertsOn()
+{
+    const auto alerts = makeAlerts();
+    alerts->setProviders({"codex"});
+    QSignalSpy due(alerts.get(), &PlanAlerts::due);
+    alerts->checkEntries({entry("claude", "Claude", "claude", {window("5-hour", 90)}),
+                          entry("codex", "Codex", "openai", {window("5-hour", 40), window("This week", 90)}),
+                          entry("grok", "Grok", "grok", {window("Daily", 99)}, "unavailable")});
+    QCOMPARE(due.size(), 1);
+    QCOMPARE(due.constFirst().constFirst().value<PlanAlert>().provider, QStringLiteral("codex"));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+
+    alerts->setEnabled(false);
+    alerts->checkEntries({entry("codex", "Codex", "openai", {window("5-hour", 99)})});
+    QCOMPARE(due.size(), 1);
+    QVERIFY(settle(*alerts));
+    QCOMPARE(m_service->calls().size(), 1);
+}
+
+void TestPlanAlerts::restartRemembersWhatWasAlerted()
+{
+    {
+        const auto alerts = makeAlerts();
+        alerts->checkEntries(claudeAt(85));
+        QTRY_COMPARE(m_service->calls().size(), 1);
+        QVERIFY(settle(*alerts));
+    }
+    const auto restarted = makeAlerts();
+    restarted->checkEntries(claudeAt(88));
+    QVERIFY(settle(*restarted));
+    QCOMPARE(m_service->calls().size(), 1);
+    restarted->checkEntries(claudeAt(95));
+    QTRY_COMPARE(m_service->calls().size(), 2);
+    QCOMPARE(m_service->calls().last().summary, QStringLiteral("Claude \u00B7 5-hour window at 95 %"));
+}
+
+void TestPlanAlerts::withoutServiceNothingIsRecorded()
+{
+    m_service->stop();
+    const auto alerts = makeAlerts();
+    QSignalSpy due(alerts.get(), &PlanAlerts::due);
+    QSignalSpy delivered(alerts.get(), &PlanAlerts::delivered);
+    alerts->checkEntries(claudeAt(85));
+    QCOMPARE(due.size(), 1);
+    QVERIFY(settle(*alerts));
+    QCOMPARE(delivered.size(), 0);
+    QCOMPARE(alerts->ledger().alerted("claude", "5-hour"), std::nullopt);
+    QVERIFY(!QFile::exists(ledgerFile()));
+
+    // Once a service runs, the alert the user never saw is shown.
+    QVERIFY(m_service->start());
+    alerts->checkEntries(claudeAt(86));
+    QTRY_COMPARE(delivered.size(), 1);
+    QCOMPARE(m_service->summaries(), QStringList{"Claude \u00B7 5-hour window at 86 %"});
+}
+
+void TestPlanAlerts::reportRewrittenInPlaceIsChecked()
+{
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
+    const auto alerts = makeAlerts();
+    alerts->setClaudeReportInterval(0ms);
+    alerts->watchClaudeReport();
+    QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
+    rewriteInPlace(m_report, claudeReport(83));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 83 %"));
+    QVERIFY(m_service->calls().constFirst().appIcon.endsWith("/logos/claude-color.svg"));
+    QVERIFY(checked.size() >= 1);
+}
+
+void TestPlanAlerts::reportReplacedByRenameIsChecked()
+{
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
+    const auto alerts = makeAlerts();
+    alerts->setClaudeReportInterval(0ms);
+    alerts->watchClaudeReport();
+    replaceByRename(m_report, claudeReport(84));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    // The new file is watched in turn, whichever way it changes next.
+    replaceByRename(m_report, claudeReport(84, 91));
+    QTRY_COMPARE(m_service->calls().size(), 2);
+    rewriteInPlace(m_report, claudeReport(96, 91));
+    QTRY_COMPARE(m_service->calls().size(), 3);
+    QCOMPARE(m_service->summaries(),
+             (QStringList{"Claude \u00B7 5-hour window at 84 %", "Claude \u00B7 weekly window at 91 %",
+                          "Claude \u00B7 5-hour window at 96 %"}));
+}
+
+void TestPlanAlerts::reportCreatedLaterIsChecked()
+{
+    const auto alerts = makeAlerts();
+    alerts->setClaudeReportInterval(0ms);
+    alerts->watchClaudeReport();
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(88)));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+}
+
+void TestPlanAlerts::reportIsReadAtMostOncePerInterval()
+{
+    constexpr auto interval = 1000ms;
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
+    const auto alerts = makeAlerts();
+    alerts->setClaudeReportInterval(interval);
+    alerts->watchClaudeReport();
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> checkedAt;
+    connect(alerts.get(), &PlanAlerts::claudeReportChecked, this, [&] { checkedAt.append(clock.elapsed()); });
+
+    replaceByRename(m_report, claudeReport(81));
+    QTRY_COMPARE(checkedAt.size(), 1);
+    // Every prompt rewrites the report: the changes within the interval are read once, when it
+    // is over, and the reading finds the last of them.
+    for (const double used : {85.0, 90.0, 96.0}) {
+        replaceByRename(m_report, claudeReport(used));
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(checkedAt.size(), 2);
+    QVERIFY2(checkedAt.at(1) - checkedAt.at(0) >= std::chrono::milliseconds(interval).count(),
+             qPrintable(QStringLiteral("read again after %1 ms").arg(checkedAt.at(1) - checkedAt.at(0))));
+    QTRY_COMPARE(m_service->calls().size(), 2);
+    QCOMPARE(m_service->summaries(),
+             (QStringList{"Claude \u00B7 5-hour window at 81 %", "Claude \u00B7 5-hour window at 96 %"}));
+    // Nothing changed since: no further reading.
+    QTest::qWait(int(std::chrono::milliseconds(interval).count()));
+    QCOMPARE(checkedAt.size(), 2);
+}
+
+void TestPlanAlerts::otherFilesInTheFolderAreNoReason()
+{
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
+    const auto alerts = makeAlerts();
+    alerts->setClaudeReportInterval(0ms);
+    QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
+    alerts->watchClaudeReport();
+    QTRY_COMPARE(checked.size(), 1); // the report there is at the start
+    const QString settings = QFileInfo(m_report).dir().filePath("settings.json");
+    replaceByRename(settings, "{}");
+    QTest::qWait(500);
+    QCOMPARE(checked.size(), 1);
+    QFile::remove(settings);
+
+    // Claude left out of the chosen providers: its report is not read...
+    alerts->setProviders({"codex"});
+    replaceByRename(m_report, claudeReport(90));
+    QTest::qWait(500);
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(m_service->calls().size(), 0);
+    // ...until Claude is chosen again, when what it says by then counts.
+    alerts->setProviders({"codex", "claude"});
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 90 %"));
+}
+
+void TestPlanAlerts::reportThereAtStartIsRead()
+{
+    QVERIFY(TestSupport::writeFile(m_report, claudeReport(88)));
+    const auto alerts = makeAlerts();
+    alerts->watchClaudeReport();
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 88 %"));
+}
+
+void TestPlanAlerts::withoutSessionBus()
+{
+    if (QDBusConnection::sessionBus().isConnected())
+        QSKIP("meant for the run without a session bus");
+    const auto alerts = makeAlerts();
+    QSignalSpy due(alerts.get(), &PlanAlerts::due);
+    alerts->checkEntries(claudeAt(99));
+    QCOMPARE(due.size(), 1);
+    QVERIFY(settle(*alerts));
+    QCOMPARE(alerts->ledger().alerted("claude", "5-hour"), std::nullopt);
+}
+
+QTEST_GUILESS_MAIN(TestPlanAlerts)
+#include "TestPlanAlerts.moc"
