@@ -303,13 +303,11 @@ public:
     // The view name of the page at this position.
     static QString viewName(qsizetype index);
 
-    // ---- Calendar ----
+    // ---- Calendar (FrameModelCalendar.cpp) ----
 
     // Counts answers to the calendar access question; calendarAccessChanged() tells views to
     // read the authorisation again.
     int calendarAccessChanges() const { return m_calendarAccessChanges; }
-
-    // (FrameModelCalendar.cpp)
     CalendarStore &eventStore();
     // Asks the user for calendar access; whatever the answer, then announces
     // calendarAccessChanged and refreshes.
@@ -475,10 +473,8 @@ private:
     CalendarStore *m_eventStore = nullptr;
     RenderClient *m_renderer = nullptr;
 
-    // ---- Editing history ----
+    // ---- Editing history and calendar ----
     UndoHistory *m_history = nullptr;
-
-    // ---- Calendar ----
     int m_calendarAccessChanges = 0;
 
     // ---- Window-opening hooks ----
