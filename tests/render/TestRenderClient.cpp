@@ -281,7 +281,8 @@ void TestRenderClient::rendererProcessEndsOnInputThatIsNoJob()
 {
     QFETCH(QByteArray, input);
     QProcess helper;
-    helper.start(QStringLiteral(TESSARINE_BINARY), {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
+    helper.start(QStringLiteral(TESSARINE_BINARY),
+                 {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
     QVERIFY(helper.waitForStarted());
     helper.write(input);
     QVERIFY(helper.waitForFinished(60000));
