@@ -3,8 +3,8 @@
 
 #include "JsonFields.h"
 #include "ShellProcess.h"
+#include "kit/SignalWait.h"
 
-#include <QCoro/QCoroSignal>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <memory>
@@ -92,7 +92,7 @@ QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds
     process->setStandardInputFile(QProcess::nullDevice());
     process->launch(timeout);
     while (!process->hasEnded())
-        co_await qCoro(process.get(), &ShellProcess::ended);
+        co_await nextSignal(process.get(), &ShellProcess::ended);
 
     Result result;
     if (process->failedToStart()) {

@@ -4,11 +4,12 @@
 #include "FrameModel.h"
 #include "StartFindings.h"
 #include "StartPages.h"
+#include "kit/SignalWait.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
 
-#include <QCoroSignal>
+#include <QCoroTask>
 #include <QPointer>
 #include <QSet>
 
@@ -32,7 +33,7 @@ QCoro::Task<> FirstStart::run(FrameModel &model)
     state.check(model.screensDir());
     // The probe ends by itself: the shell it runs in is stopped after a time-out.
     while (state.isChecking())
-        co_await qCoro(&state, &ConnectionsState::isCheckingChanged);
+        co_await nextSignal(&state, &ConnectionsState::isCheckingChanged);
     if (!guard)
         co_return;
 

@@ -8,8 +8,9 @@
 #include "Defaults.h"
 #include "KeychainCredentialStore.h"
 #include "Paths.h"
+#include "kit/SignalWait.h"
 
-#include <QCoroSignal>
+#include <QCoroTask>
 #include <QCoroThread>
 #include <QDir>
 #include <QFileInfo>
@@ -137,7 +138,7 @@ QCoro::Task<bool> CalendarStore::requestFullAccess()
         co_return current == Authorization::FullAccess;
     if (m_asking) {
         // One question on screen at a time; a second caller waits for its answer.
-        const std::optional<bool> granted = co_await qCoro(this, &CalendarStore::accessRequestFinished);
+        const std::optional<bool> granted = co_await nextSignal(this, &CalendarStore::accessRequestFinished);
         co_return granted.value_or(false);
     }
     co_return co_await askThroughPresenter();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KeychainCredentialStore.h"
 
-#include <QCoroSignal>
+#include "kit/SignalWait.h"
+
+#include <QCoroTask>
 #include <qt6keychain/keychain.h>
 
 namespace {
@@ -38,9 +40,9 @@ JobType *newJob(const QString &service, const QString &account)
 QCoro::Task<bool> finishWithin(QKeychain::Job *job, std::chrono::milliseconds bound)
 {
     // Listen before starting, in case the job reports at once.
-    auto finished = qCoro(job, &QKeychain::Job::finished, bound);
+    auto finished = nextSignal(job, &QKeychain::Job::finished, bound);
     job->start();
-    const bool inTime = (co_await finished).has_value();
+    const bool inTime = (co_await std::move(finished)).has_value();
     if (inTime)
         job->deleteLater();
     else

@@ -3,11 +3,11 @@
 
 #include "PanelPicture.h"
 #include "RenderPage.h"
+#include "kit/SignalWait.h"
 #include "kit/UserError.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>
-#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -118,7 +118,7 @@ QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mod
 {
     QPointer<PageRenderer> self(this);
     while (m_busy) {
-        co_await qCoro(this, &PageRenderer::renderFinished);
+        co_await nextSignal(this, &PageRenderer::renderFinished);
         if (!self)
             throw UserError(closedMessage());
     }

@@ -2,10 +2,10 @@
 #include "RenderClient.h"
 
 #include "RenderJob.h"
+#include "kit/SignalWait.h"
 #include "kit/UserError.h"
 
 #include <QCoreApplication>
-#include <QCoro/QCoroSignal>
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QProcess>
@@ -62,7 +62,7 @@ QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString
 {
     const QPointer<RenderClient> self(this);
     while (m_busy) {
-        co_await qCoro(this, &RenderClient::renderFinished);
+        co_await nextSignal(this, &RenderClient::renderFinished);
         if (!self)
             throw UserError(closedMessage());
     }
@@ -129,7 +129,7 @@ QCoro::Task<> RenderClient::ensureStarted()
     });
     process->start();
     while (self && m_process == process && !m_exited && process->state() == QProcess::Starting)
-        co_await qCoro(this, &RenderClient::processChanged, std::chrono::milliseconds(50));
+        co_await nextSignal(this, &RenderClient::processChanged, std::chrono::milliseconds(50));
     if (!self)
         co_return;
     if (m_process != process)
@@ -168,8 +168,8 @@ QCoro::Task<std::optional<QByteArray>> RenderClient::awaitAnswer(AfterIdleExit a
         }
         if (deadline.hasExpired())
             fail(QStringLiteral("it did not answer within %1 seconds.").arg(double(m_answerTimeout.count()) / 1000.0));
-        co_await qCoro(this, &RenderClient::processChanged,
-                       std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 1)));
+        co_await nextSignal(this, &RenderClient::processChanged,
+                            std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 1)));
         if (!self)
             throw UserError(closedMessage());
     }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "kit/SignalWait.h"
 #include "model/RefreshScheduler.h"
 #include "platform/WakeMonitor.h"
 
-#include <QCoroSignal>
+#include <QCoroTask>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTimer>
@@ -38,7 +39,7 @@ struct Record
 QCoro::Task<std::optional<QString>> passGate(QPointer<Gate> gate, const Record *record)
 {
     if (gate)
-        co_await qCoro(gate.data(), &Gate::opened);
+        co_await nextSignal(gate.data(), &Gate::opened);
     co_return record->nextResult;
 }
 

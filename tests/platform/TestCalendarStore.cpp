@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
+#include "kit/SignalWait.h"
 #include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 
-#include <QCoroSignal>
 #include <QCoroTask>
 #include <QDir>
 #include <QFile>
@@ -98,7 +98,7 @@ public:
     {
         ++asked;
         if (holding)
-            co_await qCoro(this, &RecordingPresenter::released);
+            co_await nextSignal(this, &RecordingPresenter::released);
         co_return answer;
     }
 

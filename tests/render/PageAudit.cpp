@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageAudit.h"
+#include "kit/SignalWait.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>
-#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QJsonArray>
@@ -133,7 +133,7 @@ QCoro::Task<bool> PageAudit::load(QString script)
     m_page->scripts().clear();
     m_page->scripts().insert(injected);
     m_page->load(QUrl::fromLocalFile(QDir(m_viewsDir).filePath(QStringLiteral("page.html"))));
-    const std::optional<bool> finished = co_await qCoro(m_page, &QWebEnginePage::loadFinished, 10s);
+    const std::optional<bool> finished = co_await nextSignal(m_page, &QWebEnginePage::loadFinished, 10s);
     co_return finished.value_or(false);
 }
 

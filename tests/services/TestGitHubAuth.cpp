@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "kit/SignalWait.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
 
-#include <QCoroSignal>
+#include <QCoroTask>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
@@ -71,9 +72,9 @@ public:
     {
         sleeps.append(std::chrono::duration_cast<std::chrono::seconds>(duration));
         if (holdSleeps) {
-            auto released = qCoro(this, &FakeClock::released);
+            auto released = nextSignal(this, &FakeClock::released);
             Q_EMIT sleepStarted();
-            co_await released;
+            co_await std::move(released);
         }
         current = current.addMSecs(duration.count());
     }

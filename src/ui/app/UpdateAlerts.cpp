@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpdateAlerts.h"
 
+#include "kit/SignalWait.h"
+
 #include <QAbstractButton>
-#include <QCoroSignal>
+#include <QCoroTask>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPointer>
@@ -39,7 +41,7 @@ QCoro::Task<int> UpdateAlerts::present(UpdateAlert alert)
     box->show();
     box->raise();
     box->activateWindow();
-    co_await qCoro(box.data(), &QMessageBox::finished);
+    co_await nextSignal(box.data(), &QMessageBox::finished);
 
     const int lastIndex = static_cast<int>(buttons.size()) - 1;
     if (!box)

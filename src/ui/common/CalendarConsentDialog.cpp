@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalendarConsentDialog.h"
 
-#include <QCoroSignal>
+#include "kit/SignalWait.h"
+
+#include <QCoroTask>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -83,7 +85,7 @@ QCoro::Task<std::optional<bool>> CalendarConsentDialog::askForCalendarAccess()
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
-    const std::optional<int> result = co_await qCoro(dialog.data(), &QDialog::finished);
+    const std::optional<int> result = co_await nextSignal(dialog.data(), &QDialog::finished);
     if (!dialog)
         co_return std::nullopt;
     dialog->deleteLater();
