@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DecodedPictures.h"
 #include "UndoHistory.h"
 #include "ViewAnimation.h"
 #include "kit/Catalogue.h"
@@ -377,7 +378,9 @@ private:
     void loadSettings();
     void saveSettings();
     void readManifest();
-    ImageTable readPictures(ScreenLook look) const;
+    ImageTable readPictures(ScreenLook look);
+    // How wide the card holds the pictures of `look`, 0 for their full size.
+    int pictureWidthLimitFor(ScreenLook look) const;
     bool hasPicturesOfLook() const { return m_picturesLook == m_look && !m_images.isEmpty(); }
 
     void setProviders(const QStringList &providers) { assign(m_providers, providers, &FrameModel::providersChanged); }
@@ -457,6 +460,8 @@ private:
     ImageTable m_images;
     ScreenLook m_picturesLook = ScreenLook::Mono;
     int m_pictureWidthLimit = 0;
+    // The pictures of the draw going on, decoded as they arrive.
+    DecodedPictures m_decodedPictures;
 
     // ---- Refresh ----
     RefreshScheduler *m_schedule = nullptr;

@@ -244,7 +244,9 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
             // meanwhile writes nothing more.
             if (!self || !turn.isCurrent())
                 co_return false;
-            files.writePng(look.fileName(view, dark), picture);
+            const QString name = look.fileName(view, dark);
+            files.writePng(name, picture);
+            m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
         }
     }
     co_return true;

@@ -11,12 +11,10 @@
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QJsonDocument>
 #include <QSet>
 #include <algorithm>
@@ -26,23 +24,14 @@ namespace {
 // A page picture at the largest scale is a few megabytes; a bigger file is not read whole.
 constexpr qint64 largestPicture = 64 * 1024 * 1024;
 
-// The picture at `path`, scaled down (smoothly, keeping its proportions) when it is wider than
-// `widthLimit`, in the pixel format the card paints fastest. Read through the bounded reader: a
-// picture name that is a named pipe or a device must not stall the start.
+// The picture at `path` as the card holds it (see DecodedPictures::decode). Read through the
+// bounded reader: a picture name that is a named pipe or a device must not stall the start.
 QImage readPicture(const QString &path, int widthLimit)
 {
-    SmallFileReader::Result file = SmallFileReader::read(path, largestPicture);
+    const SmallFileReader::Result file = SmallFileReader::read(path, largestPicture);
     if (!file.ok())
         return {};
-    QBuffer buffer(&file.bytes);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (widthLimit > 0 && size.width() > widthLimit)
-        reader.setScaledSize(QSize(widthLimit, std::max(1, qRound(double(size.height()) * widthLimit / size.width()))));
-    QImage image = reader.read();
-    if (image.format() == QImage::Format_ARGB32)
-        image.convertTo(QImage::Format_ARGB32_Premultiplied);
-    return image;
+    return DecodedPictures::decode(file.bytes, widthLimit);
 }
 
 } // namespace
@@ -217,16 +206,23 @@ void FrameModel::loadImages()
         loaded = readPictures(m_picturesLook);
         shown = loaded.isEmpty() ? m_look : m_picturesLook;
     }
+    // What was decoded for the card and not taken is of no further use.
+    m_decodedPictures.clear();
     m_picturesLook = shown;
     if (shown == m_look && !loaded.isEmpty())
         m_lookAwaitingPictures = false;
     setImages(loaded);
 }
 
-FrameModel::ImageTable FrameModel::readPictures(ScreenLook look) const
+int FrameModel::pictureWidthLimitFor(ScreenLook look) const
 {
     // The panel's one-bit pictures are small and shown pixel for pixel, so never scaled.
-    const int limit = look == ScreenLook::Panel ? 0 : m_pictureWidthLimit;
+    return look == ScreenLook::Panel ? 0 : m_pictureWidthLimit;
+}
+
+FrameModel::ImageTable FrameModel::readPictures(ScreenLook look)
+{
+    const int limit = pictureWidthLimitFor(look);
     ImageTable loaded;
     const QStringList views = m_manifest ? m_manifest->views : QStringList();
     const QDir screens(m_screensDir);
@@ -237,7 +233,9 @@ FrameModel::ImageTable FrameModel::readPictures(ScreenLook look) const
             // directory is not read.
             if (loaded.contains(name) || name.contains(u'/'))
                 continue;
-            const QImage image = readPicture(screens.filePath(name), limit);
+            const QString path = screens.filePath(name);
+            const std::optional<QImage> decoded = m_decodedPictures.take(path, limit);
+            const QImage image = decoded ? *decoded : readPicture(path, limit);
             if (!image.isNull())
                 loaded.insert(name, image);
         }
