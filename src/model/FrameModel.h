@@ -12,6 +12,7 @@
 #include "kit/PageTransition.h"
 #include "kit/ScreenLook.h"
 #include "kit/ScreenManifest.h"
+#include "render/RenderJob.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -403,7 +404,8 @@ private:
     QCoro::Task<std::optional<QString>> runRefresh();
     QCoro::Task<std::optional<QString>> refreshToken();
     QCoro::Task<bool> draw(QString dataJson);
-    QCoro::Task<QByteArray> renderPicture(QString dataJson, int page, ScreenLook look, bool dark, QJsonObject themes);
+    static RenderJob pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
+                                const QJsonObject &themes);
     QCoro::Task<> redrawFrom(QString dataJson);
     bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
                        const std::optional<QString> &error);

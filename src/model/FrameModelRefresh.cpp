@@ -232,35 +232,45 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
     const RefreshScheduler::DrawTurn turn(*m_schedule);
     const QJsonObject themes = ThemeFile::read(m_viewsDir);
     // Taken once: pages added or a look chosen meanwhile are drawn by the refresh that follows.
-    const qsizetype count = drawnPageCount();
     const ScreenLook look = m_look;
     const ScreenFiles files(m_screensDir);
-
-    for (qsizetype index = 0; index < count; ++index) {
+    struct Picture
+    {
+        QString fileName;
+        RenderJob job;
+    };
+    QList<Picture> pictures;
+    for (qsizetype index = 0; index < drawnPageCount(); ++index) {
         const QString view = pageViewName(index);
-        for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true}) {
-            const QByteArray picture = co_await renderPicture(dataJson, int(index), look, dark, themes);
-            // Between the render and the write nothing is awaited: a draw that lost its turn
-            // meanwhile writes nothing more.
-            if (!self || !turn.isCurrent())
-                co_return false;
-            const QString name = look.fileName(view, dark);
-            files.writePng(name, picture);
-            m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
-        }
+        for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true})
+            pictures.append({look.fileName(view, dark), pictureJob(dataJson, int(index), look, dark, themes)});
+    }
+
+    for (qsizetype index = 0; index < pictures.size(); ++index) {
+        // The next picture goes along, so the renderer process draws it while encoding this one.
+        const std::optional<RenderJob> next =
+            index + 1 < pictures.size() ? std::optional<RenderJob>(pictures.at(index + 1).job) : std::nullopt;
+        const QByteArray picture = co_await renderer().render(pictures.at(index).job, next);
+        // Between the render and the write nothing is awaited: a draw that lost its turn
+        // meanwhile writes nothing more.
+        if (!self || !turn.isCurrent())
+            co_return false;
+        const QString &name = pictures.at(index).fileName;
+        files.writePng(name, picture);
+        m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
     }
     co_return true;
 }
 
-QCoro::Task<QByteArray> FrameModel::renderPicture(QString dataJson, int page, ScreenLook look, bool dark,
-                                                  QJsonObject themes)
+RenderJob FrameModel::pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
+                                 const QJsonObject &themes)
 {
     // The panel is drawn for a one-bit screen without a theme; the other looks in their light
     // or dark theme at three pixels a point.
     if (look == ScreenLook::Panel)
-        co_return co_await renderer().render(dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale);
-    const std::optional<QString> theme = ThemeFile::themeJson(themes, look.rawValue(), dark);
-    co_return co_await renderer().render(dataJson, page, QStringLiteral("preview"), theme, previewScale);
+        return RenderJob{dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale};
+    return RenderJob{dataJson, page, QStringLiteral("preview"), ThemeFile::themeJson(themes, look.rawValue(), dark),
+                     previewScale};
 }
 
 void FrameModel::redraw()

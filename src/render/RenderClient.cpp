@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RenderClient.h"
 
-#include "RenderJob.h"
 #include "kit/SignalWait.h"
 #include "kit/UserError.h"
 
@@ -60,6 +59,11 @@ qint64 RenderClient::processId() const
 QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
                                              int scale)
 {
+    co_return co_await render(RenderJob{dataJson, page, mode, themeJson, std::max(scale, 1)});
+}
+
+QCoro::Task<QByteArray> RenderClient::render(RenderJob job, std::optional<RenderJob> next)
+{
     const QPointer<RenderClient> self(this);
     while (m_busy) {
         co_await nextSignal(this, &RenderClient::renderFinished);
@@ -79,11 +83,23 @@ QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString
         }
     } release{self};
 
-    const QByteArray job = FrameStream::pack(RenderJob{dataJson, page, mode, themeJson, std::max(scale, 1)}.toBytes());
-    co_await ensureStarted();
-    if (!self)
-        throw UserError(closedMessage());
-    m_process->write(job);
+    job.scale = std::max(job.scale, 1);
+    const QByteArray bytes = FrameStream::pack(job.toBytes());
+    const bool sentAlready = m_sentAhead == bytes && processId() != 0 && !m_exited;
+    if (m_sentAhead && !sentAlready)
+        ++m_unwantedAnswers;
+    m_sentAhead.reset();
+    if (!sentAlready) {
+        co_await ensureStarted();
+        if (!self)
+            throw UserError(closedMessage());
+        m_process->write(bytes);
+    }
+    if (next) {
+        next->scale = std::max(next->scale, 1);
+        m_sentAhead = FrameStream::pack(next->toBytes());
+        m_process->write(*m_sentAhead);
+    }
     const std::optional<QByteArray> png = co_await awaitAnswer(AfterIdleExit::Report);
     if (png)
         co_return *png;
@@ -91,7 +107,7 @@ QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString
     co_await ensureStarted();
     if (!self)
         throw UserError(closedMessage());
-    m_process->write(job);
+    m_process->write(bytes);
     const std::optional<QByteArray> retried = co_await awaitAnswer(AfterIdleExit::Fail);
     co_return retried.value_or(QByteArray());
 }
@@ -147,6 +163,10 @@ QCoro::Task<std::optional<QByteArray>> RenderClient::awaitAnswer(AfterIdleExit a
     const QDeadlineTimer deadline(m_answerTimeout);
     for (;;) {
         if (std::optional<QByteArray> message = m_answers.next()) {
+            if (m_unwantedAnswers > 0) {
+                --m_unwantedAnswers;
+                continue;
+            }
             const std::optional<RenderReply> reply = RenderReply::fromBytes(*message);
             if (!reply)
                 fail(QStringLiteral("its answer could not be read."));
@@ -187,6 +207,8 @@ void RenderClient::stopProcess()
     QProcess *process = m_process;
     m_process = nullptr;
     m_exited = false;
+    m_sentAhead.reset();
+    m_unwantedAnswers = 0;
     if (!process)
         return;
     process->disconnect(this);

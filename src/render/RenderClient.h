@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FrameStream.h"
+#include "RenderJob.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -42,6 +43,10 @@ public:
     // call made while another runs waits for it.
     QCoro::Task<QByteArray> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
                                    int scale);
+    // The same for `job`. `next`, the picture the caller asks for after this one, is sent along,
+    // so the renderer process draws it while it encodes this one; a next call for another
+    // picture lets its answer go.
+    QCoro::Task<QByteArray> render(RenderJob job, std::optional<RenderJob> next = std::nullopt);
 
     // The renderer process's id while one runs, else 0.
     qint64 processId() const;
@@ -69,6 +74,9 @@ private:
     std::chrono::milliseconds m_answerTimeout = defaultAnswerTimeout;
     QProcess *m_process = nullptr;
     FrameStream m_answers;
+    // The job sent ahead of the next call, and answers still to come that nobody waits for.
+    std::optional<QByteArray> m_sentAhead;
+    int m_unwantedAnswers = 0;
     bool m_busy = false;
     bool m_exited = false;
 };

@@ -3,10 +3,12 @@
 
 #include "PageRenderer.h"
 #include "PngEncoder.h"
+#include "kit/SignalWait.h"
 #include "kit/UserError.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
@@ -15,6 +17,20 @@
 namespace {
 
 constexpr qsizetype readChunk = 64 * 1024;
+// One picture is drawn while the one before is encoded; more are not held.
+constexpr std::size_t mostAnswersHeld = 2;
+
+QByteArray framed(const RenderReply &reply)
+{
+    return FrameStream::pack(reply.toBytes());
+}
+
+QByteArray encodedAnswer(const QImage &picture)
+{
+    const QByteArray png = PngEncoder::encode(picture);
+    return framed(png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
+                                : RenderReply::picture(png));
+}
 
 } // namespace
 
@@ -58,8 +74,8 @@ void RenderHelper::readInput()
     takeJobs();
     if (m_input.broken())
         return finish(BadInput);
-    if (m_inputClosed && !m_working)
-        finish(Done);
+    if (m_inputClosed)
+        restIfDone();
 }
 
 void RenderHelper::takeJobs()
@@ -80,30 +96,56 @@ QCoro::Task<> RenderHelper::work()
     m_working = true;
     m_idle.stop();
     while (self && !m_finished && !m_jobs.empty()) {
+        while (self && !m_finished && m_answers.size() >= mostAnswersHeld)
+            co_await nextSignal(this, &RenderHelper::answersWritten);
+        if (!self || m_finished)
+            co_return;
         const RenderJob job = m_jobs.front();
         m_jobs.pop_front();
-        RenderReply reply = RenderReply::failure({});
-        try {
-            const QImage picture =
-                co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
-            const QByteArray png = PngEncoder::encode(picture);
-            reply = png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
-                                  : RenderReply::picture(png);
-        } catch (const UserError &error) {
-            reply = RenderReply::failure(error.message());
-        } catch (const std::exception &error) {
-            reply = RenderReply::failure(QString::fromLocal8Bit(error.what()));
-        }
+        QFuture<QByteArray> answer = co_await answerTo(job);
         if (!self)
             co_return;
-        if (!writeAll(FrameStream::pack(reply.toBytes()))) {
-            finish(OutputClosed);
-            co_return;
-        }
+        m_answers.push_back(answer);
+        answer.then(this, [this](const QByteArray &) { writeReadyAnswers(); });
     }
     if (!self)
         co_return;
     m_working = false;
+    restIfDone();
+}
+
+QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
+{
+    QString error;
+    try {
+        const QImage picture = co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
+        co_return QtConcurrent::run(&encodedAnswer, picture);
+    } catch (const UserError &failure) {
+        error = failure.message();
+    } catch (const std::exception &failure) {
+        error = QString::fromLocal8Bit(failure.what());
+    }
+    co_return QtFuture::makeReadyFuture(framed(RenderReply::failure(error)));
+}
+
+void RenderHelper::writeReadyAnswers()
+{
+    while (!m_finished && !m_answers.empty() && m_answers.front().isFinished()) {
+        const QByteArray bytes = m_answers.front().result();
+        m_answers.pop_front();
+        if (!writeAll(bytes))
+            finish(OutputClosed);
+    }
+    Q_EMIT answersWritten();
+    restIfDone();
+}
+
+// With no job being drawn and every answer written, the helper waits for work, or ends when
+// the card has closed its input.
+void RenderHelper::restIfDone()
+{
+    if (m_finished || m_working || !m_answers.empty())
+        return;
     if (m_inputClosed)
         finish(Done);
     else

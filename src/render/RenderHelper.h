@@ -5,6 +5,7 @@
 #include "RenderJob.h"
 
 #include <QCoro/QCoroTask>
+#include <QFuture>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -16,7 +17,8 @@ class QSocketNotifier;
 // The page renderer's side of the renderer process (`tessarine render-helper`, started by
 // RenderClient). It reads render jobs from one file descriptor, draws them one after another
 // with a PageRenderer that keeps the page view loaded between pictures, and writes each answer
-// (the PNG file, or the error text) to another. It ends when its input closes (the card went
+// (the PNG file, or the error text) to another, in the order of the jobs. A picture is encoded
+// on a worker thread while the next job, when one is waiting, is drawn. It ends when its input closes (the card went
 // away), when the input is not a job stream, or after a minute without work, so the web engine
 // does not sit in memory between refreshes.
 class RenderHelper : public QObject
@@ -41,11 +43,16 @@ public:
 Q_SIGNALS:
     // The helper has nothing more to do; the process should exit with `status`.
     void finished(int status);
+    // Answers were written, or could not be.
+    void answersWritten();
 
 private:
     void readInput();
     void takeJobs();
     QCoro::Task<> work();
+    QCoro::Task<QFuture<QByteArray>> answerTo(RenderJob job);
+    void writeReadyAnswers();
+    void restIfDone();
     bool writeAll(const QByteArray &bytes);
     void finish(int status);
 
@@ -56,6 +63,8 @@ private:
     QTimer m_idle;
     FrameStream m_input;
     std::deque<RenderJob> m_jobs;
+    // Framed answers in the order of their jobs; pictures among them may still be encoding.
+    std::deque<QFuture<QByteArray>> m_answers;
     bool m_working = false;
     bool m_inputClosed = false;
     bool m_finished = false;

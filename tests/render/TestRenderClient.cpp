@@ -67,6 +67,7 @@ private Q_SLOTS:
     void initTestCase();
     void drawsInTheRendererProcess();
     void keepsOneProcessForManyPictures();
+    void nextPictureIsSentAhead();
     void pageViewErrorsKeepTheProcess();
     void killedDuringAJobFailsThatPictureOnly();
     void hangingRendererIsStoppedAfterTheTimeout();
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void missingProgramCannotStart();
     void idleRendererEndsAndIsStartedAgain();
     void rendererProcessIsQuiet();
+    void rendererProcessAnswersInTheOrderOfTheJobs();
     void rendererProcessEndsOnInputThatIsNoJob_data();
     void rendererProcessEndsOnInputThatIsNoJob();
 
@@ -134,6 +136,43 @@ void TestRenderClient::keepsOneProcessForManyPictures()
     const Outcome blue = QCoro::waitFor(draw(*client, 2));
     QCOMPARE(blue.error, QString());
     QCOMPARE(QImage::fromData(blue.png, "PNG").pixelColor(100, 100), QColor(0, 0, 255));
+    QCOMPARE(client->processId(), pid);
+}
+
+QCoro::Task<Outcome> drawJob(RenderClient &client, int page, std::optional<int> nextPage)
+{
+    const auto job = [](int number) {
+        return RenderJob{QStringLiteral("{}"), number, QStringLiteral("preview"), {}, 1};
+    };
+    Outcome outcome;
+    try {
+        outcome.png = co_await client.render(job(page), nextPage ? std::optional(job(*nextPage)) : std::nullopt);
+    } catch (const UserError &error) {
+        outcome.error = error.message();
+    }
+    co_return outcome;
+}
+
+void TestRenderClient::nextPictureIsSentAhead()
+{
+    // Each call gets the picture it asks for, whether or not it was sent ahead by the call
+    // before, and an answer sent ahead for nobody is never handed to the next caller.
+    std::unique_ptr<RenderClient> client(realClient(m_views));
+    const auto colourOf = [](const Outcome &outcome) {
+        return QImage::fromData(outcome.png, "PNG").pixelColor(100, 100);
+    };
+    const Outcome first = QCoro::waitFor(drawJob(*client, 0, 2));
+    QCOMPARE(first.error, QString());
+    QCOMPARE(colourOf(first), QColor(0, 255, 0));
+    const qint64 pid = client->processId();
+
+    const Outcome sentAhead = QCoro::waitFor(drawJob(*client, 2, 2));
+    QCOMPARE(colourOf(sentAhead), QColor(0, 0, 255));
+    // Page 2 was sent ahead again; page 0 is asked for instead.
+    const Outcome other = QCoro::waitFor(drawJob(*client, 0, std::nullopt));
+    QCOMPARE(colourOf(other), QColor(0, 255, 0));
+    const Outcome last = QCoro::waitFor(drawJob(*client, 2, std::nullopt));
+    QCOMPARE(colourOf(last), QColor(0, 0, 255));
     QCOMPARE(client->processId(), pid);
 }
 
@@ -267,6 +306,34 @@ void TestRenderClient::rendererProcessIsQuiet()
     QVERIFY(reply && reply->png);
     QCOMPARE(QImage::fromData(*reply->png, "PNG").size(), QSize(1360, 480));
     QCOMPARE(answers.pending(), qsizetype(0));
+    QVERIFY(!answers.next());
+}
+
+void TestRenderClient::rendererProcessAnswersInTheOrderOfTheJobs()
+{
+    // Jobs sent together are drawn while the ones before are encoded; the answers still come in
+    // the order of the jobs, the last one also after the input has closed.
+    QProcess helper;
+    helper.start(QStringLiteral(TESSARINE_BINARY),
+                 {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
+    QVERIFY(helper.waitForStarted());
+    const QList<int> pages{0, 2, 2, 0, 2};
+    for (int page : pages)
+        helper.write(FrameStream::pack(
+            RenderJob{QStringLiteral("{}"), page, QStringLiteral("preview"), std::nullopt, 3}.toBytes()));
+    helper.closeWriteChannel();
+    QVERIFY(helper.waitForFinished(60000));
+    QCOMPARE(helper.exitCode(), 0);
+    FrameStream answers;
+    answers.append(helper.readAllStandardOutput());
+    for (int page : pages) {
+        const std::optional<QByteArray> answer = answers.next();
+        QVERIFY(answer);
+        const std::optional<RenderReply> reply = RenderReply::fromBytes(*answer);
+        QVERIFY(reply && reply->png);
+        QCOMPARE(QImage::fromData(*reply->png, "PNG").pixelColor(3000, 1000),
+                 page == 2 ? QColor(0, 0, 255) : QColor(0, 255, 0));
+    }
     QVERIFY(!answers.next());
 }
 

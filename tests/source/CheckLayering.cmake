@@ -35,9 +35,9 @@ set(_below_ui/app ${_below_ui/common} ui/common ui/card ui/editor ui/connections
 set(_qt_kit QtCore)
 set(_qt_platform QtCore QtNetwork QtDBus)
 set(_qt_data QtCore QtNetwork QtSql)
-set(_qt_render QtCore QtGui QtWebEngineCore QtWebEngineWidgets)
+set(_qt_render QtCore QtConcurrent QtGui QtWebEngineCore QtWebEngineWidgets)
 set(_qt_services QtCore QtNetwork)
-set(_qt_model QtCore QtGui)
+set(_qt_model QtCore QtConcurrent QtGui)
 set(_qt_ui QtCore QtGui QtWidgets QtSvg)
 set(_qt_ui/common ${_qt_ui})
 set(_qt_ui/card ${_qt_ui})
@@ -77,7 +77,7 @@ endfunction()
 
 # The Qt module whose include folder holds `header`, or empty. Looked up once a header, the
 # usual modules first.
-set(_usual_modules QtCore QtGui QtWidgets QtNetwork QtDBus QtSvg QtWebEngineCore QtWebEngineWidgets QtSql QtTest)
+set(_usual_modules QtCore QtConcurrent QtGui QtWidgets QtNetwork QtDBus QtSvg QtWebEngineCore QtWebEngineWidgets QtSql QtTest)
 function(qt_module_of header out)
     get_property(_known GLOBAL PROPERTY "tessarine_qt_${header}" SET)
     if(_known)
