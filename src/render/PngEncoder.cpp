@@ -55,12 +55,12 @@ inline void putRgba(char *out, QRgb premultiplied)
 
 } // namespace
 
-QByteArray PngEncoder::encode(const QImage &image)
+QByteArray PngEncoder::encode(QImage image)
 {
     if (image.isNull())
         return {};
     ColourType type = Rgba;
-    const QImage source = sourceFor(image, type);
+    QImage source = sourceFor(image, type);
     if (source.isNull())
         return {};
 
@@ -71,7 +71,11 @@ QByteArray PngEncoder::encode(const QImage &image)
     header.append(char(type));
     header.append(3, char(0)); // deflate, adaptive filtering scheme, no interlace
 
-    const QByteArray compressed = zlibStream(filteredRows(source, type));
+    QByteArray rows = filteredRows(source, type);
+    source = QImage();
+    image = QImage();
+    const QByteArray compressed = zlibStream(rows);
+    rows.clear();
     if (compressed.isEmpty())
         return {};
 

@@ -20,7 +20,9 @@ public:
     static constexpr qsizetype bytesPerPart = 1 << 20;
     static constexpr qsizetype maxParts = 4;
 
-    static QByteArray encode(const QImage &image);
+    // Taken by value: when the caller hands over the only reference, the pixels are let go once
+    // laid out in rows, before the longer compression, so a picture is not held twice.
+    static QByteArray encode(QImage image);
 
 private:
     enum ColourType : quint8

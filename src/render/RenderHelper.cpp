@@ -25,9 +25,9 @@ QByteArray framed(const RenderReply &reply)
     return FrameStream::pack(reply.toBytes());
 }
 
-QByteArray encodedAnswer(const QImage &picture)
+QByteArray encodedAnswer(QImage picture)
 {
-    const QByteArray png = PngEncoder::encode(picture);
+    const QByteArray png = PngEncoder::encode(std::move(picture));
     return framed(png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
                                 : RenderReply::picture(png));
 }
@@ -118,8 +118,8 @@ QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
 {
     QString error;
     try {
-        const QImage picture = co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
-        co_return QtConcurrent::run(&encodedAnswer, picture);
+        QImage picture = co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
+        co_return QtConcurrent::run(&encodedAnswer, std::move(picture));
     } catch (const UserError &failure) {
         error = failure.message();
     } catch (const std::exception &failure) {
