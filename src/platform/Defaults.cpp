@@ -1,15 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Defaults.h"
 
+#include "Paths.h"
+
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <memory>
 
 namespace {
 
+// Far more than the few display options ever take.
+constexpr qint64 largestStore = 1024 * 1024;
+
+// QSettings opens and reads its file as it is made: a named pipe in the file's place would stall
+// the program until something writes to it, and a device would be read without end.
+bool isUsable(const QString &path)
+{
+    const QFileInfo file(path);
+    return !file.exists() || (file.isFile() && file.size() <= largestStore);
+}
+
+// When something else stands in the file's place, the options live in a file of this run's
+// own, and whatever stands there is neither read nor replaced.
+QString storeOfThisRun()
+{
+    static const QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("Tessarine.ini"));
+}
+
 std::unique_ptr<QSettings> openStore()
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"),
-                                       QStringLiteral("Tessarine"));
+    const QString path = Paths::defaultsFile();
+    return std::make_unique<QSettings>(isUsable(path) ? path : storeOfThisRun(), QSettings::IniFormat);
 }
 
 } // namespace

@@ -104,4 +104,10 @@ QString settingsFile()
     return QFileInfo(screensDir()).dir().filePath(QStringLiteral("settings.json"));
 }
 
+QString defaultsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Tessarine/Tessarine.ini");
+}
+
 } // namespace Paths

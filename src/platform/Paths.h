@@ -26,4 +26,8 @@ QString screensDir();
 // "settings.json" in the parent directory of the screens directory.
 QString settingsFile();
 
+// The display options: Tessarine/Tessarine.ini in the per-user configuration folder (normally
+// ~/.config).
+QString defaultsFile();
+
 } // namespace Paths

@@ -3,6 +3,8 @@
 #include "kit/ScreenManifest.h"
 #include "model/FrameModel.h"
 #include "model/ScreenFiles.h"
+#include "platform/Defaults.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,6 +106,24 @@ private Q_SLOTS:
         QVERIFY(!model.manifest());
         QVERIFY(!ScreenFiles(screens()).readData());
         QCOMPARE(model.providers(), QStringList({"claude", "codex"}));
+    }
+
+    void displayOptionsFileThatIsNoFileIsLeftAlone()
+    {
+        // A named pipe in place of the display options: the start goes on with the defaults, an
+        // option chosen holds for the run, and the pipe is neither read nor replaced.
+        const QString options = Paths::defaultsFile();
+        QVERIFY(QDir().mkpath(QFileInfo(options).path()));
+        QVERIFY(::mkfifo(QFile::encodeName(options).constData(), 0600) == 0);
+        const FrameModel model;
+        QVERIFY(!Defaults::boolValue(QStringLiteral("logosHidden")));
+        Defaults::setValue(QStringLiteral("logosHidden"), true);
+        QVERIFY(Defaults::boolValue(QStringLiteral("logosHidden")));
+        struct stat status
+        {};
+        QCOMPARE(::stat(QFile::encodeName(options).constData(), &status), 0);
+        QVERIFY(S_ISFIFO(status.st_mode));
+        QFile::remove(options);
     }
 
     void pictureThatIsADeviceIsNotRead()

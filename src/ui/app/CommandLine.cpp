@@ -6,8 +6,6 @@
 #include "render/RenderCommand.h"
 #include "services/PlanAlertLedger.h"
 
-#include <QStandardPaths>
-
 namespace {
 
 // Qt's own options that take a value, read by the application object (QGuiApplication and
@@ -75,10 +73,9 @@ QString renderUsage(int width)
 
 QString filesSection()
 {
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QStringLiteral("Files:\n") + line(QStringLiteral("settings"), Paths::settingsFile()) +
            line(QStringLiteral("rendered pages"), Paths::screensDir()) +
-           line(QStringLiteral("display options"), config + QStringLiteral("/Tessarine/Tessarine.ini")) +
+           line(QStringLiteral("display options"), Paths::defaultsFile()) +
            line(QStringLiteral("plan alerts shown"), PlanAlertLedger::defaultFile()) +
            line(QStringLiteral("start at login"), Autostart::entryPath()) +
            line(QStringLiteral("page view and catalogue"), Paths::viewsDir());
