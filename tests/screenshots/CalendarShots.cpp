@@ -40,6 +40,11 @@ void recordState(const QString &id, const QDateTime &fetchedAt, const QDateTime 
 
 int main(int argc, char *argv[])
 {
+    // The usual folders under the throw-away home, so the dialog names them as a user reads them
+    // ("~/.local/share/…").
+    const QByteArray home = qgetenv("HOME");
+    qputenv("XDG_DATA_HOME", home + "/.local/share");
+    qputenv("XDG_CACHE_HOME", home + "/.cache");
     QApplication application(argc, argv);
     Defaults::setValue(CalendarStore::accessKey, QStringLiteral("fullAccess"));
     TestSupport::writeFile(CalendarStore::tessarineCalendarsDir() + "/Bank holidays.ics", kCalendar);
