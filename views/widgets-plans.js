@@ -181,9 +181,9 @@
         if (shown.length === 0) {
             const figures = stats(entry);
             if (figures.length)
-                return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure ellipsis", [
+                return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
                     el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
-                    " " + text(s.label).toLowerCase()])));
+                    el("span", "ellipsis", text(s.label).toLowerCase())])));
             return el("div", "plan-reason", "No usage limits reported");
         }
         const room = ctx.size === "xl" ? 3 : narrow ? 1 : 2;
@@ -211,5 +211,10 @@
             ]));
         });
         Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
+        // A figure is never cut: the second one goes when both do not fit side by side.
+        body.querySelectorAll(".plan-figures").forEach((figures) => {
+            while (figures.children.length > 1 && figures.scrollWidth > figures.clientWidth + 1)
+                figures.lastElementChild.remove();
+        });
     };
 })();
