@@ -2,6 +2,7 @@
 #include "ConnectionsState.h"
 
 #include "data/Shell.h"
+#include "kit/OneLine.h"
 #include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
@@ -16,6 +17,8 @@ namespace {
 constexpr qint64 maxDataBytes = 64 * 1024 * 1024;
 
 const QString ghLoginKey = QStringLiteral("ghlogin");
+// GitHub logins have at most 39 characters.
+constexpr qsizetype maxLoginLength = 64;
 
 std::optional<QString> stringMember(const QJsonObject &object, const QString &key)
 {
@@ -156,8 +159,13 @@ ConnectionsState::ProbeResult ConnectionsState::parseProbe(const QString &output
             entries.insert(pair->first, pair->second);
     }
     ProbeResult result;
-    if (entries.contains(ghLoginKey))
-        result.ghLogin = entries.take(ghLoginKey);
+    // The login is shown in the window as the tool printed it: control characters, escape
+    // sequences and direction overrides are dropped, and no more than a login's length is kept.
+    if (entries.contains(ghLoginKey)) {
+        const QString login = OneLine::of(entries.take(ghLoginKey), maxLoginLength);
+        if (!login.isEmpty())
+            result.ghLogin = login;
+    }
     result.tools = entries;
     return result;
 }

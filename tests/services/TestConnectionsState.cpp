@@ -136,6 +136,10 @@ void TestConnectionsState::parseProbe_data()
     QTest::newRow("leading equals signs") << "==codex=/c\n=\n==\n" << ToolPaths{{"codex", "/c"}} << QString();
     QTest::newRow("no equals sign, blank lines") << "\n\nclaude\n\n" << ToolPaths{} << QString();
     QTest::newRow("no final newline") << "gemini=/g/gemini" << ToolPaths{{"gemini", "/g/gemini"}} << QString();
+    QTest::newRow("login cleaned to one line")
+        << QStringLiteral("gh=/usr/bin/gh\nghlogin=mo\u202ena\a\t\n") << ToolPaths{{"gh", "/usr/bin/gh"}} << "mona";
+    QTest::newRow("login of control characters only")
+        << QStringLiteral("ghlogin=\a\u202e\n") << ToolPaths{} << QString();
     QTest::newRow("spaces kept") << "codex=/Applications dir/codex \n"
                                  << ToolPaths{{"codex", "/Applications dir/codex "}} << QString();
 }
