@@ -113,6 +113,18 @@ void PageRenderer::prepareEnvironment(Platform platform)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+void PageRenderer::keepPageRendererInProcess()
+{
+    // Such a process draws nothing but the shipped page view, so the web engine's zygote and
+    // renderer processes buy no safety worth their cost: they take a third of the memory at the
+    // peak of a refresh (the libraries each of them maps again) and a sixth of a cold start. A
+    // crash of the page renderer ends the whole process, which its callers already report as a
+    // failed picture.
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.split(' ').contains("--single-process"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --single-process").trimmed());
+}
+
 QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
                                          int scale)
 {

@@ -62,6 +62,9 @@ public:
     // use its sandbox when the process runs as root, and needs the offscreen platform when
     // there is no display.
     static void prepareEnvironment(Platform platform = Platform::OffscreenWhenNoDisplay);
+    // Call before the QApplication exists in a process that only draws pages: the web engine's
+    // page renderer then runs in this process rather than in processes of its own.
+    static void keepPageRendererInProcess();
 
 Q_SIGNALS:
     // Every console message of the page view (errors included), for tests and diagnostics.

@@ -112,6 +112,7 @@ QString RenderCommand::fileName(int page, const QString &look, bool dark)
 void RenderCommand::prepareProcess()
 {
     PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
+    PageRenderer::keepPageRendererInProcess();
     qInstallMessageHandler(quietMessages);
 }
 

@@ -28,19 +28,11 @@ int takeStandardOutput()
 void silent(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 // The web engine reports its graphics set-up, sandbox and the like on standard error through
-// Chromium's own logging, past Qt's message handler: that logging is switched off.
-//
-// The web engine's page renderer runs inside this process rather than in zygote and renderer
-// processes of its own. This process draws nothing but the shipped page view and lives for a
-// minute after its last picture, so the separate processes bought no safety worth their cost:
-// about 140 MB of resident memory at the peak of a refresh, mostly the libraries each of them
-// maps again. A crash of the page renderer ends this process, which the card already treats
-// as a failed picture.
-void configureWebEngine()
+// Chromium's own logging, past Qt's message handler.
+void silenceWebEngine()
 {
     const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-            QByteArray(flags + " --disable-logging --log-level=3 --single-process").trimmed());
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --disable-logging --log-level=3").trimmed());
     qputenv("QT_LOGGING_RULES", "*=false");
 }
 
@@ -89,7 +81,8 @@ int RendererProcess::main(int argc, char **argv)
 
     PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    configureWebEngine();
+    silenceWebEngine();
+    PageRenderer::keepPageRendererInProcess();
     QApplication application(argc, argv);
     PageRenderer renderer(options->viewsDir);
     renderer.setKeepLoaded(true);
