@@ -119,10 +119,15 @@ void PageRenderer::keepPageRendererInProcess()
     // renderer processes buy no safety worth their cost: they take a third of the memory at the
     // peak of a refresh (the libraries each of them maps again) and a sixth of a cold start. A
     // crash of the page renderer ends the whole process, which its callers already report as a
-    // failed picture.
-    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.split(' ').contains("--single-process"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --single-process").trimmed());
+    // failed picture. Chromium's own logging, which in this mode warns on standard error that it
+    // cannot resolve proxies (nothing here goes through one), is switched off.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const QByteArray &flag :
+         {QByteArray("--single-process"), QByteArray("--disable-logging"), QByteArray("--log-level=3")}) {
+        if (!flags.split(' ').contains(flag))
+            flags += ' ' + flag;
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
 }
 
 QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,

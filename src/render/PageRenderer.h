@@ -63,7 +63,8 @@ public:
     // there is no display.
     static void prepareEnvironment(Platform platform = Platform::OffscreenWhenNoDisplay);
     // Call before the QApplication exists in a process that only draws pages: the web engine's
-    // page renderer then runs in this process rather than in processes of its own.
+    // page renderer then runs in this process rather than in processes of its own, and
+    // Chromium's own logging is off.
     static void keepPageRendererInProcess();
 
 Q_SIGNALS:

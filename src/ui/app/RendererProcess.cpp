@@ -27,12 +27,10 @@ int takeStandardOutput()
 
 void silent(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// The web engine reports its graphics set-up, sandbox and the like on standard error through
-// Chromium's own logging, past Qt's message handler.
+// Besides Chromium's own logging (off in every process that only draws), the web engine's Qt
+// categories report its graphics set-up on standard error.
 void silenceWebEngine()
 {
-    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --disable-logging --log-level=3").trimmed());
     qputenv("QT_LOGGING_RULES", "*=false");
 }
 
