@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -136,6 +137,10 @@ void RenderHelper::writeReadyAnswers()
         if (!writeAll(bytes))
             finish(OutputClosed);
     }
+    // The pictures just sent were the largest blocks this process holds. The allocator keeps
+    // freed blocks of their size for reuse rather than giving them back, which left the
+    // process about 35 MB larger at the peak of a refresh than what it uses.
+    ::malloc_trim(0);
     Q_EMIT answersWritten();
     restIfDone();
 }
