@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ThemeFile.h"
 
+#include "kit/JsonFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 QJsonObject ThemeFile::read(const QString &viewsDir)
 {
-    QFile file(QDir(viewsDir).filePath(QStringLiteral("themes.json")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    return document.isObject() ? document.object() : QJsonObject();
+    // The views folder can be any folder (TESSARINE_VIEWS), so its files go through the bounded
+    // reader like the user's own.
+    return JsonFile::read(QDir(viewsDir).filePath(QStringLiteral("themes.json")), 1024 * 1024)
+        .value_or(QJsonValue())
+        .toObject();
 }
 
 std::optional<QString> ThemeFile::themeJson(const QJsonObject &themes, const QString &look, bool dark)

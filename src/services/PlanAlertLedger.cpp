@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlanAlertLedger.h"
 
+#include "kit/JsonFile.h"
 #include "platform/Paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -105,10 +105,9 @@ std::optional<int> PlanAlertLedger::alerted(const QString &provider, const QStri
 
 void PlanAlertLedger::load()
 {
-    QFile file(m_file);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QJsonObject providers = QJsonDocument::fromJson(file.readAll()).object();
+    // Through the bounded reader: something other than a small regular file at its name is not
+    // read, so it cannot stall the start.
+    const QJsonObject providers = JsonFile::read(m_file, 1024 * 1024).value_or(QJsonValue()).toObject();
     for (auto provider = providers.constBegin(); provider != providers.constEnd(); ++provider) {
         const QJsonObject windows = provider.value().toObject();
         for (auto window = windows.constBegin(); window != windows.constEnd(); ++window) {

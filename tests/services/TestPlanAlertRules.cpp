@@ -5,11 +5,15 @@
 #include "services/PlanAlert.h"
 #include "services/PlanAlertLedger.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +54,7 @@ private Q_SLOTS:
     void survivesRestart();
     void unreadableFileMeansNothingAlerted_data();
     void unreadableFileMeansNothingAlerted();
+    void namedPipeIsNotRead();
     void endedPeriodsAreNotKept();
 
     void summary_data();
@@ -193,6 +198,16 @@ void TestPlanAlertRules::unreadableFileMeansNothingAlerted()
     // The next record replaces the file with a sound one.
     QVERIFY(ledger.record(claude(85), 80, noon));
     QCOMPARE(PlanAlertLedger(file()).alerted("claude", "5-hour"), std::optional<int>(80));
+}
+
+void TestPlanAlertRules::namedPipeIsNotRead()
+{
+    // Opening a named pipe for reading waits for a writer: the start would stall for good.
+    QVERIFY(QDir().mkpath(QFileInfo(file()).path()));
+    QCOMPARE(::mkfifo(QFile::encodeName(file()).constData(), 0600), 0);
+    PlanAlertLedger ledger(file());
+    QCOMPARE(ledger.alerted("claude", "5-hour"), std::nullopt);
+    QCOMPARE(ledger.due(claude(85), noon), std::optional<int>(80));
 }
 
 void TestPlanAlertRules::endedPeriodsAreNotKept()
