@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// When a plan window runs out at its recent pace, told from recorded readings.
+
+#include "data/BurnRateForecast.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QTest>
+
+namespace {
+
+using Sample = BurnRateForecast::Sample;
+using Outlook = BurnRateForecast::Outlook;
+
+const QDate day(2026, 12, 7);
+
+double at(const QString &time)
+{
+    return double(QDateTime(day, QTime::fromString(time, QStringLiteral("HH:mm")), Qt::UTC).toSecsSinceEpoch());
+}
+
+// "12:00 10, 12:05 12.5": readings in the order they were recorded.
+QList<Sample> readings(const QString &text)
+{
+    QList<Sample> samples;
+    for (const QString &pair : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = pair.trimmed().split(QLatin1Char(' '));
+        samples.append({at(parts[0]), parts[1].toDouble()});
+    }
+    return samples;
+}
+
+} // namespace
+
+class TestBurnRateForecast : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void forecast_data()
+    {
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<QString>("resets"); // empty: no reset time known
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<int>("outlook");
+        QTest::addColumn<QString>("runsOut"); // empty: none
+
+        const int unknown = int(Outlook::Unknown);
+        const int runsOut = int(Outlook::RunsOut);
+        const int lasts = int(Outlook::LastsUntilReset);
+
+        // 2 points every 5 minutes is 24 % an hour: 38 points left take 95 minutes.
+        QTest::newRow("steady use runs out before the reset")
+            << "12:00 50, 12:05 52, 12:10 54, 12:15 56, 12:20 58, 12:25 60, 12:30 62"
+            << "17:00"
+            << "12:30" << runsOut << "14:05";
+        // A burst an hour ago, an idle hour, then 6 % an hour: the burst does not set the pace.
+        QTest::newRow("burst then idle")
+            << "13:00 10, 13:05 30, 13:10 40, 13:30 40, 13:50 40, 14:10 40, 14:15 41, 14:25 42, 14:35 43"
+            << "19:00"
+            << "14:35" << lasts << "";
+        // The figure fell: a new period began, and only its readings count.
+        QTest::newRow("reset in the middle") << "12:00 60, 12:10 70, 12:20 80, 12:25 2, 12:35 4, 12:45 6"
+                                             << ""
+                                             << "12:45" << runsOut << "20:35";
+        QTest::newRow("falling figure") << "12:00 50, 12:10 48, 12:20 46, 12:30 44"
+                                        << ""
+                                        << "12:30" << unknown << "";
+        QTest::newRow("idle since the last use") << "12:00 40, 12:10 45, 12:20 50, 12:45 50"
+                                                 << ""
+                                                 << "12:45" << unknown << "";
+        QTest::newRow("three readings over ten minutes") << "12:00 40, 12:05 45, 12:10 50"
+                                                         << ""
+                                                         << "12:10" << unknown << "";
+        // Readings taken while the clock ran two hours ahead cannot be placed once it is put back.
+        QTest::newRow("clock put back") << "14:00 40, 14:10 42, 14:20 44, 12:25 45, 12:35 47, 12:45 49"
+                                        << "18:00"
+                                        << "12:45" << runsOut << "17:00";
+        // Three hours without a reading: what came before is not the recent stretch.
+        QTest::newRow("clock put forward") << "12:00 40, 12:10 42, 12:20 44, 15:20 45, 15:30 47, 15:40 49"
+                                           << ""
+                                           << "15:40" << runsOut << "19:55";
+        QTest::newRow("no reading for a long while") << "12:00 40, 12:10 44, 12:20 48"
+                                                     << ""
+                                                     << "13:20" << unknown << "";
+    }
+
+    void forecast()
+    {
+        QFETCH(QString, recorded);
+        QFETCH(QString, resets);
+        QFETCH(QString, now);
+        QFETCH(int, outlook);
+        QFETCH(QString, runsOut);
+
+        const std::optional<double> resetsAt = resets.isEmpty() ? std::nullopt : std::optional(at(resets));
+        const BurnRateForecast::Result result = BurnRateForecast::forecast(readings(recorded), resetsAt, at(now));
+        QCOMPARE(int(result.outlook), outlook);
+        if (runsOut.isEmpty()) {
+            QVERIFY(!result.runsOutAt);
+        } else {
+            QVERIFY(result.runsOutAt);
+            const double expected =
+                double(QDateTime(day, QTime::fromString(runsOut, "HH:mm"), Qt::UTC).toSecsSinceEpoch());
+            QCOMPARE(qRound64(*result.runsOutAt), qRound64(expected));
+        }
+    }
+
+    void series_data()
+    {
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QJsonArray>("expected");
+
+        QTest::newRow("latest reading at each step") << "12:00 10, 12:30 20, 13:00 30"
+                                                     << "13:00" << 4 << QJsonArray{10, 10, 20, 30};
+        QTest::newRow("only the current period") << "12:00 80, 12:10 90, 12:20 5, 12:40 25"
+                                                 << "12:40" << 3 << QJsonArray{5, 5, 25};
+    }
+
+    void series()
+    {
+        QFETCH(QString, recorded);
+        QFETCH(QString, now);
+        QFETCH(int, points);
+        QFETCH(QJsonArray, expected);
+        const QList<Sample> run = BurnRateForecast::currentRun(readings(recorded), at(now));
+        QCOMPARE(BurnRateForecast::series(run, at(now), points), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBurnRateForecast)
+#include "TestBurnRateForecast.moc"
