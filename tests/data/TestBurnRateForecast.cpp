@@ -4,7 +4,6 @@
 #include "data/BurnRateForecast.h"
 
 #include <QDateTime>
-#include <QJsonArray>
 #include <QTest>
 
 namespace {
@@ -107,29 +106,6 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const std::optional<double> resetsAt = resets == "-" ? std::nullopt : std::optional(at(resets));
         QCOMPARE(described(BurnRateForecast::forecast(readings(recorded), resetsAt, at(now))), expected);
-    }
-
-    void series_data()
-    {
-        QTest::addColumn<QString>("recorded");
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<int>("points");
-        QTest::addColumn<QJsonArray>("expected");
-
-        QTest::newRow("latest reading at each step") << "12:00 10, 12:30 20, 13:00 30"
-                                                     << "13:00" << 4 << QJsonArray{10, 10, 20, 30};
-        QTest::newRow("only the current period") << "12:00 80, 12:10 90, 12:20 5, 12:40 25"
-                                                 << "12:40" << 3 << QJsonArray{5, 5, 25};
-    }
-
-    void series()
-    {
-        QFETCH(QString, recorded);
-        QFETCH(QString, now);
-        QFETCH(int, points);
-        QFETCH(QJsonArray, expected);
-        const QList<Sample> run = BurnRateForecast::currentRun(readings(recorded), at(now));
-        QCOMPARE(BurnRateForecast::series(run, at(now), points), expected);
     }
 };
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-using Reading = UsageHistory::Reading;
-
 // 2026-12-07 12:00 UTC.
 const double noon = 1796644800;
 const double minute = 60;
@@ -89,8 +87,6 @@ private Q_SLOTS:
             << QList<Step>{{0, 60, 3600}, {3600, 0, none}} << QStringList{"3600:0"};
         QTest::newRow("a wobbling reset time is the same period")
             << QList<Step>{{0, 60, 3600}, {10 * minute, 70, 3630}} << QStringList{"0:60", "600:70"};
-        QTest::newRow("readings from before the clock was put back stay apart")
-            << QList<Step>{{3600, 40, 7200}, {10 * minute, 42, 7200}} << QStringList{"3600:40", "600:42"};
     }
 
     void keeps()

@@ -225,6 +225,7 @@ void TestPlanAlerts::runOutWarnsOncePerPeriod()
         return QJsonArray{entry("claude", "Claude", "claude", {fiveHour})};
     };
     alerts->checkEntries(forecast(120, 200)); // two hours ahead: not yet
+    alerts->checkEntries(forecast(40, 30));   // the reset comes first
     alerts->checkEntries(forecast(40, 120));
     QTRY_COMPARE(m_service->calls().size(), 1);
     QVERIFY(settle(*alerts));

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// When a plan window warns that it runs out before its reset, and what the warning says.
+// What the warning that a plan window runs out before its reset says.
 
 #include "services/PlanAlert.h"
-#include "services/RunOutLedger.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 namespace {
 
@@ -23,28 +20,6 @@ class TestRunOutAlerts : public QObject
 
 private Q_SLOTS:
     void initTestCase() { qputenv("TZ", "UTC"); }
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
-
-    void due_data()
-    {
-        QTest::addColumn<double>("runsOutIn"); // minutes after noon
-        QTest::addColumn<double>("resetsIn");  // minutes after noon; negative for no reset known
-        QTest::addColumn<bool>("due");
-        QTest::newRow("exactly an hour ahead") << 60.0 << 130.0 << true;
-        QTest::newRow("after the reset") << 50.0 << 45.0 << false;
-        QTest::newRow("no reset known") << 50.0 << -1.0 << false;
-    }
-
-    void due()
-    {
-        QFETCH(double, runsOutIn);
-        QFETCH(double, resetsIn);
-        QFETCH(bool, due);
-        const RunOutLedger ledger(file());
-        const std::optional<double> resetsAt =
-            resetsIn < 0 ? std::nullopt : std::optional(noonSeconds + resetsIn * minute);
-        QCOMPARE(ledger.due("claude", "5-hour", noonSeconds + runsOutIn * minute, resetsAt, noon), due);
-    }
 
     void headline_data()
     {
@@ -80,10 +55,6 @@ private Q_SLOTS:
         alert.threshold = 80;
         QCOMPARE(alert.headline(noon), QStringLiteral("Claude \u00B7 5-hour window at 72 %"));
     }
-
-private:
-    QString file() const { return m_dir->filePath("plan-run-out-alerts.json"); }
-    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestRunOutAlerts)
