@@ -4,6 +4,7 @@
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
+#include "UsageTrends.h"
 #include "WisprSource.h"
 #include "kit/Provider.h"
 #include "kit/UserError.h"
@@ -103,6 +104,7 @@ DataCollector::DataCollector(QJsonArray pages, QSet<QString> usedWidgets, QStrin
     , m_githubToken(std::move(githubToken))
     , m_githubTimeout(GitHubSource::defaultTimeout)
     , m_toolTimeout(defaultToolTimeout)
+    , m_usageHistory(UsageTrends::chosenDatabase())
 {}
 
 void DataCollector::setTimeouts(std::chrono::milliseconds github, std::chrono::milliseconds tools)
@@ -148,8 +150,11 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
     QJsonArray providers;
     for (const QString &id : self.neededProviders())
         providers.append(co_await provider(id, now, self.m_toolTimeout));
+    // Each window's recorded use and forecast, from the readings just taken.
+    QCoro::Task<UsageTrends::Outcome> annotating = UsageTrends::annotate(providers, now, self.m_usageHistory);
+    const UsageTrends::Outcome trends = co_await std::move(annotating);
 
-    result.data = self.document(now, github, providers);
+    result.data = self.document(now, github, trends.providers, trends.notice);
     co_return result;
 }
 
@@ -166,7 +171,8 @@ QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std:
     co_return wisprEntry(id, now);
 }
 
-QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers) const
+QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers,
+                                    const QString &historyNotice) const
 {
     QJsonValue calendar(QJsonValue::Null);
     if (m_usedWidgets.contains(QStringLiteral("calendar.next")))
@@ -178,9 +184,12 @@ QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &gith
     document.insert(QLatin1String("brand"), QStringLiteral("tessarine"));
     document.insert(QLatin1String("logos"), m_showLogos);
     document.insert(QLatin1String("github"), github);
-    document.insert(QLatin1String("ai"),
-                    QJsonObject{{QLatin1String("chosen"), QJsonArray::fromStringList(m_chosenProviders)},
-                                {QLatin1String("providers"), providers}});
+    QJsonObject ai{{QLatin1String("chosen"), QJsonArray::fromStringList(m_chosenProviders)},
+                   {QLatin1String("providers"), providers}};
+    // Only when the usage history had to be started afresh.
+    if (!historyNotice.isEmpty())
+        ai.insert(QLatin1String("historyNotice"), historyNotice);
+    document.insert(QLatin1String("ai"), ai);
     document.insert(QLatin1String("pages"), m_pages);
     document.insert(QLatin1String("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
     document.insert(QLatin1String("calendar"), calendar);

@@ -50,13 +50,18 @@ public:
     bool needsGitHub() const;
     QStringList neededProviders() const;
 
+    // The usage history the windows' trends come from (see UsageTrends); none keeps no history.
+    // The defaults store's choice unless changed.
+    void setUsageHistory(std::optional<QString> databaseFile) { m_usageHistory = std::move(databaseFile); }
+
     // Shorter time-outs for tests that play a GitHub or a tool that never answers.
     void setTimeouts(std::chrono::milliseconds github, std::chrono::milliseconds tools);
 
     static constexpr std::chrono::milliseconds defaultToolTimeout{20000};
 
 private:
-    QJsonObject document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers) const;
+    QJsonObject document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers,
+                         const QString &historyNotice) const;
 
     QJsonArray m_pages;
     QSet<QString> m_usedWidgets;
@@ -67,4 +72,5 @@ private:
     std::optional<QString> m_githubToken;
     std::chrono::milliseconds m_githubTimeout;
     std::chrono::milliseconds m_toolTimeout;
+    std::optional<QString> m_usageHistory;
 };

@@ -2,6 +2,8 @@
 #include "PlanAlert.h"
 
 #include <QLocale>
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -42,5 +44,40 @@ QString PlanAlert::body(const QDateTime &now) const
     QString text = QStringLiteral("resets ") + locale.toString(reset, QStringLiteral("HH:mm"));
     if (reset.date() != now.toLocalTime().date())
         text += separator + locale.toString(reset, QStringLiteral("ddd d MMM"));
+    return text;
+}
+
+QString PlanAlert::duration(double seconds)
+{
+    const qint64 minutes = std::max<qint64>(0, std::llround(seconds / 60));
+    const qint64 days = minutes / (24 * 60);
+    const qint64 hours = minutes / 60 % 24;
+    const qint64 rest = minutes % 60;
+    QStringList parts;
+    if (days > 0)
+        parts.append(QString::number(days) + (days == 1 ? QStringLiteral(" day") : QStringLiteral(" days")));
+    if (hours > 0)
+        parts.append(QString::number(hours) + QStringLiteral(" h"));
+    // Beside days, minutes are noise.
+    if (days == 0 && (rest > 0 || hours == 0))
+        parts.append(QString::number(rest) + QStringLiteral(" min"));
+    return parts.join(QLatin1Char(' '));
+}
+
+QString PlanAlert::headline(const QDateTime &now) const
+{
+    if (!runsOutAt)
+        return summary();
+    // "About": the pace is a forecast, so the time is given to the nearest five minutes.
+    constexpr qint64 fiveMinutes = 5 * 60 * 1000;
+    const qint64 rounded = std::llround(*runsOutAt * 1000 / double(fiveMinutes)) * fiveMinutes;
+    const QDateTime runsOut = QDateTime::fromMSecsSinceEpoch(rounded).toLocalTime();
+    const QLocale locale = textLocale();
+    const bool today = runsOut.date() == now.toLocalTime().date();
+    QString text = name + separator + windowPhrase() + QStringLiteral(" runs out at about ") +
+                   locale.toString(runsOut, today ? QStringLiteral("HH:mm") : QStringLiteral("ddd HH:mm")) +
+                   QStringLiteral(" at this pace");
+    if (resetsAt)
+        text += QStringLiteral(", ") + duration(*resetsAt - *runsOutAt) + QStringLiteral(" before it resets");
     return text;
 }

@@ -26,6 +26,7 @@ const QString applicationIcon = QStringLiteral("app.tessarine.Tessarine");
 PlanAlerts::PlanAlerts(const QString &ledgerFile, QObject *parent)
     : QObject(parent)
     , m_ledger(ledgerFile)
+    , m_runOutLedger(RunOutLedger::fileBeside(ledgerFile))
     , m_claudeCheckLater(new QTimer(this))
 {
     m_claudeCheckLater->setSingleShot(true);
@@ -85,6 +86,7 @@ void PlanAlerts::checkEntry(const QJsonObject &entry, const QDateTime &now)
             continue;
         const PlanAlertLedger::Reading reading{id, string(window.value(QLatin1String("label"))), *used,
                                                number(window.value(QLatin1String("resetsAt")))};
+        checkRunOut(entry, window, reading, now);
         const std::optional<int> threshold = m_ledger.due(reading, now);
         if (!threshold)
             continue;
@@ -110,7 +112,8 @@ QCoro::Task<> PlanAlerts::deliver(PlanAlert alert)
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // The call is made apart from the co_await: GCC 12 destroys a temporary argument built inside
     // a co_await expression twice.
-    QCoro::Task<bool> showing = DesktopNotifications::show({alert.summary(), alert.body(now), logoFile(alert.logo)});
+    QCoro::Task<bool> showing =
+        DesktopNotifications::show({alert.headline(now), alert.body(now), logoFile(alert.logo)});
     const bool shown = co_await std::move(showing);
     if (!self)
         co_return;
@@ -119,8 +122,7 @@ QCoro::Task<> PlanAlerts::deliver(PlanAlert alert)
     // threshold is tried again at the next check, in case the service has started meanwhile.
     if (!shown)
         co_return;
-    m_ledger.record({alert.provider, alert.window, alert.usedPercent, alert.resetsAt}, alert.threshold,
-                    QDateTime::currentDateTimeUtc());
+    recordDelivered(alert);
     Q_EMIT delivered(alert);
 }
 
@@ -224,4 +226,5 @@ void PlanAlerts::checkClaudeReport()
                             {QStringLiteral("status"), QStringLiteral("ok")},
                             {QStringLiteral("windows"), report->windows}};
     checkEntries({entry}, now);
+    checkClaudeTrend(entry, now);
 }

@@ -3,6 +3,7 @@
 
 #include "PlanAlert.h"
 #include "PlanAlertLedger.h"
+#include "RunOutLedger.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -21,7 +22,10 @@ class QTimer;
 // 95 %, one desktop notification, once per threshold and reset period (see PlanAlertLedger).
 // It is given the provider entries of each refresh's data document, and between refreshes it
 // watches Claude Code's status-line report, which changes with every prompt, reading it at most
-// once every 30 seconds. Nothing here refreshes or draws anything. Lives on the GUI thread.
+// once every 30 seconds. Besides, a window whose forecast ("runsOutAt", see UsageTrends) first
+// comes within an hour, before its reset, warns once per reset period (see RunOutLedger); the
+// readings of the report go into the usage history for that forecast. Nothing here refreshes or
+// draws anything. Lives on the GUI thread.
 class PlanAlerts : public QObject
 {
     Q_OBJECT
@@ -58,6 +62,7 @@ public:
     void checkClaudeReport();
 
     const PlanAlertLedger &ledger() const { return m_ledger; }
+    const RunOutLedger &runOutLedger() const { return m_runOutLedger; }
     // Whether a notification is waiting for the service's answer.
     bool isDelivering() const { return !m_pending.isEmpty(); }
 
@@ -83,6 +88,12 @@ private:
     };
 
     void checkEntry(const QJsonObject &entry, const QDateTime &now);
+    // The run-out warning (PlanAlertsRunOut.cpp).
+    void checkRunOut(const QJsonObject &entry, const QJsonObject &window, const PlanAlertLedger::Reading &reading,
+                     const QDateTime &now);
+    void checkRunOuts(const QJsonObject &entry, const QDateTime &now);
+    QCoro::Task<> checkClaudeTrend(QJsonObject entry, QDateTime now);
+    void recordDelivered(const PlanAlert &alert);
     QCoro::Task<> deliver(PlanAlert alert);
     static QString logoFile(const QString &logo);
     static QString pendingKey(const PlanAlert &alert);
@@ -95,6 +106,7 @@ private:
     void followChoice(bool claudeWasWanted);
 
     PlanAlertLedger m_ledger;
+    RunOutLedger m_runOutLedger;
     bool m_enabled = true;
     QStringList m_providers;
     QSet<QString> m_pending; // alerts handed to the service and not yet answered

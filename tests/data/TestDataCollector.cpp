@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -257,13 +258,17 @@ private Q_SLOTS:
         QCOMPARE(providerIds(data), (QStringList{"claude", "codex", "grok", "gemini", "wispr"}));
 
         const QJsonArray providers = data.value("ai").toObject().value("providers").toArray();
-        const QJsonObject claude{
-            {"id", "claude"},
-            {"name", "Claude"},
-            {"logo", "claude"},
-            {"status", "ok"},
-            {"windows", QJsonArray{QJsonObject{{"label", "5-hour"}, {"usedPercent", 30}, {"resetsAt", 1772360000}}}},
-            {"seenAt", "2026-03-01T09:00:00Z"}};
+        const QJsonObject claude{{"id", "claude"},
+                                 {"name", "Claude"},
+                                 {"logo", "claude"},
+                                 {"status", "ok"},
+                                 {"windows", QJsonArray{QJsonObject{{"label", "5-hour"},
+                                                                    {"usedPercent", 30},
+                                                                    {"resetsAt", 1772360000},
+                                                                    {"runsOutAt", QJsonValue::Null},
+                                                                    {"outlook", QJsonValue::Null},
+                                                                    {"series", QJsonArray()}}}},
+                                 {"seenAt", "2026-03-01T09:00:00Z"}};
         QCOMPARE(providers[0].toObject(), claude);
         const QJsonObject codex{
             {"id", "codex"},
@@ -271,8 +276,12 @@ private Q_SLOTS:
             {"logo", "openai"},
             {"status", "ok"},
             {"plan", QJsonValue::Null},
-            {"windows",
-             QJsonArray{QJsonObject{{"label", "5-hour"}, {"usedPercent", 12}, {"resetsAt", QJsonValue::Null}}}},
+            {"windows", QJsonArray{QJsonObject{{"label", "5-hour"},
+                                               {"usedPercent", 12},
+                                               {"resetsAt", QJsonValue::Null},
+                                               {"runsOutAt", QJsonValue::Null},
+                                               {"outlook", QJsonValue::Null},
+                                               {"series", QJsonArray()}}}},
             {"stats",
              QJsonArray{QJsonObject{
                  {"label", "Last 30 days"}, {"value", 1234}, {"format", "tokens"}, {"sub", "tokens · 9-day streak"}}}}};
@@ -289,6 +298,37 @@ private Q_SLOTS:
         QVERIFY(text.contains("\"total\":1234,"));
         QVERIFY(text.contains("\"value\":1234}"));
         QVERIFY(!text.contains("gho_token"));
+    }
+
+    void windowsCarryTheirForecast()
+    {
+        // A Claude window read every five minutes, 2 points at a time: from 66 % at 09:30 the
+        // remaining 34 points take 85 minutes, well before the reset at 14:00.
+        const QDateTime start(QDate(2026, 3, 1), QTime(9, 15), Qt::UTC);
+        const qint64 resetsAt = QDateTime(QDate(2026, 3, 1), QTime(14, 0), Qt::UTC).toSecsSinceEpoch();
+        QTemporaryDir folder;
+        QJsonObject window;
+        for (int reading = 0; reading < 4; ++reading) {
+            QVERIFY(TestSupport::writeFile(LocalSources::claudeReportPath(),
+                                           QString(R"({"fiveHour":{"used_percentage":%1,"resets_at":%2}})")
+                                               .arg(60 + 2 * reading)
+                                               .arg(resetsAt)
+                                               .toUtf8()));
+            DataCollector collector = collectorFor({"provider.claude"}, {});
+            collector.setUsageHistory(folder.filePath("usage-history.sqlite"));
+            const Outcome<DataCollector::Result> outcome = outcomeOf(collector.collect(start.addSecs(300 * reading)));
+            QVERIFY2(outcome.value, qPrintable(outcome.problem));
+            window = outcome.value->data.value("ai")
+                         .toObject()
+                         .value("providers")[0]
+                         .toObject()
+                         .value("windows")[0]
+                         .toObject();
+        }
+        QCOMPARE(window.value("runsOutAt").toDouble(), double(start.addSecs(15 * 60 + 85 * 60).toSecsSinceEpoch()));
+        QCOMPARE(window.value("outlook").toString(), QStringLiteral("runsOut"));
+        QCOMPARE(window.value("series").toArray().first().toDouble(), 60.0);
+        QCOMPARE(window.value("series").toArray().last().toDouble(), 66.0);
     }
 
     void githubFailureEndsTheCollection()

@@ -89,6 +89,7 @@ private Q_SLOTS:
     void onlyChosenProvidersWithAlertsOn();
     void restartRemembersWhatWasAlerted();
     void withoutServiceNothingIsRecorded();
+    void runOutWarnsOncePerPeriod();
 
     void reportRewrittenInPlaceIsChecked();
     void reportReplacedByRenameIsChecked();
@@ -212,6 +213,33 @@ void TestPlanAlerts::onlyChosenProvidersWithAlertsOn()
     QCOMPARE(due.size(), 1);
     QVERIFY(settle(*alerts));
     QCOMPARE(m_service->calls().size(), 1);
+}
+
+void TestPlanAlerts::runOutWarnsOncePerPeriod()
+{
+    const auto alerts = makeAlerts();
+    const double now = double(QDateTime::currentSecsSinceEpoch());
+    const auto forecast = [&](double runsOutIn, double resetsIn) {
+        QJsonObject fiveHour = window("5-hour", 60, now + resetsIn * 60);
+        fiveHour.insert("runsOutAt", now + runsOutIn * 60);
+        return QJsonArray{entry("claude", "Claude", "claude", {fiveHour})};
+    };
+    alerts->checkEntries(forecast(120, 200)); // two hours ahead: not yet
+    alerts->checkEntries(forecast(40, 30));   // the reset comes first
+    alerts->checkEntries(forecast(40, 120));
+    QTRY_COMPARE(m_service->calls().size(), 1);
+    QVERIFY(settle(*alerts));
+    alerts->checkEntries(forecast(30, 120));
+    QVERIFY(settle(*alerts));
+    QCOMPARE(m_service->calls().size(), 1);
+    const QString summary = m_service->calls().constFirst().summary;
+    QVERIFY2(summary.startsWith("Claude \u00B7 5-hour window runs out at about ") &&
+                 summary.endsWith(" at this pace, 1 h 20 min before it resets"),
+             qPrintable(summary));
+    // The next period warns again.
+    alerts->checkEntries(forecast(40, 420));
+    QTRY_COMPARE(m_service->calls().size(), 2);
+    QVERIFY(settle(*alerts));
 }
 
 void TestPlanAlerts::restartRemembersWhatWasAlerted()

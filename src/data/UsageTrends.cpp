@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "UsageTrends.h"
+
+#include "BurnRateForecast.h"
+#include "JsonFields.h"
+#include "UsageHistory.h"
+#include "platform/BoundedWork.h"
+#include "platform/DesktopNotifications.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <functional>
+
+namespace {
+
+const QString runsOutAtKey = QStringLiteral("runsOutAt");
+const QString outlookKey = QStringLiteral("outlook");
+const QString seriesKey = QStringLiteral("series");
+
+// One session with the database at a time: a session that overran its bound may still be running
+// when the next refresh, or the next reading of Claude Code's report, begins its own.
+QMutex &sessionLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+double secondsOf(const QDateTime &time)
+{
+    return double(time.toMSecsSinceEpoch()) / 1000.0;
+}
+
+bool isOk(const QJsonObject &entry)
+{
+    return JsonFields::string(entry.value(QLatin1String("status"))) == QLatin1String("ok");
+}
+
+std::optional<UsageHistory::Reading> readingOf(const QString &provider, const QJsonObject &window)
+{
+    const std::optional<double> used = JsonFields::number(window.value(QLatin1String("usedPercent")));
+    if (!used)
+        return std::nullopt;
+    return UsageHistory::Reading{provider, JsonFields::string(window.value(QLatin1String("label"))), *used,
+                                 JsonFields::number(window.value(QLatin1String("resetsAt")))};
+}
+
+QList<UsageHistory::Reading> readingsOf(const QJsonArray &providers)
+{
+    QList<UsageHistory::Reading> readings;
+    for (const QJsonValue &value : providers) {
+        const QJsonObject entry = JsonFields::object(value);
+        if (!isOk(entry))
+            continue;
+        const QString id = JsonFields::string(entry.value(QLatin1String("id")));
+        for (const QJsonValue &window : JsonFields::array(entry.value(QLatin1String("windows")))) {
+            if (const std::optional<UsageHistory::Reading> reading = readingOf(id, JsonFields::object(window)))
+                readings.append(*reading);
+        }
+    }
+    return readings;
+}
+
+QString outlookName(BurnRateForecast::Outlook outlook)
+{
+    switch (outlook) {
+    case BurnRateForecast::Outlook::RunsOut:
+        return QStringLiteral("runsOut");
+    case BurnRateForecast::Outlook::LastsUntilReset:
+        return QStringLiteral("lastsUntilReset");
+    case BurnRateForecast::Outlook::Unknown:
+        break;
+    }
+    return QString();
+}
+
+QJsonObject withTrend(QJsonObject window, const QString &provider, const UsageHistory &history, double now)
+{
+    const std::optional<UsageHistory::Reading> reading = readingOf(provider, window);
+    if (!reading)
+        return UsageTrends::withoutTrend(std::move(window));
+    const QList<BurnRateForecast::Sample> samples = history.samples(provider, reading->window);
+    const BurnRateForecast::Result result = BurnRateForecast::forecast(samples, reading->resetsAt, now);
+    const QString outlook = outlookName(result.outlook);
+    window.insert(runsOutAtKey, result.runsOutAt ? QJsonValue(*result.runsOutAt) : QJsonValue(QJsonValue::Null));
+    window.insert(outlookKey, outlook.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(outlook));
+    window.insert(seriesKey, BurnRateForecast::series(BurnRateForecast::currentRun(samples, now), now));
+    return window;
+}
+
+template<typename Annotate>
+QJsonArray mapWindows(const QJsonArray &providers, Annotate annotate)
+{
+    QJsonArray mapped;
+    for (const QJsonValue &value : providers) {
+        QJsonObject entry = JsonFields::object(value);
+        if (!entry.contains(QLatin1String("windows")) || !value.isObject()) {
+            mapped.append(value);
+            continue;
+        }
+        const QString id = JsonFields::string(entry.value(QLatin1String("id")));
+        QJsonArray windows;
+        for (const QJsonValue &window : JsonFields::array(entry.value(QLatin1String("windows"))))
+            windows.append(window.isObject() ? QJsonValue(annotate(id, window.toObject())) : window);
+        entry.insert(QLatin1String("windows"), windows);
+        mapped.append(entry);
+    }
+    return mapped;
+}
+
+// A history started afresh is told once, as it happens, on the desktop: nothing else would show it.
+QCoro::Task<> tell(QString notice)
+{
+    QCoro::Task<bool> showing = DesktopNotifications::show(
+        {QStringLiteral("Usage history started afresh"), std::move(notice), QStringLiteral("app.tessarine.Tessarine")});
+    co_await std::move(showing);
+}
+
+} // namespace
+
+std::optional<QString> UsageTrends::chosenDatabase()
+{
+    if (!UsageHistory::isEnabled())
+        return std::nullopt;
+    return UsageHistory::defaultFile();
+}
+
+QJsonObject UsageTrends::withoutTrend(QJsonObject window)
+{
+    window.insert(runsOutAtKey, QJsonValue(QJsonValue::Null));
+    window.insert(outlookKey, QJsonValue(QJsonValue::Null));
+    window.insert(seriesKey, QJsonArray());
+    return window;
+}
+
+QJsonArray UsageTrends::withoutTrends(const QJsonArray &providers)
+{
+    return mapWindows(providers, [](const QString &, QJsonObject window) { return withoutTrend(std::move(window)); });
+}
+
+UsageTrends::Outcome UsageTrends::annotateNow(const QJsonArray &providers, const QDateTime &now,
+                                              const std::optional<QString> &databaseFile)
+{
+    const QMutexLocker lock(&sessionLock());
+    if (!databaseFile) {
+        UsageHistory::forget(UsageHistory::defaultFile());
+        return {withoutTrends(providers), QString()};
+    }
+    UsageHistory history(*databaseFile);
+    const double seconds = secondsOf(now);
+    history.record(readingsOf(providers), seconds);
+    const QJsonArray annotated = mapWindows(providers, [&](const QString &id, QJsonObject window) {
+        return withTrend(std::move(window), id, history, seconds);
+    });
+    return {annotated, history.notice()};
+}
+
+QCoro::Task<UsageTrends::Outcome> UsageTrends::annotate(QJsonArray providers, QDateTime now,
+                                                        std::optional<QString> databaseFile)
+{
+    // Pages without plan windows leave the history as it is (and make none).
+    if (readingsOf(providers).isEmpty())
+        co_return Outcome{withoutTrends(providers), QString()};
+    std::function<Outcome()> work = [providers, now, databaseFile] {
+        return annotateNow(providers, now, databaseFile);
+    };
+    // The call is made apart from the co_await: GCC 12 mishandles temporaries built inside one.
+    QCoro::Task<std::optional<Outcome>> working = BoundedWork::run<Outcome>(std::move(work), bound);
+    const std::optional<Outcome> outcome = co_await std::move(working);
+    if (!outcome)
+        co_return Outcome{withoutTrends(providers), QString()};
+    if (!outcome->notice.isEmpty())
+        tell(outcome->notice);
+    co_return *outcome;
+}
