@@ -229,7 +229,8 @@
         let result = String(line || "").replace(/\b(\d{4,})\b/g, (m) => count(Number(m)));
         result = result.replace(/(^|[^\d,])1 ([a-z]+)s\b/g, "$11 $2");
         result = result.replace(/(\d)-day\b/g, "$1\u2011day");
-        return result;
+        // A number keeps its word on its line: "142 wpm" never breaks between them.
+        return result.replace(/(\d) (?=[a-z])/g, "$1\u00a0");
     }
 
     // A reason from a collector, as a person would say it: a server's raw body (JSON, an address,

@@ -100,7 +100,9 @@
             if (name && !names.includes(name))
                 names.push(name);
         });
-        return names.length ? names.join(" · ") : "Empty page";
+        if (names.length)
+            return names.join(" · ");
+        return list(page.slots).some((id) => typeof id === "string" && id !== "") ? "Unknown widget" : "Empty page";
     }
 
     function applyTheme(theme, panel) {

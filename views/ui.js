@@ -175,14 +175,7 @@
     }
 
     function subLine(sub) {
-        const pieces = String(sub).split(" · ");
-        const line = el("div", "stat-sub");
-        pieces.forEach((piece, i) => {
-            if (i > 0)
-                line.appendChild(document.createTextNode(" · "));
-            line.appendChild(el("span", "nowrap", piece));
-        });
-        return line;
+        return el("div", "stat-sub", String(sub));
     }
 
     function overflows(node) {

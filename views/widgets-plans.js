@@ -119,6 +119,7 @@
         const resets = F.resetForms(w.resetsAt, ctx.now);
         const block = el("div", className, [
             el("div", "window-top", [protectedText("span", "window-label", F.windowNames(text(w.label))),
+                resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
                 Tess.ui.percentFigure(w.usedPercent, "window-percent")]),
             bar(w.usedPercent),
             resets.length ? el("div", "window-reset-row", [protectedText("span", "window-reset", resets)]) : null,
@@ -321,7 +322,8 @@
         const narrow = ctx.size === "s" || ctx.size === "xs";
         const body = el("div", "body plans" + (narrow ? " plans-narrow" : ""));
         slot.appendChild(body);
-        const room = ctx.size === "xl" ? 3 : 2;
+        // Windows side by side, each given at least 230 points beside the plan's name.
+        const room = Math.max(1, Math.min(3, Math.floor((ctx.width - 240) / 230)));
         const entries = ids.map((id, order) => ({ id, order, entry: entryFor(id, ctx) }));
         entries.forEach((p) => (p.priority = planPriority(p.entry)));
         const draw = (kept) => {
