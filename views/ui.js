@@ -147,7 +147,9 @@
                 next.textContent = forms[Number(next.dataset.form)];
             }
             if (crowded()) {
-                row.classList.add("row-wraps");
+                const style = getComputedStyle(row);
+                if (style.display.includes("flex") && style.flexDirection.startsWith("row"))
+                    row.classList.add("row-wraps");
                 members.forEach((node) => {
                     if (cut(node))
                         node.classList.add("wraps");
@@ -274,7 +276,18 @@
 
     // The one-bit panel: the threshold frays any edge that falls between pixels, so the shapes
     // that draw lines and blocks are put on whole pixels after the layout.
+    // Emoji asked for in colour (by the variation selector U+FE0F) are asked for as text, so the
+    // panel's black-and-white emoji font draws them.
+    function textEmoji(root) {
+        const walker = document.createTreeWalker(document.getElementById("canvas") || root, NodeFilter.SHOW_TEXT);
+        for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+            if (node.nodeValue.includes("\uFE0F"))
+                node.nodeValue = node.nodeValue.replace(/\uFE0F/g, "\uFE0E");
+        }
+    }
+
     function settlePanel(root) {
+        textEmoji(root);
         root.querySelectorAll(".month-grid").forEach((grid) => wholeTracks(grid, 7));
         const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells");
         boxes.forEach(snapSize);

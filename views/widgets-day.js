@@ -110,7 +110,7 @@
             figure = F.count(-days);
             words = days === -1 ? "day ago" : "days ago";
         }
-        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : ""),
+        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : days < 0 ? " is-past" : ""),
             [el("span", "countdown-number fit", figure), words ? el("span", "countdown-words", words) : null]));
         const span = days > 0 ? weeksAndDays(days) : null;
         body.appendChild(el("div", "countdown-date", [el("span", null, F.shortDayYear(target)),
@@ -125,7 +125,7 @@
     const ROW = 40;
     const GROUP_GAP = 14;
     const MORE_LINE = 40;
-    const COLUMN_MIN = 320;
+    const COLUMN_MIN = 250;
 
     // Events grouped by day, earliest first. An event that began before today and still runs
     // belongs under Today: the past days are not part of the next seven.

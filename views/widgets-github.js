@@ -247,7 +247,9 @@
             body.appendChild(yearLegend(gh, ctx, layout.pitch, ctx.size === "m"));
         // Figures never squeeze each other: the legend beside them goes first, then the longest
         // streak.
-        while (Tess.ui.overflows(stats) && stats.children.length > 2)
+        const squeezed = () => Tess.ui.overflows(stats) ||
+            Array.from(stats.querySelectorAll(".stat-value, .stat-sub")).some((n) => Tess.ui.overflows(n));
+        while (squeezed() && stats.children.length > 1)
             stats.lastElementChild.remove();
         // The first line says what the grid shows, not what the data holds.
         const detail = kick.querySelector(".kicker-detail");
@@ -378,13 +380,16 @@
     function activityItem(item, ctx) {
         const type = ["merged", "released", "pushed"].includes(item.type) ? item.type : "pushed";
         const at = F.parseTime(text(item.at));
-        const meta = [el("span", "activity-repo", text(item.repo) || "—")];
-        if (at)
-            meta.push(el("span", "activity-when", " · " + F.when(at, ctx.now)));
+        // The repository gives way to the time, which is never cut: "Wed 14:02", then "Wed".
+        const meta = [el("span", "activity-repo ellipsis", text(item.repo) || "—")];
+        if (at) {
+            const when = F.when(at, ctx.now);
+            meta.push(Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]));
+        }
         return el("div", "activity-item", [
             el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
             el("div", "activity-text", [el("div", "activity-title ellipsis", text(item.title) || describe(type)),
-                el("div", "activity-meta ellipsis", meta)]),
+                el("div", "activity-meta", meta)]),
         ]);
     }
 
@@ -420,31 +425,48 @@
         const prs = isObject(gh.prs) ? number(gh.prs.merged30) : 0;
         const activeDays = days(gh).filter((day) => day.count > 0).length;
         const figures = [
-            ["Contributions", F.count(number(gh.total)), "last 12 months"],
-            ["Current streak", F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
-            ["Longest streak", F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
-            busiest ? ["Busiest day", F.count(busiest.count), "on " + F.shortDay(busiest.day)]
-                : ["Busiest day", "—", "no contributions yet"],
-            ["Last 30 days", F.count(number(gh.last30)), "contributions"],
-            ["Merged PRs", F.count(prs), "last 30 days"],
+            [["Contributions", "Total"], F.count(number(gh.total)), "last 12 months"],
+            [["Current streak", "Streak"], F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
+            [["Longest streak", "Longest"], F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
+            busiest ? [["Busiest day", "Busiest"], F.count(busiest.count), "on " + F.shortDay(busiest.day)]
+                : [["Busiest day", "Busiest"], "—", "no contributions yet"],
+            [["Last 30 days", "30 days"], F.count(number(gh.last30)), "contributions"],
+            [["Merged PRs", "PRs"], F.count(prs), "last 30 days"],
             ["Releases", F.count(number(gh.releases30)), "last 30 days"],
         ];
         if (ctx.size === "xl" || ctx.size === "l")
-            figures.push(["Active days", F.count(activeDays), "last 12 months"]);
+            figures.push([["Active days", "Active"], F.count(activeDays), "last 12 months"]);
         if (ctx.size === "s" || ctx.size === "xs") {
+            // Each label and value in its shorter right forms: a narrow slot says "Streak", never
+            // "Curr…".
             const compact = [
-                ["Contributions", F.count(number(gh.total))],
-                ["Current streak", F.plural(number(gh.currentStreak), "day", "days")],
-                ["Longest streak", F.plural(number(gh.longestStreak), "day", "days")],
-                ["Busiest day", busiest ? busiestText(busiest) : "—"],
-                ["Last 30 days", F.count(number(gh.last30))],
-                ["Merged PRs", F.count(prs)],
-                ["Releases", F.count(number(gh.releases30))],
+                [["Contributions", "Total"], [F.count(number(gh.total))]],
+                [["Current streak", "Streak"], [F.plural(number(gh.currentStreak), "day", "days"), F.count(number(gh.currentStreak)) + " d"]],
+                [["Longest streak", "Longest"], [F.plural(number(gh.longestStreak), "day", "days"), F.count(number(gh.longestStreak)) + " d"]],
+                [["Busiest day", "Busiest"], busiest ? [busiestText(busiest), F.count(busiest.count) + " on " + F.dayMonth(busiest.day, ctx.now)]
+                    : ["—"]],
+                [["Last 30 days", "30 days"], [F.count(number(gh.last30))]],
+                [["Merged PRs", "PRs"], [F.count(prs)]],
+                [["Releases"], [F.count(number(gh.releases30))]],
             ];
             const rows = el("div", "body overview-rows");
             compact.forEach(([label, value]) => rows.appendChild(el("div", "overview-row",
-                [el("span", "overview-row-label ellipsis", label), el("span", "overview-row-value", value)])));
+                [Tess.ui.protectedText("span", "overview-row-label", label), Tess.ui.protectedText("span", "overview-row-value", value)])));
             slot.appendChild(rows);
+            Tess.ui.fitProtected(rows);
+            // Rows that do not fit go, the least telling first, and are counted.
+            const order = [6, 5, 2, 3, 4, 1];
+            const all = Array.from(rows.children);
+            let left = 0;
+            while (Tess.ui.overflows(rows) && left < order.length) {
+                all[order[left]].remove();
+                left += 1;
+                rows.querySelectorAll(".overview-more").forEach((n) => n.remove());
+                rows.appendChild(el("div", "overview-row overview-more", [Tess.ui.moreText(left, "figure", "figures")]));
+                Tess.ui.fitProtected(rows);
+            }
+            rows.dataset.total = String(all.length);
+            rows.dataset.shown = String(all.length - left);
             return;
         }
         const body = el("div", "body overview");
