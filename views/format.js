@@ -126,6 +126,11 @@
         return moment.getDate() + " " + MONTH_SHORT[moment.getMonth()] + (far ? " " + moment.getFullYear() : "");
     }
 
+    // "Thu 28 Aug", or "Thu 28 Aug 2025" when further than about six months from now.
+    function dateText(moment, now) {
+        return DAY_SHORT[moment.getDay()] + " " + dayMonth(moment, now);
+    }
+
     function resetMoment(seconds) {
         const value = Number(seconds);
         if (seconds === null || seconds === undefined || typeof seconds === "boolean" || !isFinite(value))
@@ -265,6 +270,6 @@
         DAY_SHORT, DAY_LONG, MONTH_SHORT, MONTH_LONG,
         count, compact, stat, percent, plural, parseTime, parseDay, dayKey, startOfDay, daysBetween, time,
         shortDay, shortDayYear, dayHeading, resetsAt, resetForms, when, isoWeek, dayOfYear, capitalised, dayMonth,
-        humanWord, windowNames, humanLine, humanReason, UNKNOWN, FAR_DAYS,
+        humanWord, windowNames, humanLine, humanReason, UNKNOWN, FAR_DAYS, dateText, resetMoment,
     };
 })();

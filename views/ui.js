@@ -47,7 +47,10 @@
     // provider's logo); `quiet` leaves the label out where the page title already says it.
     function kicker(label, detail, options) {
         const opts = options || {};
-        const mark = opts.mark ? opts.mark : opts.quiet ? null : el("span", "kicker-dot");
+        // Under a page title that already names the widget, a mark alone on its line says nothing.
+        if (opts.quiet && !detail)
+            return el("div", "kicker");
+        const mark = opts.quiet ? null : opts.mark ? opts.mark : el("span", "kicker-dot");
         if (mark)
             mark.classList.add("kicker-mark");
         return el("div", "kicker", [mark, opts.quiet ? null : el("span", "kicker-label", label),
@@ -146,6 +149,11 @@
                 next.dataset.form = String(Number(next.dataset.form) + 1);
                 next.textContent = forms[Number(next.dataset.form)];
             }
+            // An optional text (a date beside "Today") goes before anything wraps.
+            members.forEach((node) => {
+                if (crowded() && node.classList.contains("optional") && cut(node))
+                    node.textContent = "";
+            });
             if (crowded()) {
                 const style = getComputedStyle(row);
                 if (style.display.includes("flex") && style.flexDirection.startsWith("row"))
@@ -289,7 +297,7 @@
     function settlePanel(root) {
         textEmoji(root);
         root.querySelectorAll(".month-grid").forEach((grid) => wholeTracks(grid, 7));
-        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells");
+        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells, .kicker-dot");
         boxes.forEach(snapSize);
         boxes.forEach(snapPosition);
         root.querySelectorAll(".bar").forEach(snapBar);

@@ -59,7 +59,7 @@
         // Wider slots get wider squares, so the strip reads as part of the figure above it.
         const cellWidth = ctx.size === "xl" ? 44 : ctx.size === "l" ? 32 : 22;
         const gap = 6;
-        const smallest = 12;
+        const smallest = 14;
         const fitsInRow = Math.floor((ctx.width + gap) / (smallest + gap));
         if (days < 2 || days > fitsInRow * 2)
             return null;
@@ -77,7 +77,7 @@
     Tess.widgets["countdown"] = function (slot, ctx) {
         const countdown = isObject(ctx.data.countdown) ? ctx.data.countdown : null;
         if (!countdown) {
-            slot.appendChild(kicker("Countdown"));
+            slot.appendChild(kicker("Countdown", null, { quiet: ctx.titled }));
             slot.appendChild(message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
             return;
         }
@@ -210,7 +210,7 @@
         const details = part.continued ? ["continued"] : named ? [F.shortDay(part.group.day), F.dayMonth(part.group.day, ctx.now)] : null;
         return el("div", "day-group", [
             el("div", "day-heading", [protectedText("span", "day-name", [heading]),
-                details && ctx.size !== "xs" ? protectedText("span", "day-date", details) : null]),
+                details && ctx.size !== "xs" ? protectedText("span", "day-date optional", details) : null]),
             part.events.map(eventRow),
         ]);
     }
@@ -259,6 +259,5 @@
         const widest = Math.ceil(Math.max(0, ...times.map((t) => t.scrollWidth)));
         times.forEach((t) => (t.style.flexBasis = widest + "px"));
         Tess.ui.fitProtected(body);
-        body.querySelectorAll(".day-date.wraps").forEach((date) => date.remove());
     };
 })();

@@ -45,19 +45,26 @@
         if (panel) {
             if (level <= 1)
                 return outline(x, y, size, level === 0 ? 1 : Math.max(3, Math.round(size * 0.22)), level);
-            const side = panelSide(size, level);
-            const offset = Math.floor((size - side) / 2);
-            return svg("rect", { x: x + offset, y: y + offset, width: side, height: side, fill: "#000", class: "cell level-" + level });
+            // Levels 2 and 3 are black squares with a white hole that shrinks as the level grows;
+            // level 4 is solid. Every one fills the whole cell.
+            const group = svg("g", {});
+            group.appendChild(svg("rect", { x, y, width: size, height: size, fill: "#000", class: "cell level-" + level }));
+            const hole = panelHole(size, level);
+            if (hole > 0) {
+                const offset = (size - hole) / 2;
+                group.appendChild(svg("rect", { x: x + offset, y: y + offset, width: hole, height: hole, fill: "#fff", class: "hole" }));
+            }
+            return group;
         }
         return svg("rect", { x, y, width: size, height: size, rx: Math.max(1.5, size * 0.2),
             fill: "var(--level-" + level + ")", class: "cell level-" + level });
     }
 
-    // The black square of a level from 2 up on the panel: clearly apart from its neighbours.
-    function panelSide(size, level) {
-        const shares = [0, 0, 0.66, 0.84, 1];
-        const side = Math.round(size * shares[level]);
-        return Math.min(size, side + ((size - side) % 2));
+    // The white hole in a level's black square on the panel, centred on whole pixels.
+    function panelHole(size, level) {
+        const shares = [0, 0, 0.46, 0.2, 0];
+        const hole = Math.round(size * shares[level]);
+        return hole === 0 ? 0 : Math.max(2, hole - ((size - hole) % 2));
     }
 
     // A square ring of whole-pixel rectangles (a stroked shape would sit on half pixels).
@@ -77,8 +84,8 @@
         return day && number(busiest.count) > 0 ? { count: number(busiest.count), day } : null;
     }
 
-    function busiestText(busiest) {
-        return F.count(busiest.count) + " on " + F.shortDay(busiest.day);
+    function busiestText(busiest, now) {
+        return F.count(busiest.count) + " on " + F.dateText(busiest.day, now);
     }
 
     // What a number of weeks covers, in words: "the last year", "the last 31 weeks".
@@ -210,7 +217,7 @@
         for (let level = 0; level <= 4; ++level)
             swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
         const busiest = busiestDay(gh);
-        const note = withNote && busiest ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest)) : null;
+        const note = withNote && busiest ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest, ctx.now)) : null;
         return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
     }
 
@@ -248,7 +255,7 @@
         // Figures never squeeze each other: the legend beside them goes first, then the longest
         // streak.
         const squeezed = () => Tess.ui.overflows(stats) ||
-            Array.from(stats.querySelectorAll(".stat-value, .stat-sub")).some((n) => Tess.ui.overflows(n));
+            Array.from(stats.querySelectorAll(".stat-value, .stat-sub")).some((n) => n.scrollWidth > n.clientWidth + 0.5);
         while (squeezed() && stats.children.length > 1)
             stats.lastElementChild.remove();
         // The first line says what the grid shows, not what the data holds.
@@ -362,11 +369,15 @@
             const side = el("div", "month-side", [
                 stat(null, F.count(summary.total), period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
                 stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
-                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.shortDay(F.parseDay(summary.best.date))) : null,
+                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.dateText(F.parseDay(summary.best.date), ctx.now)) : null,
             ]);
             body.appendChild(side);
         }
+        const sideBox = body.querySelector(".month-side");
         body.appendChild(monthCalendar(byDate, ctx, period, ctx.size === "xl"));
+        // The figures beside the grid never run past the slot: the busiest day goes first.
+        while (sideBox && sideBox.children.length > 1 && Tess.ui.overflows(sideBox))
+            sideBox.lastElementChild.remove();
         // A count that would run into the date gives way; the cell's colour still tells the level.
         body.querySelectorAll(".month-count").forEach((count) => {
             const cellNode = count.parentElement;
@@ -384,7 +395,9 @@
         const meta = [el("span", "activity-repo ellipsis", text(item.repo) || "—")];
         if (at) {
             const when = F.when(at, ctx.now);
-            meta.push(Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]));
+            const whenNode = Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]);
+            whenNode.dataset.at = String(at.getTime());
+            meta.push(whenNode);
         }
         return el("div", "activity-item", [
             el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
@@ -428,7 +441,7 @@
             [["Contributions", "Total"], F.count(number(gh.total)), "last 12 months"],
             [["Current streak", "Streak"], F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
             [["Longest streak", "Longest"], F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
-            busiest ? [["Busiest day", "Busiest"], F.count(busiest.count), "on " + F.shortDay(busiest.day)]
+            busiest ? [["Busiest day", "Busiest"], F.count(busiest.count), "on " + F.dateText(busiest.day, ctx.now)]
                 : [["Busiest day", "Busiest"], "—", "no contributions yet"],
             [["Last 30 days", "30 days"], F.count(number(gh.last30)), "contributions"],
             [["Merged PRs", "PRs"], F.count(prs), "last 30 days"],
@@ -436,14 +449,14 @@
         ];
         if (ctx.size === "xl" || ctx.size === "l")
             figures.push([["Active days", "Active"], F.count(activeDays), "last 12 months"]);
-        if (ctx.size === "s" || ctx.size === "xs") {
+        if (ctx.size === "s" || ctx.size === "xs" || ctx.size === "m") {
             // Each label and value in its shorter right forms: a narrow slot says "Streak", never
             // "Curr…".
             const compact = [
                 [["Contributions", "Total"], [F.count(number(gh.total))]],
                 [["Current streak", "Streak"], [F.plural(number(gh.currentStreak), "day", "days"), F.count(number(gh.currentStreak)) + " d"]],
                 [["Longest streak", "Longest"], [F.plural(number(gh.longestStreak), "day", "days"), F.count(number(gh.longestStreak)) + " d"]],
-                [["Busiest day", "Busiest"], busiest ? [busiestText(busiest), F.count(busiest.count) + " on " + F.dayMonth(busiest.day, ctx.now)]
+                [["Busiest day", "Busiest"], busiest ? [busiestText(busiest, ctx.now), F.count(busiest.count) + " on " + F.dayMonth(busiest.day, ctx.now)]
                     : ["—"]],
                 [["Last 30 days", "30 days"], [F.count(number(gh.last30))]],
                 [["Merged PRs", "PRs"], [F.count(prs)]],

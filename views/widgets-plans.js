@@ -117,6 +117,7 @@
     // reset take shorter right forms where the room is short, never a cut.
     function windowBlock(w, ctx, className) {
         const resets = F.resetForms(w.resetsAt, ctx.now);
+        const at = F.resetMoment(w.resetsAt);
         const block = el("div", className, [
             el("div", "window-top", [protectedText("span", "window-label", F.windowNames(text(w.label))),
                 resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
@@ -125,6 +126,8 @@
             resets.length ? el("div", "window-reset-row", [protectedText("span", "window-reset", resets)]) : null,
         ]);
         block.dataset.window = text(w.label);
+        if (at)
+            block.querySelectorAll(".window-reset, .window-inline-reset").forEach((n) => (n.dataset.at = String(at.getTime())));
         return block;
     }
 
@@ -297,8 +300,11 @@
             const resets = F.resetForms(w.resetsAt, ctx.now);
             const names = F.windowNames(text(w.label));
             const details = [protectedText("span", "window-label", names)];
-            if (resets.length)
-                details.push(protectedText("span", "window-reset", resets.map((r) => "· " + r)));
+            if (resets.length) {
+                const reset = protectedText("span", "window-reset", resets.map((r) => "· " + r));
+                reset.dataset.at = String(F.resetMoment(w.resetsAt).getTime());
+                details.push(reset);
+            }
             if (i === shown.length - 1) {
                 const seen = seenForms(entry, ctx);
                 if (seen)
