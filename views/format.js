@@ -254,7 +254,10 @@
                 message = "";
             }
         }
-        message = message.replace(/(?:[,;]?\s*(?:see|at|visit))?\s*\b(?:https?|wss?):\/\/\S+/gi, "").replace(/\s+/g, " ").trim();
+        // Sentences that point at an address are left out; an address inside one is dropped.
+        message = message.split(/(?<=[.!?])\s+/).filter((part) => !/:\/\//.test(part)).join(" ") ||
+            message.replace(/(?:[,;]?\s*(?:see|at|visit))?\s*\b(?:https?|wss?):\/\/\S+/gi, "");
+        message = message.replace(/\s+/g, " ").trim();
         const status = /\b(4\d\d|5\d\d)\b/.exec(textValue);
         if (!message || /[{}<>]/.test(message) || message.length > 120) {
             if (status && status[1] === "401" || /unauthori[sz]ed|sign in|log ?in/i.test(textValue))

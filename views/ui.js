@@ -194,11 +194,14 @@
 
     // Tries each arrangement (a class on `node`) in turn and keeps the first whose content fits
     // the node's box; the last one stays when none does. Returns the class kept.
+    // Protected texts are given their forms in each arrangement before it is measured, since a
+    // text that takes a second line makes the arrangement taller.
     function firstThatFits(node, classes) {
         let chosen = classes[classes.length - 1];
         for (const name of classes) {
             classes.forEach((c) => node.classList.remove(c));
             node.classList.add(name);
+            fitProtected(node);
             if (!overflows(node)) {
                 chosen = name;
                 break;
@@ -206,6 +209,7 @@
         }
         classes.forEach((c) => node.classList.remove(c));
         node.classList.add(chosen);
+        fitProtected(node);
         return chosen;
     }
 
@@ -264,6 +268,8 @@
     function snapBar(track) {
         snap(track);
         const fill = track.querySelector(".bar-fill");
+        if (!fill)
+            return;
         const share = parseFloat(fill.style.width) / 100;
         fill.style.width = Math.round(track.getBoundingClientRect().width * share) + "px";
     }

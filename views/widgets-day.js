@@ -244,9 +244,8 @@
         }
         const body = el("div", "body calendar");
         slot.appendChild(body);
-        let laid = calendarLayout(groups, ctx.width, body.clientHeight);
-        if (beyond > 0 && laid.left === 0 && laid.columns.length)
-            laid = flow(groups, laid.columns.length, body.clientHeight - MORE_LINE);
+        // A week with more events than the document carries keeps a line for their count.
+        const laid = calendarLayout(groups, ctx.width, body.clientHeight - (beyond > 0 ? MORE_LINE : 0));
         body.classList.add("columns-" + laid.columns.length);
         laid.columns.forEach((column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
         const left = laid.left + beyond;

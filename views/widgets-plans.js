@@ -84,11 +84,11 @@
         return ranked.slice(0, Math.max(room, critical)).sort((a, b) => a.i - b.i).map((r) => r.w);
     }
 
-    // How near a provider is to a limit, for choosing which plans a crowded slot keeps: a failure
-    // and a window at 85 % or more first, then the fullest.
+    // How near a provider is to a limit, for choosing which plans a crowded slot keeps: a window
+    // at 85 % or more first, then a failure, then the fullest.
     function planPriority(entry) {
         if (isFailure(entry))
-            return 1000;
+            return 400;
         const used = windows(entry).map((w) => Tess.ui.usedOf(w.usedPercent)).filter((u) => u !== null);
         const top = used.length ? Math.max(...used) : -1;
         return Tess.ui.isHigh(top) ? 500 + top : top;
@@ -281,7 +281,12 @@
     function narrowPlan(id, entry, ctx) {
         const off = isFailure(entry);
         const all = off ? [] : windows(entry);
-        const shown = pickWindows(all, 1);
+        // One window a plan: the one nearest its limit. The count of the others carries a warning
+        // mark when one of them is at 85 % or more too.
+        const known = all.filter((w) => Tess.ui.usedOf(w.usedPercent) !== null);
+        const nearest = known.sort((a, b) => b.usedPercent - a.usedPercent)[0] || all[0];
+        const shown = nearest ? [nearest] : [];
+        const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
         const head = el("div", "plan-name", [logoOf(id, entry, 30, ctx), el("span", "plan-title", nameOf(id, entry))]);
         const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
         row.dataset.total = String(all.length);
@@ -311,7 +316,7 @@
                     details.push(protectedText("span", "plan-seen", seen.map((t) => "· " + t)));
                 const more = Tess.ui.moreText(all.length - shown.length, "window", "windows", "plan-more");
                 if (more)
-                    details.push(more);
+                    details.push(hiddenHigh ? el("span", "more-group", [Tess.marks.glyph("warning", 24), more]) : more);
             }
             row.appendChild(el("div", "plan-detail", details));
         });
