@@ -125,7 +125,7 @@
     const ROW = 40;
     const GROUP_GAP = 14;
     const MORE_LINE = 40;
-    const COLUMN_MIN = 250;
+    const COLUMN_MIN = 290;
 
     // Events grouped by day, earliest first. An event that began before today and still runs
     // belongs under Today: the past days are not part of the next seven.
