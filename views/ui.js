@@ -307,9 +307,6 @@
         boxes.forEach(snapSize);
         boxes.forEach(snapPosition);
         root.querySelectorAll(".bar").forEach(snapBar);
-        root.querySelectorAll(".month-mark").forEach((mark) => {
-            mark.style.width = Math.round(mark.parentElement.clientWidth * parseFloat(mark.dataset.share)) + "px";
-        });
     }
 
     // After every widget is drawn: figures fitted to their width and, on the panel, shapes put

@@ -339,12 +339,6 @@
                 classes.push("today");
             const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date.getDate())),
                 showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
-            if (ctx.panel && !future && level > 0) {
-                const mark = el("span", "month-mark");
-                mark.dataset.share = [0, 0.25, 0.5, 0.75, 1][level];
-                mark.style.width = mark.dataset.share * 100 + "%";
-                cellNode.appendChild(mark);
-            }
             grid.appendChild(cellNode);
         });
         return grid;

@@ -167,12 +167,15 @@
             return;
         }
         const grid = el("div", "windows");
-        body.appendChild(grid);
-        body.dataset.total = String(all.length);
         const more = el("div", "provider-more");
-        body.appendChild(more);
-        if (figures.length)
+        body.appendChild(el("div", "windows-box", [grid, more]));
+        body.dataset.total = String(all.length);
+        // In a wide slot the totals stand beside the windows, so the windows keep their large
+        // figures; elsewhere they sit beneath.
+        if (figures.length) {
+            body.classList.add("with-stats");
             body.appendChild(el("div", "provider-stats", figures.slice(0, 2).map((f) => statBlock(f, "provider-stat"))));
+        }
         // As many windows as fit, chosen by how near their limits they are.
         for (let room = all.length; room >= 1; --room) {
             const shown = pickWindows(all, room);
