@@ -490,10 +490,17 @@
     }
 
     // On the one-bit panel a colour emoji thresholds into a blob: emoji must come from a
-    // black-and-white face before the colour one.
+    // black-and-white face before the colour one. Light weights break up into specks there too.
     function panelEmoji(findings) {
         const emoji = /\p{Extended_Pictographic}/u;
+        const thin = new Set();
         visibleTextNodes().forEach((node) => {
+            const weight = Number(getComputedStyle(node.parentElement).fontWeight);
+            if (weight < 400 && !thin.has(node.parentElement)) {
+                thin.add(node.parentElement);
+                findings.push(place(node) + ": text " + sample(node.nodeValue) + " is drawn at weight " + weight +
+                    ", too thin for the panel");
+            }
             if (!emoji.test(node.nodeValue))
                 return;
             const family = getComputedStyle(node.parentElement).fontFamily;

@@ -100,9 +100,7 @@
             if (name && !names.includes(name))
                 names.push(name);
         });
-        if (names.length)
-            return names.join(" · ");
-        return list(page.slots).some((id) => typeof id === "string" && id !== "") ? "Unknown widget" : "Empty page";
+        return names.length ? names.join(" · ") : "Empty page";
     }
 
     function applyTheme(theme, panel) {

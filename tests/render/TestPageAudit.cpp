@@ -223,6 +223,9 @@ void TestPageAudit::auditFindsWhatIsWrong_data()
     QTest::newRow("colour emoji on the panel")
         << QStringLiteral(".panel { --fallback: \"Noto Color Emoji\", sans-serif !important; }") << none
         << QStringLiteral("page:64") << hard << QStringLiteral("panel") << QStringLiteral("in colour on the panel");
+    QTest::newRow("thin text on the panel")
+        << QStringLiteral(".today-month { font-weight: 200 !important; }") << none << QStringLiteral("countdown")
+        << full << QStringLiteral("panel") << QStringLiteral("too thin for the panel");
 }
 
 void TestPageAudit::auditFindsWhatIsWrong()
