@@ -344,7 +344,7 @@ void TestPageAudit::collectorWordsReadAsAPersonWould_data()
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected");
     QTest::newRow("one dictation") << QStringLiteral("Tess.format.humanLine('words · 1 dictations')")
-                                   << QStringLiteral("words · 1 dictation");
+                                   << QStringLiteral("words · 1\u00a0dictation");
     QTest::newRow("thousands and a streak that never breaks")
         << QStringLiteral("Tess.format.humanLine('words · 1000 wpm · 1000-day streak')")
         << QStringLiteral("words · 1,000\u00a0wpm · 1,000\u2011day streak");
