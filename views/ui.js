@@ -154,7 +154,8 @@
                 if (crowded() && node.classList.contains("optional") && cut(node))
                     node.textContent = "";
             });
-            if (crowded()) {
+            // A slot's first line has one line's height: nothing in it wraps.
+            if (crowded() && !row.classList.contains("kicker")) {
                 const style = getComputedStyle(row);
                 if (style.display.includes("flex") && style.flexDirection.startsWith("row"))
                     row.classList.add("row-wraps");

@@ -264,7 +264,8 @@
         if (detail && shownWeeks > 0) {
             const forms = shownWeeks >= 52 ? ["Last 12 months", "12 months"]
                 : ["Last " + F.plural(shownWeeks, "week", "weeks"), F.plural(shownWeeks, "week", "weeks")];
-            detail.replaceWith(Tess.ui.protectedText("span", "kicker-detail", forms));
+            // The figures and the month names still say the span where the line is too short.
+            detail.replaceWith(Tess.ui.protectedText("span", "kicker-detail optional", forms));
         } else if (detail)
             detail.remove();
     };

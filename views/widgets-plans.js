@@ -102,9 +102,24 @@
         const plan = entry && typeof entry.plan === "string" && entry.plan ? F.humanWord(entry.plan) : null;
         const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
         const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.dayMonth(seen, ctx.now)) : null;
-        const detail = [plan, ctx.size !== "xs" || isStale(entry, ctx) ? seenText : null].filter(Boolean).join(" · ");
-        const kick = kicker(nameOf(id, entry), detail || null, { mark: logoOf(id, entry, 30, ctx), quiet: ctx.titled });
-        if (isStale(entry, ctx))
+        const stale = isStale(entry, ctx);
+        const detail = [plan, ctx.size !== "xs" || stale ? seenText : null].filter(Boolean).join(" · ");
+        const mark = ctx.size === "xs" && detail ? null : logoOf(id, entry, 30, ctx);
+        const kick = kicker(nameOf(id, entry), detail || null, { mark, quiet: ctx.titled });
+        // Where the line is short, old data still says when it was seen; the plan's name and a
+        // fresh time give way whole, never cut.
+        const place = kick.querySelector(".kicker-detail");
+        if (place) {
+            const forms = [detail];
+            if (stale && plan)
+                forms.push(seenText);
+            if (stale)
+                forms.push(seenForms(entry, ctx).slice(-1)[0]);
+            else if (plan && seenText)
+                forms.push(plan);
+            place.replaceWith(protectedText("span", "kicker-detail" + (stale ? "" : " optional"), forms));
+        }
+        if (stale)
             kick.classList.add("stale");
         return kick;
     }
@@ -290,7 +305,9 @@
         const nearest = known.sort((a, b) => b.usedPercent - a.usedPercent)[0] || all[0];
         const shown = nearest ? [nearest] : [];
         const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
-        const head = el("div", "plan-name", [logoOf(id, entry, 30, ctx), el("span", "plan-title", nameOf(id, entry))]);
+        // The narrowest slots leave the logo out: the name and the figure need the room.
+        const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, entry, 30, ctx),
+            protectedText("span", "plan-title", [nameOf(id, entry)])]);
         const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
         row.dataset.total = String(all.length);
         row.dataset.shown = String(shown.length);
