@@ -125,7 +125,7 @@
     const ROW = 40;
     const GROUP_GAP = 14;
     const MORE_LINE = 40;
-    const COLUMN_MIN = 290;
+    const COLUMN_MIN = 250;
 
     // Events grouped by day, earliest first. An event that began before today and still runs
     // belongs under Today: the past days are not part of the next seven.
@@ -215,16 +215,29 @@
         ]);
     }
 
-    // The fewest columns that hold every event, so titles get the width the slot has; as many as
-    // the width allows when even those do not.
-    function calendarLayout(groups, width, height) {
+    // The fewest columns that hold every event, so titles get the width the slot has. When none
+    // holds them all, the most events whose titles still read whole in their columns: a short
+    // title list takes more columns, a long one keeps its width and counts the rest.
+    const TIME_ROOM = 104;
+
+    function calendarLayout(groups, width, height, titleWidth) {
         const most = Math.max(1, Math.min(4, Math.floor((width + 40) / (COLUMN_MIN + 40))));
+        let best = null;
         for (let columns = 1; columns <= most; ++columns) {
-            const laid = flow(groups, columns, height);
-            if (laid.left === 0)
+            const laid = flow(groups, columns, columns === 1 ? height : height - MORE_LINE);
+            if (laid.left === 0 && columns === 1)
                 return laid;
+            const candidate = laid.left === 0 ? laid : flow(groups, columns, height - MORE_LINE);
+            const room = (width - 40 * (columns - 1)) / columns - TIME_ROOM;
+            const shownEvents = candidate.columns.flat().flatMap((part) => part.events);
+            const cut = shownEvents.filter((event) => titleWidth(event) > room).length;
+            const readable = columns === 1 || cut <= shownEvents.length / 4;
+            if (readable && (!best || shownEvents.length > best.shown))
+                best = { laid: candidate, shown: shownEvents.length };
+            if (laid.left === 0)
+                break;
         }
-        return flow(groups, most, height - MORE_LINE);
+        return best ? best.laid : flow(groups, 1, height - MORE_LINE);
     }
 
     Tess.widgets["calendar.next"] = function (slot, ctx) {
@@ -245,7 +258,19 @@
         const body = el("div", "body calendar");
         slot.appendChild(body);
         // A week with more events than the document carries keeps a line for their count.
-        const laid = calendarLayout(groups, ctx.width, body.clientHeight - (beyond > 0 ? MORE_LINE : 0));
+        // Each title's natural width, measured once in the title's own style.
+        const probe = el("span", "event-title probe");
+        body.appendChild(probe);
+        const widths = new Map();
+        const titleWidth = (event) => {
+            if (!widths.has(event)) {
+                probe.textContent = event.title || "Untitled";
+                widths.set(event, probe.getBoundingClientRect().width);
+            }
+            return widths.get(event);
+        };
+        const laid = calendarLayout(groups, ctx.width, body.clientHeight - (beyond > 0 ? MORE_LINE : 0), titleWidth);
+        probe.remove();
         body.classList.add("columns-" + laid.columns.length);
         laid.columns.forEach((column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
         const left = laid.left + beyond;
