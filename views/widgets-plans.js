@@ -104,7 +104,8 @@
         const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.dayMonth(seen, ctx.now)) : null;
         const stale = isStale(entry, ctx);
         const detail = [plan, ctx.size !== "xs" || stale ? seenText : null].filter(Boolean).join(" · ");
-        const mark = ctx.size === "xs" && detail ? null : logoOf(id, entry, 30, ctx);
+        // A narrow first line that must say how old the data is gives it the logo's room.
+        const mark = ctx.size === "xs" && stale ? null : logoOf(id, entry, 30, ctx);
         const kick = kicker(nameOf(id, entry), detail || null, { mark, quiet: ctx.titled });
         // Where the line is short, old data still says when it was seen; the plan's name and a
         // fresh time give way whole, never cut.
