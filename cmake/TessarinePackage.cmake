@@ -30,7 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # colour emoji font draws emoji in titles and events (the page view names it first among its
 # fallback fonts); the desktop's calendar service provides the calendars of its online accounts
 # (libecal, which shlibdeps adds, only talks to it). The GitHub CLI is the other way to sign in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji, fonts-noto-ui-core, evolution-data-server")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji, fonts-symbola, fonts-noto-ui-core, evolution-data-server")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gh")
 
 include(CPack)

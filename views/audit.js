@@ -4,13 +4,20 @@
 // refresh pays nothing for it. It checks widgets that failed to draw, text clipped without an
 // ellipsis, boxes of neighbouring blocks that overlap, text too small for the Small card, text
 // too faint against the colour actually behind it and, on the one-bit panel, shapes that do not
-// sit on whole pixels (the threshold turns their soft edges into specks).
+// sit on whole pixels (the threshold turns their soft edges into specks). It also judges meaning:
+// items left out without a "+N more", unknown figures shown as 0, protected texts (names, resets,
+// labels, day headings) cut at all, overlapping labels inside pictures, shapes that carry meaning
+// under 3:1 against their neighbours or under 13 pixels, dates far away without their year, a
+// first line that disagrees with the grid it names, and colour emoji on the one-bit panel.
 (function () {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
 
-    // The Small card shows the canvas at 0.38: 22 canvas pixels are about 8 pixels there.
-    const SMALLEST_TEXT = 22;
+    // The Small card shows the canvas at 0.38: 26 canvas pixels are about 10 pixels there, and
+    // a shape that carries meaning needs 13 (5 there).
+    const SMALLEST_TEXT = 26;
+    const SMALLEST_SHAPE = 13;
+    const FAR_MS = 183 * 86400000;
     const LARGE_TEXT = 36;
     const TOLERANCE = 0.75;
 
@@ -327,6 +334,183 @@
             findings.push(key + " " + what + (count > 1 ? " (and " + (count - 1) + " more)" : "") + ", not on whole pixels"));
     }
 
+    // ---- meaning ---------------------------------------------------------------------------
+
+    function shown(element) {
+        return element.getClientRects().length > 0 && getComputedStyle(element).visibility === "visible";
+    }
+
+    // A widget that says it shows fewer items than it has must count the rest where it is seen.
+    function hiddenWithoutCount(findings) {
+        canvas().querySelectorAll("[data-total][data-shown]").forEach((box) => {
+            const left = Number(box.dataset.total) - Number(box.dataset.shown);
+            if (!(left > 0))
+                return;
+            const counts = Array.from((box.parentElement || box).querySelectorAll("[data-more]"))
+                .filter((n) => shown(n) && (n.closest("[data-total]") === box || !box.contains(n)));
+            if (!counts.some((n) => Number(n.dataset.more) === left))
+                findings.push(place(box) + ": " + left + " of " + box.dataset.total + " items in " + describe(box) +
+                    " are hidden without a “+" + left + " more”");
+        });
+    }
+
+    function unknownAsZero(findings) {
+        canvas().querySelectorAll("[data-used='unknown']").forEach((node) => {
+            if (!shown(node))
+                return;
+            const drawn = /\d/.test(node.textContent) || node.querySelector(".bar-fill");
+            if (drawn)
+                findings.push(place(node) + ": an unknown share is drawn as " + (node.textContent.trim() ? sample(node.textContent) : "an empty bar"));
+        });
+    }
+
+    // A protected text is never cut, not even with an ellipsis: it takes a shorter form or a line.
+    function protectedCut(findings) {
+        canvas().querySelectorAll(".protected").forEach((node) => {
+            if (!shown(node))
+                return;
+            const style = getComputedStyle(node);
+            const horizontal = node.scrollWidth > node.clientWidth + TOLERANCE;
+            const clampedAway = style.webkitLineClamp !== "none" && style.webkitLineClamp !== "" && node.scrollHeight > node.clientHeight + 1.5;
+            if (horizontal || clampedAway)
+                findings.push(place(node) + ": the protected text " + sample(node.textContent) + " in " + describe(node) +
+                    " is cut mid-word");
+        });
+    }
+
+    function svgOverlaps(findings) {
+        canvas().querySelectorAll("svg").forEach((picture) => {
+            const labels = Array.from(picture.querySelectorAll("text")).filter(shown);
+            for (let i = 0; i < labels.length; ++i) {
+                for (let j = i + 1; j < labels.length; ++j) {
+                    const hit = intersect(rectOf(labels[i].getBoundingClientRect()), rectOf(labels[j].getBoundingClientRect()));
+                    if (hit && hit.right - hit.left > 0.5 && hit.bottom - hit.top > 0.5)
+                        findings.push(place(picture) + ": labels " + sample(labels[i].textContent) + " and " +
+                            sample(labels[j].textContent) + " overlap in " + describe(picture));
+                }
+            }
+        });
+    }
+
+    // The colour of an inset outline ("inset 0 0 0 2px rgb(…)"), or null.
+    function outlineColour(style) {
+        const match = /rgba?\([^)]+\)/.exec(style.boxShadow || "");
+        return match && /inset/.test(style.boxShadow) ? parseColour(match[0]) : null;
+    }
+
+    function shapeContrast(findings, element, what, ink, behind) {
+        const ratio = contrast(ink, behind);
+        if (ratio < 3 - 0.005)
+            findings.push(place(element) + ": " + what + " has contrast " + ratio.toFixed(2) + ":1 (" + hex(ink) + " on " +
+                hex(behind) + "), under 3:1");
+    }
+
+    // Shapes that carry meaning reach 3:1 against what they meet: a bar's track against the
+    // paper and its fill against the track, a day with contributions against an empty day, a
+    // logo, an empty slot's outline. They are also big enough to see on the Small card.
+    function nonText(findings) {
+        const seen = new Set();
+        const once = (key) => !seen.has(key) && seen.add(key);
+        canvas().querySelectorAll(".bar, .tally-day").forEach((track) => {
+            if (!shown(track))
+                return;
+            const style = getComputedStyle(track);
+            const behind = backgroundOf(track.parentElement);
+            const edge = outlineColour(style) || parseColour(style.borderTopColor && parseFloat(style.borderTopWidth) > 0
+                ? style.borderTopColor : style.backgroundColor);
+            const box = track.getBoundingClientRect();
+            if (Math.min(box.height, box.width) < SMALLEST_SHAPE - 0.01 && once(place(track) + "size" + describe(track)))
+                findings.push(place(track) + ": " + describe(track) + " is " + Math.round(Math.min(box.height, box.width)) +
+                    " px, under " + SMALLEST_SHAPE);
+            if (edge && once(place(track) + "track" + describe(track)))
+                shapeContrast(findings, track, "the track of " + describe(track), over(edge, behind), behind);
+            const fill = track.querySelector(".bar-fill");
+            if (fill && fill.getBoundingClientRect().width > 0 && once(place(track) + "fill")) {
+                const inner = backgroundOf(track);
+                shapeContrast(findings, track, "the fill of " + describe(track), backgroundOf(fill), inner);
+            }
+        });
+        canvas().querySelectorAll("svg").forEach((picture) => {
+            const empty = picture.querySelector("rect.level-0");
+            const emptyFill = empty ? parseColour(getComputedStyle(empty).fill) : null;
+            picture.querySelectorAll("rect.cell").forEach((cellNode) => {
+                const box = cellNode.getBoundingClientRect();
+                if (Math.min(box.width, box.height) < SMALLEST_SHAPE - 0.01 && once(place(picture) + "cellsize"))
+                    findings.push(place(picture) + ": day cells are " + Math.round(Math.min(box.width, box.height) * 10) / 10 +
+                        " px, under " + SMALLEST_SHAPE);
+                const fill = parseColour(getComputedStyle(cellNode).fill);
+                if (emptyFill && fill && !cellNode.classList.contains("level-0") && once(place(picture) + "cell" + cellNode.getAttribute("class")))
+                    shapeContrast(findings, picture, "a day of " + cellNode.getAttribute("class").replace("cell ", ""), fill, over(emptyFill, backgroundOf(picture.parentElement)));
+            });
+        });
+        canvas().querySelectorAll(".logo").forEach((logo) => {
+            if (!shown(logo) || !once(place(logo) + "logo"))
+                return;
+            const colour = parseColour(getComputedStyle(logo).color);
+            const behind = backgroundOf(logo.parentElement);
+            if (colour)
+                shapeContrast(findings, logo, "the logo " + describe(logo), over(Object.assign({}, colour, { a: colour.a * opacityOf(logo) }), behind), behind);
+        });
+        canvas().querySelectorAll(".slot.empty, .slot.unknown").forEach((slot) => {
+            const style = getComputedStyle(slot);
+            const colour = parseColour(style.borderTopColor);
+            if (colour && parseFloat(style.borderTopWidth) > 0)
+                shapeContrast(findings, slot, "the outline of the slot", colour, backgroundOf(slot.parentElement));
+        });
+    }
+
+    // A date further than about six months from the refresh reads as this year's without its year.
+    function farDates(findings) {
+        const data = window.TESSARINE && window.TESSARINE.data;
+        const now = data && typeof data.updatedAt === "string" ? new Date(data.updatedAt) : null;
+        if (!now || isNaN(now.getTime()))
+            return;
+        canvas().querySelectorAll("[data-at]").forEach((node) => {
+            const at = Number(node.dataset.at);
+            if (!shown(node) || !isFinite(at) || Math.abs(at - now.getTime()) <= FAR_MS)
+                return;
+            if (!node.textContent.includes(String(new Date(at).getFullYear())) && /[A-Z][a-z]{2}|\d/.test(node.textContent))
+                findings.push(place(node) + ": the date " + sample(node.textContent) + " is more than six months away and has no year");
+        });
+    }
+
+    // The year grid's first line names the weeks the grid shows.
+    function labelsAgree(findings) {
+        canvas().querySelectorAll(".slot[data-widget='github.year']").forEach((slot) => {
+            const grid = slot.querySelector(".year-grid[data-weeks]");
+            const detail = slot.querySelector(".kicker-detail");
+            if (!grid || !detail || !shown(detail))
+                return;
+            const weeks = Number(grid.dataset.weeks);
+            const said = detail.textContent;
+            const claims = /12 months|year/i.test(said) ? 52 : Number((/(\d+) weeks?/.exec(said) || [])[1]);
+            if (isFinite(claims) && (claims >= 52) !== (weeks >= 52) || (claims < 52 && claims !== weeks))
+                findings.push(place(slot) + ": the first line says " + sample(said) + " but the grid shows " + weeks + " weeks");
+        });
+    }
+
+    // On the one-bit panel a colour emoji thresholds into a blob: emoji must come from a
+    // black-and-white face before the colour one. Light weights break up into specks there too.
+    function panelEmoji(findings) {
+        const emoji = /\p{Extended_Pictographic}/u;
+        const thin = new Set();
+        visibleTextNodes().forEach((node) => {
+            const weight = Number(getComputedStyle(node.parentElement).fontWeight);
+            if (weight < 400 && !thin.has(node.parentElement)) {
+                thin.add(node.parentElement);
+                findings.push(place(node) + ": text " + sample(node.nodeValue) + " is drawn at weight " + weight +
+                    ", too thin for the panel");
+            }
+            if (!emoji.test(node.nodeValue))
+                return;
+            const family = getComputedStyle(node.parentElement).fontFamily;
+            const colour = family.indexOf("Noto Color Emoji");
+            const plain = family.indexOf("Symbola");
+            if (plain < 0 || (colour >= 0 && colour < plain) || /\uFE0F/.test(node.nodeValue))
+                findings.push(place(node) + ": the emoji in " + sample(node.nodeValue) + " are drawn in colour on the panel");
+        });
+    }
+
     Tess.audit = function () {
         const findings = [];
         if (!canvas())
@@ -334,8 +518,17 @@
         failedWidgets(findings);
         textChecks(findings);
         pieces(canvas(), findings);
-        if (document.documentElement.classList.contains("panel"))
+        hiddenWithoutCount(findings);
+        unknownAsZero(findings);
+        protectedCut(findings);
+        svgOverlaps(findings);
+        nonText(findings);
+        farDates(findings);
+        labelsAgree(findings);
+        if (document.documentElement.classList.contains("panel")) {
             wholePixels(findings);
+            panelEmoji(findings);
+        }
         return findings;
     };
 })();

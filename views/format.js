@@ -49,11 +49,13 @@
         return format === "tokens" ? compact(value) : count(value);
     }
 
+    // An unknown share is drawn as unknown, never as 0.
+    const UNKNOWN = "—";
+
     function percent(value) {
-        const n = Number(value);
-        if (!isFinite(n))
-            return "–";
-        return Math.round(n) + "%";
+        if (typeof value !== "number" || !isFinite(value))
+            return UNKNOWN;
+        return Math.round(value) + "%";
     }
 
     function plural(n, one, many) {
@@ -116,23 +118,58 @@
         return shortDay(moment);
     }
 
-    // When a window resets, as a still picture can show it for hours: "resets 14:30" later
-    // today, "resets Fri 01:00" within a day, else "resets Sun 22 Mar"; null when unknown.
-    function resetsAt(seconds, now) {
+    // A date further away than about six months carries its year, or it reads as this year's.
+    const FAR_DAYS = 183;
+
+    function dayMonth(moment, now) {
+        const far = Math.abs(daysBetween(now, moment)) > FAR_DAYS;
+        return moment.getDate() + " " + MONTH_SHORT[moment.getMonth()] + (far ? " " + moment.getFullYear() : "");
+    }
+
+    // "Thu 28 Aug", or "Thu 28 Aug 2025" when further than about six months from now.
+    function dateText(moment, now) {
+        return DAY_SHORT[moment.getDay()] + " " + dayMonth(moment, now);
+    }
+
+    function resetMoment(seconds) {
         const value = Number(seconds);
         if (seconds === null || seconds === undefined || typeof seconds === "boolean" || !isFinite(value))
             return null;
         const moment = new Date(value * 1000);
-        if (isNaN(moment.getTime()))
-            return null;
-        if (moment <= now)
-            return "reset " + (daysBetween(moment, now) === 0 ? time(moment) : shortDay(moment));
+        return isNaN(moment.getTime()) ? null : moment;
+    }
+
+    // Every right way to say when a window resets, longest first, so a narrow slot can take a
+    // shorter one rather than cut a word: "resets Sun 22 Mar", "resets Sun", "Sun". Empty when
+    // the time is unknown.
+    function resetForms(seconds, now) {
+        const moment = resetMoment(seconds);
+        if (!moment)
+            return [];
         const days = daysBetween(now, moment);
+        const clock = time(moment);
+        const weekday = DAY_SHORT[moment.getDay()];
+        if (moment <= now) {
+            const when = days === 0 ? clock : shortDay(moment);
+            return ["reset " + when, when];
+        }
         if (days === 0)
-            return "resets " + time(moment);
+            return ["resets " + clock, clock];
         if (moment - now < DAY_MS)
-            return "resets " + DAY_SHORT[moment.getDay()] + " " + time(moment);
-        return "resets " + shortDay(moment);
+            return ["resets " + weekday + " " + clock, "resets " + clock, clock];
+        if (days < 7)
+            return ["resets " + weekday + " " + moment.getDate() + " " + MONTH_SHORT[moment.getMonth()],
+                "resets " + weekday, weekday];
+        const date = dayMonth(moment, now);
+        return ["resets " + weekday + " " + date, "resets " + date, date];
+    }
+
+    // When a window resets, as a still picture can show it for hours: "resets 14:30" later
+    // today, "resets Fri 01:00" within a day, else "resets Sun 22 Mar" (with the year when far
+    // away); null when unknown.
+    function resetsAt(seconds, now) {
+        const forms = resetForms(seconds, now);
+        return forms.length ? forms[0] : null;
     }
 
     // When something happened, for activity lists, in words that stay true in a still picture:
@@ -143,7 +180,7 @@
             return time(moment);
         if (days > 0 && days < 7)
             return DAY_SHORT[moment.getDay()] + " " + time(moment);
-        return moment.getDate() + " " + MONTH_SHORT[moment.getMonth()];
+        return dayMonth(moment, now);
     }
 
     // ISO week number (weeks start on Monday; week 1 holds the year's first Thursday).
@@ -164,9 +201,78 @@
         return value ? value.charAt(0).toUpperCase() + value.slice(1) : value;
     }
 
+    // A collector's word made human: "Enterprise_trial" → "Enterprise trial", "daily_tokens" →
+    // "Daily tokens".
+    function humanWord(value) {
+        return capitalised(String(value || "").replace(/[_]+/g, " ").replace(/\s+/g, " ").trim());
+    }
+
+    // A window's name in every right form, longest first: "5-hour" → ["5-hour", "5 h"],
+    // "This week" → ["This week", "Week"], "720-hour" → ["Monthly"].
+    const HOUR_NAMES = { 24: "Daily", 168: "Weekly", 720: "Monthly", 744: "Monthly", 8760: "Yearly" };
+
+    function windowNames(label) {
+        const name = humanWord(label) || "Plan";
+        const hours = /^(\d+)[- ]?(?:hour|hours|h)$/i.exec(name);
+        if (hours) {
+            const n = Number(hours[1]);
+            if (HOUR_NAMES[n])
+                return [HOUR_NAMES[n], HOUR_NAMES[n].replace(/ly$/, "").replace(/^Dai$/, "Day")];
+            return [n + "-hour", n + " h"];
+        }
+        const forms = [name];
+        const shorter = { "this week": "Week", "this month": "Month", "today": "Today", "weekly": "Week",
+            "monthly": "Month", "daily": "Day" }[name.toLowerCase()];
+        if (shorter && shorter !== name)
+            forms.push(shorter);
+        return forms;
+    }
+
+    // A collector's ready-made line made grammatical and readable: "1 dictations" → "1
+    // dictation", "1000 wpm" → "1,000 wpm", and a streak's hyphen that never breaks the line.
+    function humanLine(line) {
+        let result = String(line || "").replace(/\b(\d{4,})\b/g, (m) => count(Number(m)));
+        result = result.replace(/(^|[^\d,])1 ([a-z]+)s\b/g, "$11 $2");
+        result = result.replace(/(\d)-day\b/g, "$1\u2011day");
+        // A number keeps its word on its line: "142 wpm" never breaks between them.
+        return result.replace(/(\d) (?=[a-z])/g, "$1\u00a0");
+    }
+
+    // A reason from a collector, as a person would say it: a server's raw body (JSON, an address,
+    // a stack) never reaches the page, its meaning does.
+    function humanReason(reason) {
+        const textValue = String(reason || "").trim();
+        if (!textValue)
+            return "";
+        let message = textValue;
+        if (/^[{[]/.test(textValue)) {
+            try {
+                const parsed = JSON.parse(textValue);
+                const inner = parsed && (parsed.error && (parsed.error.message || parsed.error) || parsed.message);
+                message = typeof inner === "string" ? inner : "";
+            } catch (error) {
+                message = "";
+            }
+        }
+        // Sentences that point at an address are left out; an address inside one is dropped.
+        message = message.split(/(?<=[.!?])\s+/).filter((part) => !/:\/\//.test(part)).join(" ") ||
+            message.replace(/(?:[,;]?\s*(?:see|at|visit))?\s*\b(?:https?|wss?):\/\/\S+/gi, "");
+        message = message.replace(/\s+/g, " ").trim();
+        const status = /\b(4\d\d|5\d\d)\b/.exec(textValue);
+        if (!message || /[{}<>]/.test(message) || message.length > 120) {
+            if (status && status[1] === "401" || /unauthori[sz]ed|sign in|log ?in/i.test(textValue))
+                return "The service asked to sign in again";
+            if (status && status[1] === "429" || /rate.?limit/i.test(textValue))
+                return "The service is busy; it will be asked again at the next refresh";
+            return "The service answered with an error; it will be asked again at the next refresh";
+        }
+        return capitalised(message.replace(/[.:;,\s]+$/, ""));
+    }
+
     Tess.format = {
         DAY_SHORT, DAY_LONG, MONTH_SHORT, MONTH_LONG,
         count, compact, stat, percent, plural, parseTime, parseDay, dayKey, startOfDay, daysBetween, time,
-        shortDay, shortDayYear, dayHeading, resetsAt, when, isoWeek, dayOfYear, capitalised,
+        shortDay, shortDayYear, dayHeading, resetsAt, resetForms, when, isoWeek, dayOfYear, capitalised, dayMonth,
+        humanWord, windowNames, humanLine, humanReason, UNKNOWN, FAR_DAYS, dateText, resetMoment,
     };
 })();

@@ -47,7 +47,10 @@
     // provider's logo); `quiet` leaves the label out where the page title already says it.
     function kicker(label, detail, options) {
         const opts = options || {};
-        const mark = opts.mark ? opts.mark : opts.quiet ? null : el("span", "kicker-dot");
+        // Under a page title that already names the widget, a mark alone on its line says nothing.
+        if (opts.quiet && !detail)
+            return el("div", "kicker");
+        const mark = opts.quiet ? null : opts.mark ? opts.mark : el("span", "kicker-dot");
         if (mark)
             mark.classList.add("kicker-mark");
         return el("div", "kicker", [mark, opts.quiet ? null : el("span", "kicker-label", label),
@@ -68,32 +71,122 @@
     // as 85%) is flagged like 85.
     const HIGH_USAGE = 85;
 
-    function isHigh(percent) {
-        return Math.round(Number(percent) || 0) >= HIGH_USAGE;
+    // A share as reported, or null when it is unknown (absent, null, not a number).
+    function usedOf(percent) {
+        return typeof percent === "number" && isFinite(percent) ? percent : null;
     }
 
-    // A usage bar; the fill is clamped to the track, the number beside it is not.
+    function isHigh(percent) {
+        const used = usedOf(percent);
+        return used !== null && Math.round(used) >= HIGH_USAGE;
+    }
+
+    // A usage bar; the fill is clamped to the track, the number beside it is not. An unknown
+    // share has no fill at all: an empty bar would say 0.
     function bar(percent) {
-        const used = Math.max(0, Math.min(100, Number(percent) || 0));
-        const track = el("div", "bar" + (isHigh(percent) ? " bar-high" : ""));
-        const fill = el("div", "bar-fill");
-        fill.style.width = used + "%";
-        track.appendChild(fill);
+        const known = usedOf(percent);
+        const track = el("div", "bar" + (isHigh(percent) ? " bar-high" : "") + (known === null ? " bar-unknown" : ""));
+        track.dataset.used = known === null ? "unknown" : String(known);
+        if (known !== null) {
+            const fill = el("div", "bar-fill");
+            fill.style.width = Math.max(0, Math.min(100, known)) + "%";
+            track.appendChild(fill);
+        }
         return track;
     }
 
     // The printed percentage, with a warning mark when high: colour alone would not show it in
-    // Mono or on the panel.
+    // Mono or on the panel. The mark is sized in em, so it grows with the figure it marks.
     function percentFigure(percent, className) {
         const high = isHigh(percent);
-        return el("span", className + " fit" + (high ? " high" : ""),
-            [high ? Tess.marks.glyph("warning", 24) : null, Tess.format.percent(percent)]);
+        const node = el("span", className + " fit" + (high ? " high" : "") + (usedOf(percent) === null ? " unknown" : ""),
+            [high ? Tess.marks.glyph("warning", 24) : null, Tess.format.percent(usedOf(percent))]);
+        node.dataset.used = usedOf(percent) === null ? "unknown" : String(usedOf(percent));
+        return node;
     }
 
-    // A figure with its label: label above, value, optional second line.
+    // A text that must never be cut mid-word (a window's name, a reset, a figure's label, a day
+    // heading), with its shorter forms that are still right, longest first. fitProtected picks
+    // the longest that fits; when none does, the text takes a second line.
+    function protectedText(tag, className, forms) {
+        const all = (Array.isArray(forms) ? forms : [forms]).filter((f) => typeof f === "string" && f !== "");
+        const node = el(tag, "protected " + (className || ""), all[0] || "");
+        node.dataset.forms = JSON.stringify(all);
+        return node;
+    }
+
+    function cut(node) {
+        return node.scrollWidth > node.clientWidth + 0.5;
+    }
+
+    // Chooses the forms of every protected text under `root`. Texts in one row give way together:
+    // the row's later texts shorten first (a reset before a name), then the earlier ones; a row
+    // whose shortest forms still do not fit wraps to a second line.
+    function fitProtected(root) {
+        const nodes = Array.from(root.querySelectorAll(".protected[data-forms]"));
+        nodes.forEach((node) => {
+            node.classList.remove("wraps");
+            node.textContent = JSON.parse(node.dataset.forms)[0] || "";
+            node.dataset.form = "0";
+        });
+        const rows = new Map();
+        nodes.forEach((node) => {
+            const row = node.parentElement;
+            if (!rows.has(row))
+                rows.set(row, []);
+            rows.get(row).push(node);
+        });
+        rows.forEach((members, row) => {
+            row.classList.remove("row-wraps");
+            const shortenable = () => members.slice().reverse().find((node) =>
+                Number(node.dataset.form) < JSON.parse(node.dataset.forms).length - 1);
+            const crowded = () => members.some((node) => node.getClientRects().length > 0 && cut(node)) || cut(row);
+            while (crowded()) {
+                const next = shortenable();
+                if (!next)
+                    break;
+                const forms = JSON.parse(next.dataset.forms);
+                next.dataset.form = String(Number(next.dataset.form) + 1);
+                next.textContent = forms[Number(next.dataset.form)];
+            }
+            // An optional text (a date beside "Today") goes before anything wraps.
+            members.forEach((node) => {
+                if (crowded() && node.classList.contains("optional") && cut(node))
+                    node.textContent = "";
+            });
+            // A slot's first line has one line's height: nothing in it wraps.
+            if (crowded() && !row.classList.contains("kicker")) {
+                const style = getComputedStyle(row);
+                if (style.display.includes("flex") && style.flexDirection.startsWith("row"))
+                    row.classList.add("row-wraps");
+                members.forEach((node) => {
+                    if (cut(node))
+                        node.classList.add("wraps");
+                });
+            }
+        });
+    }
+
+    // "+2 more windows", or "+2 more" where that does not fit: what a widget left out is counted.
+    function moreText(count, one, many, className) {
+        if (count <= 0)
+            return null;
+        const node = protectedText("span", "more " + (className || ""), ["+" + count + " more " + (count === 1 ? one : many),
+            "+" + count + " more"]);
+        node.dataset.more = String(count);
+        return node;
+    }
+
+    // A figure with its label: label above, value, optional second line. The label is protected;
+    // the second line is made of pieces (split at " · ") that wrap between, never inside, them.
     function stat(label, value, sub, className) {
-        return el("div", "stat" + (className ? " " + className : ""), [label ? el("div", "stat-label ellipsis", label) : null,
-            el("div", "stat-value fit", value), sub ? el("div", "stat-sub", sub) : null]);
+        return el("div", "stat" + (className ? " " + className : ""), [
+            label ? protectedText("div", "stat-label", Array.isArray(label) ? label : [label]) : null,
+            el("div", "stat-value fit", value), sub ? subLine(sub) : null]);
+    }
+
+    function subLine(sub) {
+        return el("div", "stat-sub", String(sub));
     }
 
     function overflows(node) {
@@ -102,11 +195,14 @@
 
     // Tries each arrangement (a class on `node`) in turn and keeps the first whose content fits
     // the node's box; the last one stays when none does. Returns the class kept.
+    // Protected texts are given their forms in each arrangement before it is measured, since a
+    // text that takes a second line makes the arrangement taller.
     function firstThatFits(node, classes) {
         let chosen = classes[classes.length - 1];
         for (const name of classes) {
             classes.forEach((c) => node.classList.remove(c));
             node.classList.add(name);
+            fitProtected(node);
             if (!overflows(node)) {
                 chosen = name;
                 break;
@@ -114,6 +210,7 @@
         }
         classes.forEach((c) => node.classList.remove(c));
         node.classList.add(chosen);
+        fitProtected(node);
         return chosen;
     }
 
@@ -125,7 +222,7 @@
         const tooWide = () => node.scrollWidth > node.clientWidth + 0.5 ||
             node.getBoundingClientRect().left + node.scrollWidth > limit + 0.5;
         const start = parseFloat(getComputedStyle(node).fontSize);
-        const smallest = Math.min(start, Math.max(22, start * 0.4));
+        const smallest = Math.min(start, Math.max(26, start * 0.4));
         let size = start;
         while (tooWide() && size > smallest) {
             size = Math.max(smallest, size - Math.max(1, size * 0.06));
@@ -172,6 +269,8 @@
     function snapBar(track) {
         snap(track);
         const fill = track.querySelector(".bar-fill");
+        if (!fill)
+            return;
         const share = parseFloat(fill.style.width) / 100;
         fill.style.width = Math.round(track.getBoundingClientRect().width * share) + "px";
     }
@@ -192,26 +291,35 @@
 
     // The one-bit panel: the threshold frays any edge that falls between pixels, so the shapes
     // that draw lines and blocks are put on whole pixels after the layout.
+    // Emoji asked for in colour (by the variation selector U+FE0F) are asked for as text, so the
+    // panel's black-and-white emoji font draws them.
+    function textEmoji(root) {
+        const walker = document.createTreeWalker(document.getElementById("canvas") || root, NodeFilter.SHOW_TEXT);
+        for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+            if (node.nodeValue.includes("\uFE0F"))
+                node.nodeValue = node.nodeValue.replace(/\uFE0F/g, "\uFE0E");
+        }
+    }
+
     function settlePanel(root) {
+        textEmoji(root);
         root.querySelectorAll(".month-grid").forEach((grid) => wholeTracks(grid, 7));
-        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells");
+        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells, .kicker-dot");
         boxes.forEach(snapSize);
         boxes.forEach(snapPosition);
         root.querySelectorAll(".bar").forEach(snapBar);
-        root.querySelectorAll(".month-mark").forEach((mark) => {
-            mark.style.width = Math.round(mark.parentElement.clientWidth * parseFloat(mark.dataset.share)) + "px";
-        });
     }
 
     // After every widget is drawn: figures fitted to their width and, on the panel, shapes put
     // on whole pixels.
     function settle(root, panel) {
         root.querySelectorAll(".fit").forEach(fitWidth);
+        fitProtected(root);
         if (panel)
             settlePanel(root);
     }
 
-    Tess.ui = { el, append, isObject, list, number, text, kicker, message, isHigh, bar, percentFigure, stat, firstThatFits,
-        overflows, settle };
+    Tess.ui = { el, append, isObject, list, number, text, kicker, message, isHigh, usedOf, bar, percentFigure, stat,
+        firstThatFits, overflows, settle, protectedText, fitProtected, moreText, subLine };
     Tess.widgets = Tess.widgets || {};
 })();

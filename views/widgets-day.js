@@ -3,7 +3,7 @@
 (function () {
     "use strict";
     const Tess = window.Tess;
-    const { el, append, isObject, list, text, kicker, message } = Tess.ui;
+    const { el, append, isObject, list, text, kicker, message, protectedText } = Tess.ui;
     const F = Tess.format;
 
     // ---- today.date -------------------------------------------------------------------------
@@ -59,7 +59,7 @@
         // Wider slots get wider squares, so the strip reads as part of the figure above it.
         const cellWidth = ctx.size === "xl" ? 44 : ctx.size === "l" ? 32 : 22;
         const gap = 6;
-        const smallest = 12;
+        const smallest = 14;
         const fitsInRow = Math.floor((ctx.width + gap) / (smallest + gap));
         if (days < 2 || days > fitsInRow * 2)
             return null;
@@ -77,7 +77,7 @@
     Tess.widgets["countdown"] = function (slot, ctx) {
         const countdown = isObject(ctx.data.countdown) ? ctx.data.countdown : null;
         if (!countdown) {
-            slot.appendChild(kicker("Countdown"));
+            slot.appendChild(kicker("Countdown", null, { quiet: ctx.titled }));
             slot.appendChild(message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
             return;
         }
@@ -110,7 +110,7 @@
             figure = F.count(-days);
             words = days === -1 ? "day ago" : "days ago";
         }
-        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : ""),
+        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : days < 0 ? " is-past" : ""),
             [el("span", "countdown-number fit", figure), words ? el("span", "countdown-words", words) : null]));
         const span = days > 0 ? weeksAndDays(days) : null;
         body.appendChild(el("div", "countdown-date", [el("span", null, F.shortDayYear(target)),
@@ -121,26 +121,34 @@
 
     // ---- calendar.next ----------------------------------------------------------------------
 
-    const HEADING = 40;
-    const ROW = 34;
+    const HEADING = 46;
+    const ROW = 40;
     const GROUP_GAP = 14;
+    const MORE_LINE = 40;
+    const COLUMN_MIN = 250;
 
-    function eventsByDay(events) {
+    // Events grouped by day, earliest first. An event that began before today and still runs
+    // belongs under Today: the past days are not part of the next seven.
+    function eventsByDay(events, now) {
+        const today = F.startOfDay(now);
         const groups = [];
         events.forEach((event) => {
             const start = F.parseTime(text(event.start));
             if (!start)
                 return;
-            const key = F.dayKey(start);
+            const ongoing = start < today;
+            const day = ongoing ? today : F.startOfDay(start);
+            const key = F.dayKey(day);
             let group = groups.find((g) => g.key === key);
             if (!group) {
-                group = { key, day: F.startOfDay(start), events: [] };
+                group = { key, day, events: [] };
                 groups.push(group);
             }
-            group.events.push({ title: text(event.title), start, allDay: event.allDay === true });
+            group.events.push({ title: text(event.title), start, allDay: event.allDay === true, ongoing });
         });
         groups.sort((a, b) => a.day - b.day);
-        groups.forEach((g) => g.events.sort((a, b) => (a.allDay === b.allDay ? a.start - b.start : a.allDay ? -1 : 1)));
+        const rank = (e) => (e.ongoing ? 0 : e.allDay ? 1 : 2);
+        groups.forEach((g) => g.events.sort((a, b) => rank(a) - rank(b) || a.start - b.start));
         return groups;
     }
 
@@ -181,11 +189,17 @@
         return { columns: result, left };
     }
 
+    function eventTime(event) {
+        if (event.ongoing)
+            return "Ongoing";
+        return event.allDay ? "All day" : F.time(event.start);
+    }
+
     function eventRow(event) {
         const title = el("span", "event-title ellipsis", event.title || "Untitled");
         title.dir = "auto";
         return el("div", "event", [
-            el("span", "event-time" + (event.allDay ? " all-day" : ""), event.allDay ? "All day" : F.time(event.start)),
+            el("span", "event-time" + (event.allDay || event.ongoing ? " all-day" : ""), eventTime(event)),
             title,
         ]);
     }
@@ -193,36 +207,81 @@
     function dayBlock(part, ctx) {
         const heading = F.dayHeading(part.group.day, ctx.now);
         const named = heading === "Today" || heading === "Tomorrow";
-        const detail = part.continued ? "continued" : named ? F.shortDay(part.group.day) : null;
+        const details = part.continued ? ["continued"] : named ? [F.shortDay(part.group.day), F.dayMonth(part.group.day, ctx.now)] : null;
         return el("div", "day-group", [
-            el("div", "day-heading", [el("span", "day-name", heading),
-                detail && ctx.size !== "xs" ? el("span", "day-date ellipsis", detail) : null]),
+            el("div", "day-heading", [protectedText("span", "day-name", [heading]),
+                details && ctx.size !== "xs" ? protectedText("span", "day-date optional", details) : null]),
             part.events.map(eventRow),
         ]);
     }
 
+    // The fewest columns that hold every event, so titles get the width the slot has. When none
+    // holds them all, the most events whose titles still read whole in their columns: a short
+    // title list takes more columns, a long one keeps its width and counts the rest.
+    const TIME_ROOM = 104;
+
+    function calendarLayout(groups, width, height, titleWidth) {
+        const most = Math.max(1, Math.min(4, Math.floor((width + 40) / (COLUMN_MIN + 40))));
+        let best = null;
+        for (let columns = 1; columns <= most; ++columns) {
+            const laid = flow(groups, columns, columns === 1 ? height : height - MORE_LINE);
+            if (laid.left === 0 && columns === 1)
+                return laid;
+            const candidate = laid.left === 0 ? laid : flow(groups, columns, height - MORE_LINE);
+            const room = (width - 40 * (columns - 1)) / columns - TIME_ROOM;
+            const shownEvents = candidate.columns.flat().flatMap((part) => part.events);
+            const cut = shownEvents.filter((event) => titleWidth(event) > room).length;
+            const readable = columns === 1 || cut <= shownEvents.length / 4;
+            if (readable && (!best || shownEvents.length > best.shown))
+                best = { laid: candidate, shown: shownEvents.length };
+            if (laid.left === 0)
+                break;
+        }
+        return best ? best.laid : flow(groups, 1, height - MORE_LINE);
+    }
+
     Tess.widgets["calendar.next"] = function (slot, ctx) {
         const calendar = isObject(ctx.data.calendar) ? ctx.data.calendar : null;
-        slot.appendChild(kicker("Next 7 days"));
+        slot.appendChild(kicker("Next 7 days", null, { quiet: ctx.titled }));
         if (!calendar || calendar.status !== "ok") {
             slot.appendChild(message("Calendar access is off", "Allow it in Connections to see your next events here.", "calendar"));
             return;
         }
         const events = list(calendar.events).filter(isObject);
-        const groups = eventsByDay(events);
+        // Events of the week beyond the ones the document carries.
+        const beyond = typeof calendar.more === "number" && calendar.more > 0 ? Math.round(calendar.more) : 0;
+        const groups = eventsByDay(events, ctx.now);
         if (groups.length === 0) {
             slot.appendChild(message("Nothing in the next 7 days", "Your calendar is clear.", "calendar"));
             return;
         }
-        const columns = { xl: 4, l: 3, m: 2, s: 1, xs: 1 }[ctx.size];
-        const body = el("div", "body calendar columns-" + columns);
+        const body = el("div", "body calendar");
         slot.appendChild(body);
-        const moreLine = 34;
-        let laid = flow(groups, columns, body.clientHeight);
-        if (laid.left > 0)
-            laid = flow(groups, columns, body.clientHeight - moreLine);
+        // A week with more events than the document carries keeps a line for their count.
+        // Each title's natural width, measured once in the title's own style.
+        const probe = el("span", "event-title probe");
+        body.appendChild(probe);
+        const widths = new Map();
+        const titleWidth = (event) => {
+            if (!widths.has(event)) {
+                probe.textContent = event.title || "Untitled";
+                widths.set(event, probe.getBoundingClientRect().width);
+            }
+            return widths.get(event);
+        };
+        const laid = calendarLayout(groups, ctx.width, body.clientHeight - (beyond > 0 ? MORE_LINE : 0), titleWidth);
+        probe.remove();
+        body.classList.add("columns-" + laid.columns.length);
         laid.columns.forEach((column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
-        if (laid.left > 0)
-            slot.appendChild(el("div", "calendar-more", "+ " + F.plural(laid.left, "more event", "more events")));
+        const left = laid.left + beyond;
+        body.dataset.total = String(events.length + beyond);
+        body.dataset.shown = String(events.length - laid.left);
+        if (left > 0)
+            slot.appendChild(el("div", "calendar-more", [Tess.ui.moreText(left, "event", "events")]));
+        // Titles start at one line whatever the time beside them says.
+        const times = Array.from(body.querySelectorAll(".event-time"));
+        const widest = Math.ceil(Math.max(0, ...times.map((t) => t.scrollWidth)));
+        times.forEach((t) => (t.style.flexBasis = widest + "px"));
+        Tess.ui.fitProtected(body);
     };
 })();

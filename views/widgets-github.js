@@ -11,8 +11,8 @@
         return isObject(ctx.data.github) ? ctx.data.github : null;
     }
 
-    function noGitHub(slot, label) {
-        slot.appendChild(kicker(label));
+    function noGitHub(slot, label, ctx) {
+        slot.appendChild(kicker(label, null, { quiet: ctx && ctx.titled }));
         slot.appendChild(message("No GitHub data yet", "Sign in to GitHub in Connections, then refresh.",
             Tess.marks.logo("github", 30)));
     }
@@ -37,31 +37,39 @@
         return node;
     }
 
-    // One day cell. Colour looks fill the whole cell with the level's colour. The panel shows
-    // the level by the size of a black square on whole pixels, and an empty day as an outline,
-    // so nothing is left to the threshold: levels stay apart and no speck appears.
+    // One day cell. Colour looks fill the whole cell with the level's colour. The panel shows an
+    // empty day as a thin ring, the first level as a heavy ring and the others as black squares
+    // growing to the whole cell, all on whole pixels: a day with contributions never reads as a
+    // speck beside one without.
     function cell(x, y, size, level, panel) {
         if (panel) {
-            const side = panelSide(size, level);
-            const offset = Math.floor((size - side) / 2);
-            if (level === 0)
-                return outline(x, y, size, 1);
-            return svg("rect", { x: x + offset, y: y + offset, width: side, height: side, fill: "#000" });
+            if (level <= 1)
+                return outline(x, y, size, level === 0 ? 1 : Math.max(3, Math.round(size * 0.22)), level);
+            // Levels 2 and 3 are black squares with a white hole that shrinks as the level grows;
+            // level 4 is solid. Every one fills the whole cell.
+            const group = svg("g", {});
+            group.appendChild(svg("rect", { x, y, width: size, height: size, fill: "#000", class: "cell level-" + level }));
+            const hole = panelHole(size, level);
+            if (hole > 0) {
+                const offset = (size - hole) / 2;
+                group.appendChild(svg("rect", { x: x + offset, y: y + offset, width: hole, height: hole, fill: "#fff", class: "hole" }));
+            }
+            return group;
         }
         return svg("rect", { x, y, width: size, height: size, rx: Math.max(1.5, size * 0.2),
-            fill: "var(--level-" + level + ")" });
+            fill: "var(--level-" + level + ")", class: "cell level-" + level });
     }
 
-    // The black square of a level on the panel: clearly apart from its neighbours at any size.
-    function panelSide(size, level) {
-        const shares = [0, 0.36, 0.6, 0.8, 1];
-        const side = Math.round(size * shares[level]);
-        return Math.max(level * 2, Math.min(size, side + ((size - side) % 2)));
+    // The white hole in a level's black square on the panel, centred on whole pixels.
+    function panelHole(size, level) {
+        const shares = [0, 0, 0.46, 0.2, 0];
+        const hole = Math.round(size * shares[level]);
+        return hole === 0 ? 0 : Math.max(2, hole - ((size - hole) % 2));
     }
 
     // A square ring of whole-pixel rectangles (a stroked shape would sit on half pixels).
-    function outline(x, y, size, width) {
-        const group = svg("g", {});
+    function outline(x, y, size, width, level) {
+        const group = svg("g", level === undefined ? {} : { class: "cell level-" + level });
         [[x, y, size, width], [x, y + size - width, size, width], [x, y, width, size], [x + size - width, y, width, size]]
             .forEach(([rx, ry, w, h]) => group.appendChild(svg("rect", { x: rx, y: ry, width: w, height: h, fill: "#000" })));
         return group;
@@ -76,8 +84,8 @@
         return day && number(busiest.count) > 0 ? { count: number(busiest.count), day } : null;
     }
 
-    function busiestText(busiest) {
-        return F.count(busiest.count) + " on " + F.shortDay(busiest.day);
+    function busiestText(busiest, now) {
+        return F.count(busiest.count) + " on " + F.dateText(busiest.day, now);
     }
 
     // What a number of weeks covers, in words: "the last year", "the last 31 weeks".
@@ -91,7 +99,8 @@
         const longest = number(gh.longestStreak);
         const row = el("div", "year-stats");
         const narrow = ctx.size === "s" || ctx.size === "xs";
-        row.appendChild(stat(null, F.count(total), narrow ? "contributions" : "contributions in " + span(dataWeeks), "hero"));
+        // The total covers the data's year whatever part of it the grid shows, and says so.
+        row.appendChild(stat(null, F.count(total), "contributions in " + span(dataWeeks), "hero"));
         row.appendChild(stat(null, narrow ? F.count(current) : F.plural(current, "day", "days"),
             ctx.size === "xs" ? "streak" : narrow ? "day streak" : "current streak"));
         if (ctx.size === "xl" || ctx.size === "l")
@@ -123,51 +132,59 @@
         return weeks;
     }
 
-    // The grid's cell pitch and the weeks it shows: as wide as the slot allows, at most 26 per
-    // cell, and never cells under 12, so narrow slots show the most recent weeks only. The panel
-    // keeps the pitch whole so every square lands on whole pixels.
+    // Cells stay at least 13 canvas pixels (5 on the Small card): narrow slots show the most
+    // recent weeks rather than shrink them.
+    const MIN_PITCH = 16.5;
+
+    // The grid's cell pitch across and down and the weeks it shows: as wide as the slot allows,
+    // at most 26 down per cell; cells may be up to half as wide again as tall, so the grid
+    // reaches the slot's right edge. The panel keeps the pitches whole so every square lands on
+    // whole pixels.
     function yearGridLayout(weeks, ctx, height) {
-        const labelWidth = ctx.size === "xl" || ctx.size === "l" ? 56 : 0;
+        const labelWidth = ctx.size === "xl" || ctx.size === "l" ? 60 : 0;
         const width = ctx.width - labelWidth;
-        const maxPitch = Math.max(8, Math.min(26, (height - MONTH_ROW) / 7));
-        let shown = weeks.length;
-        let pitch = shown ? width / shown : maxPitch;
-        if (pitch < 12) {
-            shown = Math.max(1, Math.floor(width / 12));
-            pitch = width / shown;
-        }
-        pitch = Math.min(pitch, maxPitch);
+        const down = Math.max(MIN_PITCH, Math.min(26, (height - MONTH_ROW) / 7));
+        let shown = Math.max(1, Math.min(weeks.length, Math.floor(width / MIN_PITCH)));
+        let across = Math.min(width / shown, down * 1.5);
+        let pitchDown = Math.min(down, across);
         if (ctx.panel) {
-            pitch = Math.floor(pitch);
-            shown = Math.min(weeks.length, Math.max(1, Math.floor(width / pitch)));
+            across = Math.floor(across);
+            pitchDown = Math.floor(pitchDown);
+            shown = Math.min(weeks.length, Math.max(1, Math.floor(width / across)));
         }
         const visible = weeks.slice(Math.max(0, weeks.length - shown));
-        return { visible, pitch, labelWidth, height: MONTH_ROW + pitch * 7 };
+        return { visible, across, pitch: pitchDown, labelWidth, height: MONTH_ROW + pitchDown * 7 };
     }
 
     function yearGrid(ctx, layout) {
-        const { visible, pitch, labelWidth } = layout;
-        const gap = ctx.panel ? Math.max(2, Math.round(pitch * 0.2)) : pitch * 0.2;
+        const { visible, across, pitch, labelWidth } = layout;
+        const gap = ctx.panel ? Math.max(3, Math.round(pitch * 0.2)) : pitch * 0.2;
         const size = pitch - gap;
-        const gridWidth = labelWidth + pitch * visible.length;
+        const cellWidth = across - gap;
+        const gridWidth = labelWidth + across * visible.length;
         const root = svg("svg", { width: gridWidth, height: MONTH_ROW + pitch * 7, class: "year-grid" });
+        root.dataset.weeks = String(Math.round(visible.reduce((sum, week) => sum + week.days.length, 0) / 7));
         const todayKey = F.dayKey(ctx.now);
-        let lastLabelAt = -99;
+        // Month names are spaced by their width in pixels, not by columns.
+        const labelRoom = 3 * 26 * 0.62 + 12;
+        let lastLabelEnd = -Infinity;
         visible.forEach((week, column) => {
-            const x = labelWidth + column * pitch;
+            const x = labelWidth + column * across;
             week.days.forEach((day) => {
                 const y = MONTH_ROW + day.row * pitch;
-                root.appendChild(cell(x, y, size, clampLevel(day.level), ctx.panel));
+                const level = clampLevel(day.level);
+                const offset = ctx.panel ? Math.floor((cellWidth - size) / 2) : 0;
+                const shape = ctx.panel ? cell(x + offset, y, size, level, true) : wideCell(x, y, cellWidth, size, level);
+                root.appendChild(shape);
                 if (day.date === todayKey)
-                    root.appendChild(todayMark(x, y, size, ctx.panel));
+                    root.appendChild(todayMark(x + offset, y, ctx.panel ? size : cellWidth, size, ctx.panel));
             });
-            // A month's name over the first week that holds its 1st, when there is room for it.
             const first = week.days.find((d) => d.parsed.getDate() === 1);
-            if (first && column - lastLabelAt >= 3 && column <= visible.length - 2) {
+            if (first && x >= lastLabelEnd && x + labelRoom - 12 <= gridWidth) {
                 const label = svg("text", { x, y: 22, class: "grid-label" });
                 label.textContent = F.MONTH_SHORT[first.parsed.getMonth()];
                 root.appendChild(label);
-                lastLabelAt = column;
+                lastLabelEnd = x + labelRoom;
             }
         });
         if (labelWidth) {
@@ -180,23 +197,27 @@
         return root;
     }
 
+    function wideCell(x, y, width, height, level) {
+        return svg("rect", { x, y, width, height, rx: Math.max(1.5, height * 0.2), fill: "var(--level-" + level + ")",
+            class: "cell level-" + level });
+    }
+
     // Today's cell: a ring in the colour looks; on the panel a whole-pixel ring around the cell.
-    function todayMark(x, y, size, panel) {
+    function todayMark(x, y, width, height, panel) {
         if (panel)
-            return outline(x - 2, y - 2, size + 4, 1);
-        return svg("rect", { x: x - 1.5, y: y - 1.5, width: size + 3, height: size + 3,
-            rx: Math.max(2.5, size * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 });
+            return outline(x - 2, y - 2, height + 4, 1);
+        return svg("rect", { x: x - 1.5, y: y - 1.5, width: width + 3, height: height + 3,
+            rx: Math.max(2.5, height * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 });
     }
 
     // "Less ■■■■■ More", and the busiest day when there is room.
-    function yearLegend(gh, ctx, pitch) {
-        const size = ctx.panel ? Math.max(12, Math.min(18, Math.floor(pitch))) : Math.max(12, Math.min(18, pitch * 0.8));
+    function yearLegend(gh, ctx, pitch, withNote) {
+        const size = ctx.panel ? Math.max(14, Math.min(20, Math.floor(pitch))) : Math.max(14, Math.min(20, pitch * 0.8));
         const swatches = svg("svg", { width: 5 * (size + 4), height: size, class: "legend-cells" });
         for (let level = 0; level <= 4; ++level)
             swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
         const busiest = busiestDay(gh);
-        const note = busiest && ctx.size !== "xs" && ctx.size !== "s"
-            ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest)) : null;
+        const note = withNote && busiest ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest, ctx.now)) : null;
         return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
     }
 
@@ -206,7 +227,7 @@
     Tess.widgets["github.year"] = function (slot, ctx) {
         const gh = github(ctx);
         if (!gh)
-            return noGitHub(slot, "Contributions");
+            return noGitHub(slot, "Contributions", ctx);
         const weeks = mondayWeeks(gh);
         // The detail is filled in once the grid knows how many weeks it shows; it holds its
         // place meanwhile, so the first line keeps its height while the grid is measured.
@@ -216,23 +237,36 @@
         slot.appendChild(body);
         // Both the figures and the first line count whole weeks of days, so they agree however
         // the data's weeks begin.
-        body.appendChild(yearStats(gh, ctx, Math.round(days(gh).length / 7)));
-        const available = body.clientHeight - body.firstChild.offsetHeight - GRID_GAP;
-        // The legend stays whenever the grid keeps readable cells without it.
-        const withLegend = ctx.size !== "xs" && (available - LEGEND_HEIGHT - MONTH_ROW) / 7 >= 12;
-        const layout = yearGridLayout(weeks, ctx, withLegend ? available - LEGEND_HEIGHT : available);
+        const stats = yearStats(gh, ctx, Math.round(days(gh).length / 7));
+        body.appendChild(stats);
+        // Wide slots keep the legend beside the figures, so the grid gets the height to reach
+        // across the whole slot.
+        const wide = ctx.size === "xl" || ctx.size === "l";
+        const available = body.clientHeight - stats.offsetHeight - GRID_GAP;
+        const withLegend = wide || (ctx.size !== "xs" && (available - LEGEND_HEIGHT - MONTH_ROW) / 7 >= MIN_PITCH);
+        const layout = yearGridLayout(weeks, ctx, withLegend && !wide ? available - LEGEND_HEIGHT : available);
         const box = el("div", "year-grid-box", yearGrid(ctx, layout));
         box.style.marginTop = GRID_GAP + "px";
         body.appendChild(box);
-        if (withLegend)
-            body.appendChild(yearLegend(gh, ctx, layout.pitch));
+        if (wide)
+            stats.appendChild(yearLegend(gh, ctx, layout.pitch, false));
+        else if (withLegend)
+            body.appendChild(yearLegend(gh, ctx, layout.pitch, ctx.size === "m"));
+        // Figures never squeeze each other: the legend beside them goes first, then the longest
+        // streak.
+        const squeezed = () => Tess.ui.overflows(stats) ||
+            Array.from(stats.querySelectorAll(".stat-value, .stat-sub")).some((n) => n.scrollWidth > n.clientWidth + 0.5);
+        while (squeezed() && stats.children.length > 1)
+            stats.lastElementChild.remove();
         // The first line says what the grid shows, not what the data holds.
         const detail = kick.querySelector(".kicker-detail");
-        const shownWeeks = Math.round(layout.visible.reduce((sum, week) => sum + week.days.length, 0) / 7);
-        if (detail && shownWeeks > 0)
-            detail.textContent = shownWeeks >= 52 ? "Last 12 months"
-                : (ctx.size === "s" ? "" : "Last ") + F.plural(shownWeeks, "week", "weeks");
-        else if (detail)
+        const shownWeeks = Number(box.firstChild.dataset.weeks);
+        if (detail && shownWeeks > 0) {
+            const forms = shownWeeks >= 52 ? ["Last 12 months", "12 months"]
+                : ["Last " + F.plural(shownWeeks, "week", "weeks"), F.plural(shownWeeks, "week", "weeks")];
+            // The figures and the month names still say the span where the line is too short.
+            detail.replaceWith(Tess.ui.protectedText("span", "kicker-detail optional", forms));
+        } else if (detail)
             detail.remove();
     };
 
@@ -306,12 +340,6 @@
                 classes.push("today");
             const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date.getDate())),
                 showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
-            if (ctx.panel && !future && level > 0) {
-                const mark = el("span", "month-mark");
-                mark.dataset.share = [0, 0.25, 0.5, 0.75, 1][level];
-                mark.style.width = mark.dataset.share * 100 + "%";
-                cellNode.appendChild(mark);
-            }
             grid.appendChild(cellNode);
         });
         return grid;
@@ -321,7 +349,7 @@
         const gh = github(ctx);
         const monthName = F.MONTH_LONG[ctx.now.getMonth()];
         if (!gh)
-            return noGitHub(slot, monthName);
+            return noGitHub(slot, monthName, ctx);
         const period = monthPeriod(ctx.now);
         const byDate = monthDays(gh, period);
         const summary = monthSummary(byDate, period, ctx.now);
@@ -336,11 +364,15 @@
             const side = el("div", "month-side", [
                 stat(null, F.count(summary.total), period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
                 stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
-                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.shortDay(F.parseDay(summary.best.date))) : null,
+                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.dateText(F.parseDay(summary.best.date), ctx.now)) : null,
             ]);
             body.appendChild(side);
         }
+        const sideBox = body.querySelector(".month-side");
         body.appendChild(monthCalendar(byDate, ctx, period, ctx.size === "xl"));
+        // The figures beside the grid never run past the slot: the busiest day goes first.
+        while (sideBox && sideBox.children.length > 1 && Tess.ui.overflows(sideBox))
+            sideBox.lastElementChild.remove();
         // A count that would run into the date gives way; the cell's colour still tells the level.
         body.querySelectorAll(".month-count").forEach((count) => {
             const cellNode = count.parentElement;
@@ -354,13 +386,18 @@
     function activityItem(item, ctx) {
         const type = ["merged", "released", "pushed"].includes(item.type) ? item.type : "pushed";
         const at = F.parseTime(text(item.at));
-        const meta = [el("span", "activity-repo", text(item.repo) || "—")];
-        if (at)
-            meta.push(el("span", "activity-when", " · " + F.when(at, ctx.now)));
+        // The repository gives way to the time, which is never cut: "Wed 14:02", then "Wed".
+        const meta = [el("span", "activity-repo ellipsis", text(item.repo) || "—")];
+        if (at) {
+            const when = F.when(at, ctx.now);
+            const whenNode = Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]);
+            whenNode.dataset.at = String(at.getTime());
+            meta.push(whenNode);
+        }
         return el("div", "activity-item", [
             el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
             el("div", "activity-text", [el("div", "activity-title ellipsis", text(item.title) || describe(type)),
-                el("div", "activity-meta ellipsis", meta)]),
+                el("div", "activity-meta", meta)]),
         ]);
     }
 
@@ -371,7 +408,7 @@
     Tess.widgets["github.activity"] = function (slot, ctx) {
         const gh = github(ctx);
         if (!gh)
-            return noGitHub(slot, "Activity");
+            return noGitHub(slot, "Activity", ctx);
         const items = list(gh.activity).filter(isObject);
         slot.appendChild(kicker("Activity", null, { quiet: ctx.titled }));
         if (items.length === 0) {
@@ -390,37 +427,54 @@
     Tess.widgets["github.overview"] = function (slot, ctx) {
         const gh = github(ctx);
         if (!gh)
-            return noGitHub(slot, "Overview");
+            return noGitHub(slot, "Overview", ctx);
         slot.appendChild(kicker("Overview", null, { quiet: ctx.titled }));
         const busiest = busiestDay(gh);
         const prs = isObject(gh.prs) ? number(gh.prs.merged30) : 0;
         const activeDays = days(gh).filter((day) => day.count > 0).length;
         const figures = [
-            ["Contributions", F.count(number(gh.total)), "last 12 months"],
-            ["Current streak", F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
-            ["Longest streak", F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
-            busiest ? ["Busiest day", F.count(busiest.count), "on " + F.shortDay(busiest.day)]
-                : ["Busiest day", "—", "no contributions yet"],
-            ["Last 30 days", F.count(number(gh.last30)), "contributions"],
-            ["Merged PRs", F.count(prs), "last 30 days"],
+            [["Contributions", "Total"], F.count(number(gh.total)), "last 12 months"],
+            [["Current streak", "Streak"], F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
+            [["Longest streak", "Longest"], F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
+            busiest ? [["Busiest day", "Busiest"], F.count(busiest.count), "on " + F.dateText(busiest.day, ctx.now)]
+                : [["Busiest day", "Busiest"], "—", "no contributions yet"],
+            [["Last 30 days", "30 days"], F.count(number(gh.last30)), "contributions"],
+            [["Merged PRs", "PRs"], F.count(prs), "last 30 days"],
             ["Releases", F.count(number(gh.releases30)), "last 30 days"],
         ];
         if (ctx.size === "xl" || ctx.size === "l")
-            figures.push(["Active days", F.count(activeDays), "last 12 months"]);
-        if (ctx.size === "s" || ctx.size === "xs") {
+            figures.push([["Active days", "Active"], F.count(activeDays), "last 12 months"]);
+        if (ctx.size === "s" || ctx.size === "xs" || ctx.size === "m") {
+            // Each label and value in its shorter right forms: a narrow slot says "Streak", never
+            // "Curr…".
             const compact = [
-                ["Contributions", F.count(number(gh.total))],
-                ["Current streak", F.plural(number(gh.currentStreak), "day", "days")],
-                ["Longest streak", F.plural(number(gh.longestStreak), "day", "days")],
-                ["Busiest day", busiest ? busiestText(busiest) : "—"],
-                ["Last 30 days", F.count(number(gh.last30))],
-                ["Merged PRs", F.count(prs)],
-                ["Releases", F.count(number(gh.releases30))],
+                [["Contributions", "Total"], [F.count(number(gh.total))]],
+                [["Current streak", "Streak"], [F.plural(number(gh.currentStreak), "day", "days"), F.count(number(gh.currentStreak)) + " d"]],
+                [["Longest streak", "Longest"], [F.plural(number(gh.longestStreak), "day", "days"), F.count(number(gh.longestStreak)) + " d"]],
+                [["Busiest day", "Busiest"], busiest ? [busiestText(busiest, ctx.now), F.count(busiest.count) + " on " + F.dayMonth(busiest.day, ctx.now)]
+                    : ["—"]],
+                [["Last 30 days", "30 days"], [F.count(number(gh.last30))]],
+                [["Merged PRs", "PRs"], [F.count(prs)]],
+                [["Releases"], [F.count(number(gh.releases30))]],
             ];
             const rows = el("div", "body overview-rows");
             compact.forEach(([label, value]) => rows.appendChild(el("div", "overview-row",
-                [el("span", "overview-row-label ellipsis", label), el("span", "overview-row-value", value)])));
+                [Tess.ui.protectedText("span", "overview-row-label", label), Tess.ui.protectedText("span", "overview-row-value", value)])));
             slot.appendChild(rows);
+            Tess.ui.fitProtected(rows);
+            // Rows that do not fit go, the least telling first, and are counted.
+            const order = [6, 5, 2, 3, 4, 1];
+            const all = Array.from(rows.children);
+            let left = 0;
+            while (Tess.ui.overflows(rows) && left < order.length) {
+                all[order[left]].remove();
+                left += 1;
+                rows.querySelectorAll(".overview-more").forEach((n) => n.remove());
+                rows.appendChild(el("div", "overview-row overview-more", [Tess.ui.moreText(left, "figure", "figures")]));
+                Tess.ui.fitProtected(rows);
+            }
+            rows.dataset.total = String(all.length);
+            rows.dataset.shown = String(all.length - left);
             return;
         }
         const body = el("div", "body overview");

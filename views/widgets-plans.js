@@ -4,7 +4,7 @@
 (function () {
     "use strict";
     const Tess = window.Tess;
-    const { el, isObject, list, number, text, kicker, message, bar, stat } = Tess.ui;
+    const { el, isObject, list, number, text, kicker, message, bar, stat, protectedText } = Tess.ui;
     const F = Tess.format;
 
     const NAMES = { claude: "Claude", codex: "Codex", grok: "Grok", gemini: "Gemini", wispr: "Wispr Flow" };
@@ -45,15 +45,53 @@
     function reasonOf(entry) {
         if (!entry)
             return "Appears after the next refresh";
-        // The collector's reasons are shown exactly as they stand.
-        const reason = text(entry.reason);
+        // The collector's fixed reasons stand as they are; a server's raw answer is told by its
+        // meaning.
+        const reason = F.humanReason(text(entry.reason));
         if (reason)
             return reason;
         return entry.status === "ok" ? "No usage limits reported" : "No reason was given";
     }
 
-    function windowLabel(w) {
-        return F.capitalised(text(w.label) || "Plan");
+    function isFailure(entry) {
+        return !entry || entry.status !== "ok";
+    }
+
+    // When the tool's own report was written, when that is older than the refresh can explain:
+    // stale data says so wherever it is shown.
+    const STALE_MS = 60 * 60 * 1000;
+
+    function seenForms(entry, ctx) {
+        const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
+        if (!seen || ctx.now - seen < STALE_MS)
+            return null;
+        const days = F.daysBetween(seen, ctx.now);
+        if (days === 0)
+            return ["seen " + F.time(seen)];
+        if (days < 7)
+            return ["seen " + F.plural(days, "day", "days") + " ago", "seen " + F.DAY_SHORT[seen.getDay()]];
+        return ["seen " + F.dayMonth(seen, ctx.now), F.dayMonth(seen, ctx.now)];
+    }
+
+    // ---- which windows to show ----------------------------------------------------------------
+
+    // Which windows stand when only `room` fit: the one nearest its limit and every one at 85 %
+    // or more always, then the fullest; unknown shares last. They keep their own order.
+    function pickWindows(all, room) {
+        const ranked = all.map((w, i) => ({ w, i, used: Tess.ui.usedOf(w.usedPercent) }))
+            .sort((a, b) => (b.used === null ? -1 : b.used) - (a.used === null ? -1 : a.used) || a.i - b.i);
+        const critical = ranked.filter((r, k) => (k === 0 && r.used !== null) || Tess.ui.isHigh(r.used)).length;
+        return ranked.slice(0, Math.max(room, critical)).sort((a, b) => a.i - b.i).map((r) => r.w);
+    }
+
+    // How near a provider is to a limit, for choosing which plans a crowded slot keeps: a window
+    // at 85 % or more first, then a failure, then the fullest.
+    function planPriority(entry) {
+        if (isFailure(entry))
+            return 400;
+        const used = windows(entry).map((w) => Tess.ui.usedOf(w.usedPercent)).filter((u) => u !== null);
+        const top = used.length ? Math.max(...used) : -1;
+        return Tess.ui.isHigh(top) ? 500 + top : top;
     }
 
     // ---- one provider -----------------------------------------------------------------------
@@ -61,29 +99,57 @@
     // The provider's first line is the kicker every slot has, with its logo for the dot; the
     // plan and when the tool was last seen stand at the right.
     function providerKicker(id, entry, ctx) {
-        const plan = entry && typeof entry.plan === "string" && entry.plan ? F.capitalised(entry.plan) : null;
+        const plan = entry && typeof entry.plan === "string" && entry.plan ? F.humanWord(entry.plan) : null;
         const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
-        const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.shortDay(seen)) : null;
-        const detail = [plan, ctx.size !== "xs" ? seenText : null].filter(Boolean).join(" · ");
-        return kicker(nameOf(id, entry), detail || null, { mark: logoOf(id, entry, 26, ctx), quiet: ctx.titled });
+        const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.dayMonth(seen, ctx.now)) : null;
+        const stale = isStale(entry, ctx);
+        const detail = [plan, ctx.size !== "xs" || stale ? seenText : null].filter(Boolean).join(" · ");
+        // A narrow first line that must say how old the data is gives it the logo's room.
+        const mark = ctx.size === "xs" && stale ? null : logoOf(id, entry, 30, ctx);
+        const kick = kicker(nameOf(id, entry), detail || null, { mark, quiet: ctx.titled });
+        // Where the line is short, old data still says when it was seen; the plan's name and a
+        // fresh time give way whole, never cut.
+        const place = kick.querySelector(".kicker-detail");
+        if (place) {
+            const forms = [detail];
+            if (stale && plan)
+                forms.push(seenText);
+            if (stale)
+                forms.push(seenForms(entry, ctx).slice(-1)[0]);
+            else if (plan && seenText)
+                forms.push(plan);
+            place.replaceWith(protectedText("span", "kicker-detail" + (stale ? "" : " optional"), forms));
+        }
+        if (stale)
+            kick.classList.add("stale");
+        return kick;
     }
 
-    // One usage window: its label and percentage, the bar, and when it resets. The reset time
-    // is also given inline (shown in the compact arrangement, where the reset line is not).
+    function isStale(entry, ctx) {
+        return seenForms(entry, ctx) !== null;
+    }
+
+    // One usage window: its name and percentage, the bar, and when it resets. The name and the
+    // reset take shorter right forms where the room is short, never a cut.
     function windowBlock(w, ctx, className) {
-        const reset = F.resetsAt(w.resetsAt, ctx.now);
-        return el("div", className, [
-            el("div", "window-top", [el("span", "window-label ellipsis", [windowLabel(w),
-                reset ? el("span", "window-inline-reset", " · " + reset) : null]),
-                Tess.ui.percentFigure(number(w.usedPercent), "window-percent")]),
-            bar(number(w.usedPercent)),
-            reset ? el("div", "window-reset ellipsis", reset) : null,
+        const resets = F.resetForms(w.resetsAt, ctx.now);
+        const at = F.resetMoment(w.resetsAt);
+        const block = el("div", className, [
+            el("div", "window-top", [protectedText("span", "window-label", F.windowNames(text(w.label))),
+                resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
+                Tess.ui.percentFigure(w.usedPercent, "window-percent")]),
+            bar(w.usedPercent),
+            resets.length ? el("div", "window-reset-row", [protectedText("span", "window-reset", resets)]) : null,
         ]);
+        block.dataset.window = text(w.label);
+        if (at)
+            block.querySelectorAll(".window-reset, .window-inline-reset").forEach((n) => (n.dataset.at = String(at.getTime())));
+        return block;
     }
 
     function statBlock(s, className) {
         const value = F.stat(number(s.value), text(s.format));
-        return stat(text(s.label), value, text(s.sub), className);
+        return stat(F.windowNames(text(s.label)), value, F.humanLine(text(s.sub)), className);
     }
 
     // How many windows stand side by side: as many as get 300 points each.
@@ -99,11 +165,11 @@
             slot.appendChild(message(statusHeadline(entry), reasonOf(entry)));
             return;
         }
-        const shown = windows(entry);
+        const all = windows(entry);
         const figures = stats(entry);
         const body = el("div", "body provider");
         slot.appendChild(body);
-        if (!shown.length) {
+        if (!all.length) {
             // Without windows the statistics, if any, carry the widget.
             if (!figures.length) {
                 body.appendChild(message("No usage limits reported", "The tool reported no windows or totals to show."));
@@ -113,28 +179,35 @@
             body.appendChild(el("div", "dictation", figures.slice(0, 2).map((f) => statBlock(f, "dictation-stat"))));
             body.appendChild(el("div", "provider-note", "No usage limits reported"));
             Tess.ui.firstThatFits(body, ["roomy", "regular", "compact"]);
+            Tess.ui.fitProtected(body);
             return;
         }
-        const columns = windowColumns(shown.length, ctx.width);
-        const grid = el("div", "windows", shown.map((w) => windowBlock(w, ctx, "window")));
-        grid.style.gridTemplateColumns = "repeat(" + columns + ", minmax(0, 1fr))";
-        body.appendChild(grid);
-        if (figures.length)
+        const grid = el("div", "windows");
+        const more = el("div", "provider-more");
+        body.appendChild(el("div", "windows-box", [grid, more]));
+        body.dataset.total = String(all.length);
+        // In a wide slot the totals stand beside the windows, so the windows keep their large
+        // figures; elsewhere they sit beneath.
+        if (figures.length) {
+            body.classList.add("with-stats");
             body.appendChild(el("div", "provider-stats", figures.slice(0, 2).map((f) => statBlock(f, "provider-stat"))));
-        if (Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]) === "tight" && Tess.ui.overflows(body))
-            dropUntilFits(body, grid, shown.length);
-    }
-
-    // The last resort of a crowded slot: fewer windows, and a line saying how many are left out.
-    function dropUntilFits(body, grid, total) {
-        const more = el("div", "provider-more", "");
-        body.appendChild(more);
-        while (grid.children.length > 1 && Tess.ui.overflows(body)) {
-            grid.removeChild(grid.lastChild);
-            more.textContent = "+ " + (total - grid.children.length) + " more";
+        }
+        // As many windows as fit, chosen by how near their limits they are.
+        for (let room = all.length; room >= 1; --room) {
+            const shown = pickWindows(all, room);
+            grid.textContent = "";
+            more.textContent = "";
+            shown.forEach((w) => grid.appendChild(windowBlock(w, ctx, "window")));
+            grid.style.gridTemplateColumns = "repeat(" + windowColumns(shown.length, ctx.width) + ", minmax(0, 1fr))";
+            Tess.ui.append(more, Tess.ui.moreText(all.length - shown.length, "window", "windows"));
+            body.dataset.shown = String(shown.length);
+            Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
+            Tess.ui.fitProtected(body);
+            if (!Tess.ui.overflows(body) || shown.length <= 1 || pickWindows(all, room - 1).length === shown.length)
+                break;
         }
         if (!more.textContent)
-            body.removeChild(more);
+            more.remove();
     }
 
     ["claude", "codex", "grok", "gemini"].forEach((id) => {
@@ -152,14 +225,17 @@
             return;
         }
         const figures = stats(entry);
-        if (!figures.length) {
-            slot.appendChild(message("No dictation yet", "Words you dictate with Wispr Flow are counted here."));
+        // Nothing dictated at all reads as such, not as a row of zeros.
+        if (!figures.length || figures.every((f) => number(f.value) === 0)) {
+            slot.appendChild(message("No dictation yet", "Words you dictate with Wispr Flow are counted here.",
+                Tess.marks.logo("wispr", 30)));
             return;
         }
         const body = el("div", "body provider figures-only");
         slot.appendChild(body);
         body.appendChild(el("div", "dictation", figures.slice(0, 2).map((f) => statBlock(f, "dictation-stat"))));
         Tess.ui.firstThatFits(body, ["roomy", "regular", "compact"]);
+        Tess.ui.fitProtected(body);
     };
 
     // ---- all chosen plans -------------------------------------------------------------------
@@ -174,22 +250,98 @@
         return ids;
     }
 
-    function planSummary(entry, ctx, narrow) {
-        if (!entry || entry.status !== "ok")
-            return el("div", "plan-reason", reasonOf(entry));
-        const shown = windows(entry);
-        if (shown.length === 0) {
-            const figures = stats(entry);
-            if (figures.length)
-                return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
-                    el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
-                    el("span", "ellipsis", text(s.label).toLowerCase())])));
+    function planFigures(entry, narrow) {
+        const figures = stats(entry);
+        if (!figures.length)
             return el("div", "plan-reason", "No usage limits reported");
+        return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
+            el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
+            protectedText("span", "plan-figure-label", [text(s.label).toLowerCase()])])));
+    }
+
+    // The side line of a plan: when its data is old, and how many windows it leaves out.
+    function planMeta(entry, ctx, hidden) {
+        const parts = [];
+        const seen = seenForms(entry, ctx);
+        if (seen)
+            parts.push(protectedText("span", "plan-seen", seen));
+        const more = Tess.ui.moreText(hidden, "window", "windows", "plan-more");
+        if (more)
+            parts.push(more);
+        return parts.length ? el("div", "plan-meta", parts) : null;
+    }
+
+    // One plan in a wide slot: its name (with the side line beneath) beside its windows.
+    function widePlan(id, entry, ctx, room) {
+        const off = isFailure(entry);
+        const all = off ? [] : windows(entry);
+        const shown = pickWindows(all, room);
+        let summary;
+        if (off)
+            summary = el("div", "plan-reason", reasonOf(entry));
+        else if (!all.length)
+            summary = planFigures(entry, false);
+        else {
+            summary = el("div", "plan-windows", shown.map((w) => windowBlock(w, ctx, "plan-window")));
+            summary.style.gridTemplateColumns = "repeat(" + Math.max(1, Math.min(room, shown.length)) + ", minmax(0, 1fr))";
         }
-        const room = ctx.size === "xl" ? 3 : narrow ? 1 : 2;
-        const grid = el("div", "plan-windows", shown.slice(0, room).map((w) => windowBlock(w, ctx, "plan-window")));
-        grid.style.gridTemplateColumns = "repeat(" + Math.min(room, shown.length) + ", minmax(0, 1fr))";
-        return grid;
+        const row = el("div", "plan" + (off ? " plan-off" : ""), [
+            el("div", "plan-head", [el("div", "plan-name", [logoOf(id, entry, 30, ctx), el("span", "plan-title", nameOf(id, entry))]),
+                planMeta(entry, ctx, all.length - shown.length)]),
+            summary,
+        ]);
+        row.dataset.total = String(all.length);
+        row.dataset.shown = String(shown.length);
+        return row;
+    }
+
+    // One plan in a narrow slot: the name and the figure of the window nearest its limit on one
+    // line, its bar, then which window that is and when it resets.
+    function narrowPlan(id, entry, ctx) {
+        const off = isFailure(entry);
+        const all = off ? [] : windows(entry);
+        // One window a plan: the one nearest its limit. The count of the others carries a warning
+        // mark when one of them is at 85 % or more too.
+        const known = all.filter((w) => Tess.ui.usedOf(w.usedPercent) !== null);
+        const nearest = known.sort((a, b) => b.usedPercent - a.usedPercent)[0] || all[0];
+        const shown = nearest ? [nearest] : [];
+        const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
+        // The narrowest slots leave the logo out: the name and the figure need the room.
+        const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, entry, 30, ctx),
+            protectedText("span", "plan-title", [nameOf(id, entry)])]);
+        const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
+        row.dataset.total = String(all.length);
+        row.dataset.shown = String(shown.length);
+        if (off || !all.length) {
+            row.appendChild(head);
+            row.appendChild(off ? el("div", "plan-reason", reasonOf(entry)) : planFigures(entry, true));
+            Tess.ui.append(row, planMeta(entry, ctx, 0));
+            return row;
+        }
+        shown.forEach((w, i) => {
+            const top = el("div", "plan-line", [i === 0 ? head : null,
+                Tess.ui.percentFigure(w.usedPercent, "window-percent")]);
+            row.appendChild(top);
+            row.appendChild(bar(w.usedPercent));
+            const resets = F.resetForms(w.resetsAt, ctx.now);
+            const names = F.windowNames(text(w.label));
+            const details = [protectedText("span", "window-label", names)];
+            if (resets.length) {
+                const reset = protectedText("span", "window-reset", resets.map((r) => "· " + r));
+                reset.dataset.at = String(F.resetMoment(w.resetsAt).getTime());
+                details.push(reset);
+            }
+            if (i === shown.length - 1) {
+                const seen = seenForms(entry, ctx);
+                if (seen)
+                    details.push(protectedText("span", "plan-seen", seen.map((t) => "· " + t)));
+                const more = Tess.ui.moreText(all.length - shown.length, "window", "windows", "plan-more");
+                if (more)
+                    details.push(hiddenHigh ? el("span", "more-group", [Tess.marks.glyph("warning", 24), more]) : more);
+            }
+            row.appendChild(el("div", "plan-detail", details));
+        });
+        return row;
     }
 
     Tess.widgets["plans.all"] = function (slot, ctx) {
@@ -200,18 +352,34 @@
             return;
         }
         const narrow = ctx.size === "s" || ctx.size === "xs";
-        const body = el("div", "body plans");
+        const body = el("div", "body plans" + (narrow ? " plans-narrow" : ""));
         slot.appendChild(body);
-        ids.slice(0, 5).forEach((id) => {
-            const entry = entryFor(id, ctx);
-            const off = !entry || entry.status !== "ok";
-            body.appendChild(el("div", "plan" + (off ? " plan-off" : ""), [
-                el("div", "plan-name", [logoOf(id, entry, 26, ctx), el("span", "ellipsis", nameOf(id, entry))]),
-                planSummary(entry, ctx, narrow),
-            ]));
-        });
-        Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
-        // A figure is never cut: the second one goes when both do not fit side by side.
+        // Windows side by side, each given at least 230 points beside the plan's name.
+        const room = Math.max(1, Math.min(3, Math.floor((ctx.width - 240) / 230)));
+        const entries = ids.map((id, order) => ({ id, order, entry: entryFor(id, ctx) }));
+        entries.forEach((p) => (p.priority = planPriority(p.entry)));
+        const draw = (kept) => {
+            body.textContent = "";
+            kept.forEach((p) => body.appendChild(narrow ? narrowPlan(p.id, p.entry, ctx) : widePlan(p.id, p.entry, ctx, room)));
+            const left = entries.length - kept.length;
+            if (left > 0) {
+                const more = el("div", "plans-more", [Tess.ui.moreText(left, "plan", "plans")]);
+                body.appendChild(more);
+            }
+            body.dataset.total = String(entries.length);
+            body.dataset.shown = String(kept.length);
+            Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
+            Tess.ui.fitProtected(body);
+        };
+        // A crowded slot leaves out the plans furthest from their limits, never a failure or a
+        // window at 85 % or more while another can go; the ones kept stay in the user's order.
+        let kept = entries.slice();
+        draw(kept);
+        while (Tess.ui.overflows(body) && kept.length > 1) {
+            const lowest = kept.slice().sort((a, b) => a.priority - b.priority || b.order - a.order)[0];
+            kept = kept.filter((p) => p !== lowest);
+            draw(kept);
+        }
         body.querySelectorAll(".plan-figures").forEach((figures) => {
             while (figures.children.length > 1 && figures.scrollWidth > figures.clientWidth + 1)
                 figures.lastElementChild.remove();

@@ -65,11 +65,14 @@ QCoro::Task<QJsonObject> FrameModel::calendarData()
     std::stable_sort(events.begin(), events.end(),
                      [](const CalendarEvent &a, const CalendarEvent &b) { return a.start < b.start; });
     QJsonArray list;
-    for (const CalendarEvent &event : events.first(std::min(events.size(), mostEvents)))
+    const qsizetype kept = std::min(events.size(), mostEvents);
+    for (const CalendarEvent &event : events.first(kept))
         list.append(eventJson(event));
+    // How many of the week's events were left out, so a busy week never looks free.
     co_return QJsonObject{{QLatin1String("status"), QStringLiteral("ok")},
                           {QLatin1String("savedAt"), utcText(now)},
-                          {QLatin1String("events"), list}};
+                          {QLatin1String("events"), list},
+                          {QLatin1String("more"), qint64(events.size() - kept)}};
 }
 
 void FrameModel::requestCalendarAccess()

@@ -178,6 +178,8 @@ void TestFrameModelCalendar::twentyEventsGiveTheTwelveEarliest()
 
     const QJsonArray list = section.value("events").toArray();
     QCOMPARE(list.size(), 12);
+    // The eight left out are counted (the past and the far event are not in the week).
+    QCOMPARE(section.value("more").toInt(-1), 8);
     for (int k = 0; k < 12; ++k) {
         const int i = 19 - k;
         const QDateTime start = now.addSecs((20 - i) * 3600);

@@ -36,6 +36,15 @@ QString compact(const QJsonObject &object)
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
+// A script run before the page view's own, replacing one formatting or building helper of the
+// page view once it is defined: the page then draws what a faulty page view would.
+QString replaceHelper(const QString &object, const QString &replacement)
+{
+    return QStringLiteral("window.Tess = window.Tess || {}; Object.defineProperty(window.Tess, '%1', { configurable: "
+                          "true, get() { return this._%1; }, set(v) { %2; this._%1 = v; } });")
+        .arg(object, replacement);
+}
+
 } // namespace
 
 // Draws every page of every fixture document in every look and fails on anything the page
@@ -55,10 +64,12 @@ private Q_SLOTS:
     void tokenCountsStepUpAUnit();
     void timesStayTrueInAStillPicture_data();
     void timesStayTrueInAStillPicture();
+    void collectorWordsReadAsAPersonWould_data();
+    void collectorWordsReadAsAPersonWould();
 
 private:
     QStringList audit(const QString &dataJson, int page, const Look &look, const PageAudit::Tampering &tampering = {});
-    QString pageWith(const QString &widget);
+    QString pageWith(const QString &widget, const QString &fixture = QStringLiteral("full"));
     QVariant evaluate(const QString &expression);
 
     std::unique_ptr<PageAudit> m_audit;
@@ -122,10 +133,15 @@ void TestPageAudit::everyFixturePageIsClean()
     QVERIFY2(findings.isEmpty(), qPrintable(findings.join(QLatin1Char('\n'))));
 }
 
-// One page of the full fixture: the widget beside today's date.
-QString TestPageAudit::pageWith(const QString &widget)
+// One page of a fixture: the widget beside today's date, or with "page:N" the fixture's own page.
+QString TestPageAudit::pageWith(const QString &widget, const QString &fixture)
 {
-    QJsonObject document = readJson(TestSupport::fixturePath(QStringLiteral("render/full.json")));
+    QJsonObject document = readJson(TestSupport::fixturePath(QStringLiteral("render/%1.json").arg(fixture)));
+    if (widget.startsWith(QLatin1String("page:"))) {
+        const QJsonValue chosen = document.value(QStringLiteral("pages")).toArray().at(widget.mid(5).toInt());
+        document.insert(QStringLiteral("pages"), QJsonArray{chosen});
+        return compact(document);
+    }
     document.insert(
         QStringLiteral("pages"),
         QJsonArray{QJsonObject{{QStringLiteral("layout"), QStringLiteral("halves")},
@@ -136,43 +152,94 @@ QString TestPageAudit::pageWith(const QString &widget)
 void TestPageAudit::auditFindsWhatIsWrong_data()
 {
     QTest::addColumn<QString>("css");
+    QTest::addColumn<QString>("prelude");
     QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("fixture");
     QTest::addColumn<QString>("look");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("small text") << QStringLiteral(".today-detail { font-size: 15px; }") << QStringLiteral("countdown")
-                                << QStringLiteral("colour light") << QStringLiteral("px, under 22");
-    QTest::newRow("faint text") << QStringLiteral(".today-weekday { color: #c8c8c8 !important; }")
-                                << QStringLiteral("countdown") << QStringLiteral("mono light")
+    const QString full = QStringLiteral("full");
+    const QString hard = QStringLiteral("hard");
+    const QString none;
+    QTest::newRow("small text") << QStringLiteral(".today-detail { font-size: 22px; }") << none
+                                << QStringLiteral("countdown") << full << QStringLiteral("colour light")
+                                << QStringLiteral("px, under 26");
+    QTest::newRow("faint text") << QStringLiteral(".today-weekday { color: #c8c8c8 !important; }") << none
+                                << QStringLiteral("countdown") << full << QStringLiteral("mono light")
                                 << QStringLiteral("has contrast");
     QTest::newRow("faint on its own background")
-        << QStringLiteral(".today-weekday { background: #222; color: #444 !important; }") << QStringLiteral("countdown")
-        << QStringLiteral("mono light") << QStringLiteral("on #222222");
+        << QStringLiteral(".today-weekday { background: #222; color: #444 !important; }") << none
+        << QStringLiteral("countdown") << full << QStringLiteral("mono light") << QStringLiteral("on #222222");
     QTest::newRow("clipped without ellipsis")
-        << QStringLiteral(".today-weekday { width: 40px; overflow: hidden; text-overflow: clip; }")
-        << QStringLiteral("countdown") << QStringLiteral("mono dark") << QStringLiteral("without an ellipsis");
-    QTest::newRow("overlap") << QStringLiteral(".today-month { margin-top: -40px; }") << QStringLiteral("countdown")
-                             << QStringLiteral("colour dark") << QStringLiteral("overlaps");
-    QTest::newRow("off the pixel grid") << QStringLiteral(".tally-day { margin-left: 0.5px; }")
-                                        << QStringLiteral("countdown") << QStringLiteral("panel")
+        << QStringLiteral(".today-weekday { width: 40px; overflow: hidden; text-overflow: clip; }") << none
+        << QStringLiteral("countdown") << full << QStringLiteral("mono dark") << QStringLiteral("without an ellipsis");
+    QTest::newRow("overlap") << QStringLiteral(".today-month { margin-top: -40px; }") << none
+                             << QStringLiteral("countdown") << full << QStringLiteral("colour dark")
+                             << QStringLiteral("overlaps");
+    QTest::newRow("off the pixel grid") << QStringLiteral(".tally-day { margin-left: 0.5px; }") << none
+                                        << QStringLiteral("countdown") << full << QStringLiteral("panel")
                                         << QStringLiteral("not on whole pixels");
     // A widget that throws while drawing; the page view registers widgets on window.Tess.
-    QTest::newRow("failed widget") << QStringLiteral("") << QStringLiteral("broken") << QStringLiteral("panel")
-                                   << QStringLiteral("could not be drawn");
+    QTest::newRow("failed widget")
+        << none << QStringLiteral("window.Tess = { widgets: { broken() { throw new Error('drawn badly'); } } };")
+        << QStringLiteral("broken") << full << QStringLiteral("panel") << QStringLiteral("could not be drawn");
+    // What the page means, not only how it looks.
+    QTest::newRow("hidden without a count")
+        << QStringLiteral(".more { display: none !important; }") << none << QStringLiteral("plans.all") << full
+        << QStringLiteral("colour light") << QStringLiteral("hidden without");
+    QTest::newRow("unknown drawn as 0") << none
+                                        << replaceHelper(
+                                               QStringLiteral("format"),
+                                               QStringLiteral("v.percent = (x) => Math.round(Number(x) || 0) + '%'"))
+                                        << QStringLiteral("provider.grok") << hard << QStringLiteral("mono light")
+                                        << QStringLiteral("unknown share is drawn as");
+    QTest::newRow("protected text cut") << QStringLiteral(".window-reset { max-width: 20px !important; }") << none
+                                        << QStringLiteral("provider.claude") << full << QStringLiteral("colour dark")
+                                        << QStringLiteral("cut mid-word");
+    QTest::newRow("labels overlap in a picture")
+        << QStringLiteral(".grid-label { font-size: 70px !important; }") << none << QStringLiteral("github.year")
+        << full << QStringLiteral("mono dark") << QStringLiteral("overlap in");
+    QTest::newRow("faint bar track") << QStringLiteral(":root { --track-edge: #e6e6e6 !important; }") << none
+                                     << QStringLiteral("provider.claude") << full << QStringLiteral("mono light")
+                                     << QStringLiteral("the track of .bar has contrast");
+    QTest::newRow("faint heatmap level") << QStringLiteral(":root { --level-1: #dedede !important; }") << none
+                                         << QStringLiteral("github.year") << full << QStringLiteral("mono light")
+                                         << QStringLiteral("level-1 has contrast");
+    QTest::newRow("thin bar") << QStringLiteral(".bar { height: 8px !important; }") << none
+                              << QStringLiteral("provider.claude") << full << QStringLiteral("colour light")
+                              << QStringLiteral("px, under 13");
+    QTest::newRow("far date without its year")
+        << none
+        << replaceHelper(QStringLiteral("format"),
+                         QStringLiteral("const f = v.resetForms; v.resetForms = (s, n) => f(s, n).map((t) => "
+                                        "t.replace(/ 20\\d\\d/, ''))"))
+        << QStringLiteral("provider.claude") << hard << QStringLiteral("colour light") << QStringLiteral("has no year");
+    QTest::newRow("first line disagrees with the grid")
+        << none
+        << replaceHelper(QStringLiteral("ui"),
+                         QStringLiteral("const p = v.protectedText; v.protectedText = (t, c, f) => p(t, c, "
+                                        "/kicker-detail/.test(c) ? ['Last 12 months'] : f)"))
+        << QStringLiteral("github.year") << full << QStringLiteral("colour dark")
+        << QStringLiteral("but the grid shows");
+    QTest::newRow("colour emoji on the panel")
+        << QStringLiteral(".panel { --fallback: \"Noto Color Emoji\", sans-serif !important; }") << none
+        << QStringLiteral("page:64") << hard << QStringLiteral("panel") << QStringLiteral("in colour on the panel");
+    QTest::newRow("thin text on the panel")
+        << QStringLiteral(".today-month { font-weight: 200 !important; }") << none << QStringLiteral("countdown")
+        << full << QStringLiteral("panel") << QStringLiteral("too thin for the panel");
 }
 
 void TestPageAudit::auditFindsWhatIsWrong()
 {
     QFETCH(QString, css);
+    QFETCH(QString, prelude);
     QFETCH(QString, widget);
+    QFETCH(QString, fixture);
     QFETCH(QString, look);
     QFETCH(QString, expected);
     const auto chosen = std::find_if(looks.begin(), looks.end(), [&](const Look &l) { return l.name == look; });
     QVERIFY(chosen != looks.end());
-    PageAudit::Tampering tampering{QString(), css};
-    if (widget == QLatin1String("broken"))
-        tampering.prelude =
-            QStringLiteral("window.Tess = { widgets: { broken() { throw new Error('drawn badly'); } } };");
-    const QStringList findings = audit(pageWith(widget), 0, *chosen, tampering);
+    const PageAudit::Tampering tampering{prelude, css};
+    const QStringList findings = audit(pageWith(widget, fixture), 0, *chosen, tampering);
     const bool found = std::any_of(findings.begin(), findings.end(),
                                    [&](const QString &finding) { return finding.contains(expected); });
     QVERIFY2(found,
@@ -256,12 +323,58 @@ void TestPageAudit::timesStayTrueInAStillPicture_data()
     QTest::newRow("days away") << resets.arg(QStringLiteral("2026, 2, 22, 8, 0"))
                                << QStringLiteral("resets Sun 22 Mar");
     QTest::newRow("already passed") << resets.arg(QStringLiteral("2026, 2, 19, 8, 0")) << QStringLiteral("reset 08:00");
+    QTest::newRow("more than six months away")
+        << resets.arg(QStringLiteral("2027, 3, 23, 8, 0")) << QStringLiteral("resets Fri 23 Apr 2027");
+    QTest::newRow("shorter form in a narrow slot")
+        << QStringLiteral("Tess.format.resetForms(new Date(2026, 2, 22, 8, 0).getTime() / 1000, new Date(2026, 2, 19, "
+                          "9, 15)).join('|')")
+        << QStringLiteral("resets Sun 22 Mar|resets Sun|Sun");
     QTest::newRow("no reset time") << QStringLiteral("String(Tess.format.resetsAt(null, new Date()))")
                                    << QStringLiteral("null");
     QTest::newRow("activity today") << when.arg(QStringLiteral("2026, 2, 19, 9, 12")) << QStringLiteral("09:12");
     QTest::newRow("activity this week") << when.arg(QStringLiteral("2026, 2, 17, 16, 40"))
                                         << QStringLiteral("Tue 16:40");
     QTest::newRow("activity long ago") << when.arg(QStringLiteral("2026, 2, 2, 10, 0")) << QStringLiteral("2 Mar");
+    QTest::newRow("activity last year") << when.arg(QStringLiteral("2025, 5, 2, 10, 0"))
+                                        << QStringLiteral("2 Jun 2025");
+}
+
+void TestPageAudit::collectorWordsReadAsAPersonWould_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("one dictation") << QStringLiteral("Tess.format.humanLine('words · 1 dictations')")
+                                   << QStringLiteral("words · 1\u00a0dictation");
+    QTest::newRow("thousands and a streak that never breaks")
+        << QStringLiteral("Tess.format.humanLine('words · 1000 wpm · 1000-day streak')")
+        << QStringLiteral("words · 1,000\u00a0wpm · 1,000\u2011day streak");
+    QTest::newRow("a month of hours") << QStringLiteral("Tess.format.windowNames('720-hour').join('|')")
+                                      << QStringLiteral("Monthly|Month");
+    QTest::newRow("hours with a short form")
+        << QStringLiteral("Tess.format.windowNames('5-hour').join('|')") << QStringLiteral("5-hour|5 h");
+    QTest::newRow("a raw key") << QStringLiteral("Tess.format.windowNames('Daily_tokens').join('|')")
+                               << QStringLiteral("Daily tokens");
+    QTest::newRow("a plan name") << QStringLiteral("Tess.format.humanWord('Enterprise_trial')")
+                                 << QStringLiteral("Enterprise trial");
+    QTest::newRow("a raw error body")
+        << QStringLiteral("Tess.format.humanReason('{\"error\":{\"code\":503,\"message\":\"Down for now. See "
+                          "https://status.example.com/1 for details\"}}')")
+        << QStringLiteral("Down for now");
+    QTest::newRow("an error page")
+        << QStringLiteral("Tess.format.humanReason('<html><body>502 Bad Gateway</body></html>')")
+        << QStringLiteral("The service answered with an error; it will be asked again at the next refresh");
+    QTest::newRow("a fixed reason stands")
+        << QStringLiteral("Tess.format.humanReason('Sign in to Codex on this computer')")
+        << QStringLiteral("Sign in to Codex on this computer");
+    QTest::newRow("an unknown share") << QStringLiteral("Tess.format.percent(null)") << QStringLiteral("—");
+    QTest::newRow("a known zero") << QStringLiteral("Tess.format.percent(0)") << QStringLiteral("0%");
+}
+
+void TestPageAudit::collectorWordsReadAsAPersonWould()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, expected);
+    QCOMPARE(evaluate(expression).toString(), expected);
 }
 
 void TestPageAudit::timesStayTrueInAStillPicture()
