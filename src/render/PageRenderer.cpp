@@ -10,6 +10,7 @@
 #include <QCoro/QCoroFuture>
 #include <QCoro/QCoroTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPromise>
@@ -17,6 +18,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
+
 #include <chrono>
 #include <unistd.h>
 
@@ -32,7 +34,10 @@ constexpr auto redrawPollInterval = 4ms;
 const QString redrawCall =
     QStringLiteral("(window.Tess && window.Tess.page && typeof window.Tess.page.redraw === 'function') ? "
                    "(window.Tess.page.redraw(%1), true) : false");
-constexpr int blankFrameRetries = 60;
+// A page view always paints something, so a blank grab is waited out for longer than a grab that
+// repeats the last picture, which two pages that look the same truly produce.
+constexpr auto blankFrameWait = 3000ms;
+constexpr auto repeatedFrameWait = 600ms;
 constexpr auto blankFrameInterval = 10ms;
 // Chromium accepts zoom factors up to 5; larger scales are enlarged after the grab.
 constexpr double largestZoom = 5.0;
@@ -285,10 +290,14 @@ QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale)
     // is (two pages may truly look the same).
     QPointer<PageRenderer> self(this);
     QImage picture = snapshot(scale);
-    const auto leftOver = [this](const QImage &candidate) {
-        return isBlank(candidate) || fingerprint(candidate) == m_lastFingerprint;
+    QElapsedTimer waited;
+    waited.start();
+    const auto worthAnotherLook = [this, &waited](const QImage &candidate) {
+        if (isBlank(candidate))
+            return waited.elapsed() < blankFrameWait.count();
+        return fingerprint(candidate) == m_lastFingerprint && waited.elapsed() < repeatedFrameWait.count();
     };
-    for (int attempt = 0; attempt < blankFrameRetries && leftOver(picture); ++attempt) {
+    while (worthAnotherLook(picture)) {
         co_await QCoro::sleepFor(blankFrameInterval);
         if (!self)
             co_return QImage();
