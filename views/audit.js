@@ -8,7 +8,8 @@
 // items left out without a "+N more", unknown figures shown as 0, protected texts (names, resets,
 // labels, day headings) cut at all, overlapping labels inside pictures, shapes that carry meaning
 // under 3:1 against their neighbours or under 13 pixels, dates far away without their year, a
-// first line that disagrees with the grid it names, and colour emoji on the one-bit panel.
+// first line that disagrees with the grid it names, a plan window running out before its reset
+// that is left out or silent about it, and colour emoji on the one-bit panel.
 (function () {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
@@ -354,6 +355,28 @@
         });
     }
 
+    // A plan window whose forecast comes before its reset is never left out, and says so where it
+    // is drawn: every plan drawn on the page (a provider's body, a row of all plans) is checked
+    // against the windows of its data.
+    function forecastsKept(findings) {
+        const data = window.TESSARINE && window.TESSARINE.data;
+        const ai = data && typeof data.ai === "object" && data.ai ? data.ai : {};
+        const entries = Array.isArray(ai.providers) ? ai.providers : [];
+        canvas().querySelectorAll("[data-provider]").forEach((box) => {
+            const entry = entries.find((e) => e && e.id === box.dataset.provider);
+            if (!shown(box) || !entry || entry.status !== "ok" || !Array.isArray(entry.windows))
+                return;
+            entry.windows.filter((w) => w && Tess.forecast.isCritical(w)).forEach((w) => {
+                const drawn = Array.from(box.querySelectorAll("[data-window]"))
+                    .find((n) => n.dataset.window === String(w.label) && shown(n));
+                const told = drawn && Array.from(drawn.querySelectorAll(".window-forecast")).some(shown);
+                if (!told)
+                    findings.push(place(box) + ": " + entry.id + " · " + w.label + " runs out before its reset, but the page " +
+                        (drawn ? "does not say when" : "leaves the window out"));
+            });
+        });
+    }
+
     function unknownAsZero(findings) {
         canvas().querySelectorAll("[data-used='unknown']").forEach((node) => {
             if (!shown(node))
@@ -520,6 +543,7 @@
         pieces(canvas(), findings);
         hiddenWithoutCount(findings);
         unknownAsZero(findings);
+        forecastsKept(findings);
         protectedCut(findings);
         svgOverlaps(findings);
         nonText(findings);

@@ -410,16 +410,33 @@
         if (!gh)
             return noGitHub(slot, "Activity", ctx);
         const items = list(gh.activity).filter(isObject);
-        slot.appendChild(kicker("Activity", null, { quiet: ctx.titled }));
+        const columns = ctx.size === "xl" ? 2 : 1;
+        const rows = 5;
+        // The items the feed leaves out are counted on its first line, or, where that line has
+        // no room beside the name, in the last row of the feed.
+        let shown = items.slice(0, rows * columns);
+        let more = Tess.ui.moreText(items.length - shown.length, "item", "items", "kicker-detail");
+        const kick = kicker("Activity", more ? "\u00a0" : null, { quiet: ctx.titled });
+        if (more)
+            kick.querySelector(".kicker-detail").replaceWith(more);
+        slot.appendChild(kick);
         if (items.length === 0) {
             slot.appendChild(message("No recent activity", "Pushes, merged pull requests and releases appear here."));
             return;
         }
-        const columns = ctx.size === "xl" ? 2 : 1;
+        Tess.ui.fitProtected(kick);
+        if (more && (ctx.size === "xs" || more.scrollWidth > more.clientWidth + 0.5 || Tess.ui.overflows(kick))) {
+            more.remove();
+            shown = items.slice(0, rows * columns - 1);
+            more = el("div", "activity-more", [Tess.ui.moreText(items.length - shown.length, "item", "items")]);
+        } else
+            more = null;
         const body = el("div", "body activity columns-" + columns);
         slot.appendChild(body);
-        const perColumn = 5;
-        items.slice(0, perColumn * columns).forEach((item) => body.appendChild(activityItem(item, ctx)));
+        body.dataset.total = String(items.length);
+        body.dataset.shown = String(shown.length);
+        shown.forEach((item) => body.appendChild(activityItem(item, ctx)));
+        Tess.ui.append(body, more);
     };
 
     // ---- github.overview --------------------------------------------------------------------

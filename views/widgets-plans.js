@@ -75,13 +75,21 @@
 
     // ---- which windows to show ----------------------------------------------------------------
 
-    // Which windows stand when only `room` fit: the one nearest its limit and every one at 85 %
-    // or more always, then the fullest; unknown shares last. They keep their own order.
+    // A window the page never leaves out: one at 85 % or more, or one whose forecast says it runs
+    // out before it resets.
+    function isPressing(w) {
+        return Tess.ui.isHigh(w.usedPercent) || Tess.forecast.isCritical(w);
+    }
+
+    // Which windows stand when only `room` fit: the one nearest its limit and every pressing one
+    // always, then the fullest; unknown shares last. They keep their own order.
     function pickWindows(all, room) {
         const ranked = all.map((w, i) => ({ w, i, used: Tess.ui.usedOf(w.usedPercent) }))
             .sort((a, b) => (b.used === null ? -1 : b.used) - (a.used === null ? -1 : a.used) || a.i - b.i);
-        const critical = ranked.filter((r, k) => (k === 0 && r.used !== null) || Tess.ui.isHigh(r.used)).length;
-        return ranked.slice(0, Math.max(room, critical)).sort((a, b) => a.i - b.i).map((r) => r.w);
+        ranked.forEach((r, k) => (r.critical = (k === 0 && r.used !== null) || isPressing(r.w)));
+        const critical = ranked.filter((r) => r.critical);
+        const ordered = critical.concat(ranked.filter((r) => !r.critical));
+        return ordered.slice(0, Math.max(room, critical.length)).sort((a, b) => a.i - b.i).map((r) => r.w);
     }
 
     // How near a provider is to a limit, for choosing which plans a crowded slot keeps: a window
@@ -91,7 +99,7 @@
             return 400;
         const used = windows(entry).map((w) => Tess.ui.usedOf(w.usedPercent)).filter((u) => u !== null);
         const top = used.length ? Math.max(...used) : -1;
-        return Tess.ui.isHigh(top) ? 500 + top : top;
+        return windows(entry).some(isPressing) ? 500 + top : top;
     }
 
     // ---- one provider -----------------------------------------------------------------------
@@ -129,17 +137,54 @@
         return seenForms(entry, ctx) !== null;
     }
 
-    // One usage window: its name and percentage, the bar, and when it resets. The name and the
-    // reset take shorter right forms where the room is short, never a cut.
+    // When the window runs out at the present pace, if that comes before its reset: a line of its
+    // own in the warning style, so no arrangement hides it with the reset.
+    function forecastLine(w, ctx) {
+        const said = Tess.forecast.label(w, ctx.now);
+        if (!said)
+            return null;
+        const line = el("div", "window-forecast-row high", [Tess.marks.glyph("warning", 24),
+            protectedText("span", "window-forecast", [said, said.replace("runs out ", "out ")])]);
+        return line;
+    }
+
+    // The window's use since its period began, where the reset line has room beside it.
+    function sparkOf(w, ctx) {
+        return Tess.forecast.sparkline(w, { width: 96, height: 28, panel: ctx.panel === true });
+    }
+
+    // A spark line gives way to the reset it stands beside: where the reset had to take a
+    // shorter form or a second line, the line goes and the reset is fitted again.
+    function fitSparks(root) {
+        let dropped = false;
+        root.querySelectorAll(".sparkline").forEach((spark) => {
+            const row = spark.parentElement;
+            const squeezed = Array.from(row.querySelectorAll(".protected")).some((n) =>
+                (n.dataset.form && n.dataset.form !== "0") || n.classList.contains("wraps"));
+            if (squeezed || row.scrollWidth > row.clientWidth + 0.5) {
+                spark.remove();
+                dropped = true;
+            }
+        });
+        if (dropped)
+            Tess.ui.fitProtected(root);
+    }
+
+    // One usage window: its name and percentage, the bar, when it resets and, when it runs out
+    // first, when that will be. The name and the reset take shorter right forms where the room is
+    // short, never a cut.
     function windowBlock(w, ctx, className) {
         const resets = F.resetForms(w.resetsAt, ctx.now);
         const at = F.resetMoment(w.resetsAt);
+        const spark = sparkOf(w, ctx);
         const block = el("div", className, [
             el("div", "window-top", [protectedText("span", "window-label", F.windowNames(text(w.label))),
                 resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
                 Tess.ui.percentFigure(w.usedPercent, "window-percent")]),
             bar(w.usedPercent),
-            resets.length ? el("div", "window-reset-row", [protectedText("span", "window-reset", resets)]) : null,
+            resets.length || spark ? el("div", "window-reset-row", [resets.length ? protectedText("span", "window-reset", resets) : null,
+                spark]) : null,
+            forecastLine(w, ctx),
         ]);
         block.dataset.window = text(w.label);
         if (at)
@@ -186,6 +231,7 @@
         const more = el("div", "provider-more");
         body.appendChild(el("div", "windows-box", [grid, more]));
         body.dataset.total = String(all.length);
+        body.dataset.provider = id;
         // In a wide slot the totals stand beside the windows, so the windows keep their large
         // figures; elsewhere they sit beneath.
         if (figures.length) {
@@ -198,13 +244,33 @@
             grid.textContent = "";
             more.textContent = "";
             shown.forEach((w) => grid.appendChild(windowBlock(w, ctx, "window")));
+            body.classList.toggle("has-forecast", shown.some((w) => Tess.forecast.isCritical(w)));
             grid.style.gridTemplateColumns = "repeat(" + windowColumns(shown.length, ctx.width) + ", minmax(0, 1fr))";
             Tess.ui.append(more, Tess.ui.moreText(all.length - shown.length, "window", "windows"));
             body.dataset.shown = String(shown.length);
             Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
             Tess.ui.fitProtected(body);
+            fitSparks(body);
             if (!Tess.ui.overflows(body) || shown.length <= 1 || pickWindows(all, room - 1).length === shown.length)
                 break;
+        }
+        // Where the windows that must stand leave no room for the totals, the totals give way and
+        // are counted.
+        const totals = body.querySelector(".provider-stats");
+        if (totals && Tess.ui.overflows(body)) {
+            totals.remove();
+            Tess.ui.append(more, Tess.ui.moreText(figures.slice(0, 2).length, "figure", "figures"));
+            Tess.ui.fitProtected(body);
+        }
+        // Still short of room, the count moves up beside the provider's name when that line is free.
+        const kick = slot.querySelector(".kicker");
+        if (more.textContent && Tess.ui.overflows(body) && kick && !kick.querySelector(".kicker-detail")) {
+            more.querySelectorAll(".more").forEach((count) => {
+                count.classList.add("kicker-detail");
+                kick.appendChild(count);
+            });
+            more.textContent = "";
+            Tess.ui.fitProtected(slot);
         }
         if (!more.textContent)
             more.remove();
@@ -292,19 +358,36 @@
         ]);
         row.dataset.total = String(all.length);
         row.dataset.shown = String(shown.length);
+        row.dataset.provider = id;
         return row;
     }
 
+    // Another window of a narrow plan that runs out before its reset, told in one line: its name
+    // and when it runs out.
+    function forecastBeside(w, ctx) {
+        const when = Tess.forecast.when(w, ctx.now);
+        const forms = [];
+        F.windowNames(text(w.label)).forEach((name) => forms.push(name + " runs out " + when));
+        F.windowNames(text(w.label)).slice(-1).forEach((name) => forms.push(name + " out " + when));
+        const line = el("div", "window-forecast-row high", [Tess.marks.glyph("warning", 24),
+            protectedText("span", "window-forecast", forms)]);
+        line.dataset.window = text(w.label);
+        return line;
+    }
+
     // One plan in a narrow slot: the name and the figure of the window nearest its limit on one
-    // line, its bar, then which window that is and when it resets.
+    // line, its bar, then which window that is and when it resets; a window that runs out before
+    // its reset follows the same way, with when it runs out.
     function narrowPlan(id, entry, ctx) {
         const off = isFailure(entry);
         const all = off ? [] : windows(entry);
-        // One window a plan: the one nearest its limit. The count of the others carries a warning
-        // mark when one of them is at 85 % or more too.
+        // The most pressing window (at 85 % or more, else one running out before its reset, else
+        // the one nearest its limit), and every other that runs out before its reset. The count
+        // of the rest carries a warning mark when one of them is at 85 % or more too.
         const known = all.filter((w) => Tess.ui.usedOf(w.usedPercent) !== null);
         const nearest = known.sort((a, b) => b.usedPercent - a.usedPercent)[0] || all[0];
-        const shown = nearest ? [nearest] : [];
+        const first = Tess.ui.isHigh(nearest && nearest.usedPercent) ? nearest : all.find((w) => Tess.forecast.isCritical(w)) || nearest;
+        const shown = [first].concat(all.filter((w) => w !== first && Tess.forecast.isCritical(w))).filter(Boolean);
         const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
         // The narrowest slots leave the logo out: the name and the figure need the room.
         const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, entry, 30, ctx),
@@ -312,35 +395,33 @@
         const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
         row.dataset.total = String(all.length);
         row.dataset.shown = String(shown.length);
+        row.dataset.provider = id;
         if (off || !all.length) {
             row.appendChild(head);
             row.appendChild(off ? el("div", "plan-reason", reasonOf(entry)) : planFigures(entry, true));
             Tess.ui.append(row, planMeta(entry, ctx, 0));
             return row;
         }
-        shown.forEach((w, i) => {
-            const top = el("div", "plan-line", [i === 0 ? head : null,
-                Tess.ui.percentFigure(w.usedPercent, "window-percent")]);
-            row.appendChild(top);
-            row.appendChild(bar(w.usedPercent));
-            const resets = F.resetForms(w.resetsAt, ctx.now);
-            const names = F.windowNames(text(w.label));
-            const details = [protectedText("span", "window-label", names)];
-            if (resets.length) {
-                const reset = protectedText("span", "window-reset", resets.map((r) => "· " + r));
-                reset.dataset.at = String(F.resetMoment(w.resetsAt).getTime());
-                details.push(reset);
-            }
-            if (i === shown.length - 1) {
-                const seen = seenForms(entry, ctx);
-                if (seen)
-                    details.push(protectedText("span", "plan-seen", seen.map((t) => "· " + t)));
-                const more = Tess.ui.moreText(all.length - shown.length, "window", "windows", "plan-more");
-                if (more)
-                    details.push(hiddenHigh ? el("span", "more-group", [Tess.marks.glyph("warning", 24), more]) : more);
-            }
-            row.appendChild(el("div", "plan-detail", details));
-        });
+        const part = el("div", "narrow-window", [el("div", "plan-line", [head,
+            Tess.ui.percentFigure(first.usedPercent, "window-percent")]), bar(first.usedPercent)]);
+        part.dataset.window = text(first.label);
+        row.appendChild(part);
+        const details = [protectedText("span", "window-label", F.windowNames(text(first.label)))];
+        const resets = F.resetForms(first.resetsAt, ctx.now);
+        if (resets.length) {
+            const reset = protectedText("span", "window-reset", resets.map((r) => "· " + r));
+            reset.dataset.at = String(F.resetMoment(first.resetsAt).getTime());
+            details.push(reset);
+        }
+        const seen = seenForms(entry, ctx);
+        if (seen)
+            details.push(protectedText("span", "plan-seen", seen.map((t) => "· " + t)));
+        const more = Tess.ui.moreText(all.length - shown.length, "window", "windows", "plan-more");
+        if (more)
+            details.push(hiddenHigh ? el("span", "more-group", [Tess.marks.glyph("warning", 24), more]) : more);
+        part.appendChild(el("div", "plan-detail", details));
+        Tess.ui.append(part, forecastLine(first, ctx));
+        shown.slice(1).forEach((w) => row.appendChild(forecastBeside(w, ctx)));
         return row;
     }
 
@@ -370,6 +451,7 @@
             body.dataset.shown = String(kept.length);
             Tess.ui.firstThatFits(body, ["roomy", "regular", "compact", "tight"]);
             Tess.ui.fitProtected(body);
+            fitSparks(body);
         };
         // A crowded slot leaves out the plans furthest from their limits, never a failure or a
         // window at 85 % or more while another can go; the ones kept stay in the user's order.

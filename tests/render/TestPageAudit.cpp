@@ -195,6 +195,13 @@ void TestPageAudit::auditFindsWhatIsWrong_data()
     QTest::newRow("protected text cut") << QStringLiteral(".window-reset { max-width: 20px !important; }") << none
                                         << QStringLiteral("provider.claude") << full << QStringLiteral("colour dark")
                                         << QStringLiteral("cut mid-word");
+    QTest::newRow("forecast left unsaid")
+        << QStringLiteral(".window-forecast-row { display: none !important; }") << none
+        << QStringLiteral("provider.claude") << full << QStringLiteral("colour light")
+        << QStringLiteral("runs out before its reset, but the page does not say when");
+    QTest::newRow("window that runs out left out")
+        << QStringLiteral("[data-window='5-hour'] { display: none !important; }") << none << QStringLiteral("plans.all")
+        << full << QStringLiteral("panel") << QStringLiteral("runs out before its reset, but the page leaves");
     QTest::newRow("labels overlap in a picture")
         << QStringLiteral(".grid-label { font-size: 70px !important; }") << none << QStringLiteral("github.year")
         << full << QStringLiteral("mono dark") << QStringLiteral("overlap in");
