@@ -3,6 +3,7 @@
 
 #include "BoundedWork.h"
 #include "CalendarConsentPresenter.h"
+#include "CalendarFileProcess.h"
 #include "CalendarFileReader.h"
 #include "CalendarSubscriptions.h"
 #include "Defaults.h"
@@ -21,6 +22,7 @@
 #include <QThread>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -254,6 +256,11 @@ QCoro::Task<QList<DesktopCalendarService::Calendar>> CalendarStore::serviceCalen
     co_return found.value_or(QList<DesktopCalendarService::Calendar>());
 }
 
+QString CalendarStore::fileProblem(const QString &path) const
+{
+    return m_fileProblems.value(path);
+}
+
 QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTime to)
 {
     if (authorization() != Authorization::FullAccess)
@@ -264,20 +271,38 @@ QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTim
         co_return {};
 
     // Parsing and expanding a large calendar can take a while, and the calendar service may be
-    // slow to start, so both happen off the GUI thread, side by side. Nothing below touches the
-    // store once the workers have started; a worker that overruns is left to finish on its own
-    // and the refresh goes on without it.
+    // slow to start, so neither happens on the GUI thread. Each file is read in a child process
+    // of its own, all side by side, and a child that overruns the bound is killed: one bad file
+    // costs only its own events, and its problem is kept for its row in the privacy dialog. The
+    // calendar service is read on a worker thread; one that overruns is left to finish on its own.
     const QStringList files = filesToRead() + subscribed;
-    auto readFiles = BoundedWork::run<QList<CalendarEvent>>(
-        [files, from, to] { return CalendarFileReader::eventsInFiles(files, from, to); }, m_readBound);
+    std::vector<QCoro::Task<CalendarFileReader::FileReading>> reads;
+    for (const QString &file : files)
+        reads.push_back(CalendarFileProcess::read(file, from, to, m_readBound));
     auto readService = BoundedWork::run<DesktopCalendarService::Reading>(
         [switchedOff = switchedOffServiceCalendars(), from, to] {
             return DesktopCalendarService::read(from, to, switchedOff);
         },
         m_readBound);
-    const QList<CalendarEvent> fileEvents = (co_await std::move(readFiles)).value_or(QList<CalendarEvent>());
+    QList<CalendarEvent> fileEvents;
+    QHash<QString, QString> problems;
+    for (qsizetype index = 0; index < qsizetype(reads.size()); ++index) {
+        const CalendarFileReader::FileReading reading = co_await std::move(reads[size_t(index)]);
+        fileEvents += reading.events;
+        if (!reading.problem.isEmpty())
+            problems.insert(files.at(index), reading.problem);
+    }
+    // Equal starts keep file order, then their order inside the file.
+    std::stable_sort(fileEvents.begin(), fileEvents.end(),
+                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.start < b.start; });
     const DesktopCalendarService::Reading service =
         (co_await std::move(readService)).value_or(DesktopCalendarService::Reading());
+    if (!self)
+        co_return {};
+    if (problems != self->m_fileProblems) {
+        self->m_fileProblems = problems;
+        Q_EMIT self->fileProblemsChanged();
+    }
 
     QSet<QString> serviceUids;
     for (const DesktopCalendarService::Calendar &calendar : service.calendars)
