@@ -154,6 +154,14 @@ QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByt
         result.problem = httpProblem(status);
         co_return result;
     }
+    // A redirect still standing at the end is one that was not followed: the last of a loop, or
+    // one without a target. Its body is the server's note, not the calendar.
+    if (status >= 300 && status < 400) {
+        result.problem = raw->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid()
+                             ? transportProblem(QNetworkReply::TooManyRedirectsError)
+                             : QStringLiteral("its server answered HTTP %1 without saying where to").arg(status);
+        co_return result;
+    }
     if (raw->error() != QNetworkReply::NoError) {
         result.problem = transportProblem(raw->error());
         co_return result;
