@@ -81,7 +81,9 @@ std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteAr
 
 QCoro::Task<std::optional<LocalSources::Codex>> LocalSources::codex(QDateTime now, std::chrono::milliseconds timeout)
 {
-    co_return (co_await codexReading(now, timeout)).codex;
+    QCoro::Task<CodexReading> reading = codexReading(now, timeout);
+    const CodexReading read = co_await std::move(reading);
+    co_return read.codex;
 }
 
 QCoro::Task<LocalSources::CodexReading> LocalSources::codexReading(QDateTime now, std::chrono::milliseconds timeout)

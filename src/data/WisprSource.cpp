@@ -112,8 +112,12 @@ QCoro::Task<WisprSource::Reading> WisprSource::readInBackground(QDateTime now, Q
 {
     // The query stops itself at the bound; the wait allows a little more for opening and closing,
     // and a worker still busy after that is left to end on its own.
-    const std::optional<Reading> reading = co_await BoundedWork::run<Reading>(
-        [now, databasePath, bound] { return read(now, databasePath, bound); }, bound + std::chrono::seconds(2));
+    // The work is made apart from the co_await: GCC 12 destroys a temporary argument built inside
+    // a co_await expression twice.
+    std::function<Reading()> work = [now, databasePath, bound] { return read(now, databasePath, bound); };
+    QCoro::Task<std::optional<Reading>> waiting =
+        BoundedWork::run<Reading>(std::move(work), bound + std::chrono::seconds(2));
+    const std::optional<Reading> reading = co_await std::move(waiting);
     co_return reading.value_or(Reading{std::nullopt, tooSlowReason(bound)});
 }
 

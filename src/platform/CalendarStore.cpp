@@ -13,6 +13,7 @@
 
 #include <QCoroTask>
 #include <QCoroThread>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -25,6 +26,9 @@
 #include <vector>
 
 namespace {
+
+// How many calendar files are read side by side, each in a process of its own.
+constexpr qsizetype readersAtOnce = 4;
 
 const QString kFullAccess = QStringLiteral("fullAccess");
 const QString kDenied = QStringLiteral("denied");
@@ -276,9 +280,6 @@ QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTim
     // costs only its own events, and its problem is kept for its row in the privacy dialog. The
     // calendar service is read on a worker thread; one that overruns is left to finish on its own.
     const QStringList files = filesToRead() + subscribed;
-    std::vector<QCoro::Task<CalendarFileReader::FileReading>> reads;
-    for (const QString &file : files)
-        reads.push_back(CalendarFileProcess::read(file, from, to, m_readBound));
     auto readService = BoundedWork::run<DesktopCalendarService::Reading>(
         [switchedOff = switchedOffServiceCalendars(), from, to] {
             return DesktopCalendarService::read(from, to, switchedOff);
@@ -286,11 +287,20 @@ QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTim
         m_readBound);
     QList<CalendarEvent> fileEvents;
     QHash<QString, QString> problems;
-    for (qsizetype index = 0; index < qsizetype(reads.size()); ++index) {
-        const CalendarFileReader::FileReading reading = co_await std::move(reads[size_t(index)]);
-        fileEvents += reading.events;
-        if (!reading.problem.isEmpty())
-            problems.insert(files.at(index), reading.problem);
+    // A few readers at a time, all within the one bound: many calendars neither start a crowd
+    // of processes at once nor stretch the refresh.
+    const QDeadlineTimer deadline(m_readBound);
+    for (qsizetype first = 0; first < files.size(); first += readersAtOnce) {
+        const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
+        std::vector<QCoro::Task<CalendarFileReader::FileReading>> reads;
+        for (qsizetype index = first; index < std::min(files.size(), first + readersAtOnce); ++index)
+            reads.push_back(CalendarFileProcess::read(files.at(index), from, to, left));
+        for (size_t offset = 0; offset < reads.size(); ++offset) {
+            const CalendarFileReader::FileReading reading = co_await std::move(reads[offset]);
+            fileEvents += reading.events;
+            if (!reading.problem.isEmpty())
+                problems.insert(files.at(first + qsizetype(offset)), reading.problem);
+        }
     }
     // Equal starts keep file order, then their order inside the file.
     std::stable_sort(fileEvents.begin(), fileEvents.end(),

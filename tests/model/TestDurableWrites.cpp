@@ -27,6 +27,7 @@ class TestDurableWrites : public QObject
 {
     Q_OBJECT
 
+public:
     enum class Writer
     {
         Direct,
@@ -38,6 +39,7 @@ class TestDurableWrites : public QObject
     };
     Q_ENUM(Writer)
 
+private:
     QTemporaryDir m_dir;
 
     // Writes through `writer`; the message the caller gives, or "failed" for a caller that only
