@@ -42,11 +42,11 @@ QJsonObject claudeEntry(const QString &id, const QDateTime &now)
     return ok;
 }
 
-QJsonObject codexEntry(const QString &id, const std::optional<LocalSources::Codex> &codex)
+QJsonObject codexEntry(const QString &id, const LocalSources::CodexReading &reading)
 {
+    const std::optional<LocalSources::Codex> &codex = reading.codex;
     if (!codex)
-        return withReason(entry(id, "codex", QStringLiteral("unavailable")),
-                          QStringLiteral("Sign in to Codex on this computer"));
+        return withReason(entry(id, "codex", QStringLiteral("unavailable")), reading.reason);
     QJsonObject ok = entry(id, "codex", QStringLiteral("ok"));
     ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
     ok.insert(QLatin1String("windows"), codex->windows);
@@ -77,14 +77,13 @@ QJsonObject geminiEntry(const QString &id)
                       QStringLiteral("Gemini CLI has no usage report yet"));
 }
 
-QJsonObject wisprEntry(const QString &id, const QDateTime &now)
+QJsonObject wisprEntry(const QString &id, const WisprSource::Reading &reading)
 {
-    const std::optional<QJsonArray> stats = LocalSources::wispr(now);
-    if (!stats)
-        return withReason(entry(id, "wispr", QStringLiteral("unavailable")), WisprSource::unavailableReason());
+    if (!reading.stats)
+        return withReason(entry(id, "wispr", QStringLiteral("unavailable")), reading.reason);
     QJsonObject ok = entry(id, "wispr", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
-    ok.insert(QLatin1String("stats"), *stats);
+    ok.insert(QLatin1String("stats"), *reading.stats);
     return ok;
 }
 
@@ -163,12 +162,12 @@ QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std:
     if (id == QLatin1String("claude"))
         co_return claudeEntry(id, now);
     if (id == QLatin1String("codex"))
-        co_return codexEntry(id, co_await LocalSources::codex(now, toolTimeout));
+        co_return codexEntry(id, co_await LocalSources::codexReading(now, toolTimeout));
     if (id == QLatin1String("grok"))
         co_return grokEntry(id, co_await LocalSources::grok(now, toolTimeout));
     if (id == QLatin1String("gemini"))
         co_return geminiEntry(id);
-    co_return wisprEntry(id, now);
+    co_return wisprEntry(id, co_await LocalSources::wispr(now));
 }
 
 QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers,

@@ -8,6 +8,8 @@
 #include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QStringList>
 
 using namespace JsonFields;
@@ -79,10 +81,41 @@ std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteAr
 
 QCoro::Task<std::optional<LocalSources::Codex>> LocalSources::codex(QDateTime now, std::chrono::milliseconds timeout)
 {
+    QCoro::Task<CodexReading> reading = codexReading(now, timeout);
+    const CodexReading read = co_await std::move(reading);
+    co_return read.codex;
+}
+
+QCoro::Task<LocalSources::CodexReading> LocalSources::codexReading(QDateTime now, std::chrono::milliseconds timeout)
+{
     const QSet<int> awaited{2, 3};
     const QHash<int, QJsonObject> replies =
         co_await Shell::converse(QStringLiteral("exec codex app-server"), codexRequests, awaited, timeout);
-    co_return codexFromReplies(replies, now);
+    CodexReading reading{codexFromReplies(replies, now), QString()};
+    if (!reading.codex)
+        reading.reason = codexReason(replies);
+    co_return reading;
+}
+
+QString LocalSources::codexReason(const QHash<int, QJsonObject> &replies)
+{
+    static const QRegularExpression signedOut(
+        QStringLiteral("log(ged)?[ _-]?(in|out)|sign(ed)?[ _-]?(in|out)|auth|unauthori[sz]ed|credential|\\b401\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    bool reportedError = false;
+    for (const QJsonObject &reply : replies) {
+        const QJsonValue error = reply.value(QLatin1String("error"));
+        if (error.isUndefined() || error.isNull())
+            continue;
+        reportedError = true;
+        const QString message = QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("e"), error}}).toJson());
+        if (signedOut.match(message).hasMatch())
+            return QStringLiteral("Sign in to Codex on this computer");
+    }
+    // Nothing that says signed out: a missing, silent, crashed or confused tool is not asked to
+    // sign in again.
+    return reportedError ? QStringLiteral("Codex reported an error instead of its usage")
+                         : QStringLiteral("Codex gave no usage report");
 }
 
 std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<int, QJsonObject> &replies,
@@ -189,9 +222,9 @@ void LocalSources::walkGrok(const QJsonValue &value, const std::optional<QString
         walkGrok(member.value(), member.key(), now, windows);
 }
 
-std::optional<QJsonArray> LocalSources::wispr(const QDateTime &now)
+QCoro::Task<WisprSource::Reading> LocalSources::wispr(QDateTime now)
 {
-    return WisprSource::stats(now);
+    return WisprSource::readInBackground(now, WisprSource::databasePath());
 }
 
 QJsonObject LocalSources::usageWindow(const QString &label, double usedPercent, std::optional<double> resetsAt,

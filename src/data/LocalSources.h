@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Shell.h"
+#include "WisprSource.h"
 
 #include <QCoro/QCoroTask>
 #include <QDateTime>
@@ -49,9 +50,18 @@ public:
 
     static std::optional<Claude> claude(const QDateTime &now);
     static QCoro::Task<std::optional<Codex>> codex(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
+    // The same with the reason when there is no reading, in the words shown on the widget: "Sign
+    // in to Codex on this computer" only when Codex said it is signed out.
+    struct CodexReading
+    {
+        std::optional<Codex> codex;
+        QString reason;
+    };
+    static QCoro::Task<CodexReading> codexReading(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
+    static QString codexReason(const QHash<int, QJsonObject> &replies);
     static QCoro::Task<Grok> grok(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
     // Wispr Flow's two dictation statistics (see WisprSource).
-    static std::optional<QJsonArray> wispr(const QDateTime &now);
+    static QCoro::Task<WisprSource::Reading> wispr(QDateTime now);
 
     // The readings of the tools' replies, apart from running the tools.
     static std::optional<Claude> claudeFromReport(const QByteArray &report, const QDateTime &now);

@@ -117,10 +117,10 @@ void ShellProcess::markEnded()
     m_ended = true;
     m_timeout.stop();
     m_grace.stop();
-    // The shell may have gone on the terminate request while something it started ignored it;
-    // a stopped command leaves nothing behind.
-    if (m_stopping)
-        signalGroup(SIGKILL);
+    // What the command started ends with it, whether it was stopped or ended by itself: a tool
+    // that leaves a helper behind would otherwise add one running process at every refresh. The
+    // group is signalled at once, while its id cannot have been given to anyone else.
+    signalGroup(SIGKILL);
     Q_EMIT ended();
     noteChange();
     if (m_released)

@@ -2,6 +2,7 @@
 #include "WisprSource.h"
 
 #include "GitHubSource.h"
+#include "platform/BoundedWork.h"
 #include "platform/Paths.h"
 
 #include <QFileInfo>
@@ -42,6 +43,15 @@ struct FinalizeStatement
     void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 };
 
+// Called by SQLite every few thousand steps of a query; a non-zero answer stops it.
+int stopWhenLate(void *deadline)
+{
+    return static_cast<const QDeadlineTimer *>(deadline)->hasExpired() ? 1 : 0;
+}
+
+// How often (in virtual machine steps) SQLite asks: often enough to stop within milliseconds.
+constexpr int progressSteps = 1000;
+
 } // namespace
 
 const char *const WisprSource::query =
@@ -72,12 +82,43 @@ std::optional<QJsonArray> WisprSource::stats(const QDateTime &now)
 
 std::optional<QJsonArray> WisprSource::stats(const QDateTime &now, const QString &databasePath)
 {
+    return read(now, databasePath).stats;
+}
+
+QString WisprSource::tooSlowReason(std::chrono::milliseconds bound)
+{
+    const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(bound).count();
+    if (seconds < 2)
+        return QStringLiteral("Wispr Flow\u2019s database took too long to read");
+    return QStringLiteral("Wispr Flow\u2019s database took longer than %1 seconds to read").arg(seconds);
+}
+
+WisprSource::Reading WisprSource::read(const QDateTime &now, const QString &databasePath,
+                                       std::chrono::milliseconds bound)
+{
     if (!QFileInfo(databasePath).isFile())
-        return std::nullopt;
-    const std::optional<QHash<QString, Day>> days = readDays(databasePath);
+        return {std::nullopt, unavailableReason(databasePath)};
+    bool tooSlow = false;
+    const std::optional<QHash<QString, Day>> days = readDays(databasePath, QDeadlineTimer(bound), &tooSlow);
+    if (tooSlow)
+        return {std::nullopt, tooSlowReason(bound)};
     if (!days)
-        return std::nullopt;
-    return statsFromDays(*days, now);
+        return {std::nullopt, unavailableReason(databasePath)};
+    return {statsFromDays(*days, now), QString()};
+}
+
+QCoro::Task<WisprSource::Reading> WisprSource::readInBackground(QDateTime now, QString databasePath,
+                                                                std::chrono::milliseconds bound)
+{
+    // The query stops itself at the bound; the wait allows a little more for opening and closing,
+    // and a worker still busy after that is left to end on its own.
+    // The work is made apart from the co_await: GCC 12 destroys a temporary argument built inside
+    // a co_await expression twice.
+    std::function<Reading()> work = [now, databasePath, bound] { return read(now, databasePath, bound); };
+    QCoro::Task<std::optional<Reading>> waiting =
+        BoundedWork::run<Reading>(std::move(work), bound + std::chrono::seconds(2));
+    const std::optional<Reading> reading = co_await std::move(waiting);
+    co_return reading.value_or(Reading{std::nullopt, tooSlowReason(bound)});
 }
 
 QByteArray WisprSource::databaseUri(const QString &databasePath)
@@ -88,16 +129,29 @@ QByteArray WisprSource::databaseUri(const QString &databasePath)
 
 std::optional<QHash<QString, WisprSource::Day>> WisprSource::readDays(const QString &databasePath)
 {
+    bool tooSlow = false;
+    return readDays(databasePath, QDeadlineTimer(defaultQueryBound), &tooSlow);
+}
+
+std::optional<QHash<QString, WisprSource::Day>> WisprSource::readDays(const QString &databasePath,
+                                                                      const QDeadlineTimer &deadline, bool *tooSlow)
+{
     sqlite3 *opened = nullptr;
     const int openResult = sqlite3_open_v2(databaseUri(databasePath).constData(), &opened,
                                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<sqlite3, CloseDatabase> database(opened);
     if (openResult != SQLITE_OK)
         return std::nullopt;
+    // A database Wispr Flow is writing may be locked for a moment; waiting longer is pointless.
+    sqlite3_busy_timeout(database.get(), 250);
+    sqlite3_progress_handler(database.get(), progressSteps, stopWhenLate, const_cast<QDeadlineTimer *>(&deadline));
 
     sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(database.get(), query, -1, &prepared, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(database.get(), query, -1, &prepared, nullptr) != SQLITE_OK) {
+        // Preparing reads the schema, which the progress handler may stop as well.
+        *tooSlow = sqlite3_errcode(database.get()) == SQLITE_INTERRUPT;
         return std::nullopt;
+    }
     std::unique_ptr<sqlite3_stmt, FinalizeStatement> statement(prepared);
 
     QHash<QString, Day> days;
@@ -112,8 +166,10 @@ std::optional<QHash<QString, WisprSource::Day>> WisprSource::readDays(const QStr
     }
     // A read that stopped half-way (a locked or damaged database) would show too few words as
     // if they were all.
-    if (step != SQLITE_DONE)
+    if (step != SQLITE_DONE) {
+        *tooSlow = step == SQLITE_INTERRUPT;
         return std::nullopt;
+    }
     return days;
 }
 

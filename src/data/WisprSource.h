@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoro/QCoroTask>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QJsonArray>
 #include <QString>
+#include <chrono>
 #include <optional>
 
 // Wispr Flow's dictation statistics: words per local day over the last 60 days, read
@@ -22,6 +25,26 @@ public:
 
     static const char *const query;
 
+    // How long one reading of the database may take. The query is stopped there (through
+    // SQLite's progress handler), so a huge history, or a History that is an endless recursive
+    // view, costs the refresh this much and no more.
+    static constexpr std::chrono::milliseconds defaultQueryBound{5000};
+
+    // The statistics, or the reason there are none.
+    struct Reading
+    {
+        std::optional<QJsonArray> stats;
+        QString reason;
+    };
+
+    // Reads the database on a worker thread, bounded in time; the GUI thread only waits.
+    static QCoro::Task<Reading> readInBackground(QDateTime now, QString databasePath,
+                                                 std::chrono::milliseconds bound = defaultQueryBound);
+    // The same on the calling thread.
+    static Reading read(const QDateTime &now, const QString &databasePath,
+                        std::chrono::milliseconds bound = defaultQueryBound);
+    static QString tooSlowReason(std::chrono::milliseconds bound);
+
     // <Application Support>/Wispr Flow/flow.sqlite
     static QString databasePath();
 
@@ -37,6 +60,9 @@ public:
     // The per-day records ("yyyy-MM-dd" in local time) of the database; none when it cannot
     // be opened or read.
     static std::optional<QHash<QString, Day>> readDays(const QString &databasePath);
+    // The same, stopped when the deadline passes (then `tooSlow` is set).
+    static std::optional<QHash<QString, Day>> readDays(const QString &databasePath, const QDeadlineTimer &deadline,
+                                                       bool *tooSlow);
 
     // A read-only SQLite URI for the path, percent-encoded so that any character in the path
     // (a space, "?", "#", "%") names the file instead of breaking the URI.

@@ -78,9 +78,10 @@ std::optional<QString> ScreenFiles::readData() const
 void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &bytes) const
 {
     // A link planted at the name is replaced, never written through.
-    const QString reason = AtomicFile::write(path(fileName), bytes);
-    if (!reason.isEmpty())
-        throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
+    // The writer's message names the file and says what happened (a full disk, say).
+    const QString problem = AtomicFile::write(path(fileName), bytes);
+    if (!problem.isEmpty())
+        throw UserError(problem);
 }
 
 void ScreenFiles::removePicturesExcept(const QStringList &views) const

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Autostart.h"
 
+#include "kit/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -24,11 +25,7 @@ bool writeEntry(const QString &path, const QByteArray &contents)
 {
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(contents);
-    return file.commit();
+    return AtomicFile::write(path, contents).isEmpty();
 }
 
 } // namespace

@@ -27,6 +27,7 @@ using CalendarFileReader::maxLineBytes;
 constexpr int kMaxStepsPerRule = 200'000;
 constexpr qint64 kMaxStepsPerRead = 5'000'000;
 constexpr qsizetype kMaxOccurrencesPerEvent = 1'000;
+constexpr qsizetype kMaxOccurrencesPerFile = 200'000;
 
 struct ComponentDeleter
 {
@@ -70,8 +71,13 @@ std::vector<icalproperty *> propertiesOf(icalcomponent *component, icalproperty_
 // line reader copies a long physical line over and over and slows down with the square of its
 // length; unfolding here touches every byte once. Returns the top-level components in file order;
 // a component the text ends inside of is dropped.
-std::vector<ComponentPtr> parseComponents(const QByteArray &text)
+std::vector<ComponentPtr> parseComponents(QByteArray text)
 {
+    // Lines ended by a carriage return alone (old Mac files) are lines all the same.
+    if (text.contains('\r')) {
+        text.replace("\r\n", "\n");
+        text.replace('\r', '\n');
+    }
     std::vector<ComponentPtr> components;
     ParserPtr parser(icalparser_new());
     if (!parser)
@@ -333,24 +339,34 @@ public:
         , m_to(to)
     {}
 
-    void readFile(const QString &path)
+    // Reads one file; the returned text says what was wrong with it, empty when nothing was.
+    QString readFile(const QString &path)
     {
         m_path = path;
         // Opening a named pipe would wait for a writer, so only regular files are opened.
         const QFileInfo info(path);
-        if (!info.isFile() || info.size() > maxFileBytes)
-            return;
+        if (!info.exists())
+            return QStringLiteral("The file is missing.");
+        if (!info.isFile())
+            return QStringLiteral("It is not a regular file, so it was not read.");
+        const QString tooLarge = QStringLiteral("It is larger than %1 MB, so it was not read.")
+                                     .arg(CalendarFileReader::maxFileBytes / (1024 * 1024));
+        if (info.size() > maxFileBytes)
+            return tooLarge;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return;
+            return QStringLiteral("It could not be read (%1).").arg(file.errorString());
         const QByteArray text = file.read(maxFileBytes + 1);
-        if (text.size() > maxFileBytes || !CalendarFileReader::looksLikeICalendar(text))
-            return;
+        if (text.size() > maxFileBytes)
+            return tooLarge;
+        if (!CalendarFileReader::looksLikeICalendar(text))
+            return QStringLiteral("It is not an iCalendar file.");
         // A file may hold several calendars one after another.
         for (const ComponentPtr &component : parseComponents(text)) {
             if (icalcomponent_isa(component.get()) == ICAL_VCALENDAR_COMPONENT)
                 readCalendar(component.get());
         }
+        return m_problem;
     }
 
     // Sorted by start; the sort is stable, so equal starts keep the order they were read in.
@@ -359,18 +375,64 @@ public:
         QList<CalendarEvent> events = m_events;
         std::stable_sort(events.begin(), events.end(),
                          [](const CalendarEvent &a, const CalendarEvent &b) { return a.start < b.start; });
+        // However many a file holds, only the earliest are handed on.
+        if (events.size() > kMaxOccurrencesPerFile)
+            events.resize(kMaxOccurrencesPerFile);
         return events;
     }
 
 private:
     void readCalendar(icalcomponent *calendar)
     {
+        refuseEndlessTimeZones(calendar);
         const std::vector<icalcomponent *> events = childrenOf(calendar, ICAL_VEVENT_COMPONENT);
         const QHash<QByteArray, QSet<qint64>> moved = movedOccurrences(events, calendar);
         for (icalcomponent *event : events) {
             const bool isMovedOccurrence = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
             readEvent(event, calendar, isMovedOccurrence ? QSet<qint64>() : moved.value(uidOf(event)));
         }
+    }
+
+    // A time zone changes its offset at most a few times a year; one whose rule repeats more often
+    // would have libical expand (and keep) every change up to the window, which grows without
+    // end. Such a zone is taken out, and the times that name it read as the built-in zone of
+    // that name, or as local time.
+    void refuseEndlessTimeZones(icalcomponent *calendar)
+    {
+        for (icalcomponent *zone : childrenOf(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+            if (!hasEndlessRule(zone))
+                continue;
+            icalcomponent_remove_component(calendar, zone);
+            icalcomponent_free(zone);
+            m_problem = QStringLiteral("A time zone in it changes more often than once a year, so Tessarine "
+                                       "left that zone out.");
+        }
+    }
+
+    static bool hasEndlessRule(icalcomponent *zone)
+    {
+        for (icalcomponent *observance : childrenOf(zone, ICAL_ANY_COMPONENT)) {
+            for (icalproperty *rule : propertiesOf(observance, ICAL_RRULE_PROPERTY)) {
+                const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+                if (recurrence.freq != ICAL_YEARLY_RECURRENCE && recurrence.freq != ICAL_NO_RECURRENCE)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    static bool isSet(const short *byPart) { return byPart[0] != ICAL_RECURRENCE_ARRAY_MAX; }
+
+    // Rules libical can only expand by trying every second or minute in turn: a rule that repeats
+    // every second, or every minute or hour but only on some days or months, may spend hours
+    // looking for an instance that never comes (the 30th of February).
+    static bool expandsBySearching(const icalrecurrencetype &rule)
+    {
+        if (rule.freq == ICAL_SECONDLY_RECURRENCE)
+            return true;
+        if (rule.freq != ICAL_MINUTELY_RECURRENCE && rule.freq != ICAL_HOURLY_RECURRENCE)
+            return false;
+        return isSet(rule.by_month) || isSet(rule.by_month_day) || isSet(rule.by_year_day) || isSet(rule.by_week_no);
     }
 
     static QByteArray uidOf(icalcomponent *event)
@@ -432,6 +494,11 @@ private:
     {
         if (rule.freq == ICAL_NO_RECURRENCE)
             return;
+        if (expandsBySearching(rule)) {
+            m_problem = QStringLiteral("An event in it repeats every second or searches minute by minute, so "
+                                       "only its first time is shown.");
+            return;
+        }
         IteratorPtr iterator(icalrecur_iterator_new(rule, shape.start));
         if (!iterator)
             return;
@@ -459,6 +526,7 @@ private:
     const QDateTime m_to;
     qint64 m_stepsLeft = kMaxStepsPerRead;
     QString m_path;
+    QString m_problem;
     QList<CalendarEvent> m_events;
 };
 
@@ -471,12 +539,35 @@ bool isTooLarge(const QString &path)
     return QFileInfo(path).size() > maxFileBytes;
 }
 
+namespace {
+
+QMutex &libicalLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+} // namespace
+
+FileReading readFile(const QString &path, const QDateTime &from, const QDateTime &to)
+{
+    if (!from.isValid() || !to.isValid() || !(from < to))
+        return {};
+    const QMutexLocker locker(&libicalLock());
+    // A malformed file must never abort the program.
+    icalerror_set_errors_are_fatal(0);
+    CalendarReader reader(from, to);
+    FileReading reading;
+    reading.problem = reader.readFile(path);
+    reading.events = reader.sortedEvents();
+    return reading;
+}
+
 QList<CalendarEvent> eventsInFiles(const QStringList &paths, const QDateTime &from, const QDateTime &to)
 {
     if (!from.isValid() || !to.isValid() || !(from < to))
         return {};
-    static QMutex libicalLock;
-    const QMutexLocker locker(&libicalLock);
+    const QMutexLocker locker(&libicalLock());
     // A malformed file must never abort the program.
     icalerror_set_errors_are_fatal(0);
     CalendarReader reader(from, to);

@@ -24,6 +24,19 @@ bool isTooLarge(const QString &path);
 // then BEGIN:VCALENDAR).
 bool looksLikeICalendar(const QByteArray &text);
 
+// What one file gave: its occurrences (in file order), and a plain sentence saying what was wrong
+// with it when it could not be read whole ("It is not an iCalendar file.").
+struct FileReading
+{
+    QList<CalendarEvent> events;
+    QString problem;
+};
+
+// Reads one file. Expansion is bounded in work, not only in time: steps per rule and per file,
+// occurrences per event and per file; rules that repeat every second and time zones whose rules
+// repeat more often than once a year are refused rather than expanded.
+FileReading readFile(const QString &path, const QDateTime &from, const QDateTime &to);
+
 // The occurrences that start in [from, to) or are still running at `from`, sorted by start time.
 // Occurrences with equal starts keep file order, then their order inside the file. Files that
 // cannot be read, are too large or are not iCalendar are skipped.

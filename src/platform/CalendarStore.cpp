@@ -3,6 +3,7 @@
 
 #include "BoundedWork.h"
 #include "CalendarConsentPresenter.h"
+#include "CalendarFileProcess.h"
 #include "CalendarFileReader.h"
 #include "CalendarSubscriptions.h"
 #include "Defaults.h"
@@ -12,6 +13,7 @@
 
 #include <QCoroTask>
 #include <QCoroThread>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -21,8 +23,12 @@
 #include <QThread>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
+
+// How many calendar files are read side by side, each in a process of its own.
+constexpr qsizetype readersAtOnce = 4;
 
 const QString kFullAccess = QStringLiteral("fullAccess");
 const QString kDenied = QStringLiteral("denied");
@@ -254,6 +260,11 @@ QCoro::Task<QList<DesktopCalendarService::Calendar>> CalendarStore::serviceCalen
     co_return found.value_or(QList<DesktopCalendarService::Calendar>());
 }
 
+QString CalendarStore::fileProblem(const QString &path) const
+{
+    return m_fileProblems.value(path);
+}
+
 QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTime to)
 {
     if (authorization() != Authorization::FullAccess)
@@ -264,20 +275,44 @@ QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTim
         co_return {};
 
     // Parsing and expanding a large calendar can take a while, and the calendar service may be
-    // slow to start, so both happen off the GUI thread, side by side. Nothing below touches the
-    // store once the workers have started; a worker that overruns is left to finish on its own
-    // and the refresh goes on without it.
+    // slow to start, so neither happens on the GUI thread. Each file is read in a child process
+    // of its own, all side by side, and a child that overruns the bound is killed: one bad file
+    // costs only its own events, and its problem is kept for its row in the privacy dialog. The
+    // calendar service is read on a worker thread; one that overruns is left to finish on its own.
     const QStringList files = filesToRead() + subscribed;
-    auto readFiles = BoundedWork::run<QList<CalendarEvent>>(
-        [files, from, to] { return CalendarFileReader::eventsInFiles(files, from, to); }, m_readBound);
     auto readService = BoundedWork::run<DesktopCalendarService::Reading>(
         [switchedOff = switchedOffServiceCalendars(), from, to] {
             return DesktopCalendarService::read(from, to, switchedOff);
         },
         m_readBound);
-    const QList<CalendarEvent> fileEvents = (co_await std::move(readFiles)).value_or(QList<CalendarEvent>());
+    QList<CalendarEvent> fileEvents;
+    QHash<QString, QString> problems;
+    // A few readers at a time, all within the one bound: many calendars neither start a crowd
+    // of processes at once nor stretch the refresh.
+    const QDeadlineTimer deadline(m_readBound);
+    for (qsizetype first = 0; first < files.size(); first += readersAtOnce) {
+        const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
+        std::vector<QCoro::Task<CalendarFileReader::FileReading>> reads;
+        for (qsizetype index = first; index < std::min(files.size(), first + readersAtOnce); ++index)
+            reads.push_back(CalendarFileProcess::read(files.at(index), from, to, left));
+        for (size_t offset = 0; offset < reads.size(); ++offset) {
+            const CalendarFileReader::FileReading reading = co_await std::move(reads[offset]);
+            fileEvents += reading.events;
+            if (!reading.problem.isEmpty())
+                problems.insert(files.at(first + qsizetype(offset)), reading.problem);
+        }
+    }
+    // Equal starts keep file order, then their order inside the file.
+    std::stable_sort(fileEvents.begin(), fileEvents.end(),
+                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.start < b.start; });
     const DesktopCalendarService::Reading service =
         (co_await std::move(readService)).value_or(DesktopCalendarService::Reading());
+    if (!self)
+        co_return {};
+    if (problems != self->m_fileProblems) {
+        self->m_fileProblems = problems;
+        Q_EMIT self->fileProblemsChanged();
+    }
 
     QSet<QString> serviceUids;
     for (const DesktopCalendarService::Calendar &calendar : service.calendars)

@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -84,6 +85,10 @@ public:
 
     void setReadBound(std::chrono::milliseconds bound) { m_readBound = bound; }
 
+    // What was wrong with a calendar file at the last reading of events, in a sentence for its
+    // row ("It is not an iCalendar file."); empty when it was read whole.
+    QString fileProblem(const QString &path) const;
+
     static QString tessarineCalendarsDir();
     static QString desktopCalendarsDir();
 
@@ -94,6 +99,8 @@ Q_SIGNALS:
     void switchedOffServiceCalendarsChanged();
     // A consent question ended; `granted` tells whether full access now holds.
     void accessRequestFinished(bool granted);
+    // The problems of the calendar files changed at a reading of events.
+    void fileProblemsChanged();
 
 private:
     QCoro::Task<bool> askThroughPresenter();
@@ -103,4 +110,5 @@ private:
     CalendarSubscriptions *m_subscriptions = nullptr;
     std::chrono::milliseconds m_readBound = defaultReadBound;
     bool m_asking = false;
+    QHash<QString, QString> m_fileProblems; // by path
 };

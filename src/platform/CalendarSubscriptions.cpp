@@ -3,6 +3,7 @@
 
 #include "CredentialStore.h"
 #include "Defaults.h"
+#include "kit/AtomicFile.h"
 #include "kit/JsonFile.h"
 #include "kit/UserError.h"
 
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
 #include <vector>
@@ -62,14 +62,26 @@ void writeState(const QString &id, const CalendarSubscriptionState &state)
     JsonFile::writePretty(stateFile(id), QJsonDocument(object));
 }
 
-// The cached copy holds the user's private events: readable by the user alone.
-bool writePrivateCopy(const QString &path, const QByteArray &body)
+// The cached copy holds the user's private events: readable by the user alone. A link at its
+// name is replaced, not written through. Empty on success, else what went wrong.
+QString writePrivateCopy(const QString &path, const QByteArray &body)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return file.write(body) == body.size() && file.commit();
+    return AtomicFile::write(path, body, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// Makes the folder (and the Tessarine folder above it) a real folder of the user's alone. A link
+// planted at either name is taken away rather than followed: following it would put the
+// private copies, and the change of mode, wherever it points.
+bool makePrivateFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    for (const QString &path : {info.absolutePath(), info.absoluteFilePath()}) {
+        if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+            return false;
+        if (!QDir().mkpath(path))
+            return false;
+    }
+    return QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void recordFailure(CalendarSubscriptionState &state, const QString &problem)
@@ -202,8 +214,7 @@ QCoro::Task<QStringList> CalendarSubscriptions::fetchAll()
     enabled.removeIf([](const CalendarSubscription &subscription) { return !subscription.enabled; });
     if (enabled.isEmpty())
         co_return QStringList();
-    QDir().mkpath(cacheDir());
-    QFile::setPermissions(cacheDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    makePrivateFolder(cacheDir());
 
     const QPointer<CalendarSubscriptions> self(this);
     // Tasks start running when they are made, so the downloads overlap; then each is awaited.
@@ -242,8 +253,10 @@ QCoro::Task<> CalendarSubscriptions::fetchOne(std::shared_ptr<CredentialStore> c
     const SubscriptionFetch::Result result = co_await SubscriptionFetch::run(address, etag, lastModified, limits);
     switch (result.kind) {
     case SubscriptionFetch::Result::Kind::Fetched:
-        if (!writePrivateCopy(cachedCopy(subscription.id), result.body)) {
-            recordFailure(state, QStringLiteral("its copy could not be saved in the cache folder"));
+        if (const QString problem = writePrivateCopy(cachedCopy(subscription.id), result.body); !problem.isEmpty()) {
+            recordFailure(state, AtomicFile::isDiskFull(problem)
+                                     ? QStringLiteral("there is not enough disk space to save its copy")
+                                     : QStringLiteral("its copy could not be saved in the cache folder"));
             break;
         }
         state.etag = result.etag;

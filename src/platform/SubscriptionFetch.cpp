@@ -116,7 +116,9 @@ QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByt
         raw->abort();
     };
 
-    QObject::connect(raw, &QNetworkReply::redirected, raw, [raw, stop](const QUrl &target) {
+    auto redirects = std::make_shared<int>(0);
+    QObject::connect(raw, &QNetworkReply::redirected, raw, [raw, stop, redirects](const QUrl &target) {
+        ++*redirects;
         if (isFetchable(target))
             Q_EMIT raw->redirectAllowed();
         else
@@ -156,6 +158,14 @@ QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByt
     }
     if (raw->error() != QNetworkReply::NoError) {
         result.problem = transportProblem(raw->error());
+        co_return result;
+    }
+    // Anything but a success here is a redirect that was not followed (the last of a loop ends
+    // with no error and an odd status) or an answer that is no calendar: its body is the
+    // server's note, not the calendar.
+    if (status < 200 || status >= 300) {
+        result.problem = *redirects > 0 ? transportProblem(QNetworkReply::TooManyRedirectsError)
+                                        : QStringLiteral("its server answered HTTP %1").arg(status);
         co_return result;
     }
     QByteArray body = raw->read(maxBytes + 1);

@@ -3,7 +3,7 @@
 
 #include "PngEncoder.h"
 
-#include <QSaveFile>
+#include "kit/AtomicFile.h"
 
 bool PictureFile::write(const QImage &picture, const QString &path, QString *error)
 {
@@ -13,10 +13,10 @@ bool PictureFile::write(const QImage &picture, const QString &path, QString *err
             *error = QStringLiteral("The picture could not be encoded as PNG.");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
+    const QString problem = AtomicFile::write(path, png);
+    if (!problem.isEmpty()) {
         if (error)
-            *error = file.errorString();
+            *error = problem;
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 
 #include "kit/SignalWait.h"
 #include "kit/UserError.h"
+#include "platform/ChildEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -22,10 +23,11 @@ QString closedMessage()
     return QStringLiteral("The page renderer was closed before the picture was taken.");
 }
 
-// The renderer process draws on the offscreen platform whatever the card runs on.
+// The renderer process draws on the offscreen platform whatever the card runs on, and is given
+// only the environment it needs (no tokens or keys of the user's).
 QProcessEnvironment rendererEnvironment()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ChildEnvironment::minimal();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;
 }

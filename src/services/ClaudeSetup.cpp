@@ -2,6 +2,7 @@
 #include "ClaudeSetup.h"
 
 #include "JsonObjectText.h"
+#include "kit/AtomicFile.h"
 #include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
 
@@ -10,10 +11,13 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
-#include <QSaveFile>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace {
@@ -40,22 +44,49 @@ std::optional<ClaudeSetup::Problem> makeDirectory(const QString &path)
     return std::nullopt;
 }
 
-std::optional<ClaudeSetup::Problem> removeFile(const QString &path)
+// What Set Up replaced, so that Remove can give it back byte for byte: the whole file as Set Up
+// found it (none when there was no file), the file as Set Up wrote it, and the text of the
+// status-line value it replaced (none when there was no status line). Stored as base64, since
+// only exact bytes give back exactly what the user had.
+struct Replaced
 {
-    QFile file(path);
-    if (!file.remove())
-        return fileProblem(QStringLiteral("delete"), path, file.errorString());
-    return std::nullopt;
+    std::optional<QByteArray> before;
+    QByteArray written;
+    std::optional<QByteArray> statusLine;
+};
+
+const QString beforeKey = QStringLiteral("settingsBefore");
+const QString writtenKey = QStringLiteral("settingsWritten");
+const QString replacedStatusLineKey = QStringLiteral("statusLine");
+
+QJsonValue encoded(const std::optional<QByteArray> &bytes)
+{
+    return bytes ? QJsonValue(QString::fromLatin1(bytes->toBase64())) : QJsonValue();
 }
 
+std::optional<QByteArray> decoded(const QJsonValue &value)
+{
+    if (!value.isString())
+        return std::nullopt;
+    return QByteArray::fromBase64(value.toString().toLatin1());
+}
+
+// Through the one durable writer: on a full disk the old file stays and the message says so.
 std::optional<ClaudeSetup::Problem> writeAtomically(const QString &path, const QByteArray &bytes,
                                                     std::optional<QFileDevice::Permissions> permissions = std::nullopt)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || (permissions && !file.setPermissions(*permissions)) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        return fileProblem(QStringLiteral("write"), path, file.errorString());
+    const QString problem = permissions ? AtomicFile::write(path, bytes, *permissions) : AtomicFile::write(path, bytes);
+    if (!problem.isEmpty())
+        return ClaudeSetup::Problem{problem};
     return std::nullopt;
+}
+
+// The settings file may hold secrets (tokens in environment values): what is kept of it is no
+// more readable to others than the file itself.
+QFileDevice::Permissions settingsPermissions()
+{
+    const QFileDevice::Permissions permissions = QFile::permissions(ClaudeSetup::settingsPath());
+    return permissions ? permissions : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 }
 
 // Tells "not JSON at all" from "JSON, but not an object": QJsonDocument refuses a bare scalar
@@ -127,7 +158,9 @@ QByteArray withCommand(const QByteArray &settingsText, const QJsonObject &settin
         JsonObjectText statusLine(text.value(statusLineKey).value_or(QByteArrayLiteral("{}")));
         statusLine.set(typeKey, JsonObjectText::quoted(QStringLiteral("command")));
         statusLine.set(commandKey, JsonObjectText::quoted(command));
-        text.set(statusLineKey, statusLine.text());
+        // The value's lines already carry their indentation in the file: set as they stand, so
+        // each edit does not indent them deeper.
+        text.setVerbatim(statusLineKey, statusLine.text());
     } else {
         // A file written on one line stays on one line.
         const bool oneLine = !settingsText.trimmed().contains('\n');
@@ -151,20 +184,64 @@ std::optional<QString> quotedPath(const QString &command)
     return path;
 }
 
-// A backup that holds another version of the settings is kept under a name of its own rather
-// than overwritten: it may be the only copy of what the user had.
+// The backups of earlier versions beside the newest one: "<backup>-<yyyyMMdd-HHmmss>[-n]".
+QFileInfoList earlierBackups(const QString &backup)
+{
+    const QFileInfo info(backup);
+    static const QRegularExpression stamped(QStringLiteral("^-\\d{8}-\\d{6}(-\\d+)?$"));
+    QFileInfoList found;
+    const QFileInfoList candidates = info.dir().entryInfoList({info.fileName() + QStringLiteral("-*")},
+                                                              QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &candidate : candidates) {
+        if (stamped.match(candidate.fileName().mid(info.fileName().size())).hasMatch())
+            found.append(candidate);
+    }
+    // Newest first.
+    std::sort(found.begin(), found.end(), [](const QFileInfo &a, const QFileInfo &b) {
+        return a.lastModified() != b.lastModified() ? a.lastModified() > b.lastModified() : a.fileName() > b.fileName();
+    });
+    return found;
+}
+
+// Marks a kept backup as the newest of its kind again.
+void touch(const QString &path)
+{
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), nullptr, 0);
+}
+
+// The newest backup is about to be replaced: the version it holds is kept under a name of its own,
+// unless an earlier backup already holds it (one backup per version, however often Set Up and
+// Remove alternate); only the newest few earlier versions are kept.
 std::optional<ClaudeSetup::Problem> keepDistinctBackup(const QString &backup, const QByteArray &current)
 {
     const SmallFileReader::Result old = SmallFileReader::read(backup, maxFileBytes);
     if (old.outcome == SmallFileReader::Outcome::missing || (old.ok() && old.bytes == current))
         return std::nullopt;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString kept = backup + QLatin1Char('-') + stamp;
-    for (int copy = 2; QFileInfo::exists(kept) || QFileInfo(kept).isSymLink(); ++copy)
-        kept = backup + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(copy);
-    QFile file(backup);
-    if (!file.rename(kept))
-        return fileProblem(QStringLiteral("keep the earlier backup"), backup, file.errorString());
+    QFileInfoList earlier = earlierBackups(backup);
+    const auto same = std::find_if(earlier.cbegin(), earlier.cend(), [&old](const QFileInfo &info) {
+        const SmallFileReader::Result kept = SmallFileReader::read(info.filePath(), maxFileBytes);
+        return old.ok() && kept.ok() && kept.bytes == old.bytes;
+    });
+    if (same != earlier.cend()) {
+        touch(same->filePath());
+    } else {
+        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString kept = backup + QLatin1Char('-') + stamp;
+        for (int copy = 2; QFileInfo::exists(kept) || QFileInfo(kept).isSymLink(); ++copy)
+            kept = backup + QLatin1Char('-') + stamp + QLatin1Char('-') + QString::number(copy);
+        QFile file(backup);
+        if (!file.rename(kept))
+            return fileProblem(QStringLiteral("keep the earlier backup"), backup, file.errorString());
+        touch(kept);
+    }
+    // The newest backup is about to hold `current`: an earlier copy of it would be a second one.
+    earlier = earlierBackups(backup);
+    earlier.removeIf([&current](const QFileInfo &info) {
+        const SmallFileReader::Result kept = SmallFileReader::read(info.filePath(), maxFileBytes);
+        return kept.ok() && kept.bytes == current && QFile::remove(info.filePath());
+    });
+    for (qsizetype index = ClaudeSetup::earlierBackupsKept; index < earlier.size(); ++index)
+        QFile::remove(earlier.at(index).filePath());
     return std::nullopt;
 }
 
@@ -202,6 +279,11 @@ QString ClaudeSetup::scriptPath()
 QString ClaudeSetup::previousPath()
 {
     return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude-statusline-previous.txt");
+}
+
+QString ClaudeSetup::replacedPath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude-statusline-replaced.json");
 }
 
 QString ClaudeSetup::reportPath()
@@ -249,13 +331,55 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::setUp(const QString &shippedScr
     if (auto problem = installScript(shippedScript))
         return problem;
 
+    const bool existed = QFileInfo::exists(settingsPath());
     QByteArray text;
     QJsonObject settings;
     if (auto problem = readSettingsForEdit(text, settings))
         return problem;
     if (auto problem = keepPreviousCommand(settings))
         return problem;
-    return writeSettings(withCommand(text, settings, commandFor(scriptPath())));
+    const QByteArray updated = withCommand(text, settings, commandFor(scriptPath()));
+    const std::optional<QString> command = commandIn(settings);
+    if (!command || !isOwnCommand(*command)) {
+        const std::optional<QByteArray> before = existed ? std::optional(text) : std::nullopt;
+        if (auto problem = writeReplaced(before, updated, JsonObjectText(text).value(statusLineKey)))
+            return problem;
+    } else if (updated != text) {
+        // Set up again over a file that changed since: only the status line can be given back.
+        const std::optional<QJsonObject> record = readObject(replacedPath());
+        if (record) {
+            if (auto problem = writeReplaced(std::nullopt, updated, decoded(record->value(replacedStatusLineKey))))
+                return problem;
+        }
+    }
+    return writeSettings(updated);
+}
+
+std::optional<ClaudeSetup::Problem> ClaudeSetup::writeReplaced(const std::optional<QByteArray> &before,
+                                                               const QByteArray &written,
+                                                               const std::optional<QByteArray> &statusLine)
+{
+    const QJsonObject record{
+        {beforeKey, encoded(before)}, {writtenKey, encoded(written)}, {replacedStatusLineKey, encoded(statusLine)}};
+    return writeAtomically(replacedPath(), QJsonDocument(record).toJson(), settingsPermissions());
+}
+
+// The settings with what Set Up replaced given back: the whole file as it was when nothing else
+// changed since, else the status line's own text; none when there is no record of it.
+std::optional<QByteArray> ClaudeSetup::restoredSettings(const QByteArray &current)
+{
+    const std::optional<QJsonObject> record = readObject(replacedPath());
+    if (!record || !record->value(writtenKey).isString())
+        return std::nullopt;
+    const std::optional<QByteArray> before = decoded(record->value(beforeKey));
+    if (before && decoded(record->value(writtenKey)) == current)
+        return before;
+    JsonObjectText edited(current);
+    if (const std::optional<QByteArray> statusLine = decoded(record->value(replacedStatusLineKey)))
+        edited.setVerbatim(statusLineKey, *statusLine);
+    else
+        edited.remove(statusLineKey);
+    return edited.text();
 }
 
 std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
@@ -278,6 +402,15 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::remove()
         return fileProblem(QStringLiteral("read"), previousPath(), previous.error);
     if (previous.outcome == SmallFileReader::Outcome::tooLarge)
         return fileProblem(QStringLiteral("read"), previousPath(), QStringLiteral("it is too large"));
+    // What Set Up replaced, given back exactly; a set-up older than that record gets the kept
+    // command back instead.
+    if (const std::optional<QByteArray> restored = restoredSettings(text)) {
+        if (auto problem = writeSettings(*restored))
+            return problem;
+        QFile::remove(previousPath());
+        QFile::remove(replacedPath());
+        return std::nullopt;
+    }
     const QString previousCommand = previous.ok() ? QString::fromUtf8(previous.bytes) : QString();
     QByteArray restored;
     if (previousCommand.isEmpty()) {
@@ -339,21 +472,15 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::readSettingsForEdit(QByteArray 
 
 std::optional<ClaudeSetup::Problem> ClaudeSetup::installScript(const QString &shippedScript)
 {
+    // Replaced in one step (a link at the name too): on a full disk the installed copy stays.
     const QString target = scriptPath();
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-        if (auto problem = removeFile(target))
-            return problem;
-    }
-    QFile source(shippedScript);
-    if (!source.copy(target))
-        return fileProblem(QStringLiteral("copy the status line script to"), target, source.errorString());
+    const SmallFileReader::Result script = SmallFileReader::read(shippedScript, maxFileBytes);
+    if (!script.ok())
+        return fileProblem(QStringLiteral("read"), shippedScript, script.error);
     const auto executable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                             QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
                             QFileDevice::ExeOther;
-    QFile installed(target);
-    if (!installed.setPermissions(executable))
-        return fileProblem(QStringLiteral("make executable"), target, installed.errorString());
-    return std::nullopt;
+    return writeAtomically(target, script.bytes, executable);
 }
 
 // The user's own status-line command is kept so that the script can go on running it and Remove
@@ -376,11 +503,9 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::writeSettings(const QByteArray 
         if (auto problem = backUpSettings())
             return problem;
     }
-    // The text was edited in place, so everything but the status line reads as the user wrote it.
-    QByteArray bytes = text;
-    if (!bytes.endsWith('\n'))
-        bytes += '\n';
-    return writeAtomically(settingsPath(), bytes);
+    // The text was edited in place, so everything but the status line reads as the user wrote it
+    // (a file without a final line break included).
+    return writeAtomically(settingsPath(), text);
 }
 
 std::optional<ClaudeSetup::Problem> ClaudeSetup::backUpSettings()
@@ -391,12 +516,5 @@ std::optional<ClaudeSetup::Problem> ClaudeSetup::backUpSettings()
         return fileProblem(QStringLiteral("read"), settingsPath(), current.error);
     if (auto problem = keepDistinctBackup(backup, current.bytes))
         return problem;
-    if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink()) {
-        if (auto problem = removeFile(backup))
-            return problem;
-    }
-    QFile settings(settingsPath());
-    if (!settings.copy(backup))
-        return fileProblem(QStringLiteral("back up Claude Code’s settings to"), backup, settings.errorString());
-    return std::nullopt;
+    return writeAtomically(backup, current.bytes, settingsPermissions());
 }

@@ -75,6 +75,11 @@ public:
     static QString scriptPath();
     static QString previousPath();
     static QString reportPath();
+    // What Set Up replaced in the settings, kept for Remove.
+    static QString replacedPath();
+
+    // How many backups of earlier versions are kept beside the newest one.
+    static constexpr int earlierBackupsKept = 4;
     static QString shippedScriptPath();
 
 private:
@@ -86,4 +91,8 @@ private:
     [[nodiscard]] static std::optional<Problem> keepPreviousCommand(const QJsonObject &settings);
     [[nodiscard]] static std::optional<Problem> writeSettings(const QByteArray &text);
     [[nodiscard]] static std::optional<Problem> backUpSettings();
+    [[nodiscard]] static std::optional<Problem> writeReplaced(const std::optional<QByteArray> &before,
+                                                              const QByteArray &written,
+                                                              const std::optional<QByteArray> &statusLine);
+    static std::optional<QByteArray> restoredSettings(const QByteArray &current);
 };

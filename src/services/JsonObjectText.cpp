@@ -17,19 +17,37 @@ QString decodedKey(const QByteArray &json)
     return QJsonDocument::fromJson('[' + json + ']').array().first().toString();
 }
 
-// Every line of a multi-line value after the first starts at the member's own indentation.
-QByteArray indented(QByteArray value, const QByteArray &indent)
-{
-    while (value.endsWith('\n'))
-        value.chop(1);
-    return value.replace(QByteArrayLiteral("\n"), QByteArray('\n' + indent));
-}
+// A UTF-8 byte-order mark, which Qt's parser (and many editors) accept before the object.
+const QByteArray byteOrderMark("\xEF\xBB\xBF");
 
 } // namespace
 
 JsonObjectText::JsonObjectText(QByteArray text)
     : m_text(std::move(text))
 {}
+
+// Every line of a multi-line value after the first starts at the member's own indentation, and
+// lines end as the file's own do (a file written on Windows keeps its CRLF line ends).
+QByteArray JsonObjectText::indented(QByteArray value, const QByteArray &indent) const
+{
+    while (value.endsWith('\n'))
+        value.chop(1);
+    const QByteArray lineEnd = m_text.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    value.replace(QByteArrayLiteral("\r\n"), QByteArrayLiteral("\n"));
+    return value.replace(QByteArrayLiteral("\n"), QByteArray(lineEnd + indent));
+}
+
+void JsonObjectText::setVerbatim(const QString &key, const QByteArray &jsonValue)
+{
+    const Layout object = layout();
+    for (auto member = object.members.crbegin(); member != object.members.crend(); ++member) {
+        if (member->key == key) {
+            m_text.replace(member->valueStart, member->valueEnd - member->valueStart, jsonValue);
+            return;
+        }
+    }
+    set(key, jsonValue);
+}
 
 QByteArray JsonObjectText::quoted(const QString &text)
 {
@@ -75,7 +93,9 @@ void JsonObjectText::set(const QString &key, const QByteArray &jsonValue)
         return;
     }
     if (object.members.isEmpty()) {
-        const QByteArray body = "{\n    " + quoted(key) + ": " + indented(jsonValue, "    ") + "\n}";
+        const QByteArray lineEnd = m_text.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+        const QByteArray body =
+            '{' + lineEnd + "    " + quoted(key) + ": " + indented(jsonValue, "    ") + lineEnd + '}';
         m_text.replace(object.open, object.close + 1 - object.open, body);
         return;
     }
@@ -120,7 +140,7 @@ void JsonObjectText::removeMember(const Layout &object, qsizetype index)
 JsonObjectText::Layout JsonObjectText::layout() const
 {
     Layout object;
-    object.open = skipSpace(0);
+    object.open = skipSpace(m_text.startsWith(byteOrderMark) ? byteOrderMark.size() : 0);
     qsizetype index = skipSpace(object.open + 1);
     while (index < m_text.size() && m_text.at(index) != '}') {
         Member member;

@@ -27,6 +27,11 @@ public:
     // of the same key go), or a new member is added at the start of the object.
     void set(const QString &key, const QByteArray &jsonValue);
 
+    // Gives the last member of that key (the one a parser keeps) exactly this value text, as it
+    // stands: for a value that came from this file, whose lines already carry their indentation.
+    // Earlier members of the key are left alone. Without such a member, the same as set().
+    void setVerbatim(const QString &key, const QByteArray &jsonValue);
+
     // Takes out every member of that key.
     void remove(const QString &key);
 
@@ -53,6 +58,7 @@ private:
     qsizetype stringEnd(qsizetype index) const;
     qsizetype valueEnd(qsizetype index) const;
     QByteArray indentAt(qsizetype index) const;
+    QByteArray indented(QByteArray value, const QByteArray &indent) const;
     void removeMember(const Layout &layout, qsizetype index);
 
     QByteArray m_text;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlanAlertLedger.h"
 
+#include "kit/AtomicFile.h"
 #include "kit/JsonFile.h"
 #include "platform/Paths.h"
 
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -61,9 +61,10 @@ bool PlanAlertLedger::samePeriod(const Entry &entry, const Reading &reading, con
         return false;
     if (entry.resetsAt && reading.resetsAt)
         return std::abs(*reading.resetsAt - *entry.resetsAt) <= double(sameResetTolerance.count());
-    // Without two reset times to compare, a use that fell back below every threshold tells that
-    // the window started again: use only grows within a period.
-    return reading.usedPercent >= lowerThreshold;
+    // Without two reset times to compare, a use that fell well below every threshold tells that
+    // the window started again: use only grows within a period. "Well below": a use that wobbles
+    // around a threshold (80, 79, 81 %) is one crossing, not one alert per wobble.
+    return reading.usedPercent >= lowerThreshold - restartMargin;
 }
 
 std::optional<int> PlanAlertLedger::due(const Reading &reading, const QDateTime &now)
@@ -141,9 +142,5 @@ bool PlanAlertLedger::save(const QDateTime &now) const
         providers.insert(provider, windows);
     }
     QDir().mkpath(QFileInfo(m_file).absolutePath());
-    QSaveFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(providers).toJson(QJsonDocument::Indented));
-    return file.commit();
+    return AtomicFile::write(m_file, QJsonDocument(providers).toJson(QJsonDocument::Indented)).isEmpty();
 }

@@ -12,7 +12,7 @@
 //   {"claude": {"5-hour": {"resetsAt": 1767225600, "threshold": 80}}, …}
 // A period ends when its reset time has passed, when the provider reports another reset time
 // (a window that rolled over and started again), or, for a window without reset times, when its
-// use falls back below the lowest threshold.
+// use falls well below the lowest threshold (restartMargin).
 class PlanAlertLedger
 {
 public:
@@ -21,6 +21,9 @@ public:
     // Reset times a provider reports for one period may wobble by a few seconds (some tools
     // report "resets in n seconds"); a real new period starts at least a window's length later.
     static constexpr std::chrono::seconds sameResetTolerance{600};
+    // A window without reset times has started again only once its use falls this many points
+    // below the lower threshold.
+    static constexpr double restartMargin = 10;
 
     struct Reading
     {

@@ -3,6 +3,7 @@
 
 #include "UpdateAlertPresenter.h"
 #include "platform/Defaults.h"
+#include "platform/GuardedRequest.h"
 #include "platform/Network.h"
 
 #include <QCoroNetworkReply>
@@ -160,7 +161,12 @@ QCoro::Task<std::optional<UpdateRelease>> UpdateChecker::fetchFeed() const
     // Deleted later: the reply may still be inside its own finished signal when this resumes.
     const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(Network::manager().get(request),
                                                                           [](QNetworkReply *r) { r->deleteLater(); });
+    // The transfer time-out fires only after a silence; a feed that trickles a byte now and then,
+    // or sends far more than a release description, is cut off by an overall deadline and a cap.
+    GuardedRequest::bound(reply.get(), m_timeout, maxFeedBytes);
     co_await reply.get();
+    if (GuardedRequest::abortReason(*reply))
+        co_return std::nullopt;
     // The HTTP status is not looked at: any answer that reads as a release counts.
     const bool answered = reply->error() == QNetworkReply::NoError ||
                           reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();

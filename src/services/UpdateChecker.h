@@ -25,7 +25,10 @@ class UpdateChecker : public QObject
 public:
     // A quiet check runs only when the last successful one is more than this long ago.
     static constexpr std::chrono::seconds quietCheckSpacing{72'000};
+    // The whole check, not only a silence, ends after this long.
     static constexpr std::chrono::milliseconds defaultTimeout{15'000};
+    // A release description is a few hundred bytes; a feed far larger is not read.
+    static constexpr qint64 maxFeedBytes = 256 * 1024;
 
     explicit UpdateChecker(QObject *parent = nullptr);
     ~UpdateChecker() override;
@@ -55,7 +58,7 @@ public:
     static bool isNewer(const QString &version, const QString &other);
     static QUrl feedUrl();
 
-    // Stops waiting for a feed server that sends nothing for this long (15 seconds by default).
+    // Stops waiting for the feed after this long (15 seconds by default), however it trickles.
     void setRequestTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
 Q_SIGNALS:

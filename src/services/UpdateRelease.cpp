@@ -3,19 +3,40 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace {
 
-// The download URL is handed to the desktop to open, so only a web address is accepted: a feed
-// must not be able to make Tessarine open a local file or some other kind of link.
-bool isWebAddress(const QUrl &url)
+// The download URL is handed to the desktop to open, so only a secure web address is accepted:
+// a feed must not be able to make Tessarine open a local file, some other kind of link, or a
+// download anyone on the way could swap.
+bool isSecureWebAddress(const QUrl &url)
 {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() &&
-           (scheme == QLatin1String("https") || scheme == QLatin1String("http"));
+    return url.isValid() && !url.host().isEmpty() && url.scheme().toLower() == QLatin1String("https");
+}
+
+// The notes as shown: no control characters but line breaks and tabs, and no more than an alert
+// can show.
+QString shownNotes(const QString &notes)
+{
+    QString shown;
+    for (const QChar character : notes) {
+        const bool lineBreakOrTab = character == QLatin1Char('\n') || character == QLatin1Char('\t');
+        if (lineBreakOrTab || character.category() != QChar::Other_Control)
+            shown += character;
+        if (shown.size() >= UpdateRelease::maxNotesLength)
+            break;
+    }
+    return shown;
 }
 
 } // namespace
+
+bool UpdateRelease::isVersion(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9]{1,9}(\\.[0-9]{1,9}){0,3}(-[0-9A-Za-z.]{1,20})?$"));
+    return pattern.match(text).hasMatch();
+}
 
 std::optional<UpdateRelease> UpdateRelease::fromJson(const QByteArray &json)
 {
@@ -31,10 +52,12 @@ std::optional<UpdateRelease> UpdateRelease::fromJson(const QByteArray &json)
     if (!notes.isUndefined() && !notes.isNull() && !notes.isString())
         return std::nullopt;
 
+    if (!isVersion(version.toString()))
+        return std::nullopt;
     UpdateRelease release{version.toString(), QUrl(url.toString(), QUrl::StrictMode), std::nullopt};
-    if (!isWebAddress(release.url))
+    if (!isSecureWebAddress(release.url))
         return std::nullopt;
     if (notes.isString())
-        release.notes = notes.toString();
+        release.notes = shownNotes(notes.toString());
     return release;
 }

@@ -354,15 +354,21 @@ private Q_SLOTS:
         QTest::newRow("claude without report") << "claude" << QByteArray()
                                                << entry("claude", "Claude", "claude", "empty",
                                                         "Appears after the next Claude Code session on this computer");
-        QTest::newRow("codex missing") << "codex" << QByteArray()
-                                       << entry("codex", "Codex", "openai", "unavailable",
-                                                "Sign in to Codex on this computer");
-        QTest::newRow("codex hangs") << "codex" << hangs
-                                     << entry("codex", "Codex", "openai", "unavailable",
-                                              "Sign in to Codex on this computer");
-        QTest::newRow("codex crashes") << "codex" << QByteArray("kill -SEGV $$\n")
-                                       << entry("codex", "Codex", "openai", "unavailable",
-                                                "Sign in to Codex on this computer");
+        // Only a Codex that says it is signed out is asked to sign in.
+        const QJsonObject noReport = entry("codex", "Codex", "openai", "unavailable", "Codex gave no usage report");
+        QTest::newRow("codex missing") << "codex" << QByteArray() << noReport;
+        QTest::newRow("codex hangs") << "codex" << hangs << noReport;
+        QTest::newRow("codex crashes") << "codex" << QByteArray("kill -SEGV $$\n") << noReport;
+        QTest::newRow("codex prints garbage")
+            << "codex" << QByteArray("echo 'Welcome!'; echo '{\"id\":2}'\n") << noReport;
+        QTest::newRow("codex signed out")
+            << "codex"
+            << QByteArray("echo '{\"id\":2,\"error\":{\"code\":-32600,\"message\":\"Not logged in\"}}'\n"
+                          "echo '{\"id\":3,\"error\":{\"code\":-32600,\"message\":\"Not logged in\"}}'\n")
+            << entry("codex", "Codex", "openai", "unavailable", "Sign in to Codex on this computer");
+        QTest::newRow("codex fails otherwise")
+            << "codex" << QByteArray("echo '{\"id\":2,\"error\":{\"code\":-32601,\"message\":\"no such method\"}}'\n")
+            << entry("codex", "Codex", "openai", "unavailable", "Codex reported an error instead of its usage");
         QTest::newRow("grok missing") << "grok" << QByteArray()
                                       << entry("grok", "Grok", "grok", "unavailable",
                                                "Grok is not signed in or not installed");

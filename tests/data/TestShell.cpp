@@ -161,6 +161,19 @@ private Q_SLOTS:
         QTRY_VERIFY(FakeTools::processGone(sleeper));
     }
 
+    // A tool that ends normally takes what it left running with it: a refresh adds no processes.
+    void runEndsWhatAToolLeftBehind()
+    {
+        const QString pidFile = QDir::homePath() + QStringLiteral("/helper.pid");
+        const QString command = QStringLiteral("sleep 60 > /dev/null 2>&1 & echo $! > '%1'; echo done").arg(pidFile);
+        const Shell::Result result = QCoro::waitFor(Shell::run(command, 20s));
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.output, QStringLiteral("done\n"));
+        const qint64 helper = readPid(pidFile);
+        QVERIFY(helper > 0);
+        QTRY_VERIFY(FakeTools::processGone(helper));
+    }
+
     // What a tool writes is kept up to the output limit; a tool that writes more is killed at
     // once (not when its time-out comes) and reported as failed, its output dropped.
     void runStopsAToolThatWritesTooMuch()

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QCoro/QCoroTask>
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
@@ -242,6 +243,29 @@ private Q_SLOTS:
         sqlite3_exec(database, "CREATE TABLE Other (x INTEGER)", nullptr, nullptr, nullptr);
         sqlite3_close(database);
         QVERIFY(!WisprSource::stats(QDateTime::currentDateTime()));
+    }
+
+    // A History that never ends (a recursive view) is stopped at the bound, off the interface
+    // thread, and the reason says it was too slow rather than unreadable.
+    void endlessHistoryIsStoppedAndSaysSo()
+    {
+        const QString path = WisprSource::databasePath();
+        QFile::remove(path);
+        sqlite3 *database = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &database), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(database,
+                              "CREATE VIEW History AS WITH RECURSIVE r(timestamp, numWords, duration) AS "
+                              "(SELECT datetime('now'), 1, 1.0 UNION ALL SELECT timestamp, numWords, duration FROM r) "
+                              "SELECT * FROM r",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(database);
+        const auto bound = std::chrono::milliseconds(300);
+        const WisprSource::Reading reading =
+            QCoro::waitFor(WisprSource::readInBackground(QDateTime::currentDateTime(), path, bound));
+        QVERIFY(!reading.stats);
+        QCOMPARE(reading.reason, WisprSource::tooSlowReason(bound));
+        QVERIFY(reading.reason.contains(QStringLiteral("took too long to read")));
     }
 
     void pathsThatAreNotPlainInAUri()

@@ -108,6 +108,27 @@ private Q_SLOTS:
         QCOMPARE(status.st_mode & 0777, mode_t(0600));
     }
 
+    // What writes killed half-way left beside a file is cleaned up at the first write of it; a
+    // temporary file of a write running right now, and files of other names, are left.
+    void leftoversOfKilledWritesAreRemoved()
+    {
+        const QStringList leftovers{".kept.json.1x2y3z", "kept.json.AbC123"};
+        const QStringList others{".kept.json.fresh9", "kept.json.bak", ".other.json.1x2y3z", "kept.json.toolong1"};
+        const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        for (const QString &name : leftovers + others) {
+            QVERIFY(write(path(name), "partial"));
+            QFile file(path(name));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (name != QLatin1String(".kept.json.fresh9"))
+                QVERIFY(file.setFileTime(anHourAgo, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(AtomicFile::write(path("kept.json"), "whole"), QString());
+        for (const QString &name : leftovers)
+            QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
+        for (const QString &name : others)
+            QVERIFY2(QFileInfo::exists(path(name)), qPrintable(name));
+    }
+
     void atomicWriteReportsWhyItFailed() { QVERIFY(!AtomicFile::write(path("no/such/folder/x.json"), "x").isEmpty()); }
 
     void unreadableSettingsAreSetAside()

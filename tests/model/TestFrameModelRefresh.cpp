@@ -468,7 +468,9 @@ void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
     QVERIFY(waitUntilIdle(*model));
     const std::optional<QString> error = model->errorLine();
     QVERIFY(error);
-    QVERIFY2(error->startsWith(QStringLiteral("Could not write page1-mono-light.png")), qPrintable(*error));
+    QVERIFY2(error->startsWith(QStringLiteral("Tessarine couldn’t save")) &&
+                 error->contains(QStringLiteral("/page1-mono-light.png” (")),
+             qPrintable(*error));
     const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
     QCOMPARE(manifest.value("ok"), QJsonValue(false));
     QCOMPARE(manifest.value("error").toString(), *error);

@@ -52,6 +52,15 @@ QList<CalendarEvent> eventsBetween(const QDateTime &from, const QDateTime &to)
     return QCoro::waitFor(store.events(from, to));
 }
 
+// The children of this process that are still there, as the kernel lists them.
+QByteArray childProcesses()
+{
+    QByteArray children;
+    for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        children += TestSupport::readFile(QStringLiteral("/proc/self/task/") + task + QStringLiteral("/children"));
+    return children.trimmed();
+}
+
 QStringList titlesOf(const QList<CalendarEvent> &events)
 {
     QStringList titles;
@@ -129,6 +138,8 @@ private Q_SLOTS:
     void longLinesAreUnfoldedOrLeftOut();
     void oversizedFilesAreSkipped();
     void aSlowReadIsNotWaitedForBeyondTheBound();
+    void oneBadCalendarLeavesTheOthers_data();
+    void oneBadCalendarLeavesTheOthers();
     void sameEventInTwoFilesShowsOnce();
     void switchedOffFilesAreNotRead();
     void nothingIsReadWithoutFullAccess_data();
@@ -375,10 +386,52 @@ void TestCalendarStore::aSlowReadIsNotWaitedForBeyondTheBound()
     CalendarStore store;
     store.setReadBound(std::chrono::milliseconds(1));
     QVERIFY(QCoro::waitFor(store.events(kWeekStart, kWeekEnd)).isEmpty());
-    // The overrun read finishes on its own; a read with the usual bound waits its turn and gets
-    // everything.
+    QCOMPARE(store.fileProblem(ownCalendar(QStringLiteral("huge.ics"))),
+             QStringLiteral("Reading it took too long, so its events were left out."));
+    // The overrun read was stopped: no reader is left running.
+    QCOMPARE(childProcesses(), QByteArray());
+    // A read with the usual bound gets everything.
     store.setReadBound(CalendarStore::defaultReadBound);
     QCOMPARE(QCoro::waitFor(store.events(kWeekStart, kWeekEnd)).size(), 150'000);
+}
+
+void TestCalendarStore::oneBadCalendarLeavesTheOthers_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QStringList>("titles");
+    const QByteArray start = "DTSTART:20260303T090000Z\r\n";
+    QTest::newRow("a rule with no instance")
+        << calendarOf("BEGIN:VEVENT\r\nUID:r@t\r\nSUMMARY:Never\r\n" + start +
+                      "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nEND:VEVENT\r\n")
+        << "An event in it repeats every second" << QStringList{"Event 2", "Never"};
+    QTest::newRow("a time zone changing every minute")
+        << calendarOf("BEGIN:VTIMEZONE\r\nTZID:Fast\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                      "RRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
+                      "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:z@t\r\nSUMMARY:Zoned\r\n"
+                      "DTSTART;TZID=Fast:20260303T100000\r\nEND:VEVENT\r\n")
+        << "A time zone in it changes more often than once a year" << QStringList{"Event 2", "Zoned"};
+    QByteArray carriageReturns = calendarOf(singleEvent(1, kWeekStart.addDays(0)));
+    carriageReturns.replace("\r\n", "\r");
+    QTest::newRow("lines ended by CR alone") << carriageReturns << QString() << QStringList{"Event 1", "Event 2"};
+    QTest::newRow("not a calendar") << QByteArray("<html>Moved</html>") << "It is not an iCalendar file."
+                                    << QStringList{"Event 2"};
+}
+
+// A calendar that cannot be read costs only its own events, and its row says why.
+void TestCalendarStore::oneBadCalendarLeavesTheOthers()
+{
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, problem);
+    QFETCH(QStringList, titles);
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("a-bad.ics")), bad));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("b-good.ics")),
+                                   calendarOf(singleEvent(2, kWeekStart.addDays(1)))));
+    CalendarStore store;
+    QCOMPARE(titlesOf(QCoro::waitFor(store.events(kWeekStart, kWeekEnd))), titles);
+    QVERIFY2(store.fileProblem(ownCalendar(QStringLiteral("a-bad.ics"))).startsWith(problem),
+             qPrintable(store.fileProblem(ownCalendar(QStringLiteral("a-bad.ics")))));
+    QCOMPARE(store.fileProblem(ownCalendar(QStringLiteral("b-good.ics"))), QString());
 }
 
 void TestCalendarStore::sameEventInTwoFilesShowsOnce()

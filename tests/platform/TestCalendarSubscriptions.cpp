@@ -118,6 +118,7 @@ private Q_SLOTS:
     void failuresKeepTheLastGoodCopy();
     void failingSinceStaysAtTheFirstFailure();
     void redirectsToHttpsAreFollowed();
+    void linksAtTheCacheAreReplacedNotFollowed();
     void subscriptionsAreFetchedSideBySide();
     void switchedOffAndRemovedSubscriptionsAreNotFetched();
     void nothingIsFetchedWithoutConsent();
@@ -281,6 +282,7 @@ void TestCalendarSubscriptions::failuresKeepTheLastGoodCopy_data()
                               << "larger than";
     QTest::newRow("redirect to http") << redirect("http://localhost:1/elsewhere.ics") << "not https";
     QTest::newRow("not iCalendar") << calendarReply("<!doctype html><p>Sign in</p>") << "not a calendar";
+    QTest::newRow("redirect loop") << redirect("/private-77/cal.ics") << "redirected too many times";
 }
 
 void TestCalendarSubscriptions::failuresKeepTheLastGoodCopy()
@@ -322,6 +324,34 @@ void TestCalendarSubscriptions::failingSinceStaysAtTheFirstFailure()
     QCOMPARE(titlesOf(QCoro::waitFor(m_store->events(m_now, m_now.addDays(7)))), QStringList{"Back"});
     QVERIFY(!m_store->subscriptions().state(id).failing());
     QVERIFY(m_store->subscriptions().state(id).problem.isEmpty());
+}
+
+// Links planted at the cache folder and at a cached copy's name are replaced: what they point at
+// keeps its content and its mode, and the copy lands in the real, private cache.
+void TestCalendarSubscriptions::linksAtTheCacheAreReplacedNotFollowed()
+{
+    m_server->setReply("GET /cal.ics", calendarReply(calendarWith("a@x", "Standup", m_now.addSecs(7200))));
+    const QString id = addSubscription("cal.ics");
+    const QString elsewhere = QDir::homePath() + QStringLiteral("/elsewhere");
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(TestSupport::writeFile(elsewhere + QStringLiteral("/target.txt"), "mine"));
+    QVERIFY(QFile::setPermissions(elsewhere, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                                 QFileDevice::ReadOther | QFileDevice::ExeOther));
+    const QFileDevice::Permissions before = QFile::permissions(elsewhere);
+    QDir(CalendarSubscriptions::cacheDir()).removeRecursively();
+    QVERIFY(QDir().mkpath(QFileInfo(CalendarSubscriptions::cacheDir()).path()));
+    QVERIFY(QFile::link(elsewhere, CalendarSubscriptions::cacheDir()));
+
+    QCOMPARE(titlesOf(QCoro::waitFor(m_store->events(m_now, m_now.addDays(7)))), QStringList{"Standup"});
+    QVERIFY(!QFileInfo(CalendarSubscriptions::cacheDir()).isSymLink());
+    QCOMPARE(QDir(elsewhere).entryList(QDir::Files), QStringList{"target.txt"});
+    QCOMPARE(QFile::permissions(elsewhere), before);
+
+    QVERIFY(QFile::remove(CalendarSubscriptions::cachedCopy(id)));
+    QVERIFY(QFile::link(elsewhere + QStringLiteral("/target.txt"), CalendarSubscriptions::cachedCopy(id)));
+    QCOMPARE(titlesOf(QCoro::waitFor(m_store->events(m_now, m_now.addDays(7)))), QStringList{"Standup"});
+    QCOMPARE(TestSupport::readFile(elsewhere + QStringLiteral("/target.txt")), QByteArray("mine"));
+    QVERIFY(!QFileInfo(CalendarSubscriptions::cachedCopy(id)).isSymLink());
 }
 
 void TestCalendarSubscriptions::redirectsToHttpsAreFollowed()

@@ -242,6 +242,12 @@ void TestRenderClient::rendererFaults_data()
     QTest::newRow("exits at once, twice")
         << QByteArray("exit 0\n")
         << QStringLiteral("The page renderer stopped: it exited with status 0 before answering.");
+    // The user's exported secrets stay out of the renderer; what it needs reaches it.
+    QTest::newRow("sees no token")
+        << QByteArray(
+               "env | grep -q '^GH_TOKEN=' && exit 3\n[ -n \"$HOME\" ] && [ \"$QT_QPA_PLATFORM\" = offscreen ] && "
+               "exit 4\nexit 5\n")
+        << QStringLiteral("The page renderer stopped: it exited with status 4 before answering.");
     QTest::newRow("crashes") << QByteArray("kill -SEGV $$\n")
                              << QStringLiteral("The page renderer stopped: it was ended by signal 11.");
 }
@@ -250,6 +256,7 @@ void TestRenderClient::rendererFaults()
 {
     QFETCH(QByteArray, script);
     QFETCH(QString, error);
+    qputenv("GH_TOKEN", "ghp_not_for_the_renderer");
     std::unique_ptr<RenderClient> client(fakeClient(script));
     QCoro::Task<Outcome> waiting = draw(*client, 0);
     const qint64 pid = client->processId();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "data/DataCollector.h"
+#include "kit/AtomicFile.h"
 #include "services/ClaudeSetup.h"
+#include "services/JsonObjectText.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,6 +74,11 @@ private Q_SLOTS:
     void commandRunsFromAwkwardPaths();
 
     void shippedScriptReportsAndKeepsTheUsersLine();
+
+    void setUpThenRemoveGivesBackTheFile_data();
+    void setUpThenRemoveGivesBackTheFile();
+    void backupsAreOnePerVersionAndFew();
+    void fullDiskChangesNothing();
 
 private:
     void useDirectories(const QString &home, const QString &data);
@@ -601,6 +608,121 @@ QByteArray TestClaudeSetup::runStatusLine(const QByteArray &status)
     if (!claudeCode.waitForFinished() || claudeCode.exitCode() != 0)
         return {};
     return claudeCode.readAllStandardOutput();
+}
+
+void TestClaudeSetup::setUpThenRemoveGivesBackTheFile_data()
+{
+    QTest::addColumn<QByteArray>("original");
+    const QByteArray line = R"({"type": "command", "command": "~/line.sh"})";
+    const std::pair<const char *, QByteArray> shapes[] = {
+        {"empty compact", "{}"},
+        {"empty with line end", "{}\n"},
+        {"empty on two lines", "{\n}\n"},
+        {"blanks around", "  \n{ \"a\" : 1 }  \n\n"},
+        {"compact", R"({"a":1,"b":[true,null]})"},
+        {"no final line end", "{\n  \"a\": 1\n}"},
+        {"CRLF", "{\r\n  \"a\": 1,\r\n  \"b\": [1, 2]\r\n}\r\n"},
+        {"CRLF with a line",
+         "{\r\n    \"statusLine\": {\r\n        \"type\": \"command\",\r\n        \"command\": \"x\"\r\n    "
+         "},\r\n    \"a\": 1\r\n}\r\n"},
+        {"byte-order mark", "\xEF\xBB\xBF{\n  \"a\": 1\n}\n"},
+        {"byte-order mark with a line", "\xEF\xBB\xBF{\"statusLine\": " + line + "}"},
+        {"unicode escapes", R"({"n\u00e9": "\u2603", "statusLine": {"type": "command", "command": "echo \u00e9"}})"},
+        {"escaped key", R"({"statusL\u0069ne": {"type": "command", "command": "x"}, "z": 0})"},
+        {"duplicate keys", R"({"a": 1, "a": 2})"},
+        {"duplicate lines", "{\"statusLine\": \"old\", \"statusLine\": " + line + "}"},
+        {"line a string", R"({"statusLine": "echo hi"})"},
+        {"line null", "{\"statusLine\": null,\n \"a\": 1}"},
+        {"line a number", R"({"a": 1, "statusLine": 3})"},
+        {"line an array", R"({"statusLine": ["a", {"b": "]"}]})"},
+        {"line an empty object", R"({"statusLine": {}})"},
+        {"line without command", R"({"statusLine": {"type": "command", "padding": 2}})"},
+        {"line with empty command", R"({"statusLine": {"type": "command", "command": ""}})"},
+        {"line with number command", R"({"statusLine": {"type": "command", "command": 42, "padding": 1}})"},
+        {"line with nested values",
+         R"({"statusLine": {"type": "command", "command": "x", "extra": {"a": [1, {"b": "}"}]}}})"},
+        {"line indented with tabs",
+         "{\n\t\"a\": 1,\n\t\"statusLine\": {\n\t\t\"type\": \"command\",\n\t\t\"command\": \"x\"\n\t}\n}\n"},
+        {"line on many lines last", "{\n  \"a\": 1,\n  \"statusLine\": {\n    \"type\": \"command\",\n    \"command\": "
+                                    "\"x\",\n    \"padding\": 0\n  }\n}\n"},
+        {"line on many lines first", "{\n    \"statusLine\": {\n        \"command\": \"x\",\n        \"type\": "
+                                     "\"command\"\n    },\n    \"b\": 2\n}\n"},
+        {"big numbers", R"({"big": 12345678901234567890, "exp": 1E+2, "ratio": 1.50})"},
+        {"strings with braces", R"({"s": "}{\"", "t": "\\", "statusLine": {"command": "a \"}\" b"}})"},
+        {"only a line", "{\n    \"statusLine\": " + line + "\n}\n"},
+    };
+    for (const auto &[name, original] : shapes)
+        QTest::newRow(name) << original;
+}
+
+// Every valid settings file comes back byte for byte: at once, and when the user changed another
+// key while the status line was Tessarine's (then only the status line is given back). Set Up run
+// again changes nothing, so nothing is indented deeper edit after edit.
+void TestClaudeSetup::setUpThenRemoveGivesBackTheFile()
+{
+    QFETCH(QByteArray, original);
+    QVERIFY(writeFile(settingsFile(), original));
+    setUpSucceeds();
+    const QByteArray whileSetUp = readFile(settingsFile());
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(whileSetUp, &error);
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + whileSetUp));
+    const QJsonObject line = parsed.object().value(QStringLiteral("statusLine")).toObject();
+    QCOMPARE(line.value(QStringLiteral("command")).toString(), ownCommand());
+    QCOMPARE(line.value(QStringLiteral("type")).toString(), QStringLiteral("command"));
+    setUpSucceeds();
+    QCOMPARE(readFile(settingsFile()), whileSetUp);
+    removeSucceeds();
+    QCOMPARE(readFile(settingsFile()), original);
+
+    setUpSucceeds();
+    JsonObjectText edited(readFile(settingsFile()));
+    edited.set(QStringLiteral("userKey"), "1");
+    QVERIFY(writeFile(settingsFile(), edited.text()));
+    removeSucceeds();
+    JsonObjectText expected(original);
+    expected.set(QStringLiteral("userKey"), "1");
+    QCOMPARE(readFile(settingsFile()), expected.text());
+}
+
+void TestClaudeSetup::backupsAreOnePerVersionAndFew()
+{
+    for (int version = 0; version < 8; ++version) {
+        QVERIFY(writeFile(settingsFile(), "{\"version\": " + QByteArray::number(version) + "}\n"));
+        for (int round = 0; round < 3; ++round) {
+            setUpSucceeds();
+            removeSucceeds();
+        }
+    }
+    const QDir claude(claudeDir());
+    const QStringList names = claude.entryList({QStringLiteral("settings.json.bak-tessarine*")}, QDir::Files);
+    QCOMPARE(names.size(), 1 + ClaudeSetup::earlierBackupsKept);
+    QSet<QByteArray> versions;
+    for (const QString &name : names)
+        versions.insert(readFile(claude.filePath(name)));
+    QCOMPARE(versions.size(), names.size());
+}
+
+// On a full disk Set Up and Remove say so and leave every file as it was.
+void TestClaudeSetup::fullDiskChangesNothing()
+{
+    const QByteArray original = "{\"statusLine\": {\"type\": \"command\", \"command\": \"mine\"}}";
+    QVERIFY(writeFile(settingsFile(), original));
+    AtomicFile::setFlushFailureForTesting(ENOSPC);
+    const auto refused = ClaudeSetup::setUp(m_shipped);
+    AtomicFile::setFlushFailureForTesting(0);
+    QVERIFY(refused && AtomicFile::isDiskFull(refused->message));
+    QCOMPARE(readFile(settingsFile()), original);
+    QVERIFY(!QFileInfo::exists(previousFile()));
+
+    setUpSucceeds();
+    const QByteArray whileSetUp = readFile(settingsFile());
+    AtomicFile::setFlushFailureForTesting(ENOSPC);
+    const auto notRemoved = ClaudeSetup::remove();
+    AtomicFile::setFlushFailureForTesting(0);
+    QVERIFY(notRemoved && AtomicFile::isDiskFull(notRemoved->message));
+    QCOMPARE(readFile(settingsFile()), whileSetUp);
+    QCOMPARE(QString::fromUtf8(readFile(previousFile())), QStringLiteral("mine"));
 }
 
 QTEST_GUILESS_MAIN(TestClaudeSetup)

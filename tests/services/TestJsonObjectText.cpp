@@ -39,6 +39,10 @@ private Q_SLOTS:
         QTest::newRow("an escaped key") << QByteArray("{\"\\u006b\": true}") << QByteArray("{\"\\u006b\": \"v\"}");
         QTest::newRow("duplicates become the last one")
             << QByteArray("{\"k\": 1, \"a\": 2, \"k\": 3}") << QByteArray("{\"a\": 2, \"k\": \"v\"}");
+        QTest::newRow("after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF{\"a\": 1}") << QByteArray("\xEF\xBB\xBF{\"k\": \"v\", \"a\": 1}");
+        QTest::newRow("into an empty CRLF object")
+            << QByteArray("{\r\n}\r\n") << QByteArray("{\r\n    \"k\": \"v\"\r\n}\r\n");
         QTest::newRow("a key that only contains the name")
             << QByteArray("{\"kk\": 1}") << QByteArray("{\"k\": \"v\", \"kk\": 1}");
     }

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void newPeriodAlertsAgain_data();
     void newPeriodAlertsAgain();
     void windowsAndProvidersAreApart();
+    void flappingUseAlertsOncePerCrossing();
     void laterThresholdStandsWhateverTheOrder();
     void survivesRestart();
     void unreadableFileMeansNothingAlerted_data();
@@ -138,6 +139,24 @@ void TestPlanAlertRules::newPeriodAlertsAgain()
     ledger.due(reading, later);
     QCOMPARE(ledger.alerted("claude", "5-hour"), std::nullopt);
     QCOMPARE(ledger.due(claude(81, reading.resetsAt), later), std::optional<int>(80));
+}
+
+// Without reset times, use that wobbles around 80 % is one crossing: one alert, not one per
+// wobble. Only a real fall (a window that started again) lets the next rise alert.
+void TestPlanAlertRules::flappingUseAlertsOncePerCrossing()
+{
+    PlanAlertLedger ledger(file());
+    int alerts = 0;
+    const double readings[] = {80, 79, 81, 79.5, 80.5, 78, 82, 75, 81, 5, 81, 79, 80};
+    for (int index = 0; index < int(std::size(readings)); ++index) {
+        const Reading reading = claude(readings[index], std::nullopt);
+        const QDateTime at = noon.addSecs(60 * index);
+        if (const std::optional<int> due = ledger.due(reading, at)) {
+            ++alerts;
+            QVERIFY(ledger.record(reading, *due, at));
+        }
+    }
+    QCOMPARE(alerts, 2);
 }
 
 void TestPlanAlertRules::windowsAndProvidersAreApart()

@@ -237,6 +237,13 @@ void TestUpdateChecker::unusableFeed_data()
     QTest::newRow("url not a web address") << body(R"({"version":"999.0","url":"file:///usr/bin/true"})") << true;
     QTest::newRow("notes a number") << body(feed(QStringLiteral("999.0"), R"(,"notes":5)")) << true;
     QTest::newRow("server unreachable") << body(QByteArray()) << false;
+    QTest::newRow("url over http") << body(R"({"version":"999.0","url":"http://tessarine.app/d"})") << true;
+    QTest::newRow("version with markup") << body(feed(QStringLiteral("<b>999</b>"))) << true;
+    QTest::newRow("version with a control character") << body(feed(QStringLiteral("999.0\\u0007"))) << true;
+    QTest::newRow("version of a page") << body(feed(QString(5000, QLatin1Char('9')))) << true;
+    QTest::newRow("feed far too large")
+        << body(feed(QStringLiteral("999.0"), ",\"notes\":\"" + QByteArray(UpdateChecker::maxFeedBytes + 1, 'n') + '"'))
+        << true;
 }
 
 void TestUpdateChecker::unusableFeed()

@@ -212,11 +212,15 @@ void CalendarPrivacyDialog::listFiles()
 {
     for (const QString &path : m_store->calendarFiles()) {
         const bool tooLarge = CalendarFileReader::isTooLarge(path);
-        auto *item = new QListWidgetItem(tooLarge ? QStringLiteral("%1 — too large, skipped (over %2 MB)")
-                                                        .arg(displayName(path))
-                                                        .arg(CalendarFileReader::maxFileBytes / (1024 * 1024))
-                                                  : displayName(path),
-                                         m_files);
+        // What went wrong at the last reading, so one bad file is told apart from the rest.
+        const QString problem = m_store->fileProblem(path);
+        auto *item =
+            new QListWidgetItem(tooLarge ? QStringLiteral("%1 — too large, skipped (over %2 MB)")
+                                               .arg(displayName(path))
+                                               .arg(CalendarFileReader::maxFileBytes / (1024 * 1024))
+                                : problem.isEmpty() ? displayName(path)
+                                                    : QStringLiteral("%1 — %2").arg(displayName(path), problem),
+                                m_files);
         item->setData(kPathRole, path);
         item->setToolTip(homeRelative(path));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
