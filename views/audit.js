@@ -336,6 +336,8 @@
         pieces(canvas(), findings);
         if (document.documentElement.classList.contains("panel"))
             wholePixels(findings);
+        if (Tess.text)
+            Tess.text.check(findings);
         return findings;
     };
 })();
