@@ -8,7 +8,10 @@
 #include "ui/card/MenuBarIcon.h"
 #include "ui/card/ScreenImage.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -79,6 +82,10 @@ private Q_SLOTS:
     void fullScreenGridFollowsTheView_data();
     void fullScreenGridFollowsTheView();
     void trayIconDrawsThreeSquares();
+    void keysTurnPagesOnceFocused_data();
+    void keysTurnPagesOnceFocused();
+    void speaksTheShownPage_data();
+    void speaksTheShownPage();
 
 private:
     void makeModel(const QStringList &views, const UiTestSupport::PictureMaker &picture = colouredPicture,
@@ -344,6 +351,79 @@ void TestFrameView::trayIconDrawsThreeSquares()
     QCOMPARE(icon.pixelColor(3, 4).alpha(), 0);  // above them
     QCOMPARE(icon.pixelColor(3, 11).alpha(), 0); // below them
     QCOMPARE(MenuBarIcon::image(Qt::black, 2).size(), QSize(44, 32));
+}
+
+void TestFrameView::keysTurnPagesOnceFocused_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("menu");
+
+    QTest::newRow("Right: next") << int(Qt::Key_Right) << int(Qt::NoModifier) << "page2" << false;
+    QTest::newRow("Left: previous") << int(Qt::Key_Left) << int(Qt::NoModifier) << "page0" << false;
+    QTest::newRow("Menu: the menu") << int(Qt::Key_Menu) << int(Qt::NoModifier) << "page1" << true;
+    QTest::newRow("Shift+F10: the menu") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << "page1" << true;
+    QTest::newRow("Ctrl+Right: nothing") << int(Qt::Key_Right) << int(Qt::ControlModifier) << "page1" << false;
+}
+
+void TestFrameView::keysTurnPagesOnceFocused()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, expected);
+    QFETCH(bool, menu);
+
+    makeModel({"page0", "page1", "page2"});
+    m_model->setView(QStringLiteral("page1"));
+    QTest::keyClick(m_view.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(m_model->view(), expected);
+    auto *shown = m_view->findChild<QMenu *>();
+    QCOMPARE(shown && shown->isVisible(), menu);
+    if (shown)
+        shown->hide();
+}
+
+void TestFrameView::speaksTheShownPage_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<std::optional<QString>>("error");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("the page's words") << QStringList{"Today\nToday is Thursday."} << std::optional<QString>() << "page0"
+                                      << "Today\nToday is Thursday.";
+    QTest::newRow("words and the last failure")
+        << QStringList{"Countdown: Launch in 44 days."} << std::optional<QString>("GitHub did not answer.") << "page0"
+        << "Countdown: Launch in 44 days.\n\nLast refresh failed: GitHub did not answer.";
+    QTest::newRow("nothing drawn yet") << QStringList{} << std::optional<QString>() << "Tessarine"
+                                       << "Waiting for the first refresh…";
+    QTest::newRow("nothing drawn, a failure") << QStringList{} << std::optional<QString>("No network.") << "Tessarine"
+                                              << "Last refresh failed: No network.";
+}
+
+void TestFrameView::speaksTheShownPage()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(std::optional<QString>, error);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+
+    const QDir screens(m_dir->filePath(QStringLiteral("screens")));
+    if (!texts.isEmpty())
+        UiTestSupport::writeScreens(screens.path(), {"page0"}, colouredPicture, error);
+    else if (error)
+        UiTestSupport::writeScreens(screens.path(), {}, colouredPicture, error);
+    for (qsizetype index = 0; index < texts.size(); ++index)
+        TestSupport::writeFile(screens.filePath(QStringLiteral("page%1.txt").arg(index)), texts.at(index).toUtf8());
+    makeModel({});
+    QAccessibleInterface *card = QAccessible::queryAccessibleInterface(m_view.get());
+    QVERIFY(card);
+    QCOMPARE(card->role(), QAccessible::Window);
+    QCOMPARE(card->text(QAccessible::Name), name);
+    QCOMPARE(card->text(QAccessible::Description), description);
+    QVERIFY(card->actionInterface());
+    QCOMPARE(card->actionInterface()->actionNames(), (QStringList{"Next Page", "Previous Page", "Open Menu"}));
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameView)
