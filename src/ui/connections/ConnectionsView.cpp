@@ -70,6 +70,8 @@ ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // It takes the keyboard for scrolling, so a screen reader names it.
+    scroll->setAccessibleName(QStringLiteral("What Tessarine reads"));
     m_form = makeForm();
     scroll->setWidget(m_form);
     layout->addWidget(scroll, 1);

@@ -126,7 +126,7 @@ def main():
     titles = prepare_screens()
     environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", TESSARINE_VIEWS=views,
                        TESSARINE_WELCOME_STEP="3", TESSARINE_RENDERER="/bin/false", QT_QPA_PLATFORM="xcb")
-    card = subprocess.Popen([program, "--welcome"], env=environment, stdout=subprocess.DEVNULL,
+    card = subprocess.Popen([program, "--welcome", "--connections"], env=environment, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     try:
         app = wait_for(application)
@@ -175,7 +175,14 @@ def main():
             check(checked == [True, False, False], "checked starting sets: %s" % checked)
             unnamed = find_all(welcome, lambda o: o.getState().contains(pyatspi.STATE_FOCUSABLE)
                                and o.getState().contains(pyatspi.STATE_SHOWING) and not o.name)
-            check(not unnamed, "controls without a name: %s" % [o.getRoleName() for o in unnamed])
+            check(not unnamed, "controls without a name: %s" % [(o.getRoleName(), o.parent.getRoleName(), o.parent.name, [c.name for c in o][:4], o.description) for o in unnamed])
+
+        # The connections window is a window, and every control in it has a name.
+        connections = wait_for(lambda: find(app, lambda o: o.getRole() == pyatspi.ROLE_FRAME and o.name == "Connections"))
+        if check(connections is not None, "no window named “Connections”"):
+            unnamed = find_all(connections, lambda o: o.getState().contains(pyatspi.STATE_FOCUSABLE)
+                               and o.getState().contains(pyatspi.STATE_SHOWING) and not o.name)
+            check(not unnamed, "controls without a name: %s" % [(o.getRoleName(), o.parent.getRoleName(), o.parent.name, [c.name for c in o][:4], o.description) for o in unnamed])
     finally:
         card.terminate()
         try:
