@@ -379,6 +379,18 @@
         return [heading].concat(lines);
     }
 
+    // As many slots as the layout has columns, as the page is drawn: a slot the page leaves out
+    // is empty, one beyond the columns is not shown.
+    function slotCount(page) {
+        const layouts = catalogue ? list(catalogue.layouts) : [];
+        const layout = layouts.find((l) => isObject(l) && l.id === page.layout);
+        const known = Tess.page && Tess.page.KNOWN_LAYOUTS ? Tess.page.KNOWN_LAYOUTS[page.layout] : null;
+        const columns = layout ? list(layout.columns) : known;
+        if (columns && columns.length > 0 && columns.every((c) => typeof c === "number" && isFinite(c) && c >= 0))
+            return columns.length;
+        return Math.max(list(page.slots).length, 1);
+    }
+
     // The text of page `input.page` of `input.data`, in the form window.TESSARINE has.
     function pageText(input) {
         const data = isObject(input) && isObject(input.data) ? input.data : {};
@@ -392,7 +404,9 @@
             head.push("Updated " + F().time(updated) + " · " + F().shortDay(updated));
         const drawnSlots = document.querySelectorAll("#slots > .slot");
         const paragraphs = [head];
-        list(page.slots).forEach((id, i) => paragraphs.push(slotParagraph(id, data, now, drawnSlots[i] || null)));
+        const slots = list(page.slots);
+        for (let i = 0; i < slotCount(page); ++i)
+            paragraphs.push(slotParagraph(slots[i], data, now, drawnSlots[i] || null));
         return paragraphs.map((lines) => lines.join("\n")).join("\n\n");
     }
 
