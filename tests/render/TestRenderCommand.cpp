@@ -16,7 +16,6 @@ struct Result
 {
     int status = -1;
     QByteArray errors;
-    QByteArray output;
 };
 
 bool onlyBlackAndWhite(const QImage &image)
@@ -46,8 +45,6 @@ private Q_SLOTS:
     void everyPageUnderTheCardsNames();
     void refusals_data();
     void refusals();
-    void printsTheTextOfThePagesItDraws_data();
-    void printsTheTextOfThePagesItDraws();
 
 private:
     Result run(const QStringList &arguments);
@@ -64,15 +61,10 @@ void TestRenderCommand::init()
 Result TestRenderCommand::run(const QStringList &arguments)
 {
     QProcess process;
-    // The fixtures' times are read in the time zone they were written for.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/London"));
-    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TESSARINE_BINARY), QStringList{QStringLiteral("render")} + arguments);
     if (!process.waitForFinished(120000))
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError(),
-            process.readAllStandardOutput()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError()};
 }
 
 QString TestRenderCommand::twoPageDocument()
@@ -157,37 +149,6 @@ void TestRenderCommand::refusals()
     QCOMPARE(result.status, status);
     QVERIFY2(result.errors.contains(message), result.errors.constData());
     QVERIFY(!QFile::exists(out));
-}
-
-void TestRenderCommand::printsTheTextOfThePagesItDraws_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<bool>("picture");
-    // The texts printed, one a page, each given by its first lines.
-    QTest::addColumn<QStringList>("texts");
-
-    const QString countdown = QStringLiteral("Countdown\nUpdated 09:15 · Thu 19 Mar\n\nCountdown: no day chosen yet.");
-    const QString today = QStringLiteral("Today\nUpdated 09:15 · Thu 19 Mar\n\nToday's Date\nToday is Thursday");
-    QTest::newRow("every page, words only") << "all" << false << QStringList{countdown, today};
-    QTest::newRow("one page, with its picture") << "1" << true << QStringList{today};
-}
-
-void TestRenderCommand::printsTheTextOfThePagesItDraws()
-{
-    QFETCH(QString, page);
-    QFETCH(bool, picture);
-    QFETCH(QStringList, texts);
-    const QString out = m_out->filePath(QStringLiteral("page.png"));
-    QStringList arguments{"--data", twoPageDocument(), "--page", page, "--look", "mono", "--scale", "1", "--text"};
-    if (picture)
-        arguments << "--out" << out;
-    const Result result = run(arguments);
-    QVERIFY2(result.status == 0, result.errors.constData());
-    const QStringList printed = QString::fromUtf8(result.output).split(QStringLiteral("\f\n"));
-    QCOMPARE(printed.size(), texts.size());
-    for (qsizetype index = 0; index < texts.size(); ++index)
-        QVERIFY2(printed.at(index).startsWith(texts.at(index)), qPrintable(printed.at(index)));
-    QCOMPARE(QFile::exists(out), picture);
 }
 
 QTEST_GUILESS_MAIN(TestRenderCommand)

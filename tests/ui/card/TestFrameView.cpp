@@ -8,9 +8,7 @@
 #include "ui/card/MenuBarIcon.h"
 #include "ui/card/ScreenImage.h"
 
-#include <QAccessible>
 #include <QApplication>
-#include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -84,8 +82,6 @@ private Q_SLOTS:
     void trayIconDrawsThreeSquares();
     void keysTurnPagesOnceFocused_data();
     void keysTurnPagesOnceFocused();
-    void speaksTheShownPage_data();
-    void speaksTheShownPage();
 
 private:
     void makeModel(const QStringList &views, const UiTestSupport::PictureMaker &picture = colouredPicture,
@@ -382,48 +378,6 @@ void TestFrameView::keysTurnPagesOnceFocused()
     QCOMPARE(shown && shown->isVisible(), menu);
     if (shown)
         shown->hide();
-}
-
-void TestFrameView::speaksTheShownPage_data()
-{
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<std::optional<QString>>("error");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-
-    QTest::newRow("the page's words") << QStringList{"Today\nToday is Thursday."} << std::optional<QString>() << "page0"
-                                      << "Today\nToday is Thursday.";
-    QTest::newRow("words and the last failure")
-        << QStringList{"Countdown: Launch in 44 days."} << std::optional<QString>("GitHub did not answer.") << "page0"
-        << "Countdown: Launch in 44 days.\n\nLast refresh failed: GitHub did not answer.";
-    QTest::newRow("nothing drawn yet") << QStringList{} << std::optional<QString>() << "Tessarine"
-                                       << "Waiting for the first refresh…";
-    QTest::newRow("nothing drawn, a failure") << QStringList{} << std::optional<QString>("No network.") << "Tessarine"
-                                              << "Last refresh failed: No network.";
-}
-
-void TestFrameView::speaksTheShownPage()
-{
-    QFETCH(QStringList, texts);
-    QFETCH(std::optional<QString>, error);
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-
-    const QDir screens(m_dir->filePath(QStringLiteral("screens")));
-    if (!texts.isEmpty())
-        UiTestSupport::writeScreens(screens.path(), {"page0"}, colouredPicture, error);
-    else if (error)
-        UiTestSupport::writeScreens(screens.path(), {}, colouredPicture, error);
-    for (qsizetype index = 0; index < texts.size(); ++index)
-        TestSupport::writeFile(screens.filePath(QStringLiteral("page%1.txt").arg(index)), texts.at(index).toUtf8());
-    makeModel({});
-    QAccessibleInterface *card = QAccessible::queryAccessibleInterface(m_view.get());
-    QVERIFY(card);
-    QCOMPARE(card->role(), QAccessible::Window);
-    QCOMPARE(card->text(QAccessible::Name), name);
-    QCOMPARE(card->text(QAccessible::Description), description);
-    QVERIFY(card->actionInterface());
-    QCOMPARE(card->actionInterface()->actionNames(), (QStringList{"Next Page", "Previous Page", "Open Menu"}));
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameView)
