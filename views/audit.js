@@ -553,6 +553,8 @@
             wholePixels(findings);
             panelEmoji(findings);
         }
+        if (Tess.text)
+            Tess.text.check(findings);
         return findings;
     };
 })();

@@ -150,6 +150,10 @@ public:
     // Mono and Colour pictures wider than pictureWidthLimit() are decoded scaled down to it.
     void loadImages();
 
+    // The shown page's words in reading order, kept beside its pictures; none when the last
+    // drawing left no text for the view. Follows pageTextsChanged.
+    std::optional<QString> pageText(const QString &view) const;
+
     // The widest a Mono or Colour picture is held, in pixels (0: as drawn). The card sets it to
     // what it can show on the current screens, so it never keeps the full 4080-pixel pictures
     // decoded; a change reloads the pictures.
@@ -344,6 +348,7 @@ Q_SIGNALS:
     void catalogueChanged();
     void manifestChanged();
     void imagesChanged();
+    void pageTextsChanged();
 
     void isRefreshingChanged();
     void lastRunErrorChanged();
@@ -460,6 +465,7 @@ private:
     std::optional<Catalogue> m_catalogue;
     std::optional<ScreenManifest> m_manifest;
     ImageTable m_images;
+    QHash<QString, QString> m_pageTexts; // keyed by view name
     ScreenLook m_picturesLook = ScreenLook::Mono;
     int m_pictureWidthLimit = 0;
     // The pictures of the draw going on, decoded as they arrive.

@@ -238,25 +238,31 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
     {
         QString fileName;
         RenderJob job;
+        // The view whose text goes beside it: one text a page, taken with its first picture.
+        std::optional<QString> textView;
     };
     QList<Picture> pictures;
     for (qsizetype index = 0; index < drawnPageCount(); ++index) {
         const QString view = pageViewName(index);
         for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true})
-            pictures.append({look.fileName(view, dark), pictureJob(dataJson, int(index), look, dark, themes)});
+            pictures.append({look.fileName(view, dark), pictureJob(dataJson, int(index), look, dark, themes),
+                             dark ? std::nullopt : std::optional<QString>(view)});
     }
 
     for (qsizetype index = 0; index < pictures.size(); ++index) {
         // The next picture goes along, so the renderer process draws it while encoding this one.
         const std::optional<RenderJob> next =
             index + 1 < pictures.size() ? std::optional<RenderJob>(pictures.at(index + 1).job) : std::nullopt;
-        const QByteArray picture = co_await renderer().render(pictures.at(index).job, next);
+        const RenderClient::Answer answer = co_await renderer().renderWithText(pictures.at(index).job, next);
+        const QByteArray &picture = answer.png;
         // Between the render and the write nothing is awaited: a draw that lost its turn
         // meanwhile writes nothing more.
         if (!self || !turn.isCurrent())
             co_return false;
         const QString &name = pictures.at(index).fileName;
         files.writePng(name, picture);
+        if (const std::optional<QString> &view = pictures.at(index).textView; view && !answer.text.isEmpty())
+            files.writeText(*view, answer.text);
         m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
     }
     co_return true;

@@ -3,6 +3,8 @@
 
 #include "FrameModel.h"
 
+#include "PageTexts.h"
+
 #include "RefreshScheduler.h"
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
@@ -212,6 +214,16 @@ void FrameModel::loadImages()
     if (shown == m_look && !loaded.isEmpty())
         m_lookAwaitingPictures = false;
     setImages(loaded);
+    assign(m_pageTexts, PageTexts::read(m_screensDir, m_manifest ? m_manifest->views : QStringList()),
+           &FrameModel::pageTextsChanged);
+}
+
+std::optional<QString> FrameModel::pageText(const QString &view) const
+{
+    const auto found = m_pageTexts.constFind(view);
+    if (found == m_pageTexts.constEnd() || found->isEmpty())
+        return std::nullopt;
+    return *found;
 }
 
 int FrameModel::pictureWidthLimitFor(ScreenLook look) const

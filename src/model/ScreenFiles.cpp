@@ -62,6 +62,16 @@ void ScreenFiles::writePng(const QString &fileName, const QByteArray &png) const
     writeAtomically(fileName, png);
 }
 
+QString ScreenFiles::textFileName(const QString &view)
+{
+    return view + QStringLiteral(".txt");
+}
+
+void ScreenFiles::writeText(const QString &view, const QString &text) const
+{
+    writeAtomically(textFileName(view), text.toUtf8());
+}
+
 bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
 {
     return JsonFile::writePretty(path(manifestFileName), QJsonDocument(manifest.toJson()));
@@ -87,7 +97,8 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
 void ScreenFiles::removePicturesExcept(const QStringList &views) const
 {
     // The names ScreenLook gives pictures, with the view name captured.
-    static const QRegularExpression pictureName(QStringLiteral("^(page[0-9]+)(-(mono|colour)-(light|dark))?\\.png$"));
+    static const QRegularExpression pictureName(
+        QStringLiteral("^(page[0-9]+)((-(mono|colour)-(light|dark))?\\.png|\\.txt)$"));
     QDir dir(m_dir);
     // System: a dangling link is listed too. Folders are never removed.
     const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);

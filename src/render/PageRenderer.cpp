@@ -40,6 +40,10 @@ const QString redrawCall =
 // well inside the renderer's time for one picture.
 constexpr auto blankFrameWait = 10000ms;
 constexpr auto repeatedFrameWait = 600ms;
+// The page view's words for the page it has drawn; pages without them give no text.
+const QString pageTextCall =
+    QStringLiteral("(window.Tess && window.Tess.text && typeof window.Tess.text.read === 'function') ? "
+                   "String(window.Tess.text.read()) : ''");
 constexpr auto blankFrameInterval = 10ms;
 // Chromium accepts zoom factors up to 5; larger scales are enlarged after the grab.
 constexpr double largestZoom = 5.0;
@@ -140,6 +144,14 @@ void PageRenderer::keepPageRendererInProcess()
 QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
                                          int scale)
 {
+    RenderedPage rendered =
+        co_await renderWithText(std::move(dataJson), page, std::move(mode), std::move(themeJson), scale);
+    co_return std::move(rendered.picture);
+}
+
+QCoro::Task<RenderedPage> PageRenderer::renderWithText(QString dataJson, int page, QString mode,
+                                                       std::optional<QString> themeJson, int scale)
+{
     QPointer<PageRenderer> self(this);
     while (m_busy) {
         co_await nextSignal(this, &PageRenderer::renderFinished);
@@ -176,6 +188,9 @@ QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mod
     co_await waitUntilReady(redrawn ? redrawPollInterval : pollInterval);
     if (!self)
         throw UserError(closedMessage());
+    const QString text = co_await pageText();
+    if (!self)
+        throw UserError(closedMessage());
 
     QImage picture = co_await settledSnapshot(scale);
     if (!self)
@@ -184,7 +199,7 @@ QCoro::Task<QImage> PageRenderer::render(QString dataJson, int page, QString mod
         throw UserError(QStringLiteral("The picture of the page could not be taken."));
     if (mode == QLatin1String("panel"))
         picture = PanelPicture::fromSnapshot(picture);
-    co_return picture;
+    co_return RenderedPage{std::move(picture), text};
 }
 
 QCoro::Task<QString> PageRenderer::loadAfresh(QString script, int scale)
@@ -266,6 +281,21 @@ QCoro::Task<bool> PageRenderer::evaluatesTrue(QString expression)
     });
     co_await future;
     co_return *ready;
+}
+
+QCoro::Task<QString> PageRenderer::pageText()
+{
+    auto answered = std::make_shared<QPromise<void>>();
+    auto text = std::make_shared<QString>();
+    answered->start();
+    QFuture<void> future = answered->future();
+    m_page->runJavaScript(pageTextCall, QWebEngineScript::MainWorld, [answered, text](const QVariant &value) {
+        if (value.typeId() == QMetaType::QString)
+            *text = value.toString();
+        answered->finish();
+    });
+    co_await future;
+    co_return *text;
 }
 
 QCoro::Task<> PageRenderer::waitUntilReady(std::chrono::milliseconds interval)

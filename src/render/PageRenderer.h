@@ -12,6 +12,14 @@
 
 class QWebEngineView;
 class RenderPage;
+
+// A page as the renderer returns it: the picture, and the page's text in reading order as the
+// page view words it (empty when the page view offers none).
+struct RenderedPage
+{
+    QImage picture;
+    QString text;
+};
 template<typename T>
 class QPromise;
 
@@ -43,6 +51,9 @@ public:
     // one-bit form for "panel". Throws UserError when the page view cannot be loaded or the
     // picture cannot be taken; a page view that never becomes ready is pictured as it stands.
     QCoro::Task<QImage> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson, int scale);
+    // The same picture together with the page's text.
+    QCoro::Task<RenderedPage> renderWithText(QString dataJson, int page, QString mode, std::optional<QString> themeJson,
+                                             int scale);
 
     // Draws later pictures of the same scale in the page view already loaded, handing it the new
     // input through the page view's redraw function instead of loading "page.html" again. The
@@ -81,6 +92,7 @@ private:
     QCoro::Task<QString> loadAfresh(QString script, int scale);
     QCoro::Task<bool> redrawLoaded(QString input);
     QCoro::Task<bool> evaluatesTrue(QString expression);
+    QCoro::Task<QString> pageText();
     QCoro::Task<> waitUntilReady(std::chrono::milliseconds interval);
     QCoro::Task<QImage> settledSnapshot(int scale);
     QImage snapshot(int scale) const;

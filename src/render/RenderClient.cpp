@@ -66,6 +66,12 @@ QCoro::Task<QByteArray> RenderClient::render(QString dataJson, int page, QString
 
 QCoro::Task<QByteArray> RenderClient::render(RenderJob job, std::optional<RenderJob> next)
 {
+    Answer answer = co_await renderWithText(std::move(job), std::move(next));
+    co_return std::move(answer.png);
+}
+
+QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, std::optional<RenderJob> next)
+{
     const QPointer<RenderClient> self(this);
     while (m_busy) {
         co_await nextSignal(this, &RenderClient::renderFinished);
@@ -102,16 +108,16 @@ QCoro::Task<QByteArray> RenderClient::render(RenderJob job, std::optional<Render
         m_sentAhead = FrameStream::pack(next->toBytes());
         m_process->write(*m_sentAhead);
     }
-    const std::optional<QByteArray> png = co_await awaitAnswer(AfterIdleExit::Report);
-    if (png)
-        co_return *png;
+    std::optional<Answer> answer = co_await awaitAnswer(AfterIdleExit::Report);
+    if (answer)
+        co_return std::move(*answer);
     // The process ended for want of work just as this job was sent: a new one draws it.
     co_await ensureStarted();
     if (!self)
         throw UserError(closedMessage());
     m_process->write(bytes);
-    const std::optional<QByteArray> retried = co_await awaitAnswer(AfterIdleExit::Fail);
-    co_return retried.value_or(QByteArray());
+    std::optional<Answer> retried = co_await awaitAnswer(AfterIdleExit::Fail);
+    co_return retried.value_or(Answer{});
 }
 
 QCoro::Task<> RenderClient::ensureStarted()
@@ -159,7 +165,7 @@ QCoro::Task<> RenderClient::ensureStarted()
     }
 }
 
-QCoro::Task<std::optional<QByteArray>> RenderClient::awaitAnswer(AfterIdleExit afterIdleExit)
+QCoro::Task<std::optional<RenderClient::Answer>> RenderClient::awaitAnswer(AfterIdleExit afterIdleExit)
 {
     const QPointer<RenderClient> self(this);
     const QDeadlineTimer deadline(m_answerTimeout);
@@ -174,7 +180,7 @@ QCoro::Task<std::optional<QByteArray>> RenderClient::awaitAnswer(AfterIdleExit a
                 fail(QStringLiteral("its answer could not be read."));
             if (!reply->png)
                 throw UserError(reply->error);
-            co_return *reply->png;
+            co_return Answer{*reply->png, reply->text};
         }
         if (m_answers.broken())
             fail(QStringLiteral("its answer could not be read."));

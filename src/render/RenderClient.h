@@ -47,6 +47,13 @@ public:
     // so the renderer process draws it while it encodes this one; a next call for another
     // picture lets its answer go.
     QCoro::Task<QByteArray> render(RenderJob job, std::optional<RenderJob> next = std::nullopt);
+    // The PNG file and the page's text in reading order (empty when the page view gives none).
+    struct Answer
+    {
+        QByteArray png;
+        QString text;
+    };
+    QCoro::Task<Answer> renderWithText(RenderJob job, std::optional<RenderJob> next = std::nullopt);
 
     // The renderer process's id while one runs, else 0.
     qint64 processId() const;
@@ -65,7 +72,7 @@ private:
         Report,
         Fail
     };
-    QCoro::Task<std::optional<QByteArray>> awaitAnswer(AfterIdleExit afterIdleExit);
+    QCoro::Task<std::optional<Answer>> awaitAnswer(AfterIdleExit afterIdleExit);
     void stopProcess();
     [[noreturn]] void fail(const QString &reason);
 

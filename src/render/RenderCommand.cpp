@@ -40,7 +40,7 @@ int pageCount(const QString &dataJson)
 QString RenderCommand::usage()
 {
     return QStringLiteral("usage: tessarine render --data FILE --page N|all --look mono|colour|panel [--dark] "
-                          "[--scale 1..5] --out FILE.png|DIRECTORY");
+                          "[--scale 1..5] [--text] --out FILE.png|DIRECTORY");
 }
 
 std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &arguments, QString *error)
@@ -51,6 +51,10 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
         const QString &argument = arguments.at(i);
         if (argument == QLatin1String("--dark")) {
             options.dark = true;
+            continue;
+        }
+        if (argument == QLatin1String("--text")) {
+            options.text = true;
             continue;
         }
         const bool takesValue = argument == QLatin1String("--data") || argument == QLatin1String("--page") ||
@@ -90,8 +94,9 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
                 options.page = page;
         }
     }
-    if (options.dataFile.isEmpty() || options.out.isEmpty() || !pageGiven || options.look.isEmpty()) {
-        *error = QStringLiteral("--data, --page, --look and --out are all needed");
+    if (options.dataFile.isEmpty() || (options.out.isEmpty() && !options.text) || !pageGiven ||
+        options.look.isEmpty()) {
+        *error = QStringLiteral("--data, --page, --look and --out (or --text) are all needed");
         return std::nullopt;
     }
     if (options.look != QLatin1String("mono") && options.look != QLatin1String("colour") &&
@@ -154,7 +159,7 @@ QCoro::Task<int> RenderCommand::execute(Options options)
         complain(QStringLiteral("the document has %1 pages; page %2 is not one of them").arg(pages).arg(*options.page));
         co_return 1;
     }
-    if (!options.page && !QDir().mkpath(options.out)) {
+    if (!options.page && !options.out.isEmpty() && !QDir().mkpath(options.out)) {
         complain(QStringLiteral("cannot create the directory %1").arg(options.out));
         co_return 1;
     }
@@ -173,8 +178,9 @@ QCoro::Task<int> RenderCommand::execute(Options options)
     const int first = options.page.value_or(0);
     const int last = options.page.value_or(pages - 1);
     for (int page = first; page <= last; ++page) {
-        const QString path =
-            options.page ? options.out : QDir(options.out).filePath(fileName(page, options.look, options.dark));
+        const QString path = options.page || options.out.isEmpty()
+                                 ? options.out
+                                 : QDir(options.out).filePath(fileName(page, options.look, options.dark));
         if (!co_await renderPage(renderer, dataJson, page, options, theme, path))
             co_return 1;
     }
@@ -186,17 +192,27 @@ QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString data
 {
     const bool panel = options.look == QLatin1String("panel");
     try {
-        const QImage picture =
-            co_await renderer.render(dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme,
-                                     panel ? 1 : options.scale);
+        const RenderedPage rendered = co_await renderer.renderWithText(
+            dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme,
+            panel ? 1 : options.scale);
         QString error;
-        if (!PictureFile::write(picture, path, &error)) {
+        if (!path.isEmpty() && !PictureFile::write(rendered.picture, path, &error)) {
             complain(QStringLiteral("cannot write %1: %2").arg(path, error));
             co_return false;
         }
+        if (options.text)
+            printText(rendered.text, page == options.page.value_or(0));
     } catch (const UserError &problem) {
         complain(problem.message());
         co_return false;
     }
     co_return true;
+}
+
+void RenderCommand::printText(const QString &text, bool first)
+{
+    QTextStream out(stdout);
+    if (!first)
+        out << '\f' << Qt::endl;
+    out << text << Qt::endl;
 }

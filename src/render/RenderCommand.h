@@ -13,7 +13,10 @@ class PageRenderer;
 //
 //   tessarine render --data FILE --page N --look mono|colour|panel [--dark] [--scale S] --out FILE.png
 //   tessarine render --data FILE --page all --look … [--dark] [--scale S] --out DIRECTORY
+//   tessarine render --data FILE --page N|all --look … --text [--out …]
 //
+// With --text the text of each page drawn (the words a screen reader reads for it) is printed
+// on standard output, pages apart by a form feed; --out is then optional.
 // With --page all every page is written into the directory under the names the card uses
 // (page0-mono-light.png, page0.png for the panel, …). Pictures are drawn at scale 3, as the
 // card's are, unless --scale says otherwise; the panel picture is always 1360 × 480.
@@ -35,6 +38,7 @@ public:
         bool dark = false;
         int scale = 3;
         QString out;
+        bool text = false;
     };
 
     // The options of the arguments after "render", or none with the reason in `error`.
@@ -49,4 +53,5 @@ private:
     static QCoro::Task<int> execute(Options options);
     static QCoro::Task<bool> renderPage(PageRenderer &renderer, QString dataJson, int page, Options options,
                                         std::optional<QString> theme, QString path);
+    static void printText(const QString &text, bool first);
 };

@@ -26,11 +26,11 @@ QByteArray framed(const RenderReply &reply)
     return FrameStream::pack(reply.toBytes());
 }
 
-QByteArray encodedAnswer(QImage picture)
+QByteArray encodedAnswer(QImage picture, QString text)
 {
     const QByteArray png = PngEncoder::encode(std::move(picture));
     return framed(png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
-                                : RenderReply::picture(png));
+                                : RenderReply::picture(png, std::move(text)));
 }
 
 } // namespace
@@ -119,8 +119,9 @@ QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
 {
     QString error;
     try {
-        QImage picture = co_await m_renderer.render(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
-        co_return QtConcurrent::run(&encodedAnswer, std::move(picture));
+        RenderedPage rendered =
+            co_await m_renderer.renderWithText(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
+        co_return QtConcurrent::run(&encodedAnswer, std::move(rendered.picture), std::move(rendered.text));
     } catch (const UserError &failure) {
         error = failure.message();
     } catch (const std::exception &failure) {

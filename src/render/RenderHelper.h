@@ -17,10 +17,10 @@ class QSocketNotifier;
 // The page renderer's side of the renderer process (`tessarine render-helper`, started by
 // RenderClient). It reads render jobs from one file descriptor, draws them one after another
 // with a PageRenderer that keeps the page view loaded between pictures, and writes each answer
-// (the PNG file, or the error text) to another, in the order of the jobs. A picture is encoded
-// on a worker thread while the next job, when one is waiting, is drawn. It ends when its input closes (the card went
-// away), when the input is not a job stream, or after a minute without work, so the web engine
-// does not sit in memory between refreshes.
+// (the PNG file with the page's text, or the error text) to another, in the order of the jobs.
+// A picture is encoded on a worker thread while the next job, when one is waiting, is drawn. It
+// ends when its input closes (the card went away), when the input is not a job stream, or after
+// a minute without work, so the web engine does not sit in memory between refreshes.
 class RenderHelper : public QObject
 {
     Q_OBJECT

@@ -6,9 +6,28 @@
 
 namespace {
 
-// A reply's first byte says what follows: the PNG file, or the UTF-8 text of an error.
+// A reply's first byte says what follows: the PNG file; the page's text (its UTF-8 length as a
+// 32-bit big-endian number, then the text) and the PNG file; or the UTF-8 text of an error.
 constexpr char pictureTag = 'P';
+constexpr char pictureWithTextTag = 'T';
 constexpr char failureTag = 'E';
+constexpr qsizetype lengthSize = 4;
+
+QByteArray bigEndian(quint32 value)
+{
+    QByteArray bytes(lengthSize, '\0');
+    for (qsizetype i = lengthSize - 1; i >= 0; --i, value >>= 8)
+        bytes[i] = char(value & 0xFF);
+    return bytes;
+}
+
+quint32 fromBigEndian(const QByteArray &bytes)
+{
+    quint32 value = 0;
+    for (const char byte : bytes)
+        value = (value << 8) | quint8(byte);
+    return value;
+}
 
 } // namespace
 
@@ -47,18 +66,22 @@ std::optional<RenderJob> RenderJob::fromBytes(const QByteArray &bytes)
     return job;
 }
 
-RenderReply RenderReply::picture(QByteArray png)
+RenderReply RenderReply::picture(QByteArray png, QString text)
 {
-    return RenderReply{std::move(png), {}};
+    return RenderReply{std::move(png), {}, std::move(text)};
 }
 
 RenderReply RenderReply::failure(QString error)
 {
-    return RenderReply{std::nullopt, std::move(error)};
+    return RenderReply{std::nullopt, std::move(error), {}};
 }
 
 QByteArray RenderReply::toBytes() const
 {
+    if (png && !text.isEmpty()) {
+        const QByteArray words = text.toUtf8();
+        return pictureWithTextTag + bigEndian(quint32(words.size())) + words + *png;
+    }
     if (png)
         return pictureTag + *png;
     return failureTag + error.toUtf8();
@@ -70,6 +93,15 @@ std::optional<RenderReply> RenderReply::fromBytes(const QByteArray &bytes)
         return std::nullopt;
     if (bytes.front() == pictureTag)
         return picture(bytes.mid(1));
+    if (bytes.front() == pictureWithTextTag) {
+        if (bytes.size() < 1 + lengthSize)
+            return std::nullopt;
+        const quint32 length = fromBigEndian(bytes.mid(1, lengthSize));
+        if (length > quint32(bytes.size() - 1 - lengthSize))
+            return std::nullopt;
+        const qsizetype start = 1 + lengthSize;
+        return picture(bytes.mid(start + qsizetype(length)), QString::fromUtf8(bytes.mid(start, qsizetype(length))));
+    }
     if (bytes.front() == failureTag)
         return failure(QString::fromUtf8(bytes.mid(1)));
     return std::nullopt;

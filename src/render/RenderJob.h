@@ -22,14 +22,15 @@ struct RenderJob
     friend bool operator==(const RenderJob &, const RenderJob &) = default;
 };
 
-// The renderer process's answer to one job: the PNG file of the picture, or the reason there is
-// none (the text the user reads).
+// The renderer process's answer to one job: the PNG file of the picture with the page's text,
+// or the reason there is none (the text the user reads).
 struct RenderReply
 {
     std::optional<QByteArray> png;
     QString error;
+    QString text;
 
-    static RenderReply picture(QByteArray png);
+    static RenderReply picture(QByteArray png, QString text = {});
     static RenderReply failure(QString error);
 
     QByteArray toBytes() const;

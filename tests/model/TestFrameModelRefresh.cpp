@@ -101,6 +101,8 @@ private Q_SLOTS:
     void refreshSupersedesRunningRedraw();
     void picturesOfRemovedPagesGo();
     void drawsAtMostTheMostDrawnPages();
+    void keepsEachPagesTextBesideItsPictures_data();
+    void keepsEachPagesTextBesideItsPictures();
 
 private:
     std::unique_ptr<FrameModel> makeModel() const;
@@ -739,7 +741,8 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
     writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
     QDir().mkpath(screens());
     // Pictures of pages that are gone, in any look, and of a page still there in another look.
-    for (const char *name : {"page2-mono-light.png", "page2-colour-dark.png", "page7.png", "page1-colour-light.png"})
+    for (const char *name :
+         {"page2-mono-light.png", "page2-colour-dark.png", "page7.png", "page1-colour-light.png", "page2.txt"})
         TestSupport::writeFile(screenFile(QString::fromLatin1(name)), "old picture");
     // Files that only look alike, and a folder with a picture's name.
     const QStringList others{"notes.txt", "page2-mono-light.png.bak", "page1x.png",
@@ -813,6 +816,46 @@ void TestFrameModelRefresh::drawsAtMostTheMostDrawnPages()
     QCOMPARE(model->pages().size(), FrameModel::mostDrawnPages + 2);
     QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("pages").toArray().size(),
              FrameModel::mostDrawnPages + 2);
+}
+
+void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures_data()
+{
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<int>("pictures");
+
+    QTest::newRow("mono, light and dark") << "mono" << 4;
+    QTest::newRow("panel") << "panel" << 2;
+}
+
+void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures()
+{
+    QFETCH(QString, look);
+    QFETCH(int, pictures);
+    TestSupport::defaultsStore().setValue(QStringLiteral("look"), look);
+    // The stand-in page view, with words for each page that say which page they are.
+    const QString views = copyViews();
+    const QString pageView = QDir(views).filePath(QStringLiteral("page.html"));
+    QByteArray html = TestSupport::readFile(pageView);
+    html.replace("</body>", "<script>window.Tess = { text: { read: () => 'Page ' + window.TESSARINE.page + "
+                            "' in words, ' + window.TESSARINE.mode } };</script></body>");
+    QVERIFY(QFile::remove(pageView));
+    QVERIFY(TestSupport::writeFile(pageView, html));
+    writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
+
+    const auto model = makeModel();
+    QCOMPARE(model->pageText(QStringLiteral("page0")), std::nullopt);
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(this->pictures().size(), pictures);
+    // One text a page, whatever the look; the panel's is drawn in its own mode.
+    const QString mode = look == QLatin1String("panel") ? QStringLiteral("panel") : QStringLiteral("preview");
+    for (int index = 0; index < 2; ++index) {
+        const QString words = QStringLiteral("Page %1 in words, %2").arg(index).arg(mode);
+        QCOMPARE(QString::fromUtf8(TestSupport::readFile(screenFile(QStringLiteral("page%1.txt").arg(index)))), words);
+        QCOMPARE(model->pageText(QStringLiteral("page%1").arg(index)), std::optional<QString>(words));
+    }
+    QCOMPARE(model->pageText(QStringLiteral("page2")), std::nullopt);
 }
 
 int main(int argc, char *argv[])

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void jobsThatAreNotJobs_data();
     void jobsThatAreNotJobs();
     void replies();
+    void repliesCarryThePagesText_data();
+    void repliesCarryThePagesText();
 };
 
 void TestRenderProtocol::messagesSurviveAnySplit_data()
@@ -128,6 +130,32 @@ void TestRenderProtocol::replies()
 
     QVERIFY(!RenderReply::fromBytes({}));
     QVERIFY(!RenderReply::fromBytes(QByteArrayLiteral("Xsomething")));
+}
+
+void TestRenderProtocol::repliesCarryThePagesText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("png");
+
+    const QByteArray png("\x89PNG\r\n\x1a\n rest", 13);
+    QTest::newRow("words and picture") << QStringLiteral("Claude\nClaude, 5-hour window, 42 percent used.") << png;
+    QTest::newRow("words beyond ASCII") << QStringLiteral("Countdown: 🚀 إطلاق المنتج in 44 days.") << png;
+    QTest::newRow("a picture without words") << QString() << png;
+    QTest::newRow("words whose length is a PNG byte") << QString(0x89, u'x') << png;
+}
+
+void TestRenderProtocol::repliesCarryThePagesText()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, png);
+
+    const std::optional<RenderReply> reply = RenderReply::fromBytes(RenderReply::picture(png, text).toBytes());
+    QVERIFY(reply && reply->png);
+    QCOMPARE(*reply->png, png);
+    QCOMPARE(reply->text, text);
+    // A reply cut inside its text is not a reply.
+    if (!text.isEmpty())
+        QVERIFY(!RenderReply::fromBytes(RenderReply::picture(png, text).toBytes().first(6)));
 }
 
 QTEST_GUILESS_MAIN(TestRenderProtocol)

@@ -7,8 +7,10 @@
 #include "services/UpdateChecker.h"
 
 #include <QActionGroup>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QCoroTask>
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -113,8 +115,20 @@ void FrameMenu::addNavigation()
     });
     previous->setShortcut(withControl(Qt::Key_BracketLeft));
     addPagePicker();
+    addCopyPageText();
     addCyclePicker();
     addTransitionPicker();
+}
+
+void FrameMenu::addCopyPageText()
+{
+    // The shown page in words, as a screen reader reads it, for pasting anywhere.
+    const std::optional<QString> text = m_model.pageText(m_model.view());
+    QAction *copy = addAction(QStringLiteral("Copy Page Text"), this, [this] {
+        if (const std::optional<QString> current = m_model.pageText(m_model.view()))
+            QGuiApplication::clipboard()->setText(*current);
+    });
+    copy->setEnabled(text.has_value());
 }
 
 void FrameMenu::addPagePicker()

@@ -41,6 +41,7 @@ private:
     void addUpdates();
 
     void addPagePicker();
+    void addCopyPageText();
     void addCyclePicker();
     void addTransitionPicker();
     void addColourToggle();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameView.h"
 
+#include "CardAccessible.h"
 #include "CardStyle.h"
 #include "FrameMenu.h"
 #include "FullScreenFrame.h"
@@ -8,8 +9,10 @@
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,8 +24,11 @@ FrameView::FrameView(FrameModel &model, QWidget *parent)
     , m_images(model)
     , m_page(model, m_images)
 {
+    CardAccessible::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
+    // The card takes the keyboard only when its window may have the focus (FrameWindow decides).
+    setFocusPolicy(Qt::StrongFocus);
     m_page.setReduceMotion([this] { return m_appearance.reduceMotion(); });
     m_page.setView(m_model.view(), false);
     m_fullScreen = new FullScreenFrame(model, m_appearance, this);
@@ -35,7 +41,13 @@ FrameView::~FrameView() = default;
 void FrameView::watchModel()
 {
     connect(&m_page, &AnimatedPage::changed, this, qOverload<>(&QWidget::update));
-    connect(&m_model, &FrameModel::viewChanged, this, [this] { m_page.setView(m_model.view()); });
+    connect(&m_model, &FrameModel::viewChanged, this, [this] {
+        m_page.setView(m_model.view());
+        announce(true);
+    });
+    for (auto changed : {&FrameModel::pageTextsChanged, &FrameModel::manifestChanged, &FrameModel::lastRunErrorChanged,
+                         &FrameModel::imagesChanged})
+        connect(&m_model, changed, this, [this] { announce(false); });
     connect(&m_model, &FrameModel::sizeChanged, this, &FrameView::followSize);
     for (auto changed :
          {&FrameModel::lookChanged, &FrameModel::flashChanged, &FrameModel::imagesChanged, &FrameModel::manifestChanged,
@@ -144,6 +156,33 @@ void FrameView::showNextPage()
         m_model.show(*next, true);
 }
 
+void FrameView::showPreviousPage()
+{
+    const QStringList views = m_model.manifest() ? m_model.manifest()->views : QStringList();
+    if (const std::optional<QString> previous = PageCycle::previous(m_model.view(), views))
+        m_model.show(*previous, false);
+}
+
+void FrameView::openMenu(std::optional<QPoint> globalPosition)
+{
+    if (!m_menu)
+        m_menu = new FrameMenu(m_model, this);
+    m_menu->popup(globalPosition.value_or(mapToGlobal(pageRect().center().toPoint())));
+}
+
+void FrameView::announce(bool pageChanged)
+{
+    if (!QAccessible::isActive())
+        return;
+    // A new page changes both; a screen reader voices the name of the object it is on.
+    if (pageChanged) {
+        QAccessibleEvent name(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&name);
+    }
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+}
+
 void FrameView::finishTransitions()
 {
     m_page.finish();
@@ -201,7 +240,23 @@ void FrameView::mouseReleaseEvent(QMouseEvent *event)
 
 void FrameView::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!m_menu)
-        m_menu = new FrameMenu(m_model, this);
-    m_menu->popup(event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        openMenu();
+    else
+        openMenu(event->globalPos());
+}
+
+void FrameView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (modifiers == Qt::NoModifier && key == Qt::Key_Right)
+        showNextPage();
+    else if (modifiers == Qt::NoModifier && key == Qt::Key_Left)
+        showPreviousPage();
+    else if ((modifiers == Qt::NoModifier && key == Qt::Key_Menu) ||
+             (modifiers == Qt::ShiftModifier && key == Qt::Key_F10))
+        openMenu();
+    else
+        QWidget::keyPressEvent(event);
 }

@@ -37,8 +37,14 @@ public:
     QSizeF cardWindowSize() const;
     QSize sizeHint() const override;
 
+    FrameModel &model() const { return m_model; }
+
     // The click on the card: the next rendered view, when there is one.
     void showNextPage();
+    // The rendered view before the shown one, when there is one.
+    void showPreviousPage();
+    // The frame menu, beside the page when no position is given (keyboard and screen readers).
+    void openMenu(std::optional<QPoint> globalPosition = std::nullopt);
     // Jumps every running transition to its end (for pictures of a settled card).
     void finishTransitions();
     // Paints an opaque body and cuts the window to its shape, for desktops without translucency.
@@ -51,9 +57,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // Once the card has the keyboard: Left and Right change pages, Menu or Shift+F10 opens the menu.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void watchModel();
+    // Tells assistive technologies that the card's name or description changed.
+    void announce(bool pageChanged);
     void followSize();
     void moveWindowTo(const QPoint &globalPosition);
     void updateMask();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameWindow.h"
 
+#include "AssistiveTechnology.h"
 #include "CardPlacement.h"
 #include "CardStyle.h"
 #include "FrameAutosave.h"
@@ -19,10 +20,13 @@ namespace {
 // Fallback display scale when no screen is attached at all.
 constexpr double scaleWithoutScreen = 2;
 
-Qt::WindowFlags flagsFor(FrameWindow::Level level, bool trayAvailable)
+// With a screen reader listening, the card is an ordinary window that takes the keyboard and
+// that the desktop's window switching lists; otherwise it never takes the focus from the user's
+// work.
+Qt::WindowFlags flagsFor(FrameWindow::Level level, bool trayAvailable, bool focusable)
 {
-    Qt::WindowFlags flags =
-        Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint | Qt::WindowDoesNotAcceptFocus;
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    flags |= focusable ? Qt::Window : Qt::Tool | Qt::WindowDoesNotAcceptFocus;
     switch (level) {
     case FrameWindow::Level::Floating:
         return flags | Qt::WindowStaysOnTopHint;
@@ -61,7 +65,9 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
 {
     m_view->setWindowTitle(QStringLiteral("Tessarine"));
     m_view->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_view->setWindowFlags(flagsFor(m_level, m_trayAvailable));
+    m_assistive = new AssistiveTechnology(this);
+    m_view->setWindowFlags(flagsFor(m_level, m_trayAvailable, m_assistive->isActive()));
+    connect(m_assistive, &AssistiveTechnology::activeChanged, this, &FrameWindow::followAssistiveTechnology);
     m_autosave = new FrameAutosave(*m_view, autosaveName());
     m_placed = m_autosave->restore();
     watchScreens();
@@ -71,7 +77,7 @@ FrameWindow::~FrameWindow() = default;
 
 void FrameWindow::show()
 {
-    X11WindowHints::showOnAllWorkspaces(*m_view);
+    X11WindowHints::showOnAllWorkspaces(*m_view, m_assistive->isActive());
     m_view->show();
     m_view->raise();
     // Moving to a screen of another scale changes the card's size (the panel look) and its place.
@@ -132,10 +138,23 @@ void FrameWindow::applyCard(bool firstTime)
     setFrame(CardPlacement::place(base, size, firstTime, attachedScreens()));
 }
 
+void FrameWindow::followAssistiveTechnology()
+{
+    const Qt::WindowFlags flags = flagsFor(m_level, m_trayAvailable, m_assistive->isActive());
+    if (m_view->windowFlags() == flags)
+        return;
+    // The window's type and its taskbar listing are read by the window manager when the window
+    // is mapped, so a shown card is shown afresh with them.
+    const bool shown = m_view->isVisible();
+    m_view->setWindowFlags(flags);
+    if (shown)
+        show();
+}
+
 void FrameWindow::setLevel(Level level)
 {
     m_level = level;
-    const Qt::WindowFlags flags = flagsFor(level, m_trayAvailable);
+    const Qt::WindowFlags flags = flagsFor(level, m_trayAvailable, m_assistive->isActive());
     if (m_view->windowFlags() == flags)
         return;
     // Once the window exists the window system is told directly, so the card is not hidden and

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class AssistiveTechnology;
 class FrameAutosave;
 class FrameModel;
 class FrameView;
@@ -50,6 +51,7 @@ public:
     void setTrayAvailable(bool available);
 
 private:
+    void followAssistiveTechnology();
     void applyFullScreen(bool firstTime);
     void applyCard(bool firstTime);
     void setLevel(Level level);
@@ -62,6 +64,7 @@ private:
     FrameModel &m_model;
     std::unique_ptr<FrameView> m_view;
     FrameAutosave *m_autosave = nullptr; // owned by the view
+    AssistiveTechnology *m_assistive = nullptr;
     Level m_level = Level::BelowWindows;
     std::optional<QRect> m_cardFrame;
     bool m_applyPending = false;

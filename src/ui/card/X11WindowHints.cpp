@@ -40,7 +40,7 @@ xcb_connection_t *x11Connection()
 
 } // namespace
 
-void showOnAllWorkspaces(QWidget &window)
+void showOnAllWorkspaces(QWidget &window, bool listed)
 {
     xcb_connection_t *connection = x11Connection();
     if (!connection || window.isVisible())
@@ -51,7 +51,7 @@ void showOnAllWorkspaces(QWidget &window)
                                            atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                            atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        uint32_t(states.size()), states.data());
+                        listed ? 1U : uint32_t(states.size()), states.data());
     const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL,
                         32, 1, &allDesktops);
@@ -77,7 +77,7 @@ bool windowsCanBeTranslucent()
 
 #else
 
-void showOnAllWorkspaces(QWidget &) {}
+void showOnAllWorkspaces(QWidget &, bool) {}
 
 bool windowsCanBeTranslucent()
 {

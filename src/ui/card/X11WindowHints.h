@@ -8,8 +8,10 @@ class QWidget;
 namespace X11WindowHints {
 
 // Marks the not yet shown top-level window as sticky, on all desktops, and skipped by taskbars
-// and pagers. The window manager reads the hints when the window is mapped.
-void showOnAllWorkspaces(QWidget &window);
+// and pagers unless `listed` (a screen reader's user reaches the card through the window
+// switching, which skips what taskbars skip). The window manager reads the hints when the window
+// is mapped.
+void showOnAllWorkspaces(QWidget &window, bool listed = false);
 
 // Whether translucent windows show what lies beneath them. False only on X11 without a
 // compositing manager, where translucent pixels come out black.

@@ -7,6 +7,7 @@
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
+#include "ui/common/AccessibleRole.h"
 #include "ui/common/CalendarPrivacyDialog.h"
 #include "ui/common/ConnectionMark.h"
 #include "ui/common/ConnectionRowWidget.h"
@@ -54,6 +55,7 @@ ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
     , m_state(new ConnectionsState(this))
 {
     setMinimumSize(560, 560);
+    AccessibleRole::set(this, QAccessible::Window);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -68,6 +70,8 @@ ConnectionsView::ConnectionsView(FrameModel &model, QWidget *parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // It takes the keyboard for scrolling, so a screen reader names it.
+    scroll->setAccessibleName(QStringLiteral("What Tessarine reads"));
     m_form = makeForm();
     scroll->setWidget(m_form);
     layout->addWidget(scroll, 1);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LayoutOption.h"
 
+#include "ui/common/AccessibleRole.h"
 #include "ui/common/UiStyle.h"
 
 #include <QPainter>
@@ -22,6 +23,8 @@ LayoutOption::LayoutOption(const Layout &layout, QWidget *parent)
     , m_layout(layout)
 {
     setCheckable(true);
+    // One layout a page: the options are a single choice.
+    AccessibleRole::set(this, QAccessible::RadioButton);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setText(layout.title);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WidgetRow.h"
 
+#include "ui/common/AccessibleRole.h"
 #include "ui/common/SymbolIcon.h"
 #include "ui/common/UiStyle.h"
 
@@ -25,6 +26,8 @@ WidgetRow::WidgetRow(const Widget &widget, QWidget *parent)
     , m_widget(widget)
 {
     setCheckable(true);
+    // One widget a slot: the rows are a single choice, not a list of check boxes.
+    AccessibleRole::set(this, QAccessible::RadioButton);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);

@@ -13,6 +13,7 @@
 #include "services/ClaudeSetup.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
+#include "ui/common/AccessibleRole.h"
 
 #include <QLayout>
 #include <QPushButton>
@@ -44,6 +45,7 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
     , m_state(new ConnectionsState(this))
 {
     setAutoFillBackground(true);
+    AccessibleRole::set(this, QAccessible::Dialog);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

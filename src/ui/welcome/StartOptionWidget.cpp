@@ -2,6 +2,7 @@
 #include "StartOptionWidget.h"
 
 #include "StepWidgets.h"
+#include "ui/common/AccessibleRole.h"
 #include "ui/common/UiStyle.h"
 
 #include <QHBoxLayout>
@@ -64,6 +65,8 @@ StartOptionWidget::StartOptionWidget(StartPages::Start start, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
+    AccessibleRole::set(this, QAccessible::RadioButton);
+    AccessibleRole::setChecked(this, false);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(padding, padding - 2, padding, padding - 2);
     layout->setSpacing(12);
@@ -100,6 +103,7 @@ void StartOptionWidget::setSelected(bool selected)
     if (m_selected == selected)
         return;
     m_selected = selected;
+    AccessibleRole::setChecked(this, selected);
     update();
     m_mark->update();
 }

@@ -7,7 +7,9 @@
 #include "ui/card/FrameMenu.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoroTask>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -51,27 +53,17 @@ QAction *find(const QMenu &menu, const QString &path)
 }
 
 // Everything after the status lines, as the menu lists it.
-const QStringList commands{"Next Page",
-                           "Previous Page",
-                           "Page",
-                           "Cycle Pages",
-                           "Page Transition",
-                           separator,
-                           "Edit Layout…",
-                           "Connections…",
-                           "Show Welcome…",
-                           separator,
-                           "Refresh Now",
-                           separator,
-                           "Colour",
-                           "Look",
-                           "Size",
-                           "AI Plans",
-                           "Keep Above Other Windows",
-                           separator,
-                           "Check for Updates…",
-                           "Start at Login",
-                           "Quit Tessarine"};
+const QStringList commands{"Next Page",      "Previous Page",
+                           "Page",           "Copy Page Text",
+                           "Cycle Pages",    "Page Transition",
+                           separator,        "Edit Layout…",
+                           "Connections…",   "Show Welcome…",
+                           separator,        "Refresh Now",
+                           separator,        "Colour",
+                           "Look",           "Size",
+                           "AI Plans",       "Keep Above Other Windows",
+                           separator,        "Check for Updates…",
+                           "Start at Login", "Quit Tessarine"};
 
 using Check = std::function<bool(const FrameModel &)>;
 
@@ -103,6 +95,8 @@ private Q_SLOTS:
     void providersAndLogos();
     void offersAnAvailableUpdate();
     void quitRunsTheQuitAction();
+    void copiesTheShownPagesText_data();
+    void copiesTheShownPagesText();
 
 private:
     void makeModel(const QStringList &views, const std::optional<QString> &error = std::nullopt);
@@ -441,6 +435,40 @@ void TestFrameMenu::quitRunsTheQuitAction()
     m_menu->setQuitAction([&quits] { ++quits; });
     find(*m_menu, "Quit Tessarine")->trigger();
     QCOMPARE(quits, 1);
+}
+
+void TestFrameMenu::copiesTheShownPagesText_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("the shown page's text") << QStringList{"Today\nToday is Thursday.", "Countdown: Launch in 44 days."}
+                                           << "page1" << true << "Countdown: Launch in 44 days.";
+    QTest::newRow("no text beside the pictures") << QStringList{} << "page0" << false << "";
+}
+
+void TestFrameMenu::copiesTheShownPagesText()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, shown);
+    QFETCH(bool, enabled);
+    QFETCH(QString, copied);
+
+    const QDir screens(m_dir->filePath(QStringLiteral("screens")));
+    UiTestSupport::writeScreens(screens.path(), {"page0", "page1"}, greyPicture, std::nullopt);
+    for (qsizetype index = 0; index < texts.size(); ++index)
+        TestSupport::writeFile(screens.filePath(QStringLiteral("page%1.txt").arg(index)), texts.at(index).toUtf8());
+    makeModel({});
+    m_model->setView(shown);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    m_menu->rebuild();
+    QAction *copy = find(*m_menu, "Copy Page Text");
+    QVERIFY(copy);
+    QCOMPARE(copy->isEnabled(), enabled);
+    copy->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), enabled ? copied : QStringLiteral("before"));
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameMenu)

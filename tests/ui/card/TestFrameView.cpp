@@ -9,6 +9,7 @@
 #include "ui/card/ScreenImage.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -79,6 +80,8 @@ private Q_SLOTS:
     void fullScreenGridFollowsTheView_data();
     void fullScreenGridFollowsTheView();
     void trayIconDrawsThreeSquares();
+    void keysTurnPagesOnceFocused_data();
+    void keysTurnPagesOnceFocused();
 
 private:
     void makeModel(const QStringList &views, const UiTestSupport::PictureMaker &picture = colouredPicture,
@@ -344,6 +347,37 @@ void TestFrameView::trayIconDrawsThreeSquares()
     QCOMPARE(icon.pixelColor(3, 4).alpha(), 0);  // above them
     QCOMPARE(icon.pixelColor(3, 11).alpha(), 0); // below them
     QCOMPARE(MenuBarIcon::image(Qt::black, 2).size(), QSize(44, 32));
+}
+
+void TestFrameView::keysTurnPagesOnceFocused_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("menu");
+
+    QTest::newRow("Right: next") << int(Qt::Key_Right) << int(Qt::NoModifier) << "page2" << false;
+    QTest::newRow("Left: previous") << int(Qt::Key_Left) << int(Qt::NoModifier) << "page0" << false;
+    QTest::newRow("Menu: the menu") << int(Qt::Key_Menu) << int(Qt::NoModifier) << "page1" << true;
+    QTest::newRow("Shift+F10: the menu") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << "page1" << true;
+    QTest::newRow("Ctrl+Right: nothing") << int(Qt::Key_Right) << int(Qt::ControlModifier) << "page1" << false;
+}
+
+void TestFrameView::keysTurnPagesOnceFocused()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, expected);
+    QFETCH(bool, menu);
+
+    makeModel({"page0", "page1", "page2"});
+    m_model->setView(QStringLiteral("page1"));
+    QTest::keyClick(m_view.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(m_model->view(), expected);
+    auto *shown = m_view->findChild<QMenu *>();
+    QCOMPARE(shown && shown->isVisible(), menu);
+    if (shown)
+        shown->hide();
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameView)

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CardSpeech.h"
+
+#include "model/FrameModel.h"
+
+namespace {
+
+const QString appName = QStringLiteral("Tessarine");
+const QString waiting = QStringLiteral("Waiting for the first refresh…");
+
+// When the shown page has no words of its own (never drawn, or drawn before pages had any), the
+// card says what it shows instead: the error line or the waiting note, as the page area does.
+QString pageWords(const FrameModel &model)
+{
+    if (const std::optional<QString> text = model.pageText(model.view()))
+        return *text;
+    if (model.image(model.view(), false).isNull())
+        return model.errorLine() ? QString() : waiting;
+    return model.manifest() ? model.manifest()->title(model.view()) : QString();
+}
+
+} // namespace
+
+QString CardSpeech::name(const FrameModel &model)
+{
+    const std::optional<ScreenManifest> &manifest = model.manifest();
+    if (!manifest || !manifest->views.contains(model.view()))
+        return appName;
+    return manifest->title(model.view());
+}
+
+QString CardSpeech::description(const FrameModel &model)
+{
+    QStringList parts;
+    const QString words = pageWords(model);
+    if (!words.isEmpty())
+        parts.append(words);
+    if (const std::optional<QString> error = model.errorLine(); error && !error->isEmpty())
+        parts.append(QStringLiteral("Last refresh failed: ") + *error);
+    return parts.join(QStringLiteral("\n\n"));
+}

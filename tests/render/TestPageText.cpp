@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "render/PageRenderer.h"
+
+#include <QApplication>
+#include <QCoro/QCoroTask>
+#include <QTest>
+
+// The page's text as the renderer returns it beside the picture: the shipped page view's words
+// for a fixture page, in reading order, with the facts the picture has no room for and the
+// failure and empty states.
+class TestPageText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void readsThePageAsAPersonWould_data();
+    void readsThePageAsAPersonWould();
+
+private:
+    std::unique_ptr<PageRenderer> m_renderer;
+};
+
+void TestPageText::initTestCase()
+{
+    m_renderer = std::make_unique<PageRenderer>(QStringLiteral(TESSARINE_TEST_VIEWS));
+}
+
+void TestPageText::readsThePageAsAPersonWould_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("mode");
+    // Each must be in the text, in this order.
+    QTest::addColumn<QStringList>("phrases");
+
+    QTest::newRow("plans, one by one") << "full" << 2 << "preview"
+                                       << QStringList{"AI Plans · Claude · Codex\nUpdated 09:15 · Thu 19 Mar",
+                                                      "All AI Plans",
+                                                      "Claude, 5-hour window, 42 percent used, resets at 11:29.",
+                                                      "Gemini: not available. Gemini CLI has no usage report yet.",
+                                                      "Codex (ChatGPT)",
+                                                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak."};
+    QTest::newRow("the day, in the panel's words too")
+        << "full" << 4 << "panel"
+        << QStringList{"Next 7 Days", "Next event: Stand-up, today 09:30.", "Wed 25 Mar 16:05: Train to Leeds.",
+                       "Today's Date\nToday is Thursday 19 March 2026.", "Countdown: Tessarine 1.0 in 22 days"};
+    // A quarter of the page shows one of Claude's three windows; the text has all three.
+    QTest::newRow("windows the picture leaves out")
+        << "extreme" << 14 << "preview"
+        << QStringList{"Claude, this week, 68 percent used", "Claude, Opus this week, 85 percent used, nearly used up",
+                       "Grok, Voice, 0 percent used."};
+    QTest::newRow("nothing connected") << "missing" << 13 << "preview"
+                                       << QStringList{"GitHub: Contribution Year\nNo GitHub data yet.",
+                                                      "GitHub: This Month\nNo GitHub data yet."};
+    QTest::newRow("empty and unknown slots")
+        << "missing" << 32 << "preview"
+        << QStringList{"Empty slot. Choose a widget in the layout editor.",
+                       "Unknown widget weather.today. Choose another one in the layout editor.", "Empty slot."};
+    QTest::newRow("quiet states") << "quiet" << 19 << "preview"
+                                  << QStringList{"Next 7 Days\nNothing in the next 7 days. Your calendar is clear.",
+                                                 "GitHub: Contribution Year"};
+}
+
+void TestPageText::readsThePageAsAPersonWould()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, page);
+    QFETCH(QString, mode);
+    QFETCH(QStringList, phrases);
+
+    const QString data = QString::fromUtf8(TestSupport::fixture(QStringLiteral("render/%1.json").arg(fixture)));
+    const RenderedPage rendered = QCoro::waitFor(m_renderer->renderWithText(data, page, mode, std::nullopt, 1));
+    QVERIFY(!rendered.picture.isNull());
+    qsizetype from = 0;
+    for (const QString &phrase : phrases) {
+        const qsizetype at = rendered.text.indexOf(phrase, from);
+        QVERIFY2(
+            at >= 0,
+            qPrintable(QStringLiteral("“%1” not after position %2 in:\n%3").arg(phrase).arg(from).arg(rendered.text)));
+        from = at + phrase.size();
+    }
+}
+
+int main(int argc, char **argv)
+{
+    // The fixtures' times are read in the time zone they were written for.
+    qputenv("TZ", "Europe/London");
+    PageRenderer::prepareEnvironment();
+    QApplication app(argc, argv);
+    TestPageText test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestPageText.moc"

@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The card, the welcome and the connections window as a screen reader finds them on the
+# accessibility bus. Writes the words of two fixture pages with `tessarine render --text`, starts
+# the program on them, and reads through AT-SPI the card's name and description, the event a
+# click on the card raises, its actions, the welcome's starting sets and every control's name.
+# Run by with-accessibility-bus.sh under run-isolated.sh --xvfb.
+# Arguments: the tessarine program, the views directory, the fixtures directory.
+import json
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+program, views, fixtures = sys.argv[1:4]
+os.environ["TZ"] = "Europe/London"  # the fixtures' times are read where they were written
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL: " + message, flush=True)
+    return condition
+
+
+def write(path, content):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(content if isinstance(content, str) else json.dumps(content))
+
+
+def prepare_screens():
+    """Two pages of the full fixture with their manifest and words, as a refresh leaves them."""
+    with open(os.path.join(fixtures, "render", "full.json"), encoding="utf-8") as source:
+        document = json.load(source)
+    document["pages"] = [document["pages"][2], document["pages"][4]]
+    data_home = os.environ["XDG_DATA_HOME"]
+    screens = os.path.join(data_home, "Tessarine", "screens")
+    write(os.path.join(screens, "data.json"), document)
+    printed = subprocess.run([program, "render", "--data", os.path.join(screens, "data.json"), "--page", "all",
+                              "--look", "mono", "--text"], capture_output=True, text=True, timeout=120,
+                             check=True).stdout
+    texts = [text.strip("\n") for text in printed.split("\f\n")]
+    check(len(texts) == 2, "render --text printed %d pages, not 2" % len(texts))
+    for index, text in enumerate(texts):
+        write(os.path.join(screens, "page%d.txt" % index), text)
+    titles = [text.split("\n", 1)[0] for text in texts]
+    write(os.path.join(screens, "manifest.json"), {"ok": True, "updatedAt": document["updatedAt"], "login": None,
+                                                   "views": ["page0", "page1"], "titles": titles, "error": None})
+    write(os.path.join(data_home, "Tessarine", "settings.json"),
+          {"logos": True, "providers": [], "pages": document["pages"]})
+    write(os.path.join(os.environ["XDG_CONFIG_HOME"], "Tessarine", "Tessarine.ini"), "[General]\nonboarded=true\n")
+    return titles
+
+
+def find_all(root, wanted, depth=0):
+    found = []
+    try:
+        if wanted(root):
+            found.append(root)
+        for child in root if depth < 12 else []:
+            found.extend(find_all(child, wanted, depth + 1))
+    except Exception:
+        pass
+    return found
+
+
+def wait_for(lookup, seconds=60):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = lookup()
+        if found:
+            return found[0] if isinstance(found, list) else found
+        time.sleep(0.25)
+    return None
+
+
+def pump(seconds, until):
+    """Runs the event loop until `until()` holds or the seconds are over."""
+    loop = GLib.MainLoop()
+    deadline = time.monotonic() + seconds
+    GLib.timeout_add(50, lambda: (until() or time.monotonic() > deadline) and loop.quit() or True)
+    loop.run()
+
+
+def unnamed_controls(window):
+    showing = lambda o: o.getState().contains(pyatspi.STATE_FOCUSABLE) and o.getState().contains(pyatspi.STATE_SHOWING)
+    return [o.getRoleName() for o in find_all(window, lambda o: showing(o) and not o.name)]
+
+
+def main(titles):
+    environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", TESSARINE_VIEWS=views,
+                       TESSARINE_WELCOME_STEP="3", TESSARINE_RENDERER="/bin/false", QT_QPA_PLATFORM="xcb")
+    card = subprocess.Popen([program, "--welcome", "--connections"], env=environment,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        app = wait_for(lambda: find_all(pyatspi.Registry.getDesktop(0), lambda a: a.getRole() == pyatspi.ROLE_APPLICATION
+                                        and a.name.lower() == "tessarine"))
+        window = lambda role, name: wait_for(lambda: find_all(app, lambda o: o.getRole() == role and o.name == name))
+        frame = window(pyatspi.ROLE_FRAME, titles[0]) if app else None
+        if not check(frame is not None, "no window named after the shown page “%s”" % titles[0]):
+            return
+        # The refresh at the start fails (this renderer draws nothing), which the card says too.
+        wait_for(lambda: "Last refresh failed:" in frame.description, 30)
+        for fact in ["Claude, 5-hour window, 42 percent used, resets at 11:29.",
+                     "Codex, Last 30 days: 12,480,512 tokens, 6-day streak.",  # the picture says 12.5M
+                     "Last refresh failed: The page renderer"]:
+            check(fact in frame.description, "the card's description lacks “%s”:\n%s" % (fact, frame.description))
+        actions = frame.queryAction()
+        names = [actions.getName(i) for i in range(actions.nActions)]
+        check(names[:3] == ["Next Page", "Previous Page", "Open Menu"], "the card's actions are %s" % names)
+
+        # A click on the card shows the next page, and a screen reader hears the new name.
+        heard = []
+        listener = lambda event: heard.append(event.source.name)
+        pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-name")
+        box = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, pyatspi.MOUSE_B1C)
+        pump(15, lambda: titles[1] in heard)
+        check(titles[1] in heard, "no name change to “%s” after a click; heard %s" % (titles[1], heard))
+        check("Next event: Stand-up, today 09:30." in frame.description, "page two reads:\n" + frame.description)
+        actions.doAction(names.index("Previous Page"))
+        pump(15, lambda: frame.name == titles[0])
+        check(frame.name == titles[0], "“Previous Page” left the card on “%s”" % frame.name)
+
+        # The welcome is a dialog whose starting sets are radio buttons, the first one checked;
+        # the connections window is a window. Every control in them has a name.
+        welcome = window(pyatspi.ROLE_DIALOG, "Welcome to Tessarine")
+        if check(welcome is not None, "no dialog named “Welcome to Tessarine”"):
+            radios = find_all(welcome, lambda o: o.getRole() == pyatspi.ROLE_RADIO_BUTTON)
+            check([r.name for r in radios] == ["Recommended for you", "Just one page", "Start blank"],
+                  "the starting sets read as %s" % [r.name for r in radios])
+            checked = [r.getState().contains(pyatspi.STATE_CHECKED) for r in radios]
+            check(checked == [True, False, False], "checked starting sets: %s" % checked)
+            check(not unnamed_controls(welcome), "welcome controls without a name: %s" % unnamed_controls(welcome))
+        connections = window(pyatspi.ROLE_FRAME, "Connections")
+        if check(connections is not None, "no window named “Connections”"):
+            check(not unnamed_controls(connections), "unnamed controls: %s" % unnamed_controls(connections))
+    finally:
+        card.terminate()
+        card.wait(20)
+
+
+main(prepare_screens())
+print("%d failures" % len(failures))
+sys.exit(1 if failures else 0)
