@@ -83,7 +83,7 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
         throw UserError(QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + reason);
 }
 
-void ScreenFiles::removePicturesExcept(const QStringList &views) const
+void ScreenFiles::removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look) const
 {
     // The names ScreenLook gives pictures, with the view name captured.
     static const QRegularExpression pictureName(QStringLiteral("^(page[0-9]+)(-(mono|colour)-(light|dark))?\\.png$"));
@@ -92,7 +92,12 @@ void ScreenFiles::removePicturesExcept(const QStringList &views) const
     const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
     for (const QString &name : names) {
         const QRegularExpressionMatch match = pictureName.match(name);
-        if (match.hasMatch() && !views.contains(match.captured(1)))
+        if (!match.hasMatch())
+            continue;
+        // A panel picture's name carries no look.
+        const QString lookName =
+            match.captured(3).isEmpty() ? ScreenLook(ScreenLook::Panel).rawValue() : match.captured(3);
+        if (!views.contains(match.captured(1)) || (look && look->rawValue() != lookName))
             dir.remove(name);
     }
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/ScreenLook.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -39,8 +41,9 @@ public:
 
     // Removes the pictures of every view not in `views`: only files named as pictures are
     // ("page3.png", "page3-mono-dark.png", …), whatever look they were drawn in; anything else
-    // in the directory stays. A link is removed, never what it points to.
-    void removePicturesExcept(const QStringList &views) const;
+    // in the directory stays. A link is removed, never what it points to. With `look` given, the
+    // pictures of every other look go as well.
+    void removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look = std::nullopt) const;
 
 private:
     QString path(const QString &fileName) const;

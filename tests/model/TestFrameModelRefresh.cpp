@@ -98,6 +98,10 @@ private Q_SLOTS:
     void failedDrawKeepsTheLastGoodData();
     void lookChosenDuringRefreshIsDrawnAfterIt();
     void previousLookShownUntilTheNewOneIsDrawn();
+    void looksAreDrawnAgainAfterAnEdit_data();
+    void looksAreDrawnAgainAfterAnEdit();
+    void failedRefreshIsInSight_data();
+    void failedRefreshIsInSight();
     void refreshSupersedesRunningRedraw();
     void picturesOfRemovedPagesGo();
     void drawsAtMostTheMostDrawnPages();
@@ -699,6 +703,101 @@ void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
     QVERIFY(!model->isDrawing());
 }
 
+void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit_data()
+{
+    // Whether Colour is chosen again after the refresh of the edit ended, or while it runs.
+    QTest::addColumn<bool>("duringRefresh");
+    QTest::newRow("chosen after the refresh") << false;
+    QTest::newRow("chosen during the refresh") << true;
+}
+
+void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
+{
+    QFETCH(bool, duringRefresh);
+    // Two pages told apart by their colour; the second one is slow, so a refresh can be caught
+    // drawing.
+    writeSettings(screens(), {page("full", {"today.date"}, "#ff0000"), page("full", {"countdown"}, "slow")});
+    const auto model = makeModel();
+    const QRgb red = qRgb(0xff, 0, 0);
+    const auto firstPicture = [&] { return model->image(QStringLiteral("page0"), false).pixel(20, 20); };
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    // Colour, then back to Mono: the Colour pictures of the first page list stay on disk.
+    model->setLook(ScreenLook::Colour);
+    QVERIFY(
+        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    QCOMPARE(firstPicture(), red);
+    model->setLook(ScreenLook::Mono);
+
+    // The second page goes above the first; its refresh draws Mono.
+    int oldShown = 0;
+    connect(model.get(), &FrameModel::imagesChanged, this,
+            [&] { oldShown += model->picturesLook() == ScreenLook::Colour && firstPicture() == red; });
+    model->movePages({1}, 0);
+    if (duringRefresh) {
+        QVERIFY(RefreshSupport::waitFor([&] { return model->isDrawing(); }));
+        model->setLook(ScreenLook::Colour);
+    }
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    if (!duringRefresh) {
+        model->setLook(ScreenLook::Colour);
+        // Until Colour is drawn again, the card keeps the good Mono pictures.
+        QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+        QVERIFY(model->isDrawing());
+    }
+    QVERIFY(
+        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    // The Colour pictures are those of the new order: the slow page comes first now.
+    QCOMPARE(model->image(QStringLiteral("page1"), false).pixel(20, 20), red);
+    QVERIFY(firstPicture() != red);
+    QCOMPARE(pixelOf(screenFile(QStringLiteral("page1-colour-light.png"))), red);
+    if (!duringRefresh)
+        QCOMPARE(oldShown, 0);
+}
+
+void TestFrameModelRefresh::failedRefreshIsInSight_data()
+{
+    // Whether there are pictures to mark; without any, the card shows the error line itself.
+    QTest::addColumn<bool>("withPictures");
+    QTest::newRow("pictures of an earlier refresh") << true;
+    QTest::newRow("no pictures yet") << false;
+}
+
+void TestFrameModelRefresh::failedRefreshIsInSight()
+{
+    QFETCH(bool, withPictures);
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const auto model = makeModel();
+    if (withPictures) {
+        model->refresh();
+        QVERIFY(waitUntilIdle(*model));
+    }
+    QCOMPARE(model->failureNote(), QString());
+    QCOMPARE(model->staleSlotText(), QStringLiteral("Updating\u2026"));
+
+    // A GitHub widget while signed out fails the refresh.
+    const QUuid id = model->pages().at(0).id;
+    model->setWidget(QStringLiteral("github.year"), id, 0);
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), signInMessage);
+    QVERIFY(model->isStale(model->pages().at(0), 0));
+    QCOMPARE(model->staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
+    QCOMPARE(model->failureNote(), withPictures ? QStringLiteral("Last refresh failed: ") + signInMessage : QString());
+    // The first welcome is no time to show it.
+    model->setWelcoming(true);
+    QCOMPARE(model->failureNote(), QString());
+    model->setWelcoming(false);
+
+    // The widget taken out again: the refresh works and the note goes.
+    QSignalSpy noteChanged(model.get(), &FrameModel::failureNoteChanged);
+    model->setWidget(QStringLiteral("today.date"), id, 0);
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(model->failureNote(), QString());
+    QCOMPARE(noteChanged.isEmpty(), !withPictures);
+}
+
 void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
 {
     // The last good run left four slow pages; its data document paints them red.
@@ -736,7 +835,8 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
     const QString views = copyViews();
     writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
     QDir().mkpath(screens());
-    // Pictures of pages that are gone, in any look, and of a page still there in another look.
+    // Pictures of pages that are gone, in any look, and of a page still there in another look
+    // (drawn from older data, so they go too).
     for (const char *name : {"page2-mono-light.png", "page2-colour-dark.png", "page7.png", "page1-colour-light.png"})
         TestSupport::writeFile(screenFile(QString::fromLatin1(name)), "old picture");
     // Files that only look alike, and a folder with a picture's name.
@@ -778,7 +878,6 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
              << "manifest.json"
              << "page0-mono-dark.png"
              << "page0-mono-light.png"
-             << "page1-colour-light.png"
              << "page1-mono-dark.png"
              << "page1-mono-light.png"
              << "page9.png";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SignalWait.h"
 #include "model/RefreshScheduler.h"
+#include "model/WallClock.h"
 #include "platform/WakeMonitor.h"
 
 #include <QCoroTask>
@@ -64,7 +65,67 @@ RefreshScheduler::Jobs recordingJobs(Record &record, Gate &gate, RefreshSchedule
     return jobs;
 }
 
+// A clock the test sets: the wall clock and the boot-time counter move together as time
+// passes (asleep or awake); setting the clock moves the wall clock alone.
+class TestClock : public WallClock
+{
+public:
+    QDateTime now() const override { return utc; }
+    QTimeZone zone() const override { return timeZone; }
+    qint64 sinceBootMs() const override { return bootMs; }
+
+    QDateTime utc;
+    QTimeZone timeZone;
+    qint64 bootMs = 3600 * 1000;
+};
+
+// One step of a day at the clock: time passes, someone sets the clock or the zone, or the machine
+// sleeps and wakes; then the schedule looks at the clock. `requests` is how many refreshes were asked for
+// since the start by then.
+struct ClockStep
+{
+    enum Kind
+    {
+        Pass,
+        SetClock,
+        SetZone,
+        Wake
+    };
+    Kind kind;
+    qint64 seconds = 0;
+    QByteArray zone;
+    int requests = 0;
+};
+
+ClockStep pass(qint64 seconds, int requests)
+{
+    return {ClockStep::Pass, seconds, {}, requests};
+}
+
+ClockStep setClock(qint64 seconds, int requests)
+{
+    return {ClockStep::SetClock, seconds, {}, requests};
+}
+
+ClockStep setZone(const QByteArray &zone, int requests)
+{
+    return {ClockStep::SetZone, 0, zone, requests};
+}
+
+// The machine sleeps for `seconds`, wakes and says so.
+ClockStep wake(qint64 seconds, int requests)
+{
+    return {ClockStep::Wake, seconds, {}, requests};
+}
+
+QCoro::Task<std::optional<QString>> failAtOnce()
+{
+    co_return QStringLiteral("GitHub did not answer.");
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<ClockStep>)
 
 // The schedule without the model: runs are played by jobs that wait until the test lets them
 // finish.
@@ -196,6 +257,80 @@ private Q_SLOTS:
         schedule.wakeMonitor()->prepareForSleep(false);
         QCOMPARE(requested.count(), 5);
         gate.open();
+    }
+
+    void extraRefreshesAtTheMomentsThatMatter_data()
+    {
+        QTest::addColumn<QString>("start");        // local time in London
+        QTest::addColumn<QList<qint64>>("resets"); // plan resets, seconds after the start
+        QTest::addColumn<QList<ClockStep>>("steps");
+
+        QTest::newRow("shortly after midnight, once")
+            << "2026-03-01T23:59:00" << QList<qint64>() << QList<ClockStep>{pass(50, 0), pass(30, 1), pass(600, 1)};
+        QTest::newRow("midnight passed asleep")
+            << "2026-03-01T23:00:00" << QList<qint64>() << QList<ClockStep>{pass(1800, 0), pass(7200, 1)};
+        QTest::newRow("the wake's refresh serves midnight")
+            << "2026-03-01T23:00:00" << QList<qint64>() << QList<ClockStep>{wake(7200, 1), pass(30, 1)};
+        QTest::newRow("shortly after a plan reset") << "2026-03-02T09:00:00" << QList<qint64>{960, 18960}
+                                                    << QList<ClockStep>{pass(990, 0), pass(40, 1), pass(1800, 1)};
+        QTest::newRow("a reset already gone is not waited for")
+            << "2026-03-02T09:00:00" << QList<qint64>{-600} << QList<ClockStep>{pass(60, 0), pass(600, 0)};
+        QTest::newRow("a failed refresh is not retried sooner")
+            << "2026-03-02T09:00:00" << QList<qint64>{30} << QList<ClockStep>{pass(100, 1), pass(300, 1), pass(900, 1)};
+        QTest::newRow("clock set forward")
+            << "2026-03-02T12:00:00" << QList<qint64>() << QList<ClockStep>{pass(30, 0), setClock(3 * 3600, 1)};
+        QTest::newRow("clock set back, then midnight")
+            << "2026-03-02T23:00:00" << QList<qint64>()
+            << QList<ClockStep>{setClock(-6 * 3600, 1), pass(3600, 1), pass(6 * 3600 + 60, 2)};
+        QTest::newRow("time zone changed")
+            << "2026-03-02T12:00:00" << QList<qint64>() << QList<ClockStep>{pass(30, 0), setZone("Asia/Tokyo", 1)};
+        QTest::newRow("at most one extra refresh in five minutes")
+            << "2026-03-02T09:00:00" << QList<qint64>{0}
+            << QList<ClockStep>{pass(70, 1), setClock(3600, 1), pass(120, 1), pass(200, 2), pass(600, 2)};
+    }
+
+    void extraRefreshesAtTheMomentsThatMatter()
+    {
+        QFETCH(QString, start);
+        QFETCH(QList<qint64>, resets);
+        QFETCH(QList<ClockStep>, steps);
+        auto clock = std::make_shared<TestClock>();
+        clock->timeZone = QTimeZone("Europe/London");
+        clock->utc = QDateTime(QDateTime::fromString(start, Qt::ISODate).date(),
+                               QDateTime::fromString(start, Qt::ISODate).time(), clock->timeZone)
+                         .toUTC();
+        RefreshScheduler::Jobs jobs;
+        jobs.run = [] { return failAtOnce(); };
+        RefreshScheduler schedule(std::move(jobs), nullptr, clock);
+        QList<QDateTime> resetTimes;
+        for (const qint64 seconds : resets)
+            resetTimes.append(clock->utc.addSecs(seconds));
+        schedule.setPlanResets(resetTimes);
+        schedule.start();
+        QVERIFY(schedule.clockWatch() && schedule.clockWatch()->isActive());
+        QSignalSpy requested(&schedule, &RefreshScheduler::refreshRequested);
+
+        for (qsizetype index = 0; index < steps.size(); ++index) {
+            const ClockStep &step = steps.at(index);
+            switch (step.kind) {
+            case ClockStep::Pass:
+            case ClockStep::Wake:
+                clock->utc = clock->utc.addSecs(step.seconds);
+                clock->bootMs += step.seconds * 1000;
+                break;
+            case ClockStep::SetClock:
+                clock->utc = clock->utc.addSecs(step.seconds);
+                break;
+            case ClockStep::SetZone:
+                clock->timeZone = QTimeZone(step.zone);
+                break;
+            }
+            if (step.kind == ClockStep::Wake)
+                schedule.wakeMonitor()->prepareForSleep(false);
+            schedule.checkClock();
+            QVERIFY2(requested.count() == step.requests,
+                     qPrintable(QStringLiteral("step %1: %2 refreshes").arg(index).arg(requested.count())));
+        }
     }
 
     void theNewestDrawHoldsTheTurn()
