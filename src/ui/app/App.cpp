@@ -168,8 +168,10 @@ void App::showWelcome()
         if (app && app->m_welcome)
             app->m_welcome->close();
     });
-    if (!m_welcome)
+    if (!m_welcome) {
+        m_model->setWelcoming(false);
         return;
+    }
     prepareWindow(*m_welcome, {QStringLiteral("Welcome to Tessarine"), m_welcome->sizeHint(), QString()});
     bringToFront(*m_welcome);
     // Once the welcome closes, the card shows what the refreshes bring, failures included.
