@@ -480,6 +480,8 @@ private:
     std::optional<ScreenManifest> m_manifest;
     ImageTable m_images;
     ScreenLook m_picturesLook = ScreenLook::Mono;
+    // The look the last good refresh drew; the other looks' pictures went with it.
+    std::optional<ScreenLook> m_refreshedLook;
     int m_pictureWidthLimit = 0;
     // The pictures of the draw going on, decoded as they arrive.
     DecodedPictures m_decodedPictures;

@@ -215,8 +215,10 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         // Pictures of pages that are gone would otherwise stay for good, and those of the other
         // looks show an older page list or older data: they go, and a look chosen later is
         // drawn afresh from this data before it is shown.
-        if (writeManifest(true, now, collected.login, std::nullopt))
+        if (writeManifest(true, now, collected.login, std::nullopt)) {
             files.removePicturesExcept(drawnViews(), drawnLook);
+            m_refreshedLook = drawnLook;
+        }
     } catch (...) {
         if (!self)
             co_return std::nullopt;

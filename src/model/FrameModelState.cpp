@@ -202,9 +202,10 @@ void FrameModel::loadImages()
     ScreenLook shown = m_look;
     // A newly chosen look without pictures of its own: until they are drawn the card keeps
     // showing the pictures it showed, or those of the look the last refresh drew, rather than
-    // none. Every picture on disk was drawn from the last good data.
+    // none.
     QList<ScreenLook> standIns{m_picturesLook};
-    standIns.append(ScreenLook::allCases());
+    if (m_refreshedLook)
+        standIns.append(*m_refreshedLook);
     for (const ScreenLook other : standIns) {
         if (!loaded.isEmpty())
             break;
