@@ -83,6 +83,8 @@ class FrameModel : public QObject
     Q_PROPERTY(bool isDrawing READ isDrawing NOTIFY isDrawingChanged)
     Q_PROPERTY(QList<Page> renderedPages READ renderedPages NOTIFY renderedPagesChanged)
     Q_PROPERTY(QList<Page> renderingPages READ renderingPages NOTIFY renderingPagesChanged)
+    Q_PROPERTY(QString failureNote READ failureNote NOTIFY failureNoteChanged)
+    Q_PROPERTY(bool welcoming READ welcoming WRITE setWelcoming NOTIFY welcomingChanged)
 
     // Editing history (FrameModelEditing.cpp)
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY historyChanged)
@@ -239,6 +241,19 @@ public:
     // The failure of the last refresh, if it failed; follows lastRunErrorChanged and
     // manifestChanged.
     std::optional<QString> errorLine() const;
+    // "Last refresh failed: " and the error line while the card shows pictures older than a
+    // failed refresh (the card marks them; its tooltip reads this); empty when the last refresh
+    // worked, when no picture is shown (the card then shows the error line itself) and while
+    // the first welcome is open.
+    QString failureNote() const { return m_failureNote; }
+    // What a slot whose picture is out of date says: "Updating…" while a refresh may still
+    // draw it, "Not updated: " and the error line once the last refresh failed.
+    QString staleSlotText() const;
+
+    // Whether the welcome flow of the first start is open: the card then welcomes rather than
+    // showing what the default pages' first refresh ran into. Set by the application.
+    bool welcoming() const { return m_welcoming; }
+    void setWelcoming(bool welcoming);
 
     // The services the model owns; each is created on first use and lives as long as the model.
     GitHubAuth &github();
@@ -356,6 +371,8 @@ Q_SIGNALS:
     void isDrawingChanged();
     void renderedPagesChanged();
     void renderingPagesChanged();
+    void failureNoteChanged();
+    void welcomingChanged();
     // Emitted by every call of refresh(), whether it starts a refresh or marks a follow-up.
     void refreshRequested();
 
@@ -419,6 +436,8 @@ private:
     void markUnfinished();
     void finished(const std::optional<QString> &error, bool followUp);
     void drawChosenLook();
+    void updateFailureNote();
+    void takePlanResets(const QJsonObject &data);
     RenderClient &renderer();
 
     // ---- Calendar (FrameModelCalendar.cpp) ----
@@ -467,6 +486,8 @@ private:
     ImageTable m_images;
     QHash<QString, QString> m_pageTexts; // keyed by view name
     ScreenLook m_picturesLook = ScreenLook::Mono;
+    // The look the last good refresh drew; the other looks' pictures went with it.
+    std::optional<ScreenLook> m_refreshedLook;
     int m_pictureWidthLimit = 0;
     // The pictures of the draw going on, decoded as they arrive.
     DecodedPictures m_decodedPictures;
@@ -478,6 +499,8 @@ private:
     bool m_lookAwaitingPictures = false;
     QList<Page> m_renderedPages;
     QList<Page> m_renderingPages;
+    QString m_failureNote;
+    bool m_welcoming = false;
 
     // ---- Owned services, created on first use ----
     std::shared_ptr<CredentialStore> m_credentials; // none: the desktop keyring

@@ -5,6 +5,7 @@
 
 #include "FrameModel.h"
 
+#include "RefreshMoments.h"
 #include "RefreshScheduler.h"
 #include "ScreenFiles.h"
 #include "data/DataCollector.h"
@@ -37,6 +38,7 @@ const QString unfinishedRefresh = QStringLiteral("The last refresh did not finis
 const QString failedRefresh = QStringLiteral("The last refresh failed");
 const QString supersededDraw = QStringLiteral("Another drawing of the pages took over");
 const QString statusPattern = QStringLiteral("HH:mm \u00B7 ddd d MMM");
+const QString calendarWidget = QStringLiteral("calendar.next");
 
 constexpr int panelScale = 1;
 constexpr int previewScale = 3;
@@ -125,6 +127,10 @@ RefreshScheduler *FrameModel::makeScheduler()
     connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
     connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
     connect(schedule, &RefreshScheduler::isDrawingChanged, this, &FrameModel::isDrawingChanged);
+    connect(this, &FrameModel::lastRunErrorChanged, this, &FrameModel::updateFailureNote);
+    connect(this, &FrameModel::manifestChanged, this, &FrameModel::updateFailureNote);
+    connect(this, &FrameModel::imagesChanged, this, &FrameModel::updateFailureNote);
+    connect(this, &FrameModel::welcomingChanged, this, &FrameModel::updateFailureNote);
     return schedule;
 }
 
@@ -146,6 +152,8 @@ bool FrameModel::isDrawing() const
 void FrameModel::startSchedule()
 {
     updates().checkInBackground();
+    if (const std::optional<QString> data = ScreenFiles(m_screensDir).readData())
+        takePlanResets(QJsonDocument::fromJson(data->toUtf8()).object());
     m_schedule->start();
     restartCycle();
 }
@@ -175,9 +183,14 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         const std::optional<QJsonObject> countdown =
             m_countdown ? std::optional<QJsonObject>(m_countdown->toJson()) : std::nullopt;
         const QSet<QString> widgets = usedWidgets(m_pages);
-        const QJsonObject calendar = co_await calendarData();
-        if (!self)
-            co_return std::nullopt;
+        // The calendar is read only for a page that shows it: reading it may send the
+        // subscriptions' private addresses over the network and wait on the calendar service.
+        std::optional<QJsonObject> calendar;
+        if (widgets.contains(calendarWidget)) {
+            calendar = co_await calendarData();
+            if (!self)
+                co_return std::nullopt;
+        }
 
         const DataCollector collector(pages, widgets, m_providers, m_showLogos, countdown, calendar, token);
         const DataCollector::Result collected = co_await collector.collect(now);
@@ -188,6 +201,8 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         const ScreenFiles files(m_screensDir);
         files.ensureDirectory();
         markUnfinished();
+        // draw() takes the look as it begins, before its first suspension.
+        const ScreenLook drawnLook = m_look;
         const bool drawn = co_await draw(QString::fromUtf8(data));
         if (!self)
             co_return std::nullopt;
@@ -196,9 +211,14 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         // Only the data of a refresh whose pictures were all drawn replaces the last good one:
         // a redraw always draws from the data the card's pictures were made from.
         files.writeData(data);
-        // Pictures of pages that are gone would otherwise stay for good.
-        if (writeManifest(true, now, collected.login, std::nullopt))
-            files.removePicturesExcept(drawnViews());
+        takePlanResets(collected.data);
+        // Pictures of pages that are gone would otherwise stay for good, and those of the other
+        // looks show an older page list or older data: they go, and a look chosen later is
+        // drawn afresh from this data before it is shown.
+        if (writeManifest(true, now, collected.login, std::nullopt)) {
+            files.removePicturesExcept(drawnViews(), drawnLook);
+            m_refreshedLook = drawnLook;
+        }
     } catch (...) {
         if (!self)
             co_return std::nullopt;
@@ -358,12 +378,36 @@ void FrameModel::finished(const std::optional<QString> &error, bool followUp)
 void FrameModel::drawChosenLook()
 {
     // A look chosen while the refresh ran was left undrawn, as the refresh drew the look it
-    // started with.
-    if (!m_lookAwaitingPictures)
-        return;
+    // started with; its older pictures, if it had any, went when the refresh succeeded.
     m_lookAwaitingPictures = !hasPicturesOfLook();
     if (m_lookAwaitingPictures)
         redraw();
+}
+
+void FrameModel::takePlanResets(const QJsonObject &data)
+{
+    m_schedule->setPlanResets(RefreshMoments::planResets(data));
+}
+
+void FrameModel::updateFailureNote()
+{
+    const std::optional<QString> error = errorLine();
+    const bool shown = error && !m_images.isEmpty() && !m_welcoming;
+    assign(m_failureNote, shown ? QStringLiteral("Last refresh failed: ") + *error : QString(),
+           &FrameModel::failureNoteChanged);
+}
+
+QString FrameModel::staleSlotText() const
+{
+    const std::optional<QString> error = errorLine();
+    if (isRefreshing() || !error)
+        return QStringLiteral("Updating\u2026");
+    return QStringLiteral("Not updated: ") + *error;
+}
+
+void FrameModel::setWelcoming(bool welcoming)
+{
+    assign(m_welcoming, welcoming, &FrameModel::welcomingChanged);
 }
 
 QString FrameModel::statusLine() const

@@ -203,10 +203,18 @@ void FrameModel::loadImages()
     ImageTable loaded = readPictures(m_look);
     ScreenLook shown = m_look;
     // A newly chosen look without pictures of its own: until they are drawn the card keeps
-    // showing the previous look's rather than none.
-    if (loaded.isEmpty() && m_picturesLook != m_look) {
-        loaded = readPictures(m_picturesLook);
-        shown = loaded.isEmpty() ? m_look : m_picturesLook;
+    // showing the pictures it showed, or those of the look the last refresh drew, rather than
+    // none.
+    QList<ScreenLook> standIns{m_picturesLook};
+    if (m_refreshedLook)
+        standIns.append(*m_refreshedLook);
+    for (const ScreenLook other : standIns) {
+        if (!loaded.isEmpty())
+            break;
+        if (other == m_look)
+            continue;
+        loaded = readPictures(other);
+        shown = loaded.isEmpty() ? m_look : other;
     }
     // What was decoded for the card and not taken is of no further use.
     m_decodedPictures.clear();

@@ -94,17 +94,25 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
         throw UserError(problem);
 }
 
-void ScreenFiles::removePicturesExcept(const QStringList &views) const
+void ScreenFiles::removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look) const
 {
-    // The names ScreenLook gives pictures, with the view name captured.
+    // The names ScreenLook gives pictures and the page texts beside them, with the view name,
+    // the look and the text suffix captured.
     static const QRegularExpression pictureName(
-        QStringLiteral("^(page[0-9]+)((-(mono|colour)-(light|dark))?\\.png|\\.txt)$"));
+        QStringLiteral("^(page[0-9]+)(?:(?:-(mono|colour)-(?:light|dark))?\\.png|(\\.txt))$"));
     QDir dir(m_dir);
     // System: a dangling link is listed too. Folders are never removed.
     const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
     for (const QString &name : names) {
         const QRegularExpressionMatch match = pictureName.match(name);
-        if (match.hasMatch() && !views.contains(match.captured(1)))
+        if (!match.hasMatch())
+            continue;
+        const bool isText = !match.captured(3).isEmpty();
+        // A panel picture's name carries no look; a page's text belongs to every look.
+        const QString lookName =
+            match.captured(2).isEmpty() ? ScreenLook(ScreenLook::Panel).rawValue() : match.captured(2);
+        const bool otherLook = !isText && look && look->rawValue() != lookName;
+        if (!views.contains(match.captured(1)) || otherLook)
             dir.remove(name);
     }
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/ScreenLook.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -44,7 +46,9 @@ public:
     // Removes the pictures and texts of every view not in `views`: only files named as pictures
     // or texts are ("page3.png", "page3-mono-dark.png", "page3.txt", …), whatever look they were
     // drawn in; anything else in the directory stays. A link is removed, never what it points to.
-    void removePicturesExcept(const QStringList &views) const;
+    // With `look` given, the pictures of every other look go as well (a page's text is shared by
+    // every look, so it stays).
+    void removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look = std::nullopt) const;
 
 private:
     QString path(const QString &fileName) const;

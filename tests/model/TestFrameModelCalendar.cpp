@@ -5,7 +5,9 @@
 #include "model/FrameModel.h"
 #include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
+#include "platform/CalendarSubscriptions.h"
 #include "platform/InMemoryCredentialStore.h"
+#include "platform/SubscriptionFetch.h"
 #include "render/PageRenderer.h"
 
 #include <QApplication>
@@ -87,6 +89,8 @@ private Q_SLOTS:
     void weeklyEventOnEachOfItsDays();
     void accessQuestionBumpsTheCounterAndRefreshes_data();
     void accessQuestionBumpsTheCounterAndRefreshes();
+    void calendarReadOnlyWhenAPageShowsIt_data();
+    void calendarReadOnlyWhenAPageShowsIt();
 
 private:
     std::unique_ptr<FrameModel> makeModel() const;
@@ -267,6 +271,44 @@ void TestFrameModelCalendar::accessQuestionBumpsTheCounterAndRefreshes()
     QCOMPARE(refreshRequested.count(), 1);
     QVERIFY(waitUntilIdle(*model));
     model->eventStore().setConsentPresenter(nullptr);
+}
+
+void TestFrameModelCalendar::calendarReadOnlyWhenAPageShowsIt_data()
+{
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("no calendar widget placed") << "today.date" << false;
+    QTest::newRow("next events placed") << "calendar.next" << true;
+}
+
+void TestFrameModelCalendar::calendarReadOnlyWhenAPageShowsIt()
+{
+    QFETCH(QString, widget);
+    QFETCH(bool, read);
+    SubscriptionFetch::allowLoopbackHttpForTests(true);
+    FakeHttpServer server;
+    server.start();
+    const QDateTime soon = QDateTime::currentDateTimeUtc().addSecs(3600);
+    FakeHttpServer::Reply reply;
+    reply.contentType = "text/calendar";
+    reply.body = calendar(timedEvent("a", soon, "Dentist"));
+    server.setReply("GET /private.ics", reply);
+    writeSettings(QDir(m_dir->filePath(QStringLiteral("screens"))).path(),
+                  {page("full", {widget.toUtf8().constData()})});
+    const auto model = makeModel();
+    model->eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
+    QCoro::waitFor(model->eventStore().subscriptions().add(QStringLiteral("Private"),
+                                                           server.baseUrl() + QStringLiteral("private.ics")));
+    QVERIFY(waitUntilIdle(*model));
+    server.clearRequests();
+
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(server.requestsTo("GET /private.ics").isEmpty(), !read);
+    const QJsonObject document = readObject(QDir(model->screensDir()).filePath(QStringLiteral("data.json")));
+    QCOMPARE(document.value("calendar").toObject().value("events").toArray().size(), read ? 1 : 0);
+    SubscriptionFetch::allowLoopbackHttpForTests(false);
 }
 
 int main(int argc, char *argv[])

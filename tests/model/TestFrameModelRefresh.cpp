@@ -98,6 +98,8 @@ private Q_SLOTS:
     void failedDrawKeepsTheLastGoodData();
     void lookChosenDuringRefreshIsDrawnAfterIt();
     void previousLookShownUntilTheNewOneIsDrawn();
+    void looksAreDrawnAgainAfterAnEdit();
+    void failedRefreshIsInSight();
     void refreshSupersedesRunningRedraw();
     void picturesOfRemovedPagesGo();
     void drawsAtMostTheMostDrawnPages();
@@ -703,6 +705,58 @@ void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
     QVERIFY(!model->isDrawing());
 }
 
+void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
+{
+    // Two pages told apart by their colour.
+    writeSettings(screens(), {page("full", {"today.date"}, "#ff0000"), page("full", {"countdown"})});
+    const auto model = makeModel();
+    const QRgb red = qRgb(0xff, 0, 0);
+    const auto pixel = [&](const char *view) { return model->image(QString::fromLatin1(view), false).pixel(20, 20); };
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    // Colour, then back to Mono: the Colour pictures of the first page list stay on disk.
+    model->setLook(ScreenLook::Colour);
+    QVERIFY(
+        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    QCOMPARE(pixel("page0"), red);
+    model->setLook(ScreenLook::Mono);
+
+    // The second page goes above the first; its refresh draws Mono. Back in Colour, the card
+    // keeps the good Mono pictures until Colour is drawn again in the new order.
+    model->movePages({1}, 0);
+    QVERIFY(waitUntilIdle(*model));
+    model->setLook(ScreenLook::Colour);
+    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+    QVERIFY(model->isDrawing());
+    QVERIFY(
+        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    QCOMPARE(pixel("page1"), red);
+    QVERIFY(pixel("page0") != red);
+}
+
+void TestFrameModelRefresh::failedRefreshIsInSight()
+{
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const auto model = makeModel();
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->failureNote(), QString());
+    QCOMPARE(model->staleSlotText(), QStringLiteral("Updating\u2026"));
+
+    // A GitHub widget while signed out fails the refresh: the slot and the card say so.
+    const QUuid id = model->pages().at(0).id;
+    model->setWidget(QStringLiteral("github.year"), id, 0);
+    QVERIFY(waitUntilIdle(*model));
+    QVERIFY(model->isStale(model->pages().at(0), 0));
+    QCOMPARE(model->staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
+    QCOMPARE(model->failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
+
+    // The widget taken out again: the refresh works and the note goes.
+    model->setWidget(QStringLiteral("today.date"), id, 0);
+    QVERIFY(waitUntilIdle(*model));
+    QCOMPARE(model->failureNote(), QString());
+}
+
 void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
 {
     // The last good run left four slow pages; its data document paints them red.
@@ -740,7 +794,8 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
     const QString views = copyViews();
     writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
     QDir().mkpath(screens());
-    // Pictures of pages that are gone, in any look, and of a page still there in another look.
+    // Pictures of pages that are gone, in any look, and of a page still there in another look
+    // (drawn from older data, so they go too), and the text of a page that is gone.
     for (const char *name :
          {"page2-mono-light.png", "page2-colour-dark.png", "page7.png", "page1-colour-light.png", "page2.txt"})
         TestSupport::writeFile(screenFile(QString::fromLatin1(name)), "old picture");
@@ -783,7 +838,6 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
              << "manifest.json"
              << "page0-mono-dark.png"
              << "page0-mono-light.png"
-             << "page1-colour-light.png"
              << "page1-mono-dark.png"
              << "page1-mono-light.png"
              << "page9.png";

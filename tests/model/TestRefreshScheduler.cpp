@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SignalWait.h"
 #include "model/RefreshScheduler.h"
+#include "model/WallClock.h"
 #include "platform/WakeMonitor.h"
 
 #include <QCoroTask>
@@ -64,7 +65,44 @@ RefreshScheduler::Jobs recordingJobs(Record &record, Gate &gate, RefreshSchedule
     return jobs;
 }
 
+// A clock the test sets: the wall clock and the boot-time counter move together as time
+// passes (asleep or awake); setting the clock moves the wall clock alone.
+class TestClock : public WallClock
+{
+public:
+    QDateTime now() const override { return utc; }
+    QTimeZone zone() const override { return timeZone; }
+    qint64 sinceBootMs() const override { return bootMs; }
+
+    QDateTime utc;
+    QTimeZone timeZone{"Europe/London"};
+    qint64 bootMs = 3600 * 1000;
+};
+
+// Time passes (Pass), or the machine sleeps that long and wakes (Wake), or someone sets the
+// clock by that much (SetClock) or the zone to Tokyo (SetZone); then the schedule looks at the
+// clock, and `requests` refreshes have been asked for since the start.
+struct ClockStep
+{
+    enum Kind
+    {
+        Pass,
+        Wake,
+        SetClock,
+        SetZone
+    } kind;
+    qint64 seconds;
+    int requests;
+};
+
+QCoro::Task<std::optional<QString>> failAtOnce()
+{
+    co_return QStringLiteral("GitHub did not answer.");
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<ClockStep>)
 
 // The schedule without the model: runs are played by jobs that wait until the test lets them
 // finish.
@@ -196,6 +234,64 @@ private Q_SLOTS:
         schedule.wakeMonitor()->prepareForSleep(false);
         QCOMPARE(requested.count(), 5);
         gate.open();
+    }
+
+    void extraRefreshesAtTheMomentsThatMatter_data()
+    {
+        QTest::addColumn<QString>("start");        // local time in London
+        QTest::addColumn<QList<qint64>>("resets"); // plan resets, seconds after the start
+        QTest::addColumn<QList<ClockStep>>("steps");
+        using enum ClockStep::Kind;
+        // Every refresh fails: none is tried again before its moment comes round.
+        QTest::newRow("shortly after midnight, once") << "2026-03-01T23:59:00" << QList<qint64>()
+                                                      << QList<ClockStep>{{Pass, 50, 0}, {Pass, 30, 1}, {Pass, 600, 1}};
+        QTest::newRow("midnight slept through")
+            << "2026-03-01T23:00:00" << QList<qint64>() << QList<ClockStep>{{Pass, 1800, 0}, {Pass, 7200, 1}};
+        QTest::newRow("the wake's refresh serves midnight")
+            << "2026-03-01T23:00:00" << QList<qint64>() << QList<ClockStep>{{Wake, 7200, 1}, {Pass, 30, 1}};
+        QTest::newRow("shortly after the earliest plan reset")
+            << "2026-03-02T09:00:00" << QList<qint64>{-600, 960, 18960}
+            << QList<ClockStep>{{Pass, 990, 0}, {Pass, 40, 1}, {Pass, 1800, 1}};
+        QTest::newRow("clock set back, then midnight")
+            << "2026-03-02T23:00:00" << QList<qint64>()
+            << QList<ClockStep>{{SetClock, -6 * 3600, 1}, {Pass, 3600, 1}, {Pass, 6 * 3600 + 60, 2}};
+        QTest::newRow("time zone changed")
+            << "2026-03-02T12:00:00" << QList<qint64>() << QList<ClockStep>{{Pass, 30, 0}, {SetZone, 0, 1}};
+        QTest::newRow("at most one extra refresh in five minutes")
+            << "2026-03-02T09:00:00" << QList<qint64>{0}
+            << QList<ClockStep>{{Pass, 70, 1}, {SetClock, 3600, 1}, {Pass, 120, 1}, {Pass, 200, 2}};
+    }
+
+    void extraRefreshesAtTheMomentsThatMatter()
+    {
+        QFETCH(QString, start);
+        QFETCH(QList<qint64>, resets);
+        QFETCH(QList<ClockStep>, steps);
+        auto clock = std::make_shared<TestClock>();
+        const QDateTime local = QDateTime::fromString(start, Qt::ISODate);
+        clock->utc = QDateTime(local.date(), local.time(), clock->timeZone).toUTC();
+        RefreshScheduler::Jobs jobs;
+        jobs.run = [] { return failAtOnce(); };
+        RefreshScheduler schedule(std::move(jobs), nullptr, clock);
+        QList<QDateTime> resetTimes;
+        for (const qint64 seconds : resets)
+            resetTimes.append(clock->utc.addSecs(seconds));
+        schedule.setPlanResets(resetTimes);
+        schedule.start();
+        QSignalSpy requested(&schedule, &RefreshScheduler::refreshRequested);
+
+        for (const ClockStep &step : steps) {
+            if (step.kind != ClockStep::SetZone)
+                clock->utc = clock->utc.addSecs(step.seconds);
+            if (step.kind == ClockStep::Pass || step.kind == ClockStep::Wake)
+                clock->bootMs += step.seconds * 1000;
+            if (step.kind == ClockStep::SetZone)
+                clock->timeZone = QTimeZone("Asia/Tokyo");
+            if (step.kind == ClockStep::Wake)
+                schedule.wakeMonitor()->prepareForSleep(false);
+            schedule.checkClock();
+            QCOMPARE(requested.count(), step.requests);
+        }
     }
 
     void theNewestDrawHoldsTheTurn()

@@ -174,6 +174,34 @@ void flashAndPlaceholder()
     }
 }
 
+// Pictures older than a failed refresh, with the card's mark; and the first welcome's card.
+void failureAndWelcome()
+{
+    FixtureScreens screens(5);
+    const QString manifestPath = QDir(screens.path()).filePath(QStringLiteral("manifest.json"));
+    QJsonObject manifest = QJsonDocument::fromJson(TestSupport::readFile(manifestPath)).object();
+    manifest.insert("ok", false);
+    manifest.insert("error", "Sign in to GitHub in Connections, or remove the GitHub widgets.");
+    TestSupport::writeFile(manifestPath, QJsonDocument(manifest).toJson());
+    auto model = makeModel(screens);
+    model->setLook(ScreenLook::Colour);
+    for (const FrameSize size : {FrameSize::Small, FrameSize::Medium}) {
+        model->setSize(size);
+        for (const bool dark : {false, true}) {
+            auto card = makeCard(*model, dark);
+            save(onDesktop(*card, dark, backdropMargin),
+                 QStringLiteral("card-failed-%1-%2").arg(size.rawValue(), dark ? "dark" : "light"));
+        }
+    }
+
+    FixtureScreens nothing(0);
+    QFile::remove(QDir(nothing.path()).filePath(QStringLiteral("manifest.json")));
+    auto first = makeModel(nothing);
+    first->setWelcoming(true);
+    auto welcoming = makeCard(*first, false);
+    save(onDesktop(*welcoming, false, backdropMargin), QStringLiteral("card-welcome-light"));
+}
+
 // The full-screen grid on a screen of `area` points, with the first `count` views.
 void fullScreenGrid(int count, const QSize &area, ScreenLook look, bool dark)
 {
@@ -268,6 +296,7 @@ int main(int argc, char *argv[])
     transitionPartway(PageTransition::Flip, 400ms, QStringLiteral("card-flip-arriving"));
     transitionPartway(PageTransition::Slide, 120ms, QStringLiteral("card-slide"));
     flashAndPlaceholder();
+    failureAndWelcome();
     fullScreenGrids();
     trayMenu(false, QStringLiteral("Look"), QStringLiteral("tray-menu-light"));
     trayMenu(false, QStringLiteral("AI Plans"), QStringLiteral("tray-menu-plans"));

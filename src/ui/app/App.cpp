@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 App::App(QObject *parent)
     : QObject(parent)
@@ -54,8 +55,12 @@ void App::finishLaunching(const QStringList &arguments)
     // "Check for Updates…" tells its outcome in a message box; the quiet checks say nothing.
     m_model->updates().setPresenter(std::make_shared<UpdateAlerts>());
     startPlanAlerts();
+    // During the first welcome the card welcomes rather than showing what the first refresh of
+    // the starting pages ran into; the user has chosen nothing yet.
+    const bool welcomeNeeded = m_model->needsWelcome();
+    m_model->setWelcoming(welcomeNeeded);
     m_model->startSchedule();
-    openLaunchWindows(arguments, m_model->needsWelcome());
+    openLaunchWindows(arguments, welcomeNeeded);
 }
 
 void App::handOver(const QStringList &arguments)
@@ -163,10 +168,20 @@ void App::showWelcome()
         if (app && app->m_welcome)
             app->m_welcome->close();
     });
-    if (!m_welcome)
+    if (!m_welcome) {
+        m_model->setWelcoming(false);
         return;
+    }
     prepareWindow(*m_welcome, {QStringLiteral("Welcome to Tessarine"), m_welcome->sizeHint(), QString()});
     bringToFront(*m_welcome);
+    // Once the welcome closes, the card shows what the refreshes bring, failures included.
+    if (QWindow *window = m_welcome->windowHandle()) {
+        FrameModel *model = m_model.get();
+        connect(window, &QWindow::visibleChanged, model, [model](bool visible) {
+            if (!visible)
+                model->setWelcoming(false);
+        });
+    }
 }
 
 void App::prepareWindow(QWidget &content, const WindowSetup &setup)

@@ -3,6 +3,7 @@
 
 #include "CardAccessible.h"
 #include "CardStyle.h"
+#include "FailureMark.h"
 #include "FrameMenu.h"
 #include "FullScreenFrame.h"
 #include "kit/CardGeometry.h"
@@ -32,6 +33,7 @@ FrameView::FrameView(FrameModel &model, QWidget *parent)
     m_page.setReduceMotion([this] { return m_appearance.reduceMotion(); });
     m_page.setView(m_model.view(), false);
     m_fullScreen = new FullScreenFrame(model, m_appearance, this);
+    new FailureMark(model, *this);
     watchModel();
     followSize();
 }
@@ -51,7 +53,7 @@ void FrameView::watchModel()
     connect(&m_model, &FrameModel::sizeChanged, this, &FrameView::followSize);
     for (auto changed :
          {&FrameModel::lookChanged, &FrameModel::flashChanged, &FrameModel::imagesChanged, &FrameModel::manifestChanged,
-          &FrameModel::lastRunErrorChanged, &FrameModel::transitionChanged}) {
+          &FrameModel::lastRunErrorChanged, &FrameModel::transitionChanged, &FrameModel::welcomingChanged}) {
         connect(&m_model, changed, this, qOverload<>(&QWidget::update));
     }
 }

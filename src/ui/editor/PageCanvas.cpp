@@ -37,6 +37,9 @@ PageCanvas::PageCanvas(FrameModel &model, EditorState &state, QWidget *parent)
     connect(&model, &FrameModel::pagesChanged, this, &PageCanvas::pageChanged);
     connect(&model, &FrameModel::catalogueChanged, this, &PageCanvas::pageChanged);
     connect(&model, &FrameModel::renderedPagesChanged, this, &PageCanvas::reloadOverlays);
+    // A stale slot says "Updating…" during a refresh and why it was not drawn after a failed one.
+    connect(&model, &FrameModel::isRefreshingChanged, this, &PageCanvas::reloadOverlays);
+    connect(&model, &FrameModel::lastRunErrorChanged, this, &PageCanvas::reloadOverlays);
     connect(&model, &FrameModel::imagesChanged, this, qOverload<>(&QWidget::update));
     connect(&model, &FrameModel::lookChanged, this, qOverload<>(&QWidget::update));
     connect(&state, &EditorState::selectionChanged, this, &PageCanvas::pageChanged);

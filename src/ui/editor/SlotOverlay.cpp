@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
+#include <algorithm>
 
 namespace {
 
@@ -122,6 +123,7 @@ QMenu *SlotOverlay::makeMenu()
 
 void SlotOverlay::reload()
 {
+    setToolTip(showsFailure() ? m_model.staleSlotText() : QString());
     updateAccessibleName();
     updateSpinner();
     QWidget::update();
@@ -154,7 +156,15 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     const double lineGap = 6;
     const QFontMetricsF headlineMetrics(headline);
     const QFontMetricsF secondaryMetrics(secondaryFont);
-    const double height = symbolSize + lineGap + headlineMetrics.height() + lineGap + secondaryMetrics.height();
+    // After a failed refresh the slot says why it was not drawn, on up to three lines.
+    const bool failed = showsFailure();
+    const QString status = m_model.staleSlotText();
+    const QRectF statusRoom(0, 0, std::max(shape.width() - 24, 1.0), secondaryMetrics.height() * 3);
+    const double statusHeight =
+        failed ? std::min(secondaryMetrics.boundingRect(statusRoom, Qt::TextWordWrap, status).height(),
+                          statusRoom.height())
+               : secondaryMetrics.height();
+    const double height = symbolSize + lineGap + headlineMetrics.height() + lineGap + statusHeight;
     double y = shape.center().y() - height / 2;
 
     const QPixmap symbol =
@@ -169,13 +179,21 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     painter.drawText(QRectF(shape.left(), y, shape.width(), headlineMetrics.height()), Qt::AlignCenter, title);
     y += headlineMetrics.height() + lineGap;
 
-    const QString updating = QStringLiteral("Updating…");
+    painter.setFont(secondaryFont);
+    painter.setPen(UiStyle::secondary(palette()));
+    if (failed) {
+        const QRectF room(shape.center().x() - statusRoom.width() / 2, y, statusRoom.width(), statusHeight);
+        painter.save();
+        painter.setClipRect(room);
+        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, status);
+        painter.restore();
+        return;
+    }
+    const QString &updating = status;
     const double spinnerSize = secondaryMetrics.height() * 0.9;
     const double rowWidth = spinnerSize + 6 + secondaryMetrics.horizontalAdvance(updating);
     const double x = shape.center().x() - rowWidth / 2;
     paintSpinner(painter, QPointF(x + spinnerSize / 2, y + secondaryMetrics.height() / 2), spinnerSize);
-    painter.setFont(secondaryFont);
-    painter.setPen(UiStyle::secondary(palette()));
     painter.drawText(QRectF(x + spinnerSize + 6, y, rowWidth, secondaryMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, updating);
 }
@@ -259,9 +277,15 @@ void SlotOverlay::paintSpinner(QPainter &painter, const QPointF &centre, double 
     painter.restore();
 }
 
+bool SlotOverlay::showsFailure() const
+{
+    return isUpdating() && !m_model.isRefreshing() && m_model.errorLine().has_value();
+}
+
 void SlotOverlay::updateSpinner()
 {
-    const bool spin = isVisible() && isUpdating();
+    // Nothing turns once a refresh has failed: nothing is being drawn.
+    const bool spin = isVisible() && isUpdating() && !showsFailure();
     if (spin && m_spinner->state() != QAbstractAnimation::Running)
         m_spinner->start();
     else if (!spin)

@@ -13,10 +13,10 @@ class QVariantAnimation;
 
 // One slot of the page on the editor's canvas, laid over the page image. An empty slot invites
 // "Add Widget"; a slot whose image is out of date shows its widget with "Updating…" until the
-// refresh has drawn it; a current slot lets the image show through. The selected slot is
-// outlined in the accent colour, a hovered one more faintly, with a tag naming its widget.
-// Clicking selects the slot; its menu chooses or removes the widget. For assistive technology
-// it is one button, "Slot 2: Countdown" or "Slot 2: empty".
+// refresh has drawn it, or "Not updated: " and the error once a refresh failed; a current slot lets the image show
+// through. The selected slot is outlined in the accent colour, a hovered one more faintly, with a tag naming its
+// widget. Clicking selects the slot; its menu chooses or removes the widget. For assistive technology it is one button,
+// "Slot 2: Countdown" or "Slot 2: empty".
 class SlotOverlay : public QAbstractButton
 {
     Q_OBJECT
@@ -36,6 +36,8 @@ public:
     std::optional<Widget> widget() const;
     // Whether the "Updating…" layer is shown: the slot holds a widget its image does not show yet.
     bool isUpdating() const;
+    // Whether that layer says the last refresh failed ("Not updated: …") rather than "Updating…".
+    bool showsFailure() const;
 
     // The slot's menu: "Choose Widget" with the catalogue's widgets by group, and "Remove
     // Widget" when the slot holds one. The caller shows it; it deletes itself once closed.

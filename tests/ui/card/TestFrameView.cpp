@@ -273,23 +273,30 @@ void TestFrameView::placeholderText_data()
 {
     QTest::addColumn<bool>("withManifest");
     QTest::addColumn<std::optional<QString>>("error");
+    QTest::addColumn<bool>("welcoming");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("nothing rendered yet") << false << std::optional<QString>() << "Waiting for the first refresh…";
-    QTest::newRow("failed refresh") << true << std::optional<QString>("GitHub did not answer.")
+    QTest::newRow("nothing rendered yet")
+        << false << std::optional<QString>() << false << "Waiting for the first refresh…";
+    QTest::newRow("failed refresh") << true << std::optional<QString>("GitHub did not answer.") << false
                                     << "GitHub did not answer.";
+    QTest::newRow("failed refresh during the first welcome")
+        << true << std::optional<QString>("Sign in to GitHub in Connections, or remove the GitHub widgets.") << true
+        << "Welcome to Tessarine. Choose your first pages in the welcome window.";
 }
 
 void TestFrameView::placeholderText()
 {
     QFETCH(bool, withManifest);
     QFETCH(std::optional<QString>, error);
+    QFETCH(bool, welcoming);
     QFETCH(QString, expected);
 
     // A manifest that names no views: nothing to show but the reason.
     if (withManifest)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), {}, colouredPicture, error);
     FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    model.setWelcoming(welcoming);
     QCOMPARE(ScreenImage(model).placeholderText(), expected);
 }
 

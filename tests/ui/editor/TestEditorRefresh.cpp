@@ -158,8 +158,11 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     model->setWidget(QStringLiteral("calendar.next"), id, 1);
     QVERIFY(waitUntilIdle(*model));
     QVERIFY(model->errorLine());
-    // Nothing was drawn, so the slot still waits for its picture; nothing else changed.
+    // Nothing was drawn, so the slot's picture is still out of date, and it says why rather
+    // than "Updating…"; nothing else changed.
     QVERIFY(overlays.at(1)->isUpdating());
+    QVERIFY(overlays.at(1)->showsFailure());
+    QCOMPARE(overlays.at(1)->toolTip(), QStringLiteral("Not updated: ") + *model->errorLine());
     QVERIFY(!overlays.at(0)->isUpdating());
     QCOMPARE(model->history().undoStack().size(), 1);
     QCOMPARE(editor.state().selection(), id);
