@@ -7,6 +7,7 @@ namespace {
 
 const QString appName = QStringLiteral("Tessarine");
 const QString waiting = QStringLiteral("Waiting for the first refresh…");
+const QString welcome = QStringLiteral("Welcome to Tessarine. Choose your first pages in the welcome window.");
 
 // When the shown page has no words of its own (never drawn, or drawn before pages had any), the
 // card says what it shows instead: the error line or the waiting note, as the page area does.
@@ -14,8 +15,11 @@ QString pageWords(const FrameModel &model)
 {
     if (const std::optional<QString> text = model.pageText(model.view()))
         return *text;
-    if (model.image(model.view(), false).isNull())
+    if (model.image(model.view(), false).isNull()) {
+        if (model.welcoming())
+            return welcome;
         return model.errorLine() ? QString() : waiting;
+    }
     return model.manifest() ? model.manifest()->title(model.view()) : QString();
 }
 
@@ -35,7 +39,12 @@ QString CardSpeech::description(const FrameModel &model)
     const QString words = pageWords(model);
     if (!words.isEmpty())
         parts.append(words);
-    if (const std::optional<QString> error = model.errorLine(); error && !error->isEmpty())
+    // The same failure the card's mark shows; with no picture at all the card shows the error
+    // line itself, so it is said too.
+    if (!model.failureNote().isEmpty())
+        parts.append(model.failureNote());
+    else if (const std::optional<QString> error = model.errorLine();
+             error && !error->isEmpty() && !model.welcoming() && model.image(model.view(), false).isNull())
         parts.append(QStringLiteral("Last refresh failed: ") + *error);
     return parts.join(QStringLiteral("\n\n"));
 }

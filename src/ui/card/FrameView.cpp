@@ -48,7 +48,7 @@ void FrameView::watchModel()
         announce(true);
     });
     for (auto changed : {&FrameModel::pageTextsChanged, &FrameModel::manifestChanged, &FrameModel::lastRunErrorChanged,
-                         &FrameModel::imagesChanged})
+                         &FrameModel::imagesChanged, &FrameModel::failureNoteChanged, &FrameModel::welcomingChanged})
         connect(&m_model, changed, this, [this] { announce(false); });
     connect(&m_model, &FrameModel::sizeChanged, this, &FrameView::followSize);
     for (auto changed :
