@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
+#include "ui/common/CloseKeys.h"
 #include "ui/common/FormSection.h"
 #include "ui/common/UiStyle.h"
 #include "ui/editor/CalendarSettings.h"
@@ -77,6 +78,8 @@ class TestLayoutEditor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void escapeClearsTheSlotBeforeClosing_data();
+    void escapeClearsTheSlotBeforeClosing();
     void init();
     void cleanup();
 
@@ -265,6 +268,34 @@ void TestLayoutEditor::arrowKeysStopAtTheEnds()
     QTest::keyClick(canvas, Qt::Key_Right);
     QCOMPARE(editor.state().selectedSlot(), 0);
     QCOMPARE(canvas->overlays().size(), 1);
+}
+
+void TestLayoutEditor::escapeClearsTheSlotBeforeClosing_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("focus in the inspector") << QStringLiteral("inspector");
+    QTest::newRow("focus in the page list") << QStringLiteral("pages");
+}
+
+void TestLayoutEditor::escapeClearsTheSlotBeforeClosing()
+{
+    QFETCH(QString, focus);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    CloseKeys::install(editor);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    editor.state().setSelectedSlot(1);
+    QWidget *target =
+        focus == QStringLiteral("pages") ? static_cast<QWidget *>(editor.pageList()) : editor.findChild<WidgetRow *>();
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key_Escape);
+    QVERIFY(!editor.state().selectedSlot());
+    QVERIFY(editor.isVisible());
+    QTest::keyClick(target, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
 }
 
 void TestLayoutEditor::escapeAndBackgroundClickClearTheSlot()
