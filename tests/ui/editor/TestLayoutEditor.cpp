@@ -78,6 +78,8 @@ class TestLayoutEditor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void keysChooseAWidget_data();
+    void keysChooseAWidget();
     void escapeClearsTheSlotBeforeClosing_data();
     void escapeClearsTheSlotBeforeClosing();
     void init();
@@ -296,6 +298,32 @@ void TestLayoutEditor::escapeClearsTheSlotBeforeClosing()
     QVERIFY(editor.isVisible());
     QTest::keyClick(target, Qt::Key_Escape);
     QVERIFY(!editor.isVisible());
+}
+
+void TestLayoutEditor::keysChooseAWidget_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestLayoutEditor::keysChooseAWidget()
+{
+    QFETCH(int, key);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.show();
+    const QUuid id = model->pages().at(0).id;
+    editor.state().setSelection(id);
+    editor.state().setSelectedSlot(0);
+    WidgetInspector *inspector = editor.inspector()->widgetInspector();
+    QVERIFY(inspector);
+    for (WidgetRow *row : inspector->rows()) {
+        if (row->widget().id == QLatin1String("countdown"))
+            QTest::keyClick(row, Qt::Key(key));
+    }
+    QCOMPARE(model->page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
 }
 
 void TestLayoutEditor::escapeAndBackgroundClickClearTheSlot()
