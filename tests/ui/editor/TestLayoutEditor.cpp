@@ -78,6 +78,8 @@ class TestLayoutEditor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void altArrowsMovePages_data();
+    void altArrowsMovePages();
     void keysChooseAWidget_data();
     void keysChooseAWidget();
     void escapeClearsTheSlotBeforeClosing_data();
@@ -324,6 +326,33 @@ void TestLayoutEditor::keysChooseAWidget()
             QTest::keyClick(row, Qt::Key(key));
     }
     QCOMPARE(model->page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
+}
+
+void TestLayoutEditor::altArrowsMovePages_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("down") << 0 << int(Qt::Key_Down) << 1;
+    QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0;
+    QTest::newRow("up from the top stays") << 0 << int(Qt::Key_Up) << 0;
+}
+
+void TestLayoutEditor::altArrowsMovePages()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    const QUuid id = model->pages().at(from).id;
+    editor.state().setSelection(id);
+    editor.pageList()->listView()->setFocus();
+    QTest::keyClick(editor.pageList()->listView(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(model->pages().at(to).id, id);
+    QCOMPARE(editor.state().selection(), std::optional<QUuid>(id));
 }
 
 void TestLayoutEditor::escapeAndBackgroundClickClearTheSlot()
