@@ -9,6 +9,8 @@
 #include "kit/Provider.h"
 #include "kit/UserError.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonValue>
 
 namespace {
@@ -30,12 +32,19 @@ QJsonObject withReason(QJsonObject entry, const QString &reason)
     return entry;
 }
 
+// Claude Code keeps its settings in ~/.claude; without it no session will ever report.
+QString claudeWaitingReason()
+{
+    if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
+        return QStringLiteral("Install Claude Code to show your Claude plan");
+    return QStringLiteral("Appears after the next Claude Code session on this computer");
+}
+
 QJsonObject claudeEntry(const QString &id, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
     if (!claude)
-        return withReason(entry(id, "claude", QStringLiteral("empty")),
-                          QStringLiteral("Appears after the next Claude Code session on this computer"));
+        return withReason(entry(id, "claude", QStringLiteral("empty")), claudeWaitingReason());
     QJsonObject ok = entry(id, "claude", QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), claude->windows);
     ok.insert(QLatin1String("seenAt"), claude->savedAt);

@@ -39,7 +39,9 @@ ConnectionRowState planRow(const std::optional<ProviderEntry> &entry, bool found
     const ConnectionStatus status = !found  ? ConnectionStatus::notFound
                                     : entry ? texts.notOkStatus
                                             : ConnectionStatus::found;
-    if (const auto reason = entry ? nonEmpty(entry->reason) : std::nullopt)
+    // A missing tool is told as missing, whatever the last refresh's reason was (it could only
+    // ask for a sign-in that cannot happen without the tool).
+    if (const auto reason = entry && found ? nonEmpty(entry->reason) : std::nullopt)
         return {status, *reason};
     return {status, found ? texts.foundDetail : texts.missingDetail};
 }

@@ -351,9 +351,10 @@ private Q_SLOTS:
         QTest::addColumn<QJsonObject>("expected");
 
         const QByteArray hangs = "trap '' TERM\nwhile read -r line; do :; done\n";
-        QTest::newRow("claude without report") << "claude" << QByteArray()
-                                               << entry("claude", "Claude", "claude", "empty",
-                                                        "Appears after the next Claude Code session on this computer");
+        // HOME has no ~/.claude here: no session will ever report until Claude Code is installed.
+        QTest::newRow("claude not installed")
+            << "claude" << QByteArray()
+            << entry("claude", "Claude", "claude", "empty", "Install Claude Code to show your Claude plan");
         // Only a Codex that says it is signed out is asked to sign in.
         const QJsonObject noReport = entry("codex", "Codex", "openai", "unavailable", "Codex gave no usage report");
         QTest::newRow("codex missing") << "codex" << QByteArray() << noReport;

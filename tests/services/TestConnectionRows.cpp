@@ -108,8 +108,9 @@ void TestConnectionRows::codex_data()
     QTest::newRow("status OK is not ok") << entry("OK") << true << int(S::attention) << foundHint;
     QTest::newRow("error with reason, found") << entry("unavailable", "Sign in to Codex with ChatGPT") << true
                                               << int(S::attention) << "Sign in to Codex with ChatGPT";
+    // "Not installed" never stands beside a request to sign in.
     QTest::newRow("error with reason, missing")
-        << entry("unavailable", "Codex is not installed") << false << int(S::notFound) << "Codex is not installed";
+        << entry("unavailable", "Sign in to Codex on this computer") << false << int(S::notFound) << installHint;
     QTest::newRow("error, no reason, found") << entry("error") << true << int(S::attention) << foundHint;
     QTest::newRow("error, empty reason, found") << entry("error", "") << true << int(S::attention) << foundHint;
     QTest::newRow("error, no reason, missing") << entry("error") << false << int(S::notFound) << installHint;
@@ -147,7 +148,7 @@ void TestConnectionRows::grok_data()
     QTest::newRow("error with reason, found")
         << entry("unavailable", "Grok has no usage yet") << true << int(S::noData) << "Grok has no usage yet";
     QTest::newRow("error with reason, missing")
-        << entry("unavailable", "Grok has no usage yet") << false << int(S::notFound) << "Grok has no usage yet";
+        << entry("unavailable", "Grok is not signed in or not installed") << false << int(S::notFound) << installHint;
     QTest::newRow("error, no reason, missing") << entry("error") << false << int(S::notFound) << installHint;
     QTest::newRow("no entry, found") << std::optional<ProviderEntry>() << true << int(S::found) << foundHint;
     QTest::newRow("no entry, missing") << std::optional<ProviderEntry>() << false << int(S::notFound) << installHint;

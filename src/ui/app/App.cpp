@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QWindow>
 
@@ -87,10 +88,19 @@ void App::showCard()
     // The card holds the pictures only as large as it can show them.
     new PictureResolution(*m_model, this);
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
-    m_frameWindow->setTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+    // A panel may come and go while the program runs; the card's menu follows it.
+    m_frameWindow->watchTray(&QSystemTrayIcon::isSystemTrayAvailable);
+    connect(m_frameWindow.get(), &FrameWindow::lookRefused, this, &App::tellLookRefused);
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();
+}
+
+void App::tellLookRefused(const QString &message)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tessarine"), message, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
 }
 
 void App::showTrayIcon()

@@ -59,6 +59,8 @@ private:
 
     void showCard();
     void showTrayIcon();
+    // Panel Pixels does not fit this screen: says so without stopping the card.
+    void tellLookRefused(const QString &message);
     void startPlanAlerts();
     void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
     // Makes `content` a window as `setup` says, centred on the main screen and fitted into it,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CardPlacement.h"
 
+#include <algorithm>
+
 namespace CardPlacement {
 
 namespace {
@@ -47,6 +49,23 @@ QRect place(const QRect &base, const QSize &size, bool firstTime, const Screens 
     if (wantsTopCentre && screens.mainAvailable)
         return topCentre(size, *screens.mainAvailable);
     return QRect(base.topLeft(), size);
+}
+
+QRect keepWithin(const QRect &frame, const QList<QRect> &available)
+{
+    const QRect *best = nullptr;
+    for (const QRect &screen : available) {
+        if (!best || area(frame.intersected(screen)) > area(frame.intersected(*best)))
+            best = &screen;
+    }
+    if (!best || area(frame.intersected(*best)) == 0)
+        return frame;
+    QRect moved = frame;
+    moved.moveRight(std::min(moved.right(), best->right()));
+    moved.moveBottom(std::min(moved.bottom(), best->bottom()));
+    moved.moveLeft(std::max(moved.left(), best->left()));
+    moved.moveTop(std::max(moved.top(), best->top()));
+    return moved;
 }
 
 } // namespace CardPlacement

@@ -35,4 +35,9 @@ bool isOnScreen(const QRect &frame, const QList<QRect> &available);
 // full-screen grid, else the window's current one); `firstTime` is true at launch.
 QRect place(const QRect &base, const QSize &size, bool firstTime, const Screens &screens);
 
+// `frame` moved the least distance that puts it inside the free area of the screen it overlaps
+// most (its top-left corner stays inside when the frame is larger than that area). A card grown
+// past a screen's edge is pulled back in, instead of being left to the window manager.
+QRect keepWithin(const QRect &frame, const QList<QRect> &available);
+
 } // namespace CardPlacement

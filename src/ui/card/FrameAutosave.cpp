@@ -25,7 +25,7 @@ bool FrameAutosave::restore()
 
 void FrameAutosave::save()
 {
-    if (m_window)
+    if (m_window && !m_held)
         WindowFrameStore::save(m_name, m_window->geometry());
 }
 

@@ -18,8 +18,10 @@ public:
 
     // Puts the window at its saved frame; false when none was saved.
     bool restore();
-    // Saves the window's frame now.
+    // Saves the window's frame now (nothing while held).
     void save();
+    // While held, moves are not saved: the frame shown is not the one to come back to.
+    void hold(bool held) { m_held = held; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -27,4 +29,5 @@ protected:
 private:
     QPointer<QWidget> m_window;
     QString m_name;
+    bool m_held = false;
 };

@@ -6,7 +6,6 @@
 #include "FailureMark.h"
 #include "FrameMenu.h"
 #include "FullScreenFrame.h"
-#include "kit/CardGeometry.h"
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
 
@@ -18,6 +17,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QWindow>
+#include <algorithm>
 
 FrameView::FrameView(FrameModel &model, QWidget *parent)
     : QWidget(parent)
@@ -68,7 +68,7 @@ void FrameView::followSize()
     const bool fullScreen = isFullScreen();
     m_fullScreen->setVisible(fullScreen);
     m_fullScreen->setGeometry(rect());
-    setToolTip(fullScreen ? QString() : QStringLiteral("Click for the next view, drag to move"));
+    setToolTip(fullScreen ? QString() : QStringLiteral("Click for the next page, drag to move"));
     updateMask();
     updateGeometry();
     update();
@@ -81,9 +81,31 @@ double FrameView::pageWidth() const
 
 QSizeF FrameView::cardWindowSize() const
 {
-    const QSizeF card = CardGeometry::size(pageWidth());
-    const double margins = 2 * CardStyle::windowMargin;
-    return QSizeF(card.width() + margins, card.height() + margins);
+    return CardFit::windowSize(pageWidth(), trim());
+}
+
+CardTrim FrameView::trim() const
+{
+    return m_trim.value_or(CardFit::usual(pageWidth()));
+}
+
+void FrameView::setTrim(std::optional<CardTrim> trim)
+{
+    if (trim == CardFit::usual(pageWidth()))
+        trim.reset();
+    if (trim == m_trim)
+        return;
+    m_trim = trim;
+    updateMask();
+    updateGeometry();
+    update();
+}
+
+double FrameView::bodyRadius() const
+{
+    // A narrowed inset keeps the body's corner concentric with the page's.
+    const double width = pageWidth();
+    return std::min(CardStyle::bodyRadius(width), CardStyle::pageRadius(width) + trim().inset);
 }
 
 QSize FrameView::sizeHint() const
@@ -108,14 +130,14 @@ void FrameView::paintEvent(QPaintEvent *)
     const QRectF page = pageRect();
     const double width = page.width();
     const bool dark = m_appearance.dark(*this);
-    CardStyle::paintGlass(painter, cardRect(), CardStyle::bodyRadius(width), dark, m_appearance.opaque());
+    CardStyle::paintGlass(painter, cardRect(), bodyRadius(), dark, m_appearance.opaque());
     m_page.paint(painter, page, CardStyle::pageRadius(width), dark);
 }
 
 QRectF FrameView::cardRect() const
 {
     const QRectF page = pageRect();
-    const double inset = CardStyle::inset(page.width());
+    const double inset = trim().inset;
     return page.adjusted(-inset, -inset, inset, inset);
 }
 
@@ -145,7 +167,7 @@ void FrameView::updateMask()
     if (isFullScreen()) {
         body.addRoundedRect(m_fullScreen->panelRect(), FullScreenFrame::panelRadius, FullScreenFrame::panelRadius);
     } else {
-        const double radius = CardStyle::bodyRadius(pageWidth());
+        const double radius = bodyRadius();
         body.addRoundedRect(cardRect(), radius, radius);
     }
     setMask(QRegion(body.toFillPolygon().toPolygon()));

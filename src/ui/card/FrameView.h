@@ -3,6 +3,7 @@
 
 #include "AnimatedPage.h"
 #include "CardAppearance.h"
+#include "CardFit.h"
 #include "ScreenImage.h"
 
 #include <QPoint>
@@ -49,6 +50,9 @@ public:
     void finishTransitions();
     // Paints an opaque body and cuts the window to its shape, for desktops without translucency.
     void setOpaqueBody(bool opaque);
+    // A narrower inset and margin than usual, for a page that would not fit the screen with
+    // them; none goes back to the usual ones.
+    void setTrim(std::optional<CardTrim> trim);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -68,6 +72,8 @@ private:
     void moveWindowTo(const QPoint &globalPosition);
     void updateMask();
     QRectF cardRect() const;
+    CardTrim trim() const;
+    double bodyRadius() const;
     bool isFullScreen() const;
 
     FrameModel &m_model;
@@ -76,6 +82,7 @@ private:
     AnimatedPage m_page;
     FullScreenFrame *m_fullScreen = nullptr;
     QPointer<FrameMenu> m_menu;
+    std::optional<CardTrim> m_trim;
 
     // The press that may become a click or a drag.
     std::optional<QPoint> m_pressPosition;

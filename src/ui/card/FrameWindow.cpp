@@ -2,12 +2,12 @@
 #include "FrameWindow.h"
 
 #include "AssistiveTechnology.h"
+#include "CardFit.h"
 #include "CardPlacement.h"
-#include "CardStyle.h"
 #include "FrameAutosave.h"
 #include "FrameView.h"
+#include "FullScreenEscape.h"
 #include "X11WindowHints.h"
-#include "kit/CardGeometry.h"
 #include "model/FrameModel.h"
 
 #include <QGuiApplication>
@@ -36,7 +36,11 @@ Qt::WindowFlags flagsFor(FrameWindow::Level level, bool trayAvailable, bool focu
         break;
     }
     flags |= Qt::WindowStaysOnBottomHint;
-    return trayAvailable ? flags | Qt::WindowTransparentForInput : flags;
+    if (trayAvailable)
+        return flags | Qt::WindowTransparentForInput;
+    // Without a tray the grid is the way to the menu: it takes clicks, and after a click the
+    // focus, so that Escape leaves it.
+    return flags & ~Qt::WindowDoesNotAcceptFocus;
 }
 
 CardPlacement::Screens attachedScreens()
@@ -70,6 +74,11 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
     connect(m_assistive, &AssistiveTechnology::activeChanged, this, &FrameWindow::followAssistiveTechnology);
     m_autosave = new FrameAutosave(*m_view, autosaveName());
     m_placed = m_autosave->restore();
+    new FullScreenEscape(model, *m_view);
+    rememberLook();
+    connect(&m_model, &FrameModel::lookChanged, this, &FrameWindow::rememberLook);
+    m_trayTimer.setInterval(trayCheckMs);
+    connect(&m_trayTimer, &QTimer::timeout, this, &FrameWindow::checkTray);
     watchScreens();
 }
 
@@ -95,6 +104,32 @@ void FrameWindow::setTrayAvailable(bool available)
     setLevel(m_level);
 }
 
+void FrameWindow::watchTray(std::function<bool()> probe)
+{
+    m_trayProbe = std::move(probe);
+    checkTray();
+    followTrayWhileFullScreen();
+}
+
+void FrameWindow::checkTray()
+{
+    if (m_trayProbe)
+        setTrayAvailable(m_trayProbe());
+}
+
+void FrameWindow::followTrayWhileFullScreen()
+{
+    // The card always takes right clicks, so the tray matters only while the grid shows.
+    if (m_level != Level::Desktop || !m_trayProbe) {
+        m_trayTimer.stop();
+        return;
+    }
+    if (!m_trayTimer.isActive()) {
+        m_trayTimer.start();
+        checkTray();
+    }
+}
+
 QScreen *FrameWindow::currentScreen() const
 {
     if (QWindow *handle = m_view->windowHandle(); handle && handle->screen())
@@ -118,10 +153,55 @@ void FrameWindow::applyFullScreen(bool firstTime)
     QScreen *screen = currentScreen();
     if (!screen)
         return;
-    if (m_level != Level::Desktop && !firstTime && m_placed)
-        m_cardFrame = m_view->geometry();
+    Q_UNUSED(firstTime);
+    // At launch the restored frame is the card's own: the grid's frame is never saved.
+    if (m_level != Level::Desktop && m_placed)
+        m_cardFrame = cardBase();
     setLevel(Level::Desktop);
     setFrame(screen->availableGeometry());
+}
+
+QRect FrameWindow::cardBase()
+{
+    if (m_cardFrame) {
+        const QRect frame = *m_cardFrame;
+        m_cardFrame.reset();
+        return frame;
+    }
+    // A window that was never placed has no size, which tells the placement to centre it.
+    if (!m_placed)
+        return QRect();
+    const QRect current = m_view->geometry();
+    // Moved by the user (or the window manager) since: that is the new place to keep.
+    if (current != m_lastFrame)
+        m_home = current;
+    // Else, if it was pulled in from an edge, start again from where the user had put it.
+    return m_home.value_or(current);
+}
+
+void FrameWindow::rememberLook()
+{
+    // The look to go back to when Panel Pixels does not fit.
+    if (m_model.look() != ScreenLook::Panel)
+        m_shownLook = m_model.look();
+}
+
+bool FrameWindow::refuseLookThatDoesNotFit(const QScreen *screen, double scale)
+{
+    if (m_model.look() != ScreenLook::Panel || !screen)
+        return false;
+    const QSizeF available = screen->availableGeometry().size();
+    if (CardFit::fit(m_model.contentWidth(scale), available))
+        return false;
+    const ScreenLook previous = m_shownLook;
+    const QSize pixels = (available * scale).toSize();
+    Q_EMIT lookRefused(QStringLiteral("Panel Pixels needs room for 1360 × 480 pixels, and this screen has %1 × %2. "
+                                      "The card keeps the %3 look.")
+                           .arg(pixels.width())
+                           .arg(pixels.height())
+                           .arg(previous.title()));
+    m_model.setLook(previous);
+    return true;
 }
 
 void FrameWindow::applyCard(bool firstTime)
@@ -129,13 +209,20 @@ void FrameWindow::applyCard(bool firstTime)
     setLevel(m_model.keepOnTop() ? Level::Floating : Level::BelowWindows);
     const QScreen *screen = currentScreen();
     const double scale = screen ? screen->devicePixelRatio() : scaleWithoutScreen;
-    const QSizeF card = CardGeometry::size(m_model.contentWidth(scale));
-    const double margins = 2 * CardStyle::windowMargin;
-    const QSize size = QSizeF(card.width() + margins, card.height() + margins).toSize();
-    // A window that was never placed has no size, which tells the placement to centre it.
-    const QRect base = m_cardFrame.value_or(m_placed ? m_view->geometry() : QRect());
-    m_cardFrame.reset();
-    setFrame(CardPlacement::place(base, size, firstTime, attachedScreens()));
+    if (refuseLookThatDoesNotFit(screen, scale))
+        return; // the previous look is back, and its change applies again
+    const double width = m_model.contentWidth(scale);
+    const std::optional<CardTrim> fitted =
+        screen ? CardFit::fit(width, screen->availableGeometry().size()) : std::nullopt;
+    const CardTrim trim = fitted.value_or(CardFit::usual(width));
+    m_view->setTrim(trim);
+    const QSize size = CardFit::windowSize(width, trim).toSize();
+    const CardPlacement::Screens screens = attachedScreens();
+    const QRect placed = CardPlacement::place(cardBase(), size, firstTime, screens);
+    const QRect shown = CardPlacement::keepWithin(placed, screens.available);
+    if (shown == placed)
+        m_home = placed;
+    setFrame(shown);
 }
 
 void FrameWindow::followAssistiveTechnology()
@@ -154,6 +241,8 @@ void FrameWindow::followAssistiveTechnology()
 void FrameWindow::setLevel(Level level)
 {
     m_level = level;
+    m_autosave->hold(level == Level::Desktop);
+    followTrayWhileFullScreen();
     const Qt::WindowFlags flags = flagsFor(level, m_trayAvailable, m_assistive->isActive());
     if (m_view->windowFlags() == flags)
         return;
@@ -170,6 +259,7 @@ void FrameWindow::setLevel(Level level)
 void FrameWindow::setFrame(const QRect &frame)
 {
     m_view->setGeometry(frame);
+    m_lastFrame = m_view->geometry();
     m_placed = true;
     m_autosave->save();
     m_view->update();

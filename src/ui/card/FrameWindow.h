@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/ScreenLook.h"
+
 #include <QObject>
 #include <QRect>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -49,12 +53,30 @@ public:
     // Whether the desktop's tray offers the frame menu (the default). Without a tray the
     // full-screen grid still takes right clicks, as its menu is the only way back to a card.
     void setTrayAvailable(bool available);
+    bool trayAvailable() const { return m_trayAvailable; }
+    // Asks `probe` whether the desktop offers a tray, at once and then every few seconds while
+    // the full-screen grid shows: a panel restarted or started late moves the menu between
+    // the tray and the grid's right click, so the grid never leaves the user without a menu.
+    void watchTray(std::function<bool()> probe);
+
+    // How often the tray is looked for while the grid shows.
+    static constexpr int trayCheckMs = 2000;
+
+Q_SIGNALS:
+    // Panel Pixels was chosen on a screen too small for one whole panel; the previous look was
+    // put back. `message` says so, in words for the user.
+    void lookRefused(const QString &message);
 
 private:
     void followAssistiveTechnology();
+    bool refuseLookThatDoesNotFit(const QScreen *screen, double scale);
+    void checkTray();
+    void rememberLook();
+    QRect cardBase();
     void applyFullScreen(bool firstTime);
     void applyCard(bool firstTime);
     void setLevel(Level level);
+    void followTrayWhileFullScreen();
     void setFrame(const QRect &frame);
     void scheduleApply();
     void watchScreens();
@@ -72,4 +94,11 @@ private:
     bool m_followsScreen = false;
     bool m_placed = false; // a frame was restored or set
     bool m_trayAvailable = true;
+    std::function<bool()> m_trayProbe;
+    QTimer m_trayTimer;
+    // Where the user put the card (it may have been pulled in from a screen edge since), and
+    // the frame last given to the window, to tell the user's own moves from ours.
+    std::optional<QRect> m_home;
+    QRect m_lastFrame;
+    ScreenLook m_shownLook = ScreenLook::Mono;
 };

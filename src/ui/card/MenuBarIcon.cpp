@@ -16,6 +16,13 @@ constexpr int squareSide = 6;
 constexpr int squareTop = 5;
 constexpr std::array<std::pair<int, double>, 3> squares{{{0, 0.35}, {8, 0.65}, {16, 1.0}}};
 
+constexpr double rimWidth = 1;
+
+QColor outline(const QColor &colour)
+{
+    return colour.lightnessF() < 0.5 ? QColor(255, 255, 255, 230) : QColor(0, 0, 0, 230);
+}
+
 } // namespace
 
 QString accessibleName()
@@ -29,10 +36,21 @@ QImage image(const QColor &colour, qreal scale)
     picture.setDevicePixelRatio(scale);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
+    // Every square is framed twice, in the opposite tone and then in the solid text colour, so
+    // the icon reads on a dark panel as on a light one, whichever colour the panel's text has;
+    // the shades of the three squares show inside the frames.
+    const QColor rim = outline(colour);
+    QColor solid = colour;
+    solid.setAlphaF(1);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const auto &[x, alpha] : squares) {
+        const QRectF square(x, squareTop, squareSide, squareSide);
+        painter.fillRect(square, rim);
+        painter.fillRect(square.adjusted(rimWidth, rimWidth, -rimWidth, -rimWidth), solid);
         QColor fill = colour;
         fill.setAlphaF(float(alpha * colour.alphaF()));
-        painter.fillRect(QRectF(x, squareTop, squareSide, squareSide), fill);
+        const double inner = 2 * rimWidth;
+        painter.fillRect(square.adjusted(inner, inner, -inner, -inner), fill);
     }
     return picture;
 }

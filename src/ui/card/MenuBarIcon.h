@@ -5,8 +5,9 @@
 #include <QIcon>
 #include <QImage>
 
-// The tray icon: three small squares growing darker from left to right, drawn in one colour
-// like a template image so it reads as part of the panel.
+// The tray icon: three small squares growing darker from left to right, drawn in the panel's
+// text colour like a template image, each framed in the opposite tone and in the solid text
+// colour so that it stays legible on light and dark panels alike.
 namespace MenuBarIcon {
 
 // The accessible name of the tray item.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SymbolIcon.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace {
@@ -57,6 +59,16 @@ QIcon themed(const QString &name)
     return themedExactly(QStringLiteral("applications-system"));
 }
 
+QList<qreal> densities()
+{
+    QList<qreal> ratios{1.0, 2.0};
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (!ratios.contains(screen->devicePixelRatio()))
+            ratios.append(screen->devicePixelRatio());
+    }
+    return ratios;
+}
+
 } // namespace
 
 namespace SymbolIcon {
@@ -89,9 +101,13 @@ QIcon icon(const QString &name, const QColor &colour)
     QIcon result;
     QColor disabled = colour;
     disabled.setAlphaF(colour.alphaF() * 0.35f);
-    for (int size : {16, 22, 32}) {
-        result.addPixmap(pixmap(name, size, colour, 1.0), QIcon::Normal);
-        result.addPixmap(pixmap(name, size, disabled, 1.0), QIcon::Disabled);
+    // Drawn for every density the screens have, so a screen at scale 2 gets whole-pixel
+    // symbols rather than scale-1 ones blown up or left at half size.
+    for (const qreal ratio : densities()) {
+        for (int size : {16, 22, 32}) {
+            result.addPixmap(pixmap(name, size, colour, ratio), QIcon::Normal);
+            result.addPixmap(pixmap(name, size, disabled, ratio), QIcon::Disabled);
+        }
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include "Inspector.h"
 #include "PageCanvas.h"
 #include "PageList.h"
+#include "SlotEscape.h"
 #include "UnavailableView.h"
 #include "model/FrameModel.h"
 #include "ui/common/SymbolIcon.h"
@@ -55,6 +56,7 @@ LayoutEditor::LayoutEditor(FrameModel &model, QWidget *parent)
     resize(1320, 820);
     buildToolbar();
     buildColumns();
+    new SlotEscape(*this, *m_state);
 
     connect(m_state, &EditorState::selectionChanged, this, &LayoutEditor::showCurrentState);
     connect(m_state, &EditorState::showInspectorChanged, this, &LayoutEditor::showCurrentState);

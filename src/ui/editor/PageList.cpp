@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
     : QWidget(parent)
@@ -49,6 +51,13 @@ PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setAccessibleName(QStringLiteral("Pages"));
+    m_list->setToolTip(QStringLiteral("Drag a page to move it, or press Alt+Up and Alt+Down"));
+    // Pages move by keyboard too, one place at a time; the selection follows the page.
+    for (const auto &[key, step] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
+        auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), m_list);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { moveSelectedPage(step); });
+    }
 
     m_addPage = new QToolButton(this);
     m_addPage->setText(QStringLiteral("Add Page"));
@@ -156,4 +165,22 @@ void PageList::rowHighlighted()
     const QModelIndexList highlighted = m_list->selectionModel()->selectedIndexes();
     if (!highlighted.isEmpty())
         m_state.setSelection(m_listModel->idAt(highlighted.first().row()));
+}
+
+void PageList::moveSelectedPage(int step)
+{
+    const std::optional<QUuid> selected = m_state.selection();
+    if (!selected)
+        return;
+    const QList<Page> &pages = m_model.pages();
+    const auto found =
+        std::find_if(pages.cbegin(), pages.cend(), [&](const Page &page) { return page.id == *selected; });
+    if (found == pages.cend())
+        return;
+    const int position = int(found - pages.cbegin());
+    const int target = position + step;
+    if (target < 0 || target >= pages.size())
+        return;
+    // The destination counts places in the list before the move.
+    m_model.movePages({position}, step < 0 ? target : target + 1);
 }

@@ -29,6 +29,9 @@ public:
     QMenu *rowMenu(int row);
 
 private:
+    // Moves the selected page `step` places (−1 up, +1 down), within the list.
+    void moveSelectedPage(int step);
+
     void addPageAfterSelection();
     void newPageAfter(const QUuid &id);
     void duplicate(const QUuid &id);

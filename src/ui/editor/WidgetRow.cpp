@@ -5,6 +5,7 @@
 #include "ui/common/SymbolIcon.h"
 #include "ui/common/UiStyle.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -143,4 +144,15 @@ void WidgetRow::paintBadge(QPainter &painter, const QRectF &badge)
     const QPixmap symbol = SymbolIcon::pixmap(m_widget.symbol, badgeSymbolSize, Qt::white, devicePixelRatioF());
     if (!symbol.isNull())
         painter.drawPixmap(badge.center() - QPointF(badgeSymbolSize / 2.0, badgeSymbolSize / 2.0), symbol);
+}
+
+void WidgetRow::keyPressEvent(QKeyEvent *event)
+{
+    // A row is chosen like a list item: Return and Enter as well as Space.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

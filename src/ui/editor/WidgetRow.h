@@ -31,6 +31,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void nextCheckState() override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void paintBadge(QPainter &painter, const QRectF &badge);

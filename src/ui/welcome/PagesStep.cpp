@@ -7,6 +7,7 @@
 #include "StepWidgets.h"
 #include "model/FrameModel.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -30,6 +31,14 @@ PagesStep::PagesStep(OnboardingView &view, QWidget *parent)
         m_options.insert(start, option);
     }
     layout->addLayout(options);
+    // Opened again from the menu, the flow would silently throw away pages the user made.
+    if (!m_view.model().needsWelcome()) {
+        auto *note = new QLabel(
+            QStringLiteral("Finish replaces the pages you have now. Edit Layout can undo it (Ctrl+Z)."), this);
+        note->setObjectName(QStringLiteral("replaceNote"));
+        note->setWordWrap(true);
+        layout->addWidget(note);
+    }
     layout->addStretch(1);
 
     // Every choice made on the earlier steps changes what the sets would hold.

@@ -37,6 +37,8 @@ private Q_SLOTS:
     void places_data();
     void places();
     void visibleShareIsPerScreen();
+    void grownCardIsPulledBackOnScreen_data();
+    void grownCardIsPulledBackOnScreen();
 };
 
 void TestCardPlacement::places_data()
@@ -88,6 +90,31 @@ void TestCardPlacement::visibleShareIsPerScreen()
     const QRect straddling(1920 - 383, 300, 766, 326);
     QVERIFY(!CardPlacement::isOnScreen(straddling, {mainFree, secondFree}));
     QVERIFY(CardPlacement::isOnScreen(straddling.translated(-300, 0), {mainFree, secondFree}));
+}
+
+void TestCardPlacement::grownCardIsPulledBackOnScreen_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("expected");
+
+    const QSize panel(1500, 620);
+    QTest::newRow("inside stays") << QRect(100, 500, 766, 326) << QRect(100, 500, 766, 326);
+    // Panel Pixels grown from a card at x = 600: pulled left to the screen's right edge.
+    QTest::newRow("past the right edge") << QRect(QPoint(600, 100), panel) << QRect(QPoint(420, 100), panel);
+    QTest::newRow("past the bottom") << QRect(QPoint(100, 700), panel) << QRect(QPoint(100, 460), panel);
+    QTest::newRow("under the top panel") << QRect(100, 0, 766, 326) << QRect(100, 32, 766, 326);
+    QTest::newRow("on the second screen, past its edge")
+        << QRect(QPoint(2800, 100), large) << QRect(QPoint(3200 - large.width(), 100), large);
+    QTest::newRow("wider than the screen keeps its left edge inside")
+        << QRect(QPoint(2000, 100), panel) << QRect(QPoint(1920, 100), panel);
+}
+
+void TestCardPlacement::grownCardIsPulledBackOnScreen()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, expected);
+
+    QCOMPARE(CardPlacement::keepWithin(frame, {mainFree, secondFree}), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCardPlacement)

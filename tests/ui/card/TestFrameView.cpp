@@ -11,8 +11,11 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -82,6 +85,8 @@ private Q_SLOTS:
     void trayIconDrawsThreeSquares();
     void keysTurnPagesOnceFocused_data();
     void keysTurnPagesOnceFocused();
+    void trayIconReadsOnEveryPanel_data();
+    void trayIconReadsOnEveryPanel();
 
 private:
     void makeModel(const QStringList &views, const UiTestSupport::PictureMaker &picture = colouredPicture,
@@ -385,6 +390,57 @@ void TestFrameView::keysTurnPagesOnceFocused()
     QCOMPARE(shown && shown->isVisible(), menu);
     if (shown)
         shown->hide();
+}
+
+namespace {
+
+double luminance(const QColor &colour)
+{
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+} // namespace
+
+void TestFrameView::trayIconReadsOnEveryPanel_data()
+{
+    QTest::addColumn<QColor>("panel");
+    QTest::addColumn<QColor>("text");
+
+    QTest::newRow("dark panel, dark application text") << QColor(0x20, 0x20, 0x20) << QColor(Qt::black);
+    QTest::newRow("dark panel, light application text") << QColor(0x20, 0x20, 0x20) << QColor(Qt::white);
+    QTest::newRow("light panel, dark application text") << QColor(0xf0, 0xf0, 0xf0) << QColor(Qt::black);
+    QTest::newRow("light panel, light application text") << QColor(0xf0, 0xf0, 0xf0) << QColor(Qt::white);
+}
+
+// Every one of the three squares shows an edge of at least 3:1 against the panel.
+void TestFrameView::trayIconReadsOnEveryPanel()
+{
+    QFETCH(QColor, panel);
+    QFETCH(QColor, text);
+
+    QImage onPanel(22, 16, QImage::Format_RGB32);
+    onPanel.fill(panel);
+    QPainter painter(&onPanel);
+    painter.drawImage(0, 0, MenuBarIcon::image(text));
+    painter.end();
+    for (const int left : {0, 8, 16}) {
+        double best = 0;
+        for (int x = left; x < left + 6; ++x) {
+            for (int y = 5; y < 11; ++y)
+                best = std::max(best, contrast(onPanel.pixelColor(x, y), panel));
+        }
+        QVERIFY2(best >= 3, qPrintable(QStringLiteral("square at %1: %2:1").arg(left).arg(best)));
+    }
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameView)

@@ -8,6 +8,8 @@
 #include "ui/card/FrameWindow.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -44,6 +46,12 @@ private Q_SLOTS:
     void storedFullScreenThenCardGoesToTopCentre();
     void levels_data();
     void levels();
+    void trayComingAndGoing_data();
+    void trayComingAndGoing();
+    void escapeLeavesFullScreen();
+    void cardKeepsItsPlaceAcrossLooks();
+    void restartInFullScreenKeepsThePlace();
+    void panelTooWideForTheScreenIsRefused();
 
 private:
     void start();
@@ -202,10 +210,88 @@ void TestFrameWindow::levels()
     const Qt::WindowFlags flags = m_window->window()->windowHandle()->flags();
     QCOMPARE(flags & present, present);
     QCOMPARE(flags & absent, Qt::WindowFlags());
-    // Always frameless, out of the taskbar and never taking the focus.
+    // Always frameless and out of the taskbar; only the grid without a tray takes the focus.
     QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
-    QVERIFY(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    QCOMPARE(flags.testFlag(Qt::WindowDoesNotAcceptFocus), tray || size != FrameSize::FullScreen);
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+}
+
+void TestFrameWindow::trayComingAndGoing_data()
+{
+    QTest::addColumn<bool>("trayAtFirst");
+    QTest::addColumn<bool>("trayLater");
+
+    QTest::newRow("the panel restarts without its tray") << true << false;
+    QTest::newRow("a tray appears after the start") << false << true;
+}
+
+// The grid lets clicks through only while a tray offers the menu; the tray is watched.
+void TestFrameWindow::trayComingAndGoing()
+{
+    QFETCH(bool, trayAtFirst);
+    QFETCH(bool, trayLater);
+
+    auto tray = std::make_shared<bool>(trayAtFirst);
+    start();
+    m_window->watchTray([tray] { return *tray; });
+    m_model->setSize(FrameSize::FullScreen);
+    const auto clicksPassThrough = [this] {
+        return m_window->window()->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput);
+    };
+    QTRY_COMPARE(clicksPassThrough(), trayAtFirst);
+    *tray = trayLater;
+    QTRY_COMPARE_WITH_TIMEOUT(clicksPassThrough(), trayLater, 3 * FrameWindow::trayCheckMs);
+    QCOMPARE(m_window->trayAvailable(), trayLater);
+}
+
+void TestFrameWindow::escapeLeavesFullScreen()
+{
+    start();
+    m_window->watchTray([] { return false; });
+    m_model->setSize(FrameSize::Large);
+    m_model->setSize(FrameSize::FullScreen);
+    QTRY_COMPARE(m_window->level(), FrameWindow::Level::Desktop);
+    QTest::keyClick(m_window->window(), Qt::Key_Escape);
+    QCOMPARE(m_model->size(), FrameSize(FrameSize::Large));
+    QTRY_COMPARE(m_window->window()->size(), largeWindow);
+}
+
+// Panel Pixels is pulled in from the screen's right edge; Mono goes back to where it was.
+void TestFrameWindow::cardKeepsItsPlaceAcrossLooks()
+{
+    start();
+    m_window->window()->move(600, 100);
+    m_model->setLook(ScreenLook::Panel);
+    QTRY_COMPARE(m_window->window()->geometry(), QRect(QPoint(1920 - panelWindow.width(), 100), panelWindow));
+    m_model->setLook(ScreenLook::Mono);
+    QTRY_COMPARE(m_window->window()->geometry(), QRect(QPoint(600, 100), mediumWindow));
+}
+
+void TestFrameWindow::restartInFullScreenKeepsThePlace()
+{
+    start();
+    m_window->window()->move(300, 400);
+    m_model->setSize(FrameSize::FullScreen);
+    QTRY_COMPARE(m_window->window()->geometry(), UiTestSupport::mainScreen);
+    start();
+    QCOMPARE(m_window->window()->geometry(), UiTestSupport::mainScreen);
+    m_model->setSize(FrameSize::Medium);
+    QTRY_COMPARE(m_window->window()->geometry(), QRect(QPoint(300, 400), mediumWindow));
+}
+
+// The second screen is 1280 wide: no room for 1360 panel pixels.
+void TestFrameWindow::panelTooWideForTheScreenIsRefused()
+{
+    start();
+    m_model->setLook(ScreenLook::Colour);
+    m_window->window()->move(2100, 300);
+    QTRY_COMPARE(m_window->window()->screen()->geometry(), UiTestSupport::secondScreen);
+    QSignalSpy refused(m_window.get(), &FrameWindow::lookRefused);
+    m_model->setLook(ScreenLook::Panel);
+    QTRY_COMPARE(refused.count(), 1);
+    QVERIFY(refused.first().first().toString().contains(QStringLiteral("1280")));
+    QCOMPARE(m_model->look(), ScreenLook(ScreenLook::Colour));
+    QTRY_COMPARE(m_window->window()->geometry(), QRect(QPoint(2100, 300), mediumWindow));
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameWindow)

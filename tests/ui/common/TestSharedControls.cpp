@@ -5,6 +5,7 @@
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/SymbolIcon.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,6 +18,34 @@ class TestSharedControls : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Toolbar and step symbols are drawn for the screen's density, not blown up from scale 1.
+    void symbolsAreDrawnAtTheScreensDensity_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<int>("size");
+        QTest::newRow("scale 1, toolbar") << qreal(1) << 16;
+        QTest::newRow("scale 2, toolbar") << qreal(2) << 22;
+        QTest::newRow("scale 2, large") << qreal(2) << 32;
+    }
+    void symbolsAreDrawnAtTheScreensDensity()
+    {
+        QFETCH(qreal, ratio);
+        QFETCH(int, size);
+        const QIcon icon = SymbolIcon::icon(QStringLiteral("list-add"), Qt::black);
+        const QPixmap pixmap = icon.pixmap(QSize(size, size), ratio);
+        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+        QCOMPARE(pixmap.size(), QSize(size, size) * ratio);
+        // A symbol drawn at this density has the thin strokes' own hard edges: some pixels fully
+        // inked, where a scale-1 symbol stretched to double size has only soft ones.
+        const QImage image = pixmap.toImage();
+        int solid = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                solid += image.pixelColor(x, y).alpha() == 255 ? 1 : 0;
+        }
+        QVERIFY(solid > size * ratio);
+    }
+
     void quotedCommandsNeverBreak()
     {
         ConnectionRowWidget row(ConnectionMark::logo(QStringLiteral("github")), QStringLiteral("GitHub"));

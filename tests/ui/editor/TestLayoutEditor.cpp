@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
+#include "ui/common/CloseKeys.h"
 #include "ui/common/FormSection.h"
 #include "ui/common/UiStyle.h"
 #include "ui/editor/CalendarSettings.h"
@@ -77,6 +78,12 @@ class TestLayoutEditor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void altArrowsMovePages_data();
+    void altArrowsMovePages();
+    void keysChooseAWidget_data();
+    void keysChooseAWidget();
+    void escapeClearsTheSlotBeforeClosing_data();
+    void escapeClearsTheSlotBeforeClosing();
     void init();
     void cleanup();
 
@@ -265,6 +272,87 @@ void TestLayoutEditor::arrowKeysStopAtTheEnds()
     QTest::keyClick(canvas, Qt::Key_Right);
     QCOMPARE(editor.state().selectedSlot(), 0);
     QCOMPARE(canvas->overlays().size(), 1);
+}
+
+void TestLayoutEditor::escapeClearsTheSlotBeforeClosing_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("focus in the inspector") << QStringLiteral("inspector");
+    QTest::newRow("focus in the page list") << QStringLiteral("pages");
+}
+
+void TestLayoutEditor::escapeClearsTheSlotBeforeClosing()
+{
+    QFETCH(QString, focus);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    CloseKeys::install(editor);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    editor.state().setSelectedSlot(1);
+    QWidget *target =
+        focus == QStringLiteral("pages") ? static_cast<QWidget *>(editor.pageList()) : editor.findChild<WidgetRow *>();
+    QVERIFY(target);
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key_Escape);
+    QVERIFY(!editor.state().selectedSlot());
+    QVERIFY(editor.isVisible());
+    QTest::keyClick(target, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
+}
+
+void TestLayoutEditor::keysChooseAWidget_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestLayoutEditor::keysChooseAWidget()
+{
+    QFETCH(int, key);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.show();
+    const QUuid id = model->pages().at(0).id;
+    editor.state().setSelection(id);
+    editor.state().setSelectedSlot(0);
+    WidgetInspector *inspector = editor.inspector()->widgetInspector();
+    QVERIFY(inspector);
+    for (WidgetRow *row : inspector->rows()) {
+        if (row->widget().id == QLatin1String("countdown"))
+            QTest::keyClick(row, Qt::Key(key));
+    }
+    QCOMPARE(model->page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
+}
+
+void TestLayoutEditor::altArrowsMovePages_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("down") << 0 << int(Qt::Key_Down) << 1;
+    QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0;
+    QTest::newRow("up from the top stays") << 0 << int(Qt::Key_Up) << 0;
+}
+
+void TestLayoutEditor::altArrowsMovePages()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    auto model = makeModel();
+    LayoutEditor editor(*model);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    const QUuid id = model->pages().at(from).id;
+    editor.state().setSelection(id);
+    editor.pageList()->listView()->setFocus();
+    QTest::keyClick(editor.pageList()->listView(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(model->pages().at(to).id, id);
+    QCOMPARE(editor.state().selection(), std::optional<QUuid>(id));
 }
 
 void TestLayoutEditor::escapeAndBackgroundClickClearTheSlot()
