@@ -97,11 +97,16 @@
         return /^(this|daily|weekly|monthly|plan)\b/i.test(label) ? label.charAt(0).toLowerCase() + label.slice(1) : label;
     }
 
-    // "Claude, 5-hour window, 42 percent used, resets at 11:29"
+    // "Claude, 5-hour window, 42 percent used, resets at 11:29"; an unknown share is said to be
+    // unknown, and a forecast that comes before the reset is said with its time.
     function windowFact(name, w, now) {
+        const known = w.usedPercent !== null && w.usedPercent !== undefined && Number.isFinite(Number(w.usedPercent));
         const used = Math.round(num(w.usedPercent));
-        const warning = used >= 100 ? ", used up" : ui().isHigh(w.usedPercent) ? ", nearly used up" : "";
-        const parts = [name, windowName(w), used + " percent used" + warning];
+        const warning = !known ? "" : used >= 100 ? ", used up" : ui().isHigh(w.usedPercent) ? ", nearly used up" : "";
+        const parts = [name, windowName(w), known ? used + " percent used" + warning : "usage unknown"];
+        const runsOut = Tess.forecast ? Tess.forecast.when(w, now) : null;
+        if (runsOut)
+            parts.push("runs out at about " + runsOut.replace(/^~/, "") + " at this pace");
         const reset = resetWords(w.resetsAt, now);
         if (reset)
             parts.push(reset);
@@ -237,8 +242,11 @@
         const facts = [];
         if (upcoming)
             facts.push("Next event: " + upcoming.title + ", " + eventWhen(upcoming, now));
-        facts.push(F().plural(events.length, "event", "events") + " in the next 7 days");
+        const more = Math.max(0, Math.round(num(calendar.more)));
+        facts.push(F().plural(events.length + more, "event", "events") + " in the next 7 days");
         events.forEach((event) => facts.push(eventWhen(event, now).replace(/^./, (c) => c.toUpperCase()) + ": " + event.title));
+        if (more)
+            facts.push("And " + F().plural(more, "more event", "more events") + " this week");
         return facts;
     }
 
