@@ -35,13 +35,14 @@ void TestPageText::readsThePageAsAPersonWould_data()
     // Each must be in the text, in this order.
     QTest::addColumn<QStringList>("phrases");
 
-    QTest::newRow("plans, one by one") << "full" << 2 << "preview"
-                                       << QStringList{"AI Plans · Claude · Codex\nUpdated 09:15 · Thu 19 Mar",
-                                                      "All AI Plans",
-                                                      "Claude, 5-hour window, 42 percent used, resets at 11:29.",
-                                                      "Gemini: not available. Gemini CLI has no usage report yet.",
-                                                      "Codex (ChatGPT)",
-                                                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak."};
+    QTest::newRow("plans, one by one")
+        << "full" << 2 << "preview"
+        << QStringList{"AI Plans · Claude · Codex\nUpdated 09:15 · Thu 19 Mar",
+                       "All AI Plans",
+                       "Claude, 5-hour window, 42 percent used, runs out at about 10:50 at this pace, resets at 11:29.",
+                       "Gemini: not available. Gemini CLI has no usage report yet.",
+                       "Codex (ChatGPT)",
+                       "Codex, Last 30 days: 12,480,512 tokens, 6-day streak."};
     QTest::newRow("the day, in the panel's words too")
         << "full" << 4 << "panel"
         << QStringList{"Next 7 Days", "Next event: Stand-up, today 09:30.", "Wed 25 Mar 16:05: Train to Leeds.",
@@ -51,6 +52,10 @@ void TestPageText::readsThePageAsAPersonWould_data()
         << "extreme" << 14 << "preview"
         << QStringList{"Claude, this week, 68 percent used", "Claude, Opus this week, 85 percent used, nearly used up",
                        "Grok, Voice, 0 percent used."};
+    // An unknown share is never read out as 0; the week's events beyond the first twelve are counted.
+    QTest::newRow("unknown share") << "hard" << 4 << "preview" << QStringList{"Grok, weekly, usage unknown."};
+    QTest::newRow("the rest of a busy week")
+        << "hard" << 12 << "preview" << QStringList{"21 events in the next 7 days.", "And 9 more events this week."};
     QTest::newRow("nothing connected") << "missing" << 13 << "preview"
                                        << QStringList{"GitHub: Contribution Year\nNo GitHub data yet.",
                                                       "GitHub: This Month\nNo GitHub data yet."};

@@ -87,5 +87,9 @@ int RendererProcess::main(int argc, char **argv)
     RenderHelper helper(renderer, STDIN_FILENO, answers, options->idleTime);
     QObject::connect(&helper, &RenderHelper::finished, &application,
                      [](int status) { QCoreApplication::exit(status); });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Every answer is already written to the pipe, unbuffered. Tearing down the web engine's
+    // in-process page renderer while it is still starting up has hung for a minute and more, so
+    // the process ends here without it.
+    ::_exit(status);
 }

@@ -106,7 +106,7 @@ def main(titles):
             return
         # The refresh at the start fails (this renderer draws nothing), which the card says too.
         wait_for(lambda: "Last refresh failed:" in frame.description, 30)
-        for fact in ["Claude, 5-hour window, 42 percent used, resets at 11:29.",
+        for fact in ["Claude, 5-hour window, 42 percent used, runs out at about 10:50 at this pace, resets at 11:29.",
                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak.",  # the picture says 12.5M
                      "Last refresh failed: The page renderer"]:
             check(fact in frame.description, "the card's description lacks “%s”:\n%s" % (fact, frame.description))
