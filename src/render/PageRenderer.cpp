@@ -17,6 +17,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <chrono>
@@ -45,6 +46,7 @@ const QString pageTextCall =
     QStringLiteral("(window.Tess && window.Tess.text && typeof window.Tess.text.read === 'function') ? "
                    "String(window.Tess.text.read()) : ''");
 constexpr auto blankFrameInterval = 10ms;
+constexpr auto stillFrameInterval = 30ms;
 // Chromium accepts zoom factors up to 5; larger scales are enlarged after the grab.
 constexpr double largestZoom = 5.0;
 
@@ -76,6 +78,10 @@ void PageRenderer::createView()
     m_view->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                            Qt::WindowDoesNotAcceptFocus);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    // A page never scrolls. Between a change of scale and the new page's first frame the view
+    // can hand over a frame of the old zoom, empty but for scroll bars; without them such a
+    // frame is blank and waited out instead of being taken as the picture.
+    m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     m_view->move(-10000, -10000);
     m_view->resize(canvasWidth, canvasHeight);
     m_view->show();
@@ -192,7 +198,7 @@ QCoro::Task<RenderedPage> PageRenderer::renderWithText(QString dataJson, int pag
     if (!self)
         throw UserError(closedMessage());
 
-    QImage picture = co_await settledSnapshot(scale);
+    QImage picture = co_await settledSnapshot(scale, !redrawn);
     if (!self)
         throw UserError(closedMessage());
     if (picture.isNull())
@@ -313,7 +319,7 @@ QCoro::Task<> PageRenderer::waitUntilReady(std::chrono::milliseconds interval)
     }
 }
 
-QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale)
+QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale, bool freshlyLoaded)
 {
     // The web engine hands its frames to the view a little after the page has painted them: a
     // freshly loaded page shows nothing until its first frame arrives, and under load the view
@@ -335,7 +341,23 @@ QCoro::Task<QImage> PageRenderer::settledSnapshot(int scale)
             co_return QImage();
         picture = snapshot(scale);
     }
-    m_lastFingerprint = fingerprint(picture);
+    // A freshly loaded page is rastered in tiles, and on a busy machine a frame with only some
+    // of them filled has reached the view. Such a page's picture is taken once it holds still:
+    // two grabs a moment apart that agree.
+    size_t previous = fingerprint(picture);
+    while (freshlyLoaded && waited.elapsed() < blankFrameWait.count()) {
+        co_await QCoro::sleepFor(stillFrameInterval);
+        if (!self)
+            co_return QImage();
+        QImage again = snapshot(scale);
+        const size_t current = fingerprint(again);
+        const bool still = current == previous && !isBlank(again);
+        picture = std::move(again);
+        previous = current;
+        if (still)
+            break;
+    }
+    m_lastFingerprint = previous;
     co_return picture;
 }
 

@@ -94,7 +94,7 @@ private:
     QCoro::Task<bool> evaluatesTrue(QString expression);
     QCoro::Task<QString> pageText();
     QCoro::Task<> waitUntilReady(std::chrono::milliseconds interval);
-    QCoro::Task<QImage> settledSnapshot(int scale);
+    QCoro::Task<QImage> settledSnapshot(int scale, bool freshlyLoaded);
     QImage snapshot(int scale) const;
     static bool isBlank(const QImage &picture);
     static size_t fingerprint(const QImage &picture);
