@@ -128,6 +128,12 @@ StartPages::StartOption StartPages::option(Start start, const QList<Page> &pages
     return {start, title, titles.join(u"  \u00B7  "_s), int(pages.size())};
 }
 
+bool StartPages::haveSameContent(const QList<Page> &first, const QList<Page> &second)
+{
+    return std::equal(first.cbegin(), first.cend(), second.cbegin(), second.cend(),
+                      [](const Page &one, const Page &other) { return one.hasSameContent(other); });
+}
+
 QString StartPages::countText(int count)
 {
     return count == 1 ? u"1 page"_s : QString::number(count) + u" pages"_s;

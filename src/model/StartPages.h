@@ -50,6 +50,9 @@ public:
     // catalogue) and its page count; the blank start explains itself instead.
     static StartOption option(Start start, const QList<Page> &pages, const std::optional<Catalogue> &catalogue);
 
+    // Whether two sets would make the same pages in the same order, identifiers aside.
+    static bool haveSameContent(const QList<Page> &first, const QList<Page> &second);
+
     // "1 page", "3 pages".
     static QString countText(int count);
 

@@ -41,6 +41,16 @@ void paintGlass(QPainter &painter, const QRectF &rect, double radius, bool dark,
     body.addRoundedRect(rect, radius, radius);
     const int alpha = opaque ? 255 : 214;
     const QColor veil = dark ? QColor(38, 38, 42, alpha) : QColor(246, 246, 244, alpha);
+    if (opaque) {
+        // Opaque means no compositing manager: the window's mask, whole pixels along the curve,
+        // then takes pixels the smoothed edge only partly covers, and what is left of them shows
+        // black. A hard-edged body a pixel larger fills them; the mask trims it.
+        QPainterPath underlay;
+        underlay.addRoundedRect(rect.adjusted(-1, -1, 1, 1), radius + 1, radius + 1);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillPath(underlay, veil);
+        painter.setRenderHint(QPainter::Antialiasing);
+    }
     painter.fillPath(body, veil);
     // A faint top-lit sheen, as frosted glass catches the light.
     QLinearGradient sheen(rect.topLeft(), rect.bottomLeft());

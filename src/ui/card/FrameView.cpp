@@ -11,6 +11,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -170,7 +171,16 @@ void FrameView::updateMask()
         const double radius = bodyRadius();
         body.addRoundedRect(cardRect(), radius, radius);
     }
-    setMask(QRegion(body.toFillPolygon().toPolygon()));
+    // Drawn rather than converted from a polygon: a polygon's region takes pixels by their
+    // corners, not their centres, and would keep a sliver beyond the painted body.
+    QBitmap shape(size());
+    shape.fill(Qt::color0);
+    QPainter painter(&shape);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::color1);
+    painter.drawPath(body);
+    painter.end();
+    setMask(shape);
 }
 
 void FrameView::showNextPage()

@@ -170,7 +170,10 @@ void LayoutEditor::buildColumns()
     m_columns->setStretchFactor(0, 0);
     m_columns->setStretchFactor(1, 1);
     m_columns->setStretchFactor(2, 0);
-    m_columns->setSizes({sidebarIdeal, 1320 - sidebarIdeal - inspectorIdeal, inspectorIdeal});
+    // The inspector's rows hold a label and a control side by side; with a larger desktop font
+    // they need the room in proportion, or the controls are cut at the right.
+    const int inspectorWidth = UiStyle::grownWithFont(inspectorIdeal, font());
+    m_columns->setSizes({sidebarIdeal, 1320 - sidebarIdeal - inspectorWidth, inspectorWidth});
     setCentralWidget(m_columns);
 }
 
@@ -193,8 +196,8 @@ QWidget *LayoutEditor::buildDetailColumn()
 QWidget *LayoutEditor::buildInspectorColumn()
 {
     m_inspectorColumn = new QStackedWidget;
-    m_inspectorColumn->setMinimumWidth(inspectorMinimum);
-    m_inspectorColumn->setMaximumWidth(inspectorMaximum);
+    m_inspectorColumn->setMinimumWidth(UiStyle::grownWithFont(inspectorMinimum, font()));
+    m_inspectorColumn->setMaximumWidth(UiStyle::grownWithFont(inspectorMaximum, font()));
     m_inspector = new Inspector(m_model, *m_state);
     m_nothingSelected = new UnavailableView(QStringLiteral("sidebar-show-right"), QStringLiteral("Nothing Selected"));
     // Without the widget list there is nothing to inspect.

@@ -19,6 +19,7 @@ constexpr double rowSpacing = 10;
 constexpr double lineSpacing = 2;
 constexpr int checkSize = 16;
 constexpr double verticalPadding = 5;
+constexpr double focusRingWidth = 2;
 
 } // namespace
 
@@ -100,6 +101,14 @@ void WidgetRow::paintEvent(QPaintEvent *)
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(-6, 0, 6, 0), 6, 6);
         painter.fillPath(shape, wash);
+    }
+    if (hasFocus()) {
+        // The faint wash alone hardly differs from the panel; the ring is what a keyboard user
+        // follows, in the focus colour that stands out from a light or dark panel.
+        painter.setPen(QPen(UiStyle::focusRing(colours), focusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        const double inset = focusRingWidth / 2;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 6, 6);
     }
 
     const QRectF badge(0, (height() - badgeSize) / 2, badgeSize, badgeSize);

@@ -55,6 +55,13 @@ void PagesStep::applyOptions()
 {
     for (auto it = m_options.cbegin(); it != m_options.cend(); ++it)
         it.value()->setOption(m_view.option(it.key()));
+    // With little found, the recommended set is only the one page; two options that make the
+    // same pages under different names would read as a choice that is not there.
+    const bool sameAsRecommended = StartPages::haveSameContent(m_view.pages(StartPages::Start::minimal),
+                                                               m_view.pages(StartPages::Start::recommended));
+    m_options.value(StartPages::Start::minimal)->setHidden(sameAsRecommended);
+    if (sameAsRecommended && m_view.start() == StartPages::Start::minimal)
+        m_view.setStart(StartPages::Start::recommended);
 }
 
 void PagesStep::applySelection()
@@ -70,7 +77,11 @@ void PagesStep::chooseNeighbour(StartPages::Start from, int step)
     // Like radio buttons: the arrow keys move the choice and the focus together, and stop at the
     // first and last option.
     const QList<StartPages::Start> &starts = StartPages::starts();
-    const qsizetype index = std::clamp<qsizetype>(starts.indexOf(from) + step, 0, starts.size() - 1);
+    qsizetype index = starts.indexOf(from);
+    // A hidden option is passed over, as if it were not there.
+    do
+        index = std::clamp<qsizetype>(index + step, 0, starts.size() - 1);
+    while (m_options.value(starts.at(index))->isHidden() && index > 0 && index < starts.size() - 1);
     const StartPages::Start target = starts.at(index);
     m_view.setStart(target);
     if (StartOptionWidget *option = m_options.value(target))

@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,6 +81,8 @@ class TestLayoutEditor : public QObject
 private Q_SLOTS:
     void altArrowsMovePages_data();
     void altArrowsMovePages();
+    void focusedWidgetRowStandsOut_data();
+    void focusedWidgetRowStandsOut();
     void keysChooseAWidget_data();
     void keysChooseAWidget();
     void escapeClearsTheSlotBeforeClosing_data();
@@ -300,6 +303,39 @@ void TestLayoutEditor::escapeClearsTheSlotBeforeClosing()
     QVERIFY(editor.isVisible());
     QTest::keyClick(target, Qt::Key_Escape);
     QVERIFY(!editor.isVisible());
+}
+
+void TestLayoutEditor::focusedWidgetRowStandsOut_data()
+{
+    QTest::addColumn<QColor>("window");
+    QTest::addColumn<QColor>("text");
+    QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+    QTest::newRow("dark") << QColor(40, 40, 40) << QColor(Qt::white);
+}
+
+void TestLayoutEditor::focusedWidgetRowStandsOut()
+{
+    QFETCH(QColor, window);
+    QFETCH(QColor, text);
+    QWidget host;
+    QPalette colours = host.palette();
+    colours.setColor(QPalette::Window, window);
+    colours.setColor(QPalette::WindowText, text);
+    host.setPalette(colours);
+    Widget widget;
+    widget.title = QStringLiteral("Countdown");
+    auto *row = new WidgetRow(widget, &host);
+    row->resize(240, row->sizeHint().height());
+    host.resize(240, row->height());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    row->setFocus();
+    QVERIFY(row->hasFocus());
+
+    // The middle of the row's top edge holds nothing but the focus mark.
+    const QImage image = row->grab().toImage();
+    const QColor mark = image.pixelColor(image.width() / 2, 1);
+    QVERIFY2(UiStyle::contrast(mark, window) >= 3.0, qPrintable(mark.name()));
 }
 
 void TestLayoutEditor::keysChooseAWidget_data()

@@ -334,6 +334,9 @@ void TestOnboardingView::preselectsNothingOnABareComputer()
     // The first page and the day page coincide here; the set holds it once, and says so.
     QCOMPARE(describe(m_view->pages(Start::recommended)), QStringList{"halves[today.date,countdown]"});
     QCOMPARE(m_view->option(Start::recommended).count, std::optional<int>(1));
+    // "Just one page" would make that same page, so only the recommended set offers it.
+    QVERIFY(pagesStep()->option(Start::minimal)->isHidden());
+    QVERIFY(!pagesStep()->option(Start::recommended)->isHidden());
 }
 
 void TestOnboardingView::finishStoresTheChoicesAndCloses()
@@ -630,6 +633,7 @@ void TestOnboardingView::pagesStepDescribesEachSet()
     QVERIFY(recommended->isSelected());
 
     const StartOptionWidget *minimal = pages->option(Start::minimal);
+    QVERIFY(!minimal->isHidden());
     QCOMPARE(minimal->title(), QStringLiteral("Just one page"));
     QCOMPARE(minimal->detail(), titles.first());
     QCOMPARE(minimal->countText(), QStringLiteral("1 page"));
