@@ -2,6 +2,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one test binary with its own throw-away home and data directories.
 set -u
+# --unprivileged runs the test as the user nobody when started as root, for the cases that
+# check what happens when a file cannot be read: the superuser reads every file.
+unprivileged=0
+if [ "${1:-}" = "--unprivileged" ]; then
+    unprivileged=1
+    shift
+fi
 # --xvfb runs the test on a virtual X server (1920x1080 unless --screen WxH follows).
 xvfb=0
 screen=1920x1080
@@ -32,6 +39,16 @@ export TESSARINE_UPDATE_FEED="http://127.0.0.1:9/latest.json"
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-first-run --disable-background-networking"
 if [ "$(id -u)" -eq 0 ]; then
     export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+
+if [ "$unprivileged" -eq 1 ] && [ "$(id -u)" -eq 0 ]; then
+    # Without setpriv the case would run as root and skip; fail instead so the gap shows.
+    if ! command -v setpriv >/dev/null; then
+        echo "setpriv (util-linux) is needed to run this test as an unprivileged user" >&2
+        exit 1
+    fi
+    chown -R nobody:nogroup "$scratch"
+    set -- setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"
 fi
 
 if [ "$xvfb" -eq 1 ]; then

@@ -149,7 +149,7 @@ QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonO
     request.setRawHeader("Accept", "application/vnd.github+json");
     request.setRawHeader("User-Agent", "Tessarine");
 
-    std::unique_ptr<QNetworkReply> reply;
+    Network::OwnedReply reply;
     if (body) {
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
         reply.reset(Network::manager().post(request, QJsonDocument(*body).toJson(QJsonDocument::Compact)));

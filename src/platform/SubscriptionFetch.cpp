@@ -106,7 +106,7 @@ QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByt
         result.problem = QStringLiteral("its address is not an https address");
         co_return result;
     }
-    std::unique_ptr<QNetworkReply> reply(Network::manager().get(requestFor(address, etag, lastModified)));
+    Network::OwnedReply reply(Network::manager().get(requestFor(address, etag, lastModified)));
     QNetworkReply *const raw = reply.get();
     // Set by whichever guard stops the download, before it aborts the reply.
     auto stopReason = std::make_shared<QString>();

@@ -3,7 +3,6 @@
 
 #include "PanelPicture.h"
 #include "RenderPage.h"
-#include "kit/SignalWait.h"
 #include "kit/UserError.h"
 
 #include <QCoreApplication>
@@ -159,23 +158,9 @@ QCoro::Task<RenderedPage> PageRenderer::renderWithText(QString dataJson, int pag
                                                        std::optional<QString> themeJson, int scale)
 {
     QPointer<PageRenderer> self(this);
-    while (m_busy) {
-        co_await nextSignal(this, &PageRenderer::renderFinished);
-        if (!self)
-            throw UserError(closedMessage());
-    }
-    m_busy = true;
-    struct Release
-    {
-        QPointer<PageRenderer> renderer;
-        ~Release()
-        {
-            if (renderer) {
-                renderer->m_busy = false;
-                Q_EMIT renderer->renderFinished();
-            }
-        }
-    } release{self};
+    const std::optional<OneAtATime::Turn> turn = co_await m_turns.take();
+    if (!turn)
+        throw UserError(closedMessage());
 
     scale = std::max(scale, 1);
     bool redrawn = false;

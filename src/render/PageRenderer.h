@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OneAtATime.h"
+
 #include <QCoro/QCoroTask>
 #include <QImage>
 #include <QObject>
@@ -82,7 +84,6 @@ Q_SIGNALS:
     // Every console message of the page view (errors included), for tests and diagnostics.
     void consoleMessage(QWebEnginePage::JavaScriptConsoleMessageLevel level, const QString &message, int line,
                         const QString &source);
-    void renderFinished();
 
 private:
     void createView();
@@ -105,7 +106,7 @@ private:
     RenderPage *m_page = nullptr;
     std::shared_ptr<QPromise<void>> m_loaded;
     QString m_loadError;
-    bool m_busy = false;
+    OneAtATime m_turns;
     // Of the last picture taken, to tell a frame still left over from the previous page.
     size_t m_lastFingerprint = 0;
     bool m_keepLoaded = false;

@@ -73,23 +73,9 @@ QCoro::Task<QByteArray> RenderClient::render(RenderJob job, std::optional<Render
 QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, std::optional<RenderJob> next)
 {
     const QPointer<RenderClient> self(this);
-    while (m_busy) {
-        co_await nextSignal(this, &RenderClient::renderFinished);
-        if (!self)
-            throw UserError(closedMessage());
-    }
-    m_busy = true;
-    struct Release
-    {
-        QPointer<RenderClient> client;
-        ~Release()
-        {
-            if (client) {
-                client->m_busy = false;
-                Q_EMIT client->renderFinished();
-            }
-        }
-    } release{self};
+    const std::optional<OneAtATime::Turn> turn = co_await m_turns.take();
+    if (!turn)
+        throw UserError(closedMessage());
 
     job.scale = std::max(job.scale, 1);
     const QByteArray bytes = FrameStream::pack(job.toBytes());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FrameStream.h"
+#include "OneAtATime.h"
 #include "RenderJob.h"
 
 #include <QCoro/QCoroTask>
@@ -59,7 +60,6 @@ public:
     qint64 processId() const;
 
 Q_SIGNALS:
-    void renderFinished();
     // The renderer process wrote something or ended.
     void processChanged();
 
@@ -84,6 +84,6 @@ private:
     // The job sent ahead of the next call, and answers still to come that nobody waits for.
     std::optional<QByteArray> m_sentAhead;
     int m_unwantedAnswers = 0;
-    bool m_busy = false;
+    OneAtATime m_turns;
     bool m_exited = false;
 };

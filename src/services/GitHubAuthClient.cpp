@@ -134,9 +134,7 @@ QCoro::Task<GitHubAuthClient::Body> GitHubAuthClient::send(QNetworkRequest reque
                                                            std::chrono::milliseconds deadline)
 {
     QNetworkAccessManager &manager = Network::manager();
-    // Deleted later: the reply may still be inside its own finished signal when this resumes.
-    const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
-        postBody ? manager.post(request, *postBody) : manager.get(request), [](QNetworkReply *r) { r->deleteLater(); });
+    const Network::OwnedReply reply(postBody ? manager.post(request, *postBody) : manager.get(request));
     GuardedRequest::bound(reply.get(), deadline);
     co_await reply.get();
 

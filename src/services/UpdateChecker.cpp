@@ -158,9 +158,7 @@ QCoro::Task<std::optional<UpdateRelease>> UpdateChecker::fetchFeed() const
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     request.setRawHeader("User-Agent", "Tessarine/" + currentVersion().toUtf8());
 
-    // Deleted later: the reply may still be inside its own finished signal when this resumes.
-    const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(Network::manager().get(request),
-                                                                          [](QNetworkReply *r) { r->deleteLater(); });
+    const Network::OwnedReply reply(Network::manager().get(request));
     // The transfer time-out fires only after a silence; a feed that trickles a byte now and then,
     // or sends far more than a release description, is cut off by an overall deadline and a cap.
     GuardedRequest::bound(reply.get(), m_timeout, maxFeedBytes);

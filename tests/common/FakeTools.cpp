@@ -19,6 +19,12 @@ bool isolated()
     return QDir::homePath().contains(QLatin1String("/tessarine-test."));
 }
 
+bool inContinuousIntegration()
+{
+    const QString ci = qEnvironmentVariable("CI").trimmed().toLower();
+    return !ci.isEmpty() && ci != QLatin1String("0") && ci != QLatin1String("false") && ci != QLatin1String("no");
+}
+
 void useLoginShell(const QString &shell)
 {
     qputenv("SHELL", shell.toLocal8Bit());

@@ -13,6 +13,11 @@ namespace FakeTools {
 // profiles and tools refuse to run anywhere else.
 bool isolated();
 
+// True in CI (CI set and not 0, false or no, as the Makefile reads it). The install script
+// provides every tool the fakes run through, so there a missing one fails the suite instead of
+// skipping it.
+bool inContinuousIntegration();
+
 // Sets SHELL to `shell` and writes the profile that shell reads as a login shell, so that
 // ~/bin comes first on its PATH.
 void useLoginShell(const QString &shell);

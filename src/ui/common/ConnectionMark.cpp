@@ -2,6 +2,7 @@
 #include "ConnectionMark.h"
 
 #include "ConnectionSymbols.h"
+#include "SymbolIcon.h"
 #include "UiStyle.h"
 #include "platform/Paths.h"
 
@@ -17,18 +18,6 @@ namespace {
 
 constexpr int logoInset = 2;
 const QString fallbackSymbol = QStringLiteral("app");
-
-// Paints every opaque pixel of `picture` in `colour`, keeping its shape and edges.
-QPixmap tinted(const QPixmap &picture, const QColor &colour)
-{
-    QPixmap result(picture.size());
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    painter.drawPixmap(0, 0, picture);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(result.rect(), colour);
-    return result;
-}
 
 // Whether every visible pixel of `picture` is a shade of grey: a "colour" logo without colour.
 bool isNeutral(const QPixmap &picture)
@@ -167,7 +156,7 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
     // text colour, as a template does.
     const bool greyOnDark = !file.isTemplate && UiStyle::isDark(palette()) && isNeutral(picture);
     if (file.isTemplate || greyOnDark)
-        picture = tinted(picture, palette().color(QPalette::WindowText));
+        picture = SymbolIcon::tinted(picture, palette().color(QPalette::WindowText));
     picture.setDevicePixelRatio(devicePixelRatio);
     return picture;
 }

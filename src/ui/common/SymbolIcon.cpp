@@ -85,15 +85,20 @@ QPixmap pixmap(const QString &name, int size, const QColor &colour, qreal device
     if (shape.width() != pixels)
         shape = shape.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 
-    QPixmap tinted(shape.size());
-    tinted.fill(Qt::transparent);
-    QPainter painter(&tinted);
-    painter.drawPixmap(0, 0, shape);
+    QPixmap result = tinted(shape, colour);
+    result.setDevicePixelRatio(devicePixelRatio);
+    return result;
+}
+
+QPixmap tinted(const QPixmap &picture, const QColor &colour)
+{
+    QPixmap result(picture.size());
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.drawPixmap(0, 0, picture);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(tinted.rect(), colour);
-    painter.end();
-    tinted.setDevicePixelRatio(devicePixelRatio);
-    return tinted;
+    painter.fillRect(result.rect(), colour);
+    return result;
 }
 
 QIcon icon(const QString &name, const QColor &colour)

@@ -17,4 +17,7 @@ QPixmap pixmap(const QString &name, int size, const QColor &colour, qreal device
 // The symbol as an icon for buttons and actions, in `colour`, with a paler disabled form.
 QIcon icon(const QString &name, const QColor &colour);
 
+// Paints every opaque pixel of `picture` in `colour`, keeping its shape and edges.
+QPixmap tinted(const QPixmap &picture, const QColor &colour);
+
 } // namespace SymbolIcon

@@ -14,6 +14,7 @@
 #include "ui/common/ConnectionSymbols.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/RowAction.h"
 #include "ui/common/UiStyle.h"
 
 #include <QAction>
@@ -214,7 +215,7 @@ ConnectionRowWidget *ConnectionsView::addRow(ConnectionsSection *section, const 
     section->addRow(row);
     section->setSeparatorIndent(rowTextIndent);
     m_rows.insert(name, row);
-    m_actionKeys.insert(row, ActionKey{});
+    m_actionKeys.insert(row, RowAction::Key{});
     return row;
 }
 
@@ -255,7 +256,7 @@ void ConnectionsView::updateGitHubRow()
     const GitHubAuthState signIn = m_model.github().state();
     const ConnectionRowState state =
         m_state->gitHubRow(ConnectionRows::GitHubSignIn::from(signIn), GitHubAuth::clientID().has_value());
-    ActionKey key{state.action, QString(), QUrl()};
+    RowAction::Key key{state.action, QString(), QUrl()};
     if (state.action == Action::deviceCode) {
         key.code = signIn.code();
         key.url = signIn.url();
@@ -269,14 +270,14 @@ void ConnectionsView::updateToolRows()
     const QDateTime now = QDateTime::currentDateTime();
     for (const QString &name : toolRows) {
         const ConnectionRowState state = m_state->row(name, now);
-        applyRow(m_rows.value(name), state, ActionKey{state.action, QString(), QUrl()});
+        applyRow(m_rows.value(name), state, RowAction::Key{state.action, QString(), QUrl()});
     }
 }
 
 void ConnectionsView::updateCalendarRow()
 {
     const ConnectionRowState state = ConnectionRows::calendar(m_model.eventStore().authorization());
-    applyRow(m_rows.value(calendarRow), state, ActionKey{state.action, QString(), QUrl()});
+    applyRow(m_rows.value(calendarRow), state, RowAction::Key{state.action, QString(), QUrl()});
 }
 
 void ConnectionsView::updateProblem()
@@ -309,53 +310,29 @@ void ConnectionsView::updateCheckButtons()
         help->setCheckEnabled(!checking);
 }
 
-void ConnectionsView::applyRow(ConnectionRowWidget *row, const ConnectionRowState &state, const ActionKey &key)
+void ConnectionsView::applyRow(ConnectionRowWidget *row, const ConnectionRowState &state, const RowAction::Key &key)
 {
     row->setStatus(state.status);
     row->setDetail(state.detail);
     if (m_actionKeys.value(row) == key && (row->action() || key.action == Action::none))
         return;
     m_actionKeys.insert(row, key);
-    QWidget *action = makeAction(key);
+    QWidget *action = RowAction::make(key, actionHandlers());
     row->setAction(action);
 }
 
-QWidget *ConnectionsView::makeAction(const ActionKey &key)
+RowAction::Handlers ConnectionsView::actionHandlers()
 {
-    switch (key.action) {
-    case Action::none:
-        return nullptr;
-    case Action::setUpClaude:
-        return button(QStringLiteral("Set Up"), QString(), &ConnectionsView::setUpClaude);
-    case Action::removeClaude:
-        return button(QStringLiteral("Remove"), QString(), &ConnectionsView::removeClaude);
-    case Action::deviceCode: {
-        auto *code = new GitHubDeviceCode(key.code, key.url);
-        connect(code, &GitHubDeviceCode::cancelRequested, this, &ConnectionsView::cancelSignIn);
-        return code;
-    }
-    case Action::signOut:
-        return button(QStringLiteral("Sign Out"), QString(), &ConnectionsView::signOut);
-    case Action::signIn:
-        return button(QStringLiteral("Sign In…"), QStringLiteral("Sign in with your GitHub account"),
-                      &ConnectionsView::signIn);
-    case Action::gitHubCliCopyCommand:
-    case Action::gitHubCliInstall:
-        return new GitHubCLIHelp(key.action == Action::gitHubCliCopyCommand, [this] { check(); });
-    case Action::allowCalendar:
-        return button(QStringLiteral("Allow…"), QString(), &ConnectionsView::allowCalendar);
-    case Action::openPrivacySettings:
-        return button(QStringLiteral("Open Privacy Settings"), QString(), &ConnectionsView::openPrivacySettings);
-    }
-    return nullptr;
-}
-
-QWidget *ConnectionsView::button(const QString &text, const QString &help, void (ConnectionsView::*pressed)())
-{
-    auto *button = new QPushButton(text);
-    button->setToolTip(help);
-    connect(button, &QPushButton::clicked, this, pressed);
-    return button;
+    RowAction::Handlers handlers;
+    handlers.signIn = [this] { signIn(); };
+    handlers.signOut = [this] { signOut(); };
+    handlers.cancelSignIn = [this] { cancelSignIn(); };
+    handlers.setUpClaude = [this] { setUpClaude(); };
+    handlers.removeClaude = [this] { removeClaude(); };
+    handlers.allowCalendar = [this] { allowCalendar(); };
+    handlers.openPrivacySettings = [this] { openPrivacySettings(); };
+    handlers.checkAgain = [this] { check(); };
+    return handlers;
 }
 
 void ConnectionsView::signIn()

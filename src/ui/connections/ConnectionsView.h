@@ -2,6 +2,7 @@
 #pragma once
 
 #include "services/ConnectionRowState.h"
+#include "ui/common/RowAction.h"
 
 #include <QHash>
 #include <QUrl>
@@ -52,17 +53,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // What a row's trailing controls were made for, so that they are made again only when that
-    // changes (a control being pressed is never swapped for an equal one).
-    struct ActionKey
-    {
-        ConnectionRowState::Action action = ConnectionRowState::Action::none;
-        QString code;
-        QUrl url;
-
-        bool operator==(const ActionKey &other) const = default;
-    };
-
     QToolBar *makeToolbar();
     QWidget *makeForm();
     ConnectionsSection *accountsSection();
@@ -81,10 +71,9 @@ private:
     void updateProblem();
     void updateChecking();
     void updateCheckButtons();
-    void applyRow(ConnectionRowWidget *row, const ConnectionRowState &state, const ActionKey &key);
+    void applyRow(ConnectionRowWidget *row, const ConnectionRowState &state, const RowAction::Key &key);
 
-    QWidget *makeAction(const ActionKey &key);
-    QWidget *button(const QString &text, const QString &help, void (ConnectionsView::*pressed)());
+    RowAction::Handlers actionHandlers();
 
     void signIn();
     void signOut();
@@ -98,7 +87,7 @@ private:
     ConnectionsState *m_state = nullptr;
     QAction *m_checkAgain = nullptr;
     QHash<QString, ConnectionRowWidget *> m_rows;
-    QHash<ConnectionRowWidget *, ActionKey> m_actionKeys;
+    QHash<ConnectionRowWidget *, RowAction::Key> m_actionKeys;
     ConnectionsSection *m_problemSection = nullptr;
     QLabel *m_problemIcon = nullptr;
     QLabel *m_problemText = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/common/ConnectionsPanel.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/RowAction.h"
 #include "ui/common/UiStyle.h"
 
 #include <QCheckBox>
@@ -76,7 +77,7 @@ void GitHubStep::updateRow()
     m_row->setStatus(row.status);
     m_row->setDetail(row.detail);
 
-    ActionKey key{row.action, QString(), QUrl()};
+    RowAction::Key key{row.action, QString(), QUrl()};
     if (row.action == Action::deviceCode) {
         key.code = signIn.code();
         key.url = signIn.url();
@@ -87,32 +88,19 @@ void GitHubStep::updateRow()
     m_row->setAction(makeAction(key));
 }
 
-QWidget *GitHubStep::makeAction(const ActionKey &key)
+QWidget *GitHubStep::makeAction(const RowAction::Key &key)
 {
-    switch (key.action) {
-    case Action::deviceCode: {
-        auto *code = new GitHubDeviceCode(key.code, key.url, nullptr, false);
+    RowAction::Handlers handlers;
+    FrameModel *model = &m_view.model();
+    // The state tells how the sign-in goes; nobody needs to wait for the task itself.
+    handlers.signIn = [model] { model->github().signIn(); };
+    OnboardingView *view = &m_view;
+    handlers.checkAgain = [view] { view->state().check(view->model().screensDir()); };
+    handlers.dressCode = [this](GitHubDeviceCode &code) {
         QFont codeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         codeFont.setPointSizeF(UiStyle::font(font(), UiStyle::Text::Title2).pointSizeF());
         codeFont.setWeight(QFont::DemiBold);
-        code->setCodeFont(codeFont);
-        return code;
-    }
-    case Action::signIn: {
-        auto *button = new QPushButton(QStringLiteral("Sign In…"));
-        button->setToolTip(QStringLiteral("Sign in with your GitHub account"));
-        FrameModel *model = &m_view.model();
-        // The state tells how the sign-in goes; nobody needs to wait for the task itself.
-        connect(button, &QPushButton::clicked, model, [model] { model->github().signIn(); });
-        return button;
-    }
-    case Action::gitHubCliCopyCommand:
-    case Action::gitHubCliInstall: {
-        OnboardingView *view = &m_view;
-        return new GitHubCLIHelp(key.action == Action::gitHubCliCopyCommand,
-                                 [view] { view->state().check(view->model().screensDir()); });
-    }
-    default:
-        return nullptr;
-    }
+        code.setCodeFont(codeFont);
+    };
+    return RowAction::make(key, handlers);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "services/ConnectionRowState.h"
+#include "ui/common/RowAction.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -25,23 +26,13 @@ public:
     QLabel *hint() const { return m_hint; }
 
 private:
-    // What the row's control was made for, so it is made again only when that changes.
-    struct ActionKey
-    {
-        ConnectionRowState::Action action = ConnectionRowState::Action::none;
-        QString code;
-        QUrl url;
-
-        bool operator==(const ActionKey &other) const = default;
-    };
-
     void applyState();
     void updateRow();
-    QWidget *makeAction(const ActionKey &key);
+    QWidget *makeAction(const RowAction::Key &key);
 
     OnboardingView &m_view;
     ConnectionRowWidget *m_row = nullptr;
-    ActionKey m_actionKey;
+    RowAction::Key m_actionKey;
     QCheckBox *m_showGitHub = nullptr;
     QLabel *m_hint = nullptr;
 };
