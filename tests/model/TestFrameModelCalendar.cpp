@@ -196,10 +196,11 @@ void TestFrameModelCalendar::twentyEventsGiveTheTwelveEarliest()
 void TestFrameModelCalendar::titlesAndAllDayEvents()
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QDate tomorrow = QDate::currentDate().addDays(1);
+    // The day after tomorrow, so the timed events two hours from now come first at any hour.
+    const QDate holidayDate = QDate::currentDate().addDays(2);
     const QByteArray allDay =
-        vevent("day", "DTSTART;VALUE=DATE:" + tomorrow.toString(u"yyyyMMdd").toLatin1() + "\r\nDTEND;VALUE=DATE:" +
-                          tomorrow.addDays(1).toString(u"yyyyMMdd").toLatin1() + "\r\nSUMMARY:Holiday\r\n");
+        vevent("day", "DTSTART;VALUE=DATE:" + holidayDate.toString(u"yyyyMMdd").toLatin1() + "\r\nDTEND;VALUE=DATE:" +
+                          holidayDate.addDays(1).toString(u"yyyyMMdd").toLatin1() + "\r\nSUMMARY:Holiday\r\n");
     writeCalendar(calendar(timedEvent("none", now.addSecs(3600), std::nullopt) +
                            timedEvent("empty", now.addSecs(7200), QByteArray()) + allDay));
     const auto model = makeModel();
@@ -213,7 +214,7 @@ void TestFrameModelCalendar::titlesAndAllDayEvents()
     QCOMPARE(holiday.value("title").toString(), QStringLiteral("Holiday"));
     QCOMPARE(holiday.value("allDay"), QJsonValue(true));
     // All-day events begin at local midnight, given in UTC like every other time.
-    QCOMPARE(holiday.value("start").toString(), utcText(QDateTime(tomorrow, QTime(0, 0))));
+    QCOMPARE(holiday.value("start").toString(), utcText(QDateTime(holidayDate, QTime(0, 0))));
 }
 
 void TestFrameModelCalendar::weeklyEventOnEachOfItsDays()
