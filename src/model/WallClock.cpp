@@ -18,7 +18,7 @@ qint64 WallClock::sinceBootMs() const
 {
     // The boot-time clock runs on while the machine sleeps, so a suspend is not taken for a
     // change of the clock.
-    timespec spec{};
-    clock_gettime(CLOCK_BOOTTIME, &spec);
-    return qint64(spec.tv_sec) * 1000 + spec.tv_nsec / 1000000;
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
