@@ -7,6 +7,7 @@
 #include "platform/CalendarStore.h"
 #include "services/PlanAlerts.h"
 #include "services/UpdateChecker.h"
+#include "ui/card/DesktopStacking.h"
 #include "ui/card/FrameAutosave.h"
 #include "ui/card/FrameMenu.h"
 #include "ui/card/FrameView.h"
@@ -90,16 +91,21 @@ void App::showCard()
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
     // A panel may come and go while the program runs; the card's menu follows it.
     m_frameWindow->watchTray(&QSystemTrayIcon::isSystemTrayAvailable);
-    connect(m_frameWindow.get(), &FrameWindow::lookRefused, this, &App::tellLookRefused);
+    connect(m_frameWindow.get(), &FrameWindow::lookRefused, this, &App::tell);
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();
+    // A desktop that ignores the card's stacking hints is named once, with what to do about it.
+    DesktopStacking::tellOnce(DesktopStacking::ignoringDesktop(DesktopStacking::current()),
+                              [this](const QString &notice) { tell(notice); });
 }
 
-void App::tellLookRefused(const QString &message)
+void App::tell(const QString &message)
 {
     auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tessarine"), message, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // A window rule in the text can be copied.
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->show();
 }
 

@@ -59,8 +59,9 @@ private:
 
     void showCard();
     void showTrayIcon();
-    // Panel Pixels does not fit this screen: says so without stopping the card.
-    void tellLookRefused(const QString &message);
+    // Tells the user something without stopping the card: Panel Pixels that does not fit the
+    // screen, a desktop that ignores the stacking hints.
+    void tell(const QString &message);
     void startPlanAlerts();
     void openLaunchWindows(const QStringList &arguments, bool welcomeNeeded);
     // Makes `content` a window as `setup` says, centred on the main screen and fitted into it,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameMenu.h"
 
+#include "DesktopStacking.h"
+
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
 #include "platform/Autostart.h"
@@ -215,8 +217,13 @@ void FrameMenu::addLookPicker()
 void FrameMenu::addSizePicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Size"));
-    for (const FrameSize size : FrameSize::allCases())
-        addChoice(picker, size.title(), size == m_model.size(), [this, size] { m_model.setSize(size); });
+    for (const FrameSize size : FrameSize::allCases()) {
+        QAction *choice =
+            addChoice(picker, size.title(), size == m_model.size(), [this, size] { m_model.setSize(size); });
+        // Where the desktop ignores the stacking hints the grid could not stay beneath windows.
+        if (size == FrameSize::FullScreen)
+            choice->setEnabled(DesktopStacking::hintsFollowed());
+    }
     // A panel is always drawn at whole panel widths.
     picker->menuAction()->setEnabled(m_model.look() != ScreenLook::Panel);
 }

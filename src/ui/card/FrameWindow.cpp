@@ -4,6 +4,7 @@
 #include "AssistiveTechnology.h"
 #include "CardFit.h"
 #include "CardPlacement.h"
+#include "DesktopStacking.h"
 #include "FrameAutosave.h"
 #include "FrameView.h"
 #include "FullScreenEscape.h"
@@ -74,7 +75,7 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
     connect(m_assistive, &AssistiveTechnology::activeChanged, this, &FrameWindow::followAssistiveTechnology);
     m_autosave = new FrameAutosave(*m_view, autosaveName());
     m_placed = m_autosave->restore();
-    new FullScreenEscape(model, *m_view);
+    m_escape = new FullScreenEscape(model, *m_view);
     rememberLook();
     connect(&m_model, &FrameModel::lookChanged, this, &FrameWindow::rememberLook);
     m_trayTimer.setInterval(trayCheckMs);
@@ -89,6 +90,7 @@ void FrameWindow::show()
     X11WindowHints::showOnAllWorkspaces(*m_view, m_assistive->isActive());
     m_view->show();
     m_view->raise();
+    X11WindowHints::askForAllWorkspaces(*m_view);
     // Moving to a screen of another scale changes the card's size (the panel look) and its place.
     if (!m_followsScreen && m_view->windowHandle()) {
         connect(m_view->windowHandle(), &QWindow::screenChanged, this, &FrameWindow::scheduleApply);
@@ -150,6 +152,12 @@ void FrameWindow::apply(bool firstTime)
 
 void FrameWindow::applyFullScreen(bool firstTime)
 {
+    // Where the desktop ignores the stacking hints the grid would cover every window and let
+    // clicks through to nothing: the card stays a card.
+    if (!DesktopStacking::hintsFollowed()) {
+        m_model.setSize(m_escape->cardSize());
+        return;
+    }
     QScreen *screen = currentScreen();
     if (!screen)
         return;

@@ -14,6 +14,7 @@ class AssistiveTechnology;
 class FrameAutosave;
 class FrameModel;
 class FrameView;
+class FullScreenEscape;
 class QScreen;
 
 // The card window: frameless, translucent, out of the taskbar and on every workspace. Keeps the
@@ -85,7 +86,8 @@ private:
 
     FrameModel &m_model;
     std::unique_ptr<FrameView> m_view;
-    FrameAutosave *m_autosave = nullptr; // owned by the view
+    FrameAutosave *m_autosave = nullptr;  // owned by the view
+    FullScreenEscape *m_escape = nullptr; // owned by the view
     AssistiveTechnology *m_assistive = nullptr;
     Level m_level = Level::BelowWindows;
     std::optional<QRect> m_cardFrame;

@@ -8,6 +8,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <xcb/xcb.h>
 #endif
 
@@ -38,6 +39,26 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+xcb_window_t rootWindow(xcb_connection_t *connection)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
+// A window property of type WINDOW or UTF8_STRING as raw bytes.
+QByteArray property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+{
+    xcb_get_property_reply_t *reply =
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, 256), nullptr);
+    if (!reply)
+        return {};
+    const QByteArray value(static_cast<const char *>(xcb_get_property_value(reply)),
+                           xcb_get_property_value_length(reply));
+    std::free(reply);
+    return value;
+}
+
+constexpr uint32_t allDesktops = 0xFFFFFFFF;
+
 } // namespace
 
 void showOnAllWorkspaces(QWidget &window, bool listed)
@@ -52,10 +73,42 @@ void showOnAllWorkspaces(QWidget &window, bool listed)
                                            atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                         listed ? 1U : uint32_t(states.size()), states.data());
-    const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL,
                         32, 1, &allDesktops);
     xcb_flush(connection);
+}
+
+void askForAllWorkspaces(QWidget &window)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !window.isVisible())
+        return;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window.winId());
+    message.type = atom(connection, "_NET_WM_DESKTOP");
+    message.data.data32[0] = allDesktops;
+    message.data.data32[1] = 1; // asked by the application itself
+    xcb_send_event(connection, 0, rootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+}
+
+QString windowManagerName()
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return {};
+    const QByteArray check =
+        property(connection, rootWindow(connection), atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (check.size() < int(sizeof(xcb_window_t)))
+        return {};
+    xcb_window_t manager = 0;
+    std::memcpy(&manager, check.constData(), sizeof manager);
+    return QString::fromUtf8(
+        property(connection, manager, atom(connection, "_NET_WM_NAME"), atom(connection, "UTF8_STRING")));
 }
 
 bool windowsCanBeTranslucent()
@@ -78,6 +131,13 @@ bool windowsCanBeTranslucent()
 #else
 
 void showOnAllWorkspaces(QWidget &, bool) {}
+
+void askForAllWorkspaces(QWidget &) {}
+
+QString windowManagerName()
+{
+    return {};
+}
 
 bool windowsCanBeTranslucent()
 {

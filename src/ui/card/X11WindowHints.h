@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 // What Qt offers no call for on X11: keeping the card on every workspace and out of the
@@ -12,6 +14,15 @@ namespace X11WindowHints {
 // switching, which skips what taskbars skip). The window manager reads the hints when the window
 // is mapped.
 void showOnAllWorkspaces(QWidget &window, bool listed = false);
+
+// Asks the window manager to put the shown window on every workspace. Some window managers
+// (KWin) place a new tool window by its main window and not by the hint set before it was
+// mapped; a request once it is mapped is what every one of them follows.
+void askForAllWorkspaces(QWidget &window);
+
+// The name the X11 window manager gives itself (_NET_WM_NAME of its check window), empty when
+// there is none or the program does not run on X11. XWayland under wlroots says "wlroots wm".
+QString windowManagerName();
 
 // Whether translucent windows show what lies beneath them. False only on X11 without a
 // compositing manager, where translucent pixels come out black.

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The card in a real Wayland compositor run headless, through XWayland as the program chooses
+# itself when DISPLAY is set. Read from the X side, with the window manager's own properties:
+#   mutter, kwin  keep it beneath other windows, on every workspace, out of the taskbar and at
+#                 the top centre; its right click opens the menu; the full-screen grid lets
+#                 clicks through while a tray offers the menu and takes them when the tray goes.
+#   sway          ignores those hints: Tessarine says so once, offers no Full Screen, and the
+#                 window rule it suggests makes the card sticky.
+# wayland-session.sh mutter|kwin|sway PROGRAM SOURCE_DIR
+set -u
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+in_ci() {
+    case "${CI:-}" in "" | 0 | false | no) return 1 ;; esac
+}
+
+# A tool the test needs: missing in CI fails, elsewhere the test is skipped.
+need() {
+    command -v "$1" >/dev/null && return 0
+    in_ci && fail "$1 is needed ($2); scripts/install-deps installs it"
+    echo "SKIP: $1 is not installed ($2)"
+    exit 77
+}
+
+inside() {
+    # shellcheck source=wayland-checks.sh
+    source "$(dirname "$0")/wayland-checks.sh"
+    run_checks "$@" >"$HOME/checks.log" 2>&1
+    echo $? >"$HOME/checks.status"
+    [ "$1" = sway ] && swaymsg exit >/dev/null 2>&1
+    return 0
+}
+
+if [ "${1:-}" = --inside ]; then
+    shift
+    inside "$@"
+    exit 0
+fi
+
+compositor=$1
+program=$(realpath "$2")
+source_dir=$(realpath "$3")
+script=$(realpath "$0")
+
+case $compositor in
+mutter) need mutter "GNOME's compositor" ;;
+kwin) need kwin_wayland "KDE's compositor (kwin-wayland)" ;;
+sway) need sway "a wlroots compositor" ;;
+*) fail "unknown compositor $compositor" ;;
+esac
+need Xwayland "the X server of Wayland sessions (xwayland)"
+need xdotool "clicks and keys on the X server"
+need xprop "the window manager's properties (x11-utils)"
+need xmessage "an ordinary X window to stack against (x11-utils)"
+need dbus-run-session "a private session bus (dbus)"
+need dbus-send "to ask the session bus (dbus)"
+/usr/bin/python3 -c 'import gi' 2>/dev/null || need python3-gi-missing "a stand-in tray on the session bus (python3-gi)"
+
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
+mkdir -p "$XDG_CONFIG_HOME/Tessarine" "$XDG_DATA_HOME/Tessarine"
+# A second start of a user who has been through the welcome, with pages that need no account.
+cat >"$XDG_DATA_HOME/Tessarine/settings.json" <<'EOF'
+{"logos": true, "providers": [], "pages": [{"layout": "halves", "slots": ["today.date", "countdown"]}]}
+EOF
+printf '[General]\nonboarded=true\n' >"$XDG_CONFIG_HOME/Tessarine/Tessarine.ini"
+# KWin starts with one workspace; two show whether the card is on every one.
+printf '[Desktops]\nNumber=2\nRows=1\n' >"$XDG_CONFIG_HOME/kwinrc"
+
+client=("$script" --inside "$compositor" "$program" "$source_dir")
+case $compositor in
+mutter)
+    # Mutter ends when its client ends.
+    timeout 240 dbus-run-session -- mutter --headless --wayland --virtual-monitor 1920x1080 -- "${client[@]}" \
+        >"$HOME/compositor.log" 2>&1
+    ;;
+kwin)
+    kwin=$(command -v kwin_wayland)
+    # The package gives kwin_wayland a file capability (CAP_SYS_RESOURCE, for its real-time
+    # scheduling) that a container without it in its bounding set cannot grant, so the kernel
+    # refuses to start it; a copy without the capability runs the same.
+    if ! "$kwin" --version >/dev/null 2>&1; then
+        cp "$kwin" "$HOME/kwin_wayland"
+        kwin="$HOME/kwin_wayland"
+    fi
+    printf '#!/bin/sh\nexec %q %q %q %q %q\n' "${client[@]}" >"$HOME/client.sh"
+    chmod +x "$HOME/client.sh"
+    timeout 240 dbus-run-session -- "$kwin" --virtual --xwayland --width 1920 --height 1080 --no-lockscreen \
+        --exit-with-session "$HOME/client.sh" >"$HOME/compositor.log" 2>&1
+    ;;
+sway)
+    # Sway refuses to run as root; the test runs as an ordinary user (tests/run-isolated.sh
+    # --unprivileged).
+    # The window rule is the one Tessarine's notice gives, as it stands in the source.
+    rule=$(grep -o 'for_window \[[^)]*' "$source_dir/src/ui/card/DesktopStacking.cpp" | head -1)
+    [ -n "$rule" ] || fail "no sway window rule in DesktopStacking.cpp"
+    printf 'xwayland enable\n%s\nexec %q %q %q %q %q\n' "$rule" "${client[@]}" >"$HOME/sway.config"
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        timeout 240 dbus-run-session -- sway -c "$HOME/sway.config" >"$HOME/compositor.log" 2>&1
+    ;;
+esac
+
+cat "$HOME/checks.log" 2>/dev/null
+if [ ! -f "$HOME/checks.status" ]; then
+    tail -n 30 "$HOME/compositor.log"
+    fail "$compositor did not run the checks"
+fi
+[ "$(cat "$HOME/checks.status")" = 0 ] || fail "$compositor: see above"
+echo "PASS: $compositor"
