@@ -19,12 +19,14 @@ in_ci() {
     case "${CI:-}" in "" | 0 | false | no) return 1 ;; esac
 }
 
-# A tool the test needs: missing in CI fails, elsewhere the test is skipped.
-need() {
-    command -v "$1" >/dev/null && return 0
+# Something the test needs is missing: in CI that fails, elsewhere the test is skipped.
+missing() {
     in_ci && fail "$1 is needed ($2); scripts/install-deps installs it"
     echo "SKIP: $1 is not installed ($2)"
     exit 77
+}
+need() {
+    command -v "$1" >/dev/null || missing "$@"
 }
 
 inside() {
@@ -59,7 +61,7 @@ need xprop "the window manager's properties (x11-utils)"
 need xmessage "an ordinary X window to stack against (x11-utils)"
 need dbus-run-session "a private session bus (dbus)"
 need dbus-send "to ask the session bus (dbus)"
-/usr/bin/python3 -c 'import gi' 2>/dev/null || need python3-gi-missing "a stand-in tray on the session bus (python3-gi)"
+/usr/bin/python3 -c 'import gi' 2>/dev/null || missing python3-gi "a stand-in tray on the session bus"
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
 mkdir -p "$XDG_CONFIG_HOME/Tessarine" "$XDG_DATA_HOME/Tessarine"
