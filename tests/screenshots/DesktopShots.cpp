@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon as launchers and docks show it: at several sizes on a light and a dark
-// panel, and the bottom of the tray menu with "Start at Login".
+// panel; the tray icon on a light and a #202020 panel, in the text colours of a light and a dark
+// desktop; the bottom of the tray menu with "Start at Login"; and what sway users are told once.
 
 #include "ScreenshotSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
+#include "ui/card/DesktopStacking.h"
 #include "ui/card/FrameMenu.h"
+#include "ui/card/MenuBarIcon.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -48,6 +52,31 @@ QWidget *iconRow(const QColor &background)
     return row;
 }
 
+// The tray icon drawn in `text` on a panel of `background`: as the tray shows it at scale 1 and
+// at scale 2, and the scale-2 picture enlarged four times so that its pixels can be seen.
+QWidget *trayRow(const QColor &background, const QColor &text)
+{
+    auto *row = new QWidget;
+    row->setAutoFillBackground(true);
+    QPalette palette = row->palette();
+    palette.setColor(QPalette::Window, background);
+    row->setPalette(palette);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(16, 8, 16, 8);
+    layout->setSpacing(24);
+    const QImage once = MenuBarIcon::image(text, 1);
+    QImage twice = MenuBarIcon::image(text, 2);
+    twice.setDevicePixelRatio(1);
+    for (const QImage &picture :
+         {once, twice, twice.scaled(twice.size() * 4, Qt::KeepAspectRatio, Qt::FastTransformation)}) {
+        auto *label = new QLabel;
+        label->setPixmap(QPixmap::fromImage(picture));
+        layout->addWidget(label, 0, Qt::AlignVCenter);
+    }
+    layout->addStretch();
+    return row;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -64,6 +93,26 @@ int main(int argc, char *argv[])
     icons->show();
     ScreenshotSupport::settle();
     saved &= ScreenshotSupport::save(icons, QStringLiteral("icon"));
+
+    // A light desktop's dark text and a dark desktop's light text, each on both panels.
+    auto *tray = new QWidget;
+    auto *trays = new QVBoxLayout(tray);
+    trays->setContentsMargins(0, 0, 0, 0);
+    trays->setSpacing(0);
+    for (const QColor &text : {QColor(0x24, 0x24, 0x24), QColor(0xf0, 0xf0, 0xf0)}) {
+        trays->addWidget(trayRow(QColor(0xf6, 0xf5, 0xf4), text));
+        trays->addWidget(trayRow(QColor(0x20, 0x20, 0x20), text));
+    }
+    tray->show();
+    ScreenshotSupport::settle();
+    saved &= ScreenshotSupport::save(tray, QStringLiteral("tray-icon-panels"));
+    delete tray;
+
+    QMessageBox notice(QMessageBox::Information, QStringLiteral("Tessarine"),
+                       DesktopStacking::notice(QStringLiteral("sway")), QMessageBox::Ok);
+    notice.show();
+    ScreenshotSupport::settle();
+    saved &= ScreenshotSupport::save(&notice, QStringLiteral("sway-notice"));
 
     FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
     FrameMenu menu(model);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows as they open on a 1366 × 768 screen: the layout editor at the usual font size, and
-// every window and the calendar privacy dialog with a 12 pt desktop font, the editor also in a
+// every window and the calendar privacy dialog with a 12 pt desktop font (the editor also with
+// the countdown's inspector), the editor also in a
 // dark appearance. Nothing is installed and nobody is signed in, so the GitHub rows offer the
 // GitHub CLI.
 
@@ -11,6 +12,8 @@
 #include "ui/app/App.h"
 #include "ui/common/CalendarPrivacyDialog.h"
 #include "ui/connections/ConnectionsView.h"
+#include "ui/editor/EditorState.h"
+#include "ui/editor/LayoutEditor.h"
 #include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
@@ -69,6 +72,20 @@ bool editor(const QString &name)
     return saved;
 }
 
+// The last starting page's countdown selected: the inspector's slot line and date picker.
+bool editorCountdown(const QString &name)
+{
+    App app;
+    app.showEditor();
+    auto *editor = qobject_cast<LayoutEditor *>(app.editorWindow());
+    editor->state().setSelection(app.model().pages().last().id);
+    editor->state().setSelectedSlot(2);
+    ScreenshotSupport::settle(500);
+    const bool saved = ScreenshotSupport::save(editor, name);
+    editor->close();
+    return saved;
+}
+
 bool connections(const QString &name)
 {
     App app;
@@ -122,6 +139,7 @@ int main(int argc, char *argv[])
     bool ok = editor(QStringLiteral("editor-1366x768"));
     useFontSize(12);
     ok = editor(QStringLiteral("editor-12pt-1366x768")) && ok;
+    ok = editorCountdown(QStringLiteral("editor-12pt-1366x768-countdown")) && ok;
     ok = connections(QStringLiteral("connections-12pt-1366x768")) && ok;
     ok = welcomeSteps(QStringLiteral("welcome-12pt-1366x768-step")) && ok;
     ok = privacyDialog(QStringLiteral("calendar-privacy-12pt")) && ok;

@@ -79,9 +79,13 @@ QPixmap pixmap(const QString &name, int size, const QColor &colour, qreal device
     if (icon.isNull() || size <= 0)
         return {};
     const int pixels = qRound(size * devicePixelRatio);
-    QPixmap shape = icon.pixmap(QSize(pixels, pixels));
+    // Asked at the density wanted: without it the icon takes the application's, and at scale 2
+    // a picture of twice the pixels would come back, marked as such, to be drawn at half size.
+    QPixmap shape = icon.pixmap(QSize(size, size), devicePixelRatio);
     if (shape.isNull())
         return {};
+    // From here on in device pixels.
+    shape.setDevicePixelRatio(1);
     if (shape.width() != pixels)
         shape = shape.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 
@@ -93,6 +97,8 @@ QPixmap pixmap(const QString &name, int size, const QColor &colour, qreal device
 QPixmap tinted(const QPixmap &picture, const QColor &colour)
 {
     QPixmap result(picture.size());
+    // The same density as the picture, so that it fills the result whatever its own.
+    result.setDevicePixelRatio(picture.devicePixelRatio());
     result.fill(Qt::transparent);
     QPainter painter(&result);
     painter.drawPixmap(0, 0, picture);

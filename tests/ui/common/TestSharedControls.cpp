@@ -44,6 +44,23 @@ private Q_SLOTS:
                 solid += image.pixelColor(x, y).alpha() == 255 ? 1 : 0;
         }
         QVERIFY(solid > size * ratio);
+        // Drawn over the whole square, also where the application itself runs at scale 2 (the
+        // same suite runs again with QT_SCALE_FACTOR=2): a symbol at half size leaves the right
+        // and bottom halves empty.
+        const QImage drawn = SymbolIcon::pixmap(QStringLiteral("list-add"), size, Qt::black, ratio).toImage();
+        QCOMPARE(drawn.size(), QSize(size, size) * ratio);
+        int right = 0;
+        int bottom = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (drawn.pixelColor(x, y).alpha() > 128) {
+                    right = std::max(right, x);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        QVERIFY2(right > drawn.width() * 3 / 4 && bottom > drawn.height() * 3 / 4,
+                 qPrintable(QStringLiteral("inked up to %1, %2 of %3").arg(right).arg(bottom).arg(drawn.width())));
     }
 
     void quotedCommandsNeverBreak()
