@@ -33,6 +33,9 @@ export XDG_RUNTIME_DIR="$scratch/runtime"
 export XDG_CACHE_HOME="$scratch/home/.cache"
 unset TESSARINE_SCREENS TESSARINE_VIEWS TESSARINE_WELCOME_STEP TESSARINE_EDITOR_SLOT APP_REFRESH_TEST APP_SNAPSHOT
 unset DBUS_SESSION_BUS_ADDRESS
+# The desktop the tests are started from must not change what they see (its theme, whether it
+# keeps windows beneath others).
+unset SWAYSOCK XDG_CURRENT_DESKTOP
 export TESSARINE_GITHUB_API="http://127.0.0.1:9/"
 export TESSARINE_GITHUB_WEB="http://127.0.0.1:9/"
 export TESSARINE_UPDATE_FEED="http://127.0.0.1:9/latest.json"

@@ -197,7 +197,8 @@ check_full_screen() {
     echo "  after Escape: size $(default_value size)"
 }
 
-# Sway: the notice, once; no Full Screen; the suggested rule makes the card sticky.
+# Sway: the notice, once; no Full Screen; the suggested rule makes the card sticky; the menu on
+# the card's right click.
 check_ignored_hints() {
     local windows
     windows=$(visible_windows | wc -l)
@@ -228,6 +229,8 @@ sys.exit(0 if cards and cards[0]["sticky"] and cards[0]["type"] == "floating_con
     [ "$(default_value size)" != fullScreen ] || problem "Full Screen stayed chosen"
     sleep 1
     [ "$(visible_windows | wc -l)" -eq 1 ] || problem "the notice was shown again"
+    # Sway's tray may offer no menu; the card's right click always does.
+    check_menu
 }
 
 run_checks() {

@@ -5,8 +5,8 @@
 #   mutter, kwin  keep it beneath other windows, on every workspace, out of the taskbar and at
 #                 the top centre; its right click opens the menu; the full-screen grid lets
 #                 clicks through while a tray offers the menu and takes them when the tray goes.
-#   sway          ignores those hints: Tessarine says so once, offers no Full Screen, and the
-#                 window rule it suggests makes the card sticky.
+#   sway          ignores those hints: Tessarine says so once, offers no Full Screen, keeps the
+#                 menu on the right click, and the window rule it suggests makes the card sticky.
 # wayland-session.sh mutter|kwin|sway PROGRAM SOURCE_DIR
 set -u
 
