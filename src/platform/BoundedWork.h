@@ -42,12 +42,13 @@ public:
                 co_return std::nullopt;
         }
         auto result = std::make_shared<std::optional<Result>>();
-        start(QThread::create([work = std::move(work), result] { *result = work(); }));
+        const quint64 worker = start(QThread::create([work = std::move(work), result] { *result = work(); }));
         // Only this worker runs now, and only its end changes the lane before the wait is over.
         const bool ended = co_await nextSignal(this, &BoundedWork::changed, left(deadline));
         if (!self)
             co_return std::nullopt;
-        if (!ended) {
+        // A worker that ended just as the time ran out still counts.
+        if (!ended && isRunning(worker)) {
             markOverran();
             co_return std::nullopt;
         }
@@ -60,10 +61,13 @@ Q_SIGNALS:
 
 private:
     static std::chrono::milliseconds left(const QDeadlineTimer &deadline);
-    void start(QThread *worker);
+    // Starts the worker and returns its number.
+    quint64 start(QThread *worker);
+    bool isRunning(quint64 worker) const { return m_busy && m_started == worker; }
     void markOverran();
     void release();
 
     bool m_busy = false;
     bool m_overran = false;
+    quint64 m_started = 0; // the number of the last worker started
 };
