@@ -164,7 +164,9 @@ QCoro::Task<UsageTrends::Outcome> UsageTrends::annotate(QJsonArray providers, QD
         return annotateNow(providers, now, databaseFile);
     };
     // The call is made apart from the co_await: GCC 12 mishandles temporaries built inside one.
-    QCoro::Task<std::optional<Outcome>> working = BoundedWork::run<Outcome>(std::move(work), bound);
+    // One history session at a time; one that overran leaves the pages without trends until it ends.
+    static BoundedWork historySessions;
+    QCoro::Task<std::optional<Outcome>> working = historySessions.run<Outcome>(std::move(work), bound);
     const std::optional<Outcome> outcome = co_await std::move(working);
     if (!outcome)
         co_return Outcome{withoutTrends(providers), QString()};

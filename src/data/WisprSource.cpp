@@ -111,12 +111,14 @@ QCoro::Task<WisprSource::Reading> WisprSource::readInBackground(QDateTime now, Q
                                                                 std::chrono::milliseconds bound)
 {
     // The query stops itself at the bound; the wait allows a little more for opening and closing,
-    // and a worker still busy after that is left to end on its own.
+    // and a worker still busy after that is left to end on its own; until it has, a new reading
+    // is too slow at once.
     // The work is made apart from the co_await: GCC 12 destroys a temporary argument built inside
     // a co_await expression twice.
     std::function<Reading()> work = [now, databasePath, bound] { return read(now, databasePath, bound); };
+    static BoundedWork databaseReads;
     QCoro::Task<std::optional<Reading>> waiting =
-        BoundedWork::run<Reading>(std::move(work), bound + std::chrono::seconds(2));
+        databaseReads.run<Reading>(std::move(work), bound + std::chrono::seconds(2));
     const std::optional<Reading> reading = co_await std::move(waiting);
     co_return reading.value_or(Reading{std::nullopt, tooSlowReason(bound)});
 }

@@ -102,6 +102,7 @@ CalendarStore::CalendarStore(QObject *parent)
 CalendarStore::CalendarStore(std::shared_ptr<CredentialStore> credentials, QObject *parent)
     : QObject(parent)
     , m_subscriptions(new CalendarSubscriptions(std::move(credentials), this))
+    , m_serviceWork(new BoundedWork(this))
 {}
 
 CalendarStore::Authorization CalendarStore::authorization() const
@@ -255,8 +256,8 @@ QCoro::Task<QList<DesktopCalendarService::Calendar>> CalendarStore::serviceCalen
     if (authorization() != Authorization::FullAccess)
         co_return {};
     const std::optional<QList<DesktopCalendarService::Calendar>> found =
-        co_await BoundedWork::run<QList<DesktopCalendarService::Calendar>>(&DesktopCalendarService::calendars,
-                                                                           m_readBound);
+        co_await m_serviceWork->run<QList<DesktopCalendarService::Calendar>>(&DesktopCalendarService::calendars,
+                                                                             m_readBound);
     co_return found.value_or(QList<DesktopCalendarService::Calendar>());
 }
 
@@ -278,9 +279,10 @@ QCoro::Task<QList<CalendarEvent>> CalendarStore::events(QDateTime from, QDateTim
     // slow to start, so neither happens on the GUI thread. Each file is read in a child process
     // of its own, all side by side, and a child that overruns the bound is killed: one bad file
     // costs only its own events, and its problem is kept for its row in the privacy dialog. The
-    // calendar service is read on a worker thread; one that overruns is left to finish on its own.
+    // calendar service is read on a worker thread; one that overruns is left to finish on its own,
+    // and until it has, the service counts as not answering.
     const QStringList files = filesToRead() + subscribed;
-    auto readService = BoundedWork::run<DesktopCalendarService::Reading>(
+    auto readService = m_serviceWork->run<DesktopCalendarService::Reading>(
         [switchedOff = switchedOffServiceCalendars(), from, to] {
             return DesktopCalendarService::read(from, to, switchedOff);
         },

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <memory>
 
+class BoundedWork;
 class CalendarConsentPresenter;
 class CalendarSubscriptions;
 class CredentialStore;
@@ -108,6 +109,8 @@ private:
 
     CalendarConsentPresenter *m_presenter = nullptr;
     CalendarSubscriptions *m_subscriptions = nullptr;
+    // Listing and reading the calendar service, one at a time.
+    BoundedWork *m_serviceWork = nullptr;
     std::chrono::milliseconds m_readBound = defaultReadBound;
     bool m_asking = false;
     QHash<QString, QString> m_fileProblems; // by path

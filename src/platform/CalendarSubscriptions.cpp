@@ -84,10 +84,10 @@ bool makePrivateFolder(const QString &folder)
     return QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-void recordFailure(CalendarSubscriptionState &state, const QString &problem)
+void recordFailure(CalendarSubscriptionState &state, const QString &problem, const QDateTime &now)
 {
     if (!state.failing())
-        state.failingSince = QDateTime::currentDateTimeUtc();
+        state.failingSince = now;
     state.problem = problem;
 }
 
@@ -220,7 +220,7 @@ QCoro::Task<QStringList> CalendarSubscriptions::fetchAll()
     // Tasks start running when they are made, so the downloads overlap; then each is awaited.
     std::vector<QCoro::Task<>> fetches;
     for (const CalendarSubscription &subscription : enabled)
-        fetches.push_back(fetchOne(m_credentials, subscription, m_limits));
+        fetches.push_back(fetchOne(m_credentials, subscription, m_limits, m_now));
     for (QCoro::Task<> &fetch : fetches)
         co_await std::move(fetch);
 
@@ -235,12 +235,13 @@ QCoro::Task<QStringList> CalendarSubscriptions::fetchAll()
 }
 
 QCoro::Task<> CalendarSubscriptions::fetchOne(std::shared_ptr<CredentialStore> credentials,
-                                              CalendarSubscription subscription, SubscriptionFetch::Limits limits)
+                                              CalendarSubscription subscription, SubscriptionFetch::Limits limits,
+                                              std::function<QDateTime()> now)
 {
     CalendarSubscriptionState state = readState(subscription.id);
     const CredentialStore::Item item = co_await credentials->read(keyringService, subscription.id);
     if (!item.found()) {
-        recordFailure(state, QStringLiteral("its address could not be read from your keyring"));
+        recordFailure(state, QStringLiteral("its address could not be read from your keyring"), now());
         writeState(subscription.id, state);
         co_return;
     }
@@ -254,24 +255,26 @@ QCoro::Task<> CalendarSubscriptions::fetchOne(std::shared_ptr<CredentialStore> c
     switch (result.kind) {
     case SubscriptionFetch::Result::Kind::Fetched:
         if (const QString problem = writePrivateCopy(cachedCopy(subscription.id), result.body); !problem.isEmpty()) {
-            recordFailure(state, AtomicFile::isDiskFull(problem)
-                                     ? QStringLiteral("there is not enough disk space to save its copy")
-                                     : QStringLiteral("its copy could not be saved in the cache folder"));
+            recordFailure(state,
+                          AtomicFile::isDiskFull(problem)
+                              ? QStringLiteral("there is not enough disk space to save its copy")
+                              : QStringLiteral("its copy could not be saved in the cache folder"),
+                          now());
             break;
         }
         state.etag = result.etag;
         state.lastModified = result.lastModified;
-        state.fetchedAt = QDateTime::currentDateTimeUtc();
+        state.fetchedAt = now();
         state.failingSince = QDateTime();
         state.problem.clear();
         break;
     case SubscriptionFetch::Result::Kind::NotModified:
-        state.fetchedAt = QDateTime::currentDateTimeUtc();
+        state.fetchedAt = now();
         state.failingSince = QDateTime();
         state.problem.clear();
         break;
     case SubscriptionFetch::Result::Kind::Failed:
-        recordFailure(state, result.problem);
+        recordFailure(state, result.problem, now());
         break;
     }
     writeState(subscription.id, state);

@@ -5,9 +5,11 @@
 #include "SubscriptionFetch.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class CredentialStore;
@@ -48,6 +50,8 @@ public:
     QCoro::Task<QStringList> fetchAll();
 
     void setLimits(SubscriptionFetch::Limits limits) { m_limits = limits; }
+    // The clock that dates fetches and failures; the system's, in UTC, unless a test sets another.
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
 
 Q_SIGNALS:
     // The user added, renamed, switched or removed a subscription.
@@ -58,8 +62,9 @@ Q_SIGNALS:
 private:
     void store(const QList<CalendarSubscription> &subscriptions);
     static QCoro::Task<> fetchOne(std::shared_ptr<CredentialStore> credentials, CalendarSubscription subscription,
-                                  SubscriptionFetch::Limits limits);
+                                  SubscriptionFetch::Limits limits, std::function<QDateTime()> now);
 
     std::shared_ptr<CredentialStore> m_credentials;
     SubscriptionFetch::Limits m_limits;
+    std::function<QDateTime()> m_now = &QDateTime::currentDateTimeUtc;
 };

@@ -10,15 +10,15 @@ namespace {
 
 const char *const abortReasonProperty = "tessarineAbortReason";
 
-void abortFor(QNetworkReply *reply, const QString &reason)
+} // namespace
+
+void GuardedRequest::abort(QNetworkReply *reply, const QString &reason)
 {
     if (reply->isFinished() || reply->property(abortReasonProperty).isValid())
         return;
     reply->setProperty(abortReasonProperty, reason);
     reply->abort();
 }
-
-} // namespace
 
 void GuardedRequest::keepToOrigin(QNetworkRequest &request)
 {
@@ -38,12 +38,21 @@ std::optional<QByteArray> GuardedRequest::bearer(const QString &token)
 
 void GuardedRequest::bound(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes)
 {
+    bound(reply, Limits{deadline, maxBytes});
+}
+
+void GuardedRequest::bound(QNetworkReply *reply, const Limits &limits)
+{
     // The reply is the timer's context, so the timer goes when the reply does.
-    QTimer::singleShot(deadline, reply, [reply] { abortFor(reply, QStringLiteral("The request timed out.")); });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, maxBytes] {
-        if (reply->bytesAvailable() > maxBytes)
-            abortFor(reply, QStringLiteral("GitHub’s reply was too large."));
-    });
+    QTimer::singleShot(limits.deadline, reply, [reply, reason = limits.timedOut] { abort(reply, reason); });
+    // A reply is stopped once what has come outgrows the cap, or as soon as it announces more.
+    const auto tooLarge = [reply, maxBytes = limits.maxBytes, reason = limits.tooLarge](qint64 received, qint64 total) {
+        if (received > maxBytes || total > maxBytes)
+            abort(reply, reason);
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, tooLarge] { tooLarge(reply->bytesAvailable(), -1); });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, tooLarge);
 }
 
 std::optional<QString> GuardedRequest::abortReason(const QNetworkReply &reply)

@@ -13,7 +13,8 @@ class QNetworkRequest;
 // the Authorization header along, so the token would reach whatever host a redirect names;
 // such a request follows redirects within its own origin only. Its transfer time-out fires only
 // after a silence, so a server that trickles would be waited on for ever; the reply gets an
-// overall deadline and a cap on its size instead.
+// overall deadline and a cap on its size instead (which other downloads, such as calendar
+// subscriptions, use with texts of their own).
 class GuardedRequest
 {
 public:
@@ -29,9 +30,23 @@ public:
     // cannot carry (a line break would start a header of its own).
     static std::optional<QByteArray> bearer(const QString &token);
 
+    // How long a reply may take and how large it may grow, and what the user reads when it
+    // breaks either.
+    struct Limits
+    {
+        std::chrono::milliseconds deadline;
+        qint64 maxBytes = maxReplyBytes;
+        QString timedOut = QStringLiteral("The request timed out.");
+        QString tooLarge = QStringLiteral("GitHub’s reply was too large.");
+    };
+
     // Aborts the reply when it has not finished by the deadline, or once its body outgrows
-    // maxBytes. The limits go with the reply and end with it.
+    // maxBytes or announces that it will. The limits go with the reply and end with it.
     static void bound(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes = maxReplyBytes);
+    static void bound(QNetworkReply *reply, const Limits &limits);
+
+    // Aborts the reply for a reason of the caller's own, unless it has ended or was aborted already.
+    static void abort(QNetworkReply *reply, const QString &reason);
 
     // Why a bounded reply was aborted, in the words shown to the user; none when it was not.
     static std::optional<QString> abortReason(const QNetworkReply &reply);

@@ -2,13 +2,13 @@
 #include "SubscriptionFetch.h"
 
 #include "CalendarFileReader.h"
+#include "GuardedRequest.h"
 #include "Network.h"
 
 #include <QCoroNetworkReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <memory>
 
 namespace {
@@ -55,6 +55,13 @@ QString httpProblem(int status)
     default:
         return QStringLiteral("the server answered HTTP %1").arg(status);
     }
+}
+
+QString timedOut(std::chrono::milliseconds timeout)
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
+    return seconds >= 1 ? QStringLiteral("its server did not answer within %1 seconds").arg(seconds)
+                        : QStringLiteral("its server did not answer in time");
 }
 
 QNetworkRequest requestFor(const QUrl &address, const QByteArray &etag, const QByteArray &lastModified)
@@ -108,43 +115,23 @@ QCoro::Task<SubscriptionFetch::Result> SubscriptionFetch::run(QUrl address, QByt
     }
     Network::OwnedReply reply(Network::manager().get(requestFor(address, etag, lastModified)));
     QNetworkReply *const raw = reply.get();
-    // Set by whichever guard stops the download, before it aborts the reply.
-    auto stopReason = std::make_shared<QString>();
-    auto stop = [raw, stopReason](const QString &reason) {
-        if (stopReason->isEmpty())
-            *stopReason = reason;
-        raw->abort();
-    };
-
+    // Whichever guard stops the download first gives the reason.
     auto redirects = std::make_shared<int>(0);
-    QObject::connect(raw, &QNetworkReply::redirected, raw, [raw, stop, redirects](const QUrl &target) {
+    QObject::connect(raw, &QNetworkReply::redirected, raw, [raw, redirects](const QUrl &target) {
         ++*redirects;
         if (isFetchable(target))
             Q_EMIT raw->redirectAllowed();
         else
-            stop(QStringLiteral("it was redirected to an address that is not https"));
+            GuardedRequest::abort(raw, QStringLiteral("it was redirected to an address that is not https"));
     });
     const qint64 maxBytes = limits.maxBytes;
     const QString tooLarge = QStringLiteral("it is larger than %1 MB").arg(megabytes(maxBytes));
-    QObject::connect(raw, &QNetworkReply::downloadProgress, raw,
-                     [stop, maxBytes, tooLarge](qint64 received, qint64 total) {
-                         if (received > maxBytes || total > maxBytes)
-                             stop(tooLarge);
-                     });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, raw, [stop, limits] {
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limits.timeout).count();
-        stop(seconds >= 1 ? QStringLiteral("its server did not answer within %1 seconds").arg(seconds)
-                          : QStringLiteral("its server did not answer in time"));
-    });
-    deadline.start(limits.timeout);
+    GuardedRequest::bound(raw, {limits.timeout, maxBytes, timedOut(limits.timeout), tooLarge});
 
     co_await qCoro(raw).waitForFinished();
-    deadline.stop();
 
-    if (!stopReason->isEmpty()) {
-        result.problem = *stopReason;
+    if (const std::optional<QString> reason = GuardedRequest::abortReason(*raw)) {
+        result.problem = *reason;
         co_return result;
     }
     const int status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

@@ -78,7 +78,7 @@ QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, st
         throw UserError(closedMessage());
 
     job.scale = std::max(job.scale, 1);
-    const QByteArray bytes = FrameStream::pack(job.toBytes());
+    const QByteArray bytes = RenderStream::pack(job.toBytes());
     const bool sentAlready = m_sentAhead == bytes && processId() != 0 && !m_exited;
     if (m_sentAhead && !sentAlready)
         ++m_unwantedAnswers;
@@ -91,7 +91,7 @@ QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, st
     }
     if (next) {
         next->scale = std::max(next->scale, 1);
-        m_sentAhead = FrameStream::pack(next->toBytes());
+        m_sentAhead = RenderStream::pack(next->toBytes());
         m_process->write(*m_sentAhead);
     }
     std::optional<Answer> answer = co_await awaitAnswer(AfterIdleExit::Report);
@@ -115,7 +115,7 @@ QCoro::Task<> RenderClient::ensureStarted()
     auto *process = new QProcess(this);
     m_process = process;
     m_exited = false;
-    m_answers = FrameStream();
+    m_answers = RenderStream();
     process->setProgram(m_program);
     process->setArguments(m_arguments);
     process->setProcessEnvironment(rendererEnvironment());
@@ -157,6 +157,10 @@ QCoro::Task<std::optional<RenderClient::Answer>> RenderClient::awaitAnswer(After
     const QDeadlineTimer deadline(m_answerTimeout);
     for (;;) {
         if (std::optional<QByteArray> message = m_answers.next()) {
+            if (*message == RenderReply::takenNotice()) {
+                Q_EMIT jobTaken();
+                continue;
+            }
             if (m_unwantedAnswers > 0) {
                 --m_unwantedAnswers;
                 continue;

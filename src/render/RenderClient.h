@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FrameStream.h"
 #include "OneAtATime.h"
 #include "RenderJob.h"
+#include "RenderStream.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -62,6 +62,9 @@ public:
 Q_SIGNALS:
     // The renderer process wrote something or ended.
     void processChanged();
+    // The renderer process took the next of the jobs sent to it and is drawing it. Told while a
+    // picture is awaited.
+    void jobTaken();
 
 private:
     QCoro::Task<> ensureStarted();
@@ -80,7 +83,7 @@ private:
     QStringList m_arguments;
     std::chrono::milliseconds m_answerTimeout = defaultAnswerTimeout;
     QProcess *m_process = nullptr;
-    FrameStream m_answers;
+    RenderStream m_answers;
     // The job sent ahead of the next call, and answers still to come that nobody waits for.
     std::optional<QByteArray> m_sentAhead;
     int m_unwantedAnswers = 0;

@@ -21,15 +21,15 @@ constexpr qsizetype readChunk = 64 * 1024;
 // One picture is drawn while the one before is encoded; more are not held.
 constexpr std::size_t mostAnswersHeld = 2;
 
-QByteArray framed(const RenderReply &reply)
+QByteArray packed(const RenderReply &reply)
 {
-    return FrameStream::pack(reply.toBytes());
+    return RenderStream::pack(reply.toBytes());
 }
 
 QByteArray encodedAnswer(QImage picture, QString text)
 {
     const QByteArray png = PngEncoder::encode(std::move(picture));
-    return framed(png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
+    return packed(png.isEmpty() ? RenderReply::failure(QStringLiteral("The picture could not be encoded as PNG."))
                                 : RenderReply::picture(png, std::move(text)));
 }
 
@@ -103,6 +103,10 @@ QCoro::Task<> RenderHelper::work()
             co_return;
         const RenderJob job = m_jobs.front();
         m_jobs.pop_front();
+        if (!writeAll(RenderStream::pack(RenderReply::takenNotice()))) {
+            finish(OutputClosed);
+            co_return;
+        }
         QFuture<QByteArray> answer = co_await answerTo(job);
         if (!self)
             co_return;
@@ -127,7 +131,7 @@ QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
     } catch (const std::exception &failure) {
         error = QString::fromLocal8Bit(failure.what());
     }
-    co_return QtFuture::makeReadyFuture(framed(RenderReply::failure(error)));
+    co_return QtFuture::makeReadyFuture(packed(RenderReply::failure(error)));
 }
 
 void RenderHelper::writeReadyAnswers()

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FrameStream.h"
 #include "RenderJob.h"
+#include "RenderStream.h"
 
 #include <QCoro/QCoroTask>
 #include <QFuture>
@@ -61,9 +61,9 @@ private:
     int m_outputFd;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_idle;
-    FrameStream m_input;
+    RenderStream m_input;
     std::deque<RenderJob> m_jobs;
-    // Framed answers in the order of their jobs; pictures among them may still be encoding.
+    // Packed answers in the order of their jobs; pictures among them may still be encoding.
     std::deque<QFuture<QByteArray>> m_answers;
     bool m_working = false;
     bool m_inputClosed = false;

@@ -7,10 +7,12 @@
 namespace {
 
 // A reply's first byte says what follows: the PNG file; the page's text (its UTF-8 length as a
-// 32-bit big-endian number, then the text) and the PNG file; or the UTF-8 text of an error.
+// 32-bit big-endian number, then the text) and the PNG file; or the UTF-8 text of an error. The
+// notice that a job was taken is its tag alone.
 constexpr char pictureTag = 'P';
 constexpr char pictureWithTextTag = 'T';
 constexpr char failureTag = 'E';
+constexpr char takenTag = 'S';
 constexpr qsizetype lengthSize = 4;
 
 QByteArray bigEndian(quint32 value)
@@ -74,6 +76,11 @@ RenderReply RenderReply::picture(QByteArray png, QString text)
 RenderReply RenderReply::failure(QString error)
 {
     return RenderReply{std::nullopt, std::move(error), {}};
+}
+
+QByteArray RenderReply::takenNotice()
+{
+    return QByteArray(1, takenTag);
 }
 
 QByteArray RenderReply::toBytes() const

@@ -32,6 +32,9 @@ struct RenderReply
 
     static RenderReply picture(QByteArray png, QString text = {});
     static RenderReply failure(QString error);
+    // Not a reply: what the renderer sends when it takes a job from its input to draw it, ahead
+    // of that job's reply (and maybe of replies to jobs before it).
+    static QByteArray takenNotice();
 
     QByteArray toBytes() const;
     // None when the bytes are not a reply.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlanAlerts.h"
 
+#include "AlertClock.h"
 #include "data/JsonFields.h"
 #include "data/LocalSources.h"
 #include "kit/Provider.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -27,12 +27,17 @@ PlanAlerts::PlanAlerts(const QString &ledgerFile, QObject *parent)
     : QObject(parent)
     , m_ledger(ledgerFile)
     , m_runOutLedger(RunOutLedger::fileBeside(ledgerFile))
-    , m_claudeCheckLater(new QTimer(this))
 {
-    m_claudeCheckLater->setSingleShot(true);
-    // A coarse timer may fire a little early, and the interval is a promise.
-    m_claudeCheckLater->setTimerType(Qt::PreciseTimer);
-    connect(m_claudeCheckLater, &QTimer::timeout, this, &PlanAlerts::checkClaudeReport);
+    setClock(new AlertClock);
+}
+
+void PlanAlerts::setClock(AlertClock *clock)
+{
+    delete m_clock;
+    m_clock = clock;
+    m_clock->setParent(this);
+    m_claudeCheckedAt.reset();
+    connect(m_clock, &AlertClock::rang, this, &PlanAlerts::checkClaudeReport);
 }
 
 PlanAlerts::~PlanAlerts() = default;
@@ -155,7 +160,7 @@ void PlanAlerts::watchClaudeReport()
     if (QFileInfo::exists(m_claudeReport))
         m_watcher->addPath(m_claudeReport);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &PlanAlerts::claudeReportChanged);
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &PlanAlerts::claudeFolderChanged);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &PlanAlerts::claudeReportChanged);
     m_claudeSeen = claudeReportFingerprint();
     scheduleClaudeCheck();
 }
@@ -173,13 +178,9 @@ PlanAlerts::Fingerprint PlanAlerts::claudeReportFingerprint() const
 
 void PlanAlerts::claudeReportChanged()
 {
-    m_claudeSeen = claudeReportFingerprint();
-    scheduleClaudeCheck();
-}
-
-void PlanAlerts::claudeFolderChanged()
-{
-    // The folder also changes for Tessarine's other files; only a changed report counts.
+    watchNewClaudeReport();
+    // The folder also changes for Tessarine's other files, and a change already read (its
+    // notice may come after the reading) is no news: only a report that differs counts.
     const Fingerprint seen = claudeReportFingerprint();
     if (seen == m_claudeSeen)
         return;
@@ -187,19 +188,24 @@ void PlanAlerts::claudeFolderChanged()
     scheduleClaudeCheck();
 }
 
-void PlanAlerts::scheduleClaudeCheck()
+void PlanAlerts::watchNewClaudeReport()
 {
     // A report replaced by renaming a new file over it is a new file: the watch on the old one
     // has ended with it, so the new one is watched afresh.
     if (QFileInfo::exists(m_claudeReport) && !m_watcher->files().contains(m_claudeReport))
         m_watcher->addPath(m_claudeReport);
-    if (!m_claudeSeen.exists || !claudeWanted() || m_claudeCheckLater->isActive())
+}
+
+void PlanAlerts::scheduleClaudeCheck()
+{
+    watchNewClaudeReport();
+    if (!m_claudeSeen.exists || !claudeWanted() || m_clock->isAlarmSet())
         return;
     // At most one reading per interval: a change within it is read when the interval is over.
     auto wait = claudeReportSettle;
-    if (m_sinceClaudeCheck.isValid())
-        wait = std::max(wait, m_claudeInterval - std::chrono::milliseconds(m_sinceClaudeCheck.elapsed()));
-    m_claudeCheckLater->start(wait);
+    if (m_claudeCheckedAt)
+        wait = std::max(wait, m_claudeInterval - (m_clock->now() - *m_claudeCheckedAt));
+    m_clock->setAlarm(wait);
 }
 
 bool PlanAlerts::claudeWanted() const
@@ -209,10 +215,11 @@ bool PlanAlerts::claudeWanted() const
 
 void PlanAlerts::checkClaudeReport()
 {
-    m_claudeCheckLater->stop();
+    m_clock->clearAlarm();
     if (!claudeWanted())
         return;
-    m_sinceClaudeCheck.start();
+    m_claudeCheckedAt = m_clock->now();
+    m_claudeSeen = claudeReportFingerprint();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const std::optional<LocalSources::Claude> report = LocalSources::claude(now);
     Q_EMIT claudeReportChecked();

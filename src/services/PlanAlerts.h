@@ -7,16 +7,16 @@
 
 #include <QCoroTask>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
 #include <chrono>
+#include <optional>
 
+class AlertClock;
 class QFileSystemWatcher;
-class QTimer;
 
 // Warns before an AI plan runs out: when a window of a chosen provider reaches 80 % and again at
 // 95 %, one desktop notification, once per threshold and reset period (see PlanAlertLedger).
@@ -60,6 +60,8 @@ public:
     void setClaudeReportInterval(std::chrono::milliseconds interval) { m_claudeInterval = interval; }
     // Reads the report and checks its windows now, whatever the interval.
     void checkClaudeReport();
+    // Spaces the readings by `clock` (which this takes) instead of the steady clock.
+    void setClock(AlertClock *clock);
 
     const PlanAlertLedger &ledger() const { return m_ledger; }
     const RunOutLedger &runOutLedger() const { return m_runOutLedger; }
@@ -99,8 +101,8 @@ private:
     static QString pendingKey(const PlanAlert &alert);
 
     void claudeReportChanged();
-    void claudeFolderChanged();
     void scheduleClaudeCheck();
+    void watchNewClaudeReport();
     Fingerprint claudeReportFingerprint() const;
     bool claudeWanted() const;
     void followChoice(bool claudeWasWanted);
@@ -115,6 +117,6 @@ private:
     QString m_claudeReport;
     Fingerprint m_claudeSeen;
     std::chrono::milliseconds m_claudeInterval = claudeReportInterval;
-    QElapsedTimer m_sinceClaudeCheck;
-    QTimer *m_claudeCheckLater = nullptr;
+    std::optional<std::chrono::milliseconds> m_claudeCheckedAt; // on m_clock
+    AlertClock *m_clock = nullptr;
 };

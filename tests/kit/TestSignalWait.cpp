@@ -4,6 +4,7 @@
 
 #include "kit/SignalWait.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QPointer>
 #include <QTest>
@@ -62,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(seen.pings, (QList<bool>{true, false}));
         // Whatever the burst left queued is delivered to nobody.
         Q_EMIT emitter.ping();
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(seen.pings.size(), 2);
     }
 
@@ -73,7 +74,7 @@ private Q_SLOTS:
         QCoro::waitFor(waitForPings(&emitter, seen, 1, 10ms));
         QCOMPARE(seen.pings, QList<bool>{false});
         Q_EMIT emitter.ping();
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(seen.pings, QList<bool>{false});
     }
 
@@ -140,7 +141,7 @@ private Q_SLOTS:
         Q_EMIT emitter->ping();
         QCoro::waitFor(std::move(task));
         QVERIFY(after);
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
     }
 };
 

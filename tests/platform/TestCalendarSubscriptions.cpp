@@ -310,12 +310,14 @@ void TestCalendarSubscriptions::failingSinceStaysAtTheFirstFailure()
     m_server->setReplies("GET /cal.ics",
                          {status(404), status(403), calendarReply(calendarWith("a@x", "Back", m_now.addDays(1)))});
     const QString id = addSubscription("cal.ics");
+    QDateTime clock = m_now;
+    m_store->subscriptions().setClock([&clock] { return clock; });
 
     QVERIFY(QCoro::waitFor(m_store->events(m_now, m_now.addDays(7))).isEmpty());
     const CalendarSubscriptionState first = m_store->subscriptions().state(id);
     QVERIFY(first.failing());
     QVERIFY(!QFile::exists(CalendarSubscriptions::cachedCopy(id)));
-    QTest::qWait(1100);
+    clock = clock.addSecs(60);
     QCoro::waitFor(m_store->events(m_now, m_now.addDays(7)));
     const CalendarSubscriptionState second = m_store->subscriptions().state(id);
     QCOMPARE(second.failingSince, first.failingSince);

@@ -4,14 +4,15 @@
 
 #include "TestSupport.h"
 #include "kit/UserError.h"
-#include "render/FrameStream.h"
 #include "render/RenderClient.h"
 #include "render/RenderJob.h"
+#include "render/RenderStream.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QImage>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
@@ -50,6 +51,15 @@ QCoro::Task<Outcome> draw(RenderClient &client, int page, QString mode = QString
         outcome.error = error.message();
     }
     co_return outcome;
+}
+
+// The next reply on the stream, past the notices that jobs were taken, which are counted.
+std::optional<QByteArray> nextReply(RenderStream &stream, int &taken)
+{
+    std::optional<QByteArray> message = stream.next();
+    for (; message == RenderReply::takenNotice(); message = stream.next())
+        ++taken;
+    return message;
 }
 
 bool processGone(qint64 pid)
@@ -197,8 +207,9 @@ void TestRenderClient::killedDuringAJobFailsThatPictureOnly()
     const qint64 first = client->processId();
 
     // Page 1 never becomes ready, so the renderer is still busy with it when it is killed.
+    QSignalSpy taken(client.get(), &RenderClient::jobTaken);
     QCoro::Task<Outcome> stuck = draw(*client, 1);
-    QTest::qWait(300);
+    QVERIFY(taken.wait());
     QCOMPARE(::kill(pid_t(first), SIGKILL), 0);
     const Outcome killed = QCoro::waitFor(std::move(stuck));
     QCOMPARE(killed.error, QStringLiteral("The page renderer stopped: it was ended by signal 9."));
@@ -231,7 +242,7 @@ void TestRenderClient::rendererFaults_data()
     QTest::addColumn<QString>("error");
     const QString unreadable = QStringLiteral("The page renderer stopped: its answer could not be read.");
     QTest::newRow("prints text") << QByteArray("echo 'GL version 4.6' ; exec sleep 60\n") << unreadable;
-    QTest::newRow("frames a message that is no reply")
+    QTest::newRow("packs a message that is no reply")
         << QByteArray("printf 'TSR1\\000\\000\\000\\001X' ; exec sleep 60\n") << unreadable;
     QTest::newRow("answers and stops half-way")
         << QByteArray("printf 'TSR1\\000\\000\\001\\000P\\211PNG' ; exit 0\n")
@@ -299,16 +310,18 @@ void TestRenderClient::rendererProcessIsQuiet()
                  {QStringLiteral("render-helper"), QStringLiteral("--views"), m_views});
     QVERIFY(helper.waitForStarted());
     helper.write(
-        FrameStream::pack(RenderJob{QStringLiteral("{}"), 0, QStringLiteral("preview"), std::nullopt, 1}.toBytes()));
+        RenderStream::pack(RenderJob{QStringLiteral("{}"), 0, QStringLiteral("preview"), std::nullopt, 1}.toBytes()));
     helper.closeWriteChannel();
     QVERIFY(helper.waitForFinished(60000));
     QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
     QCOMPARE(helper.exitCode(), 0);
     QCOMPARE(QString::fromLocal8Bit(helper.readAllStandardError()), QString());
-    FrameStream answers;
+    RenderStream answers;
     answers.append(helper.readAllStandardOutput());
-    const std::optional<QByteArray> answer = answers.next();
+    int taken = 0;
+    const std::optional<QByteArray> answer = nextReply(answers, taken);
     QVERIFY(answer);
+    QCOMPARE(taken, 1);
     const std::optional<RenderReply> reply = RenderReply::fromBytes(*answer);
     QVERIFY(reply && reply->png);
     QCOMPARE(QImage::fromData(*reply->png, "PNG").size(), QSize(1360, 480));
@@ -326,21 +339,23 @@ void TestRenderClient::rendererProcessAnswersInTheOrderOfTheJobs()
     QVERIFY(helper.waitForStarted());
     const QList<int> pages{0, 2, 2, 0, 2};
     for (int page : pages)
-        helper.write(FrameStream::pack(
+        helper.write(RenderStream::pack(
             RenderJob{QStringLiteral("{}"), page, QStringLiteral("preview"), std::nullopt, 3}.toBytes()));
     helper.closeWriteChannel();
     QVERIFY(helper.waitForFinished(60000));
     QCOMPARE(helper.exitCode(), 0);
-    FrameStream answers;
+    RenderStream answers;
     answers.append(helper.readAllStandardOutput());
+    int taken = 0;
     for (int page : pages) {
-        const std::optional<QByteArray> answer = answers.next();
+        const std::optional<QByteArray> answer = nextReply(answers, taken);
         QVERIFY(answer);
         const std::optional<RenderReply> reply = RenderReply::fromBytes(*answer);
         QVERIFY(reply && reply->png);
         QCOMPARE(QImage::fromData(*reply->png, "PNG").pixelColor(3000, 1000),
                  page == 2 ? QColor(0, 0, 255) : QColor(0, 255, 0));
     }
+    QCOMPARE(taken, pages.size());
     QVERIFY(!answers.next());
 }
 
@@ -348,7 +363,7 @@ void TestRenderClient::rendererProcessEndsOnInputThatIsNoJob_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::newRow("text") << QByteArray("draw page 0\n");
-    QTest::newRow("a message that is no job") << FrameStream::pack(R"({"page": 0})");
+    QTest::newRow("a message that is no job") << RenderStream::pack(R"({"page": 0})");
 }
 
 void TestRenderClient::rendererProcessEndsOnInputThatIsNoJob()

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The messages between the card and its renderer process: framing across arbitrary chunks, and
+// The messages between the card and its renderer process: packing across arbitrary chunks, and
 // streams that are not this protocol.
 
-#include "render/FrameStream.h"
 #include "render/RenderJob.h"
+#include "render/RenderStream.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -41,9 +41,9 @@ void TestRenderProtocol::messagesSurviveAnySplit()
                                  QByteArrayLiteral("TSR1 inside a message")};
     QByteArray wire;
     for (const QByteArray &message : sent)
-        wire.append(FrameStream::pack(message));
+        wire.append(RenderStream::pack(message));
 
-    FrameStream stream;
+    RenderStream stream;
     QList<QByteArray> received;
     for (qsizetype at = 0; at < wire.size(); at += chunkSize) {
         stream.append(wire.mid(at, chunkSize));
@@ -58,12 +58,12 @@ void TestRenderProtocol::messagesSurviveAnySplit()
 void TestRenderProtocol::wrongMarkBreaksTheStream()
 {
     // Text a program prints by mistake is seen as soon as its first byte arrives.
-    FrameStream stream;
+    RenderStream stream;
     stream.append(QByteArrayLiteral("["));
     QVERIFY(!stream.next());
     QVERIFY(stream.broken());
     // Once broken, even a good message is not taken.
-    stream.append(FrameStream::pack("late"));
+    stream.append(RenderStream::pack("late"));
     QVERIFY(!stream.next());
     QVERIFY(stream.broken());
 }
@@ -72,9 +72,9 @@ void TestRenderProtocol::impossibleLengthBreaksTheStream()
 {
     QByteArray header("TSR1");
     char length[4];
-    qToBigEndian(quint32(FrameStream::largestMessage + 1), length);
+    qToBigEndian(quint32(RenderStream::largestMessage + 1), length);
     header.append(length, 4);
-    FrameStream stream;
+    RenderStream stream;
     stream.append(header);
     QVERIFY(!stream.next());
     QVERIFY(stream.broken());

@@ -5,13 +5,14 @@
 #include "FakeNotificationService.h"
 #include "TestSupport.h"
 #include "data/LocalSources.h"
+#include "services/AlertClock.h"
 #include "services/PlanAlerts.h"
 
 #include <QDBusConnection>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -70,6 +71,68 @@ void replaceByRename(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     QVERIFY(file.commit());
+}
+
+// Time that moves only when the test says: the alarm rings when advance() reaches it.
+class FakeAlertClock : public AlertClock
+{
+    Q_OBJECT
+
+public:
+    std::chrono::milliseconds now() const override { return m_now; }
+    void setAlarm(std::chrono::milliseconds after) override
+    {
+        m_alarmAt = m_now + after;
+        Q_EMIT alarmSet(after.count());
+    }
+    void clearAlarm() override { m_alarmAt.reset(); }
+    bool isAlarmSet() const override { return m_alarmAt.has_value(); }
+
+    void advance(std::chrono::milliseconds by)
+    {
+        m_now += by;
+        if (m_alarmAt && *m_alarmAt <= m_now) {
+            m_alarmAt.reset();
+            Q_EMIT rang();
+        }
+    }
+
+Q_SIGNALS:
+    void alarmSet(qint64 afterMs);
+
+private:
+    std::chrono::milliseconds m_now{0};
+    std::optional<std::chrono::milliseconds> m_alarmAt;
+};
+
+FakeAlertClock *fakeClock(PlanAlerts &alerts)
+{
+    auto *clock = new FakeAlertClock;
+    alerts.setClock(clock);
+    return clock;
+}
+
+// Makes `change`, waits until the change's notice has set the alarm and lets the settling time
+// pass; false when no alarm was set.
+bool settleAfter(FakeAlertClock *clock, const std::function<void()> &change)
+{
+    QSignalSpy alarmSet(clock, &FakeAlertClock::alarmSet);
+    change();
+    if (!alarmSet.wait())
+        return false;
+    clock->advance(PlanAlerts::claudeReportSettle);
+    return true;
+}
+
+// Has `change` made in the report's folder, and returns once the change's notice has come in
+// (a watcher of the folder's own sees it), so a watch that ignores it has had its chance.
+void changeAndLetItBeNoticed(const QString &report, const std::function<void()> &change)
+{
+    QFileSystemWatcher folder({QFileInfo(report).absolutePath()});
+    QSignalSpy noticed(&folder, &QFileSystemWatcher::directoryChanged);
+    change();
+    QVERIFY(noticed.wait());
+    QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -283,28 +346,33 @@ void TestPlanAlerts::reportRewrittenInPlaceIsChecked()
 {
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->setClaudeReportInterval(0ms);
     alerts->watchClaudeReport();
     QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
-    rewriteInPlace(m_report, claudeReport(83));
+    clock->advance(PlanAlerts::claudeReportSettle);
+    QCOMPARE(checked.size(), 1);
+    QVERIFY(settleAfter(clock, [&] { rewriteInPlace(m_report, claudeReport(83)); }));
     QTRY_COMPARE(m_service->calls().size(), 1);
     QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 83 %"));
     QVERIFY(m_service->calls().constFirst().appIcon.endsWith("/logos/claude-color.svg"));
-    QVERIFY(checked.size() >= 1);
+    QCOMPARE(checked.size(), 2);
 }
 
 void TestPlanAlerts::reportReplacedByRenameIsChecked()
 {
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->setClaudeReportInterval(0ms);
     alerts->watchClaudeReport();
-    replaceByRename(m_report, claudeReport(84));
+    clock->advance(PlanAlerts::claudeReportSettle);
+    QVERIFY(settleAfter(clock, [&] { replaceByRename(m_report, claudeReport(84)); }));
     QTRY_COMPARE(m_service->calls().size(), 1);
     // The new file is watched in turn, whichever way it changes next.
-    replaceByRename(m_report, claudeReport(84, 91));
+    QVERIFY(settleAfter(clock, [&] { replaceByRename(m_report, claudeReport(84, 91)); }));
     QTRY_COMPARE(m_service->calls().size(), 2);
-    rewriteInPlace(m_report, claudeReport(96, 91));
+    QVERIFY(settleAfter(clock, [&] { rewriteInPlace(m_report, claudeReport(96, 91)); }));
     QTRY_COMPARE(m_service->calls().size(), 3);
     QCOMPARE(m_service->summaries(),
              (QStringList{"Claude \u00B7 5-hour window at 84 %", "Claude \u00B7 weekly window at 91 %",
@@ -314,9 +382,10 @@ void TestPlanAlerts::reportReplacedByRenameIsChecked()
 void TestPlanAlerts::reportCreatedLaterIsChecked()
 {
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->setClaudeReportInterval(0ms);
     alerts->watchClaudeReport();
-    QVERIFY(TestSupport::writeFile(m_report, claudeReport(88)));
+    QVERIFY(settleAfter(clock, [&] { QVERIFY(TestSupport::writeFile(m_report, claudeReport(88))); }));
     QTRY_COMPARE(m_service->calls().size(), 1);
 }
 
@@ -325,54 +394,60 @@ void TestPlanAlerts::reportIsReadAtMostOncePerInterval()
     constexpr auto interval = 1000ms;
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->setClaudeReportInterval(interval);
+    QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
     alerts->watchClaudeReport();
-    QElapsedTimer clock;
-    clock.start();
-    QList<qint64> checkedAt;
-    connect(alerts.get(), &PlanAlerts::claudeReportChecked, this, [&] { checkedAt.append(clock.elapsed()); });
-
     replaceByRename(m_report, claudeReport(81));
-    QTRY_COMPARE(checkedAt.size(), 1);
+    clock->advance(PlanAlerts::claudeReportSettle);
+    QCOMPARE(checked.size(), 1);
+
     // Every prompt rewrites the report: the changes within the interval are read once, when it
     // is over, and the reading finds the last of them.
-    for (const double used : {85.0, 90.0, 96.0}) {
+    QSignalSpy alarmSet(clock, &FakeAlertClock::alarmSet);
+    for (const double used : {85.0, 90.0, 96.0})
         replaceByRename(m_report, claudeReport(used));
-        QTest::qWait(50);
-    }
-    QTRY_COMPARE(checkedAt.size(), 2);
-    QVERIFY2(checkedAt.at(1) - checkedAt.at(0) >= std::chrono::milliseconds(interval).count(),
-             qPrintable(QStringLiteral("read again after %1 ms").arg(checkedAt.at(1) - checkedAt.at(0))));
+    QVERIFY(alarmSet.wait());
+    QCOMPARE(alarmSet.constFirst().constFirst().toLongLong(), interval.count());
+    clock->advance(interval - 1ms);
+    QCOMPARE(checked.size(), 1);
+    clock->advance(1ms);
+    QCOMPARE(checked.size(), 2);
     QTRY_COMPARE(m_service->calls().size(), 2);
     QCOMPARE(m_service->summaries(),
              (QStringList{"Claude \u00B7 5-hour window at 81 %", "Claude \u00B7 5-hour window at 96 %"}));
-    // Nothing changed since: no further reading.
-    QTest::qWait(int(std::chrono::milliseconds(interval).count()));
-    QCOMPARE(checkedAt.size(), 2);
+    // Nothing changed since: no further reading, even when the changes' notices come late.
+    QCoreApplication::processEvents();
+    clock->advance(10 * interval);
+    QCOMPARE(checked.size(), 2);
 }
 
 void TestPlanAlerts::otherFilesInTheFolderAreNoReason()
 {
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(20)));
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->setClaudeReportInterval(0ms);
     QSignalSpy checked(alerts.get(), &PlanAlerts::claudeReportChecked);
     alerts->watchClaudeReport();
-    QTRY_COMPARE(checked.size(), 1); // the report there is at the start
+    clock->advance(PlanAlerts::claudeReportSettle);
+    QCOMPARE(checked.size(), 1); // the report there is at the start
     const QString settings = QFileInfo(m_report).dir().filePath("settings.json");
-    replaceByRename(settings, "{}");
-    QTest::qWait(500);
+    changeAndLetItBeNoticed(m_report, [&] { replaceByRename(settings, "{}"); });
+    clock->advance(PlanAlerts::claudeReportInterval);
     QCOMPARE(checked.size(), 1);
     QFile::remove(settings);
 
     // Claude left out of the chosen providers: its report is not read...
     alerts->setProviders({"codex"});
-    replaceByRename(m_report, claudeReport(90));
-    QTest::qWait(500);
+    changeAndLetItBeNoticed(m_report, [&] { replaceByRename(m_report, claudeReport(90)); });
+    clock->advance(PlanAlerts::claudeReportInterval);
     QCOMPARE(checked.size(), 1);
     QCOMPARE(m_service->calls().size(), 0);
     // ...until Claude is chosen again, when what it says by then counts.
     alerts->setProviders({"codex", "claude"});
+    clock->advance(PlanAlerts::claudeReportSettle);
+    QCOMPARE(checked.size(), 2);
     QTRY_COMPARE(m_service->calls().size(), 1);
     QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 90 %"));
 }
@@ -381,7 +456,9 @@ void TestPlanAlerts::reportThereAtStartIsRead()
 {
     QVERIFY(TestSupport::writeFile(m_report, claudeReport(88)));
     const auto alerts = makeAlerts();
+    FakeAlertClock *clock = fakeClock(*alerts);
     alerts->watchClaudeReport();
+    clock->advance(PlanAlerts::claudeReportSettle);
     QTRY_COMPARE(m_service->calls().size(), 1);
     QCOMPARE(m_service->calls().constFirst().summary, QStringLiteral("Claude \u00B7 5-hour window at 88 %"));
 }

@@ -88,10 +88,10 @@ void TestMappedWindows::onlyTheCardIsMapped()
     QVERIFY(card.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(readObject(screens + QStringLiteral("/manifest.json")).value("ok").toBool(), 90000);
     QVERIFY(QFile::exists(screens + QStringLiteral("/page1-mono-dark.png")));
-    // Time for the card to show the new pictures and for any stray window to appear.
-    QTest::qWait(1500);
-
-    const QList<Window> windows = viewableTopLevelWindows();
+    // Any window of the drawing was made before the manifest was written; the card may be mapped
+    // just after it.
+    QList<Window> windows;
+    QTRY_VERIFY_WITH_TIMEOUT(!(windows = viewableTopLevelWindows()).isEmpty(), 20000);
     QStringList described;
     for (const Window &window : windows)
         described.append(QStringLiteral("%1 %2x%3").arg(window.id).arg(window.size.width()).arg(window.size.height()));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FrameStream.h"
+#include "RenderStream.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -10,25 +10,25 @@ const QByteArray mark = QByteArrayLiteral("TSR1");
 
 } // namespace
 
-QByteArray FrameStream::pack(const QByteArray &message)
+QByteArray RenderStream::pack(const QByteArray &message)
 {
-    QByteArray framed;
-    framed.reserve(headerSize + message.size());
-    framed.append(mark);
+    QByteArray packed;
+    packed.reserve(headerSize + message.size());
+    packed.append(mark);
     char length[4];
     qToBigEndian(quint32(message.size()), length);
-    framed.append(length, 4);
-    framed.append(message);
-    return framed;
+    packed.append(length, 4);
+    packed.append(message);
+    return packed;
 }
 
-void FrameStream::append(const QByteArray &bytes)
+void RenderStream::append(const QByteArray &bytes)
 {
     if (!m_broken)
         m_buffer.append(bytes);
 }
 
-std::optional<QByteArray> FrameStream::next()
+std::optional<QByteArray> RenderStream::next()
 {
     if (m_broken)
         return std::nullopt;

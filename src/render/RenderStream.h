@@ -4,12 +4,12 @@
 #include <QByteArray>
 #include <optional>
 
-// Messages on the pipe between the card and its renderer process. Each is framed as a four-byte
-// mark, its length as a 32-bit big-endian number, then its bytes. The reader collects bytes as
-// they arrive and hands out whole messages; a wrong mark or an impossible length means the other
-// side is not speaking this protocol (or its output got mixed with something else), and the
-// stream is then broken for good.
-class FrameStream
+// The stream of messages on the pipes between the card and its renderer process: render jobs
+// one way, replies the other. Each message goes as a four-byte mark, its length as a 32-bit
+// big-endian number, then its bytes. The reader collects bytes as they arrive and hands out whole
+// messages; a wrong mark or an impossible length means the other side is not speaking this
+// protocol (or its output got mixed with something else), and the stream is then broken for good.
+class RenderStream
 {
 public:
     static constexpr qsizetype headerSize = 8;
