@@ -56,17 +56,17 @@
     }
 
     // The colour group of a widget: its catalogue group when the catalogue names one of the
-    // four known groups, else a guess from the id.
+    // four known groups, else a guess from the id (a provider's by its kind in the document).
     const GROUP_KEYS = { "GitHub": "github", "AI plans": "plans", "Voice": "voice", "Your day": "day" };
 
-    function groupOf(id, catalogue) {
+    function groupOf(id, catalogue, data) {
         const widgets = catalogue ? list(catalogue.widgets) : [];
         const widget = widgets.find((w) => isObject(w) && w.id === id);
         if (widget && GROUP_KEYS[widget.group])
             return GROUP_KEYS[widget.group];
         if (id.startsWith("github."))
             return "github";
-        if (id === "provider.wispr")
+        if (id.startsWith("provider.") && Tess.providers.isDictation(id.slice("provider.".length), data, catalogue))
             return "voice";
         if (id === "plans.all" || id.startsWith("provider."))
             return "plans";
@@ -152,8 +152,8 @@
             return;
         }
         slot.dataset.widget = id;
-        slot.dataset.group = groupOf(id, ctx.catalogue);
-        const widget = Tess.widgets[id];
+        slot.dataset.group = groupOf(id, ctx.catalogue, ctx.data);
+        const widget = Tess.widgets[id] || Tess.providers.widget(id, ctx.data, ctx.catalogue);
         if (!widget) {
             slot.classList.add("unknown");
             const note = Tess.ui.message("Unknown widget", "Choose another one in the layout editor.");

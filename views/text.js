@@ -66,15 +66,9 @@
 
     // ---- AI plans -----------------------------------------------------------------------------
 
-    const NAMES = { claude: "Claude", codex: "Codex", grok: "Grok", gemini: "Gemini", wispr: "Wispr Flow" };
-
-    function providerEntry(id, data) {
-        const providers = isObject(data.ai) ? list(data.ai.providers).filter(isObject) : [];
-        return providers.find((entry) => entry.id === id) || null;
-    }
-
-    function providerName(id, entry) {
-        return str(entry && entry.name) || NAMES[id] || F().capitalised(id);
+    // Names and kinds as the plan widgets read them from the data document.
+    function providers() {
+        return Tess.providers;
     }
 
     // "resets at 11:29", "resets Fri 01:00", "resets on Sun 22 Mar"; "reset at 09:00" once past.
@@ -130,8 +124,9 @@
     }
 
     function providerFacts(id, data, now, options) {
-        const entry = providerEntry(id, data);
-        const name = providerName(id, entry);
+        const entry = providers().entry(id, data);
+        const name = providers().name(id, data);
+        const dictation = providers().isDictation(id, data, catalogue);
         if (!entry || entry.status !== "ok")
             return unavailableFacts(name, entry);
         const facts = [];
@@ -149,10 +144,10 @@
         const stats = list(entry.stats).filter(isObject);
         windows.forEach((w) => facts.push(windowFact(name, w, now)));
         stats.forEach((s) => facts.push(name + ", " + statFact(s)));
-        if (!windows.length && id !== "wispr")
+        if (!windows.length && !dictation)
             facts.push(name + ": no usage limits reported");
-        if (!windows.length && !stats.length && id === "wispr")
-            facts.push(name + ": no dictation yet. Words you dictate with Wispr Flow are counted here");
+        if (!windows.length && !stats.length && dictation)
+            facts.push(name + ": no dictation yet. Words you dictate with " + name + " are counted here");
         return facts;
     }
 
@@ -355,22 +350,27 @@
         "github.activity": githubFacts(activityFacts),
         "github.overview": githubFacts(overviewFacts),
         "plans.all": allPlansFacts,
-        "provider.claude": (data, now) => providerFacts("claude", data, now, {}),
-        "provider.codex": (data, now) => providerFacts("codex", data, now, {}),
-        "provider.grok": (data, now) => providerFacts("grok", data, now, {}),
-        "provider.gemini": (data, now) => providerFacts("gemini", data, now, {}),
-        "provider.wispr": (data, now) => providerFacts("wispr", data, now, {}),
         "today.date": (data, now) => todayFacts(now),
         "calendar.next": calendarFacts,
         "countdown": countdownFacts,
     };
+
+    // The facts of a widget; every provider the page can draw has its widget, "provider.<id>".
+    function factsOf(id, data) {
+        if (Object.prototype.hasOwnProperty.call(FACTS, id))
+            return FACTS[id];
+        if (!providers().widget(id, data, catalogue))
+            return null;
+        const provider = id.slice("provider.".length);
+        return (d, now) => providerFacts(provider, d, now, {});
+    }
 
     // One slot: its heading, then its facts. A first fact that already begins with the heading
     // ("Countdown: Launch in 44 days") stands for both.
     function slotParagraph(id, data, now, drawn) {
         if (typeof id !== "string" || id === "")
             return ["Empty slot. Choose a widget in the layout editor."];
-        const facts = FACTS[id];
+        const facts = factsOf(id, data);
         if (!facts)
             return ["Unknown widget " + id + ". Choose another one in the layout editor."];
         const heading = widgetTitle(id);
@@ -440,7 +440,7 @@
             findings.push("text: does not begin with the page title “" + title.textContent + "”");
         document.querySelectorAll("#slots > .slot").forEach((slot, i) => {
             const id = slot.dataset.widget;
-            const name = !id ? "Empty slot" : FACTS[id] ? widgetTitle(id) : id;
+            const name = !id ? "Empty slot" : factsOf(id, isObject(window.TESSARINE) ? window.TESSARINE.data : {}) ? widgetTitle(id) : id;
             if (!text.includes(name))
                 findings.push("text: slot " + i + " (" + (id || "empty") + ") is not named “" + name + "”");
         });

@@ -7,25 +7,60 @@
     const { el, isObject, list, number, text, kicker, message, bar, stat, protectedText } = Tess.ui;
     const F = Tess.format;
 
-    const NAMES = { claude: "Claude", codex: "Codex", grok: "Grok", gemini: "Gemini", wispr: "Wispr Flow" };
-    const LOGOS = { claude: "claude", codex: "openai", grok: "grok", gemini: "gemini", wispr: "wispr" };
+    // ---- the providers --------------------------------------------------------------------
+    // Names, logos and kinds come from the data document: each collected provider's entry, and
+    // the program's table of every provider ("providers") for one that has no entry. The page
+    // keeps no list of its own.
 
-    function providers(ctx) {
-        return isObject(ctx.data.ai) ? list(ctx.data.ai.providers).filter(isObject) : [];
+    function entryIn(id, data) {
+        const entries = isObject(data) && isObject(data.ai) ? list(data.ai.providers).filter(isObject) : [];
+        return entries.find((entry) => entry.id === id) || null;
+    }
+
+    function tableRow(id, data) {
+        const rows = isObject(data) ? list(data.providers).filter(isObject) : [];
+        return rows.find((row) => row.id === id) || null;
+    }
+
+    function nameIn(id, data) {
+        const entry = entryIn(id, data);
+        const row = tableRow(id, data);
+        return text(entry && entry.name) || text(row && row.name) || F.capitalised(id);
+    }
+
+    function logoIn(id, data) {
+        const entry = entryIn(id, data);
+        const row = tableRow(id, data);
+        return text(entry && entry.logo) || text(row && row.logo);
+    }
+
+    function catalogued(widgetId, catalogue) {
+        const widgets = isObject(catalogue) ? list(catalogue.widgets) : [];
+        return widgets.find((w) => isObject(w) && w.id === widgetId) || null;
+    }
+
+    // Dictation figures rather than a plan's windows: by the table, else (for a document written
+    // before the table was) by the catalogue's group of the provider's widget.
+    function isDictation(id, data, catalogue) {
+        const row = tableRow(id, data);
+        if (row)
+            return row.kind === "dictation";
+        const widget = catalogued("provider." + id, catalogue);
+        return Boolean(widget) && widget.group === "Voice";
     }
 
     function entryFor(id, ctx) {
-        return providers(ctx).find((entry) => entry.id === id) || null;
+        return entryIn(id, ctx.data);
     }
 
-    function nameOf(id, entry) {
-        return text(entry && entry.name) || NAMES[id] || F.capitalised(id);
+    function nameOf(id, ctx) {
+        return nameIn(id, ctx.data);
     }
 
-    function logoOf(id, entry, size, ctx) {
+    function logoOf(id, size, ctx) {
         if (!ctx.logos)
             return null;
-        return Tess.marks.logo(text(entry && entry.logo) || LOGOS[id] || "", size);
+        return Tess.marks.logo(logoIn(id, ctx.data), size);
     }
 
     function windows(entry) {
@@ -113,8 +148,8 @@
         const stale = isStale(entry, ctx);
         const detail = [plan, ctx.size !== "xs" || stale ? seenText : null].filter(Boolean).join(" · ");
         // A narrow first line that must say how old the data is gives it the logo's room.
-        const mark = ctx.size === "xs" && stale ? null : logoOf(id, entry, 30, ctx);
-        const kick = kicker(nameOf(id, entry), detail || null, { mark, quiet: ctx.titled });
+        const mark = ctx.size === "xs" && stale ? null : logoOf(id, 30, ctx);
+        const kick = kicker(nameOf(id, ctx), detail || null, { mark, quiet: ctx.titled });
         // Where the line is short, old data still says when it was seen; the plan's name and a
         // fresh time give way whole, never cut.
         const place = kick.querySelector(".kicker-detail");
@@ -276,15 +311,11 @@
             more.remove();
     }
 
-    ["claude", "codex", "grok", "gemini"].forEach((id) => {
-        Tess.widgets["provider." + id] = (slot, ctx) => drawProvider(slot, ctx, id);
-    });
+    // ---- dictation --------------------------------------------------------------------------
 
-    // ---- Wispr Flow -------------------------------------------------------------------------
-
-    Tess.widgets["provider.wispr"] = function (slot, ctx) {
-        const entry = entryFor("wispr", ctx);
-        slot.appendChild(providerKicker("wispr", entry, ctx));
+    function drawDictation(slot, ctx, id) {
+        const entry = entryFor(id, ctx);
+        slot.appendChild(providerKicker(id, entry, ctx));
         if (!entry || entry.status !== "ok") {
             slot.classList.add("provider-off");
             slot.appendChild(message(statusHeadline(entry), reasonOf(entry)));
@@ -293,8 +324,8 @@
         const figures = stats(entry);
         // Nothing dictated at all reads as such, not as a row of zeros.
         if (!figures.length || figures.every((f) => number(f.value) === 0)) {
-            slot.appendChild(message("No dictation yet", "Words you dictate with Wispr Flow are counted here.",
-                Tess.marks.logo("wispr", 30)));
+            slot.appendChild(message("No dictation yet", "Words you dictate with " + nameOf(id, ctx) + " are counted here.",
+                Tess.marks.logo(logoIn(id, ctx.data), 30)));
             return;
         }
         const body = el("div", "body provider figures-only");
@@ -302,7 +333,7 @@
         body.appendChild(el("div", "dictation", figures.slice(0, 2).map((f) => statBlock(f, "dictation-stat"))));
         Tess.ui.firstThatFits(body, ["roomy", "regular", "compact"]);
         Tess.ui.fitProtected(body);
-    };
+    }
 
     // ---- all chosen plans -------------------------------------------------------------------
 
@@ -352,7 +383,7 @@
             summary.style.gridTemplateColumns = "repeat(" + Math.max(1, Math.min(room, shown.length)) + ", minmax(0, 1fr))";
         }
         const row = el("div", "plan" + (off ? " plan-off" : ""), [
-            el("div", "plan-head", [el("div", "plan-name", [logoOf(id, entry, 30, ctx), el("span", "plan-title", nameOf(id, entry))]),
+            el("div", "plan-head", [el("div", "plan-name", [logoOf(id, 30, ctx), el("span", "plan-title", nameOf(id, ctx))]),
                 planMeta(entry, ctx, all.length - shown.length)]),
             summary,
         ]);
@@ -390,8 +421,8 @@
         const shown = [first].concat(all.filter((w) => w !== first && Tess.forecast.isCritical(w))).filter(Boolean);
         const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
         // The narrowest slots leave the logo out: the name and the figure need the room.
-        const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, entry, 30, ctx),
-            protectedText("span", "plan-title", [nameOf(id, entry)])]);
+        const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, 30, ctx),
+            protectedText("span", "plan-title", [nameOf(id, ctx)])]);
         const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
         row.dataset.total = String(all.length);
         row.dataset.shown = String(shown.length);
@@ -467,4 +498,19 @@
                 figures.lastElementChild.remove();
         });
     };
+
+    // A provider's own widget, "provider.<id>", for every provider the document's table or the
+    // catalogue knows: dictation figures or a plan's windows, as its kind says; null for any
+    // other id.
+    function providerWidget(widgetId, data, catalogue) {
+        if (typeof widgetId !== "string" || !widgetId.startsWith("provider."))
+            return null;
+        const id = widgetId.slice("provider.".length);
+        if (!tableRow(id, data) && !catalogued(widgetId, catalogue))
+            return null;
+        const draw = isDictation(id, data, catalogue) ? drawDictation : drawProvider;
+        return (slot, ctx) => draw(slot, ctx, id);
+    }
+
+    Tess.providers = { entry: entryIn, name: nameIn, logo: logoIn, isDictation, widget: providerWidget };
 })();

@@ -15,12 +15,10 @@
 
 namespace {
 
-// The entry for `id` made by the source of the table's `source` row, with that row's name and
-// logo; provider() hands an id the table does not know to Wispr Flow's source.
-QJsonObject entry(const QString &id, const char *source, const QString &status)
+// An entry with the table's name and logo for the provider.
+QJsonObject entry(const Provider &provider, const QString &status)
 {
-    const Provider &provider = *Provider::find(QLatin1String(source));
-    return QJsonObject{{QLatin1String("id"), id},
+    return QJsonObject{{QLatin1String("id"), provider.id},
                        {QLatin1String("name"), provider.name},
                        {QLatin1String("logo"), provider.logo},
                        {QLatin1String("status"), status}};
@@ -40,23 +38,23 @@ QString claudeWaitingReason()
     return QStringLiteral("Appears after the next Claude Code session on this computer");
 }
 
-QJsonObject claudeEntry(const QString &id, const QDateTime &now)
+QJsonObject claudeEntry(const Provider &provider, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
     if (!claude)
-        return withReason(entry(id, "claude", QStringLiteral("empty")), claudeWaitingReason());
-    QJsonObject ok = entry(id, "claude", QStringLiteral("ok"));
+        return withReason(entry(provider, QStringLiteral("empty")), claudeWaitingReason());
+    QJsonObject ok = entry(provider, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), claude->windows);
     ok.insert(QLatin1String("seenAt"), claude->savedAt);
     return ok;
 }
 
-QJsonObject codexEntry(const QString &id, const LocalSources::CodexReading &reading)
+QJsonObject codexEntry(const Provider &provider, const LocalSources::CodexReading &reading)
 {
     const std::optional<LocalSources::Codex> &codex = reading.codex;
     if (!codex)
-        return withReason(entry(id, "codex", QStringLiteral("unavailable")), reading.reason);
-    QJsonObject ok = entry(id, "codex", QStringLiteral("ok"));
+        return withReason(entry(provider, QStringLiteral("unavailable")), reading.reason);
+    QJsonObject ok = entry(provider, QStringLiteral("ok"));
     ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
     ok.insert(QLatin1String("windows"), codex->windows);
     const QJsonObject tokens{
@@ -70,30 +68,63 @@ QJsonObject codexEntry(const QString &id, const LocalSources::CodexReading &read
     return ok;
 }
 
-QJsonObject grokEntry(const QString &id, const LocalSources::Grok &grok)
+QJsonObject grokEntry(const Provider &provider, const LocalSources::Grok &grok)
 {
     if (!grok.windows)
-        return withReason(entry(id, "grok", QStringLiteral("unavailable")),
+        return withReason(entry(provider, QStringLiteral("unavailable")),
                           grok.reason.value_or(QStringLiteral("Grok reported no usage")));
-    QJsonObject ok = entry(id, "grok", QStringLiteral("ok"));
+    QJsonObject ok = entry(provider, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), *grok.windows);
     return ok;
 }
 
-QJsonObject geminiEntry(const QString &id)
+// A provider found by its command-line tool that has nothing to report yet ("Gemini CLI").
+QJsonObject noReportEntry(const Provider &provider)
 {
-    return withReason(entry(id, "gemini", QStringLiteral("unavailable")),
-                      QStringLiteral("Gemini CLI has no usage report yet"));
+    return withReason(entry(provider, QStringLiteral("unavailable")),
+                      provider.name + QStringLiteral(" CLI has no usage report yet"));
 }
 
-QJsonObject wisprEntry(const QString &id, const WisprSource::Reading &reading)
+QJsonObject wisprEntry(const Provider &provider, const WisprSource::Reading &reading)
 {
     if (!reading.stats)
-        return withReason(entry(id, "wispr", QStringLiteral("unavailable")), reading.reason);
-    QJsonObject ok = entry(id, "wispr", QStringLiteral("ok"));
+        return withReason(entry(provider, QStringLiteral("unavailable")), reading.reason);
+    QJsonObject ok = entry(provider, QStringLiteral("ok"));
     ok.insert(QLatin1String("windows"), QJsonArray());
     ok.insert(QLatin1String("stats"), *reading.stats);
     return ok;
+}
+
+// The entry of one provider, read from the source its row in the table names.
+QCoro::Task<QJsonObject> readSource(Provider provider, QDateTime now, std::chrono::milliseconds toolTimeout)
+{
+    switch (provider.source) {
+    case Provider::Source::ClaudeStatusLine:
+        co_return claudeEntry(provider, now);
+    case Provider::Source::CodexAppServer:
+        co_return codexEntry(provider, co_await LocalSources::codexReading(now, toolTimeout));
+    case Provider::Source::GrokUsage:
+        co_return grokEntry(provider, co_await LocalSources::grok(now, toolTimeout));
+    case Provider::Source::NoReport:
+        co_return noReportEntry(provider);
+    case Provider::Source::WisprDatabase:
+        co_return wisprEntry(provider, co_await LocalSources::wispr(now));
+    }
+    co_return QJsonObject();
+}
+
+// The table as the page view reads it: every provider's name, title, logo and kind, so that the
+// page can name and mark a provider that has no entry in this document.
+QJsonArray providerTable()
+{
+    QJsonArray rows;
+    for (const Provider &provider : Provider::all())
+        rows.append(QJsonObject{{QLatin1String("id"), provider.id},
+                                {QLatin1String("name"), provider.name},
+                                {QLatin1String("title"), provider.title},
+                                {QLatin1String("logo"), provider.logo},
+                                {QLatin1String("kind"), provider.kindName()}});
+    return rows;
 }
 
 } // namespace
@@ -168,15 +199,12 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
 
 QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std::chrono::milliseconds toolTimeout)
 {
-    if (id == QLatin1String("claude"))
-        co_return claudeEntry(id, now);
-    if (id == QLatin1String("codex"))
-        co_return codexEntry(id, co_await LocalSources::codexReading(now, toolTimeout));
-    if (id == QLatin1String("grok"))
-        co_return grokEntry(id, co_await LocalSources::grok(now, toolTimeout));
-    if (id == QLatin1String("gemini"))
-        co_return geminiEntry(id);
-    co_return wisprEntry(id, co_await LocalSources::wispr(now));
+    const Provider *known = Provider::find(id);
+    // Only the table's ids are ever collected; any other id is a fault, never another
+    // provider's figures.
+    if (!known)
+        throw UserError(QStringLiteral("Tessarine has no provider called “") + id + QStringLiteral("”."));
+    co_return co_await readSource(*known, now, toolTimeout);
 }
 
 QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &github, const QJsonArray &providers,
@@ -198,6 +226,7 @@ QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &gith
     if (!historyNotice.isEmpty())
         ai.insert(QLatin1String("historyNotice"), historyNotice);
     document.insert(QLatin1String("ai"), ai);
+    document.insert(QLatin1String("providers"), providerTable());
     document.insert(QLatin1String("pages"), m_pages);
     document.insert(QLatin1String("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
     document.insert(QLatin1String("calendar"), calendar);

@@ -43,7 +43,8 @@ public:
     // destroyed as soon as collect() has returned its task.
     QCoro::Task<Result> collect(QDateTime now) const;
 
-    // One provider entry ("id", "name", "logo", "status" and what the status brings).
+    // One provider entry ("id", "name", "logo", "status" and what the status brings), read the
+    // way the providers table says. Throws UserError for an id the table does not know.
     static QCoro::Task<QJsonObject> provider(QString id, QDateTime now,
                                              std::chrono::milliseconds toolTimeout = defaultToolTimeout);
 

@@ -5,16 +5,26 @@ using namespace Qt::Literals::StringLiterals;
 
 const QList<Provider> &Provider::all()
 {
-    using enum Detection;
+    using D = Detection;
+    using S = Source;
     static const QList<Provider> providers{
-        {u"claude"_s, u"Claude"_s, u"Claude"_s, u"claude"_s, Kind::AiPlan, ClaudeCode, u"claude"_s, true},
-        {u"codex"_s, u"Codex"_s, u"Codex (ChatGPT)"_s, u"openai"_s, Kind::AiPlan, CommandLineTool, u"codex"_s, true},
-        {u"grok"_s, u"Grok"_s, u"Grok"_s, u"grok"_s, Kind::AiPlan, CommandLineTool, u"grok"_s, true},
+        {u"claude"_s, u"Claude"_s, u"Claude"_s, u"claude"_s, Kind::AiPlan, D::ClaudeCode, u"claude"_s,
+         S::ClaudeStatusLine},
+        {u"codex"_s, u"Codex"_s, u"Codex (ChatGPT)"_s, u"openai"_s, Kind::AiPlan, D::CommandLineTool, u"codex"_s,
+         S::CodexAppServer},
+        {u"grok"_s, u"Grok"_s, u"Grok"_s, u"grok"_s, Kind::AiPlan, D::CommandLineTool, u"grok"_s, S::GrokUsage},
         // Gemini CLI is found, but it has no usage report to read yet.
-        {u"gemini"_s, u"Gemini"_s, u"Gemini"_s, u"gemini"_s, Kind::AiPlan, CommandLineTool, u"gemini"_s, false},
-        {u"wispr"_s, u"Wispr Flow"_s, u"Wispr Flow"_s, u"wispr"_s, Kind::Dictation, WisprDatabase, QString(), true},
+        {u"gemini"_s, u"Gemini"_s, u"Gemini"_s, u"gemini"_s, Kind::AiPlan, D::CommandLineTool, u"gemini"_s,
+         S::NoReport},
+        {u"wispr"_s, u"Wispr Flow"_s, u"Wispr Flow"_s, u"wispr"_s, Kind::Dictation, D::WisprDatabase, QString(),
+         S::WisprDatabase},
     };
     return providers;
+}
+
+QString Provider::kindName() const
+{
+    return kind == Kind::Dictation ? u"dictation"_s : u"plan"_s;
 }
 
 QStringList Provider::ids()

@@ -6,8 +6,12 @@
 #include <QStringList>
 
 // One source of AI plan usage or dictation figures on this computer, and the one table of them.
-// The collector, the model, the connections window and the welcome flow all read this table, so a
-// new provider is a new row here plus its source and its connection row.
+// Everything that lists, names, finds, reads or draws a provider reads this table: the menu and
+// the settings, the collector (which also hands the table to the page view in the data
+// document), the tool probe, the connections window and the welcome flow. What really differs
+// from one provider to the next (how its figures are read, how its rows are worded) is chosen by
+// the row's `source`, so a new provider is a new row, a new source and the cases the compiler
+// then asks for.
 struct Provider
 {
     // How Tessarine finds out that the provider is on this computer.
@@ -24,14 +28,30 @@ struct Provider
         Dictation // dictation figures
     };
 
+    // Where the provider's figures come from. The collector reads each source its own way, and
+    // the windows word each provider's row after it.
+    enum class Source
+    {
+        ClaudeStatusLine, // the report Claude Code's status line writes after each session
+        CodexAppServer,   // the Codex app server's rate limits and token counts
+        GrokUsage,        // "grok usage --json"
+        NoReport,         // found, but it reports nothing a widget can show yet
+        WisprDatabase     // Wispr Flow's dictation database, word counts only
+    };
+
     QString id;    // "claude", …: the settings file, widget ids ("provider.<id>"), the data document
-    QString name;  // the provider's name in the data document: "Codex"
+    QString name;  // the provider's name in the data document and on the pages: "Codex"
     QString title; // the name the windows and the menu show: "Codex (ChatGPT)"
     QString logo;  // the shipped logo's name: "openai"
     Kind kind = Kind::AiPlan;
     Detection detection = Detection::CommandLineTool;
-    QString tool;                // the command-line program the tool probe looks for; empty for none
-    bool hasUsageReport = false; // whether the provider reports anything a widget can show yet
+    QString tool; // the command-line program the tool probe looks for; empty for none
+    Source source = Source::NoReport;
+
+    // Whether the provider reports anything a widget can show yet.
+    bool hasUsageReport() const { return source != Source::NoReport; }
+    // The kind as the data document spells it: "plan" or "dictation".
+    QString kindName() const;
 
     // Every provider in the fixed order in which menus, windows, settings and the data document
     // list them.

@@ -28,13 +28,15 @@ public:
 
     // Whether an X11 or Wayland display is there to show windows on.
     static bool hasDisplay();
-    // The welcome flow would open (no settings file, never onboarded) but there is no display.
+    // The welcome flow would open (no settings file, and the welcome never finished) but there is
+    // no display.
     static bool isNeeded(const FrameModel &model);
 
     // Looks at the machine (the tools on the login shell's PATH and the GitHub CLI's login, Claude
     // Code's directory, Wispr Flow's database, the GitHub sign-in and the calendar consent), then
     // hands the recommended pages and the providers found to the model's start(), which saves
-    // them, marks the user onboarded and starts a refresh. Completes once the pages are in place.
+    // them, records that the welcome is done and starts a refresh. Completes once the pages are in
+    // place.
     static QCoro::Task<> run(FrameModel &model);
 
     // The recommended pages and the providers for what was found.

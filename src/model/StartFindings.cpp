@@ -10,7 +10,7 @@ QStringList StartFindings::providers(const ConnectionsState &state)
     // A provider without a usage report would only fill a widget with "unavailable".
     QStringList found;
     for (const Provider &provider : Provider::all()) {
-        if (provider.hasUsageReport && state.isFound(provider))
+        if (provider.hasUsageReport() && state.isFound(provider))
             found.append(provider.id);
     }
     return found;

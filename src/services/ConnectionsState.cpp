@@ -131,26 +131,6 @@ std::optional<ProviderEntry> ConnectionsState::provider(const QString &id) const
     return found == m_providers.constEnd() ? std::nullopt : std::optional<ProviderEntry>(*found);
 }
 
-ConnectionRowState ConnectionsState::row(const QString &tool, const QDateTime &now) const
-{
-    if (tool == QStringLiteral("claude"))
-        return ConnectionRows::claude(m_claude, now);
-    if (tool == QStringLiteral("codex"))
-        return ConnectionRows::codex(provider(tool), hasTool(tool));
-    if (tool == QStringLiteral("grok"))
-        return ConnectionRows::grok(provider(tool), hasTool(tool));
-    if (tool == QStringLiteral("gemini"))
-        return ConnectionRows::gemini(hasTool(tool));
-    if (tool == QStringLiteral("wispr"))
-        return ConnectionRows::wispr(wisprInstalled());
-    return {};
-}
-
-ConnectionRowState ConnectionsState::gitHubRow(const ConnectionRows::GitHubSignIn &signIn, bool hasClientId) const
-{
-    return ConnectionRows::gitHub(signIn, m_ghLogin, hasClientId, hasTool(QStringLiteral("gh")));
-}
-
 ConnectionsState::ProbeResult ConnectionsState::parseProbe(const QString &output)
 {
     ToolPaths entries;

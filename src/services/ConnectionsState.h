@@ -2,8 +2,6 @@
 #pragma once
 
 #include "ClaudeSetup.h"
-#include "ConnectionRowState.h"
-#include "ConnectionRows.h"
 #include "ProviderEntry.h"
 #include "kit/Provider.h"
 
@@ -84,11 +82,6 @@ public:
     // Whether the provider is on this computer, found the way the providers table says.
     bool isFound(const Provider &provider) const;
     std::optional<ProviderEntry> provider(const QString &id) const;
-
-    // The rows of the tools, by tool name ("claude", "codex", "grok", "gemini", "wispr").
-    ConnectionRowState row(const QString &tool, const QDateTime &now = QDateTime::currentDateTime()) const;
-    // The GitHub row, from the sign-in state and the GitHub CLI found by the probe.
-    ConnectionRowState gitHubRow(const ConnectionRows::GitHubSignIn &signIn, bool hasClientId) const;
 
     // Reads the probe's output: "name=value" lines, split at the first "=", where an empty value
     // means the tool is absent; "ghlogin" gives the GitHub CLI's login.

@@ -65,7 +65,7 @@ void TestProviders::toolsAreNamedWhereTheyAreProbed()
     // Only the plans count as plans; dictation is shown apart from them.
     QCOMPARE(Provider::find(QStringLiteral("wispr"))->kind, Provider::Kind::Dictation);
     QCOMPARE(Provider::find(QStringLiteral("gemini"))->kind, Provider::Kind::AiPlan);
-    QVERIFY(!Provider::find(QStringLiteral("gemini"))->hasUsageReport);
+    QVERIFY(!Provider::find(QStringLiteral("gemini"))->hasUsageReport());
 }
 
 void TestProviders::everyProviderHasItsWidgetAndLogo()

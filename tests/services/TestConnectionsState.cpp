@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeTools.h"
 #include "TestSupport.h"
+#include "kit/Provider.h"
 #include "services/ConnectionsState.h"
+#include "ui/common/ConnectionRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +27,17 @@ using Providers = ConnectionsState::Providers;
 namespace {
 
 constexpr int probeWaitMs = 15000;
+
+// The connections window's row of a provider, worded from the state.
+ConnectionRowState row(const ConnectionsState &state, const char *id)
+{
+    return ConnectionRows::provider(*Provider::find(QLatin1String(id)), state);
+}
+
+ConnectionRowState gitHubRow(const ConnectionsState &state)
+{
+    return ConnectionRows::gitHub(ConnectionRows::GitHubSignIn::signedOut(), state, false);
+}
 
 // A fake GitHub CLI: every run is logged, and "gh api user" prints the login (or nothing).
 QByteArray fakeGh(const QString &log, const QByteArray &login)
@@ -213,11 +226,10 @@ void TestConnectionsState::checkFindsToolsThroughTheLoginShell()
     QCOMPARE(checking.count(), 2);
     QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}, {"codex", codex}}));
     QCOMPARE(state.ghLogin(), std::optional<QString>(QStringLiteral("mona")));
-    QCOMPARE(state.row(QStringLiteral("codex")).detail,
+    QCOMPARE(row(state, "codex").detail,
              QStringLiteral("Signed in to ChatGPT (Pro Lite). Read through Codex on this computer."));
-    QCOMPARE(state.row(QStringLiteral("gemini")).status, ConnectionStatus::notFound);
-    QCOMPARE(state.gitHubRow({}, false).detail,
-             QStringLiteral("Using the GitHub CLI’s login on this computer (mona)."));
+    QCOMPARE(row(state, "gemini").status, ConnectionStatus::notFound);
+    QCOMPARE(gitHubRow(state).detail, QStringLiteral("Using the GitHub CLI’s login on this computer (mona)."));
 }
 
 void TestConnectionsState::twoQuickChecksStartOneProbe()
@@ -276,7 +288,7 @@ void TestConnectionsState::gitHubCliWithoutLogin()
     QCOMPARE(state.tools(), (ToolPaths{{"gh", gh}}));
     QCOMPARE(state.ghLogin(), std::nullopt);
     QCOMPARE(probeRuns(), 1);
-    QCOMPARE(state.gitHubRow({}, false).action, ConnectionRowState::Action::gitHubCliCopyCommand);
+    QCOMPARE(gitHubRow(state).action, ConnectionRowState::Action::gitHubCliCopyCommand);
 }
 
 void TestConnectionsState::outputThatIsNotUtf8CountsAsEmpty()
@@ -356,7 +368,7 @@ void TestConnectionsState::badDataDocumentKeepsProviders()
     QVERIFY(writeFile(data, R"({"ai": {"providers": []}})"));
     state.check(m_screens);
     QCOMPARE(state.providers(), Providers{});
-    QCOMPARE(state.row(QStringLiteral("codex")).status, ConnectionStatus::notFound);
+    QCOMPARE(row(state, "codex").status, ConnectionStatus::notFound);
     waitForProbe(state);
 }
 
@@ -384,7 +396,7 @@ void TestConnectionsState::claudeActionsSetAndClearTheProblem()
     QCOMPARE(state.problem(), std::nullopt);
     QCOMPARE(problem.count(), 2);
     QCOMPARE(state.claude(), ClaudeSetup::Status::notSetUp());
-    QCOMPARE(state.row(QStringLiteral("claude")).action, ConnectionRowState::Action::setUpClaude);
+    QCOMPARE(row(state, "claude").action, ConnectionRowState::Action::setUpClaude);
     waitForProbe(state);
 }
 
@@ -392,12 +404,12 @@ void TestConnectionsState::wisprInstalled()
 {
     ConnectionsState state;
     QVERIFY(!state.wisprInstalled());
-    QCOMPARE(state.row(QStringLiteral("wispr")).status, ConnectionStatus::notFound);
+    QCOMPARE(row(state, "wispr").status, ConnectionStatus::notFound);
 
     QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
 
     QVERIFY(state.wisprInstalled());
-    QCOMPARE(state.row(QStringLiteral("wispr")).status, ConnectionStatus::connected);
+    QCOMPARE(row(state, "wispr").status, ConnectionStatus::connected);
 }
 
 // Claude by its settings folder, the command-line tools by the probe, Wispr Flow by its database:

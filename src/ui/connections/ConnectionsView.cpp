@@ -11,6 +11,7 @@
 #include "ui/common/CalendarPrivacyDialog.h"
 #include "ui/common/ConnectionMark.h"
 #include "ui/common/ConnectionRowWidget.h"
+#include "ui/common/ConnectionRows.h"
 #include "ui/common/ConnectionSymbols.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
@@ -254,8 +255,8 @@ void ConnectionsView::updateRows()
 void ConnectionsView::updateGitHubRow()
 {
     const GitHubAuthState signIn = m_model.github().state();
-    const ConnectionRowState state =
-        m_state->gitHubRow(ConnectionRows::GitHubSignIn::from(signIn), GitHubAuth::clientID().has_value());
+    const ConnectionRowState state = ConnectionRows::gitHub(ConnectionRows::GitHubSignIn::from(signIn), *m_state,
+                                                            GitHubAuth::clientID().has_value());
     RowAction::Key key{state.action, QString(), QUrl()};
     if (state.action == Action::deviceCode) {
         key.code = signIn.code();
@@ -268,9 +269,9 @@ void ConnectionsView::updateGitHubRow()
 void ConnectionsView::updateToolRows()
 {
     const QDateTime now = QDateTime::currentDateTime();
-    for (const QString &name : toolRows) {
-        const ConnectionRowState state = m_state->row(name, now);
-        applyRow(m_rows.value(name), state, RowAction::Key{state.action, QString(), QUrl()});
+    for (const Provider &provider : Provider::all()) {
+        const ConnectionRowState state = ConnectionRows::provider(provider, *m_state, now);
+        applyRow(m_rows.value(provider.id), state, RowAction::Key{state.action, QString(), QUrl()});
     }
 }
 

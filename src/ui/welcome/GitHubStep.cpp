@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GitHubStep.h"
 
-#include "OnboardingRows.h"
 #include "OnboardingView.h"
 #include "StepHeader.h"
 #include "StepWidgets.h"
+#include "WelcomeRows.h"
 #include "model/FrameModel.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
@@ -72,8 +72,8 @@ void GitHubStep::updateRow()
     const GitHubAuthState signIn = m_view.model().github().state();
     const ConnectionsState &state = m_view.state();
     const ConnectionRowState row =
-        OnboardingRows::gitHub(ConnectionRows::GitHubSignIn::from(signIn), state.ghLogin(),
-                               GitHubAuth::clientID().has_value(), state.hasTool(QStringLiteral("gh")));
+        WelcomeRows::gitHub(ConnectionRows::GitHubSignIn::from(signIn), state.ghLogin(),
+                            GitHubAuth::clientID().has_value(), state.hasTool(QStringLiteral("gh")));
     m_row->setStatus(row.status);
     m_row->setDetail(row.detail);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "services/ConnectionRowState.h"
+#include "ui/common/ConnectionRowState.h"
 #include "ui/common/RowAction.h"
 
 #include <QUrl>

@@ -26,11 +26,11 @@ QString themeName(const QString &symbol)
 }
 
 // The properties by which restyle() finds what it paints again.
-const char *secondaryProperty = "onboardingSecondary";
-const char *symbolProperty = "onboardingSymbol";
-const char *symbolSizeProperty = "onboardingSymbolSize";
-const char *symbolColourProperty = "onboardingSymbolColour";
-const char *dividerProperty = "onboardingDivider";
+const char *secondaryProperty = "welcomeSecondary";
+const char *symbolProperty = "welcomeSymbol";
+const char *symbolSizeProperty = "welcomeSymbolSize";
+const char *symbolColourProperty = "welcomeSymbolColour";
+const char *dividerProperty = "welcomeDivider";
 
 QPalette inheritedPalette(const QWidget *widget)
 {

@@ -22,7 +22,7 @@ constexpr int buttonPadding = 16;
 
 } // namespace
 
-ToolRowWidget::ToolRowWidget(const OnboardingRows::Tool &tool, QWidget *parent)
+ToolRowWidget::ToolRowWidget(const WelcomeRows::Tool &tool, QWidget *parent)
     : QWidget(parent)
     , m_id(tool.id)
 {
@@ -53,7 +53,7 @@ ToolRowWidget::ToolRowWidget(const OnboardingRows::Tool &tool, QWidget *parent)
     setTool(tool, false);
 }
 
-void ToolRowWidget::setTool(const OnboardingRows::Tool &tool, bool ticked)
+void ToolRowWidget::setTool(const WelcomeRows::Tool &tool, bool ticked)
 {
     m_detail->setText(tool.detail);
     m_check->setEnabled(tool.found);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "OnboardingRows.h"
+#include "WelcomeRows.h"
 
 #include <QWidget>
 
@@ -17,10 +17,10 @@ class ToolRowWidget : public QWidget
 public:
     static constexpr int logoSize = 22;
 
-    ToolRowWidget(const OnboardingRows::Tool &tool, QWidget *parent = nullptr);
+    ToolRowWidget(const WelcomeRows::Tool &tool, QWidget *parent = nullptr);
 
     // Shows the tool as found now; the tick box follows `ticked`.
-    void setTool(const OnboardingRows::Tool &tool, bool ticked);
+    void setTool(const WelcomeRows::Tool &tool, bool ticked);
 
     QString id() const { return m_id; }
     QCheckBox *checkBox() const { return m_check; }

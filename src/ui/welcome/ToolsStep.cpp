@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolsStep.h"
 
-#include "OnboardingRows.h"
 #include "OnboardingView.h"
 #include "StepHeader.h"
 #include "StepWidgets.h"
 #include "ToolRowWidget.h"
+#include "WelcomeRows.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "services/ConnectionsState.h"
@@ -80,7 +80,7 @@ QWidget *ToolsStep::toolsPanel()
 {
     auto *panel = new ConnectionsPanel(this);
     panel->setSeparatorIndent(separatorIndent);
-    for (const OnboardingRows::Tool &tool : OnboardingRows::tools(m_view.state())) {
+    for (const WelcomeRows::Tool &tool : WelcomeRows::tools(m_view.state())) {
         auto *row = new ToolRowWidget(tool, panel);
         connect(row, &ToolRowWidget::tickChanged, &m_view, &OnboardingView::setChosen);
         connect(row, &ToolRowWidget::setUpRequested, &m_view, &OnboardingView::setUpClaude);
@@ -125,7 +125,7 @@ void ToolsStep::applyState()
 void ToolsStep::applyTools()
 {
     const QSet<QString> chosen = m_view.chosen();
-    for (const OnboardingRows::Tool &tool : OnboardingRows::tools(m_view.state())) {
+    for (const WelcomeRows::Tool &tool : WelcomeRows::tools(m_view.state())) {
         if (ToolRowWidget *row = m_rows.value(tool.id))
             row->setTool(tool, chosen.contains(tool.id));
     }
@@ -133,7 +133,7 @@ void ToolsStep::applyTools()
 
 void ToolsStep::applyCalendar()
 {
-    const std::optional<QString> text = OnboardingRows::calendarText(m_view.model().eventStore().authorization());
+    const std::optional<QString> text = WelcomeRows::calendarText(m_view.model().eventStore().authorization());
     m_calendarText->setText(text.value_or(QString()));
     m_calendarText->setVisible(text.has_value());
     m_allowCalendar->setVisible(!text.has_value());

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "services/ConnectionRows.h"
+#include "ui/common/ConnectionRows.h"
 
 #include <QTest>
 
@@ -168,9 +168,10 @@ void TestConnectionRows::grok()
 
 void TestConnectionRows::geminiAndWispr()
 {
-    QVERIFY(ConnectionRows::gemini(true) ==
+    const Provider &gemini = *Provider::find(QStringLiteral("gemini"));
+    QVERIFY(ConnectionRows::noReport(gemini, true) ==
             (ConnectionRowState{ConnectionStatus::noData, "Found Gemini CLI, but it has no usage report yet."}));
-    QVERIFY(ConnectionRows::gemini(false) ==
+    QVERIFY(ConnectionRows::noReport(gemini, false) ==
             (ConnectionRowState{ConnectionStatus::notFound, "Install Gemini CLI. It has no usage report yet."}));
     QVERIFY(ConnectionRows::wispr(true) ==
             (ConnectionRowState{ConnectionStatus::connected,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConnectionRows.h"
 
+#include "services/ConnectionsState.h"
+
 #include <QLocale>
 #include <QStringList>
 
@@ -63,6 +65,30 @@ ConnectionRows::GitHubSignIn ConnectionRows::GitHubSignIn::from(const GitHubAuth
     return signedOut();
 }
 
+ConnectionRowState ConnectionRows::provider(const Provider &provider, const ConnectionsState &state,
+                                            const QDateTime &now)
+{
+    const bool found = state.isFound(provider);
+    switch (provider.source) {
+    case Provider::Source::ClaudeStatusLine:
+        return claude(state.claude(), now);
+    case Provider::Source::CodexAppServer:
+        return codex(state.provider(provider.id), found);
+    case Provider::Source::GrokUsage:
+        return grok(state.provider(provider.id), found);
+    case Provider::Source::NoReport:
+        return noReport(provider, found);
+    case Provider::Source::WisprDatabase:
+        return wispr(found);
+    }
+    return {};
+}
+
+ConnectionRowState ConnectionRows::gitHub(const GitHubSignIn &signIn, const ConnectionsState &state, bool hasClientId)
+{
+    return gitHub(signIn, state.ghLogin(), hasClientId, state.hasTool(QStringLiteral("gh")));
+}
+
 ConnectionRowState ConnectionRows::claude(const ClaudeSetup::Status &status, const QDateTime &now)
 {
     using Kind = ClaudeSetup::Status::Kind;
@@ -112,11 +138,14 @@ ConnectionRowState ConnectionRows::grok(const std::optional<ProviderEntry> &entr
                     QStringLiteral("Install Grok to show your plan.")});
 }
 
-ConnectionRowState ConnectionRows::gemini(bool found)
+ConnectionRowState ConnectionRows::noReport(const Provider &provider, bool found)
 {
+    const QString tool = provider.name + QStringLiteral(" CLI");
     if (found)
-        return {ConnectionStatus::noData, QStringLiteral("Found Gemini CLI, but it has no usage report yet.")};
-    return {ConnectionStatus::notFound, QStringLiteral("Install Gemini CLI. It has no usage report yet.")};
+        return {ConnectionStatus::noData,
+                QStringLiteral("Found ") + tool + QStringLiteral(", but it has no usage report yet.")};
+    return {ConnectionStatus::notFound,
+            QStringLiteral("Install ") + tool + QStringLiteral(". It has no usage report yet.")};
 }
 
 ConnectionRowState ConnectionRows::wispr(bool installed)

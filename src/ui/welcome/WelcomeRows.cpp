@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "OnboardingRows.h"
+#include "WelcomeRows.h"
 
-#include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,10 +11,28 @@ namespace {
 
 const QString notInstalled = u"Not installed."_s;
 
+// What the row of a provider that was found says about it, after where its figures come from.
+QString foundDetail(const Provider &provider)
+{
+    switch (provider.source) {
+    case Provider::Source::ClaudeStatusLine:
+        return u"Found Claude Code."_s;
+    case Provider::Source::CodexAppServer:
+        return u"Found. Reads your ChatGPT plan’s Codex limit."_s;
+    case Provider::Source::GrokUsage:
+        return u"Found. Shows plan usage when Grok can report it."_s;
+    case Provider::Source::NoReport:
+        return u"Found, but "_s + provider.name + u" CLI has no usage report yet."_s;
+    case Provider::Source::WisprDatabase:
+        return u"Found. Word counts only, never the text."_s;
+    }
+    return QString();
+}
+
 } // namespace
 
-ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &signIn,
-                                          const std::optional<QString> &cliLogin, bool hasClientId, bool cliFound)
+ConnectionRowState WelcomeRows::gitHub(const ConnectionRows::GitHubSignIn &signIn,
+                                       const std::optional<QString> &cliLogin, bool hasClientId, bool cliFound)
 {
     if (signIn.phase == Phase::waiting)
         return {ConnectionStatus::waiting, u"Enter this code on GitHub to finish signing in."_s, Action::deviceCode};
@@ -37,28 +54,23 @@ ConnectionRowState OnboardingRows::gitHub(const ConnectionRows::GitHubSignIn &si
             Action::gitHubCliInstall};
 }
 
-QList<OnboardingRows::Tool> OnboardingRows::tools(const ConnectionsState &state)
+QList<WelcomeRows::Tool> WelcomeRows::tools(const ConnectionsState &state)
 {
     QList<Tool> rows;
-    for (const Provider &provider : Provider::all()) {
-        switch (provider.detection) {
-        case Provider::Detection::ClaudeCode:
-            rows.append(claude(state.claude()));
-            break;
-        case Provider::Detection::CommandLineTool:
-            rows.append(plan(provider.id, state.isFound(provider)));
-            break;
-        case Provider::Detection::WisprDatabase:
-            rows.append(wispr(state.isFound(provider)));
-            break;
-        }
-    }
+    for (const Provider &provider : Provider::all())
+        rows.append(tool(provider, state));
     return rows;
 }
 
-OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
+WelcomeRows::Tool WelcomeRows::tool(const Provider &provider, const ConnectionsState &state)
 {
-    const Provider &provider = *Provider::find(u"claude"_s);
+    if (provider.source == Provider::Source::ClaudeStatusLine)
+        return claude(provider, state.claude());
+    return other(provider, state.isFound(provider));
+}
+
+WelcomeRows::Tool WelcomeRows::claude(const Provider &provider, const ClaudeSetup::Status &status)
+{
     Tool tool{provider.id, provider.title, provider.logo, true, QString(), false};
     switch (status.kind) {
     case ClaudeSetup::Status::Kind::connected:
@@ -76,33 +88,12 @@ OnboardingRows::Tool OnboardingRows::claude(const ClaudeSetup::Status &status)
     return tool;
 }
 
-OnboardingRows::Tool OnboardingRows::plan(const QString &id, bool found)
+WelcomeRows::Tool WelcomeRows::other(const Provider &provider, bool found)
 {
-    const Provider *provider = Provider::find(id);
-    Tool tool{id, provider ? provider->title : QString(), provider ? provider->logo : id, found, notInstalled, false};
-    if (!found)
-        return tool;
-    if (id == u"codex"_s)
-        tool.detail = u"Found. Reads your ChatGPT plan’s Codex limit."_s;
-    else if (id == u"grok"_s)
-        tool.detail = u"Found. Shows plan usage when Grok can report it."_s;
-    else if (id == u"gemini"_s)
-        tool.detail = u"Found, but Gemini CLI has no usage report yet."_s;
-    return tool;
+    return {provider.id, provider.title, provider.logo, found, found ? foundDetail(provider) : notInstalled, false};
 }
 
-OnboardingRows::Tool OnboardingRows::wispr(bool installed)
-{
-    const Provider &provider = *Provider::find(u"wispr"_s);
-    return {provider.id,
-            provider.title,
-            provider.logo,
-            installed,
-            installed ? u"Found. Word counts only, never the text."_s : notInstalled,
-            false};
-}
-
-std::optional<QString> OnboardingRows::calendarText(CalendarStore::Authorization authorization)
+std::optional<QString> WelcomeRows::calendarText(CalendarStore::Authorization authorization)
 {
     switch (authorization) {
     case CalendarStore::Authorization::NotDetermined:

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/Provider.h"
 #include "platform/CalendarStore.h"
-#include "services/ConnectionRowState.h"
-#include "services/ConnectionRows.h"
+#include "ui/common/ConnectionRowState.h"
+#include "ui/common/ConnectionRows.h"
 
 #include <QList>
 #include <QString>
@@ -15,7 +16,7 @@ class ConnectionsState;
 // was found. The welcome flow has texts of its own: it speaks to a newcomer, offers no Cancel
 // while GitHub waits, and lets a failed sign-in read as signed out so that the user simply tries
 // again (the failure itself is told in the connections window).
-class OnboardingRows
+class WelcomeRows
 {
 public:
     // One AI tool on the tools step.
@@ -31,18 +32,20 @@ public:
         bool operator==(const Tool &other) const = default;
     };
 
-    OnboardingRows() = delete;
+    WelcomeRows() = delete;
 
     // Status, detail and control of the GitHub row. Its controls are the device code (without
     // Cancel), "Sign In…", or the GitHub CLI help.
     static ConnectionRowState gitHub(const ConnectionRows::GitHubSignIn &signIn, const std::optional<QString> &cliLogin,
                                      bool hasClientId, bool cliFound);
 
-    // The five tools in the order the step lists them.
+    // One tool a provider, in the providers table's order.
     static QList<Tool> tools(const ConnectionsState &state);
-    static Tool claude(const ClaudeSetup::Status &status);
-    static Tool plan(const QString &id, bool found);
-    static Tool wispr(bool installed);
+    // A provider's tool row, worded after the source its row in the providers table names.
+    static Tool tool(const Provider &provider, const ConnectionsState &state);
+    static Tool claude(const Provider &provider, const ClaudeSetup::Status &status);
+    // Any other provider: found or "Not installed."
+    static Tool other(const Provider &provider, bool found);
 
     // The calendar line's text; none while the user has not been asked, when the line offers
     // "Allow Calendar Access…" instead.

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ClaudeSetup.h"
 #include "ConnectionRowState.h"
-#include "GitHubAuthState.h"
-#include "ProviderEntry.h"
+#include "kit/Provider.h"
 #include "platform/CalendarStore.h"
+#include "services/ClaudeSetup.h"
+#include "services/GitHubAuthState.h"
+#include "services/ProviderEntry.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QUrl>
 #include <optional>
+
+class ConnectionsState;
 
 // The status and detail text of every row of the connections window, as pure functions of what
 // was found, so that the window only draws them.
@@ -64,10 +67,17 @@ public:
 
     ConnectionRows() = delete;
 
+    // A provider's row, worded after the source its row in the providers table names.
+    static ConnectionRowState provider(const Provider &provider, const ConnectionsState &state,
+                                       const QDateTime &now = QDateTime::currentDateTime());
+    // The GitHub row, from the sign-in and the GitHub CLI the state's probe found.
+    static ConnectionRowState gitHub(const GitHubSignIn &signIn, const ConnectionsState &state, bool hasClientId);
+
     static ConnectionRowState claude(const ClaudeSetup::Status &status, const QDateTime &now);
     static ConnectionRowState codex(const std::optional<ProviderEntry> &entry, bool found);
     static ConnectionRowState grok(const std::optional<ProviderEntry> &entry, bool found);
-    static ConnectionRowState gemini(bool found);
+    // A provider found by its command-line tool that reports nothing yet (Gemini CLI).
+    static ConnectionRowState noReport(const Provider &provider, bool found);
     static ConnectionRowState wispr(bool installed);
     static ConnectionRowState gitHub(const GitHubSignIn &signIn, const std::optional<QString> &cliLogin,
                                      bool hasClientId, bool cliFound);
