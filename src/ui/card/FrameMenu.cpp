@@ -154,7 +154,7 @@ void FrameMenu::addCyclePicker()
 void FrameMenu::addTransitionPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Page Transition"));
-    for (const PageTransition transition : PageTransition::allCases()) {
+    for (const PageTransition transition : PageTransition::all()) {
         addChoice(picker, transitionTitle(transition), transition == m_model.transition(),
                   [this, transition] { m_model.setTransition(transition); });
     }
@@ -208,14 +208,14 @@ void FrameMenu::addColourToggle()
 void FrameMenu::addLookPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Look"));
-    for (const ScreenLook look : ScreenLook::allCases())
+    for (const ScreenLook look : ScreenLook::all())
         addChoice(picker, look.title(), look == m_model.look(), [this, look] { m_model.setLook(look); });
 }
 
 void FrameMenu::addSizePicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Size"));
-    for (const FrameSize size : FrameSize::allCases())
+    for (const FrameSize size : FrameSize::all())
         addChoice(picker, size.title(), size == m_model.size(), [this, size] { m_model.setSize(size); });
     // A panel is always drawn at whole panel widths.
     picker->menuAction()->setEnabled(m_model.look() != ScreenLook::Panel);
