@@ -68,7 +68,7 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             *error = QStringLiteral("%1 needs a value").arg(argument);
             return std::nullopt;
         }
-        const QString value = arguments.at(++i);
+        const QString &value = arguments.at(++i);
         if (argument == QLatin1String("--data")) {
             options.dataFile = value;
         } else if (argument == QLatin1String("--out")) {
