@@ -13,7 +13,7 @@ endif
 WERROR ?= OFF
 SANITIZE ?=
 
-.PHONY: all deps configure build run test test-sanitize gallery screenshots package clean
+.PHONY: all deps configure build run test test-sanitize lint gallery screenshots package clean
 
 all: build
 
@@ -54,6 +54,11 @@ test-sanitize: deps
 		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# clang-tidy and clazy on every file of src/; `make test` checks only the changed ones
+# (TestLintCpp). Needs the compile commands of a configured build folder, not a build.
+lint: configure
+	scripts/lint-cpp --all $(BUILD_DIR)
 
 # Every widget in every look, from fixture documents, into $(BUILD_DIR)/gallery/.
 gallery: build

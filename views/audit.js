@@ -10,7 +10,7 @@
 // under 3:1 against their neighbours or under 13 pixels, dates far away without their year, a
 // first line that disagrees with the grid it names, a plan window running out before its reset
 // that is left out or silent about it, and colour emoji on the one-bit panel.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
 
@@ -93,8 +93,12 @@
 
     function over(top, bottom) {
         const a = top.a;
-        return { r: top.r * a + bottom.r * (1 - a), g: top.g * a + bottom.g * (1 - a),
-            b: top.b * a + bottom.b * (1 - a), a: 1 };
+        return {
+            r: top.r * a + bottom.r * (1 - a),
+            g: top.g * a + bottom.g * (1 - a),
+            b: top.b * a + bottom.b * (1 - a),
+            a: 1
+        };
     }
 
     function luminance(c) {
@@ -178,8 +182,9 @@
     // ---- the checks -----------------------------------------------------------------------
 
     function failedWidgets(findings) {
-        document.querySelectorAll(".slot.failed").forEach((slot) =>
-            findings.push(place(slot) + ": the widget could not be drawn (" + (slot.dataset.error || "no reason") + ")"));
+        document.querySelectorAll(".slot.failed")
+            .forEach((slot) => findings.push(place(slot) + ": the widget could not be drawn (" +
+                                             (slot.dataset.error || "no reason") + ")"));
     }
 
     function textChecks(findings) {
@@ -195,7 +200,7 @@
                 if (!seenSize.has(key)) {
                     seenSize.add(key);
                     findings.push(where + ": text " + sample(node.nodeValue) + " in " + describe(element) + " is " +
-                        Math.round(size * 10) / 10 + " px, under " + SMALLEST_TEXT);
+                                  Math.round(size * 10) / 10 + " px, under " + SMALLEST_TEXT);
                 }
             }
             clipped(node, element, findings, where);
@@ -207,8 +212,9 @@
                 const ratio = contrast(ink, background);
                 const needed = size >= LARGE_TEXT ? 3 : 4.5;
                 if (ratio < needed - 0.005)
-                    findings.push(where + ": text " + sample(node.nodeValue) + " in " + describe(element) + " has contrast " +
-                        ratio.toFixed(2) + ":1 (" + hex(ink) + " on " + hex(background) + "), under " + needed + ":1");
+                    findings.push(where + ": text " + sample(node.nodeValue) + " in " + describe(element) +
+                                  " has contrast " + ratio.toFixed(2) + ":1 (" + hex(ink) + " on " + hex(background) +
+                                  "), under " + needed + ":1");
             }
         });
     }
@@ -229,7 +235,7 @@
             const clamped = style.webkitLineClamp !== "none" && style.webkitLineClamp !== "" && !horizontal;
             if ((horizontal || vertical) && !ellipsis && !clamped) {
                 findings.push(where + ": text " + sample(node.nodeValue) + " is cut by " + describe(box) +
-                    " without an ellipsis (" + beyond(rects, area) + ")");
+                              " without an ellipsis (" + beyond(rects, area) + ")");
                 return;
             }
             // What is left visible goes on to be judged by the boxes further out.
@@ -246,8 +252,10 @@
             sides.top = Math.max(sides.top, area.top - r.top);
             sides.bottom = Math.max(sides.bottom, r.bottom - area.bottom);
         });
-        return Object.keys(sides).filter((k) => sides[k] > TOLERANCE)
-            .map((k) => Math.round(sides[k] * 10) / 10 + " px " + k).join(", ");
+        return Object.keys(sides)
+            .filter((k) => sides[k] > TOLERANCE)
+            .map((k) => Math.round(sides[k] * 10) / 10 + " px " + k)
+            .join(", ");
     }
 
     // Each element's painted pieces (text lines, boxes with a background or border, pictures),
@@ -276,7 +284,7 @@
                 const hit = firstOverlap(groups[i].parts, groups[j].parts);
                 if (hit)
                     findings.push(place(element) + ": " + label(groups[i].node) + " overlaps " + label(groups[j].node) +
-                        " in " + describe(element));
+                                  " in " + describe(element));
             }
         }
         groups.forEach((g) => (own = own.concat(g.parts)));
@@ -325,14 +333,17 @@
             if (box.width === 0 || box.height === 0)
                 return;
             if ([box.left, box.top, box.width, box.height].some(off))
-                report(element, "sits at " + [box.left, box.top, box.width, box.height].map((v) => +v.toFixed(2)).join(", "));
-            else if (isBox && ["Top", "Right", "Bottom", "Left"].some((side) => off(parseFloat(style["border" + side + "Width"]))))
+                report(element,
+                       "sits at " + [box.left, box.top, box.width, box.height].map((v) => +v.toFixed(2)).join(", "));
+            else if (isBox && ["Top", "Right", "Bottom", "Left"].some(
+                                  (side) => off(parseFloat(style["border" + side + "Width"]))))
                 report(element, "has a border of " + style.borderTopWidth);
             else if ((style.boxShadow.match(/-?[\d.]+px/g) || []).some((v) => off(parseFloat(v))))
                 report(element, "has an outline of " + style.boxShadow);
         });
-        seen.forEach(({ element, what, count }, key) =>
-            findings.push(key + " " + what + (count > 1 ? " (and " + (count - 1) + " more)" : "") + ", not on whole pixels"));
+        seen.forEach(({ what, count }, key) =>
+                         findings.push(key + " " + what + (count > 1 ? " (and " + (count - 1) + " more)" : "") +
+                                       ", not on whole pixels"));
     }
 
     // ---- meaning ---------------------------------------------------------------------------
@@ -348,10 +359,10 @@
             if (!(left > 0))
                 return;
             const counts = Array.from((box.parentElement || box).querySelectorAll("[data-more]"))
-                .filter((n) => shown(n) && (n.closest("[data-total]") === box || !box.contains(n)));
+                               .filter((n) => shown(n) && (n.closest("[data-total]") === box || !box.contains(n)));
             if (!counts.some((n) => Number(n.dataset.more) === left))
                 findings.push(place(box) + ": " + left + " of " + box.dataset.total + " items in " + describe(box) +
-                    " are hidden without a “+" + left + " more”");
+                              " are hidden without a “+" + left + " more”");
         });
     }
 
@@ -368,11 +379,12 @@
                 return;
             entry.windows.filter((w) => w && Tess.forecast.isCritical(w)).forEach((w) => {
                 const drawn = Array.from(box.querySelectorAll("[data-window]"))
-                    .find((n) => n.dataset.window === String(w.label) && shown(n));
+                                  .find((n) => n.dataset.window === String(w.label) && shown(n));
                 const told = drawn && Array.from(drawn.querySelectorAll(".window-forecast")).some(shown);
                 if (!told)
-                    findings.push(place(box) + ": " + entry.id + " · " + w.label + " runs out before its reset, but the page " +
-                        (drawn ? "does not say when" : "leaves the window out"));
+                    findings.push(place(box) + ": " + entry.id + " · " + w.label +
+                                  " runs out before its reset, but the page " +
+                                  (drawn ? "does not say when" : "leaves the window out"));
             });
         });
     }
@@ -383,7 +395,8 @@
                 return;
             const drawn = /\d/.test(node.textContent) || node.querySelector(".bar-fill");
             if (drawn)
-                findings.push(place(node) + ": an unknown share is drawn as " + (node.textContent.trim() ? sample(node.textContent) : "an empty bar"));
+                findings.push(place(node) + ": an unknown share is drawn as " +
+                              (node.textContent.trim() ? sample(node.textContent) : "an empty bar"));
         });
     }
 
@@ -394,10 +407,11 @@
                 return;
             const style = getComputedStyle(node);
             const horizontal = node.scrollWidth > node.clientWidth + TOLERANCE;
-            const clampedAway = style.webkitLineClamp !== "none" && style.webkitLineClamp !== "" && node.scrollHeight > node.clientHeight + 1.5;
+            const clampedAway = style.webkitLineClamp !== "none" && style.webkitLineClamp !== "" &&
+                                node.scrollHeight > node.clientHeight + 1.5;
             if (horizontal || clampedAway)
-                findings.push(place(node) + ": the protected text " + sample(node.textContent) + " in " + describe(node) +
-                    " is cut mid-word");
+                findings.push(place(node) + ": the protected text " + sample(node.textContent) + " in " +
+                              describe(node) + " is cut mid-word");
         });
     }
 
@@ -406,10 +420,11 @@
             const labels = Array.from(picture.querySelectorAll("text")).filter(shown);
             for (let i = 0; i < labels.length; ++i) {
                 for (let j = i + 1; j < labels.length; ++j) {
-                    const hit = intersect(rectOf(labels[i].getBoundingClientRect()), rectOf(labels[j].getBoundingClientRect()));
+                    const hit =
+                        intersect(rectOf(labels[i].getBoundingClientRect()), rectOf(labels[j].getBoundingClientRect()));
                     if (hit && hit.right - hit.left > 0.5 && hit.bottom - hit.top > 0.5)
                         findings.push(place(picture) + ": labels " + sample(labels[i].textContent) + " and " +
-                            sample(labels[j].textContent) + " overlap in " + describe(picture));
+                                      sample(labels[j].textContent) + " overlap in " + describe(picture));
                 }
             }
         });
@@ -424,8 +439,8 @@
     function shapeContrast(findings, element, what, ink, behind) {
         const ratio = contrast(ink, behind);
         if (ratio < 3 - 0.005)
-            findings.push(place(element) + ": " + what + " has contrast " + ratio.toFixed(2) + ":1 (" + hex(ink) + " on " +
-                hex(behind) + "), under 3:1");
+            findings.push(place(element) + ": " + what + " has contrast " + ratio.toFixed(2) + ":1 (" + hex(ink) +
+                          " on " + hex(behind) + "), under 3:1");
     }
 
     // Shapes that carry meaning reach 3:1 against what they meet: a bar's track against the
@@ -439,12 +454,15 @@
                 return;
             const style = getComputedStyle(track);
             const behind = backgroundOf(track.parentElement);
-            const edge = outlineColour(style) || parseColour(style.borderTopColor && parseFloat(style.borderTopWidth) > 0
-                ? style.borderTopColor : style.backgroundColor);
+            const edge =
+                outlineColour(style) ||
+                parseColour(style.borderTopColor && parseFloat(style.borderTopWidth) > 0 ? style.borderTopColor
+                                                                                         : style.backgroundColor);
             const box = track.getBoundingClientRect();
-            if (Math.min(box.height, box.width) < SMALLEST_SHAPE - 0.01 && once(place(track) + "size" + describe(track)))
-                findings.push(place(track) + ": " + describe(track) + " is " + Math.round(Math.min(box.height, box.width)) +
-                    " px, under " + SMALLEST_SHAPE);
+            if (Math.min(box.height, box.width) < SMALLEST_SHAPE - 0.01 &&
+                once(place(track) + "size" + describe(track)))
+                findings.push(place(track) + ": " + describe(track) + " is " +
+                              Math.round(Math.min(box.height, box.width)) + " px, under " + SMALLEST_SHAPE);
             if (edge && once(place(track) + "track" + describe(track)))
                 shapeContrast(findings, track, "the track of " + describe(track), over(edge, behind), behind);
             const fill = track.querySelector(".bar-fill");
@@ -459,11 +477,14 @@
             picture.querySelectorAll("rect.cell").forEach((cellNode) => {
                 const box = cellNode.getBoundingClientRect();
                 if (Math.min(box.width, box.height) < SMALLEST_SHAPE - 0.01 && once(place(picture) + "cellsize"))
-                    findings.push(place(picture) + ": day cells are " + Math.round(Math.min(box.width, box.height) * 10) / 10 +
-                        " px, under " + SMALLEST_SHAPE);
+                    findings.push(place(picture) + ": day cells are " +
+                                  Math.round(Math.min(box.width, box.height) * 10) / 10 + " px, under " +
+                                  SMALLEST_SHAPE);
                 const fill = parseColour(getComputedStyle(cellNode).fill);
-                if (emptyFill && fill && !cellNode.classList.contains("level-0") && once(place(picture) + "cell" + cellNode.getAttribute("class")))
-                    shapeContrast(findings, picture, "a day of " + cellNode.getAttribute("class").replace("cell ", ""), fill, over(emptyFill, backgroundOf(picture.parentElement)));
+                if (emptyFill && fill && !cellNode.classList.contains("level-0") &&
+                    once(place(picture) + "cell" + cellNode.getAttribute("class")))
+                    shapeContrast(findings, picture, "a day of " + cellNode.getAttribute("class").replace("cell ", ""),
+                                  fill, over(emptyFill, backgroundOf(picture.parentElement)));
             });
         });
         canvas().querySelectorAll(".logo").forEach((logo) => {
@@ -472,7 +493,8 @@
             const colour = parseColour(getComputedStyle(logo).color);
             const behind = backgroundOf(logo.parentElement);
             if (colour)
-                shapeContrast(findings, logo, "the logo " + describe(logo), over(Object.assign({}, colour, { a: colour.a * opacityOf(logo) }), behind), behind);
+                shapeContrast(findings, logo, "the logo " + describe(logo),
+                              over(Object.assign({}, colour, { a: colour.a * opacityOf(logo) }), behind), behind);
         });
         canvas().querySelectorAll(".slot.empty, .slot.unknown").forEach((slot) => {
             const style = getComputedStyle(slot);
@@ -492,8 +514,10 @@
             const at = Number(node.dataset.at);
             if (!shown(node) || !isFinite(at) || Math.abs(at - now.getTime()) <= FAR_MS)
                 return;
-            if (!node.textContent.includes(String(new Date(at).getFullYear())) && /[A-Z][a-z]{2}|\d/.test(node.textContent))
-                findings.push(place(node) + ": the date " + sample(node.textContent) + " is more than six months away and has no year");
+            if (!node.textContent.includes(String(new Date(at).getFullYear())) &&
+                /[A-Z][a-z]{2}|\d/.test(node.textContent))
+                findings.push(place(node) + ": the date " + sample(node.textContent) +
+                              " is more than six months away and has no year");
         });
     }
 
@@ -508,7 +532,8 @@
             const said = detail.textContent;
             const claims = /12 months|year/i.test(said) ? 52 : Number((/(\d+) weeks?/.exec(said) || [])[1]);
             if (isFinite(claims) && (claims >= 52) !== (weeks >= 52) || (claims < 52 && claims !== weeks))
-                findings.push(place(slot) + ": the first line says " + sample(said) + " but the grid shows " + weeks + " weeks");
+                findings.push(place(slot) + ": the first line says " + sample(said) + " but the grid shows " + weeks +
+                              " weeks");
         });
     }
 
@@ -522,7 +547,7 @@
             if (weight < 400 && !thin.has(node.parentElement)) {
                 thin.add(node.parentElement);
                 findings.push(place(node) + ": text " + sample(node.nodeValue) + " is drawn at weight " + weight +
-                    ", too thin for the panel");
+                              ", too thin for the panel");
             }
             if (!emoji.test(node.nodeValue))
                 return;
@@ -530,11 +555,12 @@
             const colour = family.indexOf("Noto Color Emoji");
             const plain = family.indexOf("Symbola");
             if (plain < 0 || (colour >= 0 && colour < plain) || /\uFE0F/.test(node.nodeValue))
-                findings.push(place(node) + ": the emoji in " + sample(node.nodeValue) + " are drawn in colour on the panel");
+                findings.push(place(node) + ": the emoji in " + sample(node.nodeValue) +
+                              " are drawn in colour on the panel");
         });
     }
 
-    Tess.audit = function () {
+    Tess.audit = function() {
         const findings = [];
         if (!canvas())
             return ["the page has no canvas"];

@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // Starts reading the catalogue (widgets.json) as soon as the page begins to load, so the file
 // arrives while the other scripts are still being read and the page can be drawn at once.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
     let result;
@@ -39,7 +39,7 @@
     }
 
     // Calls `done` with the catalogue, or null when it cannot be read, once it is known.
-    Tess.catalogue = function (done) {
+    Tess.catalogue = function(done) {
         if (read)
             done(result);
         else

@@ -3,7 +3,7 @@
 // of the window's use since its period began. Both read the window object of the data document:
 // "runsOutAt" (seconds since 1970, or null), "resetsAt" and "series" (percentages, oldest first).
 // Nothing here places itself on the page; the plan widgets decide where the label and the line go.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
     const SVG = "http://www.w3.org/2000/svg";
@@ -43,7 +43,7 @@
             return null;
         const moment = new Date(Math.round((runsOut * 1000) / FIVE_MINUTES) * FIVE_MINUTES);
         const today = now instanceof Date && moment.getFullYear() === now.getFullYear() &&
-            moment.getMonth() === now.getMonth() && moment.getDate() === now.getDate();
+                      moment.getMonth() === now.getMonth() && moment.getDate() === now.getDate();
         const time = pad2(moment.getHours()) + ":" + pad2(moment.getMinutes());
         return "~" + (today ? time : DAY_SHORT[moment.getDay()] + " " + time);
     }
@@ -93,7 +93,8 @@
         svg.setAttribute("aria-hidden", "true");
         if (!panel) {
             const area = document.createElementNS(SVG, "polygon");
-            area.setAttribute("points", [inset + "," + height].concat(points, [(width - inset) + "," + height]).join(" "));
+            area.setAttribute("points",
+                              [inset + "," + height].concat(points, [(width - inset) + "," + height]).join(" "));
             area.setAttribute("fill", "var(--track)");
             area.setAttribute("stroke", "none");
             svg.appendChild(area);

@@ -1,15 +1,17 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // Formatting for the page view: numbers, day names and relative times in British English,
 // written out by hand so a picture never depends on the engine's locale data.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
 
     const DAY_SHORT = ["Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"];
     const DAY_LONG = ["Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"];
     const MONTH_SHORT = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"];
-    const MONTH_LONG = ["January", "February", "March", "April", "May", "June", "July", "August", "September",
-        "October", "November", "December"];
+    const MONTH_LONG = [
+        "January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November",
+        "December"
+    ];
     const DAY_MS = 86400000;
 
     function pad2(n) {
@@ -150,16 +152,18 @@
         const clock = time(moment);
         const weekday = DAY_SHORT[moment.getDay()];
         if (moment <= now) {
-            const when = days === 0 ? clock : shortDay(moment);
-            return ["reset " + when, when];
+            const past = days === 0 ? clock : shortDay(moment);
+            return ["reset " + past, past];
         }
         if (days === 0)
             return ["resets " + clock, clock];
         if (moment - now < DAY_MS)
             return ["resets " + weekday + " " + clock, "resets " + clock, clock];
         if (days < 7)
-            return ["resets " + weekday + " " + moment.getDate() + " " + MONTH_SHORT[moment.getMonth()],
-                "resets " + weekday, weekday];
+            return [
+                "resets " + weekday + " " + moment.getDate() + " " + MONTH_SHORT[moment.getMonth()],
+                "resets " + weekday, weekday
+            ];
         const date = dayMonth(moment, now);
         return ["resets " + weekday + " " + date, "resets " + date, date];
     }
@@ -221,8 +225,14 @@
             return [n + "-hour", n + " h"];
         }
         const forms = [name];
-        const shorter = { "this week": "Week", "this month": "Month", "today": "Today", "weekly": "Week",
-            "monthly": "Month", "daily": "Day" }[name.toLowerCase()];
+        const shorter = {
+            "this week": "Week",
+            "this month": "Month",
+            "today": "Today",
+            "weekly": "Week",
+            "monthly": "Month",
+            "daily": "Day"
+        }[name.toLowerCase()];
         if (shorter && shorter !== name)
             forms.push(shorter);
         return forms;
@@ -256,7 +266,7 @@
         }
         // Sentences that point at an address are left out; an address inside one is dropped.
         message = message.split(/(?<=[.!?])\s+/).filter((part) => !/:\/\//.test(part)).join(" ") ||
-            message.replace(/(?:[,;]?\s*(?:see|at|visit))?\s*\b(?:https?|wss?):\/\/\S+/gi, "");
+                  message.replace(/(?:[,;]?\s*(?:see|at|visit))?\s*\b(?:https?|wss?):\/\/\S+/gi, "");
         message = message.replace(/\s+/g, " ").trim();
         const status = /\b(4\d\d|5\d\d)\b/.exec(textValue);
         if (!message || /[{}<>]/.test(message) || message.length > 120) {
@@ -270,9 +280,38 @@
     }
 
     Tess.format = {
-        DAY_SHORT, DAY_LONG, MONTH_SHORT, MONTH_LONG,
-        count, compact, stat, percent, plural, parseTime, parseDay, dayKey, startOfDay, daysBetween, time,
-        shortDay, shortDayYear, dayHeading, resetsAt, resetForms, when, isoWeek, dayOfYear, capitalised, dayMonth,
-        humanWord, windowNames, humanLine, humanReason, UNKNOWN, FAR_DAYS, dateText, resetMoment,
+        DAY_SHORT,
+        DAY_LONG,
+        MONTH_SHORT,
+        MONTH_LONG,
+        count,
+        compact,
+        stat,
+        percent,
+        plural,
+        parseTime,
+        parseDay,
+        dayKey,
+        startOfDay,
+        daysBetween,
+        time,
+        shortDay,
+        shortDayYear,
+        dayHeading,
+        resetsAt,
+        resetForms,
+        when,
+        isoWeek,
+        dayOfYear,
+        capitalised,
+        dayMonth,
+        humanWord,
+        windowNames,
+        humanLine,
+        humanReason,
+        UNKNOWN,
+        FAR_DAYS,
+        dateText,
+        resetMoment,
     };
 })();

@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // The page view: reads window.TESSARINE, lays out one page of the data document on the
 // 1360 × 480 canvas, draws each slot's widget and then marks the body ready for the renderer.
-(function () {
+(() => {
     "use strict";
     const Tess = window.Tess;
     const { el, isObject, list, text } = Tess.ui;
@@ -17,14 +17,28 @@
     // Used when the catalogue cannot be read; the catalogue's own values win. These copy
     // widgets.json, and a test keeps them equal to it.
     const KNOWN_LAYOUTS = {
-        halves: [0.5, 0.5], full: [1], thirds: [1 / 3, 1 / 3, 1 / 3], twoThirdsLeft: [2 / 3, 1 / 3],
-        twoThirdsRight: [1 / 3, 2 / 3], wideTwo: [0.5, 0.25, 0.25], quarters: [0.25, 0.25, 0.25, 0.25],
+        halves: [0.5, 0.5],
+        full: [1],
+        thirds: [1 / 3, 1 / 3, 1 / 3],
+        twoThirdsLeft: [2 / 3, 1 / 3],
+        twoThirdsRight: [1 / 3, 2 / 3],
+        wideTwo: [0.5, 0.25, 0.25],
+        quarters: [0.25, 0.25, 0.25, 0.25],
     };
     const KNOWN_SHORTS = {
-        "github.overview": "GitHub", "github.year": "Year", "github.month": "Month", "github.activity": "Activity",
-        "plans.all": "AI Plans", "provider.claude": "Claude", "provider.codex": "Codex", "provider.grok": "Grok",
-        "provider.gemini": "Gemini", "provider.wispr": "Wispr Flow", "today.date": "Today",
-        "calendar.next": "Calendar", "countdown": "Countdown",
+        "github.overview": "GitHub",
+        "github.year": "Year",
+        "github.month": "Month",
+        "github.activity": "Activity",
+        "plans.all": "AI Plans",
+        "provider.claude": "Claude",
+        "provider.codex": "Codex",
+        "provider.grok": "Grok",
+        "provider.gemini": "Gemini",
+        "provider.wispr": "Wispr Flow",
+        "today.date": "Today",
+        "calendar.next": "Calendar",
+        "countdown": "Countdown",
     };
 
     function slotRects(columns) {
@@ -169,7 +183,8 @@
             slot.textContent = "";
             slot.classList.add("failed");
             slot.dataset.error = String(error && error.message ? error.message : error);
-            slot.appendChild(Tess.ui.message("This widget could not be drawn", "It will try again at the next refresh."));
+            slot.appendChild(
+                Tess.ui.message("This widget could not be drawn", "It will try again at the next refresh."));
         }
     }
 
@@ -200,9 +215,7 @@
     function markReady() {
         const ready = () => {
             document.body.classList.add("drawn");
-            requestAnimationFrame(() => requestAnimationFrame(() => {
-                document.body.dataset.ready = "1";
-            }));
+            requestAnimationFrame(() => requestAnimationFrame(() => { document.body.dataset.ready = "1"; }));
         };
         if (document.fonts && document.fonts.status === "loading")
             document.fonts.ready.then(ready, ready);

@@ -6,13 +6,13 @@
 // calendar's later events, the older activity), and every failure or empty state in the words
 // the picture uses. Reading order: the page title, when it was updated, then each slot from left
 // to right, its heading first and then its facts, one to a line.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
 
     let catalogue = null;
     if (typeof Tess.catalogue === "function")
-        Tess.catalogue((read) => { catalogue = read; });
+        Tess.catalogue((loaded) => { catalogue = loaded; });
 
     const ui = () => Tess.ui;
     const F = () => Tess.format;
@@ -42,11 +42,19 @@
     // ---- headings -----------------------------------------------------------------------------
 
     const TITLES = {
-        "github.overview": "GitHub: Overview", "github.year": "GitHub: Contribution Year",
-        "github.month": "GitHub: This Month", "github.activity": "GitHub: Recent Activity",
-        "plans.all": "All AI Plans", "provider.claude": "Claude Code", "provider.codex": "Codex (ChatGPT)",
-        "provider.grok": "Grok", "provider.gemini": "Gemini CLI", "provider.wispr": "Wispr Flow Dictation",
-        "today.date": "Today's Date", "calendar.next": "Next 7 Days", "countdown": "Countdown",
+        "github.overview": "GitHub: Overview",
+        "github.year": "GitHub: Contribution Year",
+        "github.month": "GitHub: This Month",
+        "github.activity": "GitHub: Recent Activity",
+        "plans.all": "All AI Plans",
+        "provider.claude": "Claude Code",
+        "provider.codex": "Codex (ChatGPT)",
+        "provider.grok": "Grok",
+        "provider.gemini": "Gemini CLI",
+        "provider.wispr": "Wispr Flow Dictation",
+        "today.date": "Today's Date",
+        "calendar.next": "Next 7 Days",
+        "countdown": "Countdown",
     };
 
     // A widget's heading is its name in the catalogue, the one the layout editor shows.
@@ -88,7 +96,8 @@
         const label = str(w.label).trim() || "Plan";
         if (/(hour|minute|-day)$/i.test(label))
             return label + " window";
-        return /^(this|daily|weekly|monthly|plan)\b/i.test(label) ? label.charAt(0).toLowerCase() + label.slice(1) : label;
+        return /^(this|daily|weekly|monthly|plan)\b/i.test(label) ? label.charAt(0).toLowerCase() + label.slice(1)
+                                                                  : label;
     }
 
     // "Claude, 5-hour window, 42 percent used, resets at 11:29"; an unknown share is said to be
@@ -119,7 +128,8 @@
         if (!entry)
             return [name + ": no data yet. Appears after the next refresh"];
         const headline = entry.status === "empty" ? "waiting for data" : "not available";
-        const reason = str(entry.reason) || (entry.status === "ok" ? "No usage limits reported" : "No reason was given");
+        const reason =
+            str(entry.reason) || (entry.status === "ok" ? "No usage limits reported" : "No reason was given");
         return [name + ": " + headline + ". " + reason];
     }
 
@@ -137,7 +147,8 @@
             if (plan)
                 about.push(F().capitalised(plan) + " plan");
             if (seen)
-                about.push("last seen " + (F().daysBetween(seen, now) === 0 ? "today at " + F().time(seen) : F().shortDay(seen)));
+                about.push("last seen " +
+                           (F().daysBetween(seen, now) === 0 ? "today at " + F().time(seen) : F().shortDay(seen)));
             facts.push(name + ", " + about.join(", "));
         }
         const windows = list(entry.windows).filter(isObject);
@@ -167,8 +178,11 @@
     function todayFacts(now) {
         const f = F();
         const yearLength = f.dayOfYear(new Date(now.getFullYear(), 11, 31));
-        return ["Today is " + f.DAY_LONG[now.getDay()] + " " + now.getDate() + " " + f.MONTH_LONG[now.getMonth()] + " " +
-            now.getFullYear(), "Week " + f.isoWeek(now) + ", day " + f.dayOfYear(now) + " of " + yearLength];
+        return [
+            "Today is " + f.DAY_LONG[now.getDay()] + " " + now.getDate() + " " + f.MONTH_LONG[now.getMonth()] + " " +
+                now.getFullYear(),
+            "Week " + f.isoWeek(now) + ", day " + f.dayOfYear(now) + " of " + yearLength
+        ];
     }
 
     function weeksAndDays(days) {
@@ -189,15 +203,16 @@
         const target = f.parseDay(str(countdown.date));
         if (!target)
             return ["Countdown: " + (title || "no day chosen") + ". Its date “" + str(countdown.date) +
-                "” is not a day; set it again in the layout editor"];
+                    "” is not a day; set it again in the layout editor"];
         const days = f.daysBetween(now, target);
         const on = ", on " + f.shortDayYear(target);
         if (days === 0)
             return ["Countdown: " + (title ? title + " is today" : "today") + on];
         if (days < 0)
             return ["Countdown: " + (title ? title + " was " : "") + f.plural(-days, "day", "days") + " ago" + on];
-        const facts = ["Countdown: " + (title ? title + " in " + f.plural(days, "day", "days")
-            : f.plural(days, "day", "days") + " to go") + on];
+        const facts =
+            ["Countdown: " +
+             (title ? title + " in " + f.plural(days, "day", "days") : f.plural(days, "day", "days") + " to go") + on];
         const span = weeksAndDays(days);
         if (span)
             facts.push(span + " to go");
@@ -205,17 +220,23 @@
     }
 
     function calendarEvents(calendar) {
-        return list(calendar.events).filter(isObject).map((event) => ({
-            title: str(event.title) || "Untitled", start: F().parseTime(str(event.start)), allDay: event.allDay === true,
-        })).filter((event) => event.start).sort((a, b) => {
-            const dayA = F().dayKey(a.start);
-            const dayB = F().dayKey(b.start);
-            if (dayA !== dayB)
-                return dayA < dayB ? -1 : 1;
-            if (a.allDay !== b.allDay)
-                return a.allDay ? -1 : 1;
-            return a.start - b.start;
-        });
+        return list(calendar.events)
+            .filter(isObject)
+            .map((event) => ({
+                     title: str(event.title) || "Untitled",
+                     start: F().parseTime(str(event.start)),
+                     allDay: event.allDay === true,
+                 }))
+            .filter((event) => event.start)
+            .sort((a, b) => {
+                const dayA = F().dayKey(a.start);
+                const dayB = F().dayKey(b.start);
+                if (dayA !== dayB)
+                    return dayA < dayB ? -1 : 1;
+                if (a.allDay !== b.allDay)
+                    return a.allDay ? -1 : 1;
+                return a.start - b.start;
+            });
     }
 
     // "today 09:30", "tomorrow, all day", "Sat 21 Mar 14:00"
@@ -233,13 +254,15 @@
         const events = calendarEvents(calendar);
         if (!events.length)
             return ["Nothing in the next 7 days. Your calendar is clear"];
-        const upcoming = events.find((event) => event.allDay ? F().daysBetween(now, event.start) >= 0 : event.start >= now);
+        const upcoming =
+            events.find((event) => event.allDay ? F().daysBetween(now, event.start) >= 0 : event.start >= now);
         const facts = [];
         if (upcoming)
             facts.push("Next event: " + upcoming.title + ", " + eventWhen(upcoming, now));
         const more = Math.max(0, Math.round(num(calendar.more)));
         facts.push(F().plural(events.length + more, "event", "events") + " in the next 7 days");
-        events.forEach((event) => facts.push(eventWhen(event, now).replace(/^./, (c) => c.toUpperCase()) + ": " + event.title));
+        events.forEach(
+            (event) => facts.push(eventWhen(event, now).replace(/^./, (c) => c.toUpperCase()) + ": " + event.title));
         if (more)
             facts.push("And " + F().plural(more, "more event", "more events") + " this week");
         return facts;
@@ -262,12 +285,14 @@
         if (!day || num(busiest.count) <= 0)
             return "Busiest day: none yet";
         return "Busiest day: " + F().plural(num(busiest.count), "contribution", "contributions") + " on " +
-            F().shortDayYear(day);
+               F().shortDayYear(day);
     }
 
     function streakFacts(gh) {
-        return ["Current streak: " + F().plural(num(gh.currentStreak), "day", "days"),
-            "Longest streak: " + F().plural(num(gh.longestStreak), "day", "days")];
+        return [
+            "Current streak: " + F().plural(num(gh.currentStreak), "day", "days"),
+            "Longest streak: " + F().plural(num(gh.longestStreak), "day", "days")
+        ];
     }
 
     function yearFacts(gh, now) {
@@ -276,10 +301,10 @@
         const weeks = Math.round(days.length / 7);
         const span = weeks >= 52 ? "the last year" : "the last " + f.plural(weeks, "week", "weeks");
         const today = days.find((day) => day.date === f.dayKey(now));
-        const facts = [f.plural(num(gh.total), "contribution", "contributions") + " in " + span]
-            .concat(streakFacts(gh), [busiestFact(gh)]);
+        const facts = [f.plural(num(gh.total), "contribution", "contributions") + " in " + span].concat(
+            streakFacts(gh), [busiestFact(gh)]);
         facts.push("Days with contributions: " + f.count(days.filter((day) => day.count > 0).length) + " of " +
-            f.count(days.filter((day) => day.date <= f.dayKey(now)).length));
+                   f.count(days.filter((day) => day.date <= f.dayKey(now)).length));
         if (today)
             facts.push("Today: " + f.plural(today.count, "contribution", "contributions"));
         return facts;
@@ -290,7 +315,7 @@
         const rolling = now.getDate() <= 7;
         const weekday = (now.getDay() + 6) % 7;
         const first = rolling ? new Date(now.getFullYear(), now.getMonth(), now.getDate() - weekday - 28)
-            : new Date(now.getFullYear(), now.getMonth(), 1);
+                              : new Date(now.getFullYear(), now.getMonth(), 1);
         const firstKey = f.dayKey(first);
         const todayKey = f.dayKey(now);
         const days = githubDays(gh).filter((day) => day.date >= firstKey && day.date <= todayKey);
@@ -298,11 +323,13 @@
         const active = days.filter((day) => day.count > 0).length;
         const best = days.reduce((top, day) => (day.count > 0 && (!top || day.count > top.count) ? day : top), null);
         const period = rolling ? "Last 5 weeks" : f.MONTH_LONG[now.getMonth()] + " " + now.getFullYear();
-        const facts = [period + ": " + f.plural(total, "contribution", "contributions"),
-            "Days with contributions: " + active + " of " + (f.daysBetween(first, now) + 1)];
+        const facts = [
+            period + ": " + f.plural(total, "contribution", "contributions"),
+            "Days with contributions: " + active + " of " + (f.daysBetween(first, now) + 1)
+        ];
         if (best)
             facts.push("Busiest: " + f.plural(best.count, "contribution", "contributions") + " on " +
-                f.shortDay(f.parseDay(best.date)));
+                       f.shortDay(f.parseDay(best.date)));
         return facts;
     }
 
@@ -315,7 +342,10 @@
         return items.map((item) => {
             const type = ACTIVITY[item.type] ? item.type : "pushed";
             const at = F().parseTime(str(item.at));
-            const parts = [ACTIVITY[type] + ": " + (str(item.title) || ACTIVITY[type]), "in " + (str(item.repo) || "an unnamed repository")];
+            const parts = [
+                ACTIVITY[type] + ": " + (str(item.title) || ACTIVITY[type]),
+                "in " + (str(item.repo) || "an unnamed repository")
+            ];
             if (at)
                 parts.push(F().when(at, now));
             return parts.join(", ");
@@ -325,12 +355,14 @@
     function overviewFacts(gh) {
         const f = F();
         const prs = isObject(gh.prs) ? num(gh.prs.merged30) : 0;
-        return [f.plural(num(gh.total), "contribution", "contributions") + " in the last 12 months"]
-            .concat(streakFacts(gh), [busiestFact(gh),
-                "Last 30 days: " + f.plural(num(gh.last30), "contribution", "contributions"),
+        return [f.plural(num(gh.total), "contribution", "contributions") + " in the last 12 months"].concat(
+            streakFacts(gh), [
+                busiestFact(gh), "Last 30 days: " + f.plural(num(gh.last30), "contribution", "contributions"),
                 "Merged pull requests: " + f.count(prs) + " in the last 30 days",
                 "Releases: " + f.count(num(gh.releases30)) + " in the last 30 days",
-                "Active days: " + f.count(githubDays(gh).filter((day) => day.count > 0).length) + " in the last 12 months"]);
+                "Active days: " + f.count(githubDays(gh).filter((day) => day.count > 0).length) +
+                    " in the last 12 months"
+            ]);
     }
 
     function githubFacts(draw) {

@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // Small building blocks shared by the widgets: elements, the slot's kicker line, calm messages,
 // usage bars and stat blocks.
-(function () {
+(() => {
     "use strict";
     const Tess = (window.Tess = window.Tess || {});
 
@@ -53,8 +53,10 @@
         const mark = opts.quiet ? null : opts.mark ? opts.mark : el("span", "kicker-dot");
         if (mark)
             mark.classList.add("kicker-mark");
-        return el("div", "kicker", [mark, opts.quiet ? null : el("span", "kicker-label", label),
-            detail ? el("span", "kicker-detail ellipsis", detail) : null]);
+        return el("div", "kicker", [
+            mark, opts.quiet ? null : el("span", "kicker-label", label),
+            detail ? el("span", "kicker-detail ellipsis", detail) : null
+        ]);
     }
 
     // A calm state in place of a widget's content: a glyph (a name or a ready mark), a short
@@ -63,8 +65,8 @@
         const mark = typeof glyph === "string" ? Tess.marks.glyph(glyph, 30) : glyph || null;
         if (mark)
             mark.classList.add("message-mark");
-        return el("div", "message", [mark, el("div", "message-headline", headline),
-            hint ? el("div", "message-hint", hint) : null]);
+        return el("div", "message",
+                  [mark, el("div", "message-headline", headline), hint ? el("div", "message-hint", hint) : null]);
     }
 
     // Usage at or above this share is flagged; judged on the figure as printed, so 84.5 (shown
@@ -99,8 +101,9 @@
     // Mono or on the panel. The mark is sized in em, so it grows with the figure it marks.
     function percentFigure(percent, className) {
         const high = isHigh(percent);
-        const node = el("span", className + " fit" + (high ? " high" : "") + (usedOf(percent) === null ? " unknown" : ""),
-            [high ? Tess.marks.glyph("warning", 24) : null, Tess.format.percent(usedOf(percent))]);
+        const node =
+            el("span", className + " fit" + (high ? " high" : "") + (usedOf(percent) === null ? " unknown" : ""),
+               [high ? Tess.marks.glyph("warning", 24) : null, Tess.format.percent(usedOf(percent))]);
         node.dataset.used = usedOf(percent) === null ? "unknown" : String(usedOf(percent));
         return node;
     }
@@ -138,8 +141,8 @@
         });
         rows.forEach((members, row) => {
             row.classList.remove("row-wraps");
-            const shortenable = () => members.slice().reverse().find((node) =>
-                Number(node.dataset.form) < JSON.parse(node.dataset.forms).length - 1);
+            const shortenable = () => members.slice().reverse().find(
+                (node) => Number(node.dataset.form) < JSON.parse(node.dataset.forms).length - 1);
             const crowded = () => members.some((node) => node.getClientRects().length > 0 && cut(node)) || cut(row);
             while (crowded()) {
                 const next = shortenable();
@@ -171,8 +174,8 @@
     function moreText(count, one, many, className) {
         if (count <= 0)
             return null;
-        const node = protectedText("span", "more " + (className || ""), ["+" + count + " more " + (count === 1 ? one : many),
-            "+" + count + " more"]);
+        const node = protectedText("span", "more " + (className || ""),
+                                   ["+" + count + " more " + (count === 1 ? one : many), "+" + count + " more"]);
         node.dataset.more = String(count);
         return node;
     }
@@ -182,7 +185,8 @@
     function stat(label, value, sub, className) {
         return el("div", "stat" + (className ? " " + className : ""), [
             label ? protectedText("div", "stat-label", Array.isArray(label) ? label : [label]) : null,
-            el("div", "stat-value fit", value), sub ? subLine(sub) : null]);
+            el("div", "stat-value fit", value), sub ? subLine(sub) : null
+        ]);
     }
 
     function subLine(sub) {
@@ -220,7 +224,7 @@
         const slot = node.closest(".slot");
         const limit = slot ? slot.getBoundingClientRect().right : Infinity;
         const tooWide = () => node.scrollWidth > node.clientWidth + 0.5 ||
-            node.getBoundingClientRect().left + node.scrollWidth > limit + 0.5;
+                              node.getBoundingClientRect().left + node.scrollWidth > limit + 0.5;
         const start = parseFloat(getComputedStyle(node).fontSize);
         const smallest = Math.min(start, Math.max(26, start * 0.4));
         let size = start;
@@ -304,7 +308,8 @@
     function settlePanel(root) {
         textEmoji(root);
         root.querySelectorAll(".month-grid").forEach((grid) => wholeTracks(grid, 7));
-        const boxes = root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells, .kicker-dot");
+        const boxes =
+            root.querySelectorAll(".overview-row, .provider-stats, .tally, .year-grid-box, .legend-cells, .kicker-dot");
         boxes.forEach(snapSize);
         boxes.forEach(snapPosition);
         root.querySelectorAll(".bar").forEach(snapBar);
@@ -319,7 +324,27 @@
             settlePanel(root);
     }
 
-    Tess.ui = { el, append, isObject, list, number, text, kicker, message, isHigh, usedOf, bar, percentFigure, stat,
-        firstThatFits, overflows, settle, protectedText, fitProtected, moreText, subLine };
+    Tess.ui = {
+        el,
+        append,
+        isObject,
+        list,
+        number,
+        text,
+        kicker,
+        message,
+        isHigh,
+        usedOf,
+        bar,
+        percentFigure,
+        stat,
+        firstThatFits,
+        overflows,
+        settle,
+        protectedText,
+        fitProtected,
+        moreText,
+        subLine
+    };
     Tess.widgets = Tess.widgets || {};
 })();

@@ -1,6 +1,6 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // Your-day widgets: today's date, the countdown and the next calendar events.
-(function () {
+(() => {
     "use strict";
     const Tess = window.Tess;
     const { el, append, isObject, list, text, kicker, message, protectedText } = Tess.ui;
@@ -27,7 +27,7 @@
         return grid;
     }
 
-    Tess.widgets["today.date"] = function (slot, ctx) {
+    Tess.widgets["today.date"] = function(slot, ctx) {
         const now = ctx.now;
         const yearLength = F.dayOfYear(new Date(now.getFullYear(), 11, 31));
         slot.appendChild(kicker("Today", null, { quiet: ctx.titled }));
@@ -74,11 +74,12 @@
         return strip;
     }
 
-    Tess.widgets["countdown"] = function (slot, ctx) {
+    Tess.widgets["countdown"] = function(slot, ctx) {
         const countdown = isObject(ctx.data.countdown) ? ctx.data.countdown : null;
         if (!countdown) {
             slot.appendChild(kicker("Countdown", null, { quiet: ctx.titled }));
-            slot.appendChild(message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
+            slot.appendChild(
+                message("Count down to a day", "Pick a day and give it a name in the layout editor.", "flag"));
             return;
         }
         // An unnamed countdown is called so once, by its first line, not again as its title.
@@ -86,8 +87,9 @@
         const target = F.parseDay(text(countdown.date));
         slot.appendChild(kicker("Countdown", null, { quiet: ctx.titled && !title }));
         if (!target) {
-            slot.appendChild(message(title || "No day chosen", "Its date “" + text(countdown.date) +
-                "” is not a day; set it again in the layout editor.", "flag"));
+            slot.appendChild(message(
+                title || "No day chosen",
+                "Its date “" + text(countdown.date) + "” is not a day; set it again in the layout editor.", "flag"));
             return;
         }
         const days = F.daysBetween(ctx.now, target);
@@ -110,11 +112,17 @@
             figure = F.count(-days);
             words = days === -1 ? "day ago" : "days ago";
         }
-        body.appendChild(el("div", "countdown-figure" + (days === 0 ? " is-today" : days < 0 ? " is-past" : ""),
-            [el("span", "countdown-number fit", figure), words ? el("span", "countdown-words", words) : null]));
+        body.appendChild(
+            el("div",
+               "countdown-figure" + (days === 0 ? " is-today"
+                                     : days < 0 ? " is-past"
+                                                : ""),
+               [el("span", "countdown-number fit", figure), words ? el("span", "countdown-words", words) : null]));
         const span = days > 0 ? weeksAndDays(days) : null;
-        body.appendChild(el("div", "countdown-date", [el("span", null, F.shortDayYear(target)),
-            span && ctx.size !== "xs" ? el("span", "countdown-span", " · " + span) : null]));
+        body.appendChild(el("div", "countdown-date", [
+            el("span", null, F.shortDayYear(target)),
+            span && ctx.size !== "xs" ? el("span", "countdown-span", " · " + span) : null
+        ]));
         if (days > 0)
             append(body, tally(days, ctx));
     };
@@ -207,10 +215,15 @@
     function dayBlock(part, ctx) {
         const heading = F.dayHeading(part.group.day, ctx.now);
         const named = heading === "Today" || heading === "Tomorrow";
-        const details = part.continued ? ["continued"] : named ? [F.shortDay(part.group.day), F.dayMonth(part.group.day, ctx.now)] : null;
+        const details = part.continued ? ["continued"]
+                        : named        ? [F.shortDay(part.group.day), F.dayMonth(part.group.day, ctx.now)]
+                                       : null;
         return el("div", "day-group", [
-            el("div", "day-heading", [protectedText("span", "day-name", [heading]),
-                details && ctx.size !== "xs" ? protectedText("span", "day-date optional", details) : null]),
+            el("div", "day-heading",
+               [
+                   protectedText("span", "day-name", [heading]),
+                   details && ctx.size !== "xs" ? protectedText("span", "day-date optional", details) : null
+               ]),
             part.events.map(eventRow),
         ]);
     }
@@ -240,11 +253,12 @@
         return best ? best.laid : flow(groups, 1, height - MORE_LINE);
     }
 
-    Tess.widgets["calendar.next"] = function (slot, ctx) {
+    Tess.widgets["calendar.next"] = function(slot, ctx) {
         const calendar = isObject(ctx.data.calendar) ? ctx.data.calendar : null;
         slot.appendChild(kicker("Next 7 days", null, { quiet: ctx.titled }));
         if (!calendar || calendar.status !== "ok") {
-            slot.appendChild(message("Calendar access is off", "Allow it in Connections to see your next events here.", "calendar"));
+            slot.appendChild(
+                message("Calendar access is off", "Allow it in Connections to see your next events here.", "calendar"));
             return;
         }
         const events = list(calendar.events).filter(isObject);
@@ -272,7 +286,8 @@
         const laid = calendarLayout(groups, ctx.width, body.clientHeight - (beyond > 0 ? MORE_LINE : 0), titleWidth);
         probe.remove();
         body.classList.add("columns-" + laid.columns.length);
-        laid.columns.forEach((column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
+        laid.columns.forEach(
+            (column) => body.appendChild(el("div", "calendar-column", column.map((part) => dayBlock(part, ctx)))));
         const left = laid.left + beyond;
         body.dataset.total = String(events.length + beyond);
         body.dataset.shown = String(events.length - laid.left);

@@ -1,6 +1,6 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // GitHub widgets: the contribution year, this month, the activity feed and the overview.
-(function () {
+(() => {
     "use strict";
     const Tess = window.Tess;
     const { el, isObject, list, number, text, kicker, message, stat } = Tess.ui;
@@ -14,7 +14,7 @@
     function noGitHub(slot, label, ctx) {
         slot.appendChild(kicker(label, null, { quiet: ctx && ctx.titled }));
         slot.appendChild(message("No GitHub data yet", "Sign in to GitHub in Connections, then refresh.",
-            Tess.marks.logo("github", 30)));
+                                 Tess.marks.logo("github", 30)));
     }
 
     function days(gh) {
@@ -48,16 +48,25 @@
             // Levels 2 and 3 are black squares with a white hole that shrinks as the level grows;
             // level 4 is solid. Every one fills the whole cell.
             const group = svg("g", {});
-            group.appendChild(svg("rect", { x, y, width: size, height: size, fill: "#000", class: "cell level-" + level }));
+            group.appendChild(
+                svg("rect", { x, y, width: size, height: size, fill: "#000", class: "cell level-" + level }));
             const hole = panelHole(size, level);
             if (hole > 0) {
                 const offset = (size - hole) / 2;
-                group.appendChild(svg("rect", { x: x + offset, y: y + offset, width: hole, height: hole, fill: "#fff", class: "hole" }));
+                group.appendChild(svg(
+                    "rect", { x: x + offset, y: y + offset, width: hole, height: hole, fill: "#fff", class: "hole" }));
             }
             return group;
         }
-        return svg("rect", { x, y, width: size, height: size, rx: Math.max(1.5, size * 0.2),
-            fill: "var(--level-" + level + ")", class: "cell level-" + level });
+        return svg("rect", {
+            x,
+            y,
+            width: size,
+            height: size,
+            rx: Math.max(1.5, size * 0.2),
+            fill: "var(--level-" + level + ")",
+            class: "cell level-" + level
+        });
     }
 
     // The white hole in a level's black square on the panel, centred on whole pixels.
@@ -70,8 +79,10 @@
     // A square ring of whole-pixel rectangles (a stroked shape would sit on half pixels).
     function outline(x, y, size, width, level) {
         const group = svg("g", level === undefined ? {} : { class: "cell level-" + level });
-        [[x, y, size, width], [x, y + size - width, size, width], [x, y, width, size], [x + size - width, y, width, size]]
-            .forEach(([rx, ry, w, h]) => group.appendChild(svg("rect", { x: rx, y: ry, width: w, height: h, fill: "#000" })));
+        [[x, y, size, width], [x, y + size - width, size, width], [x, y, width, size],
+         [x + size - width, y, width, size]]
+            .forEach(([rx, ry, w, h]) =>
+                         group.appendChild(svg("rect", { x: rx, y: ry, width: w, height: h, fill: "#000" })));
         return group;
     }
 
@@ -102,7 +113,9 @@
         // The total covers the data's year whatever part of it the grid shows, and says so.
         row.appendChild(stat(null, F.count(total), "contributions in " + span(dataWeeks), "hero"));
         row.appendChild(stat(null, narrow ? F.count(current) : F.plural(current, "day", "days"),
-            ctx.size === "xs" ? "streak" : narrow ? "day streak" : "current streak"));
+                             ctx.size === "xs" ? "streak"
+                             : narrow          ? "day streak"
+                                               : "current streak"));
         if (ctx.size === "xl" || ctx.size === "l")
             row.appendChild(stat(null, F.plural(longest, "day", "days"), "longest streak"));
         return row;
@@ -116,7 +129,9 @@
         const weeks = [];
         let current = null;
         let currentKey = null;
-        days(gh).map((day) => ({ day, date: F.parseDay(day.date) })).filter((d) => d.date)
+        days(gh)
+            .map((day) => ({ day, date: F.parseDay(day.date) }))
+            .filter((d) => d.date)
             .sort((a, b) => a.date - b.date)
             .forEach(({ day, date }) => {
                 const row = (date.getDay() + 6) % 7;
@@ -174,7 +189,8 @@
                 const y = MONTH_ROW + day.row * pitch;
                 const level = clampLevel(day.level);
                 const offset = ctx.panel ? Math.floor((cellWidth - size) / 2) : 0;
-                const shape = ctx.panel ? cell(x + offset, y, size, level, true) : wideCell(x, y, cellWidth, size, level);
+                const shape =
+                    ctx.panel ? cell(x + offset, y, size, level, true) : wideCell(x, y, cellWidth, size, level);
                 root.appendChild(shape);
                 if (day.date === todayKey)
                     root.appendChild(todayMark(x + offset, y, ctx.panel ? size : cellWidth, size, ctx.panel));
@@ -189,7 +205,8 @@
         });
         if (labelWidth) {
             [[0, "Mon"], [2, "Wed"], [4, "Fri"]].forEach(([row, name]) => {
-                const label = svg("text", { x: 0, y: MONTH_ROW + row * pitch + size / 2, class: "grid-label day-label" });
+                const label =
+                    svg("text", { x: 0, y: MONTH_ROW + row * pitch + size / 2, class: "grid-label day-label" });
                 label.textContent = name;
                 root.appendChild(label);
             });
@@ -198,33 +215,52 @@
     }
 
     function wideCell(x, y, width, height, level) {
-        return svg("rect", { x, y, width, height, rx: Math.max(1.5, height * 0.2), fill: "var(--level-" + level + ")",
-            class: "cell level-" + level });
+        return svg("rect", {
+            x,
+            y,
+            width,
+            height,
+            rx: Math.max(1.5, height * 0.2),
+            fill: "var(--level-" + level + ")",
+            class: "cell level-" + level
+        });
     }
 
     // Today's cell: a ring in the colour looks; on the panel a whole-pixel ring around the cell.
     function todayMark(x, y, width, height, panel) {
         if (panel)
             return outline(x - 2, y - 2, height + 4, 1);
-        return svg("rect", { x: x - 1.5, y: y - 1.5, width: width + 3, height: height + 3,
-            rx: Math.max(2.5, height * 0.26), fill: "none", stroke: "var(--ink)", "stroke-width": 1.6 });
+        return svg("rect", {
+            x: x - 1.5,
+            y: y - 1.5,
+            width: width + 3,
+            height: height + 3,
+            rx: Math.max(2.5, height * 0.26),
+            fill: "none",
+            stroke: "var(--ink)",
+            "stroke-width": 1.6
+        });
     }
 
     // "Less ■■■■■ More", and the busiest day when there is room.
     function yearLegend(gh, ctx, pitch, withNote) {
-        const size = ctx.panel ? Math.max(14, Math.min(20, Math.floor(pitch))) : Math.max(14, Math.min(20, pitch * 0.8));
+        const size =
+            ctx.panel ? Math.max(14, Math.min(20, Math.floor(pitch))) : Math.max(14, Math.min(20, pitch * 0.8));
         const swatches = svg("svg", { width: 5 * (size + 4), height: size, class: "legend-cells" });
         for (let level = 0; level <= 4; ++level)
             swatches.appendChild(cell(level * (size + 4), 0, size, level, ctx.panel));
         const busiest = busiestDay(gh);
-        const note = withNote && busiest ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest, ctx.now)) : null;
-        return el("div", "year-legend", [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
+        const note = withNote && busiest
+                         ? el("span", "legend-note ellipsis", "Busiest: " + busiestText(busiest, ctx.now))
+                         : null;
+        return el("div", "year-legend",
+                  [el("span", "legend-word", "Less"), swatches, el("span", "legend-word", "More"), note]);
     }
 
     const LEGEND_HEIGHT = 46;
     const GRID_GAP = 22;
 
-    Tess.widgets["github.year"] = function (slot, ctx) {
+    Tess.widgets["github.year"] = function(slot, ctx) {
         const gh = github(ctx);
         if (!gh)
             return noGitHub(slot, "Contributions", ctx);
@@ -254,16 +290,18 @@
             body.appendChild(yearLegend(gh, ctx, layout.pitch, ctx.size === "m"));
         // Figures never squeeze each other: the legend beside them goes first, then the longest
         // streak.
-        const squeezed = () => Tess.ui.overflows(stats) ||
-            Array.from(stats.querySelectorAll(".stat-value, .stat-sub")).some((n) => n.scrollWidth > n.clientWidth + 0.5);
+        const squeezed = () => Tess.ui.overflows(stats) || Array.from(stats.querySelectorAll(".stat-value, .stat-sub"))
+                                                               .some((n) => n.scrollWidth > n.clientWidth + 0.5);
         while (squeezed() && stats.children.length > 1)
             stats.lastElementChild.remove();
         // The first line says what the grid shows, not what the data holds.
         const detail = kick.querySelector(".kicker-detail");
         const shownWeeks = Number(box.firstChild.dataset.weeks);
         if (detail && shownWeeks > 0) {
-            const forms = shownWeeks >= 52 ? ["Last 12 months", "12 months"]
-                : ["Last " + F.plural(shownWeeks, "week", "weeks"), F.plural(shownWeeks, "week", "weeks")];
+            const forms =
+                shownWeeks >= 52
+                    ? ["Last 12 months", "12 months"]
+                    : ["Last " + F.plural(shownWeeks, "week", "weeks"), F.plural(shownWeeks, "week", "weeks")];
             // The figures and the month names still say the span where the line is too short.
             detail.replaceWith(Tess.ui.protectedText("span", "kicker-detail optional", forms));
         } else if (detail)
@@ -324,7 +362,7 @@
         const rows = Math.ceil((offset + dates.length) / 7);
         const grid = el("div", "month-grid rows-" + rows);
         const names = ctx.size === "xs" || ctx.size === "s" ? ["M", "T", "W", "T", "F", "S", "S"]
-            : ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"];
+                                                            : ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"];
         names.forEach((name) => grid.appendChild(el("div", "month-head", name)));
         for (let i = 0; i < offset; ++i)
             grid.appendChild(el("div", "month-day blank"));
@@ -338,14 +376,16 @@
                 classes.push("future");
             if (offsetDays === 0)
                 classes.push("today");
-            const cellNode = el("div", classes.join(" "), [el("span", "month-date", String(date.getDate())),
-                showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null]);
+            const cellNode = el("div", classes.join(" "), [
+                el("span", "month-date", String(date.getDate())),
+                showCounts && !future && day && day.count > 0 ? el("span", "month-count", F.count(day.count)) : null
+            ]);
             grid.appendChild(cellNode);
         });
         return grid;
     }
 
-    Tess.widgets["github.month"] = function (slot, ctx) {
+    Tess.widgets["github.month"] = function(slot, ctx) {
         const gh = github(ctx);
         const monthName = F.MONTH_LONG[ctx.now.getMonth()];
         if (!gh)
@@ -356,15 +396,20 @@
         const wide = ctx.size === "xl" || ctx.size === "l";
         const narrow = ctx.size === "s" || ctx.size === "xs";
         const label = period.rolling ? "Last 5 weeks" : narrow ? monthName : monthName + " " + ctx.now.getFullYear();
-        slot.appendChild(kicker(label,
-            wide ? null : F.count(summary.total) + (narrow ? "" : summary.total === 1 ? " contribution" : " contributions")));
+        slot.appendChild(kicker(label, wide ? null
+                                            : F.count(summary.total) + (narrow                ? ""
+                                                                        : summary.total === 1 ? " contribution"
+                                                                                              : " contributions")));
         const body = el("div", "body month");
         slot.appendChild(body);
         if (wide) {
             const side = el("div", "month-side", [
-                stat(null, F.count(summary.total), period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
+                stat(null, F.count(summary.total),
+                     period.rolling ? "contributions in 5 weeks" : "contributions this month", "hero"),
                 stat(null, summary.active + " of " + summary.elapsed, "days with contributions"),
-                summary.best ? stat(null, F.count(summary.best.count), "busiest, on " + F.dateText(F.parseDay(summary.best.date), ctx.now)) : null,
+                summary.best ? stat(null, F.count(summary.best.count),
+                                    "busiest, on " + F.dateText(F.parseDay(summary.best.date), ctx.now))
+                             : null,
             ]);
             body.appendChild(side);
         }
@@ -390,14 +435,18 @@
         const meta = [el("span", "activity-repo ellipsis", text(item.repo) || "—")];
         if (at) {
             const when = F.when(at, ctx.now);
-            const whenNode = Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]);
+            const whenNode =
+                Tess.ui.protectedText("span", "activity-when", ["· " + when, "· " + when.replace(/ \d\d:\d\d$/, "")]);
             whenNode.dataset.at = String(at.getTime());
             meta.push(whenNode);
         }
         return el("div", "activity-item", [
             el("div", "activity-glyph", Tess.marks.glyph(type, 22)),
-            el("div", "activity-text", [el("div", "activity-title ellipsis", text(item.title) || describe(type)),
-                el("div", "activity-meta", meta)]),
+            el("div", "activity-text",
+               [
+                   el("div", "activity-title ellipsis", text(item.title) || describe(type)),
+                   el("div", "activity-meta", meta)
+               ]),
         ]);
     }
 
@@ -405,7 +454,7 @@
         return type === "merged" ? "Pull request merged" : type === "released" ? "New release" : "Pushed";
     }
 
-    Tess.widgets["github.activity"] = function (slot, ctx) {
+    Tess.widgets["github.activity"] = function(slot, ctx) {
         const gh = github(ctx);
         if (!gh)
             return noGitHub(slot, "Activity", ctx);
@@ -441,7 +490,7 @@
 
     // ---- github.overview --------------------------------------------------------------------
 
-    Tess.widgets["github.overview"] = function (slot, ctx) {
+    Tess.widgets["github.overview"] = function(slot, ctx) {
         const gh = github(ctx);
         if (!gh)
             return noGitHub(slot, "Overview", ctx);
@@ -451,10 +500,16 @@
         const activeDays = days(gh).filter((day) => day.count > 0).length;
         const figures = [
             [["Contributions", "Total"], F.count(number(gh.total)), "last 12 months"],
-            [["Current streak", "Streak"], F.count(number(gh.currentStreak)), number(gh.currentStreak) === 1 ? "day" : "days"],
-            [["Longest streak", "Longest"], F.count(number(gh.longestStreak)), number(gh.longestStreak) === 1 ? "day" : "days"],
+            [
+                ["Current streak", "Streak"], F.count(number(gh.currentStreak)),
+                number(gh.currentStreak) === 1 ? "day" : "days"
+            ],
+            [
+                ["Longest streak", "Longest"], F.count(number(gh.longestStreak)),
+                number(gh.longestStreak) === 1 ? "day" : "days"
+            ],
             busiest ? [["Busiest day", "Busiest"], F.count(busiest.count), "on " + F.dateText(busiest.day, ctx.now)]
-                : [["Busiest day", "Busiest"], "—", "no contributions yet"],
+                    : [["Busiest day", "Busiest"], "—", "no contributions yet"],
             [["Last 30 days", "30 days"], F.count(number(gh.last30)), "contributions"],
             [["Merged PRs", "PRs"], F.count(prs), "last 30 days"],
             ["Releases", F.count(number(gh.releases30)), "last 30 days"],
@@ -475,8 +530,10 @@
                 [["Releases"], [F.count(number(gh.releases30))]],
             ];
             const rows = el("div", "body overview-rows");
-            compact.forEach(([label, value]) => rows.appendChild(el("div", "overview-row",
-                [Tess.ui.protectedText("span", "overview-row-label", label), Tess.ui.protectedText("span", "overview-row-value", value)])));
+            compact.forEach(([label, value]) => rows.appendChild(el("div", "overview-row", [
+                Tess.ui.protectedText("span", "overview-row-label", label),
+                Tess.ui.protectedText("span", "overview-row-value", value)
+            ])));
             slot.appendChild(rows);
             Tess.ui.fitProtected(rows);
             // Rows that do not fit go, the least telling first, and are counted.
@@ -487,7 +544,8 @@
                 all[order[left]].remove();
                 left += 1;
                 rows.querySelectorAll(".overview-more").forEach((n) => n.remove());
-                rows.appendChild(el("div", "overview-row overview-more", [Tess.ui.moreText(left, "figure", "figures")]));
+                rows.appendChild(
+                    el("div", "overview-row overview-more", [Tess.ui.moreText(left, "figure", "figures")]));
                 Tess.ui.fitProtected(rows);
             }
             rows.dataset.total = String(all.length);
@@ -496,7 +554,7 @@
         }
         const body = el("div", "body overview");
         slot.appendChild(body);
-        figures.forEach(([label, value, sub], i) =>
-            body.appendChild(stat(label, value, sub, i === 0 ? "overview-stat first" : "overview-stat")));
+        figures.forEach(([label, value, sub], i) => body.appendChild(
+                            stat(label, value, sub, i === 0 ? "overview-stat first" : "overview-stat")));
     };
 })();

@@ -1,7 +1,7 @@
 /* SPDX-License-Identifier: GPL-3.0-or-later */
 // AI plan widgets: every chosen provider's windows together, one provider on its own, and the
 // dictation statistics of Wispr Flow.
-(function () {
+(() => {
     "use strict";
     const Tess = window.Tess;
     const { el, isObject, list, number, text, kicker, message, bar, stat, protectedText } = Tess.ui;
@@ -119,8 +119,9 @@
     // Which windows stand when only `room` fit: the one nearest its limit and every pressing one
     // always, then the fullest; unknown shares last. They keep their own order.
     function pickWindows(all, room) {
-        const ranked = all.map((w, i) => ({ w, i, used: Tess.ui.usedOf(w.usedPercent) }))
-            .sort((a, b) => (b.used === null ? -1 : b.used) - (a.used === null ? -1 : a.used) || a.i - b.i);
+        const ranked =
+            all.map((w, i) => ({ w, i, used: Tess.ui.usedOf(w.usedPercent) }))
+                .sort((a, b) => (b.used === null ? -1 : b.used) - (a.used === null ? -1 : a.used) || a.i - b.i);
         ranked.forEach((r, k) => (r.critical = (k === 0 && r.used !== null) || isPressing(r.w)));
         const critical = ranked.filter((r) => r.critical);
         const ordered = critical.concat(ranked.filter((r) => !r.critical));
@@ -144,7 +145,8 @@
     function providerKicker(id, entry, ctx) {
         const plan = entry && typeof entry.plan === "string" && entry.plan ? F.humanWord(entry.plan) : null;
         const seen = entry ? F.parseTime(text(entry.seenAt)) : null;
-        const seenText = seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.dayMonth(seen, ctx.now)) : null;
+        const seenText =
+            seen ? "seen " + (F.daysBetween(seen, ctx.now) === 0 ? F.time(seen) : F.dayMonth(seen, ctx.now)) : null;
         const stale = isStale(entry, ctx);
         const detail = [plan, ctx.size !== "xs" || stale ? seenText : null].filter(Boolean).join(" · ");
         // A narrow first line that must say how old the data is gives it the logo's room.
@@ -178,8 +180,10 @@
         const said = Tess.forecast.label(w, ctx.now);
         if (!said)
             return null;
-        const line = el("div", "window-forecast-row high", [Tess.marks.glyph("warning", 24),
-            protectedText("span", "window-forecast", [said, said.replace("runs out ", "out ")])]);
+        const line = el("div", "window-forecast-row high", [
+            Tess.marks.glyph("warning", 24),
+            protectedText("span", "window-forecast", [said, said.replace("runs out ", "out ")])
+        ]);
         return line;
     }
 
@@ -194,8 +198,9 @@
         let dropped = false;
         root.querySelectorAll(".sparkline").forEach((spark) => {
             const row = spark.parentElement;
-            const squeezed = Array.from(row.querySelectorAll(".protected")).some((n) =>
-                (n.dataset.form && n.dataset.form !== "0") || n.classList.contains("wraps"));
+            const squeezed =
+                Array.from(row.querySelectorAll(".protected"))
+                    .some((n) => (n.dataset.form && n.dataset.form !== "0") || n.classList.contains("wraps"));
             if (squeezed || row.scrollWidth > row.clientWidth + 0.5) {
                 spark.remove();
                 dropped = true;
@@ -213,17 +218,22 @@
         const at = F.resetMoment(w.resetsAt);
         const spark = sparkOf(w, ctx);
         const block = el("div", className, [
-            el("div", "window-top", [protectedText("span", "window-label", F.windowNames(text(w.label))),
-                resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
-                Tess.ui.percentFigure(w.usedPercent, "window-percent")]),
+            el("div", "window-top",
+               [
+                   protectedText("span", "window-label", F.windowNames(text(w.label))),
+                   resets.length ? protectedText("span", "window-inline-reset", resets.map((r) => "· " + r)) : null,
+                   Tess.ui.percentFigure(w.usedPercent, "window-percent")
+               ]),
             bar(w.usedPercent),
-            resets.length || spark ? el("div", "window-reset-row", [resets.length ? protectedText("span", "window-reset", resets) : null,
-                spark]) : null,
+            resets.length || spark ? el("div", "window-reset-row",
+                                        [resets.length ? protectedText("span", "window-reset", resets) : null, spark])
+                                   : null,
             forecastLine(w, ctx),
         ]);
         block.dataset.window = text(w.label);
         if (at)
-            block.querySelectorAll(".window-reset, .window-inline-reset").forEach((n) => (n.dataset.at = String(at.getTime())));
+            block.querySelectorAll(".window-reset, .window-inline-reset")
+                .forEach((n) => (n.dataset.at = String(at.getTime())));
         return block;
     }
 
@@ -252,7 +262,8 @@
         if (!all.length) {
             // Without windows the statistics, if any, carry the widget.
             if (!figures.length) {
-                body.appendChild(message("No usage limits reported", "The tool reported no windows or totals to show."));
+                body.appendChild(
+                    message("No usage limits reported", "The tool reported no windows or totals to show."));
                 return;
             }
             body.classList.add("figures-only");
@@ -271,7 +282,8 @@
         // figures; elsewhere they sit beneath.
         if (figures.length) {
             body.classList.add("with-stats");
-            body.appendChild(el("div", "provider-stats", figures.slice(0, 2).map((f) => statBlock(f, "provider-stat"))));
+            body.appendChild(
+                el("div", "provider-stats", figures.slice(0, 2).map((f) => statBlock(f, "provider-stat"))));
         }
         // As many windows as fit, chosen by how near their limits they are.
         for (let room = all.length; room >= 1; --room) {
@@ -324,8 +336,9 @@
         const figures = stats(entry);
         // Nothing dictated at all reads as such, not as a row of zeros.
         if (!figures.length || figures.every((f) => number(f.value) === 0)) {
-            slot.appendChild(message("No dictation yet", "Words you dictate with " + nameOf(id, ctx) + " are counted here.",
-                Tess.marks.logo(logoIn(id, ctx.data), 30)));
+            slot.appendChild(message("No dictation yet",
+                                     "Words you dictate with " + nameOf(id, ctx) + " are counted here.",
+                                     Tess.marks.logo(logoIn(id, ctx.data), 30)));
             return;
         }
         const body = el("div", "body provider figures-only");
@@ -351,9 +364,12 @@
         const figures = stats(entry);
         if (!figures.length)
             return el("div", "plan-reason", "No usage limits reported");
-        return el("div", "plan-figures", figures.slice(0, narrow ? 1 : 2).map((s) => el("div", "plan-figure", [
-            el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
-            protectedText("span", "plan-figure-label", [text(s.label).toLowerCase()])])));
+        return el("div", "plan-figures",
+                  figures.slice(0, narrow ? 1 : 2)
+                      .map((s) => el("div", "plan-figure", [
+                               el("span", "plan-figure-value", F.stat(number(s.value), text(s.format))),
+                               protectedText("span", "plan-figure-label", [text(s.label).toLowerCase()])
+                           ])));
     }
 
     // The side line of a plan: when its data is old, and how many windows it leaves out.
@@ -380,11 +396,15 @@
             summary = planFigures(entry, false);
         else {
             summary = el("div", "plan-windows", shown.map((w) => windowBlock(w, ctx, "plan-window")));
-            summary.style.gridTemplateColumns = "repeat(" + Math.max(1, Math.min(room, shown.length)) + ", minmax(0, 1fr))";
+            summary.style.gridTemplateColumns =
+                "repeat(" + Math.max(1, Math.min(room, shown.length)) + ", minmax(0, 1fr))";
         }
         const row = el("div", "plan" + (off ? " plan-off" : ""), [
-            el("div", "plan-head", [el("div", "plan-name", [logoOf(id, 30, ctx), el("span", "plan-title", nameOf(id, ctx))]),
-                planMeta(entry, ctx, all.length - shown.length)]),
+            el("div", "plan-head",
+               [
+                   el("div", "plan-name", [logoOf(id, 30, ctx), el("span", "plan-title", nameOf(id, ctx))]),
+                   planMeta(entry, ctx, all.length - shown.length)
+               ]),
             summary,
         ]);
         row.dataset.total = String(all.length);
@@ -400,8 +420,8 @@
         const forms = [];
         F.windowNames(text(w.label)).forEach((name) => forms.push(name + " runs out " + when));
         F.windowNames(text(w.label)).slice(-1).forEach((name) => forms.push(name + " out " + when));
-        const line = el("div", "window-forecast-row high", [Tess.marks.glyph("warning", 24),
-            protectedText("span", "window-forecast", forms)]);
+        const line = el("div", "window-forecast-row high",
+                        [Tess.marks.glyph("warning", 24), protectedText("span", "window-forecast", forms)]);
         line.dataset.window = text(w.label);
         return line;
     }
@@ -417,12 +437,15 @@
         // of the rest carries a warning mark when one of them is at 85 % or more too.
         const known = all.filter((w) => Tess.ui.usedOf(w.usedPercent) !== null);
         const nearest = known.sort((a, b) => b.usedPercent - a.usedPercent)[0] || all[0];
-        const first = Tess.ui.isHigh(nearest && nearest.usedPercent) ? nearest : all.find((w) => Tess.forecast.isCritical(w)) || nearest;
+        const first = Tess.ui.isHigh(nearest && nearest.usedPercent)
+                          ? nearest
+                          : all.find((w) => Tess.forecast.isCritical(w)) || nearest;
         const shown = [first].concat(all.filter((w) => w !== first && Tess.forecast.isCritical(w))).filter(Boolean);
         const hiddenHigh = all.some((w) => !shown.includes(w) && Tess.ui.isHigh(w.usedPercent));
         // The narrowest slots leave the logo out: the name and the figure need the room.
-        const head = el("div", "plan-name", [ctx.size === "xs" ? null : logoOf(id, 30, ctx),
-            protectedText("span", "plan-title", [nameOf(id, ctx)])]);
+        const head = el(
+            "div", "plan-name",
+            [ctx.size === "xs" ? null : logoOf(id, 30, ctx), protectedText("span", "plan-title", [nameOf(id, ctx)])]);
         const row = el("div", "plan narrow-plan" + (off ? " plan-off" : ""));
         row.dataset.total = String(all.length);
         row.dataset.shown = String(shown.length);
@@ -433,8 +456,10 @@
             Tess.ui.append(row, planMeta(entry, ctx, 0));
             return row;
         }
-        const part = el("div", "narrow-window", [el("div", "plan-line", [head,
-            Tess.ui.percentFigure(first.usedPercent, "window-percent")]), bar(first.usedPercent)]);
+        const part = el("div", "narrow-window", [
+            el("div", "plan-line", [head, Tess.ui.percentFigure(first.usedPercent, "window-percent")]),
+            bar(first.usedPercent)
+        ]);
         part.dataset.window = text(first.label);
         row.appendChild(part);
         const details = [protectedText("span", "window-label", F.windowNames(text(first.label)))];
@@ -456,7 +481,7 @@
         return row;
     }
 
-    Tess.widgets["plans.all"] = function (slot, ctx) {
+    Tess.widgets["plans.all"] = function(slot, ctx) {
         const ids = chosenIds(ctx);
         slot.appendChild(kicker("AI plans", null, { quiet: ctx.titled }));
         if (ids.length === 0) {
@@ -472,7 +497,8 @@
         entries.forEach((p) => (p.priority = planPriority(p.entry)));
         const draw = (kept) => {
             body.textContent = "";
-            kept.forEach((p) => body.appendChild(narrow ? narrowPlan(p.id, p.entry, ctx) : widePlan(p.id, p.entry, ctx, room)));
+            kept.forEach(
+                (p) => body.appendChild(narrow ? narrowPlan(p.id, p.entry, ctx) : widePlan(p.id, p.entry, ctx, room)));
             const left = entries.length - kept.length;
             if (left > 0) {
                 const more = el("div", "plans-more", [Tess.ui.moreText(left, "plan", "plans")]);

@@ -1,33 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FrameSize.h"
 
-std::optional<FrameSize> FrameSize::fromRawValue(const QString &rawValue)
+#include "EnumNames.h"
+
+std::optional<FrameSize> FrameSize::fromName(const QString &name)
 {
-    for (FrameSize size : allCases()) {
-        if (size.rawValue() == rawValue)
-            return size;
-    }
-    return std::nullopt;
+    const std::optional<Value> value = EnumNames::fromName<Value>(name);
+    return value ? std::optional<FrameSize>(*value) : std::nullopt;
 }
 
-QList<FrameSize> FrameSize::allCases()
+QList<FrameSize> FrameSize::all()
 {
-    return {Small, Medium, Large, FullScreen};
+    const QList<Value> values = EnumNames::all<Value>();
+    return {values.begin(), values.end()};
 }
 
-QString FrameSize::rawValue() const
+QString FrameSize::name() const
 {
-    switch (m_value) {
-    case Small:
-        return QStringLiteral("small");
-    case Medium:
-        return QStringLiteral("medium");
-    case Large:
-        return QStringLiteral("large");
-    case FullScreen:
-        return QStringLiteral("fullScreen");
-    }
-    return {};
+    return EnumNames::name(m_value);
 }
 
 QString FrameSize::title() const

@@ -2,12 +2,15 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <optional>
 
 // The card size chosen in the menu. Used like an enumeration (FrameSize::Large, switch, ==).
 class FrameSize
 {
+    Q_GADGET
+
 public:
     enum Value
     {
@@ -16,6 +19,7 @@ public:
         Large,
         FullScreen
     };
+    Q_ENUM(Value)
 
     constexpr FrameSize(Value value = Medium)
         : m_value(value)
@@ -23,10 +27,10 @@ public:
     constexpr operator Value() const { return m_value; }
 
     // Exactly "small", "medium", "large" or "fullScreen"; anything else gives none.
-    static std::optional<FrameSize> fromRawValue(const QString &rawValue);
-    static QList<FrameSize> allCases();
+    static std::optional<FrameSize> fromName(const QString &name);
+    static QList<FrameSize> all();
 
-    QString rawValue() const;
+    QString name() const;
     QString title() const;
     // Width of the page image on the card, in device-independent pixels.
     double contentWidth() const;

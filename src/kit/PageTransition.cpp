@@ -1,31 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageTransition.h"
 
-std::optional<PageTransition> PageTransition::fromRawValue(const QString &rawValue)
+#include "EnumNames.h"
+
+std::optional<PageTransition> PageTransition::fromName(const QString &name)
 {
-    for (PageTransition transition : allCases()) {
-        if (transition.rawValue() == rawValue)
-            return transition;
-    }
-    return std::nullopt;
+    const std::optional<Value> value = EnumNames::fromName<Value>(name);
+    return value ? std::optional<PageTransition>(*value) : std::nullopt;
 }
 
-QList<PageTransition> PageTransition::allCases()
+QList<PageTransition> PageTransition::all()
 {
-    return {Flip, Slide, Fade, Flash};
+    const QList<Value> values = EnumNames::all<Value>();
+    return {values.begin(), values.end()};
 }
 
-QString PageTransition::rawValue() const
+QString PageTransition::name() const
 {
-    switch (m_value) {
-    case Flip:
-        return QStringLiteral("flip");
-    case Slide:
-        return QStringLiteral("slide");
-    case Fade:
-        return QStringLiteral("fade");
-    case Flash:
-        return QStringLiteral("flash");
-    }
-    return {};
+    return EnumNames::name(m_value);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <optional>
 
@@ -9,6 +10,8 @@
 // (PageTransition::Slide, switch, ==); the menu titles belong to the menu.
 class PageTransition
 {
+    Q_GADGET
+
 public:
     enum Value
     {
@@ -17,6 +20,7 @@ public:
         Fade,
         Flash
     };
+    Q_ENUM(Value)
 
     constexpr PageTransition(Value value = Flip)
         : m_value(value)
@@ -24,10 +28,10 @@ public:
     constexpr operator Value() const { return m_value; }
 
     // Exactly "flip", "slide", "fade" or "flash"; anything else gives none.
-    static std::optional<PageTransition> fromRawValue(const QString &rawValue);
-    static QList<PageTransition> allCases();
+    static std::optional<PageTransition> fromName(const QString &name);
+    static QList<PageTransition> all();
 
-    QString rawValue() const;
+    QString name() const;
 
 private:
     Value m_value;

@@ -1,31 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenLook.h"
 
-std::optional<ScreenLook> ScreenLook::fromRawValue(const QString &rawValue)
+#include "EnumNames.h"
+
+std::optional<ScreenLook> ScreenLook::fromName(const QString &name)
 {
-    for (ScreenLook look : allCases()) {
-        if (look.rawValue() == rawValue)
-            return look;
-    }
-    return std::nullopt;
+    const std::optional<Value> value = EnumNames::fromName<Value>(name);
+    return value ? std::optional<ScreenLook>(*value) : std::nullopt;
 }
 
-QList<ScreenLook> ScreenLook::allCases()
+QList<ScreenLook> ScreenLook::all()
 {
-    return {Mono, Colour, Panel};
+    const QList<Value> values = EnumNames::all<Value>();
+    return {values.begin(), values.end()};
 }
 
-QString ScreenLook::rawValue() const
+QString ScreenLook::name() const
 {
-    switch (m_value) {
-    case Mono:
-        return QStringLiteral("mono");
-    case Colour:
-        return QStringLiteral("colour");
-    case Panel:
-        return QStringLiteral("panel");
-    }
-    return {};
+    return EnumNames::name(m_value);
 }
 
 QString ScreenLook::title() const
@@ -45,5 +37,5 @@ QString ScreenLook::fileName(const QString &view, bool dark) const
 {
     if (m_value == Panel)
         return view + QStringLiteral(".png");
-    return view + u'-' + rawValue() + (dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png"));
+    return view + u'-' + name() + (dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png"));
 }

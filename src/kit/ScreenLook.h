@@ -2,13 +2,16 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <optional>
 
 // The look of the rendered pages, which also decides the image file names. Used like an
-// enumeration (ScreenLook::Panel, switch, ==) with the raw values and titles attached.
+// enumeration (ScreenLook::Panel, switch, ==) with the stored names (EnumNames.h) and titles attached.
 class ScreenLook
 {
+    Q_GADGET
+
 public:
     enum Value
     {
@@ -16,6 +19,7 @@ public:
         Colour,
         Panel
     };
+    Q_ENUM(Value)
 
     constexpr ScreenLook(Value value = Mono)
         : m_value(value)
@@ -23,12 +27,12 @@ public:
     constexpr operator Value() const { return m_value; }
 
     // Exactly "mono", "colour" or "panel"; anything else gives none.
-    static std::optional<ScreenLook> fromRawValue(const QString &rawValue);
+    static std::optional<ScreenLook> fromName(const QString &name);
     // Mono, Colour, Panel: the order the menu offers them in.
-    static QList<ScreenLook> allCases();
+    static QList<ScreenLook> all();
 
-    QString rawValue() const;
-    QString id() const { return rawValue(); }
+    QString name() const;
+    QString id() const { return name(); }
     QString title() const;
 
     // "<view>-mono-light.png", "<view>-colour-dark.png", …; the panel look has one image,

@@ -54,13 +54,13 @@ ScreenLook storedLook()
 
 FrameSize storedSize()
 {
-    return FrameSize::fromRawValue(Defaults::stringValue(sizeKey).value_or(QString())).value_or(FrameSize::Medium);
+    return FrameSize::fromName(Defaults::stringValue(sizeKey).value_or(QString())).value_or(FrameSize::Medium);
 }
 
 PageTransition storedTransition()
 {
     const QString stored = Defaults::stringValue(transitionKey).value_or(QString());
-    return PageTransition::fromRawValue(stored).value_or(PageTransition::Flip);
+    return PageTransition::fromName(stored).value_or(PageTransition::Flip);
 }
 
 } // namespace
@@ -105,7 +105,7 @@ void FrameModel::changeView(const QString &view, const ViewAnimation &animation)
 void FrameModel::setLook(ScreenLook look)
 {
     assign(m_look, look, &FrameModel::lookChanged);
-    Defaults::setValue(lookKey, look.rawValue());
+    Defaults::setValue(lookKey, look.name());
     loadImages();
     // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
     // from the last good data document, at once or, during a refresh, when it ends.
@@ -117,7 +117,7 @@ void FrameModel::setLook(ScreenLook look)
 void FrameModel::setSize(FrameSize size)
 {
     assign(m_size, size, &FrameModel::sizeChanged);
-    Defaults::setValue(sizeKey, size.rawValue());
+    Defaults::setValue(sizeKey, size.name());
 }
 
 void FrameModel::setPlanAlerts(bool on)
@@ -135,7 +135,7 @@ void FrameModel::setKeepOnTop(bool keepOnTop)
 void FrameModel::setTransition(PageTransition transition)
 {
     assign(m_transition, transition, &FrameModel::transitionChanged);
-    Defaults::setValue(transitionKey, transition.rawValue());
+    Defaults::setValue(transitionKey, transition.name());
 }
 
 void FrameModel::setCycleSeconds(int seconds)

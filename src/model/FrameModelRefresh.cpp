@@ -295,7 +295,7 @@ RenderJob FrameModel::pictureJob(const QString &dataJson, int page, ScreenLook l
     // or dark theme at three pixels a point.
     if (look == ScreenLook::Panel)
         return RenderJob{dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale};
-    return RenderJob{dataJson, page, QStringLiteral("preview"), ThemeFile::themeJson(themes, look.rawValue(), dark),
+    return RenderJob{dataJson, page, QStringLiteral("preview"), ThemeFile::themeJson(themes, look.name(), dark),
                      previewScale};
 }
 

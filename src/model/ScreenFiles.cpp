@@ -109,9 +109,8 @@ void ScreenFiles::removePicturesExcept(const QStringList &views, std::optional<S
             continue;
         const bool isText = !match.captured(3).isEmpty();
         // A panel picture's name carries no look; a page's text belongs to every look.
-        const QString lookName =
-            match.captured(2).isEmpty() ? ScreenLook(ScreenLook::Panel).rawValue() : match.captured(2);
-        const bool otherLook = !isText && look && look->rawValue() != lookName;
+        const QString lookName = match.captured(2).isEmpty() ? ScreenLook(ScreenLook::Panel).name() : match.captured(2);
+        const bool otherLook = !isText && look && look->name() != lookName;
         if (!views.contains(match.captured(1)) || otherLook)
             dir.remove(name);
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StartPages.h"
 
+#include "kit/EnumNames.h"
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,17 +33,9 @@ const QList<StartPages::Start> &StartPages::starts()
     return all;
 }
 
-QString StartPages::rawValue(Start start)
+QString StartPages::name(Start start)
 {
-    switch (start) {
-    case Start::recommended:
-        return u"recommended"_s;
-    case Start::minimal:
-        return u"minimal"_s;
-    case Start::blank:
-        return u"blank"_s;
-    }
-    return {};
+    return EnumNames::name(start);
 }
 
 QList<Page> StartPages::pages(Start start, bool github, const QStringList &plans, bool wispr, bool calendar)

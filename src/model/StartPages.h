@@ -5,6 +5,7 @@
 #include "kit/Page.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -14,6 +15,8 @@
 // welcome flow and by the first start without a desktop.
 class StartPages
 {
+    Q_GADGET
+
 public:
     // The starting sets, in the order they are offered.
     enum class Start
@@ -22,6 +25,7 @@ public:
         minimal,
         blank
     };
+    Q_ENUM(Start)
 
     // What the pages step shows for one starting set.
     struct StartOption
@@ -38,7 +42,7 @@ public:
 
     static const QList<Start> &starts();
     // "recommended", "minimal" or "blank".
-    static QString rawValue(Start start);
+    static QString name(Start start);
 
     // The pages of a starting set, each with a new identifier and no title of its own. `plans`
     // are provider ids ("claude", "codex", "grok", "gemini") in the order they should appear;

@@ -68,7 +68,7 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             *error = QStringLiteral("%1 needs a value").arg(argument);
             return std::nullopt;
         }
-        const QString value = arguments.at(++i);
+        const QString &value = arguments.at(++i);
         if (argument == QLatin1String("--data")) {
             options.dataFile = value;
         } else if (argument == QLatin1String("--out")) {
@@ -110,7 +110,7 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
 QString RenderCommand::fileName(int page, const QString &look, bool dark)
 {
     // parse() admits only the three looks, so the fallback is never taken for a parsed option.
-    const ScreenLook screenLook = ScreenLook::fromRawValue(look).value_or(ScreenLook::Mono);
+    const ScreenLook screenLook = ScreenLook::fromName(look).value_or(ScreenLook::Mono);
     return screenLook.fileName(QStringLiteral("page") + QString::number(page), dark);
 }
 

@@ -30,7 +30,9 @@ private Q_SLOTS:
     void manifestTitles();
     void updatedDate_data();
     void updatedDate();
-    void lookRawValuesAndFileNames();
+    void lookNamesAndFileNames();
+    void storedNames_data();
+    void storedNames();
     void pageCycle_data();
     void pageCycle();
     void frameSizes();
@@ -121,15 +123,16 @@ void TestScreenRecords::updatedDate()
         QCOMPARE(*date, expected);
 }
 
-void TestScreenRecords::lookRawValuesAndFileNames()
+void TestScreenRecords::lookNamesAndFileNames()
 {
-    QCOMPARE(ScreenLook::allCases(), QList<ScreenLook>({ScreenLook::Mono, ScreenLook::Colour, ScreenLook::Panel}));
+    QCOMPARE(ScreenLook::all(), QList<ScreenLook>({ScreenLook::Mono, ScreenLook::Colour, ScreenLook::Panel}));
     QCOMPARE(ScreenLook(ScreenLook::Colour).title(), QStringLiteral("Colour"));
     QCOMPARE(ScreenLook(ScreenLook::Panel).title(), QStringLiteral("Panel Pixels"));
-    for (ScreenLook look : ScreenLook::allCases())
-        QCOMPARE(ScreenLook::fromRawValue(look.rawValue()), std::optional<ScreenLook>(look));
-    QVERIFY(!ScreenLook::fromRawValue(QStringLiteral("Panel")));
-    QVERIFY(!ScreenLook::fromRawValue(QStringLiteral("color")));
+    for (ScreenLook look : ScreenLook::all())
+        QCOMPARE(ScreenLook::fromName(look.name()), std::optional<ScreenLook>(look));
+    QVERIFY(!ScreenLook::fromName(QStringLiteral("Panel")));
+    QVERIFY(!ScreenLook::fromName(QStringLiteral("color")));
+    QVERIFY(!ScreenLook::fromName(QStringLiteral("ScreenLook::Mono")));
 
     const QString view = QStringLiteral("page0");
     QCOMPARE(ScreenLook(ScreenLook::Mono).fileName(view, true), QStringLiteral("page0-mono-dark.png"));
@@ -183,28 +186,54 @@ void TestScreenRecords::pageCycle()
 
 void TestScreenRecords::frameSizes()
 {
-    QCOMPARE(FrameSize::allCases().size(), 4);
+    QCOMPARE(FrameSize::all().size(), 4);
     QCOMPARE(FrameSize(FrameSize::Small).contentWidth(), 520.0);
     QCOMPARE(FrameSize(FrameSize::Medium).contentWidth(), 680.0);
     QCOMPARE(FrameSize(FrameSize::Large).contentWidth(), 900.0);
     QCOMPARE(FrameSize(FrameSize::FullScreen).contentWidth(), 900.0);
     QCOMPARE(FrameSize(FrameSize::Large).title(), QStringLiteral("Large"));
     QCOMPARE(FrameSize(FrameSize::FullScreen).title(), QStringLiteral("Full Screen"));
-    QCOMPARE(FrameSize::fromRawValue(QStringLiteral("fullScreen")), std::optional<FrameSize>(FrameSize::FullScreen));
-    QVERIFY(!FrameSize::fromRawValue(QStringLiteral("fullscreen")));
-    for (FrameSize size : FrameSize::allCases())
-        QCOMPARE(FrameSize::fromRawValue(size.rawValue()), std::optional<FrameSize>(size));
+    QCOMPARE(FrameSize::fromName(QStringLiteral("fullScreen")), std::optional<FrameSize>(FrameSize::FullScreen));
+    QVERIFY(!FrameSize::fromName(QStringLiteral("fullscreen")));
+    for (FrameSize size : FrameSize::all())
+        QCOMPARE(FrameSize::fromName(size.name()), std::optional<FrameSize>(size));
 }
 
 void TestScreenRecords::transitions()
 {
-    QCOMPARE(PageTransition::allCases(), QList<PageTransition>({PageTransition::Flip, PageTransition::Slide,
-                                                                PageTransition::Fade, PageTransition::Flash}));
-    for (PageTransition transition : PageTransition::allCases())
-        QCOMPARE(PageTransition::fromRawValue(transition.rawValue()), std::optional<PageTransition>(transition));
-    QCOMPARE(PageTransition(PageTransition::Flash).rawValue(), QStringLiteral("flash"));
-    QVERIFY(!PageTransition::fromRawValue(QStringLiteral("Flip")));
-    QVERIFY(!PageTransition::fromRawValue(QString()));
+    QCOMPARE(PageTransition::all(), QList<PageTransition>({PageTransition::Flip, PageTransition::Slide,
+                                                           PageTransition::Fade, PageTransition::Flash}));
+    for (PageTransition transition : PageTransition::all())
+        QCOMPARE(PageTransition::fromName(transition.name()), std::optional<PageTransition>(transition));
+    QCOMPARE(PageTransition(PageTransition::Flash).name(), QStringLiteral("flash"));
+    QVERIFY(!PageTransition::fromName(QStringLiteral("Flip")));
+    QVERIFY(!PageTransition::fromName(QString()));
+}
+
+// The names settings files, picture files and the command line hold: a renamed enumerator
+// must not change them.
+void TestScreenRecords::storedNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("mono") << ScreenLook(ScreenLook::Mono).name() << "mono";
+    QTest::newRow("colour") << ScreenLook(ScreenLook::Colour).name() << "colour";
+    QTest::newRow("panel") << ScreenLook(ScreenLook::Panel).name() << "panel";
+    QTest::newRow("small") << FrameSize(FrameSize::Small).name() << "small";
+    QTest::newRow("medium") << FrameSize(FrameSize::Medium).name() << "medium";
+    QTest::newRow("large") << FrameSize(FrameSize::Large).name() << "large";
+    QTest::newRow("full screen") << FrameSize(FrameSize::FullScreen).name() << "fullScreen";
+    QTest::newRow("flip") << PageTransition(PageTransition::Flip).name() << "flip";
+    QTest::newRow("slide") << PageTransition(PageTransition::Slide).name() << "slide";
+    QTest::newRow("fade") << PageTransition(PageTransition::Fade).name() << "fade";
+    QTest::newRow("flash") << PageTransition(PageTransition::Flash).name() << "flash";
+}
+
+void TestScreenRecords::storedNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    QCOMPARE(name, stored);
 }
 
 QTEST_GUILESS_MAIN(TestScreenRecords)

@@ -206,9 +206,9 @@ void TestStartPages::countReadsInWords()
     QCOMPARE(StartPages::countText(1), QStringLiteral("1 page"));
     QCOMPARE(StartPages::countText(2), QStringLiteral("2 pages"));
     QCOMPARE(StartPages::countText(5), QStringLiteral("5 pages"));
-    QCOMPARE(StartPages::rawValue(Start::recommended), QStringLiteral("recommended"));
-    QCOMPARE(StartPages::rawValue(Start::minimal), QStringLiteral("minimal"));
-    QCOMPARE(StartPages::rawValue(Start::blank), QStringLiteral("blank"));
+    QCOMPARE(StartPages::name(Start::recommended), QStringLiteral("recommended"));
+    QCOMPARE(StartPages::name(Start::minimal), QStringLiteral("minimal"));
+    QCOMPARE(StartPages::name(Start::blank), QStringLiteral("blank"));
     QCOMPARE(StartPages::starts(), (QList<Start>{Start::recommended, Start::minimal, Start::blank}));
 }
 

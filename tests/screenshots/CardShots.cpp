@@ -128,9 +128,9 @@ void cardsInEveryLookAndSize()
             model->setSize(size);
             for (const bool dark : {false, true}) {
                 auto card = makeCard(*model, dark);
-                const QString sizeName = look == ScreenLook::Panel ? QString() : QLatin1Char('-') + size.rawValue();
+                const QString sizeName = look == ScreenLook::Panel ? QString() : QLatin1Char('-') + size.name();
                 save(onDesktop(*card, dark, backdropMargin),
-                     QStringLiteral("card-%1%2-%3").arg(look.rawValue(), sizeName, dark ? "dark" : "light"));
+                     QStringLiteral("card-%1%2-%3").arg(look.name(), sizeName, dark ? "dark" : "light"));
             }
         }
     }
@@ -190,7 +190,7 @@ void failureAndWelcome()
         for (const bool dark : {false, true}) {
             auto card = makeCard(*model, dark);
             save(onDesktop(*card, dark, backdropMargin),
-                 QStringLiteral("card-failed-%1-%2").arg(size.rawValue(), dark ? "dark" : "light"));
+                 QStringLiteral("card-failed-%1-%2").arg(size.name(), dark ? "dark" : "light"));
         }
     }
 

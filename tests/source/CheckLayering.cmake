@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 #
 # Checks that every source file under SOURCE_DIR includes only headers of its own layer and the
-# layers below it, and only the Qt modules and outside libraries its layer links:
+# layers below it, and only the Qt modules and outside libraries its layer links. POSIX headers
+# count as a library of their own; an angle-bracket header that is neither standard C or C++, nor
+# Qt, nor a library named here is an offence until it is named:
 #
 #   cmake -DSOURCE_DIR=<src> -DQT_HEADERS=<Qt include root> -P CheckLayering.cmake
 #
@@ -48,11 +50,16 @@ set(_qt_ui/app ${_qt_ui} QtNetwork)
 
 # Libraries from outside Qt, by the way their headers are named, and the layers that link them.
 # QCoro's headers belong to the Qt module they wait on, which the layer must also be allowed.
-set(_outside_kit "")
-set(_outside_platform qcoro keychain libical)
-set(_outside_data qcoro sqlite)
-set(_outside_render qcoro zlib)
-set(_outside_services qcoro)
+# "posix" is the C library's interface beyond standard C and C++ (<unistd.h>, <fcntl.h>,
+# <sys/…>, <pwd.h>, glibc's <malloc.h>): kit writes and reads files with it (AtomicFile,
+# SmallFileReader), platform and data start child processes with limits, render hands the
+# renderer process its pipe and gives memory back, services looks at files' status, ui/app starts
+# the renderer process. The model and the windows reach the system only through those layers.
+set(_outside_kit posix)
+set(_outside_platform qcoro keychain libical libecal posix)
+set(_outside_data qcoro sqlite posix)
+set(_outside_render qcoro libdeflate posix)
+set(_outside_services qcoro posix)
 set(_outside_model qcoro)
 set(_outside_ui qcoro)
 set(_outside_ui/common ${_outside_ui})
@@ -60,7 +67,16 @@ set(_outside_ui/card ${_outside_ui} xcb)
 set(_outside_ui/editor ${_outside_ui})
 set(_outside_ui/connections ${_outside_ui})
 set(_outside_ui/welcome ${_outside_ui})
-set(_outside_ui/app ${_outside_ui})
+set(_outside_ui/app ${_outside_ui} posix)
+
+# The headers of standard C, which every layer may use as the C++ library does (<cstdio> and
+# <stdio.h> alike). Any other header with a file extension or a folder must belong to a library
+# named above, so a newly included library is checked against the layer rather than let through.
+set(_standard_c_headers assert.h complex.h ctype.h errno.h fenv.h float.h inttypes.h iso646.h limits.h
+    locale.h math.h setjmp.h signal.h stdalign.h stdarg.h stdatomic.h stdbool.h stddef.h stdint.h stdio.h
+    stdlib.h stdnoreturn.h string.h tgmath.h threads.h time.h uchar.h wchar.h wctype.h)
+set(_posix_headers unistd.h fcntl.h pwd.h grp.h poll.h dirent.h spawn.h termios.h sched.h pthread.h dlfcn.h
+    malloc.h netdb.h semaphore.h syslog.h)
 
 # The layer of a path relative to SOURCE_DIR ("model/FrameModel.h" → model); empty for none.
 function(layer_of relative out)
@@ -104,7 +120,8 @@ function(qt_module_of header out)
     set(${out} "${_module}" PARENT_SCOPE)
 endfunction()
 
-# What an angle-bracket include is: "qt:<module>", "outside:<library>", "unknown-qt" or "system".
+# What an angle-bracket include is: "qt:<module>", "qcoro:<module>", "outside:<library>",
+# "unknown-qt", "standard" or "unknown".
 function(kind_of header out)
     if(header MATCHES "^(QCoro/)?QCoro([A-Za-z]*)$")
         set(_what "${CMAKE_MATCH_2}")
@@ -128,14 +145,20 @@ function(kind_of header out)
         set(${out} "outside:keychain" PARENT_SCOPE)
     elseif(header MATCHES "^libical/|^ical\\.h$")
         set(${out} "outside:libical" PARENT_SCOPE)
+    elseif(header MATCHES "^libecal/|^libedata-cal/|^libedataserver/")
+        set(${out} "outside:libecal" PARENT_SCOPE)
     elseif(header STREQUAL "sqlite3.h")
         set(${out} "outside:sqlite" PARENT_SCOPE)
-    elseif(header STREQUAL "zlib.h")
-        set(${out} "outside:zlib" PARENT_SCOPE)
+    elseif(header STREQUAL "libdeflate.h")
+        set(${out} "outside:libdeflate" PARENT_SCOPE)
     elseif(header MATCHES "^xcb/")
         set(${out} "outside:xcb" PARENT_SCOPE)
+    elseif(header IN_LIST _posix_headers OR header MATCHES "^(sys|arpa|netinet)/")
+        set(${out} "outside:posix" PARENT_SCOPE)
+    elseif(header MATCHES "^[a-z_]+$" OR header IN_LIST _standard_c_headers)
+        set(${out} "standard" PARENT_SCOPE)
     else()
-        set(${out} "system" PARENT_SCOPE)
+        set(${out} "unknown" PARENT_SCOPE)
     endif()
 endfunction()
 
@@ -168,6 +191,8 @@ function(check_include layer file_dir header quoted out)
             elseif(NOT CMAKE_MATCH_1 IN_LIST _qt_${layer})
                 set(_complaint "<${header}> waits on ${CMAKE_MATCH_1}, which ${layer} does not link")
             endif()
+        elseif(_kind STREQUAL "unknown")
+            set(_complaint "<${header}> is in no library the layering check knows (name it in CheckLayering.cmake)")
         elseif(_kind MATCHES "^outside:(.*)$")
             if(NOT CMAKE_MATCH_1 IN_LIST _outside_${layer})
                 set(_complaint "<${header}> is ${CMAKE_MATCH_1}, which ${layer} does not link")

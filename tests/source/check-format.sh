@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every C++ file under src/, tests/ and bench/ of the source tree given as the first
-# argument is formatted as its .clang-format says. Names the files that are not, and how to fix
+# argument, and every script of the page view (views/*.js), is formatted as .clang-format says. Names the files that are not, and how to fix
 # them; exits 77 (skipped) when clang-format is not installed.
 set -euo pipefail
 
@@ -13,7 +13,10 @@ if ! command -v "$clang_format" >/dev/null 2>&1; then
 fi
 
 cd "$root"
-mapfile -d '' files < <(find src tests bench \( -name '*.cpp' -o -name '*.h' \) -not -path 'tests/fixtures/*' -print0 | sort -z)
+mapfile -d '' files < <({
+    find src tests bench \( -name '*.cpp' -o -name '*.h' \) -not -path 'tests/fixtures/*' -print0
+    find views -name '*.js' -print0
+} | sort -z)
 # One clang-format for all files; each unformatted file is named in its first complaint,
 # "<file>:<line>:<column>: error: …".
 mapfile -t unformatted < <(printf '%s\0' "${files[@]}" |

@@ -43,7 +43,7 @@ QImage draw(FrameView &view, bool dark)
 
 QString fileName(ScreenLook look, const QString &view, bool dark)
 {
-    return look.rawValue() + QLatin1Char('-') + view + QLatin1Char('-') +
+    return look.name() + QLatin1Char('-') + view + QLatin1Char('-') +
            (dark ? QStringLiteral("dark") : QStringLiteral("light")) + QStringLiteral(".png");
 }
 

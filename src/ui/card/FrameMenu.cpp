@@ -156,7 +156,7 @@ void FrameMenu::addCyclePicker()
 void FrameMenu::addTransitionPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Page Transition"));
-    for (const PageTransition transition : PageTransition::allCases()) {
+    for (const PageTransition transition : PageTransition::all()) {
         addChoice(picker, transitionTitle(transition), transition == m_model.transition(),
                   [this, transition] { m_model.setTransition(transition); });
     }
@@ -210,14 +210,14 @@ void FrameMenu::addColourToggle()
 void FrameMenu::addLookPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Look"));
-    for (const ScreenLook look : ScreenLook::allCases())
+    for (const ScreenLook look : ScreenLook::all())
         addChoice(picker, look.title(), look == m_model.look(), [this, look] { m_model.setLook(look); });
 }
 
 void FrameMenu::addSizePicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Size"));
-    for (const FrameSize size : FrameSize::allCases()) {
+    for (const FrameSize size : FrameSize::all()) {
         QAction *choice =
             addChoice(picker, size.title(), size == m_model.size(), [this, size] { m_model.setSize(size); });
         // Where the desktop ignores the stacking hints the grid could not stay beneath windows.

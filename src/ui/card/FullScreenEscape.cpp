@@ -26,13 +26,13 @@ FullScreenEscape::FullScreenEscape(FrameModel &model, QWidget &window)
 void FullScreenEscape::rememberCardSize()
 {
     if (m_model.size() != FrameSize::FullScreen)
-        Defaults::setValue(sizeKey(), m_model.size().rawValue());
+        Defaults::setValue(sizeKey(), m_model.size().name());
 }
 
 FrameSize FullScreenEscape::cardSize() const
 {
     const std::optional<QString> stored = Defaults::stringValue(sizeKey());
-    const std::optional<FrameSize> size = stored ? FrameSize::fromRawValue(*stored) : std::nullopt;
+    const std::optional<FrameSize> size = stored ? FrameSize::fromName(*stored) : std::nullopt;
     if (!size || *size == FrameSize::FullScreen)
         return FrameSize::Medium;
     return *size;
