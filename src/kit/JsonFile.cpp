@@ -44,7 +44,7 @@ QString setAsideUnreadable(const QString &path, const std::function<bool(const Q
         return {};
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = path + QStringLiteral(".unreadable-") + stamp;
-    for (int copy = 2; QFileInfo(aside).exists() || QFileInfo(aside).isSymLink(); ++copy)
+    for (int copy = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++copy)
         aside = path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(copy);
     // Renamed, not copied: a named pipe or a device is moved out of the way as well.
     if (!QFile::rename(path, aside))

@@ -34,11 +34,9 @@ void DecodedPictures::add(const QString &path, const QByteArray &png, int widthL
 
 std::optional<QImage> DecodedPictures::take(const QString &path, int widthLimit)
 {
-    const auto found = m_pending.constFind(path);
-    if (found == m_pending.cend())
+    if (!m_pending.contains(path))
         return std::nullopt;
-    const Pending pending = *found;
-    m_pending.erase(found);
+    const Pending pending = m_pending.take(path);
     const QFileInfo file(path);
     if (pending.widthLimit != widthLimit || !file.exists() || file.size() != pending.fileSize ||
         file.lastModified() != pending.modified)

@@ -59,7 +59,7 @@ private:
     qsizetype valueEnd(qsizetype index) const;
     QByteArray indentAt(qsizetype index) const;
     QByteArray indented(QByteArray value, const QByteArray &indent) const;
-    void removeMember(const Layout &layout, qsizetype index);
+    void removeMember(const Layout &object, qsizetype index);
 
     QByteArray m_text;
 };

@@ -56,7 +56,7 @@ PageList::PageList(FrameModel &model, EditorState &state, QWidget *parent)
     for (const auto &[key, step] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
         auto *shortcut = new QShortcut(QKeySequence(Qt::ALT | key), m_list);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, step] { moveSelectedPage(step); });
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { moveSelectedPage(step); });
     }
 
     m_addPage = new QToolButton(this);

@@ -73,18 +73,16 @@ void PageThumbnailDelegate::paintCaption(QPainter &painter, const QRectF &rect, 
 {
     const QFont callout = UiStyle::font(option.font, UiStyle::Text::Callout);
     // Interface fonts draw their digits at one width, so positions line up down the list.
-    const QFont digits = callout;
-    const QFontMetricsF digitMetrics(digits);
-    const QFontMetricsF titleMetrics(callout);
+    const QFontMetricsF metrics(callout);
 
     const QString number = QString::number(position);
-    const double numberWidth = digitMetrics.horizontalAdvance(number);
+    const double numberWidth = metrics.horizontalAdvance(number);
     const double available = rect.width() - numberWidth - captionSpacing;
-    const QString shown = titleMetrics.elidedText(title, Qt::ElideRight, std::max(0.0, available));
-    const double width = numberWidth + captionSpacing + titleMetrics.horizontalAdvance(shown);
+    const QString shown = metrics.elidedText(title, Qt::ElideRight, std::max(0.0, available));
+    const double width = numberWidth + captionSpacing + metrics.horizontalAdvance(shown);
     double x = rect.left() + std::max(0.0, (rect.width() - width) / 2);
 
-    painter.setFont(digits);
+    painter.setFont(callout);
     painter.setPen(UiStyle::secondary(option.palette));
     painter.drawText(QRectF(x, rect.top(), numberWidth + 1, rect.height()), Qt::AlignLeft | Qt::AlignVCenter, number);
     x += numberWidth + captionSpacing;
