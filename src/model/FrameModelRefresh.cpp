@@ -43,11 +43,6 @@ const QString calendarWidget = QStringLiteral("calendar.next");
 constexpr int panelScale = 1;
 constexpr int previewScale = 3;
 
-QString pageViewName(qsizetype index)
-{
-    return QStringLiteral("page") + QString::number(index);
-}
-
 QJsonArray pagesJson(const QList<Page> &pages)
 {
     QJsonArray json;
@@ -84,12 +79,6 @@ QString messageOf(const std::exception_ptr &error)
 }
 
 } // namespace
-
-FrameModel::FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent)
-    : FrameModel(parent)
-{
-    m_credentials = std::move(credentials);
-}
 
 GitHubAuth &FrameModel::github()
 {
@@ -165,7 +154,7 @@ void FrameModel::refresh()
 
 void FrameModel::refreshStarting()
 {
-    setRenderingPages(m_pages);
+    setRenderingPages(pages());
     setLastRunError(std::nullopt);
 }
 
@@ -179,10 +168,10 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         const std::optional<QString> token = co_await refreshToken();
         if (!self)
             co_return std::nullopt;
-        const QJsonArray pages = pagesJson(m_pages);
+        const QJsonArray pages = pagesJson(this->pages());
         const std::optional<QJsonObject> countdown =
             m_countdown ? std::optional<QJsonObject>(m_countdown->toJson()) : std::nullopt;
-        const QSet<QString> widgets = usedWidgets(m_pages);
+        const QSet<QString> widgets = usedWidgets(this->pages());
         // The calendar is read only for a page that shows it: reading it may send the
         // subscriptions' private addresses over the network and wait on the calendar service.
         std::optional<QJsonObject> calendar;
@@ -202,7 +191,7 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         files.ensureDirectory();
         markUnfinished();
         // draw() takes the look as it begins, before its first suspension.
-        const ScreenLook drawnLook = m_look;
+        const ScreenLook drawnLook = look();
         const bool drawn = co_await draw(QString::fromUtf8(data));
         if (!self)
             co_return std::nullopt;
@@ -216,8 +205,8 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         // looks show an older page list or older data: they go, and a look chosen later is
         // drawn afresh from this data before it is shown.
         if (writeManifest(true, now, collected.login, std::nullopt)) {
-            files.removePicturesExcept(drawnViews(), drawnLook);
-            m_refreshedLook = drawnLook;
+            files.removePicturesExcept(drawnPageNames(), drawnLook);
+            m_pictures->setRefreshedLook(drawnLook);
         }
     } catch (...) {
         if (!self)
@@ -227,8 +216,9 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
 
     if (error) {
         // The pictures of the last good run stay; the manifest keeps its time and login.
-        const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
-        writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, error);
+        const std::optional<ScreenManifest> &last = manifest();
+        const std::optional<QDateTime> updated = last ? last->updatedDate() : std::nullopt;
+        writeManifest(false, updated, last ? last->login : std::nullopt, error);
     }
     co_return error;
 }
@@ -252,21 +242,21 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
     const RefreshScheduler::DrawTurn turn(*m_schedule);
     const QJsonObject themes = ThemeFile::read(m_viewsDir);
     // Taken once: pages added or a look chosen meanwhile are drawn by the refresh that follows.
-    const ScreenLook look = m_look;
+    const ScreenLook look = this->look();
     const ScreenFiles files(m_screensDir);
     struct Picture
     {
         QString fileName;
         RenderJob job;
-        // The view whose text goes beside it: one text a page, taken with its first picture.
-        std::optional<QString> textView;
+        // The page whose text goes beside it: one text a page, taken with its first picture.
+        std::optional<QString> textPage;
     };
     QList<Picture> pictures;
     for (qsizetype index = 0; index < drawnPageCount(); ++index) {
-        const QString view = pageViewName(index);
+        const QString pageName = PageDocument::pageName(index);
         for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true})
-            pictures.append({look.fileName(view, dark), pictureJob(dataJson, int(index), look, dark, themes),
-                             dark ? std::nullopt : std::optional<QString>(view)});
+            pictures.append({look.fileName(pageName, dark), pictureJob(dataJson, int(index), look, dark, themes),
+                             dark ? std::nullopt : std::optional<QString>(pageName)});
     }
 
     for (qsizetype index = 0; index < pictures.size(); ++index) {
@@ -281,10 +271,15 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
             co_return false;
         const QString &name = pictures.at(index).fileName;
         files.writePng(name, picture);
-        if (const std::optional<QString> &view = pictures.at(index).textView; view && !answer.text.isEmpty())
-            files.writeText(*view, answer.text);
-        m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
+        if (const std::optional<QString> &page = pictures.at(index).textPage; page && !answer.text.isEmpty())
+            files.writeText(*page, answer.text);
+        m_pictures->decoded().add(QDir(m_screensDir).filePath(name), picture, m_pictures->widthLimitFor(look));
     }
+    // The pictures are loaded right after the draw; waiting here for their decoding, rather than
+    // there, keeps the interface thread free meanwhile.
+    co_await m_pictures->decoded().whenDecoded();
+    if (!self)
+        co_return false;
     co_return true;
 }
 
@@ -324,15 +319,15 @@ QCoro::Task<> FrameModel::redrawFrom(QString dataJson)
 
 qsizetype FrameModel::drawnPageCount() const
 {
-    return std::min(m_pages.size(), mostDrawnPages);
+    return std::min(pages().size(), mostDrawnPages);
 }
 
-QStringList FrameModel::drawnViews() const
+QStringList FrameModel::drawnPageNames() const
 {
-    QStringList views;
+    QStringList names;
     for (qsizetype index = 0; index < drawnPageCount(); ++index)
-        views.append(pageViewName(index));
-    return views;
+        names.append(PageDocument::pageName(index));
+    return names;
 }
 
 bool FrameModel::writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
@@ -343,10 +338,10 @@ bool FrameModel::writeManifest(bool ok, const std::optional<QDateTime> &updatedA
     if (updatedAt)
         manifest.updatedAt = updatedAt->toUTC().toString(Qt::ISODateWithMs);
     manifest.login = login;
-    manifest.views = drawnViews();
+    manifest.pageNames = drawnPageNames();
     QStringList titles;
-    for (qsizetype index = 0; index < manifest.views.size(); ++index)
-        titles.append(m_catalogue ? m_catalogue->title(m_pages.at(index)) : QStringLiteral("Page"));
+    for (qsizetype index = 0; index < manifest.pageNames.size(); ++index)
+        titles.append(m_catalogue ? m_catalogue->title(pages().at(index)) : QStringLiteral("Page"));
     manifest.titles = titles;
     manifest.error = error;
     QDir().mkpath(m_screensDir);
@@ -358,8 +353,9 @@ void FrameModel::markUnfinished()
     // From the first replaced picture until the run's own manifest is written, the pictures may
     // mix two runs. The manifest on disk stops claiming success first, so a draw that fails
     // half-way, or a process ended meanwhile, never leaves a manifest that says all went well.
-    const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
-    if (!writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, unfinishedRefresh))
+    const std::optional<ScreenManifest> &last = manifest();
+    const std::optional<QDateTime> updated = last ? last->updatedDate() : std::nullopt;
+    if (!writeManifest(false, updated, last ? last->login : std::nullopt, unfinishedRefresh))
         throw UserError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
 }
 
@@ -392,7 +388,7 @@ void FrameModel::takePlanResets(const QJsonObject &data)
 void FrameModel::updateFailureNote()
 {
     const std::optional<QString> error = errorLine();
-    const bool shown = error && !m_images.isEmpty() && !m_welcoming;
+    const bool shown = error && !images().isEmpty() && !m_welcoming;
     assign(m_failureNote, shown ? QStringLiteral("Last refresh failed: ") + *error : QString(),
            &FrameModel::failureNoteChanged);
 }
@@ -414,7 +410,7 @@ QString FrameModel::statusLine() const
 {
     if (isRefreshing())
         return QStringLiteral("Refreshing\u2026");
-    const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
+    const std::optional<QDateTime> updated = manifest() ? manifest()->updatedDate() : std::nullopt;
     if (updated)
         return QStringLiteral("Updated ") +
                QLocale(QStringLiteral("en_GB")).toString(updated->toLocalTime(), statusPattern);
@@ -425,7 +421,7 @@ std::optional<QString> FrameModel::errorLine() const
 {
     if (m_lastRunError)
         return m_lastRunError;
-    if (m_manifest && !m_manifest->ok)
-        return m_manifest->error.value_or(failedRefresh);
+    if (manifest() && !manifest()->ok)
+        return manifest()->error.value_or(failedRefresh);
     return std::nullopt;
 }

@@ -159,11 +159,11 @@ void flashAndPlaceholder()
     FixtureScreens screens(5);
     auto model = makeModel(screens);
     auto card = makeCard(*model, false);
-    model->setFlash(Flash::Dark);
+    model->display().setFlash(Flash::Dark);
     save(onDesktop(*card, false, backdropMargin), QStringLiteral("card-flash-dark"));
-    model->setFlash(Flash::Light);
+    model->display().setFlash(Flash::Light);
     save(onDesktop(*card, false, backdropMargin), QStringLiteral("card-flash-light"));
-    model->setFlash(Flash::None);
+    model->display().setFlash(Flash::None);
 
     FixtureScreens nothing(0);
     QFile::remove(QDir(nothing.path()).filePath(QStringLiteral("manifest.json")));

@@ -13,7 +13,7 @@ const QString welcome = QStringLiteral("Welcome to Tessarine. Choose your first 
 // card says what it shows instead: the error line or the waiting note, as the page area does.
 QString pageWords(const FrameModel &model)
 {
-    if (const std::optional<QString> text = model.pageText(model.view()))
+    if (const std::optional<QString> text = model.pictures().pageText(model.view()))
         return *text;
     if (model.image(model.view(), false).isNull()) {
         if (model.welcoming())
@@ -28,7 +28,7 @@ QString pageWords(const FrameModel &model)
 QString CardSpeech::name(const FrameModel &model)
 {
     const std::optional<ScreenManifest> &manifest = model.manifest();
-    if (!manifest || !manifest->views.contains(model.view()))
+    if (!manifest || !manifest->pageNames.contains(model.view()))
         return appName;
     return manifest->title(model.view());
 }

@@ -84,7 +84,7 @@ void SlotOverlay::setHovered(bool hovered)
 
 std::optional<Widget> SlotOverlay::widget() const
 {
-    const std::optional<Page> page = m_model.page(m_pageId);
+    const std::optional<Page> page = m_model.document().page(m_pageId);
     if (!page || !m_model.catalogue() || m_index >= page->slotWidgets.size())
         return std::nullopt;
     return m_model.catalogue()->widget(page->slotWidgets.at(m_index));
@@ -92,7 +92,7 @@ std::optional<Widget> SlotOverlay::widget() const
 
 bool SlotOverlay::isUpdating() const
 {
-    const std::optional<Page> page = m_model.page(m_pageId);
+    const std::optional<Page> page = m_model.document().page(m_pageId);
     return page && widget() && m_model.isStale(*page, m_index);
 }
 
