@@ -3,6 +3,7 @@
 
 #include "DisplayOptions.h"
 #include "PageDocument.h"
+#include "RefreshController.h"
 #include "ScreenPictures.h"
 #include "kit/Catalogue.h"
 #include "kit/Countdown.h"
@@ -31,9 +32,7 @@ class CalendarSource;
 class CalendarStore;
 class CredentialStore;
 class GitHubAuth;
-class RenderClient;
 class QTimer;
-class RefreshScheduler;
 class UpdateChecker;
 
 // The one central object of the program, the one the windows see: the user's pages and
@@ -48,6 +47,8 @@ class UpdateChecker;
 //   CalendarSource  the calendar store and the data document's calendar section
 //   ScreenPictures  the last run's manifest, pictures and page texts as the card shows them
 //                   (pictures())
+//   RefreshController  the refresh pipeline, its schedule, the renderer process, the failure
+//                   and status lines (refresher())
 // The operations named below stay here, mostly handing on to a part and adding what joins the
 // parts (an edit is saved and refreshed, a new look is drawn). What is not named here the
 // windows reach through the part's accessor. Lives on the GUI thread.
@@ -55,11 +56,8 @@ class UpdateChecker;
 // Every observed property notifies only when its value really changes (lists of pages and the
 // optional records are compared by value); the window-opening hooks notify on every write.
 //
-// Its own source files:
-//   FrameModelState.cpp    start-up, settings file, manifest and images, providers, hooks,
-//                          and the operations handed on to the parts
-//   FrameModelRefresh.cpp  the refresh pipeline, its schedule, the status and error lines
-// When refreshes run and which draw may write pictures is decided by RefreshScheduler.
+// FrameModelState.cpp holds start-up, the settings file, the providers, the hooks, the owned
+// services and the operations handed on to the parts.
 class FrameModel : public QObject
 {
     Q_OBJECT
@@ -87,11 +85,8 @@ class FrameModel : public QObject
     Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
     Q_PROPERTY(std::optional<QString> lastRunError READ lastRunError NOTIFY lastRunErrorChanged)
     Q_PROPERTY(bool refreshAgain READ refreshAgain NOTIFY refreshAgainChanged)
-    Q_PROPERTY(bool isDrawing READ isDrawing NOTIFY isDrawingChanged)
     Q_PROPERTY(QList<Page> renderedPages READ renderedPages NOTIFY renderedPagesChanged)
     Q_PROPERTY(QList<Page> renderingPages READ renderingPages NOTIFY renderingPagesChanged)
-    Q_PROPERTY(QString failureNote READ failureNote NOTIFY failureNoteChanged)
-    Q_PROPERTY(bool welcoming READ welcoming WRITE setWelcoming NOTIFY welcomingChanged)
 
     // Editing history (PageDocument)
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY historyChanged)
@@ -127,6 +122,8 @@ public:
     const PageDocument &document() const { return *m_document; }
     ScreenPictures &pictures() { return *m_pictures; }
     const ScreenPictures &pictures() const { return *m_pictures; }
+    RefreshController &refresher() { return *m_refresh; }
+    const RefreshController &refresher() const { return *m_refresh; }
 
     // ---- Start-up, settings and providers (FrameModelState.cpp) ----
 
@@ -197,7 +194,7 @@ public:
     // look has no pictures yet, the previous look's stand in for them.
     QImage image(const QString &pageName, bool dark) const { return m_pictures->image(pageName, dark); }
 
-    // ---- Refresh (FrameModelRefresh.cpp) ----
+    // ---- Refresh (RefreshController) ----
 
     // Asks for a refresh of data and page images (menu, editor, settings changes). One runs at
     // a time; any number of requests during a run give exactly one follow-up.
@@ -205,13 +202,11 @@ public:
     // Starts refreshing: a quiet update check, a refresh every 30 minutes and after every wake
     // from sleep, one refresh now, and the page cycle. Called once by the application.
     void startSchedule();
-    // Draws every page again from the "data.json" of the last good refresh without collecting
-    // (after a look change); does nothing during a refresh or without that file. Failures are
-    // dropped silently. A redraw that begins while another runs supersedes it.
+    // Draws every page again from the last good data document (RefreshController::redraw).
     void redraw();
 
     // The most pages a refresh draws; later pages are kept but get no pictures.
-    static constexpr qsizetype mostDrawnPages = 30;
+    static constexpr qsizetype mostDrawnPages = RefreshController::mostDrawnPages;
 
     // "Refreshing…", "Updated 09:15 · Sun 1 Mar" or "Not updated yet". Follows
     // isRefreshingChanged and manifestChanged.
@@ -219,32 +214,17 @@ public:
     // The failure of the last refresh, if it failed; follows lastRunErrorChanged and
     // manifestChanged.
     std::optional<QString> errorLine() const;
-    // "Last refresh failed: " and the error line while the card shows pictures older than a
-    // failed refresh (the card marks them; its tooltip reads this); empty when the last refresh
-    // worked, when no picture is shown (the card then shows the error line itself) and while
-    // the first welcome is open.
-    QString failureNote() const { return m_failureNote; }
-    // What a slot whose picture is out of date says: "Updating…" while a refresh may still
-    // draw it, "Not updated: " and the error line once the last refresh failed.
-    QString staleSlotText() const;
-
-    // Whether the welcome flow of the first start is open: the card then welcomes rather than
-    // showing what the default pages' first refresh ran into. Set by the application.
-    bool welcoming() const { return m_welcoming; }
-    void setWelcoming(bool welcoming);
 
     // The services the model owns; each is created on first use and lives as long as the model.
     GitHubAuth &github();
     UpdateChecker &updates();
 
     bool isRefreshing() const;
-    const std::optional<QString> &lastRunError() const { return m_lastRunError; }
+    const std::optional<QString> &lastRunError() const;
     bool refreshAgain() const;
-    // Whether pictures are being drawn, by a refresh or a redraw.
-    bool isDrawing() const;
     // The pages as they were when their images were last drawn, and as being drawn now.
-    const QList<Page> &renderedPages() const { return m_renderedPages; }
-    const QList<Page> &renderingPages() const { return m_renderingPages; }
+    const QList<Page> &renderedPages() const;
+    const QList<Page> &renderingPages() const;
 
     // ---- Page editing and undo (PageDocument) ----
 
@@ -278,7 +258,7 @@ public:
     void start(const QList<Page> &pages, const QStringList &providers);
 
     // Whether the slot's last rendered image does not show the slot's current widget yet.
-    bool isStale(const Page &page, int slot) const { return PageDocument::isStale(m_renderedPages, page, slot); }
+    bool isStale(const Page &page, int slot) const { return PageDocument::isStale(renderedPages(), page, slot); }
     // The name of a page's rendered images ("page<i>"); none when no page has `id`.
     std::optional<QString> viewName(const QUuid &id) const { return m_document->pageName(id); }
 
@@ -366,39 +346,8 @@ private:
     void connectPictures();
     void editSaved();
 
-    // ---- Refresh (FrameModelRefresh.cpp) ----
-    RefreshScheduler *makeScheduler();
-    void refreshStarting();
-    QCoro::Task<std::optional<QString>> runRefresh();
+    RefreshController *makeRefresh();
     QCoro::Task<std::optional<QString>> refreshToken();
-    QCoro::Task<bool> draw(QString dataJson);
-    static RenderJob pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
-                                const QJsonObject &themes);
-    QCoro::Task<> redrawFrom(QString dataJson);
-    bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
-                       const std::optional<QString> &error);
-    qsizetype drawnPageCount() const;
-    QStringList drawnPageNames() const;
-    void markUnfinished();
-    void finished(const std::optional<QString> &error, bool followUp);
-    void drawChosenLook();
-    void updateFailureNote();
-    void takePlanResets(const QJsonObject &data);
-    RenderClient &renderer();
-
-    // ---- Refresh state ----
-    void setLastRunError(const std::optional<QString> &error)
-    {
-        assign(m_lastRunError, error, &FrameModel::lastRunErrorChanged);
-    }
-    void setRenderedPages(const QList<Page> &pages)
-    {
-        assign(m_renderedPages, pages, &FrameModel::renderedPagesChanged);
-    }
-    void setRenderingPages(const QList<Page> &pages)
-    {
-        assign(m_renderingPages, pages, &FrameModel::renderingPagesChanged);
-    }
 
     // ---- Parts ----
     std::shared_ptr<CredentialStore> m_credentials; // none: the desktop keyring
@@ -406,6 +355,7 @@ private:
     PageDocument *m_document = nullptr;
     CalendarSource *m_calendar = nullptr;
     ScreenPictures *m_pictures = nullptr;
+    RefreshController *m_refresh = nullptr;
 
     // ---- Locations, fixed at start-up ----
     QString m_viewsDir;
@@ -419,20 +369,9 @@ private:
     // ---- Catalogue and the last run ----
     std::optional<Catalogue> m_catalogue;
 
-    // ---- Refresh ----
-    RefreshScheduler *m_schedule = nullptr;
-    std::optional<QString> m_lastRunError;
-    // A look was chosen that has no pictures yet and is drawn as soon as no refresh runs.
-    bool m_lookAwaitingPictures = false;
-    QList<Page> m_renderedPages;
-    QList<Page> m_renderingPages;
-    QString m_failureNote;
-    bool m_welcoming = false;
-
     // ---- Owned services, created on first use ----
     GitHubAuth *m_github = nullptr;
     UpdateChecker *m_updates = nullptr;
-    RenderClient *m_renderer = nullptr;
 
     // ---- Window-opening hooks ----
     Action m_openEditor;

@@ -7,13 +7,17 @@
 #include "CalendarSource.h"
 #include "PageTexts.h"
 
-#include "RefreshScheduler.h"
+#include "data/GitHubCliToken.h"
+#include "data/Shell.h"
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
 #include "kit/Provider.h"
 #include "kit/SmallFileReader.h"
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
+#include "services/GitHubAuth.h"
+#include "services/GitHubAuthClock.h"
+#include "services/UpdateChecker.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,10 +26,15 @@
 #include <QJsonDocument>
 #include <QSet>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
+using namespace std::chrono_literals;
+
 const QString onboardedKey = QStringLiteral("onboarded");
+constexpr auto ghTokenTimeout = 10s;
+const QString ghTokenCommand = QStringLiteral("gh auth token");
 
 } // namespace
 
@@ -41,18 +50,20 @@ FrameModel::FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *pa
     // manifest read last may correct the stored page.
     m_document = new PageDocument(this);
     m_calendar = new CalendarSource(m_credentials, this);
-    m_schedule = makeScheduler();
     m_viewsDir = Paths::viewsDir();
     m_display = new DisplayOptions(this);
     connectParts();
     m_screensDir = Paths::screensDir();
     m_pictures = new ScreenPictures(m_screensDir, look(), this);
+    // Made before the pictures are connected, so it has marked a failure before the windows hear
+    // of new pictures.
+    m_refresh = makeRefresh();
     connectPictures();
     readCatalogue();
     loadSettings();
     // The images left by the last run count as drawn from the pages just loaded, so no slot
     // shows as out of date at start.
-    m_renderedPages = pages();
+    m_refresh->setRenderedPages(pages());
     reload();
 }
 
@@ -215,7 +226,7 @@ void FrameModel::loadImages()
 {
     m_pictures->load();
     if (hasPicturesOfLook())
-        m_lookAwaitingPictures = false;
+        m_refresh->lookDrawn();
 }
 
 void FrameModel::setLook(ScreenLook look)
@@ -225,9 +236,7 @@ void FrameModel::setLook(ScreenLook look)
     loadImages();
     // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
     // from the last good data document, at once or, during a refresh, when it ends.
-    m_lookAwaitingPictures = !hasPicturesOfLook();
-    if (m_lookAwaitingPictures)
-        redraw();
+    m_refresh->lookChosen(hasPicturesOfLook());
 }
 
 void FrameModel::resetPages()
@@ -272,4 +281,108 @@ void FrameModel::requestCalendarAccess()
 QCoro::Task<QJsonObject> FrameModel::calendarData()
 {
     return m_calendar->section();
+}
+
+RefreshController *FrameModel::makeRefresh()
+{
+    RefreshController::Inputs inputs;
+    inputs.settings = [this] {
+        return RefreshController::Settings{pages(), m_providers, m_showLogos, m_countdown, m_catalogue};
+    };
+    inputs.look = [this] { return look(); };
+    inputs.token = [this] { return refreshToken(); };
+    inputs.calendar = [this] { return calendarData(); };
+    inputs.reload = [this] { reload(); };
+    inputs.loadImages = [this] { loadImages(); };
+    auto *refresh = new RefreshController(std::move(inputs), m_viewsDir, m_screensDir, *m_pictures, this);
+    connect(refresh, &RefreshController::refreshRequested, this, &FrameModel::refreshRequested);
+    connect(refresh, &RefreshController::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
+    connect(refresh, &RefreshController::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
+    connect(refresh, &RefreshController::isDrawingChanged, this, &FrameModel::isDrawingChanged);
+    connect(refresh, &RefreshController::lastRunErrorChanged, this, &FrameModel::lastRunErrorChanged);
+    connect(refresh, &RefreshController::renderedPagesChanged, this, &FrameModel::renderedPagesChanged);
+    connect(refresh, &RefreshController::renderingPagesChanged, this, &FrameModel::renderingPagesChanged);
+    connect(refresh, &RefreshController::failureNoteChanged, this, &FrameModel::failureNoteChanged);
+    connect(refresh, &RefreshController::welcomingChanged, this, &FrameModel::welcomingChanged);
+    return refresh;
+}
+
+void FrameModel::refresh()
+{
+    m_refresh->refresh();
+}
+
+void FrameModel::startSchedule()
+{
+    updates().checkInBackground();
+    m_refresh->start();
+    restartCycle();
+}
+
+void FrameModel::redraw()
+{
+    m_refresh->redraw();
+}
+
+QString FrameModel::statusLine() const
+{
+    return m_refresh->statusLine();
+}
+
+std::optional<QString> FrameModel::errorLine() const
+{
+    return m_refresh->errorLine();
+}
+
+bool FrameModel::isRefreshing() const
+{
+    return m_refresh->isRefreshing();
+}
+
+const std::optional<QString> &FrameModel::lastRunError() const
+{
+    return m_refresh->lastRunError();
+}
+
+bool FrameModel::refreshAgain() const
+{
+    return m_refresh->refreshAgain();
+}
+
+const QList<Page> &FrameModel::renderedPages() const
+{
+    return m_refresh->renderedPages();
+}
+
+const QList<Page> &FrameModel::renderingPages() const
+{
+    return m_refresh->renderingPages();
+}
+
+GitHubAuth &FrameModel::github()
+{
+    if (!m_github) {
+        m_github = m_credentials ? new GitHubAuth(m_credentials, std::make_shared<GitHubAuthClock>(), this)
+                                 : new GitHubAuth(this);
+    }
+    return *m_github;
+}
+
+UpdateChecker &FrameModel::updates()
+{
+    if (!m_updates)
+        m_updates = new UpdateChecker(this);
+    return *m_updates;
+}
+
+QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
+{
+    const std::optional<QString> signedIn = co_await github().accessToken();
+    if (signedIn && !signedIn->isEmpty())
+        co_return signedIn;
+    // The GitHub command-line tool's own sign-in serves as well.
+    const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
+    if (!result.succeeded())
+        co_return std::nullopt;
+    co_return GitHubCliToken::fromOutput(result.output);
 }

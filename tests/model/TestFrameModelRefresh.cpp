@@ -651,7 +651,7 @@ void TestFrameModelRefresh::failedDrawKeepsTheLastGoodData()
     QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
                         QDir(views).filePath(QStringLiteral("page.html"))));
     model->setLook(ScreenLook::Colour);
-    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->refresher().isDrawing(); }));
     QCOMPARE(pixelOf(screenFile(QStringLiteral("page0-colour-light.png"))), qRgb(0xff, 0xcc, 0x00));
     QCOMPARE(pixelOf(screenFile(QStringLiteral("page1-colour-light.png"))), qRgb(0xff, 0x00, 0xff));
 }
@@ -662,12 +662,12 @@ void TestFrameModelRefresh::lookChosenDuringRefreshIsDrawnAfterIt()
     const auto model = makeModel();
     model->refresh();
     // Once drawing, the refresh has taken its look.
-    QVERIFY(RefreshSupport::waitFor([&] { return model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return model->refresher().isDrawing(); }));
     model->setLook(ScreenLook::Colour);
     QVERIFY(model->isRefreshing());
     QVERIFY(waitUntilIdle(*model));
 
-    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->refresher().isDrawing(); }));
     QCOMPARE(pictures(), QStringList({"page0-colour-dark.png", "page0-colour-light.png", "page0-mono-dark.png",
                                       "page0-mono-light.png"}));
     QCOMPARE(model->pictures().picturesLook(), ScreenLook::Colour);
@@ -687,7 +687,7 @@ void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
     connect(model.get(), &FrameModel::imagesChanged, this,
             [&] { withoutPicture += model->image(QStringLiteral("page0"), false).isNull(); });
     model->setLook(ScreenLook::Colour);
-    QVERIFY(model->isDrawing());
+    QVERIFY(model->refresher().isDrawing());
     // The colour pictures take their time; meanwhile the card keeps the mono ones.
     QCOMPARE(model->look(), ScreenLook::Colour);
     QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
@@ -702,7 +702,7 @@ void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
     // Back to mono, which has its pictures: shown at once, nothing drawn.
     model->setLook(ScreenLook::Mono);
     QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
-    QVERIFY(!model->isDrawing());
+    QVERIFY(!model->refresher().isDrawing());
 }
 
 void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
@@ -717,7 +717,7 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
     // Colour, then back to Mono: the Colour pictures of the first page list stay on disk.
     model->setLook(ScreenLook::Colour);
     QVERIFY(RefreshSupport::waitFor(
-        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->refresher().isDrawing(); }));
     QCOMPARE(pixel("page0"), red);
     model->setLook(ScreenLook::Mono);
 
@@ -727,9 +727,9 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
     QVERIFY(waitUntilIdle(*model));
     model->setLook(ScreenLook::Colour);
     QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
-    QVERIFY(model->isDrawing());
+    QVERIFY(model->refresher().isDrawing());
     QVERIFY(RefreshSupport::waitFor(
-        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->refresher().isDrawing(); }));
     QCOMPARE(pixel("page1"), red);
     QVERIFY(pixel("page0") != red);
 }
@@ -740,21 +740,21 @@ void TestFrameModelRefresh::failedRefreshIsInSight()
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->failureNote(), QString());
-    QCOMPARE(model->staleSlotText(), QStringLiteral("Updating\u2026"));
+    QCOMPARE(model->refresher().failureNote(), QString());
+    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Updating\u2026"));
 
     // A GitHub widget while signed out fails the refresh: the slot and the card say so.
     const QUuid id = model->pages().at(0).id;
     model->setWidget(QStringLiteral("github.year"), id, 0);
     QVERIFY(waitUntilIdle(*model));
     QVERIFY(model->isStale(model->pages().at(0), 0));
-    QCOMPARE(model->staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
-    QCOMPARE(model->failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
+    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
+    QCOMPARE(model->refresher().failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
 
     // The widget taken out again: the refresh works and the note goes.
     model->setWidget(QStringLiteral("today.date"), id, 0);
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->failureNote(), QString());
+    QCOMPARE(model->refresher().failureNote(), QString());
 }
 
 void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
@@ -778,7 +778,7 @@ void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
         [](QList<Page> &pages) { pages = {Page(QStringLiteral("full"), {QStringLiteral("today.date")})}; });
     QVERIFY(model->isRefreshing());
     QVERIFY(RefreshSupport::waitFor(
-        [&] { return !model->isRefreshing() && !model->refreshAgain() && !model->isDrawing(); }));
+        [&] { return !model->isRefreshing() && !model->refreshAgain() && !model->refresher().isDrawing(); }));
     QCOMPARE(model->errorLine(), std::nullopt);
 
     // The redraw stopped when the refresh began to draw: nothing of its later pages was

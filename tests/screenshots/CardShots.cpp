@@ -197,7 +197,7 @@ void failureAndWelcome()
     FixtureScreens nothing(0);
     QFile::remove(QDir(nothing.path()).filePath(QStringLiteral("manifest.json")));
     auto first = makeModel(nothing);
-    first->setWelcoming(true);
+    first->refresher().setWelcoming(true);
     auto welcoming = makeCard(*first, false);
     save(onDesktop(*welcoming, false, backdropMargin), QStringLiteral("card-welcome-light"));
 }

@@ -16,7 +16,7 @@ QString pageWords(const FrameModel &model)
     if (const std::optional<QString> text = model.pictures().pageText(model.view()))
         return *text;
     if (model.image(model.view(), false).isNull()) {
-        if (model.welcoming())
+        if (model.refresher().welcoming())
             return welcome;
         return model.errorLine() ? QString() : waiting;
     }
@@ -41,10 +41,10 @@ QString CardSpeech::description(const FrameModel &model)
         parts.append(words);
     // The same failure the card's mark shows; with no picture at all the card shows the error
     // line itself, so it is said too.
-    if (!model.failureNote().isEmpty())
-        parts.append(model.failureNote());
+    if (!model.refresher().failureNote().isEmpty())
+        parts.append(model.refresher().failureNote());
     else if (const std::optional<QString> error = model.errorLine();
-             error && !error->isEmpty() && !model.welcoming() && model.image(model.view(), false).isNull())
+             error && !error->isEmpty() && !model.refresher().welcoming() && model.image(model.view(), false).isNull())
         parts.append(QStringLiteral("Last refresh failed: ") + *error);
     return parts.join(QStringLiteral("\n\n"));
 }

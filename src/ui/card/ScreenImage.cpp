@@ -43,7 +43,7 @@ ScreenImage::ScreenImage(const FrameModel &model)
 
 QString ScreenImage::placeholderText() const
 {
-    if (m_model.welcoming())
+    if (m_model.refresher().welcoming())
         return QStringLiteral("Welcome to Tessarine. Choose your first pages in the welcome window.");
     return m_model.errorLine().value_or(QStringLiteral("Waiting for the first refresh…"));
 }

@@ -123,7 +123,7 @@ QMenu *SlotOverlay::makeMenu()
 
 void SlotOverlay::reload()
 {
-    setToolTip(showsFailure() ? m_model.staleSlotText() : QString());
+    setToolTip(showsFailure() ? m_model.refresher().staleSlotText() : QString());
     updateAccessibleName();
     updateSpinner();
     QWidget::update();
@@ -158,7 +158,7 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     const QFontMetricsF secondaryMetrics(secondaryFont);
     // After a failed refresh the slot says why it was not drawn, on up to three lines.
     const bool failed = showsFailure();
-    const QString status = m_model.staleSlotText();
+    const QString status = m_model.refresher().staleSlotText();
     const QRectF statusRoom(0, 0, std::max(shape.width() - 24, 1.0), secondaryMetrics.height() * 3);
     const double statusHeight =
         failed ? std::min(secondaryMetrics.boundingRect(statusRoom, Qt::TextWordWrap, status).height(),

@@ -333,7 +333,7 @@ void TestFrameView::placeholderText()
     if (withManifest)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), {}, colouredPicture, error);
     FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
-    model.setWelcoming(welcoming);
+    model.refresher().setWelcoming(welcoming);
     QCOMPARE(ScreenImage(model).placeholderText(), expected);
 }
 
