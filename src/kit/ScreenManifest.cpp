@@ -26,12 +26,12 @@ bool isInternetDateTime(const QString &text)
 
 } // namespace
 
-QString ScreenManifest::title(const QString &view) const
+QString ScreenManifest::title(const QString &pageName) const
 {
-    const qsizetype index = views.indexOf(view);
+    const qsizetype index = pageNames.indexOf(pageName);
     if (index >= 0 && titles && index < titles->size())
         return titles->at(index);
-    return view;
+    return pageName;
 }
 
 std::optional<QDateTime> ScreenManifest::updatedDate() const
@@ -51,7 +51,7 @@ std::optional<ScreenManifest> ScreenManifest::fromJson(const QJsonValue &json)
     manifest.ok = in.boolean(u"ok");
     manifest.updatedAt = in.optionalString(u"updatedAt");
     manifest.login = in.optionalString(u"login");
-    manifest.views = in.strings(u"views");
+    manifest.pageNames = in.strings(u"views");
     manifest.titles = in.optionalStrings(u"titles");
     manifest.error = in.optionalString(u"error");
     if (!in.ok())
@@ -64,7 +64,7 @@ QJsonObject ScreenManifest::toJson() const
     return {{u"ok"_s, ok},
             {u"updatedAt"_s, orNull(updatedAt)},
             {u"login"_s, orNull(login)},
-            {u"views"_s, QJsonArray::fromStringList(views)},
+            {u"views"_s, QJsonArray::fromStringList(pageNames)},
             {u"titles"_s, titles ? QJsonValue(QJsonArray::fromStringList(*titles)) : QJsonValue(QJsonValue::Null)},
             {u"error"_s, orNull(error)}};
 }

@@ -9,20 +9,20 @@
 
 class QJsonValue;
 
-// The record of the last refresh in the screens directory ("manifest.json"): which views were
+// The record of the last refresh in the screens directory ("manifest.json"): which pages were
 // rendered, their titles and how the refresh went. The card, the page cycle and the menu work
-// from its views rather than from the page list, so they show what was last rendered.
+// from its page names rather than from the page list, so they show what was last rendered.
 struct ScreenManifest
 {
     bool ok = false;
     std::optional<QString> updatedAt; // ISO 8601 internet date-time
     std::optional<QString> login;     // the GitHub login the refresh ran for
-    QStringList views;                // "page0", "page1", … in page order
+    QStringList pageNames;            // "page0", "page1", … in page order (the file's "views")
     std::optional<QStringList> titles;
     std::optional<QString> error;
 
-    // The title listed for the view, or the view name itself when there is none.
-    QString title(const QString &view) const;
+    // The title listed for the page, or the page name itself when there is none.
+    QString title(const QString &pageName) const;
 
     // updatedAt as a point in time (UTC), with or without fractional seconds; none when absent
     // or not an internet date-time (a plain calendar date is not one).

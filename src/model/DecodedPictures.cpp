@@ -2,10 +2,21 @@
 #include "DecodedPictures.h"
 
 #include <QBuffer>
+#include <QCoroFuture>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+
+namespace {
+
+QCoro::Task<> awaitAll(QList<QFuture<QImage>> decodings)
+{
+    for (QFuture<QImage> &decoding : decodings)
+        co_await decoding;
+}
+
+} // namespace
 
 QImage DecodedPictures::decode(const QByteArray &png, int widthLimit)
 {
@@ -32,11 +43,24 @@ void DecodedPictures::add(const QString &path, const QByteArray &png, int widthL
     m_pending.insert(path, pending);
 }
 
+QCoro::Task<> DecodedPictures::whenDecoded() const
+{
+    QList<QFuture<QImage>> decodings;
+    for (const Pending &pending : m_pending)
+        decodings.append(pending.image);
+    return awaitAll(std::move(decodings));
+}
+
 std::optional<QImage> DecodedPictures::take(const QString &path, int widthLimit)
 {
-    if (!m_pending.contains(path))
+    const auto found = m_pending.constFind(path);
+    if (found == m_pending.cend())
         return std::nullopt;
-    const Pending pending = m_pending.take(path);
+    const Pending pending = *found;
+    m_pending.erase(found);
+    // Still decoding: the caller reads the file itself rather than waiting here.
+    if (!pending.image.isFinished())
+        return std::nullopt;
     const QFileInfo file(path);
     if (pending.widthLimit != widthLimit || !file.exists() || file.size() != pending.fileSize ||
         file.lastModified() != pending.modified)

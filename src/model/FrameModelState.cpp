@@ -1,17 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up, the settings file, the last run's manifest and images, and the provider choice.
+// Start-up, the settings file, the last run's manifest and images, the provider choice, and the
+// operations handed on to the parts.
 
 #include "FrameModel.h"
 
+#include "CalendarSource.h"
 #include "PageTexts.h"
 
-#include "RefreshScheduler.h"
+#include "data/GitHubCliToken.h"
+#include "data/Shell.h"
 #include "kit/FrameSettings.h"
 #include "kit/JsonFile.h"
 #include "kit/Provider.h"
 #include "kit/SmallFileReader.h"
 #include "platform/Defaults.h"
 #include "platform/Paths.h"
+#include "services/GitHubAuth.h"
+#include "services/GitHubAuthClock.h"
+#include "services/UpdateChecker.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,43 +26,81 @@
 #include <QJsonDocument>
 #include <QSet>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
-// A page picture at the largest scale is a few megabytes; a bigger file is not read whole.
-constexpr qint64 largestPicture = 64 * 1024 * 1024;
+using namespace std::chrono_literals;
 
-// The picture at `path` as the card holds it (see DecodedPictures::decode). Read through the
-// bounded reader: a picture name that is a named pipe or a device must not stall the start.
-QImage readPicture(const QString &path, int widthLimit)
-{
-    const SmallFileReader::Result file = SmallFileReader::read(path, largestPicture);
-    if (!file.ok())
-        return {};
-    return DecodedPictures::decode(file.bytes, widthLimit);
-}
+const QString onboardedKey = QStringLiteral("onboarded");
+constexpr auto ghTokenTimeout = 10s;
+const QString ghTokenCommand = QStringLiteral("gh auth token");
 
 } // namespace
 
 FrameModel::FrameModel(QObject *parent)
+    : FrameModel(nullptr, parent)
+{}
+
+FrameModel::FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent)
     : QObject(parent)
+    , m_credentials(std::move(credentials))
 {
     // The order matters: the settings fall back to the catalogue's default pages, and the
-    // manifest read last may correct the stored view.
-    m_movingForward = true;
-    m_history = new UndoHistory(this);
-    connect(m_history, &UndoHistory::changed, this, &FrameModel::historyChanged);
-    m_schedule = makeScheduler();
+    // manifest read last may correct the stored page.
+    m_document = new PageDocument(this);
+    m_calendar = new CalendarSource(m_credentials, this);
     m_viewsDir = Paths::viewsDir();
-    readDisplayOptions();
-    m_picturesLook = m_look;
+    m_display = new DisplayOptions(this);
+    connectParts();
     m_screensDir = Paths::screensDir();
+    m_pictures = new ScreenPictures(m_screensDir, look(), this);
+    // Made before the pictures are connected, so it has marked a failure before the windows hear
+    // of new pictures.
+    m_refresh = makeRefresh();
+    connectPictures();
     readCatalogue();
     loadSettings();
     // The images left by the last run count as drawn from the pages just loaded, so no slot
     // shows as out of date at start.
-    m_renderedPages = m_pages;
+    m_refresh->setRenderedPages(pages());
     reload();
+}
+
+void FrameModel::connectParts()
+{
+    connect(m_display, &DisplayOptions::pageNameChanged, this, &FrameModel::viewChanged);
+    connect(m_display, &DisplayOptions::lookChanged, this, &FrameModel::lookChanged);
+    connect(m_display, &DisplayOptions::sizeChanged, this, &FrameModel::sizeChanged);
+    connect(m_display, &DisplayOptions::keepOnTopChanged, this, &FrameModel::keepOnTopChanged);
+    connect(m_display, &DisplayOptions::transitionChanged, this, &FrameModel::transitionChanged);
+    connect(m_display, &DisplayOptions::movingForwardChanged, this, &FrameModel::movingForwardChanged);
+    connect(m_display, &DisplayOptions::cycleSecondsChanged, this, &FrameModel::cycleSecondsChanged);
+    connect(m_display, &DisplayOptions::flashChanged, this, &FrameModel::flashChanged);
+
+    connect(m_document, &PageDocument::pagesChanged, this, &FrameModel::pagesChanged);
+    connect(m_document, &PageDocument::historyChanged, this, &FrameModel::historyChanged);
+    connect(m_document, &PageDocument::edited, this, &FrameModel::editSaved);
+
+    connect(m_calendar, &CalendarSource::accessChanged, this, &FrameModel::calendarAccessChanged);
+    // Whatever the answer, a refresh picks up the calendar or leaves it out.
+    connect(m_calendar, &CalendarSource::accessChanged, this, &FrameModel::refresh);
+    connect(m_calendar, &CalendarSource::calendarsChanged, this, &FrameModel::refresh);
+}
+
+void FrameModel::connectPictures()
+{
+    connect(m_pictures, &ScreenPictures::manifestChanged, this, &FrameModel::manifestChanged);
+    connect(m_pictures, &ScreenPictures::imagesChanged, this, &FrameModel::imagesChanged);
+    connect(m_pictures, &ScreenPictures::pageTextsChanged, this, &FrameModel::pageTextsChanged);
+    connect(m_pictures, &ScreenPictures::manifestChanged, this,
+            [this] { m_display->setDrawnPages(manifest() ? manifest()->pageNames : QStringList()); });
+}
+
+void FrameModel::editSaved()
+{
+    saveSettings();
+    refresh();
 }
 
 FrameModel::~FrameModel() = default;
@@ -149,12 +193,12 @@ void FrameModel::loadSettings()
         // Taken exactly as stored; setProvider() puts the list in order the next time.
         setProviders(stored->providers);
         assign(m_showLogos, stored->logos, &FrameModel::showLogosChanged);
-        setPages(stored->pages.value_or(QList<Page>()));
+        m_document->load(stored->pages.value_or(QList<Page>()));
         assign(m_countdown, stored->countdown, &FrameModel::countdownChanged);
     }
     // No file, a bad file and an empty page list all mean the user has no pages of their own.
-    if (m_pages.isEmpty() && m_catalogue)
-        setPages(m_catalogue->defaultPages);
+    if (pages().isEmpty() && m_catalogue)
+        m_document->load(m_catalogue->defaultPages);
 }
 
 void FrameModel::saveSettings()
@@ -165,100 +209,180 @@ void FrameModel::saveSettings()
     // than replaced by the defaults.
     JsonFile::setAsideUnreadable(settingsFile(),
                                  [](const QJsonValue &json) { return FrameSettings::fromJson(json).has_value(); });
-    const FrameSettings settings{m_providers, m_showLogos, m_pages, m_countdown};
+    const FrameSettings settings{m_providers, m_showLogos, pages(), m_countdown};
     JsonFile::writePretty(settingsFile(), QJsonDocument(settings.toJson()));
 }
 
 void FrameModel::reload()
 {
-    readManifest();
-    if (m_manifest && !m_manifest->views.isEmpty() && !m_manifest->views.contains(m_view))
-        setView(m_manifest->views.first());
-    loadImages();
-}
-
-void FrameModel::readManifest()
-{
-    // A manifest that cannot be read keeps the one held; one that reads but does not decode
-    // clears it.
-    const SmallFileReader::Result file =
-        SmallFileReader::read(QDir(m_screensDir).filePath(QStringLiteral("manifest.json")), JsonFile::defaultMaxBytes);
-    if (file.outcome == SmallFileReader::Outcome::missing || file.outcome == SmallFileReader::Outcome::failed)
-        return;
-    const std::optional<QJsonValue> json = file.ok() ? JsonFile::parse(file.bytes) : std::nullopt;
-    setManifest(json ? ScreenManifest::fromJson(*json) : std::nullopt);
-}
-
-void FrameModel::setPictureWidthLimit(int pixels)
-{
-    pixels = std::max(pixels, 0);
-    if (pixels == m_pictureWidthLimit)
-        return;
-    m_pictureWidthLimit = pixels;
+    m_pictures->readManifest();
+    const std::optional<ScreenManifest> &read = manifest();
+    if (read && !read->pageNames.isEmpty() && !read->pageNames.contains(view()))
+        setView(read->pageNames.first());
     loadImages();
 }
 
 void FrameModel::loadImages()
 {
-    ImageTable loaded = readPictures(m_look);
-    ScreenLook shown = m_look;
-    // A newly chosen look without pictures of its own: until they are drawn the card keeps
-    // showing the pictures it showed, or those of the look the last refresh drew, rather than
-    // none.
-    QList<ScreenLook> standIns{m_picturesLook};
-    if (m_refreshedLook)
-        standIns.append(*m_refreshedLook);
-    for (const ScreenLook other : standIns) {
-        if (!loaded.isEmpty())
-            break;
-        if (other == m_look)
-            continue;
-        loaded = readPictures(other);
-        shown = loaded.isEmpty() ? m_look : other;
+    m_pictures->load();
+    if (hasPicturesOfLook())
+        m_refresh->lookDrawn();
+}
+
+void FrameModel::setLook(ScreenLook look)
+{
+    m_display->setLook(look);
+    m_pictures->setChosenLook(look);
+    loadImages();
+    // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
+    // from the last good data document, at once or, during a refresh, when it ends.
+    m_refresh->lookChosen(hasPicturesOfLook());
+}
+
+void FrameModel::resetPages()
+{
+    m_document->editPages([&](QList<Page> &pages) { pages = m_catalogue ? m_catalogue->defaultPages : QList<Page>(); });
+}
+
+void FrameModel::start(const QList<Page> &pages, const QStringList &providers)
+{
+    const QSet<QString> chosen(providers.cbegin(), providers.cend());
+    QStringList ordered;
+    for (const ProviderChoice &choice : providerChoices()) {
+        if (chosen.contains(choice.id))
+            ordered.append(choice.id);
     }
-    // What was decoded for the card and not taken is of no further use.
-    m_decodedPictures.clear();
-    m_picturesLook = shown;
-    if (shown == m_look && !loaded.isEmpty())
-        m_lookAwaitingPictures = false;
-    setImages(loaded);
-    assign(m_pageTexts, PageTexts::read(m_screensDir, m_manifest ? m_manifest->views : QStringList()),
-           &FrameModel::pageTextsChanged);
+    const bool providersChanged = ordered != m_providers;
+    setProviders(ordered);
+
+    const bool pagesChanged = m_document->editPages([&](QList<Page> &current) { current = pages; });
+    // New providers with unchanged pages still have to reach the settings file and the card:
+    // otherwise the choice would be lost at the next start.
+    if (providersChanged && !pagesChanged)
+        editSaved();
+    Defaults::setValue(onboardedKey, true);
 }
 
-std::optional<QString> FrameModel::pageText(const QString &view) const
+int FrameModel::calendarAccessChanges() const
 {
-    const auto found = m_pageTexts.constFind(view);
-    if (found == m_pageTexts.constEnd() || found->isEmpty())
-        return std::nullopt;
-    return *found;
+    return m_calendar->accessChanges();
 }
 
-int FrameModel::pictureWidthLimitFor(ScreenLook look) const
+CalendarStore &FrameModel::eventStore()
 {
-    // The panel's one-bit pictures are small and shown pixel for pixel, so never scaled.
-    return look == ScreenLook::Panel ? 0 : m_pictureWidthLimit;
+    return m_calendar->store();
 }
 
-FrameModel::ImageTable FrameModel::readPictures(ScreenLook look)
+void FrameModel::requestCalendarAccess()
 {
-    const int limit = pictureWidthLimitFor(look);
-    ImageTable loaded;
-    const QStringList views = m_manifest ? m_manifest->views : QStringList();
-    const QDir screens(m_screensDir);
-    for (const QString &view : views) {
-        for (bool dark : {false, true}) {
-            const QString name = look.fileName(view, dark);
-            // The manifest names views, not paths: a name that would leave the screens
-            // directory is not read.
-            if (loaded.contains(name) || name.contains(u'/'))
-                continue;
-            const QString path = screens.filePath(name);
-            const std::optional<QImage> decoded = m_decodedPictures.take(path, limit);
-            const QImage image = decoded ? *decoded : readPicture(path, limit);
-            if (!image.isNull())
-                loaded.insert(name, image);
-        }
+    m_calendar->requestAccess();
+}
+
+QCoro::Task<QJsonObject> FrameModel::calendarData()
+{
+    return m_calendar->section();
+}
+
+RefreshController *FrameModel::makeRefresh()
+{
+    RefreshController::Inputs inputs;
+    inputs.settings = [this] {
+        return RefreshController::Settings{pages(), m_providers, m_showLogos, m_countdown, m_catalogue};
+    };
+    inputs.look = [this] { return look(); };
+    inputs.token = [this] { return refreshToken(); };
+    inputs.calendar = [this] { return calendarData(); };
+    inputs.reload = [this] { reload(); };
+    inputs.loadImages = [this] { loadImages(); };
+    auto *refresh = new RefreshController(std::move(inputs), m_viewsDir, m_screensDir, *m_pictures, this);
+    connect(refresh, &RefreshController::refreshRequested, this, &FrameModel::refreshRequested);
+    connect(refresh, &RefreshController::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
+    connect(refresh, &RefreshController::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
+    connect(refresh, &RefreshController::isDrawingChanged, this, &FrameModel::isDrawingChanged);
+    connect(refresh, &RefreshController::lastRunErrorChanged, this, &FrameModel::lastRunErrorChanged);
+    connect(refresh, &RefreshController::renderedPagesChanged, this, &FrameModel::renderedPagesChanged);
+    connect(refresh, &RefreshController::renderingPagesChanged, this, &FrameModel::renderingPagesChanged);
+    connect(refresh, &RefreshController::failureNoteChanged, this, &FrameModel::failureNoteChanged);
+    connect(refresh, &RefreshController::welcomingChanged, this, &FrameModel::welcomingChanged);
+    return refresh;
+}
+
+void FrameModel::refresh()
+{
+    m_refresh->refresh();
+}
+
+void FrameModel::startSchedule()
+{
+    updates().checkInBackground();
+    m_refresh->start();
+    restartCycle();
+}
+
+void FrameModel::redraw()
+{
+    m_refresh->redraw();
+}
+
+QString FrameModel::statusLine() const
+{
+    return m_refresh->statusLine();
+}
+
+std::optional<QString> FrameModel::errorLine() const
+{
+    return m_refresh->errorLine();
+}
+
+bool FrameModel::isRefreshing() const
+{
+    return m_refresh->isRefreshing();
+}
+
+const std::optional<QString> &FrameModel::lastRunError() const
+{
+    return m_refresh->lastRunError();
+}
+
+bool FrameModel::refreshAgain() const
+{
+    return m_refresh->refreshAgain();
+}
+
+const QList<Page> &FrameModel::renderedPages() const
+{
+    return m_refresh->renderedPages();
+}
+
+const QList<Page> &FrameModel::renderingPages() const
+{
+    return m_refresh->renderingPages();
+}
+
+GitHubAuth &FrameModel::github()
+{
+    if (!m_github) {
+        m_github = m_credentials ? new GitHubAuth(m_credentials, std::make_shared<GitHubAuthClock>(), this)
+                                 : new GitHubAuth(this);
     }
-    return loaded;
+    return *m_github;
+}
+
+UpdateChecker &FrameModel::updates()
+{
+    if (!m_updates)
+        m_updates = new UpdateChecker(this);
+    return *m_updates;
+}
+
+QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
+{
+    const std::optional<QString> signedIn = co_await github().accessToken();
+    if (signedIn && !signedIn->isEmpty())
+        co_return signedIn;
+    // The GitHub command-line tool's own sign-in serves as well.
+    const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
+    if (!result.succeeded())
+        co_return std::nullopt;
+    co_return GitHubCliToken::fromOutput(result.output);
 }

@@ -6,17 +6,17 @@
 
 #include <QDir>
 
-QHash<QString, QString> PageTexts::read(const QString &screensDir, const QStringList &views)
+QHash<QString, QString> PageTexts::read(const QString &screensDir, const QStringList &pageNames)
 {
     QHash<QString, QString> texts;
     const QDir screens(screensDir);
-    for (const QString &view : views) {
-        if (view.contains(u'/') || texts.contains(view))
+    for (const QString &pageName : pageNames) {
+        if (pageName.contains(u'/') || texts.contains(pageName))
             continue;
         const SmallFileReader::Result file =
-            SmallFileReader::read(screens.filePath(ScreenFiles::textFileName(view)), largestText);
+            SmallFileReader::read(screens.filePath(ScreenFiles::textFileName(pageName)), largestText);
         if (file.ok())
-            texts.insert(view, QString::fromUtf8(file.bytes));
+            texts.insert(pageName, QString::fromUtf8(file.bytes));
     }
     return texts;
 }

@@ -15,7 +15,7 @@ public:
 
     PageTexts() = delete;
 
-    // The texts of `views` in `screensDir`, keyed by view name; views whose text is missing or
+    // The texts of `pageNames` in `screensDir`, keyed by page name; pages whose text is missing or
     // unreadable are left out, as are names that would leave the directory.
-    static QHash<QString, QString> read(const QString &screensDir, const QStringList &views);
+    static QHash<QString, QString> read(const QString &screensDir, const QStringList &pageNames);
 };

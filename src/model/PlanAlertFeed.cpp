@@ -14,14 +14,14 @@ PlanAlertFeed::PlanAlertFeed(FrameModel &model, PlanAlerts &alerts)
 {
     followChoices();
     connect(&model, &FrameModel::providersChanged, this, &PlanAlertFeed::followChoices);
-    connect(&model, &FrameModel::planAlertsChanged, this, &PlanAlertFeed::followChoices);
+    connect(&model.display(), &DisplayOptions::planAlertsChanged, this, &PlanAlertFeed::followChoices);
     connect(&model, &FrameModel::isRefreshingChanged, this, &PlanAlertFeed::refreshEnded);
 }
 
 void PlanAlertFeed::followChoices()
 {
     m_alerts.setProviders(m_model.providers());
-    m_alerts.setEnabled(m_model.planAlerts());
+    m_alerts.setEnabled(m_model.display().planAlerts());
 }
 
 void PlanAlertFeed::refreshEnded()

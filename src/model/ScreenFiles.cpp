@@ -62,14 +62,14 @@ void ScreenFiles::writePng(const QString &fileName, const QByteArray &png) const
     writeAtomically(fileName, png);
 }
 
-QString ScreenFiles::textFileName(const QString &view)
+QString ScreenFiles::textFileName(const QString &pageName)
 {
-    return view + QStringLiteral(".txt");
+    return pageName + QStringLiteral(".txt");
 }
 
-void ScreenFiles::writeText(const QString &view, const QString &text) const
+void ScreenFiles::writeText(const QString &pageName, const QString &text) const
 {
-    writeAtomically(textFileName(view), text.toUtf8());
+    writeAtomically(textFileName(pageName), text.toUtf8());
 }
 
 bool ScreenFiles::writeManifest(const ScreenManifest &manifest) const
@@ -94,9 +94,9 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
         throw UserError(problem);
 }
 
-void ScreenFiles::removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look) const
+void ScreenFiles::removePicturesExcept(const QStringList &pageNames, std::optional<ScreenLook> look) const
 {
-    // The names ScreenLook gives pictures and the page texts beside them, with the view name,
+    // The names ScreenLook gives pictures and the page texts beside them, with the page name,
     // the look and the text suffix captured.
     static const QRegularExpression pictureName(
         QStringLiteral("^(page[0-9]+)(?:(?:-(mono|colour)-(?:light|dark))?\\.png|(\\.txt))$"));
@@ -111,7 +111,7 @@ void ScreenFiles::removePicturesExcept(const QStringList &views, std::optional<S
         // A panel picture's name carries no look; a page's text belongs to every look.
         const QString lookName = match.captured(2).isEmpty() ? ScreenLook(ScreenLook::Panel).name() : match.captured(2);
         const bool otherLook = !isText && look && look->name() != lookName;
-        if (!views.contains(match.captured(1)) || otherLook)
+        if (!pageNames.contains(match.captured(1)) || otherLook)
             dir.remove(name);
     }
 }

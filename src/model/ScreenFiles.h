@@ -33,22 +33,22 @@ public:
     // A PNG file as it is, under `fileName`. Bytes that do not start as a PNG file throw
     // UserError and leave the old picture; a file that cannot be written throws WriteError.
     void writePng(const QString &fileName, const QByteArray &png) const;
-    // The page's text beside its pictures: one file a view ("page0.txt"), whatever the look.
-    static QString textFileName(const QString &view);
+    // The page's text beside its pictures: one file a page ("page0.txt"), whatever the look.
+    static QString textFileName(const QString &pageName);
     // Written as UTF-8. Throws WriteError.
-    void writeText(const QString &view, const QString &text) const;
+    void writeText(const QString &pageName, const QString &text) const;
     // Pretty-printed. False when it could not be written; the old manifest then stays.
     bool writeManifest(const ScreenManifest &manifest) const;
 
     // The text of "data.json" (invalid UTF-8 replaced); none when it cannot be read.
     std::optional<QString> readData() const;
 
-    // Removes the pictures and texts of every view not in `views`: only files named as pictures
+    // Removes the pictures and texts of every page not in `pageNames`: only files named as pictures
     // or texts are ("page3.png", "page3-mono-dark.png", "page3.txt", …), whatever look they were
     // drawn in; anything else in the directory stays. A link is removed, never what it points to.
     // With `look` given, the pictures of every other look go as well (a page's text is shared by
     // every look, so it stays).
-    void removePicturesExcept(const QStringList &views, std::optional<ScreenLook> look = std::nullopt) const;
+    void removePicturesExcept(const QStringList &pageNames, std::optional<ScreenLook> look = std::nullopt) const;
 
 private:
     QString path(const QString &fileName) const;

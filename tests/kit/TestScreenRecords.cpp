@@ -45,7 +45,7 @@ void TestScreenRecords::manifestDecodes()
         decode(R"({"ok": false, "views": ["page0"], "titles": null, "error": "Offline", "extra": [1]})");
     QVERIFY(manifest);
     QCOMPARE(manifest->ok, false);
-    QCOMPARE(manifest->views, QStringList{"page0"});
+    QCOMPARE(manifest->pageNames, QStringList{"page0"});
     QVERIFY(!manifest->titles);
     QVERIFY(!manifest->updatedAt);
     QVERIFY(!manifest->login);
@@ -84,7 +84,7 @@ void TestScreenRecords::manifestRoundTripWritesNulls()
 void TestScreenRecords::manifestTitles()
 {
     ScreenManifest manifest;
-    manifest.views = {QStringLiteral("page0"), QStringLiteral("page1"), QStringLiteral("page2")};
+    manifest.pageNames = {QStringLiteral("page0"), QStringLiteral("page1"), QStringLiteral("page2")};
     QCOMPARE(manifest.title(QStringLiteral("page1")), QStringLiteral("page1")); // no titles at all
 
     manifest.titles = QStringList{QStringLiteral("Year"), QStringLiteral("Plans")};

@@ -6,6 +6,7 @@
 #include "model/DecodedPictures.h"
 
 #include <QBuffer>
+#include <QCoroTask>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +49,7 @@ private Q_SLOTS:
         DecodedPictures pictures;
 
         pictures.add(path, red, 200);
+        QCoro::waitFor(pictures.whenDecoded());
         const std::optional<QImage> taken = pictures.take(path, 200);
         QVERIFY(taken);
         QCOMPARE(taken->width(), 200);
@@ -55,14 +57,17 @@ private Q_SLOTS:
         QVERIFY2(!pictures.take(path, 200), "handed out twice");
 
         pictures.add(path, red, 200);
+        QCoro::waitFor(pictures.whenDecoded());
         QVERIFY2(!pictures.take(path, 300), "handed out for another width");
 
         // Another writer replaced the file meanwhile: the file wins.
         pictures.add(path, red, 0);
+        QCoro::waitFor(pictures.whenDecoded());
         QVERIFY(TestSupport::writeFile(path, pngOf(Qt::blue, QSize(500, 140))));
         QVERIFY(!pictures.take(path, 0));
 
         pictures.add(path, red, 0);
+        QCoro::waitFor(pictures.whenDecoded());
         QFile::remove(path);
         QVERIFY(!pictures.take(path, 0));
 

@@ -153,8 +153,8 @@ void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
     model.setKeepOnTop(false);
     model.setTransition(PageTransition::Flip);
     model.setCycleSeconds(0);
-    model.setMovingForward(true);
-    model.setFlash(Flash::None);
+    model.display().setMovingForward(true);
+    model.display().setFlash(Flash::None);
     for (QSignalSpy *spy : {&viewChanged, &lookChanged, &sizeChanged, &keepOnTopChanged, &transitionChanged,
                             &cycleSecondsChanged, &movingForwardChanged, &flashChanged})
         QCOMPARE(spy->count(), 0);
@@ -167,8 +167,8 @@ void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
     model.setKeepOnTop(true);
     model.setTransition(PageTransition::Fade);
     model.setCycleSeconds(300);
-    model.setMovingForward(false);
-    model.setFlash(Flash::Dark);
+    model.display().setMovingForward(false);
+    model.display().setFlash(Flash::Dark);
     for (QSignalSpy *spy : {&viewChanged, &lookChanged, &sizeChanged, &keepOnTopChanged, &transitionChanged,
                             &cycleSecondsChanged, &movingForwardChanged, &flashChanged})
         QCOMPARE(spy->count(), 1);
@@ -201,14 +201,14 @@ void TestFrameModelDisplay::planAlertsAreOnUntilTurnedOff()
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
         Defaults::setValue(it.key(), it.value());
     FrameModel model;
-    QCOMPARE(model.planAlerts(), on);
+    QCOMPARE(model.display().planAlerts(), on);
 
-    QSignalSpy changed(&model, &FrameModel::planAlertsChanged);
-    model.setPlanAlerts(on);
+    QSignalSpy changed(&model.display(), &DisplayOptions::planAlertsChanged);
+    model.display().setPlanAlerts(on);
     QCOMPARE(changed.count(), 0);
-    model.setPlanAlerts(!on);
+    model.display().setPlanAlerts(!on);
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(FrameModel().planAlerts(), !on);
+    QCOMPARE(FrameModel().display().planAlerts(), !on);
     QVERIFY(!model.isRefreshing());
 }
 
@@ -282,7 +282,7 @@ void TestFrameModelDisplay::cycleTimerSteps()
     writeManifest(views);
     FrameModel model;
     model.setView(shown);
-    model.setMovingForward(false);
+    model.display().setMovingForward(false);
     model.setCycleSeconds(30);
 
     QVERIFY(fireCycleTimer(model));
@@ -343,7 +343,7 @@ void TestFrameModelDisplay::flashIgnoresRequestsUntilItEnds()
     QCOMPARE(steps, QStringList({"dark page0", "light page0", "none page1"}));
     QCOMPARE(model.view(), QStringLiteral("page1"));
     QCOMPARE(model.movingForward(), true); // a flash has no direction
-    QCOMPARE(model.pendingAnimation(), ViewAnimation());
+    QCOMPARE(model.display().pendingAnimation(), ViewAnimation());
 
     // Once it has ended, the next request flashes again.
     model.show(QStringLiteral("page2"), true);
@@ -378,7 +378,7 @@ void TestFrameModelDisplay::pageChangesPickTheirAnimation()
     FrameModel model;
     model.setTransition(transition);
     std::optional<ViewAnimation> seenOnChange;
-    connect(&model, &FrameModel::viewChanged, this, [&] { seenOnChange = model.pendingAnimation(); });
+    connect(&model, &FrameModel::viewChanged, this, [&] { seenOnChange = model.display().pendingAnimation(); });
 
     model.show(QStringLiteral("page3"), false);
     const ViewAnimation expected{ViewAnimation::Curve(curve), seconds};

@@ -172,8 +172,8 @@ void TestFrameModelEditing::editThatChangesNothingRecordsNothing()
     const QList<Page> before = model->pages();
     edit(*model);
     QCOMPARE(model->pages(), before);
-    QVERIFY(model->history().undoStack().isEmpty());
-    QVERIFY(model->history().redoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
+    QVERIFY(model->document().history().redoStack().isEmpty());
     QVERIFY(!QFileInfo::exists(settingsPath()));
     QCOMPARE(refreshes.count(), 0);
 }
@@ -188,7 +188,7 @@ void TestFrameModelEditing::changingEditRecordsSavesAndRefreshesOnce()
     model->setWidget(QStringLiteral("countdown"), before.at(0).id, 0);
 
     QCOMPARE(pagesChanged.count(), 1);
-    QCOMPARE(model->history().undoStack(), QList<QList<Page>>{before});
+    QCOMPARE(model->document().history().undoStack(), QList<QList<Page>>{before});
     QVERIFY(model->canUndo());
     QVERIFY(!model->canRedo());
     QCOMPARE(refreshes.count(), 1);
@@ -204,18 +204,18 @@ void TestFrameModelEditing::historyKeepsAtMostOneHundredSnapshots()
     for (int edit = 1; edit <= 101; ++edit)
         model->setTitle(QString::number(edit), id);
 
-    QCOMPARE(model->history().undoStack().size(), 100);
+    QCOMPARE(model->document().history().undoStack().size(), 100);
     // The snapshot taken before the first edit is gone: the oldest one left is the first
     // edit's result.
-    QCOMPARE(model->history().undoStack().first().at(0).title, QStringLiteral("1"));
+    QCOMPARE(model->document().history().undoStack().first().at(0).title, QStringLiteral("1"));
     while (model->canUndo())
         model->undo();
     QCOMPARE(model->pages().at(0).title, QStringLiteral("1"));
-    QCOMPARE(model->history().redoStack().size(), 100);
+    QCOMPARE(model->document().history().redoStack().size(), 100);
     while (model->canRedo())
         model->redo();
     QCOMPARE(model->pages().at(0).title, QStringLiteral("101"));
-    QCOMPARE(model->history().undoStack().size(), 100);
+    QCOMPARE(model->document().history().undoStack().size(), 100);
 }
 
 void TestFrameModelEditing::undoAndRedoRestoreWholeLists()
@@ -248,14 +248,14 @@ void TestFrameModelEditing::newEditAfterUndoClearsRedo()
     model->setTitle(QStringLiteral("one"), id);
     model->setTitle(QStringLiteral("two"), id);
     model->undo();
-    QCOMPARE(model->history().redoStack().size(), 1);
+    QCOMPARE(model->document().history().redoStack().size(), 1);
 
-    QSignalSpy redoChanged(&model->history(), &UndoHistory::changed);
+    QSignalSpy redoChanged(&model->document().history(), &UndoHistory::changed);
     model->setTitle(QStringLiteral("three"), id);
     QVERIFY(!model->canRedo());
     QCOMPARE(redoChanged.count(), 1);
-    QCOMPARE(model->history().undoStack().size(), 2);
-    QCOMPARE(model->history().undoStack().last().at(1).title, QStringLiteral("one"));
+    QCOMPARE(model->document().history().undoStack().size(), 2);
+    QCOMPARE(model->document().history().undoStack().last().at(1).title, QStringLiteral("one"));
 }
 
 void TestFrameModelEditing::undoAndRedoWithEmptyStacksDoNothing()
@@ -294,7 +294,7 @@ void TestFrameModelEditing::setWidgetGrowsTheSlots()
 
     model->setWidget(std::nullopt, before.id, 0);
     QCOMPARE(model->pages().at(1).slotWidgets, slotList({nullptr, "countdown", nullptr, nullptr, "github.year"}));
-    QCOMPARE(model->history().undoStack().size(), 2);
+    QCOMPARE(model->document().history().undoStack().size(), 2);
 }
 
 void TestFrameModelEditing::setTitle_data()
@@ -321,8 +321,8 @@ void TestFrameModelEditing::setTitle()
     model->setWidget(std::nullopt, id, 0); // leaves "countdown" alone to give the derived title
     model->setTitle(QStringLiteral("Mine"), id);
     model->setTitle(text, id);
-    QCOMPARE(model->page(id)->title, stored);
-    QCOMPARE(model->catalogue()->title(*model->page(id)), shown);
+    QCOMPARE(model->document().page(id)->title, stored);
+    QCOMPARE(model->catalogue()->title(*model->document().page(id)), shown);
     QCOMPARE(savedSettings().value("pages").toArray().at(1).toObject().contains("title"), stored.has_value());
 }
 
@@ -358,7 +358,7 @@ void TestFrameModelEditing::addPage()
     QCOMPARE(page.slotWidgets, slotList({nullptr, nullptr}));
     QVERIFY(!page.title);
     QCOMPARE(model->catalogue()->title(page), QStringLiteral("Empty page"));
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
 }
 
 void TestFrameModelEditing::duplicatePageInsertsACopyAfterItsSource()
@@ -382,12 +382,12 @@ void TestFrameModelEditing::removePageNeverEmptiesTheList()
     auto model = makeModelWithPages({"a", "b"});
     model->removePage(model->pages().at(0).id);
     QCOMPARE(layoutsOf(model->pages()), QStringList({"b"}));
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
 
     const RefreshWatch refreshes(*model);
     model->removePage(model->pages().at(0).id);
     QCOMPARE(layoutsOf(model->pages()), QStringList({"b"}));
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
 }
 
 void TestFrameModelEditing::movePages_data()
@@ -415,7 +415,7 @@ void TestFrameModelEditing::movePages()
     const QList<Page> before = model->pages();
     model->movePages(positions, destination);
     QCOMPARE(layoutsOf(model->pages()), expected);
-    QCOMPARE(model->history().undoStack(), QList<QList<Page>>{before});
+    QCOMPARE(model->document().history().undoStack(), QList<QList<Page>>{before});
     model->undo();
     QCOMPARE(model->pages(), before);
 }
@@ -425,10 +425,10 @@ void TestFrameModelEditing::resetTwiceRecordsOnce()
     auto model = makeModelWithPages({"a"});
     model->resetPages();
     QCOMPARE(model->pages(), model->catalogue()->defaultPages);
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
 
     model->resetPages();
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
     model->undo();
     QCOMPARE(layoutsOf(model->pages()), QStringList({"a"}));
 }
@@ -454,7 +454,7 @@ void TestFrameModelEditing::startNormalisesProvidersAndOnboards()
 
     QCOMPARE(model->providers(), QStringList({"claude", "wispr"}));
     QCOMPARE(model->pages(), chosen);
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
     QVERIFY(Defaults::boolValue(QStringLiteral("onboarded")));
     QVERIFY(!model->needsWelcome());
     const QJsonObject saved = savedSettings();
@@ -468,7 +468,7 @@ void TestFrameModelEditing::startWithNewProvidersAndSamePagesSavesThem()
     const RefreshWatch refreshes(*model);
 
     model->start(model->pages(), {"grok"});
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
     QVERIFY(Defaults::boolValue(QStringLiteral("onboarded")));
     QCOMPARE(savedSettings().value("providers").toArray(), QJsonArray({"grok"}));
     QCOMPARE(refreshes.count(), 1);
@@ -492,23 +492,23 @@ void TestFrameModelEditing::isStaleComparesWithTheRenderedPages()
     QVERIFY(model->isStale(second, -1));
 
     model->setWidget(QStringLiteral("github.year"), second.id, 1);
-    QVERIFY(!model->isStale(*model->page(second.id), 0));
-    QVERIFY(model->isStale(*model->page(second.id), 1));
+    QVERIFY(!model->isStale(*model->document().page(second.id), 0));
+    QVERIFY(model->isStale(*model->document().page(second.id), 1));
 
     const Layout halves = *model->catalogue()->layout(QStringLiteral("halves"));
     model->updatePage(first.id, [&](Page &page) { page.setLayout(halves); });
-    QVERIFY(model->isStale(*model->page(first.id), 0));
-    QVERIFY(model->isStale(*model->page(first.id), 1));
+    QVERIFY(model->isStale(*model->document().page(first.id), 0));
+    QVERIFY(model->isStale(*model->document().page(first.id), 1));
 
     const QUuid added = model->addPage();
-    QVERIFY(model->isStale(*model->page(added), 0));
-    QVERIFY(model->isStale(*model->page(added), 1));
+    QVERIFY(model->isStale(*model->document().page(added), 0));
+    QVERIFY(model->isStale(*model->document().page(added), 1));
 
     // Undo back to the loaded pages: nothing is stale any more.
     while (model->canUndo())
         model->undo();
-    QVERIFY(!model->isStale(*model->page(second.id), 1));
-    QVERIFY(!model->isStale(*model->page(first.id), 0));
+    QVERIFY(!model->isStale(*model->document().page(second.id), 1));
+    QVERIFY(!model->isStale(*model->document().page(first.id), 0));
 }
 
 void TestFrameModelEditing::slotBeyondThePageCountsAsEmpty()
@@ -516,9 +516,9 @@ void TestFrameModelEditing::slotBeyondThePageCountsAsEmpty()
     auto model = makeModelWithPages({"a"}); // slots: plans.all, empty
     const QUuid id = model->pages().at(0).id;
     model->updatePage(id, [](Page &page) { page.slotWidgets.removeLast(); });
-    QVERIFY(!model->isStale(*model->page(id), 1));
+    QVERIFY(!model->isStale(*model->document().page(id), 1));
     model->updatePage(id, [](Page &page) { page.slotWidgets.clear(); });
-    QVERIFY(model->isStale(*model->page(id), 0));
+    QVERIFY(model->isStale(*model->document().page(id), 0));
 }
 
 void TestFrameModelEditing::viewNameIsThePagePosition()
@@ -543,7 +543,7 @@ void TestFrameModelEditing::failedSaveKeepsTheEdit()
     auto model = makeModel();
     const QUuid id = model->pages().at(0).id;
     model->setTitle(QStringLiteral("Kept"), id);
-    QCOMPARE(model->page(id)->title, QStringLiteral("Kept"));
+    QCOMPARE(model->document().page(id)->title, QStringLiteral("Kept"));
     QVERIFY(model->canUndo());
     QCOMPARE(TestSupport::readFile(blocker), QByteArray("not a directory"));
 }

@@ -651,7 +651,7 @@ void TestFrameModelRefresh::failedDrawKeepsTheLastGoodData()
     QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
                         QDir(views).filePath(QStringLiteral("page.html"))));
     model->setLook(ScreenLook::Colour);
-    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->refresher().isDrawing(); }));
     QCOMPARE(pixelOf(screenFile(QStringLiteral("page0-colour-light.png"))), qRgb(0xff, 0xcc, 0x00));
     QCOMPARE(pixelOf(screenFile(QStringLiteral("page1-colour-light.png"))), qRgb(0xff, 0x00, 0xff));
 }
@@ -662,15 +662,15 @@ void TestFrameModelRefresh::lookChosenDuringRefreshIsDrawnAfterIt()
     const auto model = makeModel();
     model->refresh();
     // Once drawing, the refresh has taken its look.
-    QVERIFY(RefreshSupport::waitFor([&] { return model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return model->refresher().isDrawing(); }));
     model->setLook(ScreenLook::Colour);
     QVERIFY(model->isRefreshing());
     QVERIFY(waitUntilIdle(*model));
 
-    QVERIFY(RefreshSupport::waitFor([&] { return !model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor([&] { return !model->refresher().isDrawing(); }));
     QCOMPARE(pictures(), QStringList({"page0-colour-dark.png", "page0-colour-light.png", "page0-mono-dark.png",
                                       "page0-mono-light.png"}));
-    QCOMPARE(model->picturesLook(), ScreenLook::Colour);
+    QCOMPARE(model->pictures().picturesLook(), ScreenLook::Colour);
     QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(0xff, 0xcc, 0x00));
     QCOMPARE(model->errorLine(), std::nullopt);
 }
@@ -681,28 +681,28 @@ void TestFrameModelRefresh::previousLookShownUntilTheNewOneIsDrawn()
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+    QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
 
     int withoutPicture = 0;
     connect(model.get(), &FrameModel::imagesChanged, this,
             [&] { withoutPicture += model->image(QStringLiteral("page0"), false).isNull(); });
     model->setLook(ScreenLook::Colour);
-    QVERIFY(model->isDrawing());
+    QVERIFY(model->refresher().isDrawing());
     // The colour pictures take their time; meanwhile the card keeps the mono ones.
     QCOMPARE(model->look(), ScreenLook::Colour);
-    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
+    QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
     QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(255, 255, 255));
     QCOMPARE(model->image(QStringLiteral("page0"), true).pixel(20, 20), qRgb(0, 0, 0));
 
-    QVERIFY(RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour; }));
+    QVERIFY(RefreshSupport::waitFor([&] { return model->pictures().picturesLook() == ScreenLook::Colour; }));
     QCOMPARE(model->image(QStringLiteral("page0"), false).pixel(20, 20), qRgb(0xff, 0xcc, 0x00));
     QCOMPARE(model->images().size(), 2);
     QCOMPARE(withoutPicture, 0);
 
     // Back to mono, which has its pictures: shown at once, nothing drawn.
     model->setLook(ScreenLook::Mono);
-    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
-    QVERIFY(!model->isDrawing());
+    QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
+    QVERIFY(!model->refresher().isDrawing());
 }
 
 void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
@@ -716,8 +716,8 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
     QVERIFY(waitUntilIdle(*model));
     // Colour, then back to Mono: the Colour pictures of the first page list stay on disk.
     model->setLook(ScreenLook::Colour);
-    QVERIFY(
-        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    QVERIFY(RefreshSupport::waitFor(
+        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->refresher().isDrawing(); }));
     QCOMPARE(pixel("page0"), red);
     model->setLook(ScreenLook::Mono);
 
@@ -726,10 +726,10 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
     model->movePages({1}, 0);
     QVERIFY(waitUntilIdle(*model));
     model->setLook(ScreenLook::Colour);
-    QCOMPARE(model->picturesLook(), ScreenLook::Mono);
-    QVERIFY(model->isDrawing());
-    QVERIFY(
-        RefreshSupport::waitFor([&] { return model->picturesLook() == ScreenLook::Colour && !model->isDrawing(); }));
+    QCOMPARE(model->pictures().picturesLook(), ScreenLook::Mono);
+    QVERIFY(model->refresher().isDrawing());
+    QVERIFY(RefreshSupport::waitFor(
+        [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->refresher().isDrawing(); }));
     QCOMPARE(pixel("page1"), red);
     QVERIFY(pixel("page0") != red);
 }
@@ -740,21 +740,21 @@ void TestFrameModelRefresh::failedRefreshIsInSight()
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->failureNote(), QString());
-    QCOMPARE(model->staleSlotText(), QStringLiteral("Updating\u2026"));
+    QCOMPARE(model->refresher().failureNote(), QString());
+    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Updating\u2026"));
 
     // A GitHub widget while signed out fails the refresh: the slot and the card say so.
     const QUuid id = model->pages().at(0).id;
     model->setWidget(QStringLiteral("github.year"), id, 0);
     QVERIFY(waitUntilIdle(*model));
     QVERIFY(model->isStale(model->pages().at(0), 0));
-    QCOMPARE(model->staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
-    QCOMPARE(model->failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
+    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
+    QCOMPARE(model->refresher().failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
 
     // The widget taken out again: the refresh works and the note goes.
     model->setWidget(QStringLiteral("today.date"), id, 0);
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->failureNote(), QString());
+    QCOMPARE(model->refresher().failureNote(), QString());
 }
 
 void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
@@ -778,7 +778,7 @@ void TestFrameModelRefresh::refreshSupersedesRunningRedraw()
         [](QList<Page> &pages) { pages = {Page(QStringLiteral("full"), {QStringLiteral("today.date")})}; });
     QVERIFY(model->isRefreshing());
     QVERIFY(RefreshSupport::waitFor(
-        [&] { return !model->isRefreshing() && !model->refreshAgain() && !model->isDrawing(); }));
+        [&] { return !model->isRefreshing() && !model->refreshAgain() && !model->refresher().isDrawing(); }));
     QCOMPARE(model->errorLine(), std::nullopt);
 
     // The redraw stopped when the refresh began to draw: nothing of its later pages was
@@ -897,7 +897,7 @@ void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures()
     writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"})});
 
     const auto model = makeModel();
-    QCOMPARE(model->pageText(QStringLiteral("page0")), std::nullopt);
+    QCOMPARE(model->pictures().pageText(QStringLiteral("page0")), std::nullopt);
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
     QCOMPARE(model->errorLine(), std::nullopt);
@@ -907,9 +907,9 @@ void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures()
     for (int index = 0; index < 2; ++index) {
         const QString words = QStringLiteral("Page %1 in words, %2").arg(index).arg(mode);
         QCOMPARE(QString::fromUtf8(TestSupport::readFile(screenFile(QStringLiteral("page%1.txt").arg(index)))), words);
-        QCOMPARE(model->pageText(QStringLiteral("page%1").arg(index)), std::optional<QString>(words));
+        QCOMPARE(model->pictures().pageText(QStringLiteral("page%1").arg(index)), std::optional<QString>(words));
     }
-    QCOMPARE(model->pageText(QStringLiteral("page2")), std::nullopt);
+    QCOMPARE(model->pictures().pageText(QStringLiteral("page2")), std::nullopt);
 }
 
 int main(int argc, char *argv[])

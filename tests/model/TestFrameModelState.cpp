@@ -399,7 +399,7 @@ void TestFrameModelState::picturesAreHeldNoWiderThanTheLimit()
     QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).size(), QSize(4080, 1440));
 
     QSignalSpy imagesChanged(model.get(), &FrameModel::imagesChanged);
-    model->setPictureWidthLimit(900);
+    model->pictures().setWidthLimit(900);
     QCOMPARE(imagesChanged.count(), 1);
     const QImage held = model->images().value(QStringLiteral("page0-mono-light.png"));
     QCOMPARE(held.size(), QSize(900, 318));
@@ -408,7 +408,7 @@ void TestFrameModelState::picturesAreHeldNoWiderThanTheLimit()
     QCOMPARE(QColor(held.pixel(800, 150)), QColor(Qt::blue));
 
     // The same limit again reads nothing; a new refresh's pictures are held at the limit too.
-    model->setPictureWidthLimit(900);
+    model->pictures().setWidthLimit(900);
     QCOMPARE(imagesChanged.count(), 1);
     model->reload();
     QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 900);
@@ -419,10 +419,10 @@ void TestFrameModelState::picturesAreHeldNoWiderThanTheLimit()
 
     // Pictures narrower than the limit stay as drawn; no limit gives the full size.
     model->setLook(ScreenLook::Mono);
-    model->setPictureWidthLimit(8000);
+    model->pictures().setWidthLimit(8000);
     QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 4080);
-    model->setPictureWidthLimit(1800);
-    model->setPictureWidthLimit(0);
+    model->pictures().setWidthLimit(1800);
+    model->pictures().setWidthLimit(0);
     QCOMPARE(model->images().value(QStringLiteral("page0-mono-light.png")).width(), 4080);
 }
 

@@ -39,7 +39,7 @@ class TestModelFiles : public QObject
     {
         ScreenManifest written;
         written.ok = true;
-        written.views = {QStringLiteral("page0")};
+        written.pageNames = {QStringLiteral("page0")};
         return written;
     }
 

@@ -78,9 +78,9 @@ void TestPlanAlertFeed::followsTheModelsChoices()
     QCOMPARE(alerts.providers(), (QStringList{"claude", "grok"}));
     QVERIFY(alerts.isEnabled());
 
-    model.setPlanAlerts(false);
+    model.display().setPlanAlerts(false);
     QVERIFY(!alerts.isEnabled());
-    model.setPlanAlerts(true);
+    model.display().setPlanAlerts(true);
     QVERIFY(alerts.isEnabled());
 }
 
@@ -101,12 +101,12 @@ void TestPlanAlertFeed::checksTheDataDocumentWhenARefreshEnds()
     // With the switch off, the next refresh alerts nothing.
     due.clear();
     writeDataDocument({provider("claude", "Claude", {window("5-hour", 97)})});
-    model.setPlanAlerts(false);
+    model.display().setPlanAlerts(false);
     Q_EMIT model.isRefreshingChanged();
     QCOMPARE(due.size(), 0);
 
     // A missing or broken document is no alert and no failure.
-    model.setPlanAlerts(true);
+    model.display().setPlanAlerts(true);
     QVERIFY(TestSupport::writeFile(screens() + QStringLiteral("/data.json"), "{\"ai\": "));
     Q_EMIT model.isRefreshingChanged();
     QCOMPARE(due.size(), 0);

@@ -159,11 +159,11 @@ void flashAndPlaceholder()
     FixtureScreens screens(5);
     auto model = makeModel(screens);
     auto card = makeCard(*model, false);
-    model->setFlash(Flash::Dark);
+    model->display().setFlash(Flash::Dark);
     save(onDesktop(*card, false, backdropMargin), QStringLiteral("card-flash-dark"));
-    model->setFlash(Flash::Light);
+    model->display().setFlash(Flash::Light);
     save(onDesktop(*card, false, backdropMargin), QStringLiteral("card-flash-light"));
-    model->setFlash(Flash::None);
+    model->display().setFlash(Flash::None);
 
     FixtureScreens nothing(0);
     QFile::remove(QDir(nothing.path()).filePath(QStringLiteral("manifest.json")));
@@ -197,7 +197,7 @@ void failureAndWelcome()
     FixtureScreens nothing(0);
     QFile::remove(QDir(nothing.path()).filePath(QStringLiteral("manifest.json")));
     auto first = makeModel(nothing);
-    first->setWelcoming(true);
+    first->refresher().setWelcoming(true);
     auto welcoming = makeCard(*first, false);
     save(onDesktop(*welcoming, false, backdropMargin), QStringLiteral("card-welcome-light"));
 }

@@ -244,7 +244,7 @@ bool shootFinished()
     card.apply(true);
     card.show();
     bool saved = true;
-    for (const QString &view : model.manifest() ? model.manifest()->views : QStringList()) {
+    for (const QString &view : model.manifest() ? model.manifest()->pageNames : QStringList()) {
         model.setView(view);
         ScreenshotSupport::settle(900);
         saved &= ScreenshotSupport::save(card.window(), QStringLiteral("welcome-finished-card-") + view);

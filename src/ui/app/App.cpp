@@ -60,7 +60,7 @@ void App::finishLaunching(const QStringList &arguments)
     // During the first welcome the card welcomes rather than showing what the first refresh of
     // the starting pages ran into; the user has chosen nothing yet.
     const bool welcomeNeeded = m_model->needsWelcome();
-    m_model->setWelcoming(welcomeNeeded);
+    m_model->refresher().setWelcoming(welcomeNeeded);
     m_model->startSchedule();
     openLaunchWindows(arguments, welcomeNeeded);
 }
@@ -185,7 +185,7 @@ void App::showWelcome()
             app->m_welcome->close();
     });
     if (!m_welcome) {
-        m_model->setWelcoming(false);
+        m_model->refresher().setWelcoming(false);
         return;
     }
     prepareWindow(*m_welcome, {QStringLiteral("Welcome to Tessarine"), m_welcome->sizeHint(), QString()});
@@ -195,7 +195,7 @@ void App::showWelcome()
         FrameModel *model = m_model.get();
         connect(window, &QWindow::visibleChanged, model, [model](bool visible) {
             if (!visible)
-                model->setWelcoming(false);
+                model->refresher().setWelcoming(false);
         });
     }
 }

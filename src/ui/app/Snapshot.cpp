@@ -64,7 +64,7 @@ void run(FrameModel &model, const QString &directory)
     FrameView view(model);
     for (const ScreenLook look : {ScreenLook::Mono, ScreenLook::Colour, ScreenLook::Panel}) {
         model.setLook(look);
-        const QStringList views = model.manifest() ? model.manifest()->views : QStringList();
+        const QStringList views = model.manifest() ? model.manifest()->pageNames : QStringList();
         for (const QString &name : views) {
             model.setView(name);
             for (const bool dark : {false, true})

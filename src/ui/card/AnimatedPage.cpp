@@ -36,7 +36,7 @@ void AnimatedPage::setView(const QString &view, bool animated)
     m_animation.stop();
     // The model says how it changed the view: not at all animated during the e-paper flash.
     const bool withTransition = animated && !m_view.isEmpty() && m_model.flash() == Flash::None &&
-                                m_model.pendingAnimation().curve != ViewAnimation::Curve::None;
+                                m_model.display().pendingAnimation().curve != ViewAnimation::Curve::None;
     m_leaving = withTransition ? m_view : QString();
     m_view = view;
     m_progress = withTransition ? 0 : 1;

@@ -13,10 +13,10 @@ const QString welcome = QStringLiteral("Welcome to Tessarine. Choose your first 
 // card says what it shows instead: the error line or the waiting note, as the page area does.
 QString pageWords(const FrameModel &model)
 {
-    if (const std::optional<QString> text = model.pageText(model.view()))
+    if (const std::optional<QString> text = model.pictures().pageText(model.view()))
         return *text;
     if (model.image(model.view(), false).isNull()) {
-        if (model.welcoming())
+        if (model.refresher().welcoming())
             return welcome;
         return model.errorLine() ? QString() : waiting;
     }
@@ -28,7 +28,7 @@ QString pageWords(const FrameModel &model)
 QString CardSpeech::name(const FrameModel &model)
 {
     const std::optional<ScreenManifest> &manifest = model.manifest();
-    if (!manifest || !manifest->views.contains(model.view()))
+    if (!manifest || !manifest->pageNames.contains(model.view()))
         return appName;
     return manifest->title(model.view());
 }
@@ -41,10 +41,10 @@ QString CardSpeech::description(const FrameModel &model)
         parts.append(words);
     // The same failure the card's mark shows; with no picture at all the card shows the error
     // line itself, so it is said too.
-    if (!model.failureNote().isEmpty())
-        parts.append(model.failureNote());
+    if (!model.refresher().failureNote().isEmpty())
+        parts.append(model.refresher().failureNote());
     else if (const std::optional<QString> error = model.errorLine();
-             error && !error->isEmpty() && !model.welcoming() && model.image(model.view(), false).isNull())
+             error && !error->isEmpty() && !model.refresher().welcoming() && model.image(model.view(), false).isNull())
         parts.append(QStringLiteral("Last refresh failed: ") + *error);
     return parts.join(QStringLiteral("\n\n"));
 }

@@ -94,7 +94,7 @@ QAction *FrameMenu::actionForShortcut(const QKeySequence &keys) const
 
 QStringList FrameMenu::views() const
 {
-    return m_model.manifest() ? m_model.manifest()->views : QStringList();
+    return m_model.manifest() ? m_model.manifest()->pageNames : QStringList();
 }
 
 void FrameMenu::addStatus()
@@ -125,9 +125,9 @@ void FrameMenu::addNavigation()
 void FrameMenu::addCopyPageText()
 {
     // The shown page in words, as a screen reader reads it, for pasting anywhere.
-    const std::optional<QString> text = m_model.pageText(m_model.view());
+    const std::optional<QString> text = m_model.pictures().pageText(m_model.view());
     QAction *copy = addAction(QStringLiteral("Copy Page Text"), this, [this] {
-        if (const std::optional<QString> current = m_model.pageText(m_model.view()))
+        if (const std::optional<QString> current = m_model.pictures().pageText(m_model.view()))
             QGuiApplication::clipboard()->setText(*current);
     });
     copy->setEnabled(text.has_value());
@@ -238,8 +238,8 @@ void FrameMenu::addPlansMenu()
     }
     plans->addSeparator();
     addToggle(plans, QStringLiteral("Show Logos"), m_model.showLogos(), [this](bool on) { m_model.setShowLogos(on); });
-    addToggle(plans, QStringLiteral("Alert Before Plans Run Out"), m_model.planAlerts(),
-              [this](bool on) { m_model.setPlanAlerts(on); });
+    addToggle(plans, QStringLiteral("Alert Before Plans Run Out"), m_model.display().planAlerts(),
+              [this](bool on) { m_model.display().setPlanAlerts(on); });
 }
 
 void FrameMenu::addKeepOnTopToggle()

@@ -185,14 +185,14 @@ void FrameView::updateMask()
 
 void FrameView::showNextPage()
 {
-    const QStringList views = m_model.manifest() ? m_model.manifest()->views : QStringList();
+    const QStringList views = m_model.manifest() ? m_model.manifest()->pageNames : QStringList();
     if (const std::optional<QString> next = PageCycle::next(m_model.view(), views))
         m_model.show(*next, true);
 }
 
 void FrameView::showPreviousPage()
 {
-    const QStringList views = m_model.manifest() ? m_model.manifest()->views : QStringList();
+    const QStringList views = m_model.manifest() ? m_model.manifest()->pageNames : QStringList();
     if (const std::optional<QString> previous = PageCycle::previous(m_model.view(), views))
         m_model.show(*previous, false);
 }

@@ -29,7 +29,7 @@ FullScreenFrame::~FullScreenFrame() = default;
 
 int FullScreenFrame::viewCount() const
 {
-    return m_model.manifest() ? int(m_model.manifest()->views.size()) : 0;
+    return m_model.manifest() ? int(m_model.manifest()->pageNames.size()) : 0;
 }
 
 FullScreenLayout::Choice FullScreenFrame::choice() const
@@ -46,7 +46,7 @@ QStringList FullScreenFrame::viewsToShow() const
 {
     const int n = viewCount();
     const int count = n < 2 ? 1 : std::min(n, choice().cells());
-    const QStringList views = m_model.manifest() ? m_model.manifest()->views : QStringList();
+    const QStringList views = m_model.manifest() ? m_model.manifest()->pageNames : QStringList();
     QStringList names{m_model.view()};
     while (names.size() < count) {
         const std::optional<QString> next = PageCycle::next(names.last(), views);

@@ -56,6 +56,6 @@ void PictureResolution::update()
     const QList<QScreen *> all = QGuiApplication::screens();
     for (const QScreen *screen : all)
         screens.append(Screen{screen->availableGeometry().size(), screen->devicePixelRatio()});
-    const int views = m_model.manifest() ? int(m_model.manifest()->views.size()) : 1;
-    m_model.setPictureWidthLimit(widthFor(m_model.size(), views, screens));
+    const int views = m_model.manifest() ? int(m_model.manifest()->pageNames.size()) : 1;
+    m_model.pictures().setWidthLimit(widthFor(m_model.size(), views, screens));
 }

@@ -210,7 +210,8 @@ QWidget *LayoutEditor::buildInspectorColumn()
 
 QString LayoutEditor::navigationTitle() const
 {
-    const std::optional<Page> page = m_state->selection() ? m_model.page(*m_state->selection()) : std::nullopt;
+    const std::optional<Page> page =
+        m_state->selection() ? m_model.document().page(*m_state->selection()) : std::nullopt;
     if (!page || !m_model.catalogue())
         return editLayoutTitle;
     return m_model.catalogue()->title(*page);
@@ -252,7 +253,7 @@ void LayoutEditor::contentShown()
 void LayoutEditor::showCurrentState()
 {
     const bool hasCatalogue = m_model.catalogue().has_value();
-    const bool hasPage = m_state->selection() && m_model.page(*m_state->selection());
+    const bool hasPage = m_state->selection() && m_model.document().page(*m_state->selection());
 
     if (!hasCatalogue)
         m_detail->setCurrentWidget(m_noCatalogue);
@@ -281,7 +282,8 @@ void LayoutEditor::updateTitles()
 void LayoutEditor::updateLayoutMenu()
 {
     m_layoutMenu->clear();
-    const std::optional<Page> page = m_state->selection() ? m_model.page(*m_state->selection()) : std::nullopt;
+    const std::optional<Page> page =
+        m_state->selection() ? m_model.document().page(*m_state->selection()) : std::nullopt;
     if (!page || !m_model.catalogue())
         return;
     auto *group = new QActionGroup(m_layoutMenu);

@@ -58,7 +58,7 @@ QImage PageImage::lastPicture(const FrameModel &model, const Page &page, bool da
     // text would show between the new slots. The page shows none until it is drawn again.
     if (found == drawn.cend() || found->layout != page.layout)
         return {};
-    const QString view = FrameModel::viewName(std::distance(drawn.cbegin(), found));
+    const QString view = PageDocument::pageName(std::distance(drawn.cbegin(), found));
     return model.image(view, dark);
 }
 

@@ -395,9 +395,9 @@ void TestFrameMenu::providersAndLogos()
     waitForRefresh();
     m_menu->rebuild();
     find(*m_menu, "AI Plans/Alert Before Plans Run Out")->trigger();
-    QVERIFY(!m_model->planAlerts());
+    QVERIFY(!m_model->display().planAlerts());
     QVERIFY(!m_model->isRefreshing());
-    QCOMPARE(FrameModel().planAlerts(), false);
+    QCOMPARE(FrameModel().display().planAlerts(), false);
     m_menu->rebuild();
     QVERIFY(!find(*m_menu, "AI Plans/Alert Before Plans Run Out")->isChecked());
 }

@@ -226,14 +226,14 @@ void TestFrameView::flashPhasesHideThePage()
     makeModel({"page0"});
     QVERIFY(near(pageCentre(), viewColours["page0"]));
 
-    m_model->setFlash(Flash::Dark);
+    m_model->display().setFlash(Flash::Dark);
     QVERIFY(pageCentre().lightness() < 60);
 
-    m_model->setFlash(Flash::Light);
+    m_model->display().setFlash(Flash::Light);
     const QColor empty = pageCentre();
     QVERIFY2(empty.lightness() > 200, qPrintable(empty.name()));
 
-    m_model->setFlash(Flash::None);
+    m_model->display().setFlash(Flash::None);
     QVERIFY(near(pageCentre(), viewColours["page0"]));
 }
 
@@ -333,7 +333,7 @@ void TestFrameView::placeholderText()
     if (withManifest)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), {}, colouredPicture, error);
     FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
-    model.setWelcoming(welcoming);
+    model.refresher().setWelcoming(welcoming);
     QCOMPARE(ScreenImage(model).placeholderText(), expected);
 }
 

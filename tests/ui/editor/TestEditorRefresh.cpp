@@ -109,7 +109,7 @@ void TestEditorRefresh::editsDuringARefreshWaitForTheFollowUp()
     QCOMPARE(m_runs, 2);
     QCOMPARE(model->errorLine(), std::nullopt);
     QVERIFY(editor.navigationSubtitle().startsWith(QStringLiteral("Updated ")));
-    QCOMPARE(model->history().undoStack().size(), 2);
+    QCOMPARE(model->document().history().undoStack().size(), 2);
 }
 
 void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
@@ -130,7 +130,7 @@ void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
     model->setTitle(QStringLiteral("Busy"), id);
     model->undo();
     model->redo();
-    QCOMPARE(model->history().undoStack().size(), 6);
+    QCOMPARE(model->document().history().undoStack().size(), 6);
     QCOMPARE(m_runs, 1);
 
     QVERIFY(waitUntilIdle(*model));
@@ -164,21 +164,21 @@ void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()
     QVERIFY(overlays.at(1)->showsFailure());
     QCOMPARE(overlays.at(1)->toolTip(), QStringLiteral("Not updated: ") + *model->errorLine());
     QVERIFY(!overlays.at(0)->isUpdating());
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
     QCOMPARE(editor.state().selection(), id);
     QCOMPARE(editor.state().selectedSlot(), 1);
     QVERIFY(editor.navigationSubtitle() != QStringLiteral("Updating preview…"));
 
     // The editor keeps working: Delete empties the slot, undo brings the widget back.
     QTest::keyClick(editor.canvas(), Qt::Key_Delete);
-    QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), std::nullopt);
     QVERIFY(!overlays.at(1)->isUpdating());
     editor.undoAction()->trigger();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
     QVERIFY(overlays.at(1)->isUpdating());
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->history().undoStack().size(), 1);
-    QCOMPARE(model->history().redoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().redoStack().size(), 1);
 }
 
 int main(int argc, char *argv[])

@@ -361,7 +361,7 @@ void TestLayoutEditor::keysChooseAWidget()
         if (row->widget().id == QLatin1String("countdown"))
             QTest::keyClick(row, Qt::Key(key));
     }
-    QCOMPARE(model->page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
+    QCOMPARE(model->document().page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
 }
 
 void TestLayoutEditor::altArrowsMovePages_data()
@@ -421,18 +421,18 @@ void TestLayoutEditor::deleteEmptiesOnlyASelectedSlot()
     PageCanvas *canvas = editor.canvas();
 
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
 
     // A slot beyond the layout holds nothing to empty.
     editor.state().setSelectedSlot(5);
     QTest::keyClick(canvas, Qt::Key_Delete);
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
     QCOMPARE(model->pages().at(0).slotWidgets.size(), 2);
 
     editor.state().setSelectedSlot(0);
     QTest::keyClick(canvas, Qt::Key_Delete);
     QCOMPARE(model->pages().at(0).slotWidgets.at(0), std::nullopt);
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
     QCOMPARE(editor.state().selectedSlot(), 0);
 }
 
@@ -450,11 +450,11 @@ void TestLayoutEditor::undoAndRedoFollowTheHistory()
     model->setWidget(QStringLiteral("countdown"), id, 1);
     QVERIFY(editor.undoAction()->isEnabled());
     editor.undoAction()->trigger();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), std::nullopt);
     QVERIFY(!editor.undoAction()->isEnabled());
     QVERIFY(editor.redoAction()->isEnabled());
     editor.redoAction()->trigger();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("countdown"));
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), QStringLiteral("countdown"));
     // Edits keep the page selected: identifiers survive them.
     QCOMPARE(editor.state().selection(), id);
 }
@@ -573,7 +573,7 @@ void TestLayoutEditor::picturesFollowThePagesTheyWereDrawnFrom()
 
     // A page added since has no picture yet.
     const QUuid added = model->addPage(loaded.at(1).id);
-    QVERIFY(PageImage::lastPicture(*model, *model->page(added), false).isNull());
+    QVERIFY(PageImage::lastPicture(*model, *model->document().page(added), false).isNull());
 }
 
 void TestLayoutEditor::slotMenuChoosesAndRemovesWidgets()
@@ -597,13 +597,13 @@ void TestLayoutEditor::slotMenuChoosesAndRemovesWidgets()
     QCOMPARE(actionTexts(*choose).size(), model->catalogue()->widgets.size());
 
     actionNamed(*choose, QStringLiteral("Next 7 Days"))->trigger();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), QStringLiteral("calendar.next"));
 
     menu.reset(empty->makeMenu());
     QCOMPARE(actionTexts(*menu), QStringList({"Choose Widget", "Remove Widget"}));
     actionNamed(*menu, QStringLiteral("Remove Widget"))->trigger();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
-    QCOMPARE(model->history().undoStack().size(), 2);
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), std::nullopt);
+    QCOMPARE(model->document().history().undoStack().size(), 2);
 }
 
 void TestLayoutEditor::rowMenuAndDeleteRules()
@@ -620,7 +620,7 @@ void TestLayoutEditor::rowMenuAndDeleteRules()
     QCOMPARE(actionTexts(*menu), QStringList({"New Page After", "Duplicate", "Delete"}));
     actionNamed(*menu, QStringLiteral("Delete"))->trigger();
     QCOMPARE(model->pages().size(), 2);
-    QVERIFY(!model->page(second));
+    QVERIFY(!model->document().page(second));
     QCOMPARE(editor.state().selection(), first);
 
     // Deleting the selected page selects the first remaining one.
@@ -706,11 +706,11 @@ void TestLayoutEditor::pictureOfAnotherLayoutIsNotShown()
     // between them. Until the page is drawn again it shows no picture.
     const QString other = first.layout == QLatin1String("halves") ? QStringLiteral("thirds") : QStringLiteral("halves");
     model->updatePage(first.id, [&](Page &page) { page.setLayout(*model->catalogue()->layout(other)); });
-    QVERIFY(PageImage::lastPicture(*model, *model->page(first.id), false).isNull());
+    QVERIFY(PageImage::lastPicture(*model, *model->document().page(first.id), false).isNull());
     // A change of widgets alone keeps the picture: the slots that changed say "Updating…".
     const Page second = model->pages().at(1);
     model->setWidget(QStringLiteral("today.date"), second.id, 0);
-    QVERIFY(!PageImage::lastPicture(*model, *model->page(second.id), false).isNull());
+    QVERIFY(!PageImage::lastPicture(*model, *model->document().page(second.id), false).isNull());
     QTRY_VERIFY_WITH_TIMEOUT(!model->isRefreshing(), 20000);
 }
 
@@ -742,7 +742,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     std::unique_ptr<QMimeData> dragged(rows->mimeData({rows->index(1)}));
     QVERIFY(!rows->dropMimeData(dragged.get(), Qt::MoveAction, 1, 0, {}));
     QCOMPARE(model->pages(), before);
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
 
     QVERIFY(rows->moveRows({}, 0, 1, {}, 2));
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
@@ -754,7 +754,7 @@ void TestLayoutEditor::draggingRowsMovesPages()
     dragged.reset(rows->mimeData({rows->index(0)}));
     rows->dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {});
     QCOMPARE(model->pages(), QList<Page>({before.at(1), before.at(0), before.at(2)}));
-    QCOMPARE(model->history().undoStack().size(), 3);
+    QCOMPARE(model->document().history().undoStack().size(), 3);
     QCOMPARE(rows->data(rows->index(2), Qt::DisplayRole).toString(), QStringLiteral("Countdown"));
 }
 
@@ -771,13 +771,13 @@ void TestLayoutEditor::layoutMenuChangesTheLayoutOnly()
     QAction *halves = actionNamed(*editor.layoutMenu(), QStringLiteral("Two Halves"));
     QVERIFY(halves->isChecked());
     halves->trigger();
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
 
     actionNamed(*editor.layoutMenu(), QStringLiteral("Three Thirds"))->trigger();
-    QCOMPARE(model->page(id)->layout, QStringLiteral("thirds"));
-    QCOMPARE(model->page(id)->slotWidgets.size(), 3);
+    QCOMPARE(model->document().page(id)->layout, QStringLiteral("thirds"));
+    QCOMPARE(model->document().page(id)->slotWidgets.size(), 3);
     QCOMPARE(editor.canvas()->overlays().size(), 3);
-    QCOMPARE(model->history().undoStack().size(), 1);
+    QCOMPARE(model->document().history().undoStack().size(), 1);
 
     editor.state().setSelection(std::nullopt);
     QVERIFY(!editor.layoutItem()->isVisible());
@@ -837,14 +837,14 @@ void TestLayoutEditor::pageNameSavesOnReturnOnly()
 
     name->setText(QStringLiteral("Work"));
     editor.pageList()->listView()->setFocus();
-    QCOMPARE(model->page(id)->title, QStringLiteral("Mine"));
+    QCOMPARE(model->document().page(id)->title, QStringLiteral("Mine"));
 
     QTest::keyClick(name, Qt::Key_Return);
-    QCOMPARE(model->page(id)->title, QStringLiteral("Work"));
+    QCOMPARE(model->document().page(id)->title, QStringLiteral("Work"));
 
     name->clear();
     QTest::keyClick(name, Qt::Key_Return);
-    QVERIFY(!model->page(id)->title);
+    QVERIFY(!model->document().page(id)->title);
     QCOMPARE(name->placeholderText(), QStringLiteral("GitHub · Claude · Codex"));
 
     // Undo shows the restored title in the field.
@@ -922,13 +922,13 @@ void TestLayoutEditor::widgetInspectorListsAndChooses()
         if (row->widget().id == QLatin1String("countdown"))
             row->click();
     }
-    QCOMPARE(model->page(id)->slotWidgets.at(1), QStringLiteral("countdown"));
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), QStringLiteral("countdown"));
     QVERIFY(qobject_cast<CountdownSettings *>(inspector->settings()));
     // Right under the slot section.
     QCOMPARE(inspector->sections().at(1), inspector->settings());
 
     inspector->emptyButton()->click();
-    QCOMPARE(model->page(id)->slotWidgets.at(1), std::nullopt);
+    QCOMPARE(model->document().page(id)->slotWidgets.at(1), std::nullopt);
     QVERIFY(!inspector->emptyButton()->isEnabled());
     QVERIFY(!inspector->settings());
     for (const WidgetRow *row : inspector->rows())
@@ -1050,7 +1050,7 @@ void TestLayoutEditor::withoutCatalogueTheEditorSaysSo()
     // The keys change nothing they cannot.
     QTest::keyClick(editor.canvas(), Qt::Key_Right);
     QTest::keyClick(editor.canvas(), Qt::Key_Delete);
-    QVERIFY(model->history().undoStack().isEmpty());
+    QVERIFY(model->document().history().undoStack().isEmpty());
 }
 
 QTEST_MAIN(TestLayoutEditor)

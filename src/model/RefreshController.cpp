@@ -1,22 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The refresh pipeline: the run itself (token, calendar, data document, the pictures,
-// "data.json", the manifest), the redraw from the last good data document, and the status and
-// error lines shown for it. When runs start and which draw may write is RefreshScheduler's.
+#include "RefreshController.h"
 
-#include "FrameModel.h"
-
+#include "PageDocument.h"
 #include "RefreshMoments.h"
 #include "RefreshScheduler.h"
 #include "ScreenFiles.h"
+#include "ScreenPictures.h"
 #include "data/DataCollector.h"
-#include "data/GitHubCliToken.h"
-#include "data/Shell.h"
 #include "kit/UserError.h"
 #include "render/RenderClient.h"
 #include "render/ThemeFile.h"
-#include "services/GitHubAuth.h"
-#include "services/GitHubAuthClock.h"
-#include "services/UpdateChecker.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -32,8 +25,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto ghTokenTimeout = 10s;
-const QString ghTokenCommand = QStringLiteral("gh auth token");
 const QString unfinishedRefresh = QStringLiteral("The last refresh did not finish");
 const QString failedRefresh = QStringLiteral("The last refresh failed");
 const QString supersededDraw = QStringLiteral("Another drawing of the pages took over");
@@ -42,11 +33,6 @@ const QString calendarWidget = QStringLiteral("calendar.next");
 
 constexpr int panelScale = 1;
 constexpr int previewScale = 3;
-
-QString pageViewName(qsizetype index)
-{
-    return QStringLiteral("page") + QString::number(index);
-}
 
 QJsonArray pagesJson(const QList<Page> &pages)
 {
@@ -85,29 +71,18 @@ QString messageOf(const std::exception_ptr &error)
 
 } // namespace
 
-FrameModel::FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent)
-    : FrameModel(parent)
+RefreshController::RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir,
+                                     ScreenPictures &pictures, QObject *parent)
+    : QObject(parent)
+    , m_inputs(std::move(inputs))
+    , m_viewsDir(viewsDir)
+    , m_screensDir(screensDir)
+    , m_pictures(pictures)
 {
-    m_credentials = std::move(credentials);
+    m_schedule = makeScheduler();
 }
 
-GitHubAuth &FrameModel::github()
-{
-    if (!m_github) {
-        m_github = m_credentials ? new GitHubAuth(m_credentials, std::make_shared<GitHubAuthClock>(), this)
-                                 : new GitHubAuth(this);
-    }
-    return *m_github;
-}
-
-UpdateChecker &FrameModel::updates()
-{
-    if (!m_updates)
-        m_updates = new UpdateChecker(this);
-    return *m_updates;
-}
-
-RenderClient &FrameModel::renderer()
+RenderClient &RefreshController::renderer()
 {
     // Pages are drawn in a renderer process of their own, so the model's process never holds a
     // web view.
@@ -116,83 +91,83 @@ RenderClient &FrameModel::renderer()
     return *m_renderer;
 }
 
-RefreshScheduler *FrameModel::makeScheduler()
+RefreshScheduler *RefreshController::makeScheduler()
 {
     RefreshScheduler::Jobs jobs;
     jobs.starting = [this] { refreshStarting(); };
     jobs.run = [this] { return runRefresh(); };
     jobs.finished = [this](const std::optional<QString> &error, bool followUp) { finished(error, followUp); };
     auto *schedule = new RefreshScheduler(std::move(jobs), this);
-    connect(schedule, &RefreshScheduler::refreshRequested, this, &FrameModel::refreshRequested);
-    connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
-    connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
-    connect(schedule, &RefreshScheduler::isDrawingChanged, this, &FrameModel::isDrawingChanged);
-    connect(this, &FrameModel::lastRunErrorChanged, this, &FrameModel::updateFailureNote);
-    connect(this, &FrameModel::manifestChanged, this, &FrameModel::updateFailureNote);
-    connect(this, &FrameModel::imagesChanged, this, &FrameModel::updateFailureNote);
-    connect(this, &FrameModel::welcomingChanged, this, &FrameModel::updateFailureNote);
+    connect(schedule, &RefreshScheduler::refreshRequested, this, &RefreshController::refreshRequested);
+    connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &RefreshController::isRefreshingChanged);
+    connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &RefreshController::refreshAgainChanged);
+    connect(schedule, &RefreshScheduler::isDrawingChanged, this, &RefreshController::isDrawingChanged);
+    connect(this, &RefreshController::lastRunErrorChanged, this, &RefreshController::updateFailureNote);
+    connect(&m_pictures, &ScreenPictures::manifestChanged, this, &RefreshController::updateFailureNote);
+    connect(&m_pictures, &ScreenPictures::imagesChanged, this, &RefreshController::updateFailureNote);
+    connect(this, &RefreshController::welcomingChanged, this, &RefreshController::updateFailureNote);
     return schedule;
 }
 
-bool FrameModel::isRefreshing() const
+bool RefreshController::isRefreshing() const
 {
     return m_schedule->isRefreshing();
 }
 
-bool FrameModel::refreshAgain() const
+bool RefreshController::refreshAgain() const
 {
     return m_schedule->refreshAgain();
 }
 
-bool FrameModel::isDrawing() const
+bool RefreshController::isDrawing() const
 {
     return m_schedule->isDrawing();
 }
 
-void FrameModel::startSchedule()
+void RefreshController::start()
 {
-    updates().checkInBackground();
     if (const std::optional<QString> data = ScreenFiles(m_screensDir).readData())
         takePlanResets(QJsonDocument::fromJson(data->toUtf8()).object());
     m_schedule->start();
-    restartCycle();
 }
 
-void FrameModel::refresh()
+void RefreshController::refresh()
 {
     m_schedule->requestRefresh();
 }
 
-void FrameModel::refreshStarting()
+void RefreshController::refreshStarting()
 {
-    setRenderingPages(m_pages);
-    setLastRunError(std::nullopt);
+    assign(m_renderingPages, m_inputs.settings().pages, &RefreshController::renderingPagesChanged);
+    assign(m_lastRunError, std::optional<QString>(), &RefreshController::lastRunErrorChanged);
 }
 
-QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
+QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
 {
     // The model may go away at any suspension; after each one nothing is touched without it.
-    const QPointer<FrameModel> self(this);
+    const QPointer<RefreshController> self(this);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     std::optional<QString> error;
     try {
-        const std::optional<QString> token = co_await refreshToken();
+        const std::optional<QString> token = co_await m_inputs.token();
         if (!self)
             co_return std::nullopt;
-        const QJsonArray pages = pagesJson(m_pages);
+        const Settings settings = m_inputs.settings();
+        const QJsonArray pages = pagesJson(settings.pages);
         const std::optional<QJsonObject> countdown =
-            m_countdown ? std::optional<QJsonObject>(m_countdown->toJson()) : std::nullopt;
-        const QSet<QString> widgets = usedWidgets(m_pages);
+            settings.countdown ? std::optional<QJsonObject>(settings.countdown->toJson()) : std::nullopt;
+        const QSet<QString> widgets = usedWidgets(settings.pages);
         // The calendar is read only for a page that shows it: reading it may send the
         // subscriptions' private addresses over the network and wait on the calendar service.
         std::optional<QJsonObject> calendar;
         if (widgets.contains(calendarWidget)) {
-            calendar = co_await calendarData();
+            calendar = co_await m_inputs.calendar();
             if (!self)
                 co_return std::nullopt;
         }
 
-        const DataCollector collector(pages, widgets, m_providers, m_showLogos, countdown, calendar, token);
+        const DataCollector collector(pages, widgets, settings.providers, settings.showLogos, countdown, calendar,
+                                      token);
         const DataCollector::Result collected = co_await collector.collect(now);
         if (!self)
             co_return std::nullopt;
@@ -202,7 +177,7 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         files.ensureDirectory();
         markUnfinished();
         // draw() takes the look as it begins, before its first suspension.
-        const ScreenLook drawnLook = m_look;
+        const ScreenLook drawnLook = m_inputs.look();
         const bool drawn = co_await draw(QString::fromUtf8(data));
         if (!self)
             co_return std::nullopt;
@@ -216,8 +191,8 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
         // looks show an older page list or older data: they go, and a look chosen later is
         // drawn afresh from this data before it is shown.
         if (writeManifest(true, now, collected.login, std::nullopt)) {
-            files.removePicturesExcept(drawnViews(), drawnLook);
-            m_refreshedLook = drawnLook;
+            files.removePicturesExcept(drawnPageNames(), drawnLook);
+            m_pictures.setRefreshedLook(drawnLook);
         }
     } catch (...) {
         if (!self)
@@ -227,46 +202,35 @@ QCoro::Task<std::optional<QString>> FrameModel::runRefresh()
 
     if (error) {
         // The pictures of the last good run stay; the manifest keeps its time and login.
-        const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
-        writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, error);
+        const std::optional<ScreenManifest> &last = m_pictures.manifest();
+        const std::optional<QDateTime> updated = last ? last->updatedDate() : std::nullopt;
+        writeManifest(false, updated, last ? last->login : std::nullopt, error);
     }
     co_return error;
 }
 
-QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
+QCoro::Task<bool> RefreshController::draw(QString dataJson)
 {
-    const std::optional<QString> signedIn = co_await github().accessToken();
-    if (signedIn && !signedIn->isEmpty())
-        co_return signedIn;
-    // The GitHub command-line tool's own sign-in serves as well.
-    const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
-    if (!result.succeeded())
-        co_return std::nullopt;
-    co_return GitHubCliToken::fromOutput(result.output);
-}
-
-QCoro::Task<bool> FrameModel::draw(QString dataJson)
-{
-    const QPointer<FrameModel> self(this);
+    const QPointer<RefreshController> self(this);
     // Begun before the first render, so a draw still running stops before its next picture.
     const RefreshScheduler::DrawTurn turn(*m_schedule);
     const QJsonObject themes = ThemeFile::read(m_viewsDir);
     // Taken once: pages added or a look chosen meanwhile are drawn by the refresh that follows.
-    const ScreenLook look = m_look;
+    const ScreenLook look = m_inputs.look();
     const ScreenFiles files(m_screensDir);
     struct Picture
     {
         QString fileName;
         RenderJob job;
-        // The view whose text goes beside it: one text a page, taken with its first picture.
-        std::optional<QString> textView;
+        // The page whose text goes beside it: one text a page, taken with its first picture.
+        std::optional<QString> textPage;
     };
     QList<Picture> pictures;
     for (qsizetype index = 0; index < drawnPageCount(); ++index) {
-        const QString view = pageViewName(index);
+        const QString pageName = PageDocument::pageName(index);
         for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true})
-            pictures.append({look.fileName(view, dark), pictureJob(dataJson, int(index), look, dark, themes),
-                             dark ? std::nullopt : std::optional<QString>(view)});
+            pictures.append({look.fileName(pageName, dark), pictureJob(dataJson, int(index), look, dark, themes),
+                             dark ? std::nullopt : std::optional<QString>(pageName)});
     }
 
     for (qsizetype index = 0; index < pictures.size(); ++index) {
@@ -281,15 +245,20 @@ QCoro::Task<bool> FrameModel::draw(QString dataJson)
             co_return false;
         const QString &name = pictures.at(index).fileName;
         files.writePng(name, picture);
-        if (const std::optional<QString> &view = pictures.at(index).textView; view && !answer.text.isEmpty())
-            files.writeText(*view, answer.text);
-        m_decodedPictures.add(QDir(m_screensDir).filePath(name), picture, pictureWidthLimitFor(look));
+        if (const std::optional<QString> &page = pictures.at(index).textPage; page && !answer.text.isEmpty())
+            files.writeText(*page, answer.text);
+        m_pictures.decoded().add(QDir(m_screensDir).filePath(name), picture, m_pictures.widthLimitFor(look));
     }
+    // The pictures are loaded right after the draw; waiting here for their decoding, rather than
+    // there, keeps the interface thread free meanwhile.
+    co_await m_pictures.decoded().whenDecoded();
+    if (!self)
+        co_return false;
     co_return true;
 }
 
-RenderJob FrameModel::pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
-                                 const QJsonObject &themes)
+RenderJob RefreshController::pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
+                                        const QJsonObject &themes)
 {
     // The panel is drawn for a one-bit screen without a theme; the other looks in their light
     // or dark theme at three pixels a point.
@@ -299,7 +268,7 @@ RenderJob FrameModel::pictureJob(const QString &dataJson, int page, ScreenLook l
                      previewScale};
 }
 
-void FrameModel::redraw()
+void RefreshController::redraw()
 {
     if (isRefreshing())
         return;
@@ -308,9 +277,9 @@ void FrameModel::redraw()
         redrawFrom(*data);
 }
 
-QCoro::Task<> FrameModel::redrawFrom(QString dataJson)
+QCoro::Task<> RefreshController::redrawFrom(QString dataJson)
 {
-    const QPointer<FrameModel> self(this);
+    const QPointer<RefreshController> self(this);
     bool drawn = false;
     try {
         drawn = co_await draw(dataJson);
@@ -319,85 +288,93 @@ QCoro::Task<> FrameModel::redrawFrom(QString dataJson)
     }
     // A redraw that was taken over leaves the pictures to the draw that took over.
     if (self && drawn)
-        loadImages();
+        m_inputs.loadImages();
 }
 
-qsizetype FrameModel::drawnPageCount() const
+qsizetype RefreshController::drawnPageCount() const
 {
-    return std::min(m_pages.size(), mostDrawnPages);
+    return std::min(m_inputs.settings().pages.size(), mostDrawnPages);
 }
 
-QStringList FrameModel::drawnViews() const
+QStringList RefreshController::drawnPageNames() const
 {
-    QStringList views;
+    QStringList names;
     for (qsizetype index = 0; index < drawnPageCount(); ++index)
-        views.append(pageViewName(index));
-    return views;
+        names.append(PageDocument::pageName(index));
+    return names;
 }
 
-bool FrameModel::writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
-                               const std::optional<QString> &error)
+bool RefreshController::writeManifest(bool ok, const std::optional<QDateTime> &updatedAt,
+                                      const std::optional<QString> &login, const std::optional<QString> &error)
 {
     ScreenManifest manifest;
     manifest.ok = ok;
     if (updatedAt)
         manifest.updatedAt = updatedAt->toUTC().toString(Qt::ISODateWithMs);
     manifest.login = login;
-    manifest.views = drawnViews();
+    manifest.pageNames = drawnPageNames();
+    const Settings settings = m_inputs.settings();
     QStringList titles;
-    for (qsizetype index = 0; index < manifest.views.size(); ++index)
-        titles.append(m_catalogue ? m_catalogue->title(m_pages.at(index)) : QStringLiteral("Page"));
+    for (qsizetype index = 0; index < manifest.pageNames.size(); ++index)
+        titles.append(settings.catalogue ? settings.catalogue->title(settings.pages.at(index))
+                                         : QStringLiteral("Page"));
     manifest.titles = titles;
     manifest.error = error;
     QDir().mkpath(m_screensDir);
     return ScreenFiles(m_screensDir).writeManifest(manifest);
 }
 
-void FrameModel::markUnfinished()
+void RefreshController::markUnfinished()
 {
     // From the first replaced picture until the run's own manifest is written, the pictures may
     // mix two runs. The manifest on disk stops claiming success first, so a draw that fails
     // half-way, or a process ended meanwhile, never leaves a manifest that says all went well.
-    const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
-    if (!writeManifest(false, updated, m_manifest ? m_manifest->login : std::nullopt, unfinishedRefresh))
+    const std::optional<ScreenManifest> &last = m_pictures.manifest();
+    const std::optional<QDateTime> updated = last ? last->updatedDate() : std::nullopt;
+    if (!writeManifest(false, updated, last ? last->login : std::nullopt, unfinishedRefresh))
         throw UserError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
 }
 
-void FrameModel::finished(const std::optional<QString> &error, bool followUp)
+void RefreshController::finished(const std::optional<QString> &error, bool followUp)
 {
     if (!error)
-        setRenderedPages(m_renderingPages);
-    reload();
+        assign(m_renderedPages, m_renderingPages, &RefreshController::renderedPagesChanged);
+    m_inputs.reload();
     // A follow-up draws the current look itself and clears the error line as it starts.
     if (followUp)
         return;
-    setLastRunError(error);
+    assign(m_lastRunError, error, &RefreshController::lastRunErrorChanged);
     drawChosenLook();
 }
 
-void FrameModel::drawChosenLook()
+void RefreshController::drawChosenLook()
 {
     // A look chosen while the refresh ran was left undrawn, as the refresh drew the look it
     // started with; its older pictures, if it had any, went when the refresh succeeded.
-    m_lookAwaitingPictures = !hasPicturesOfLook();
+    lookChosen(m_pictures.hasChosenLook());
+}
+
+void RefreshController::lookChosen(bool hasPictures)
+{
+    m_lookAwaitingPictures = !hasPictures;
     if (m_lookAwaitingPictures)
         redraw();
 }
 
-void FrameModel::takePlanResets(const QJsonObject &data)
+void RefreshController::takePlanResets(const QJsonObject &data)
 {
     m_schedule->setPlanResets(RefreshMoments::planResets(data));
 }
 
-void FrameModel::updateFailureNote()
+void RefreshController::updateFailureNote()
 {
     const std::optional<QString> error = errorLine();
-    const bool shown = error && !m_images.isEmpty() && !m_welcoming;
+    const bool shown = error && !m_pictures.images().isEmpty() && !m_welcoming;
     assign(m_failureNote, shown ? QStringLiteral("Last refresh failed: ") + *error : QString(),
-           &FrameModel::failureNoteChanged);
+           &RefreshController::failureNoteChanged);
 }
 
-QString FrameModel::staleSlotText() const
+QString RefreshController::staleSlotText() const
 {
     const std::optional<QString> error = errorLine();
     if (isRefreshing() || !error)
@@ -405,27 +382,29 @@ QString FrameModel::staleSlotText() const
     return QStringLiteral("Not updated: ") + *error;
 }
 
-void FrameModel::setWelcoming(bool welcoming)
+void RefreshController::setWelcoming(bool welcoming)
 {
-    assign(m_welcoming, welcoming, &FrameModel::welcomingChanged);
+    assign(m_welcoming, welcoming, &RefreshController::welcomingChanged);
 }
 
-QString FrameModel::statusLine() const
+QString RefreshController::statusLine() const
 {
     if (isRefreshing())
         return QStringLiteral("Refreshing\u2026");
-    const std::optional<QDateTime> updated = m_manifest ? m_manifest->updatedDate() : std::nullopt;
+    const std::optional<ScreenManifest> &manifest = m_pictures.manifest();
+    const std::optional<QDateTime> updated = manifest ? manifest->updatedDate() : std::nullopt;
     if (updated)
         return QStringLiteral("Updated ") +
                QLocale(QStringLiteral("en_GB")).toString(updated->toLocalTime(), statusPattern);
     return QStringLiteral("Not updated yet");
 }
 
-std::optional<QString> FrameModel::errorLine() const
+std::optional<QString> RefreshController::errorLine() const
 {
     if (m_lastRunError)
         return m_lastRunError;
-    if (m_manifest && !m_manifest->ok)
-        return m_manifest->error.value_or(failedRefresh);
+    const std::optional<ScreenManifest> &manifest = m_pictures.manifest();
+    if (manifest && !manifest->ok)
+        return manifest->error.value_or(failedRefresh);
     return std::nullopt;
 }

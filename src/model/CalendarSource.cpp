@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The calendar section of the data document, read from the calendar store at every refresh,
-// and the question for calendar access.
-
-#include "FrameModel.h"
+#include "CalendarSource.h"
 
 #include "platform/CalendarStore.h"
 #include "platform/CalendarSubscriptions.h"
@@ -36,25 +33,31 @@ QJsonObject noAccessSection()
 
 } // namespace
 
-CalendarStore &FrameModel::eventStore()
+CalendarSource::CalendarSource(std::shared_ptr<CredentialStore> credentials, QObject *parent)
+    : QObject(parent)
+    , m_credentials(std::move(credentials))
+{}
+
+CalendarStore &CalendarSource::store()
 {
-    if (!m_eventStore) {
-        m_eventStore = m_credentials ? new CalendarStore(m_credentials, this) : new CalendarStore(this);
+    if (!m_store) {
+        m_store = m_credentials ? new CalendarStore(m_credentials, this) : new CalendarStore(this);
         // A calendar added, switched on or off shows at once.
-        connect(m_eventStore, &CalendarStore::switchedOffFilesChanged, this, &FrameModel::refresh);
-        connect(m_eventStore, &CalendarStore::switchedOffServiceCalendarsChanged, this, &FrameModel::refresh);
-        connect(&m_eventStore->subscriptions(), &CalendarSubscriptions::listChanged, this, &FrameModel::refresh);
+        connect(m_store, &CalendarStore::switchedOffFilesChanged, this, &CalendarSource::calendarsChanged);
+        connect(m_store, &CalendarStore::switchedOffServiceCalendarsChanged, this, &CalendarSource::calendarsChanged);
+        connect(&m_store->subscriptions(), &CalendarSubscriptions::listChanged, this,
+                &CalendarSource::calendarsChanged);
     }
-    return *m_eventStore;
+    return *m_store;
 }
 
-QCoro::Task<QJsonObject> FrameModel::calendarData()
+QCoro::Task<QJsonObject> CalendarSource::section()
 {
-    CalendarStore &store = eventStore();
+    CalendarStore &store = this->store();
     if (store.authorization() != CalendarStore::Authorization::FullAccess)
         co_return noAccessSection();
 
-    // The store is a child of the model: it is guarded the same way.
+    // The store goes with its owner, which may go while the events are read.
     const QPointer<CalendarStore> guard(&store);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<CalendarEvent> events = co_await store.events(now, now.addSecs(windowSeconds));
@@ -75,23 +78,22 @@ QCoro::Task<QJsonObject> FrameModel::calendarData()
                           {QLatin1String("more"), qint64(events.size() - kept)}};
 }
 
-void FrameModel::requestCalendarAccess()
+void CalendarSource::requestAccess()
 {
-    askForCalendarAccess();
+    askForAccess();
 }
 
-QCoro::Task<> FrameModel::askForCalendarAccess()
+QCoro::Task<> CalendarSource::askForAccess()
 {
-    const QPointer<FrameModel> self(this);
+    const QPointer<CalendarSource> self(this);
     try {
-        co_await eventStore().requestFullAccess();
+        co_await store().requestFullAccess();
     } catch (...) {
-        // Whatever became of the question, the views re-read the access state and a refresh
+        // Whatever became of the question, the windows re-read the access state and a refresh
         // picks up the calendar or leaves it out.
     }
     if (!self)
         co_return;
-    ++m_calendarAccessChanges;
-    Q_EMIT calendarAccessChanged();
-    refresh();
+    ++m_accessChanges;
+    Q_EMIT accessChanged();
 }

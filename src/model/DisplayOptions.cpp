@@ -1,10 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The display options: which page is on the card, the look, size, transition, cycle interval,
-// keep-on-top and the plan alerts switch. Each lives under its own key in the user defaults store
-// and is written back whenever it is set. Also the page cycle, the page changes with their e-paper
-// flash, and the widths the card window and the full-screen grid ask for.
-
-#include "FrameModel.h"
+#include "DisplayOptions.h"
 
 #include "kit/PageCycle.h"
 #include "platform/Defaults.h"
@@ -65,7 +60,7 @@ PageTransition storedTransition()
 
 } // namespace
 
-const QList<FrameModel::CycleChoice> &FrameModel::cycleChoices()
+const QList<DisplayOptions::CycleChoice> &DisplayOptions::cycleChoices()
 {
     static const QList<CycleChoice> choices{
         {0, QStringLiteral("Off")},
@@ -77,9 +72,10 @@ const QList<FrameModel::CycleChoice> &FrameModel::cycleChoices()
     return choices;
 }
 
-void FrameModel::readDisplayOptions()
+DisplayOptions::DisplayOptions(QObject *parent)
+    : QObject(parent)
 {
-    m_view = Defaults::stringValue(pageKey).value_or(QStringLiteral("page0"));
+    m_pageName = Defaults::stringValue(pageKey).value_or(QStringLiteral("page0"));
     m_look = storedLook();
     m_size = storedSize();
     m_keepOnTop = Defaults::boolValue(keepOnTopKey);
@@ -89,73 +85,67 @@ void FrameModel::readDisplayOptions()
     m_planAlerts = !Defaults::contains(planAlertsKey) || Defaults::boolValue(planAlertsKey);
 }
 
-void FrameModel::setView(const QString &view)
+void DisplayOptions::setPageName(const QString &pageName)
 {
-    changeView(view, ViewAnimation());
+    changePage(pageName, ViewAnimation());
 }
 
-void FrameModel::changeView(const QString &view, const ViewAnimation &animation)
+void DisplayOptions::changePage(const QString &pageName, const ViewAnimation &animation)
 {
     // Set before the change is announced, so the page view finds it when it reacts.
     m_pendingAnimation = animation;
-    assign(m_view, view, &FrameModel::viewChanged);
-    Defaults::setValue(pageKey, view);
+    assign(m_pageName, pageName, &DisplayOptions::pageNameChanged);
+    Defaults::setValue(pageKey, pageName);
 }
 
-void FrameModel::setLook(ScreenLook look)
+void DisplayOptions::setLook(ScreenLook look)
 {
-    assign(m_look, look, &FrameModel::lookChanged);
+    assign(m_look, look, &DisplayOptions::lookChanged);
     Defaults::setValue(lookKey, look.name());
-    loadImages();
-    // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn
-    // from the last good data document, at once or, during a refresh, when it ends.
-    m_lookAwaitingPictures = !hasPicturesOfLook();
-    if (m_lookAwaitingPictures)
-        redraw();
 }
 
-void FrameModel::setSize(FrameSize size)
+void DisplayOptions::setSize(FrameSize size)
 {
-    assign(m_size, size, &FrameModel::sizeChanged);
+    assign(m_size, size, &DisplayOptions::sizeChanged);
     Defaults::setValue(sizeKey, size.name());
 }
 
-void FrameModel::setPlanAlerts(bool on)
+void DisplayOptions::setPlanAlerts(bool on)
 {
-    assign(m_planAlerts, on, &FrameModel::planAlertsChanged);
+    assign(m_planAlerts, on, &DisplayOptions::planAlertsChanged);
     Defaults::setValue(planAlertsKey, on);
 }
 
-void FrameModel::setKeepOnTop(bool keepOnTop)
+void DisplayOptions::setKeepOnTop(bool keepOnTop)
 {
-    assign(m_keepOnTop, keepOnTop, &FrameModel::keepOnTopChanged);
+    assign(m_keepOnTop, keepOnTop, &DisplayOptions::keepOnTopChanged);
     Defaults::setValue(keepOnTopKey, keepOnTop);
 }
 
-void FrameModel::setTransition(PageTransition transition)
+void DisplayOptions::setTransition(PageTransition transition)
 {
-    assign(m_transition, transition, &FrameModel::transitionChanged);
+    assign(m_transition, transition, &DisplayOptions::transitionChanged);
     Defaults::setValue(transitionKey, transition.name());
 }
 
-void FrameModel::setCycleSeconds(int seconds)
+void DisplayOptions::setCycleSeconds(int seconds)
 {
-    assign(m_cycleSeconds, seconds, &FrameModel::cycleSecondsChanged);
+    assign(m_cycleSeconds, seconds, &DisplayOptions::cycleSecondsChanged);
     Defaults::setValue(cycleSecondsKey, seconds);
     restartCycle();
 }
 
-void FrameModel::setMovingForward(bool forward)
+void DisplayOptions::setMovingForward(bool forward)
 {
-    assign(m_movingForward, forward, &FrameModel::movingForwardChanged);
+    assign(m_movingForward, forward, &DisplayOptions::movingForwardChanged);
 }
 
-void FrameModel::setFlash(Flash flash)
+void DisplayOptions::setFlash(Flash flash)
 {
-    assign(m_flash, flash, &FrameModel::flashChanged);
+    assign(m_flash, flash, &DisplayOptions::flashChanged);
 }
 
-void FrameModel::restartCycle()
+void DisplayOptions::restartCycle()
 {
     // Replaced, never stacked. The old timer may be the one whose timeout is running now, so it
     // goes once control is back in the event loop.
@@ -170,38 +160,38 @@ void FrameModel::restartCycle()
     // About a second of slack is fine for a page cycle and lets the system bundle wake-ups.
     m_cycleTimer->setTimerType(Qt::VeryCoarseTimer);
     m_cycleTimer->setInterval(std::chrono::seconds(std::min(m_cycleSeconds, longestCycleSeconds)));
-    connect(m_cycleTimer, &QTimer::timeout, this, &FrameModel::advanceCycle);
+    connect(m_cycleTimer, &QTimer::timeout, this, &DisplayOptions::advanceCycle);
     m_cycleTimer->start();
 }
 
-void FrameModel::advanceCycle()
+void DisplayOptions::advanceCycle()
 {
-    // Only rendered views take part, in manifest order; a single view has nowhere to go.
-    if (m_manifest && m_manifest->views.size() >= 2) {
-        if (const std::optional<QString> next = PageCycle::next(m_view, m_manifest->views))
+    // Only drawn pages take part, in manifest order; a single page has nowhere to go.
+    if (m_drawnPages.size() >= 2) {
+        if (const std::optional<QString> next = PageCycle::next(m_pageName, m_drawnPages))
             show(*next, true);
     }
     restartCycle();
 }
 
-void FrameModel::show(const QString &view, bool forward)
+void DisplayOptions::show(const QString &pageName, bool forward)
 {
-    if (view == m_view || m_flash != Flash::None)
+    if (pageName == m_pageName || m_flash != Flash::None)
         return;
     restartCycle();
     // An e-paper panel cannot animate: it flashes dark and light, then shows the new page.
     if (m_look == ScreenLook::Panel || m_transition == PageTransition::Flash) {
         setFlash(Flash::Dark);
-        playFlash(view);
+        playFlash(pageName);
         return;
     }
     setMovingForward(forward);
-    changeView(view, ViewAnimation::forTransition(m_transition, ReduceMotion::instance().isOn()));
+    changePage(pageName, ViewAnimation::forTransition(m_transition, ReduceMotion::instance().isOn()));
 }
 
-QCoro::Task<> FrameModel::playFlash(QString view)
+QCoro::Task<> DisplayOptions::playFlash(QString pageName)
 {
-    const QPointer<FrameModel> self(this);
+    const QPointer<DisplayOptions> self(this);
     co_await QCoro::sleepFor(flashStep);
     if (!self)
         co_return;
@@ -209,27 +199,22 @@ QCoro::Task<> FrameModel::playFlash(QString view)
     co_await QCoro::sleepFor(flashStep);
     if (!self)
         co_return;
-    changeView(view, ViewAnimation());
+    changePage(pageName, ViewAnimation());
     setFlash(Flash::None);
 }
 
-double FrameModel::contentWidth(double displayScale) const
+double DisplayOptions::contentWidth(double displayScale) const
 {
     if (m_look == ScreenLook::Panel)
         return panelPixels / effectiveScale(displayScale);
     return m_size.contentWidth();
 }
 
-double FrameModel::fittedWidth(double width, double displayScale) const
+double DisplayOptions::fittedWidth(double width, double displayScale) const
 {
     if (m_look != ScreenLook::Panel)
         return width;
     const double scale = effectiveScale(displayScale);
     const double panels = std::floor(width * scale / panelPixels);
     return (panels >= 1 ? panels : 1) * panelPixels / scale;
-}
-
-QImage FrameModel::image(const QString &view, bool dark) const
-{
-    return m_images.value(m_picturesLook.fileName(view, dark));
 }

@@ -1,18 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Page editing: the one entry point editPages(), the undo and redo history, the named edits
-// the layout editor and the welcome flow use, and the queries that relate pages to the images
-// of the last refresh.
+#include "PageDocument.h"
 
-#include "FrameModel.h"
-
-#include "platform/Defaults.h"
-
-#include <QSet>
 #include <algorithm>
 
 namespace {
 
-const QString onboardedKey = QStringLiteral("onboarded");
 const QString newPageLayout = QStringLiteral("halves");
 
 qsizetype firstIndexOf(const QList<Page> &pages, const QUuid &id)
@@ -40,43 +32,61 @@ QList<int> validPositions(const QList<int> &positions, qsizetype count)
 
 } // namespace
 
-void FrameModel::editPages(const PagesChange &change)
+PageDocument::PageDocument(QObject *parent)
+    : QObject(parent)
+    , m_history(new UndoHistory(this))
+{
+    connect(m_history, &UndoHistory::changed, this, &PageDocument::historyChanged);
+}
+
+void PageDocument::install(const QList<Page> &pages)
+{
+    if (pages == m_pages)
+        return;
+    m_pages = pages;
+    Q_EMIT pagesChanged();
+}
+
+void PageDocument::load(const QList<Page> &pages)
+{
+    install(pages);
+}
+
+bool PageDocument::editPages(const PagesChange &change)
 {
     const QList<Page> before = m_pages;
     QList<Page> after = m_pages;
     change(after);
     if (after == before)
-        return;
+        return false;
 
     // The new list is installed before the history changes, so an observer of either sees
     // the pages the history describes.
-    setPages(after);
+    install(after);
     m_history->record(before);
-    saveSettings();
-    refresh();
+    Q_EMIT edited();
+    return true;
 }
 
-void FrameModel::undo()
+void PageDocument::undo()
 {
     const std::optional<QList<Page>> previous = m_history->undo(m_pages);
     if (!previous)
         return;
-    setPages(*previous);
-    saveSettings();
-    refresh();
+    install(*previous);
+    Q_EMIT edited();
 }
 
-void FrameModel::redo()
+void PageDocument::redo()
 {
     const std::optional<QList<Page>> next = m_history->redo(m_pages);
     if (!next)
         return;
-    setPages(*next);
-    saveSettings();
-    refresh();
+    install(*next);
+    Q_EMIT edited();
 }
 
-std::optional<Page> FrameModel::page(const QUuid &id) const
+std::optional<Page> PageDocument::page(const QUuid &id) const
 {
     const qsizetype index = firstIndexOf(m_pages, id);
     if (index < 0)
@@ -84,7 +94,7 @@ std::optional<Page> FrameModel::page(const QUuid &id) const
     return m_pages.at(index);
 }
 
-void FrameModel::updatePage(const QUuid &id, const PageChange &change)
+void PageDocument::updatePage(const QUuid &id, const PageChange &change)
 {
     editPages([&](QList<Page> &pages) {
         const qsizetype index = firstIndexOf(pages, id);
@@ -93,7 +103,7 @@ void FrameModel::updatePage(const QUuid &id, const PageChange &change)
     });
 }
 
-void FrameModel::setWidget(const std::optional<QString> &widget, const QUuid &page, int slot)
+void PageDocument::setWidget(const std::optional<QString> &widget, const QUuid &page, int slot)
 {
     // Every way of choosing a slot gives 0 or more; a negative index would grow nothing and
     // name nothing, so it is refused rather than guessed at.
@@ -110,13 +120,13 @@ void FrameModel::setWidget(const std::optional<QString> &widget, const QUuid &pa
     });
 }
 
-void FrameModel::setTitle(const QString &text, const QUuid &page)
+void PageDocument::setTitle(const QString &text, const QUuid &page)
 {
     updatePage(page,
                [&](Page &edited) { edited.title = text.isEmpty() ? std::nullopt : std::optional<QString>(text); });
 }
 
-QUuid FrameModel::addPage(const std::optional<QUuid> &after)
+QUuid PageDocument::addPage(const std::optional<QUuid> &after)
 {
     const Page added(newPageLayout, {std::nullopt, std::nullopt});
     editPages([&](QList<Page> &pages) {
@@ -129,7 +139,7 @@ QUuid FrameModel::addPage(const std::optional<QUuid> &after)
     return added.id;
 }
 
-std::optional<QUuid> FrameModel::duplicatePage(const QUuid &id)
+std::optional<QUuid> PageDocument::duplicatePage(const QUuid &id)
 {
     const qsizetype index = firstIndexOf(m_pages, id);
     if (index < 0)
@@ -140,14 +150,14 @@ std::optional<QUuid> FrameModel::duplicatePage(const QUuid &id)
     return copy.id;
 }
 
-void FrameModel::removePage(const QUuid &id)
+void PageDocument::removePage(const QUuid &id)
 {
     if (m_pages.size() <= 1)
         return;
     editPages([&](QList<Page> &pages) { pages.removeIf([&](const Page &page) { return page.id == id; }); });
 }
 
-void FrameModel::movePages(const QList<int> &positions, int destination)
+void PageDocument::movePages(const QList<int> &positions, int destination)
 {
     editPages([&](QList<Page> &pages) {
         const QList<int> moving = validPositions(positions, pages.size());
@@ -172,39 +182,12 @@ void FrameModel::movePages(const QList<int> &positions, int destination)
     });
 }
 
-void FrameModel::resetPages()
+bool PageDocument::isStale(const QList<Page> &drawn, const Page &page, int slot)
 {
-    editPages([&](QList<Page> &pages) { pages = m_catalogue ? m_catalogue->defaultPages : QList<Page>(); });
-}
-
-void FrameModel::start(const QList<Page> &pages, const QStringList &providers)
-{
-    const QSet<QString> chosen(providers.cbegin(), providers.cend());
-    QStringList ordered;
-    for (const ProviderChoice &choice : providerChoices()) {
-        if (chosen.contains(choice.id))
-            ordered.append(choice.id);
-    }
-    const bool providersChanged = ordered != m_providers;
-    setProviders(ordered);
-
-    const bool pagesChanged = pages != m_pages;
-    editPages([&](QList<Page> &current) { current = pages; });
-    // New providers with unchanged pages still have to reach the settings file and the card:
-    // otherwise the choice would be lost at the next start.
-    if (providersChanged && !pagesChanged) {
-        saveSettings();
-        refresh();
-    }
-    Defaults::setValue(onboardedKey, true);
-}
-
-bool FrameModel::isStale(const Page &page, int slot) const
-{
-    const qsizetype index = firstIndexOf(m_renderedPages, page.id);
+    const qsizetype index = firstIndexOf(drawn, page.id);
     if (index < 0)
         return true;
-    const Page &rendered = m_renderedPages.at(index);
+    const Page &rendered = drawn.at(index);
     if (rendered.layout != page.layout)
         return true;
     if (slot < 0 || slot >= rendered.slotWidgets.size())
@@ -212,15 +195,15 @@ bool FrameModel::isStale(const Page &page, int slot) const
     return rendered.slotWidgets.at(slot) != slotAt(page, slot);
 }
 
-std::optional<QString> FrameModel::viewName(const QUuid &id) const
+std::optional<QString> PageDocument::pageName(const QUuid &id) const
 {
     const qsizetype index = firstIndexOf(m_pages, id);
     if (index < 0)
         return std::nullopt;
-    return viewName(index);
+    return pageName(index);
 }
 
-QString FrameModel::viewName(qsizetype index)
+QString PageDocument::pageName(qsizetype index)
 {
     return QStringLiteral("page") + QString::number(index);
 }

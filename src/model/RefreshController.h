@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "kit/Catalogue.h"
+#include "kit/Countdown.h"
+#include "kit/Page.h"
+#include "kit/ScreenLook.h"
+#include "render/RenderJob.h"
+
+#include <QCoroTask>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class RefreshScheduler;
+class RenderClient;
+class ScreenPictures;
+
+// The refresh pipeline: a run collects the data document, draws every page through the renderer
+// process, writes "data.json" and the manifest, and has the owner reload what the card shows; a
+// redraw draws again from the last good data document. It keeps the run's state (what is being
+// drawn, what was drawn last, the failure) and the lines the windows show for it. When runs
+// start and which draw may write is RefreshScheduler's, owned here. It reads the user's settings
+// through Inputs, so it holds none of them. Lives on the GUI thread.
+class RefreshController : public QObject
+{
+    Q_OBJECT
+public:
+    // What a run reads from the settings, taken afresh whenever it needs them.
+    struct Settings
+    {
+        QList<Page> pages;
+        QStringList providers;
+        bool showLogos = true;
+        std::optional<Countdown> countdown;
+        std::optional<Catalogue> catalogue;
+    };
+
+    struct Inputs
+    {
+        std::function<Settings()> settings;
+        // The look chosen now.
+        std::function<ScreenLook()> look;
+        // A GitHub token, none when signed out everywhere.
+        std::function<QCoro::Task<std::optional<QString>>()> token;
+        // The data document's "calendar" section.
+        std::function<QCoro::Task<QJsonObject>()> calendar;
+        // Re-reads the manifest and the pictures the card shows.
+        std::function<void()> reload;
+        // Re-reads the pictures alone, after a redraw.
+        std::function<void()> loadImages;
+    };
+
+    // The most pages a refresh draws; later pages are kept but get no pictures.
+    static constexpr qsizetype mostDrawnPages = 30;
+
+    RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir, ScreenPictures &pictures,
+                      QObject *parent = nullptr);
+
+    // Asks for a refresh. One runs at a time; any number of requests during a run give exactly
+    // one follow-up.
+    void refresh();
+    // Arms the schedule (every 30 minutes, after every wake, the extra moments) and asks for one
+    // refresh now.
+    void start();
+    // Draws every page again from the "data.json" of the last good refresh without collecting
+    // (after a look change); does nothing during a refresh or without that file. Failures are
+    // dropped silently. A redraw that begins while another runs supersedes it.
+    void redraw();
+    // A look was chosen: when it has no pictures yet it is drawn, at once or when the running
+    // refresh ends.
+    void lookChosen(bool hasPictures);
+    // The chosen look's pictures were loaded: it no longer waits to be drawn.
+    void lookDrawn() { m_lookAwaitingPictures = false; }
+
+    bool isRefreshing() const;
+    bool refreshAgain() const;
+    // Whether pictures are being drawn, by a refresh or a redraw.
+    bool isDrawing() const;
+    const std::optional<QString> &lastRunError() const { return m_lastRunError; }
+    // The pages as they were when their images were last drawn, and as being drawn now.
+    const QList<Page> &renderedPages() const { return m_renderedPages; }
+    const QList<Page> &renderingPages() const { return m_renderingPages; }
+    // At start-up: the pictures left by the last run count as drawn from these pages.
+    void setRenderedPages(const QList<Page> &pages) { m_renderedPages = pages; }
+
+    // "Refreshing…", "Updated 09:15 · Sun 1 Mar" or "Not updated yet".
+    QString statusLine() const;
+    // The failure of the last refresh, if it failed.
+    std::optional<QString> errorLine() const;
+    // "Last refresh failed: " and the error line while the card shows pictures older than a
+    // failed refresh (the card marks them; its tooltip reads this); empty when the last refresh
+    // worked, when no picture is shown (the card then shows the error line itself) and while
+    // the first welcome is open.
+    QString failureNote() const { return m_failureNote; }
+    // What a slot whose picture is out of date says: "Updating…" while a refresh may still
+    // draw it, "Not updated: " and the error line once the last refresh failed.
+    QString staleSlotText() const;
+    // Whether the welcome flow of the first start is open: the card then welcomes rather than
+    // showing what the default pages' first refresh ran into. Set by the application.
+    bool welcoming() const { return m_welcoming; }
+    void setWelcoming(bool welcoming);
+
+Q_SIGNALS:
+    void refreshRequested();
+    void isRefreshingChanged();
+    void refreshAgainChanged();
+    void isDrawingChanged();
+    void lastRunErrorChanged();
+    void renderedPagesChanged();
+    void renderingPagesChanged();
+    void failureNoteChanged();
+    void welcomingChanged();
+
+private:
+    template<typename T>
+    void assign(T &member, const T &value, void (RefreshController::*changed)())
+    {
+        if (member == value)
+            return;
+        member = value;
+        Q_EMIT(this->*changed)();
+    }
+
+    RefreshScheduler *makeScheduler();
+    void refreshStarting();
+    QCoro::Task<std::optional<QString>> runRefresh();
+    QCoro::Task<bool> draw(QString dataJson);
+    static RenderJob pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
+                                const QJsonObject &themes);
+    QCoro::Task<> redrawFrom(QString dataJson);
+    bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
+                       const std::optional<QString> &error);
+    qsizetype drawnPageCount() const;
+    QStringList drawnPageNames() const;
+    void markUnfinished();
+    void finished(const std::optional<QString> &error, bool followUp);
+    void drawChosenLook();
+    void updateFailureNote();
+    void takePlanResets(const QJsonObject &data);
+    RenderClient &renderer();
+
+    Inputs m_inputs;
+    QString m_viewsDir;
+    QString m_screensDir;
+    ScreenPictures &m_pictures;
+    RefreshScheduler *m_schedule = nullptr;
+    RenderClient *m_renderer = nullptr;
+    std::optional<QString> m_lastRunError;
+    // A look was chosen that has no pictures yet and is drawn as soon as no refresh runs.
+    bool m_lookAwaitingPictures = false;
+    QList<Page> m_renderedPages;
+    QList<Page> m_renderingPages;
+    QString m_failureNote;
+    bool m_welcoming = false;
+};
