@@ -48,7 +48,7 @@ std::optional<RendererProcess::Options> RendererProcess::parse(const QStringList
         const QString &argument = arguments.at(i);
         if (i + 1 >= arguments.size())
             return std::nullopt;
-        const QString value = arguments.at(++i);
+        const QString &value = arguments.at(++i);
         if (argument == QLatin1String("--views")) {
             options.viewsDir = value;
         } else if (argument == QLatin1String("--idle-ms")) {

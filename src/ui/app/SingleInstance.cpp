@@ -29,7 +29,7 @@ QStringList decode(const QByteArray &line)
 {
     const QJsonDocument document = QJsonDocument::fromJson(line);
     QStringList arguments;
-    for (const QJsonValue value : document.array()) {
+    for (const QJsonValue &value : document.array()) {
         if (value.isString())
             arguments.append(value.toString());
     }
