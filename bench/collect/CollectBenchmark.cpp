@@ -7,7 +7,7 @@
 #include "data/LocalSources.h"
 #include "data/Shell.h"
 #include "data/WisprSource.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
@@ -119,7 +119,7 @@ int main(int argc, char *argv[])
             QCoro::waitFor([&]() -> QCoro::Task<> {
                 try {
                     co_await collector.collect(QDateTime::currentDateTime());
-                } catch (const UserError &) {
+                } catch (const Problem &) {
                     failed = true;
                 }
             }());

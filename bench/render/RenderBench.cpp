@@ -10,7 +10,7 @@
 //
 //   bench_render [rounds]      (default 5; one warm-up round first, not counted)
 
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "render/PageRenderer.h"
 #include "render/PngEncoder.h"
 #include "render/ThemeFile.h"
@@ -160,7 +160,7 @@ QCoro::Task<int> runBenchmark(int rounds, bool keepLoaded)
                 co_await timePipeline(renderer, data, QStringLiteral("panel"), std::nullopt, 1, counted, panelPipeline);
             }
         }
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
         co_return 1;
     }

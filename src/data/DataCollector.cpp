@@ -6,8 +6,8 @@
 #include "LocalSources.h"
 #include "UsageTrends.h"
 #include "WisprSource.h"
+#include "kit/Problem.h"
 #include "kit/Provider.h"
-#include "kit/UserError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,15 +18,15 @@ namespace {
 // An entry with the table's name and logo for the provider.
 QJsonObject entry(const Provider &provider, const QString &status)
 {
-    return QJsonObject{{QLatin1String("id"), provider.id},
-                       {QLatin1String("name"), provider.name},
-                       {QLatin1String("logo"), provider.logo},
-                       {QLatin1String("status"), status}};
+    return QJsonObject{{QStringLiteral("id"), provider.id},
+                       {QStringLiteral("name"), provider.name},
+                       {QStringLiteral("logo"), provider.logo},
+                       {QStringLiteral("status"), status}};
 }
 
 QJsonObject withReason(QJsonObject entry, const QString &reason)
 {
-    entry.insert(QLatin1String("reason"), reason);
+    entry.insert(QStringLiteral("reason"), reason);
     return entry;
 }
 
@@ -44,8 +44,8 @@ QJsonObject claudeEntry(const Provider &provider, const QDateTime &now)
     if (!claude)
         return withReason(entry(provider, QStringLiteral("empty")), claudeWaitingReason());
     QJsonObject ok = entry(provider, QStringLiteral("ok"));
-    ok.insert(QLatin1String("windows"), claude->windows);
-    ok.insert(QLatin1String("seenAt"), claude->savedAt);
+    ok.insert(QStringLiteral("windows"), claude->windows);
+    ok.insert(QStringLiteral("seenAt"), claude->savedAt);
     return ok;
 }
 
@@ -55,16 +55,16 @@ QJsonObject codexEntry(const Provider &provider, const LocalSources::CodexReadin
     if (!codex)
         return withReason(entry(provider, QStringLiteral("unavailable")), reading.reason);
     QJsonObject ok = entry(provider, QStringLiteral("ok"));
-    ok.insert(QLatin1String("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
-    ok.insert(QLatin1String("windows"), codex->windows);
+    ok.insert(QStringLiteral("plan"), codex->plan ? QJsonValue(*codex->plan) : QJsonValue(QJsonValue::Null));
+    ok.insert(QStringLiteral("windows"), codex->windows);
     const QJsonObject tokens{
-        {QLatin1String("label"), QStringLiteral("Last 30 days")},
-        {QLatin1String("value"), codex->tokens30},
-        {QLatin1String("format"), QStringLiteral("tokens")},
-        {QLatin1String("sub"),
+        {QStringLiteral("label"), QStringLiteral("Last 30 days")},
+        {QStringLiteral("value"), codex->tokens30},
+        {QStringLiteral("format"), QStringLiteral("tokens")},
+        {QStringLiteral("sub"),
          QString(QStringLiteral("tokens \u00B7 ") + QString::number(codex->streak) + QStringLiteral("-day streak"))},
     };
-    ok.insert(QLatin1String("stats"), QJsonArray{tokens});
+    ok.insert(QStringLiteral("stats"), QJsonArray{tokens});
     return ok;
 }
 
@@ -74,7 +74,7 @@ QJsonObject grokEntry(const Provider &provider, const LocalSources::Grok &grok)
         return withReason(entry(provider, QStringLiteral("unavailable")),
                           grok.reason.value_or(QStringLiteral("Grok reported no usage")));
     QJsonObject ok = entry(provider, QStringLiteral("ok"));
-    ok.insert(QLatin1String("windows"), *grok.windows);
+    ok.insert(QStringLiteral("windows"), *grok.windows);
     return ok;
 }
 
@@ -90,8 +90,8 @@ QJsonObject wisprEntry(const Provider &provider, const WisprSource::Reading &rea
     if (!reading.stats)
         return withReason(entry(provider, QStringLiteral("unavailable")), reading.reason);
     QJsonObject ok = entry(provider, QStringLiteral("ok"));
-    ok.insert(QLatin1String("windows"), QJsonArray());
-    ok.insert(QLatin1String("stats"), *reading.stats);
+    ok.insert(QStringLiteral("windows"), QJsonArray());
+    ok.insert(QStringLiteral("stats"), *reading.stats);
     return ok;
 }
 
@@ -119,11 +119,11 @@ QJsonArray providerTable()
 {
     QJsonArray rows;
     for (const Provider &provider : Provider::all())
-        rows.append(QJsonObject{{QLatin1String("id"), provider.id},
-                                {QLatin1String("name"), provider.name},
-                                {QLatin1String("title"), provider.title},
-                                {QLatin1String("logo"), provider.logo},
-                                {QLatin1String("kind"), provider.kindName()}});
+        rows.append(QJsonObject{{QStringLiteral("id"), provider.id},
+                                {QStringLiteral("name"), provider.name},
+                                {QStringLiteral("title"), provider.title},
+                                {QStringLiteral("logo"), provider.logo},
+                                {QStringLiteral("kind"), provider.kindName()}});
     return rows;
 }
 
@@ -155,7 +155,7 @@ void DataCollector::setTimeouts(std::chrono::milliseconds github, std::chrono::m
 bool DataCollector::needsGitHub() const
 {
     return std::any_of(m_usedWidgets.cbegin(), m_usedWidgets.cend(),
-                       [](const QString &widget) { return widget.startsWith(QLatin1String("github.")); });
+                       [](const QString &widget) { return widget.startsWith(QStringLiteral("github.")); });
 }
 
 QStringList DataCollector::neededProviders() const
@@ -179,7 +179,7 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
     QJsonValue github(QJsonValue::Null);
     if (self.needsGitHub()) {
         if (!self.m_githubToken || self.m_githubToken->isEmpty())
-            throw UserError(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
+            throw Problem(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
         const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
         const GitHubSource::Fetched fetched = co_await source.fetch(now);
         result.login = fetched.login;
@@ -203,7 +203,7 @@ QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std:
     // Only the table's ids are ever collected; any other id is a fault, never another
     // provider's figures.
     if (!known)
-        throw UserError(QStringLiteral("Tessarine has no provider called “") + id + QStringLiteral("”."));
+        throw Problem(QStringLiteral("Tessarine has no provider called “") + id + QStringLiteral("”."));
     co_return co_await readSource(*known, now, toolTimeout);
 }
 
@@ -212,24 +212,24 @@ QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &gith
 {
     QJsonValue calendar(QJsonValue::Null);
     if (m_usedWidgets.contains(QStringLiteral("calendar.next")))
-        calendar = m_calendar.value_or(QJsonObject{{QLatin1String("status"), QStringLiteral("noAccess")},
-                                                   {QLatin1String("events"), QJsonArray()}});
+        calendar = m_calendar.value_or(QJsonObject{{QStringLiteral("status"), QStringLiteral("noAccess")},
+                                                   {QStringLiteral("events"), QJsonArray()}});
 
     QJsonObject document;
-    document.insert(QLatin1String("updatedAt"), DateText::withFraction(now));
-    document.insert(QLatin1String("brand"), QStringLiteral("tessarine"));
-    document.insert(QLatin1String("logos"), m_showLogos);
-    document.insert(QLatin1String("github"), github);
-    QJsonObject ai{{QLatin1String("chosen"), QJsonArray::fromStringList(m_chosenProviders)},
-                   {QLatin1String("providers"), providers}};
+    document.insert(QStringLiteral("updatedAt"), DateText::withFraction(now));
+    document.insert(QStringLiteral("brand"), QStringLiteral("tessarine"));
+    document.insert(QStringLiteral("logos"), m_showLogos);
+    document.insert(QStringLiteral("github"), github);
+    QJsonObject ai{{QStringLiteral("chosen"), QJsonArray::fromStringList(m_chosenProviders)},
+                   {QStringLiteral("providers"), providers}};
     // Only when the usage history had to be started afresh.
     if (!historyNotice.isEmpty())
-        ai.insert(QLatin1String("historyNotice"), historyNotice);
-    document.insert(QLatin1String("ai"), ai);
-    document.insert(QLatin1String("providers"), providerTable());
-    document.insert(QLatin1String("pages"), m_pages);
-    document.insert(QLatin1String("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
-    document.insert(QLatin1String("calendar"), calendar);
-    document.insert(QLatin1String("generatedBy"), QStringLiteral("Tessarine.app"));
+        ai.insert(QStringLiteral("historyNotice"), historyNotice);
+    document.insert(QStringLiteral("ai"), ai);
+    document.insert(QStringLiteral("providers"), providerTable());
+    document.insert(QStringLiteral("pages"), m_pages);
+    document.insert(QStringLiteral("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
+    document.insert(QStringLiteral("calendar"), calendar);
+    document.insert(QStringLiteral("generatedBy"), QStringLiteral("Tessarine.app"));
     return document;
 }

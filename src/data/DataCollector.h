@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include <QByteArray>
 #include <QCoro/QCoroTask>
 #include <QDateTime>
@@ -21,9 +21,6 @@
 class DataCollector
 {
 public:
-    // The failure the collection throws: the program's one error type for texts the user reads.
-    using Problem = UserError;
-
     struct Result
     {
         QJsonObject data;
@@ -38,13 +35,13 @@ public:
                   std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
                   std::optional<QString> githubToken);
 
-    // Collects the data document for the refresh time `now`. Throws UserError for a missing
+    // Collects the data document for the refresh time `now`. Throws Problem for a missing
     // token while GitHub widgets are placed and for every GitHub failure. The collector may be
     // destroyed as soon as collect() has returned its task.
     QCoro::Task<Result> collect(QDateTime now) const;
 
     // One provider entry ("id", "name", "logo", "status" and what the status brings), read the
-    // way the providers table says. Throws UserError for an id the table does not know.
+    // way the providers table says. Throws Problem for an id the table does not know.
     static QCoro::Task<QJsonObject> provider(QString id, QDateTime now,
                                              std::chrono::milliseconds toolTimeout = defaultToolTimeout);
 

@@ -5,7 +5,7 @@
 #include "GitHubSummary.h"
 #include "JsonFields.h"
 #include "kit/OneLine.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "platform/GuardedRequest.h"
 #include "platform/Network.h"
 
@@ -102,16 +102,16 @@ QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
     const QString since = dayString(now.addSecs(-30 * secondsPerDay), true);
 
     const QJsonObject first = co_await graphql(calendarQuery, QJsonObject());
-    const QJsonObject viewer = object(first.value(QLatin1String("viewer")));
+    const QJsonObject viewer = object(first.value(QStringLiteral("viewer")));
     // Shown in the menu and kept in the manifest: one plain line of it.
-    QString login = OneLine::of(string(viewer.value(QLatin1String("login"))), maxLoginLength);
+    QString login = OneLine::of(string(viewer.value(QStringLiteral("login"))), maxLoginLength);
     if (login.isEmpty())
         login = QStringLiteral("GitHub");
 
     const QString author = QStringLiteral("author:") + login;
     const QJsonObject variables{
-        {QLatin1String("merged"), QString(author + QStringLiteral(" is:pr is:merged merged:>=") + since)},
-        {QLatin1String("recent"), QString(author + QStringLiteral(" is:pr is:merged sort:updated-desc"))},
+        {QStringLiteral("merged"), QString(author + QStringLiteral(" is:pr is:merged merged:>=") + since)},
+        {QStringLiteral("recent"), QString(author + QStringLiteral(" is:pr is:merged sort:updated-desc"))},
     };
     const QJsonObject search = co_await graphql(mergedQuery, variables);
 
@@ -126,22 +126,22 @@ QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
 
 QCoro::Task<QJsonObject> GitHubSource::graphql(QString query, QJsonObject variables) const
 {
-    const QJsonObject body{{QLatin1String("query"), query}, {QLatin1String("variables"), variables}};
+    const QJsonObject body{{QStringLiteral("query"), query}, {QStringLiteral("variables"), variables}};
     const QJsonObject reply = object(co_await request(QStringLiteral("graphql"), body));
-    const QJsonArray errors = array(reply.value(QLatin1String("errors")));
+    const QJsonArray errors = array(reply.value(QStringLiteral("errors")));
     if (!errors.isEmpty()) {
         const QString message =
-            string(object(errors.first()).value(QLatin1String("message")), QStringLiteral("query failed"));
-        throw UserError(QStringLiteral("GitHub: ") + OneLine::of(message));
+            string(object(errors.first()).value(QStringLiteral("message")), QStringLiteral("query failed"));
+        throw Problem(QStringLiteral("GitHub: ") + OneLine::of(message));
     }
-    co_return object(reply.value(QLatin1String("data")));
+    co_return object(reply.value(QStringLiteral("data")));
 }
 
 QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonObject> body) const
 {
     const std::optional<QByteArray> authorization = GuardedRequest::bearer(m_token);
     if (!authorization)
-        throw UserError(QStringLiteral("The GitHub token isn\u2019t valid. Sign in to GitHub again in Connections."));
+        throw Problem(QStringLiteral("The GitHub token isn\u2019t valid. Sign in to GitHub again in Connections."));
     QNetworkRequest request(QUrl(apiBase() + path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     GuardedRequest::keepToOrigin(request);
@@ -160,21 +160,20 @@ QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonO
     co_await qCoro(reply.get()).waitForFinished();
 
     if (const std::optional<QString> reason = GuardedRequest::abortReason(*reply))
-        throw UserError(*reason);
+        throw Problem(*reason);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || isTransportError(reply->error()))
-        throw UserError(transportMessage(*reply));
+        throw Problem(transportMessage(*reply));
 
     // A reply that is not JSON fails as such, error replies too (a proxy's HTML error page).
     const std::optional<QJsonValue> parsed = parse(reply->readAll());
     if (!parsed)
-        throw UserError(notJsonMessage());
+        throw Problem(notJsonMessage());
     const int code = status.toInt();
     if (code >= 300) {
         const QString message =
-            string(object(*parsed).value(QLatin1String("message")), QStringLiteral("request failed"));
-        throw UserError(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") +
-                        OneLine::of(message));
+            string(object(*parsed).value(QStringLiteral("message")), QStringLiteral("request failed"));
+        throw Problem(QStringLiteral("GitHub ") + QString::number(code) + QStringLiteral(": ") + OneLine::of(message));
     }
     co_return *parsed;
 }

@@ -12,7 +12,7 @@
 
 // Fetches the signed-in user's GitHub activity (two GraphQL queries and the events list) and
 // reduces it to the data document's "github" section. Any failed request fails the whole
-// fetch with a UserError; there is no partial section.
+// fetch with a Problem; there is no partial section.
 //
 // The API base URL is TESSARINE_GITHUB_API (ending in "/"), by default https://api.github.com/.
 // The source must stay alive while a fetch is awaited.

@@ -45,35 +45,35 @@ QJsonObject GitHubSummary::section(const QJsonObject &viewer, const QJsonObject 
                                    const QDateTime &now)
 {
     const QJsonObject calendar = object(
-        object(viewer.value(QLatin1String("contributionsCollection"))).value(QLatin1String("contributionCalendar")));
+        object(viewer.value(QStringLiteral("contributionsCollection"))).value(QStringLiteral("contributionCalendar")));
     const QJsonArray weekList = weeks(calendar);
     const QList<QJsonObject> days = allDays(weekList);
     const QJsonArray repositories =
-        array(object(viewer.value(QLatin1String("repositories"))).value(QLatin1String("nodes")));
+        array(object(viewer.value(QStringLiteral("repositories"))).value(QStringLiteral("nodes")));
     const Releases recent = releases(repositories, now);
-    const QJsonObject merged = object(search.value(QLatin1String("merged")));
+    const QJsonObject merged = object(search.value(QStringLiteral("merged")));
 
     QJsonObject section;
-    section.insert(QLatin1String("weeks"), weekList);
-    section.insert(QLatin1String("total"), numberOrZero(calendar.value(QLatin1String("totalContributions"))));
-    section.insert(QLatin1String("currentStreak"), currentStreak(days));
-    section.insert(QLatin1String("longestStreak"), longestStreak(days));
-    section.insert(QLatin1String("busiest"), busiest(days, now));
-    section.insert(QLatin1String("last30"), last30(days));
-    section.insert(QLatin1String("prs"),
-                   QJsonObject{{QLatin1String("merged30"), numberOrZero(merged.value(QLatin1String("issueCount")))}});
-    section.insert(QLatin1String("releases30"), recent.count30);
-    section.insert(QLatin1String("activity"), activity(mergedItems(search), recent.recentItems, pushedItems(events)));
+    section.insert(QStringLiteral("weeks"), weekList);
+    section.insert(QStringLiteral("total"), numberOrZero(calendar.value(QStringLiteral("totalContributions"))));
+    section.insert(QStringLiteral("currentStreak"), currentStreak(days));
+    section.insert(QStringLiteral("longestStreak"), longestStreak(days));
+    section.insert(QStringLiteral("busiest"), busiest(days, now));
+    section.insert(QStringLiteral("last30"), last30(days));
+    section.insert(QStringLiteral("prs"),
+                   QJsonObject{{QStringLiteral("merged30"), numberOrZero(merged.value(QStringLiteral("issueCount")))}});
+    section.insert(QStringLiteral("releases30"), recent.count30);
+    section.insert(QStringLiteral("activity"), activity(mergedItems(search), recent.recentItems, pushedItems(events)));
     return section;
 }
 
 QJsonObject GitHubSummary::day(const QJsonObject &contributionDay)
 {
     return QJsonObject{
-        {QLatin1String("date"), string(contributionDay.value(QLatin1String("date")))},
-        {QLatin1String("dow"), integer(contributionDay.value(QLatin1String("weekday"))).value_or(0)},
-        {QLatin1String("count"), integer(contributionDay.value(QLatin1String("contributionCount"))).value_or(0)},
-        {QLatin1String("level"), levelNumber(contributionDay.value(QLatin1String("contributionLevel")))},
+        {QStringLiteral("date"), string(contributionDay.value(QStringLiteral("date")))},
+        {QStringLiteral("dow"), integer(contributionDay.value(QStringLiteral("weekday"))).value_or(0)},
+        {QStringLiteral("count"), integer(contributionDay.value(QStringLiteral("contributionCount"))).value_or(0)},
+        {QStringLiteral("level"), levelNumber(contributionDay.value(QStringLiteral("contributionLevel")))},
     };
 }
 
@@ -82,11 +82,12 @@ QJsonArray GitHubSummary::weeks(const QJsonObject &calendar)
     // GitHub's calendar is one year: 53 weeks, now and then 54, of at most 7 days. A longer
     // list is no contribution calendar and would only swell the data document; its newest
     // weeks and each week's first days are kept.
-    const QJsonArray all = array(calendar.value(QLatin1String("weeks")));
+    const QJsonArray all = array(calendar.value(QStringLiteral("weeks")));
     QJsonArray result;
     for (qsizetype week = std::max<qsizetype>(0, all.size() - maxWeeks); week < all.size(); ++week) {
         QJsonArray days;
-        for (const QJsonValue &contributionDay : array(object(all.at(week)).value(QLatin1String("contributionDays")))) {
+        for (const QJsonValue &contributionDay :
+             array(object(all.at(week)).value(QStringLiteral("contributionDays")))) {
             if (days.size() == daysPerWeek)
                 break;
             if (contributionDay.isObject())
@@ -99,7 +100,7 @@ QJsonArray GitHubSummary::weeks(const QJsonObject &calendar)
 
 qint64 GitHubSummary::count(const QJsonObject &day)
 {
-    return day.value(QLatin1String("count")).toInteger();
+    return day.value(QStringLiteral("count")).toInteger();
 }
 
 qint64 GitHubSummary::currentStreak(const QList<QJsonObject> &days)
@@ -130,7 +131,7 @@ qint64 GitHubSummary::longestStreak(const QList<QJsonObject> &days)
 QJsonObject GitHubSummary::busiest(const QList<QJsonObject> &days, const QDateTime &now)
 {
     if (days.isEmpty())
-        return QJsonObject{{QLatin1String("date"), GitHubSource::dayString(now, true)}, {QLatin1String("count"), 0}};
+        return QJsonObject{{QStringLiteral("date"), GitHubSource::dayString(now, true)}, {QStringLiteral("count"), 0}};
     QJsonObject best = days.first();
     for (const QJsonObject &day : days) {
         if (count(day) > count(best))
@@ -155,20 +156,20 @@ GitHubSummary::Releases GitHubSummary::releases(const QJsonArray &repositoryNode
     for (const QJsonValue &repositoryValue : repositoryNodes) {
         const QJsonObject repository = object(repositoryValue);
         const QJsonArray releaseNodes =
-            array(object(repository.value(QLatin1String("releases"))).value(QLatin1String("nodes")));
+            array(object(repository.value(QStringLiteral("releases"))).value(QStringLiteral("nodes")));
         for (const QJsonValue &releaseValue : releaseNodes) {
             const QJsonObject release = object(releaseValue);
-            const QString createdAt = string(release.value(QLatin1String("createdAt")));
+            const QString createdAt = string(release.value(QStringLiteral("createdAt")));
             const std::optional<QDateTime> created = DateText::parseInternetDateTime(createdAt);
             if (!created || *created < monthAgo)
                 continue;
             ++result.count30;
             if (*created < fortnightAgo)
                 continue;
-            const QString title = optionalString(release.value(QLatin1String("tagName")))
-                                      .value_or(string(release.value(QLatin1String("name"))));
+            const QString title = optionalString(release.value(QStringLiteral("tagName")))
+                                      .value_or(string(release.value(QStringLiteral("name"))));
             result.recentItems.append(activityItem(QStringLiteral("released"),
-                                                   string(repository.value(QLatin1String("name"))), title, createdAt));
+                                                   string(repository.value(QStringLiteral("name"))), title, createdAt));
         }
     }
     return result;
@@ -177,15 +178,15 @@ GitHubSummary::Releases GitHubSummary::releases(const QJsonArray &repositoryNode
 QJsonArray GitHubSummary::mergedItems(const QJsonObject &search)
 {
     QJsonArray items;
-    const QJsonArray nodes = array(object(search.value(QLatin1String("recent"))).value(QLatin1String("nodes")));
+    const QJsonArray nodes = array(object(search.value(QStringLiteral("recent"))).value(QStringLiteral("nodes")));
     for (const QJsonValue &nodeValue : nodes) {
         const QJsonObject node = object(nodeValue);
-        const std::optional<QString> mergedAt = optionalString(node.value(QLatin1String("mergedAt")));
+        const std::optional<QString> mergedAt = optionalString(node.value(QStringLiteral("mergedAt")));
         if (!mergedAt)
             continue;
-        const QString repo = string(object(node.value(QLatin1String("repository"))).value(QLatin1String("name")));
+        const QString repo = string(object(node.value(QStringLiteral("repository"))).value(QStringLiteral("name")));
         items.append(
-            activityItem(QStringLiteral("merged"), repo, string(node.value(QLatin1String("title"))), *mergedAt));
+            activityItem(QStringLiteral("merged"), repo, string(node.value(QStringLiteral("title"))), *mergedAt));
     }
     return items;
 }
@@ -203,15 +204,15 @@ QJsonArray GitHubSummary::pushedItems(const QJsonArray &events)
     QHash<QString, qsizetype> indexByKey;
     for (const QJsonValue &eventValue : events) {
         const QJsonObject event = object(eventValue);
-        if (string(event.value(QLatin1String("type"))) != QLatin1String("PushEvent"))
+        if (string(event.value(QStringLiteral("type"))) != QStringLiteral("PushEvent"))
             continue;
         const QString repo =
-            lastPathPart(string(object(event.value(QLatin1String("repo"))).value(QLatin1String("name"))));
-        QString branch = string(object(event.value(QLatin1String("payload"))).value(QLatin1String("ref")));
-        branch.remove(QLatin1String("refs/heads/"));
+            lastPathPart(string(object(event.value(QStringLiteral("repo"))).value(QStringLiteral("name"))));
+        QString branch = string(object(event.value(QStringLiteral("payload"))).value(QStringLiteral("ref")));
+        branch.remove(QStringLiteral("refs/heads/"));
         if (branch.isEmpty())
             branch = QStringLiteral("a branch");
-        const QString createdAt = string(event.value(QLatin1String("created_at")));
+        const QString createdAt = string(event.value(QStringLiteral("created_at")));
         const QString key = repo + QLatin1Char('|') + branch + QLatin1Char('|') + createdAt.left(10);
         qsizetype index = indexByKey.value(key, -1);
         if (index < 0) {
@@ -226,7 +227,7 @@ QJsonArray GitHubSummary::pushedItems(const QJsonArray &events)
     QJsonArray items;
     for (const Group &group : groups) {
         const QString title = QString::number(group.pushes) +
-                              (group.pushes == 1 ? QLatin1String(" push to ") : QLatin1String(" pushes to ")) +
+                              (group.pushes == 1 ? QStringLiteral(" push to ") : QStringLiteral(" pushes to ")) +
                               group.branch;
         items.append(activityItem(QStringLiteral("pushed"), group.repo, title, group.latest));
     }
@@ -241,7 +242,7 @@ QJsonArray GitHubSummary::activity(const QJsonArray &merged, const QJsonArray &r
             items.append(item.toObject());
     }
     std::stable_sort(items.begin(), items.end(), [](const QJsonObject &a, const QJsonObject &b) {
-        return a.value(QLatin1String("at")).toString() > b.value(QLatin1String("at")).toString();
+        return a.value(QStringLiteral("at")).toString() > b.value(QStringLiteral("at")).toString();
     });
     QJsonArray newest;
     for (qsizetype i = 0; i < std::min<qsizetype>(items.size(), activityLimit); ++i)
@@ -252,8 +253,8 @@ QJsonArray GitHubSummary::activity(const QJsonArray &merged, const QJsonArray &r
 QJsonObject GitHubSummary::activityItem(const QString &type, const QString &repo, const QString &title,
                                         const QString &at)
 {
-    return QJsonObject{{QLatin1String("type"), type},
-                       {QLatin1String("repo"), repo},
-                       {QLatin1String("title"), title},
-                       {QLatin1String("at"), at}};
+    return QJsonObject{{QStringLiteral("type"), type},
+                       {QStringLiteral("repo"), repo},
+                       {QStringLiteral("title"), title},
+                       {QStringLiteral("at"), at}};
 }

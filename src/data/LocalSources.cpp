@@ -5,8 +5,8 @@
 #include "GitHubSource.h"
 #include "JsonFields.h"
 #include "WisprSource.h"
-#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
+#include "platform/SmallFileReader.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -67,15 +67,15 @@ std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteAr
     const std::pair<const char *, const char *> windows[] = {{"fiveHour", "5-hour"}, {"sevenDay", "This week"}};
     for (const auto &[key, label] : windows) {
         const QJsonObject window = JsonFields::object(object.value(QLatin1String(key)));
-        const std::optional<double> used = number(window.value(QLatin1String("used_percentage")));
+        const std::optional<double> used = number(window.value(QStringLiteral("used_percentage")));
         if (!used)
             continue;
-        result.windows.append(
-            usageWindow(QString::fromLatin1(label), *used, unixSeconds(window.value(QLatin1String("resets_at"))), now));
+        result.windows.append(usageWindow(QString::fromLatin1(label), *used,
+                                          unixSeconds(window.value(QStringLiteral("resets_at"))), now));
     }
     if (result.windows.isEmpty())
         return std::nullopt;
-    result.savedAt = string(object.value(QLatin1String("savedAt")), DateText::withFraction(now));
+    result.savedAt = string(object.value(QStringLiteral("savedAt")), DateText::withFraction(now));
     return result;
 }
 
@@ -104,7 +104,7 @@ QString LocalSources::codexReason(const QHash<int, QJsonObject> &replies)
         QRegularExpression::CaseInsensitiveOption);
     bool reportedError = false;
     for (const QJsonObject &reply : replies) {
-        const QJsonValue error = reply.value(QLatin1String("error"));
+        const QJsonValue error = reply.value(QStringLiteral("error"));
         if (error.isUndefined() || error.isNull())
             continue;
         reportedError = true;
@@ -122,8 +122,8 @@ std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<in
                                                                   const QDateTime &now)
 {
     const QJsonValue limitsValue =
-        object(replies.value(2).value(QLatin1String("result"))).value(QLatin1String("rateLimits"));
-    const QJsonValue usageValue = replies.value(3).value(QLatin1String("result"));
+        object(replies.value(2).value(QStringLiteral("result"))).value(QStringLiteral("rateLimits"));
+    const QJsonValue usageValue = replies.value(3).value(QStringLiteral("result"));
     if (!limitsValue.isObject() && !usageValue.isObject())
         return std::nullopt;
     const QJsonObject limits = object(limitsValue);
@@ -135,15 +135,15 @@ std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<in
         if (!windowValue.isObject())
             continue;
         const QJsonObject window = windowValue.toObject();
-        const double used = number(window.value(QLatin1String("usedPercent"))).value_or(0);
-        const qint64 minutes = integer(window.value(QLatin1String("windowDurationMins"))).value_or(0);
+        const double used = number(window.value(QStringLiteral("usedPercent"))).value_or(0);
+        const qint64 minutes = integer(window.value(QStringLiteral("windowDurationMins"))).value_or(0);
         result.windows.append(
-            usageWindow(codexWindowLabel(minutes), used, unixSeconds(window.value(QLatin1String("resetsAt"))), now));
+            usageWindow(codexWindowLabel(minutes), used, unixSeconds(window.value(QStringLiteral("resetsAt"))), now));
     }
     result.tokens30 = codexTokens30(usage, now);
     result.streak =
-        integer(object(usage.value(QLatin1String("summary"))).value(QLatin1String("currentStreakDays"))).value_or(0);
-    result.plan = optionalString(limits.value(QLatin1String("planType")));
+        integer(object(usage.value(QStringLiteral("summary"))).value(QStringLiteral("currentStreakDays"))).value_or(0);
+    result.plan = optionalString(limits.value(QStringLiteral("planType")));
     return result;
 }
 
@@ -163,10 +163,10 @@ qint64 LocalSources::codexTokens30(const QJsonObject &usage, const QDateTime &no
     // counting dates would; that is the window the usage report is defined on.
     const QString cutOff = GitHubSource::dayString(now.addSecs(-30 * secondsPerDay), false);
     qint64 tokens = 0;
-    for (const QJsonValue &bucketValue : array(usage.value(QLatin1String("dailyUsageBuckets")))) {
+    for (const QJsonValue &bucketValue : array(usage.value(QStringLiteral("dailyUsageBuckets")))) {
         const QJsonObject bucket = object(bucketValue);
-        if (string(bucket.value(QLatin1String("startDate"))) >= cutOff)
-            tokens += integer(bucket.value(QLatin1String("tokens"))).value_or(0);
+        if (string(bucket.value(QStringLiteral("startDate"))) >= cutOff)
+            tokens += integer(bucket.value(QStringLiteral("tokens"))).value_or(0);
     }
     return tokens;
 }
@@ -181,7 +181,7 @@ LocalSources::Grok LocalSources::grokFromResult(const Shell::Result &result, con
 {
     const std::optional<QJsonValue> parsed = result.succeeded() ? parse(result.output.toUtf8()) : std::nullopt;
     if (!parsed) {
-        if (result.error.contains(QLatin1String("can't show")))
+        if (result.error.contains(QStringLiteral("can't show")))
             return Grok{std::nullopt, QStringLiteral("Plan usage needs Grok\u2019s background service")};
         return Grok{std::nullopt, QStringLiteral("Grok is not signed in or not installed")};
     }
@@ -232,12 +232,12 @@ QJsonObject LocalSources::usageWindow(const QString &label, double usedPercent, 
 {
     const double nowSeconds = static_cast<double>(now.toMSecsSinceEpoch()) / 1000.0;
     if (resetsAt && *resetsAt < nowSeconds)
-        return QJsonObject{{QLatin1String("label"), label},
-                           {QLatin1String("usedPercent"), 0},
-                           {QLatin1String("resetsAt"), QJsonValue::Null}};
-    return QJsonObject{{QLatin1String("label"), label},
-                       {QLatin1String("usedPercent"), usedPercent},
-                       {QLatin1String("resetsAt"), resetsAt ? QJsonValue(*resetsAt) : QJsonValue(QJsonValue::Null)}};
+        return QJsonObject{{QStringLiteral("label"), label},
+                           {QStringLiteral("usedPercent"), 0},
+                           {QStringLiteral("resetsAt"), QJsonValue::Null}};
+    return QJsonObject{{QStringLiteral("label"), label},
+                       {QStringLiteral("usedPercent"), usedPercent},
+                       {QStringLiteral("resetsAt"), resetsAt ? QJsonValue(*resetsAt) : QJsonValue(QJsonValue::Null)}};
 }
 
 std::optional<double> LocalSources::unixSeconds(const QJsonValue &value)

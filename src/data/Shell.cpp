@@ -3,7 +3,7 @@
 
 #include "JsonFields.h"
 #include "ShellProcess.h"
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -47,7 +47,7 @@ void collectReplies(ShellProcess &process, const QSet<int> &until, QHash<int, QJ
         if (!value || !value->isObject())
             return;
         const QJsonObject reply = value->toObject();
-        const std::optional<qint64> id = JsonFields::integer(reply.value(QLatin1String("id")));
+        const std::optional<qint64> id = JsonFields::integer(reply.value(QStringLiteral("id")));
         if (id && *id >= INT_MIN && *id <= INT_MAX && until.contains(static_cast<int>(*id)))
             replies.insert(static_cast<int>(*id), reply);
     };

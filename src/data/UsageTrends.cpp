@@ -32,16 +32,16 @@ double secondsOf(const QDateTime &time)
 
 bool isOk(const QJsonObject &entry)
 {
-    return JsonFields::string(entry.value(QLatin1String("status"))) == QLatin1String("ok");
+    return JsonFields::string(entry.value(QStringLiteral("status"))) == QStringLiteral("ok");
 }
 
 std::optional<UsageHistory::Reading> readingOf(const QString &provider, const QJsonObject &window)
 {
-    const std::optional<double> used = JsonFields::number(window.value(QLatin1String("usedPercent")));
+    const std::optional<double> used = JsonFields::number(window.value(QStringLiteral("usedPercent")));
     if (!used)
         return std::nullopt;
-    return UsageHistory::Reading{provider, JsonFields::string(window.value(QLatin1String("label"))), *used,
-                                 JsonFields::number(window.value(QLatin1String("resetsAt")))};
+    return UsageHistory::Reading{provider, JsonFields::string(window.value(QStringLiteral("label"))), *used,
+                                 JsonFields::number(window.value(QStringLiteral("resetsAt")))};
 }
 
 QList<UsageHistory::Reading> readingsOf(const QJsonArray &providers)
@@ -51,8 +51,8 @@ QList<UsageHistory::Reading> readingsOf(const QJsonArray &providers)
         const QJsonObject entry = JsonFields::object(value);
         if (!isOk(entry))
             continue;
-        const QString id = JsonFields::string(entry.value(QLatin1String("id")));
-        for (const QJsonValue &window : JsonFields::array(entry.value(QLatin1String("windows")))) {
+        const QString id = JsonFields::string(entry.value(QStringLiteral("id")));
+        for (const QJsonValue &window : JsonFields::array(entry.value(QStringLiteral("windows")))) {
             if (const std::optional<UsageHistory::Reading> reading = readingOf(id, JsonFields::object(window)))
                 readings.append(*reading);
         }
@@ -93,15 +93,15 @@ QJsonArray mapWindows(const QJsonArray &providers, Annotate annotate)
     QJsonArray mapped;
     for (const QJsonValue &value : providers) {
         QJsonObject entry = JsonFields::object(value);
-        if (!entry.contains(QLatin1String("windows")) || !value.isObject()) {
+        if (!entry.contains(QStringLiteral("windows")) || !value.isObject()) {
             mapped.append(value);
             continue;
         }
-        const QString id = JsonFields::string(entry.value(QLatin1String("id")));
+        const QString id = JsonFields::string(entry.value(QStringLiteral("id")));
         QJsonArray windows;
-        for (const QJsonValue &window : JsonFields::array(entry.value(QLatin1String("windows"))))
+        for (const QJsonValue &window : JsonFields::array(entry.value(QStringLiteral("windows"))))
             windows.append(window.isObject() ? QJsonValue(annotate(id, window.toObject())) : window);
-        entry.insert(QLatin1String("windows"), windows);
+        entry.insert(QStringLiteral("windows"), windows);
         mapped.append(entry);
     }
     return mapped;

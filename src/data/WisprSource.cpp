@@ -19,10 +19,10 @@ constexpr qint64 secondsPerDay = 86400;
 
 QJsonObject stat(const QString &label, qint64 value, const QString &sub)
 {
-    return QJsonObject{{QLatin1String("label"), label},
-                       {QLatin1String("value"), value},
-                       {QLatin1String("format"), QStringLiteral("count")},
-                       {QLatin1String("sub"), sub}};
+    return QJsonObject{{QStringLiteral("label"), label},
+                       {QStringLiteral("value"), value},
+                       {QStringLiteral("format"), QStringLiteral("count")},
+                       {QStringLiteral("sub"), sub}};
 }
 
 // Rounds half away from zero; a rate beyond any real speed (a near-zero duration) is capped

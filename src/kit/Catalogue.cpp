@@ -7,8 +7,6 @@
 #include <QStringList>
 #include <algorithm>
 
-using namespace Qt::Literals::StringLiterals;
-
 std::optional<Layout> Catalogue::layout(const QString &id) const
 {
     const auto found = std::find_if(layouts.cbegin(), layouts.cend(), [&](const Layout &l) { return l.id == id; });
@@ -80,5 +78,7 @@ QJsonObject Catalogue::toJson() const
     QJsonArray pageArray;
     for (const Page &page : defaultPages)
         pageArray.append(page.toJson());
-    return {{u"layouts"_s, layoutArray}, {u"widgets"_s, widgetArray}, {u"defaultPages"_s, pageArray}};
+    return {{QStringLiteral("layouts"), layoutArray},
+            {QStringLiteral("widgets"), widgetArray},
+            {QStringLiteral("defaultPages"), pageArray}};
 }

@@ -3,8 +3,6 @@
 
 #include "JsonReader.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 std::optional<Countdown> Countdown::fromJson(const QJsonValue &json)
 {
     JsonReader in(json);
@@ -18,5 +16,5 @@ std::optional<Countdown> Countdown::fromJson(const QJsonValue &json)
 
 QJsonObject Countdown::toJson() const
 {
-    return {{u"title"_s, title}, {u"date"_s, date}};
+    return {{QStringLiteral("title"), title}, {QStringLiteral("date"), date}};
 }

@@ -5,8 +5,6 @@
 
 #include <QJsonArray>
 
-using namespace Qt::Literals::StringLiterals;
-
 std::optional<FrameSettings> FrameSettings::fromJson(const QJsonValue &json)
 {
     JsonReader in(json);
@@ -22,7 +20,8 @@ std::optional<FrameSettings> FrameSettings::fromJson(const QJsonValue &json)
 
 QJsonObject FrameSettings::toJson() const
 {
-    QJsonObject object{{u"providers"_s, QJsonArray::fromStringList(providers)}, {u"logos"_s, logos}};
+    QJsonObject object{{QStringLiteral("providers"), QJsonArray::fromStringList(providers)},
+                       {QStringLiteral("logos"), logos}};
     if (pages) {
         QJsonArray pageArray;
         for (const Page &page : *pages)

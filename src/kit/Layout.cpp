@@ -5,8 +5,6 @@
 
 #include <QJsonArray>
 
-using namespace Qt::Literals::StringLiterals;
-
 std::optional<Layout> Layout::fromJson(const QJsonValue &json)
 {
     JsonReader in(json);
@@ -24,5 +22,5 @@ QJsonObject Layout::toJson() const
     QJsonArray widths;
     for (double width : columns)
         widths.append(width);
-    return {{u"id"_s, id}, {u"title"_s, title}, {u"columns"_s, widths}};
+    return {{QStringLiteral("id"), id}, {QStringLiteral("title"), title}, {QStringLiteral("columns"), widths}};
 }

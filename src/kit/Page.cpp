@@ -6,8 +6,6 @@
 
 #include <QJsonArray>
 
-using namespace Qt::Literals::StringLiterals;
-
 Page::Page(QString pageLayout, QList<Slot> widgets, std::optional<QString> pageTitle)
     : id(QUuid::createUuid())
     , layout(std::move(pageLayout))
@@ -42,7 +40,7 @@ QJsonObject Page::toJson() const
     QJsonArray slotArray;
     for (const Slot &slot : slotWidgets)
         slotArray.append(slot ? QJsonValue(*slot) : QJsonValue(QJsonValue::Null));
-    QJsonObject object{{u"layout"_s, layout}, {u"slots"_s, slotArray}};
+    QJsonObject object{{QStringLiteral("layout"), layout}, {QStringLiteral("slots"), slotArray}};
     if (title)
         object.insert(u"title", *title);
     return object;

@@ -1,30 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Provider.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 const QList<Provider> &Provider::all()
 {
     using D = Detection;
     using S = Source;
     static const QList<Provider> providers{
-        {u"claude"_s, u"Claude"_s, u"Claude"_s, u"claude"_s, Kind::AiPlan, D::ClaudeCode, u"claude"_s,
-         S::ClaudeStatusLine},
-        {u"codex"_s, u"Codex"_s, u"Codex (ChatGPT)"_s, u"openai"_s, Kind::AiPlan, D::CommandLineTool, u"codex"_s,
-         S::CodexAppServer},
-        {u"grok"_s, u"Grok"_s, u"Grok"_s, u"grok"_s, Kind::AiPlan, D::CommandLineTool, u"grok"_s, S::GrokUsage},
+        {QStringLiteral("claude"), QStringLiteral("Claude"), QStringLiteral("Claude"), QStringLiteral("claude"),
+         Kind::AiPlan, D::ClaudeCode, QStringLiteral("claude"), S::ClaudeStatusLine},
+        {QStringLiteral("codex"), QStringLiteral("Codex"), QStringLiteral("Codex (ChatGPT)"), QStringLiteral("openai"),
+         Kind::AiPlan, D::CommandLineTool, QStringLiteral("codex"), S::CodexAppServer},
+        {QStringLiteral("grok"), QStringLiteral("Grok"), QStringLiteral("Grok"), QStringLiteral("grok"), Kind::AiPlan,
+         D::CommandLineTool, QStringLiteral("grok"), S::GrokUsage},
         // Gemini CLI is found, but it has no usage report to read yet.
-        {u"gemini"_s, u"Gemini"_s, u"Gemini"_s, u"gemini"_s, Kind::AiPlan, D::CommandLineTool, u"gemini"_s,
-         S::NoReport},
-        {u"wispr"_s, u"Wispr Flow"_s, u"Wispr Flow"_s, u"wispr"_s, Kind::Dictation, D::WisprDatabase, QString(),
-         S::WisprDatabase},
+        {QStringLiteral("gemini"), QStringLiteral("Gemini"), QStringLiteral("Gemini"), QStringLiteral("gemini"),
+         Kind::AiPlan, D::CommandLineTool, QStringLiteral("gemini"), S::NoReport},
+        {QStringLiteral("wispr"), QStringLiteral("Wispr Flow"), QStringLiteral("Wispr Flow"), QStringLiteral("wispr"),
+         Kind::Dictation, D::WisprDatabase, QString(), S::WisprDatabase},
     };
     return providers;
 }
 
 QString Provider::kindName() const
 {
-    return kind == Kind::Dictation ? u"dictation"_s : u"plan"_s;
+    return kind == Kind::Dictation ? QStringLiteral("dictation") : QStringLiteral("plan");
 }
 
 QStringList Provider::ids()

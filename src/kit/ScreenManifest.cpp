@@ -6,8 +6,6 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
 QJsonValue orNull(const std::optional<QString> &text)
@@ -61,10 +59,11 @@ std::optional<ScreenManifest> ScreenManifest::fromJson(const QJsonValue &json)
 
 QJsonObject ScreenManifest::toJson() const
 {
-    return {{u"ok"_s, ok},
-            {u"updatedAt"_s, orNull(updatedAt)},
-            {u"login"_s, orNull(login)},
-            {u"views"_s, QJsonArray::fromStringList(pageNames)},
-            {u"titles"_s, titles ? QJsonValue(QJsonArray::fromStringList(*titles)) : QJsonValue(QJsonValue::Null)},
-            {u"error"_s, orNull(error)}};
+    return {{QStringLiteral("ok"), ok},
+            {QStringLiteral("updatedAt"), orNull(updatedAt)},
+            {QStringLiteral("login"), orNull(login)},
+            {QStringLiteral("views"), QJsonArray::fromStringList(pageNames)},
+            {QStringLiteral("titles"),
+             titles ? QJsonValue(QJsonArray::fromStringList(*titles)) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("error"), orNull(error)}};
 }

@@ -3,8 +3,6 @@
 
 #include "JsonReader.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 std::optional<Widget> Widget::fromJson(const QJsonValue &json)
 {
     JsonReader in(json);
@@ -22,6 +20,7 @@ std::optional<Widget> Widget::fromJson(const QJsonValue &json)
 
 QJsonObject Widget::toJson() const
 {
-    return {{u"id"_s, id},           {u"title"_s, title},   {u"group"_s, group},
-            {u"short"_s, shortName}, {u"symbol"_s, symbol}, {u"description"_s, description}};
+    return {{QStringLiteral("id"), id},         {QStringLiteral("title"), title},
+            {QStringLiteral("group"), group},   {QStringLiteral("short"), shortName},
+            {QStringLiteral("symbol"), symbol}, {QStringLiteral("description"), description}};
 }

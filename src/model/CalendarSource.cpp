@@ -21,14 +21,15 @@ QString utcText(const QDateTime &time)
 
 QJsonObject eventJson(const CalendarEvent &event)
 {
-    return QJsonObject{{QLatin1String("title"), event.title.value_or(QStringLiteral("Untitled"))},
-                       {QLatin1String("start"), utcText(event.start)},
-                       {QLatin1String("allDay"), event.allDay}};
+    return QJsonObject{{QStringLiteral("title"), event.title.value_or(QStringLiteral("Untitled"))},
+                       {QStringLiteral("start"), utcText(event.start)},
+                       {QStringLiteral("allDay"), event.allDay}};
 }
 
 QJsonObject noAccessSection()
 {
-    return QJsonObject{{QLatin1String("status"), QStringLiteral("noAccess")}, {QLatin1String("events"), QJsonArray()}};
+    return QJsonObject{{QStringLiteral("status"), QStringLiteral("noAccess")},
+                       {QStringLiteral("events"), QJsonArray()}};
 }
 
 } // namespace
@@ -72,10 +73,10 @@ QCoro::Task<QJsonObject> CalendarSource::section()
     for (const CalendarEvent &event : events.first(kept))
         list.append(eventJson(event));
     // How many of the week's events were left out, so a busy week never looks free.
-    co_return QJsonObject{{QLatin1String("status"), QStringLiteral("ok")},
-                          {QLatin1String("savedAt"), utcText(now)},
-                          {QLatin1String("events"), list},
-                          {QLatin1String("more"), qint64(events.size() - kept)}};
+    co_return QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")},
+                          {QStringLiteral("savedAt"), utcText(now)},
+                          {QStringLiteral("events"), list},
+                          {QStringLiteral("more"), qint64(events.size() - kept)}};
 }
 
 void CalendarSource::requestAccess()

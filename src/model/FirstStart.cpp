@@ -4,8 +4,8 @@
 #include "FrameModel.h"
 #include "StartFindings.h"
 #include "StartPages.h"
-#include "kit/SignalWait.h"
 #include "platform/CalendarStore.h"
+#include "platform/SignalWait.h"
 #include "services/ConnectionsState.h"
 #include "services/GitHubAuth.h"
 

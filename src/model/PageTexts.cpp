@@ -2,7 +2,7 @@
 #include "PageTexts.h"
 
 #include "ScreenFiles.h"
-#include "kit/SmallFileReader.h"
+#include "platform/SmallFileReader.h"
 
 #include <QDir>
 

@@ -7,7 +7,7 @@
 #include "ScreenFiles.h"
 #include "ScreenPictures.h"
 #include "data/DataCollector.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "render/RenderClient.h"
 #include "render/ThemeFile.h"
 
@@ -60,7 +60,7 @@ QString messageOf(const std::exception_ptr &error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const UserError &problem) {
+    } catch (const Problem &problem) {
         return problem.message();
     } catch (const std::exception &other) {
         return QString::fromLocal8Bit(other.what());
@@ -182,7 +182,7 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
         if (!self)
             co_return std::nullopt;
         if (!drawn)
-            throw UserError(supersededDraw);
+            throw Problem(supersededDraw);
         // Only the data of a refresh whose pictures were all drawn replaces the last good one:
         // a redraw always draws from the data the card's pictures were made from.
         files.writeData(data);
@@ -332,7 +332,7 @@ void RefreshController::markUnfinished()
     const std::optional<ScreenManifest> &last = m_pictures.manifest();
     const std::optional<QDateTime> updated = last ? last->updatedDate() : std::nullopt;
     if (!writeManifest(false, updated, last ? last->login : std::nullopt, unfinishedRefresh))
-        throw UserError(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
+        throw Problem(QStringLiteral("Could not write ") + ScreenFiles::manifestFileName);
 }
 
 void RefreshController::finished(const std::optional<QString> &error, bool followUp)

@@ -33,10 +33,11 @@ QDateTime RefreshMoments::next(const QDateTime &since, const QTimeZone &zone, co
 QList<QDateTime> RefreshMoments::planResets(const QJsonObject &data)
 {
     QList<QDateTime> resets;
-    const QJsonArray providers = data.value(QLatin1String("ai")).toObject().value(QLatin1String("providers")).toArray();
+    const QJsonArray providers =
+        data.value(QStringLiteral("ai")).toObject().value(QStringLiteral("providers")).toArray();
     for (const QJsonValue &provider : providers) {
-        for (const QJsonValue &window : provider.toObject().value(QLatin1String("windows")).toArray()) {
-            const QJsonValue seconds = window.toObject().value(QLatin1String("resetsAt"));
+        for (const QJsonValue &window : provider.toObject().value(QStringLiteral("windows")).toArray()) {
+            const QJsonValue seconds = window.toObject().value(QStringLiteral("resetsAt"));
             if (seconds.isDouble())
                 resets.append(QDateTime::fromMSecsSinceEpoch(qint64(seconds.toDouble() * 1000), QTimeZone::utc()));
         }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenFiles.h"
 
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
+#include "kit/Problem.h"
 #include "kit/ScreenManifest.h"
-#include "kit/SmallFileReader.h"
-#include "kit/UserError.h"
+#include "platform/AtomicFile.h"
+#include "platform/JsonFile.h"
+#include "platform/SmallFileReader.h"
 #include "render/PngEncoder.h"
 
 #include <QDir>
@@ -34,8 +34,8 @@ QString ScreenFiles::path(const QString &fileName) const
 void ScreenFiles::ensureDirectory() const
 {
     if (!QDir().mkpath(m_dir))
-        throw UserError(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
-                        QLatin1Char('.'));
+        throw Problem(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
+                      QLatin1Char('.'));
 }
 
 void ScreenFiles::writeData(const QByteArray &json) const
@@ -58,7 +58,7 @@ void ScreenFiles::writePng(const QString &fileName, const QByteArray &png) const
     // Only a whole PNG file replaces a picture; anything else would leave a page the card cannot
     // show in place of the last good one.
     if (!png.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1a\n")))
-        throw UserError(QStringLiteral("The picture of ") + fileName + QStringLiteral(" is not a PNG file."));
+        throw Problem(QStringLiteral("The picture of ") + fileName + QStringLiteral(" is not a PNG file."));
     writeAtomically(fileName, png);
 }
 
@@ -91,7 +91,7 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
     // The writer's message names the file and says what happened (a full disk, say).
     const QString problem = AtomicFile::write(path(fileName), bytes);
     if (!problem.isEmpty())
-        throw UserError(problem);
+        throw Problem(problem);
 }
 
 void ScreenFiles::removePicturesExcept(const QStringList &pageNames, std::optional<ScreenLook> look) const

@@ -31,7 +31,7 @@ public:
     // be encoded is skipped; a file that cannot be written throws WriteError.
     void writePicture(const QString &fileName, const QImage &picture) const;
     // A PNG file as it is, under `fileName`. Bytes that do not start as a PNG file throw
-    // UserError and leave the old picture; a file that cannot be written throws WriteError.
+    // Problem and leave the old picture; a file that cannot be written throws WriteError.
     void writePng(const QString &fileName, const QByteArray &png) const;
     // The page's text beside its pictures: one file a page ("page0.txt"), whatever the look.
     static QString textFileName(const QString &pageName);

@@ -2,8 +2,8 @@
 #include "ScreenPictures.h"
 
 #include "PageTexts.h"
-#include "kit/JsonFile.h"
-#include "kit/SmallFileReader.h"
+#include "platform/JsonFile.h"
+#include "platform/SmallFileReader.h"
 
 #include <QDir>
 #include <algorithm>

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
 Page page(const QString &layout, const QStringList &widgets)
@@ -21,7 +19,7 @@ QStringList providerWidgets(const QStringList &plans)
 {
     QStringList widgets;
     for (const QString &plan : plans)
-        widgets.append(u"provider."_s + plan);
+        widgets.append(QStringLiteral("provider.") + plan);
     return widgets;
 }
 
@@ -41,7 +39,7 @@ QString StartPages::name(Start start)
 QList<Page> StartPages::pages(Start start, bool github, const QStringList &plans, bool wispr, bool calendar)
 {
     if (start == Start::blank)
-        return {page(u"halves"_s, {QString(), QString()})};
+        return {page(QStringLiteral("halves"), {QString(), QString()})};
 
     const QStringList widgets = providerWidgets(plans);
     QList<Page> result{firstPage(github, widgets, wispr, calendar)};
@@ -49,13 +47,14 @@ QList<Page> StartPages::pages(Start start, bool github, const QStringList &plans
         return result;
 
     if (github) {
-        if (result.first().slotWidgets.value(0) != u"github.year"_s)
-            result.append(page(u"full"_s, {u"github.year"_s}));
-        result.append(page(u"halves"_s, {u"github.month"_s, u"github.activity"_s}));
+        if (result.first().slotWidgets.value(0) != QStringLiteral("github.year"))
+            result.append(page(QStringLiteral("full"), {QStringLiteral("github.year")}));
+        result.append(
+            page(QStringLiteral("halves"), {QStringLiteral("github.month"), QStringLiteral("github.activity")}));
     }
     // Plans beyond the first page's room are seen only here.
     if (widgets.size() >= 2)
-        result.append(page(u"full"_s, {u"plans.all"_s}));
+        result.append(page(QStringLiteral("full"), {QStringLiteral("plans.all")}));
     result.append(dayPage(wispr, calendar));
     return withoutRepeats(result);
 }
@@ -77,32 +76,34 @@ QList<Page> StartPages::withoutRepeats(const QList<Page> &pages)
 
 Page StartPages::firstPage(bool github, const QStringList &widgets, bool wispr, bool calendar)
 {
-    const QString dictationOrDate = wispr ? u"provider.wispr"_s : u"today.date"_s;
+    const QString dictationOrDate = wispr ? QStringLiteral("provider.wispr") : QStringLiteral("today.date");
     if (github) {
         if (widgets.isEmpty())
-            return page(u"full"_s, {u"github.year"_s});
+            return page(QStringLiteral("full"), {QStringLiteral("github.year")});
         if (widgets.size() == 1)
-            return page(u"twoThirdsLeft"_s, {u"github.overview"_s, widgets[0]});
-        return page(u"wideTwo"_s, {u"github.overview"_s, widgets[0], widgets[1]});
+            return page(QStringLiteral("twoThirdsLeft"), {QStringLiteral("github.overview"), widgets[0]});
+        return page(QStringLiteral("wideTwo"), {QStringLiteral("github.overview"), widgets[0], widgets[1]});
     }
     switch (widgets.size()) {
     case 0:
-        return page(u"halves"_s, {dictationOrDate, calendar ? u"calendar.next"_s : u"countdown"_s});
+        return page(QStringLiteral("halves"),
+                    {dictationOrDate, calendar ? QStringLiteral("calendar.next") : QStringLiteral("countdown")});
     case 1:
-        return page(u"twoThirdsLeft"_s, {widgets[0], dictationOrDate});
+        return page(QStringLiteral("twoThirdsLeft"), {widgets[0], dictationOrDate});
     case 2:
-        return page(u"halves"_s, {widgets[0], widgets[1]});
+        return page(QStringLiteral("halves"), {widgets[0], widgets[1]});
     default:
-        return page(u"thirds"_s, {widgets[0], widgets[1], widgets[2]});
+        return page(QStringLiteral("thirds"), {widgets[0], widgets[1], widgets[2]});
     }
 }
 
 Page StartPages::dayPage(bool wispr, bool calendar)
 {
-    QStringList widgets{calendar ? u"calendar.next"_s : u"today.date"_s, u"countdown"_s};
+    QStringList widgets{calendar ? QStringLiteral("calendar.next") : QStringLiteral("today.date"),
+                        QStringLiteral("countdown")};
     if (wispr)
-        widgets.append(u"provider.wispr"_s);
-    return page(widgets.size() == 3 ? u"thirds"_s : u"halves"_s, widgets);
+        widgets.append(QStringLiteral("provider.wispr"));
+    return page(widgets.size() == 3 ? QStringLiteral("thirds") : QStringLiteral("halves"), widgets);
 }
 
 StartPages::StartOption StartPages::option(Start start, const QList<Page> &pages,
@@ -110,7 +111,8 @@ StartPages::StartOption StartPages::option(Start start, const QList<Page> &pages
 {
     switch (start) {
     case Start::blank:
-        return {start, u"Start blank"_s, u"One empty page to design yourself. Edit Layout opens next."_s, std::nullopt};
+        return {start, QStringLiteral("Start blank"),
+                QStringLiteral("One empty page to design yourself. Edit Layout opens next."), std::nullopt};
     case Start::recommended:
     case Start::minimal:
         break;
@@ -118,8 +120,9 @@ StartPages::StartOption StartPages::option(Start start, const QList<Page> &pages
     QStringList titles;
     for (const Page &page : pages)
         titles.append(catalogue ? catalogue->title(page) : QString());
-    const QString title = start == Start::recommended ? u"Recommended for you"_s : u"Just one page"_s;
-    return {start, title, titles.join(u"  \u00B7  "_s), int(pages.size())};
+    const QString title =
+        start == Start::recommended ? QStringLiteral("Recommended for you") : QStringLiteral("Just one page");
+    return {start, title, titles.join(QStringLiteral("  \u00B7  ")), int(pages.size())};
 }
 
 bool StartPages::haveSameContent(const QList<Page> &first, const QList<Page> &second)
@@ -130,5 +133,5 @@ bool StartPages::haveSameContent(const QList<Page> &first, const QList<Page> &se
 
 QString StartPages::countText(int count)
 {
-    return count == 1 ? u"1 page"_s : QString::number(count) + u" pages"_s;
+    return count == 1 ? QStringLiteral("1 page") : QString::number(count) + QStringLiteral(" pages");
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Autostart.h"
 
-#include "kit/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

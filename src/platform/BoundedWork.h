@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QCoroTask>
 #include <QDeadlineTimer>

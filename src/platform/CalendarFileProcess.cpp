@@ -2,7 +2,7 @@
 #include "CalendarFileProcess.h"
 
 #include "ChildEnvironment.h"
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -67,9 +67,9 @@ int runChild()
     ::setrlimit(RLIMIT_AS, &memory);
 #endif
     const QJsonObject request = QJsonDocument::fromJson(readAll(STDIN_FILENO, maxRequestBytes)).object();
-    const QString path = request.value(QLatin1String("path")).toString();
-    const QDateTime from = instantFrom(request.value(QLatin1String("from")), false);
-    const QDateTime to = instantFrom(request.value(QLatin1String("to")), false);
+    const QString path = request.value(QStringLiteral("path")).toString();
+    const QDateTime from = instantFrom(request.value(QStringLiteral("from")), false);
+    const QDateTime to = instantFrom(request.value(QStringLiteral("to")), false);
     const QByteArray answer = CalendarFileProcess::encode(CalendarFileReader::readFile(path, from, to));
     qsizetype written = 0;
     while (written < answer.size()) {
@@ -129,14 +129,14 @@ QByteArray encode(const CalendarFileReader::FileReading &reading)
 {
     QJsonArray events;
     for (const CalendarEvent &event : reading.events) {
-        events.append(QJsonObject{{QLatin1String("title"), event.title ? QJsonValue(*event.title) : QJsonValue()},
-                                  {QLatin1String("uid"), event.uid},
-                                  {QLatin1String("calendar"), event.calendar},
-                                  {QLatin1String("start"), instant(event.start)},
-                                  {QLatin1String("end"), instant(event.end)},
-                                  {QLatin1String("allDay"), event.allDay}});
+        events.append(QJsonObject{{QStringLiteral("title"), event.title ? QJsonValue(*event.title) : QJsonValue()},
+                                  {QStringLiteral("uid"), event.uid},
+                                  {QStringLiteral("calendar"), event.calendar},
+                                  {QStringLiteral("start"), instant(event.start)},
+                                  {QStringLiteral("end"), instant(event.end)},
+                                  {QStringLiteral("allDay"), event.allDay}});
     }
-    return QJsonDocument(QJsonObject{{QLatin1String("events"), events}, {QLatin1String("problem"), reading.problem}})
+    return QJsonDocument(QJsonObject{{QStringLiteral("events"), events}, {QStringLiteral("problem"), reading.problem}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -148,19 +148,19 @@ std::optional<CalendarFileReader::FileReading> decode(const QByteArray &bytes)
         return std::nullopt;
     const QJsonObject answer = document.object();
     CalendarFileReader::FileReading reading;
-    reading.problem = answer.value(QLatin1String("problem")).toString();
-    for (const QJsonValue &value : answer.value(QLatin1String("events")).toArray()) {
+    reading.problem = answer.value(QStringLiteral("problem")).toString();
+    for (const QJsonValue &value : answer.value(QStringLiteral("events")).toArray()) {
         const QJsonObject object = value.toObject();
         CalendarEvent event;
-        const QJsonValue title = object.value(QLatin1String("title"));
+        const QJsonValue title = object.value(QStringLiteral("title"));
         if (title.isString())
             event.title = title.toString();
-        event.uid = object.value(QLatin1String("uid")).toString();
-        event.calendar = object.value(QLatin1String("calendar")).toString();
-        event.allDay = object.value(QLatin1String("allDay")).toBool();
+        event.uid = object.value(QStringLiteral("uid")).toString();
+        event.calendar = object.value(QStringLiteral("calendar")).toString();
+        event.allDay = object.value(QStringLiteral("allDay")).toBool();
         // All-day events are local midnights, as the reader made them.
-        event.start = instantFrom(object.value(QLatin1String("start")), event.allDay);
-        event.end = instantFrom(object.value(QLatin1String("end")), event.allDay);
+        event.start = instantFrom(object.value(QStringLiteral("start")), event.allDay);
+        event.end = instantFrom(object.value(QStringLiteral("end")), event.allDay);
         if (event.start.isValid())
             reading.events.append(event);
     }
@@ -193,9 +193,9 @@ QCoro::Task<CalendarFileReader::FileReading> read(QString path, QDateTime from, 
         }
     });
     process.start();
-    const QByteArray request = QJsonDocument(QJsonObject{{QLatin1String("path"), path},
-                                                         {QLatin1String("from"), instant(from)},
-                                                         {QLatin1String("to"), instant(to)}})
+    const QByteArray request = QJsonDocument(QJsonObject{{QStringLiteral("path"), path},
+                                                         {QStringLiteral("from"), instant(from)},
+                                                         {QStringLiteral("to"), instant(to)}})
                                    .toJson(QJsonDocument::Compact);
     process.write(request);
     process.closeWriteChannel();

@@ -9,7 +9,7 @@
 #include "Defaults.h"
 #include "KeychainCredentialStore.h"
 #include "Paths.h"
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QCoroTask>
 #include <QCoroThread>

@@ -3,9 +3,9 @@
 
 #include "CredentialStore.h"
 #include "Defaults.h"
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
+#include "platform/AtomicFile.h"
+#include "platform/JsonFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,21 +44,21 @@ CalendarSubscriptionState readState(const QString &id)
 {
     const QJsonObject object = JsonFile::read(stateFile(id), 64 * 1024).value_or(QJsonValue()).toObject();
     CalendarSubscriptionState state;
-    state.etag = object.value(QLatin1String("etag")).toString().toLatin1();
-    state.lastModified = object.value(QLatin1String("lastModified")).toString().toLatin1();
-    state.fetchedAt = QDateTime::fromString(object.value(QLatin1String("fetchedAt")).toString(), Qt::ISODate);
-    state.failingSince = QDateTime::fromString(object.value(QLatin1String("failingSince")).toString(), Qt::ISODate);
-    state.problem = object.value(QLatin1String("problem")).toString();
+    state.etag = object.value(QStringLiteral("etag")).toString().toLatin1();
+    state.lastModified = object.value(QStringLiteral("lastModified")).toString().toLatin1();
+    state.fetchedAt = QDateTime::fromString(object.value(QStringLiteral("fetchedAt")).toString(), Qt::ISODate);
+    state.failingSince = QDateTime::fromString(object.value(QStringLiteral("failingSince")).toString(), Qt::ISODate);
+    state.problem = object.value(QStringLiteral("problem")).toString();
     return state;
 }
 
 void writeState(const QString &id, const CalendarSubscriptionState &state)
 {
-    QJsonObject object{{QLatin1String("etag"), QString::fromLatin1(state.etag)},
-                       {QLatin1String("lastModified"), QString::fromLatin1(state.lastModified)},
-                       {QLatin1String("fetchedAt"), isoText(state.fetchedAt)},
-                       {QLatin1String("failingSince"), isoText(state.failingSince)},
-                       {QLatin1String("problem"), state.problem}};
+    QJsonObject object{{QStringLiteral("etag"), QString::fromLatin1(state.etag)},
+                       {QStringLiteral("lastModified"), QString::fromLatin1(state.lastModified)},
+                       {QStringLiteral("fetchedAt"), isoText(state.fetchedAt)},
+                       {QStringLiteral("failingSince"), isoText(state.failingSince)},
+                       {QStringLiteral("problem"), state.problem}};
     JsonFile::writePretty(stateFile(id), QJsonDocument(object));
 }
 
@@ -146,7 +146,7 @@ QCoro::Task<QString> CalendarSubscriptions::add(QString name, QString address)
 {
     const std::optional<QUrl> url = SubscriptionFetch::normalisedAddress(address);
     if (!url)
-        throw UserError(QStringLiteral("Enter the calendar’s address beginning with https:// or webcal://."));
+        throw Problem(QStringLiteral("Enter the calendar’s address beginning with https:// or webcal://."));
     CalendarSubscription subscription;
     subscription.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     subscription.name = name.simplified().isEmpty() ? url->host() : name.simplified();
@@ -156,8 +156,8 @@ QCoro::Task<QString> CalendarSubscriptions::add(QString name, QString address)
     const CredentialStore::Status status =
         co_await credentials->add(keyringService, subscription.id, url->toString(QUrl::FullyEncoded).toUtf8());
     if (status != CredentialStore::Status::Ok)
-        throw UserError(QStringLiteral("The calendar’s address could not be kept in your keyring, so the "
-                                       "subscription was not added. Check that a keyring is running and unlocked."));
+        throw Problem(QStringLiteral("The calendar’s address could not be kept in your keyring, so the "
+                                     "subscription was not added. Check that a keyring is running and unlocked."));
     if (!self)
         co_return subscription.id;
     QList<CalendarSubscription> subscriptions = list();

@@ -31,7 +31,7 @@ public:
     QList<CalendarSubscription> list() const;
 
     // Adds a subscription and returns its id. The address must be https or webcal; an empty name
-    // becomes the address's host. Throws UserError when the address is not one, or when the
+    // becomes the address's host. Throws Problem when the address is not one, or when the
     // keyring cannot keep it (then nothing is added).
     QCoro::Task<QString> add(QString name, QString address);
     void rename(const QString &id, const QString &name);

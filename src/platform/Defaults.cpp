@@ -44,7 +44,7 @@ bool Defaults::boolValue(const QString &key)
         return false;
     // INI files hold text; accept the spellings QSettings itself writes and plain numbers.
     const QString text = value.toString().trimmed().toLower();
-    return text == QLatin1String("true") || text == QLatin1String("yes") || text == QLatin1String("1");
+    return text == QStringLiteral("true") || text == QStringLiteral("yes") || text == QStringLiteral("1");
 }
 
 int Defaults::intValue(const QString &key)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KeychainCredentialStore.h"
 
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QCoroTask>
 #include <qt6keychain/keychain.h>

@@ -90,15 +90,15 @@ bool SubscriptionFetch::isFetchable(const QUrl &url)
     if (!url.isValid() || url.host().isEmpty())
         return false;
     const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https"))
+    if (scheme == QStringLiteral("https"))
         return true;
-    return loopbackHttpAllowed && scheme == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1");
+    return loopbackHttpAllowed && scheme == QStringLiteral("http") && url.host() == QStringLiteral("127.0.0.1");
 }
 
 std::optional<QUrl> SubscriptionFetch::normalisedAddress(const QString &text)
 {
     QUrl url(text.trimmed(), QUrl::StrictMode);
-    if (url.scheme().compare(QLatin1String("webcal"), Qt::CaseInsensitive) == 0)
+    if (url.scheme().compare(QStringLiteral("webcal"), Qt::CaseInsensitive) == 0)
         url.setScheme(QStringLiteral("https"));
     if (!isFetchable(url))
         return std::nullopt;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OneAtATime.h"
 
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 
 #include "PanelPicture.h"
 #include "RenderPage.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>
@@ -160,35 +160,35 @@ QCoro::Task<RenderedPage> PageRenderer::renderWithText(QString dataJson, int pag
     QPointer<PageRenderer> self(this);
     const std::optional<OneAtATime::Turn> turn = co_await m_turns.take();
     if (!turn)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
 
     scale = std::max(scale, 1);
     bool redrawn = false;
     if (m_keepLoaded && m_loadedScale == scale) {
         redrawn = co_await redrawLoaded(inputObject(dataJson, page, mode, themeJson, scale));
         if (!self)
-            throw UserError(closedMessage());
+            throw Problem(closedMessage());
     }
     if (!redrawn) {
         const QString loadError = co_await loadAfresh(injectedScript(dataJson, page, mode, themeJson, scale), scale);
         if (!self)
-            throw UserError(closedMessage());
+            throw Problem(closedMessage());
         if (!loadError.isEmpty())
-            throw UserError(loadError);
+            throw Problem(loadError);
     }
     co_await waitUntilReady(redrawn ? redrawPollInterval : pollInterval);
     if (!self)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
     const QString text = co_await pageText();
     if (!self)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
 
     QImage picture = co_await settledSnapshot(scale, !redrawn);
     if (!self)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
     if (picture.isNull())
-        throw UserError(QStringLiteral("The picture of the page could not be taken."));
-    if (mode == QLatin1String("panel"))
+        throw Problem(QStringLiteral("The picture of the page could not be taken."));
+    if (mode == QStringLiteral("panel"))
         picture = PanelPicture::fromSnapshot(picture);
     co_return RenderedPage{std::move(picture), text};
 }

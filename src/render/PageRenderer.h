@@ -50,7 +50,7 @@ public:
     QString viewsDir() const { return m_viewsDir; }
 
     // The picture of page `page`: 1360·scale pixels wide for "preview", and the 1360 × 480
-    // one-bit form for "panel". Throws UserError when the page view cannot be loaded or the
+    // one-bit form for "panel". Throws Problem when the page view cannot be loaded or the
     // picture cannot be taken; a page view that never becomes ready is pictured as it stands.
     QCoro::Task<QImage> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson, int scale);
     // The same picture together with the page's text.

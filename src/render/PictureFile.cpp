@@ -3,7 +3,7 @@
 
 #include "PngEncoder.h"
 
-#include "kit/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 bool PictureFile::write(const QImage &picture, const QString &path, QString *error)
 {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RenderClient.h"
 
-#include "kit/SignalWait.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "platform/ChildEnvironment.h"
+#include "platform/SignalWait.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -75,7 +75,7 @@ QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, st
     const QPointer<RenderClient> self(this);
     const std::optional<OneAtATime::Turn> turn = co_await m_turns.take();
     if (!turn)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
 
     job.scale = std::max(job.scale, 1);
     const QByteArray bytes = RenderStream::pack(job.toBytes());
@@ -86,7 +86,7 @@ QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, st
     if (!sentAlready) {
         co_await ensureStarted();
         if (!self)
-            throw UserError(closedMessage());
+            throw Problem(closedMessage());
         m_process->write(bytes);
     }
     if (next) {
@@ -100,7 +100,7 @@ QCoro::Task<RenderClient::Answer> RenderClient::renderWithText(RenderJob job, st
     // The process ended for want of work just as this job was sent: a new one draws it.
     co_await ensureStarted();
     if (!self)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
     m_process->write(bytes);
     std::optional<Answer> retried = co_await awaitAnswer(AfterIdleExit::Fail);
     co_return retried.value_or(Answer{});
@@ -143,11 +143,11 @@ QCoro::Task<> RenderClient::ensureStarted()
     if (!self)
         co_return;
     if (m_process != process)
-        throw UserError(closedMessage());
+        throw Problem(closedMessage());
     if (process->error() == QProcess::FailedToStart) {
         const QString reason = process->errorString();
         stopProcess();
-        throw UserError(QStringLiteral("The page renderer could not be started: ") + reason);
+        throw Problem(QStringLiteral("The page renderer could not be started: ") + reason);
     }
 }
 
@@ -169,7 +169,7 @@ QCoro::Task<std::optional<RenderClient::Answer>> RenderClient::awaitAnswer(After
             if (!reply)
                 fail(QStringLiteral("its answer could not be read."));
             if (!reply->png)
-                throw UserError(reply->error);
+                throw Problem(reply->error);
             co_return Answer{*reply->png, reply->text};
         }
         if (m_answers.broken())
@@ -189,7 +189,7 @@ QCoro::Task<std::optional<RenderClient::Answer>> RenderClient::awaitAnswer(After
         co_await nextSignal(this, &RenderClient::processChanged,
                             std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 1)));
         if (!self)
-            throw UserError(closedMessage());
+            throw Problem(closedMessage());
     }
 }
 
@@ -197,7 +197,7 @@ void RenderClient::fail(const QString &reason)
 {
     // A process that broke its side of the pipe is not trusted with another picture.
     stopProcess();
-    throw UserError(stoppedMessage(reason));
+    throw Problem(stoppedMessage(reason));
 }
 
 void RenderClient::stopProcess()

@@ -39,7 +39,7 @@ public:
 
     void setAnswerTimeout(std::chrono::milliseconds timeout) { m_answerTimeout = timeout; }
 
-    // The PNG file of page `page`, drawn as PageRenderer::render draws it. Throws UserError with
+    // The PNG file of page `page`, drawn as PageRenderer::render draws it. Throws Problem with
     // the renderer's reason when the picture cannot be drawn. Pictures are drawn one at a time; a
     // call made while another runs waits for it.
     QCoro::Task<QByteArray> render(QString dataJson, int page, QString mode, std::optional<QString> themeJson,

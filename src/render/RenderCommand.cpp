@@ -4,8 +4,8 @@
 #include "PageRenderer.h"
 #include "PictureFile.h"
 #include "ThemeFile.h"
+#include "kit/Problem.h"
 #include "kit/ScreenLook.h"
-#include "kit/UserError.h"
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
@@ -49,17 +49,17 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
     bool pageGiven = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("--dark")) {
+        if (argument == QStringLiteral("--dark")) {
             options.dark = true;
             continue;
         }
-        if (argument == QLatin1String("--text")) {
+        if (argument == QStringLiteral("--text")) {
             options.text = true;
             continue;
         }
-        const bool takesValue = argument == QLatin1String("--data") || argument == QLatin1String("--page") ||
-                                argument == QLatin1String("--look") || argument == QLatin1String("--out") ||
-                                argument == QLatin1String("--scale");
+        const bool takesValue = argument == QStringLiteral("--data") || argument == QStringLiteral("--page") ||
+                                argument == QStringLiteral("--look") || argument == QStringLiteral("--out") ||
+                                argument == QStringLiteral("--scale");
         if (!takesValue) {
             *error = QStringLiteral("unknown argument %1").arg(argument);
             return std::nullopt;
@@ -69,13 +69,13 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             return std::nullopt;
         }
         const QString &value = arguments.at(++i);
-        if (argument == QLatin1String("--data")) {
+        if (argument == QStringLiteral("--data")) {
             options.dataFile = value;
-        } else if (argument == QLatin1String("--out")) {
+        } else if (argument == QStringLiteral("--out")) {
             options.out = value;
-        } else if (argument == QLatin1String("--look")) {
+        } else if (argument == QStringLiteral("--look")) {
             options.look = value;
-        } else if (argument == QLatin1String("--scale")) {
+        } else if (argument == QStringLiteral("--scale")) {
             bool ok = false;
             options.scale = value.toInt(&ok);
             if (!ok || options.scale < 1 || options.scale > 5) {
@@ -86,11 +86,11 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
             pageGiven = true;
             bool ok = false;
             const int page = value.toInt(&ok);
-            if (value != QLatin1String("all") && (!ok || page < 0)) {
+            if (value != QStringLiteral("all") && (!ok || page < 0)) {
                 *error = QStringLiteral("--page takes a page number from 0, or all");
                 return std::nullopt;
             }
-            if (value != QLatin1String("all"))
+            if (value != QStringLiteral("all"))
                 options.page = page;
         }
     }
@@ -99,8 +99,8 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
         *error = QStringLiteral("--data, --page, --look and --out (or --text) are all needed");
         return std::nullopt;
     }
-    if (options.look != QLatin1String("mono") && options.look != QLatin1String("colour") &&
-        options.look != QLatin1String("panel")) {
+    if (options.look != QStringLiteral("mono") && options.look != QStringLiteral("colour") &&
+        options.look != QStringLiteral("panel")) {
         *error = QStringLiteral("--look is mono, colour or panel");
         return std::nullopt;
     }
@@ -164,7 +164,7 @@ QCoro::Task<int> RenderCommand::execute(Options options)
         co_return 1;
     }
 
-    const bool panel = options.look == QLatin1String("panel");
+    const bool panel = options.look == QStringLiteral("panel");
     const std::optional<QString> theme =
         panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(Paths::viewsDir()), options.look, options.dark);
     PageRenderer renderer(Paths::viewsDir());
@@ -190,7 +190,7 @@ QCoro::Task<int> RenderCommand::execute(Options options)
 QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString dataJson, int page, Options options,
                                             std::optional<QString> theme, QString path)
 {
-    const bool panel = options.look == QLatin1String("panel");
+    const bool panel = options.look == QStringLiteral("panel");
     try {
         const RenderedPage rendered = co_await renderer.renderWithText(
             dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme,
@@ -202,7 +202,7 @@ QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString data
         }
         if (options.text)
             printText(rendered.text, page == options.page.value_or(0));
-    } catch (const UserError &problem) {
+    } catch (const Problem &problem) {
         complain(problem.message());
         co_return false;
     }

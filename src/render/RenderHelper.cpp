@@ -3,8 +3,8 @@
 
 #include "PageRenderer.h"
 #include "PngEncoder.h"
-#include "kit/SignalWait.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
+#include "platform/SignalWait.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -126,7 +126,7 @@ QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
         RenderedPage rendered =
             co_await m_renderer.renderWithText(job.dataJson, job.page, job.mode, job.themeJson, job.scale);
         co_return QtConcurrent::run(&encodedAnswer, std::move(rendered.picture), std::move(rendered.text));
-    } catch (const UserError &failure) {
+    } catch (const Problem &failure) {
         error = failure.message();
     } catch (const std::exception &failure) {
         error = QString::fromLocal8Bit(failure.what());

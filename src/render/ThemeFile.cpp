@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ThemeFile.h"
 
-#include "kit/JsonFile.h"
+#include "platform/JsonFile.h"
 
 #include <QDir>
 #include <QJsonArray>

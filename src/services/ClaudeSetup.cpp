@@ -2,9 +2,9 @@
 #include "ClaudeSetup.h"
 
 #include "JsonObjectText.h"
-#include "kit/AtomicFile.h"
-#include "kit/SmallFileReader.h"
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
+#include "platform/SmallFileReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 
 #include "data/Shell.h"
 #include "kit/OneLine.h"
-#include "kit/SmallFileReader.h"
 #include "platform/Paths.h"
+#include "platform/SmallFileReader.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

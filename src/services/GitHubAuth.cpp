@@ -70,16 +70,17 @@ std::optional<QUrl> webUrl(const QJsonValue &value)
         return std::nullopt;
     const QUrl url(value.toString(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QStringLiteral("https") && scheme != QStringLiteral("http")))
         return std::nullopt;
     return url;
 }
 
 std::optional<DeviceCode> deviceCodeFrom(const QJsonObject &reply, const QDateTime &now)
 {
-    const QJsonValue deviceCode = reply.value(QLatin1String("device_code"));
-    const QJsonValue userCode = reply.value(QLatin1String("user_code"));
-    const auto url = webUrl(reply.value(QLatin1String("verification_uri")));
+    const QJsonValue deviceCode = reply.value(QStringLiteral("device_code"));
+    const QJsonValue userCode = reply.value(QStringLiteral("user_code"));
+    const auto url = webUrl(reply.value(QStringLiteral("verification_uri")));
     if (!deviceCode.isString() || !userCode.isString() || !url)
         return std::nullopt;
 
@@ -89,11 +90,11 @@ std::optional<DeviceCode> deviceCodeFrom(const QJsonObject &reply, const QDateTi
         return std::nullopt;
     DeviceCode code{deviceCode.toString(), shownCode, *url, defaultIntervalSeconds, {}};
     // A zero or negative interval would poll GitHub without pause until the code expires.
-    const auto interval = GitHubJson::integer(reply.value(QLatin1String("interval")));
+    const auto interval = GitHubJson::integer(reply.value(QStringLiteral("interval")));
     if (interval && *interval > 0)
         code.interval = std::min(*interval, longestIntervalSeconds);
     const qint64 lifetime =
-        GitHubJson::integer(reply.value(QLatin1String("expires_in"))).value_or(defaultCodeLifetimeSeconds);
+        GitHubJson::integer(reply.value(QStringLiteral("expires_in"))).value_or(defaultCodeLifetimeSeconds);
     code.deadline = now.addSecs(std::min(lifetime, longestCodeLifetimeSeconds));
     return code;
 }
@@ -104,11 +105,11 @@ std::optional<QString> pollProblem(const QJsonValue &error)
     if (!error.isString())
         return unexpectedReply;
     const QString text = error.toString();
-    if (text == QLatin1String("authorization_pending") || text == QLatin1String("slow_down"))
+    if (text == QStringLiteral("authorization_pending") || text == QStringLiteral("slow_down"))
         return std::nullopt;
-    if (text == QLatin1String("access_denied"))
+    if (text == QStringLiteral("access_denied"))
         return cancelledOnGitHub;
-    if (text == QLatin1String("expired_token"))
+    if (text == QStringLiteral("expired_token"))
         return codeExpired;
     return gitHubSaid + OneLine::of(text);
 }
@@ -317,10 +318,10 @@ QCoro::Task<GitHubAuth::PollResult> GitHubAuth::pollForToken(std::shared_ptr<con
         if (std::optional<Token> token = Token::fromReply(*reply.object, clock->now()))
             co_return PollResult{std::move(token), {}};
 
-        const QJsonValue error = reply.object->value(QLatin1String("error"));
+        const QJsonValue error = reply.object->value(QStringLiteral("error"));
         if (const std::optional<QString> problem = pollProblem(error))
             co_return PollResult{std::nullopt, *problem};
-        if (error.toString() == QLatin1String("slow_down"))
+        if (error.toString() == QStringLiteral("slow_down"))
             interval = std::min(interval + slowDownStepSeconds, longestIntervalSeconds);
     }
     co_return PollResult{std::nullopt, codeExpired};

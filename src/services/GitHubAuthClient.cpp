@@ -124,7 +124,7 @@ QCoro::Task<GitHubAuthClient::LoginReply> GitHubAuthClient::fetchLogin(QString a
     const Body body = co_await send(request, std::nullopt, m_timeout);
     if (!body.json)
         co_return LoginReply{false, std::nullopt, body.error};
-    const QJsonValue login = body.json->toObject().value(QLatin1String("login"));
+    const QJsonValue login = body.json->toObject().value(QStringLiteral("login"));
     // The login is shown in the windows and the menu: one plain line of it.
     const QString shown = login.isString() ? OneLine::of(login.toString(), maxLoginLength) : QString();
     co_return LoginReply{true, shown.isEmpty() ? std::nullopt : std::optional(shown), {}};

@@ -92,15 +92,15 @@ QByteArray GitHubAuthToken::toJson() const
 
 std::optional<GitHubAuthToken> GitHubAuthToken::fromReply(const QJsonObject &reply, const QDateTime &now)
 {
-    const QJsonValue access = reply.value(QLatin1String("access_token"));
+    const QJsonValue access = reply.value(QStringLiteral("access_token"));
     if (!access.isString())
         return std::nullopt;
     GitHubAuthToken token;
     token.access = access.toString();
-    const QJsonValue refresh = reply.value(QLatin1String("refresh_token"));
+    const QJsonValue refresh = reply.value(QStringLiteral("refresh_token"));
     if (refresh.isString())
         token.refresh = refresh.toString();
-    if (const auto seconds = GitHubJson::integer(reply.value(QLatin1String("expires_in"))))
+    if (const auto seconds = GitHubJson::integer(reply.value(QStringLiteral("expires_in"))))
         token.expiresAt = now.addSecs(std::clamp(*seconds, -longestLifetimeSeconds, longestLifetimeSeconds));
     return token;
 }

@@ -21,9 +21,9 @@ QString PlanAlert::windowPhrase() const
 {
     // The tools name their windows for a card's column heading ("This week", "Daily"); in a
     // sentence each becomes "… window".
-    if (window.compare(QLatin1String("This week"), Qt::CaseInsensitive) == 0)
+    if (window.compare(QStringLiteral("This week"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("weekly window");
-    if (window.contains(QLatin1String("window"), Qt::CaseInsensitive))
+    if (window.contains(QStringLiteral("window"), Qt::CaseInsensitive))
         return window;
     return window + QStringLiteral(" window");
 }

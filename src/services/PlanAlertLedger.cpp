@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlanAlertLedger.h"
 
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/JsonFile.h"
 #include "platform/Paths.h"
 
 #include <QDir>

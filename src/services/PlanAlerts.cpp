@@ -66,7 +66,7 @@ void PlanAlerts::followChoice(bool claudeWasWanted)
 void PlanAlerts::checkDocument(const QJsonObject &document, const QDateTime &now)
 {
     checkEntries(
-        JsonFields::array(JsonFields::object(document.value(QLatin1String("ai"))).value(QLatin1String("providers"))),
+        JsonFields::array(JsonFields::object(document.value(QStringLiteral("ai"))).value(QStringLiteral("providers"))),
         now);
 }
 
@@ -81,23 +81,23 @@ void PlanAlerts::checkEntries(const QJsonArray &entries, const QDateTime &now)
 void PlanAlerts::checkEntry(const QJsonObject &entry, const QDateTime &now)
 {
     using namespace JsonFields;
-    const QString id = string(entry.value(QLatin1String("id")));
-    if (!m_providers.contains(id) || string(entry.value(QLatin1String("status"))) != QLatin1String("ok"))
+    const QString id = string(entry.value(QStringLiteral("id")));
+    if (!m_providers.contains(id) || string(entry.value(QStringLiteral("status"))) != QStringLiteral("ok"))
         return;
-    for (const QJsonValue &windowValue : array(entry.value(QLatin1String("windows")))) {
+    for (const QJsonValue &windowValue : array(entry.value(QStringLiteral("windows")))) {
         const QJsonObject window = object(windowValue);
-        const std::optional<double> used = number(window.value(QLatin1String("usedPercent")));
+        const std::optional<double> used = number(window.value(QStringLiteral("usedPercent")));
         if (!used)
             continue;
-        const PlanAlertLedger::Reading reading{id, string(window.value(QLatin1String("label"))), *used,
-                                               number(window.value(QLatin1String("resetsAt")))};
+        const PlanAlertLedger::Reading reading{id, string(window.value(QStringLiteral("label"))), *used,
+                                               number(window.value(QStringLiteral("resetsAt")))};
         checkRunOut(entry, window, reading, now);
         const std::optional<int> threshold = m_ledger.due(reading, now);
         if (!threshold)
             continue;
         PlanAlert alert{id,
-                        string(entry.value(QLatin1String("name")), id),
-                        string(entry.value(QLatin1String("logo"))),
+                        string(entry.value(QStringLiteral("name")), id),
+                        string(entry.value(QStringLiteral("logo"))),
                         reading.window,
                         reading.usedPercent,
                         reading.resetsAt,

@@ -10,12 +10,12 @@
 void PlanAlerts::checkRunOut(const QJsonObject &entry, const QJsonObject &window,
                              const PlanAlertLedger::Reading &reading, const QDateTime &now)
 {
-    const std::optional<double> runsOutAt = JsonFields::number(window.value(QLatin1String("runsOutAt")));
+    const std::optional<double> runsOutAt = JsonFields::number(window.value(QStringLiteral("runsOutAt")));
     if (!runsOutAt || !m_runOutLedger.due(reading.provider, reading.window, *runsOutAt, reading.resetsAt, now))
         return;
     PlanAlert alert{reading.provider,
-                    JsonFields::string(entry.value(QLatin1String("name")), reading.provider),
-                    JsonFields::string(entry.value(QLatin1String("logo"))),
+                    JsonFields::string(entry.value(QStringLiteral("name")), reading.provider),
+                    JsonFields::string(entry.value(QStringLiteral("logo"))),
                     reading.window,
                     reading.usedPercent,
                     reading.resetsAt,
@@ -55,16 +55,16 @@ QCoro::Task<> PlanAlerts::checkClaudeTrend(QJsonObject entry, QDateTime now)
 void PlanAlerts::checkRunOuts(const QJsonObject &entry, const QDateTime &now)
 {
     using namespace JsonFields;
-    const QString id = string(entry.value(QLatin1String("id")));
+    const QString id = string(entry.value(QStringLiteral("id")));
     if (!m_providers.contains(id))
         return;
-    for (const QJsonValue &value : array(entry.value(QLatin1String("windows")))) {
+    for (const QJsonValue &value : array(entry.value(QStringLiteral("windows")))) {
         const QJsonObject window = object(value);
-        const std::optional<double> used = number(window.value(QLatin1String("usedPercent")));
+        const std::optional<double> used = number(window.value(QStringLiteral("usedPercent")));
         if (used)
             checkRunOut(entry, window,
-                        {id, string(window.value(QLatin1String("label"))), *used,
-                         number(window.value(QLatin1String("resetsAt")))},
+                        {id, string(window.value(QStringLiteral("label"))), *used,
+                         number(window.value(QStringLiteral("resetsAt")))},
                         now);
     }
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunOutLedger.h"
 
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/JsonFile.h"
 
 #include <QDir>
 #include <QFileInfo>

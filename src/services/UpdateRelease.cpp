@@ -12,7 +12,7 @@ namespace {
 // download anyone on the way could swap.
 bool isSecureWebAddress(const QUrl &url)
 {
-    return url.isValid() && !url.host().isEmpty() && url.scheme().toLower() == QLatin1String("https");
+    return url.isValid() && !url.host().isEmpty() && url.scheme().toLower() == QStringLiteral("https");
 }
 
 // The notes as shown: no control characters but line breaks and tabs, and no more than an alert
@@ -44,9 +44,9 @@ std::optional<UpdateRelease> UpdateRelease::fromJson(const QByteArray &json)
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject object = document.object();
-    const QJsonValue version = object.value(QLatin1String("version"));
-    const QJsonValue url = object.value(QLatin1String("url"));
-    const QJsonValue notes = object.value(QLatin1String("notes"));
+    const QJsonValue version = object.value(QStringLiteral("version"));
+    const QJsonValue url = object.value(QStringLiteral("url"));
+    const QJsonValue notes = object.value(QStringLiteral("notes"));
     if (!version.isString() || !url.isString())
         return std::nullopt;
     if (!notes.isUndefined() && !notes.isNull() && !notes.isString())

@@ -16,13 +16,13 @@ QString binDir()
 
 bool isolated()
 {
-    return QDir::homePath().contains(QLatin1String("/tessarine-test."));
+    return QDir::homePath().contains(QStringLiteral("/tessarine-test."));
 }
 
 bool inContinuousIntegration()
 {
     const QString ci = qEnvironmentVariable("CI").trimmed().toLower();
-    return !ci.isEmpty() && ci != QLatin1String("0") && ci != QLatin1String("false") && ci != QLatin1String("no");
+    return !ci.isEmpty() && ci != QStringLiteral("0") && ci != QStringLiteral("false") && ci != QStringLiteral("no");
 }
 
 void useLoginShell(const QString &shell)
@@ -32,9 +32,9 @@ void useLoginShell(const QString &shell)
     const QString name = QFileInfo(shell).fileName();
     const QString home = QDir::homePath();
     // Each shell reads a different file when started as a login shell.
-    if (name == QLatin1String("zsh"))
+    if (name == QStringLiteral("zsh"))
         TestSupport::writeFile(home + QStringLiteral("/.zprofile"), profile);
-    else if (name == QLatin1String("bash"))
+    else if (name == QStringLiteral("bash"))
         TestSupport::writeFile(home + QStringLiteral("/.bash_profile"), profile);
     else
         TestSupport::writeFile(home + QStringLiteral("/.profile"), profile);

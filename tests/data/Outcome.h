@@ -2,7 +2,7 @@
 #pragma once
 
 #include "data/DataCollector.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
@@ -23,7 +23,7 @@ QCoro::Task<Outcome<T>> capture(QCoro::Task<T> task)
     Outcome<T> outcome;
     try {
         outcome.value = co_await task;
-    } catch (const UserError &problem) {
+    } catch (const Problem &problem) {
         outcome.problem = problem.message();
     }
     co_return outcome;

@@ -382,7 +382,7 @@ private Q_SLOTS:
         const GitHubSource source(QStringLiteral("gho_secret\r\nX-Injected: yes"), 10s);
         const Outcome<GitHubSource::Fetched> fetched = outcomeOf(source.fetch(now));
         QVERIFY(!fetched.value);
-        QVERIFY(!fetched.problem.contains(QLatin1String("gho_secret")));
+        QVERIFY(!fetched.problem.contains(QStringLiteral("gho_secret")));
         QVERIFY(m_server->requests().isEmpty());
     }
 

@@ -76,7 +76,7 @@ private Q_SLOTS:
         if (status != 127)
             QCOMPARE(result.error, error);
         else
-            QVERIFY(result.error.contains(QLatin1String("not found")));
+            QVERIFY(result.error.contains(QStringLiteral("not found")));
     }
 
     void runFindsToolsOnTheProfilePath_data()
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(result.status, 0);
         QCOMPARE(result.output.size(), 5000000);
         QCOMPARE(result.error.size(), 3000000);
-        QVERIFY(result.output.startsWith(QLatin1String("ooo")));
+        QVERIFY(result.output.startsWith(QStringLiteral("ooo")));
     }
 
     void runStopsACommandAtTheTimeOut()
@@ -263,7 +263,7 @@ private Q_SLOTS:
         std::sort(keys.begin(), keys.end());
         QCOMPARE(keys, ids);
         for (int id : ids)
-            QCOMPARE(replies.value(id).value(QLatin1String("id")).toInt(), id);
+            QCOMPARE(replies.value(id).value(QStringLiteral("id")).toInt(), id);
     }
 
     void converseStopsTheServerOnceAnswered()
@@ -289,8 +289,8 @@ private Q_SLOTS:
         const QString input = QStringLiteral("{\"a\":1}\n{\"b\":2}\n");
         const QHash<int, QJsonObject> replies =
             QCoro::waitFor(Shell::converse(QStringLiteral("exec fake-server"), input, {1, 2, 3}, 1500ms));
-        QCOMPARE(replies.value(1).value(QLatin1String("line")).toObject().value(QLatin1String("a")).toInt(), 1);
-        QCOMPARE(replies.value(2).value(QLatin1String("line")).toObject().value(QLatin1String("b")).toInt(), 2);
+        QCOMPARE(replies.value(1).value(QStringLiteral("line")).toObject().value(QStringLiteral("a")).toInt(), 1);
+        QCOMPARE(replies.value(2).value(QStringLiteral("line")).toObject().value(QStringLiteral("b")).toInt(), 2);
         QVERIFY(!replies.contains(3));
     }
 
@@ -339,7 +339,7 @@ private Q_SLOTS:
                                                           "while read line; do :; done\n");
         const QHash<int, QJsonObject> replies =
             converseWithin(QStringLiteral("exec fake-server"), QString(), {2, 3}, 600s, 20000);
-        QCOMPARE(replies.value(3).value(QLatin1String("v")).toInt(), 2);
+        QCOMPARE(replies.value(3).value(QStringLiteral("v")).toInt(), 2);
     }
 };
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "kit/FrameSettings.h"
-#include "kit/JsonFile.h"
+#include "platform/JsonFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -149,7 +149,7 @@ void TestPageRecords::setLayout()
     const auto toSlots = [](const QStringList &names) {
         QList<Page::Slot> list;
         for (const QString &name : names)
-            list.append(name == QLatin1String("-") ? Page::Slot() : Page::Slot(name));
+            list.append(name == QStringLiteral("-") ? Page::Slot() : Page::Slot(name));
         return list;
     };
 
@@ -272,7 +272,7 @@ void TestPageRecords::title()
     QFETCH(QString, expected);
     QList<Page::Slot> slotList;
     for (const QString &id : slotIds)
-        slotList.append(id == QLatin1String("-") ? Page::Slot() : Page::Slot(id));
+        slotList.append(id == QStringLiteral("-") ? Page::Slot() : Page::Slot(id));
     const std::optional<QString> titleValue =
         ownTitle.isValid() ? std::optional<QString>(ownTitle.toString()) : std::nullopt;
     QCOMPARE(sampleCatalogue().title(Page(QStringLiteral("full"), slotList, titleValue)), expected);

@@ -113,11 +113,11 @@ QList<Literal> textsOf(const QString &path)
         return {};
     const QByteArray bytes = file.readAll();
     const QString suffix = path.section(QLatin1Char('.'), -1);
-    if (suffix == QLatin1String("cpp") || suffix == QLatin1String("h"))
+    if (suffix == QStringLiteral("cpp") || suffix == QStringLiteral("h"))
         return literalsOf(QString::fromUtf8(bytes), Language::Cpp);
-    if (suffix == QLatin1String("js"))
+    if (suffix == QStringLiteral("js"))
         return literalsOf(QString::fromUtf8(bytes), Language::JavaScript);
-    if (suffix == QLatin1String("json")) {
+    if (suffix == QStringLiteral("json")) {
         QList<Literal> strings;
         collectJsonStrings(QJsonDocument::fromJson(bytes).object(), strings);
         return strings;

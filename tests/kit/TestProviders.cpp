@@ -3,8 +3,8 @@
 // flow; these checks keep it whole and in step with the shipped catalogue and logos.
 
 #include "kit/Catalogue.h"
-#include "kit/JsonFile.h"
 #include "kit/Provider.h"
+#include "platform/JsonFile.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -3,7 +3,7 @@
 // checks keep it decodable and complete.
 
 #include "kit/Catalogue.h"
-#include "kit/JsonFile.h"
+#include "platform/JsonFile.h"
 
 #include <QSet>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "model/ScreenFiles.h"
+#include "platform/AtomicFile.h"
 #include "platform/Autostart.h"
+#include "platform/JsonFile.h"
 #include "render/PictureFile.h"
 #include "services/PlanAlertLedger.h"
 
@@ -57,7 +57,7 @@ private:
             try {
                 ScreenFiles(QFileInfo(path).path()).writeData("{\"new\": true}");
                 return {};
-            } catch (const UserError &error) {
+            } catch (const Problem &error) {
                 return error.message();
             }
         case Writer::Picture: {

@@ -99,15 +99,15 @@ void TestFirstStart::cleanup()
 void TestFirstStart::findOnTheMachine(const QStringList &things)
 {
     for (const QString &thing : things) {
-        if (thing == QLatin1String("gh"))
+        if (thing == QStringLiteral("gh"))
             FakeTools::install(thing, "[ \"$1 $2\" = \"api user\" ] && echo octo-cat\n");
-        else if (thing == QLatin1String("gh-signed-out"))
+        else if (thing == QStringLiteral("gh-signed-out"))
             FakeTools::install(QStringLiteral("gh"), "exit 1\n");
-        else if (thing == QLatin1String("claude"))
+        else if (thing == QStringLiteral("claude"))
             QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QLatin1String("wispr"))
+        else if (thing == QStringLiteral("wispr"))
             QVERIFY(TestSupport::writeFile(wisprDatabase(), QByteArray()));
-        else if (thing == QLatin1String("calendar"))
+        else if (thing == QStringLiteral("calendar"))
             CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
         else
             FakeTools::install(thing, "exit 0\n");

@@ -296,35 +296,35 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     writeManifest(screens(), okManifest({"page0"}));
 
     FakeHttpServer github;
-    if (fault.startsWith(QLatin1String("github"))) {
+    if (fault.startsWith(QStringLiteral("github"))) {
         // Signed in through the GitHub command-line tool; GitHub itself fails.
         FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
         qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
         FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
         down.contentType = "text/html";
-        github.setReply("POST /graphql", fault == QLatin1String("github401")
+        github.setReply("POST /graphql", fault == QStringLiteral("github401")
                                              ? jsonReply(401, R"({"message": "Bad credentials"})")
                                              : down);
-        if (fault == QLatin1String("githubUnreachable"))
+        if (fault == QStringLiteral("githubUnreachable"))
             github.close();
     }
-    if (fault == QLatin1String("signedOut") || fault.startsWith(QLatin1String("github"))) {
+    if (fault == QStringLiteral("signedOut") || fault.startsWith(QStringLiteral("github"))) {
         writeSettings(screens(), {page("full", {"github.year"})});
-    } else if (fault.startsWith(QLatin1String("renderer"))) {
+    } else if (fault.startsWith(QStringLiteral("renderer"))) {
         const QString renderer = m_dir->filePath(QStringLiteral("renderer.sh"));
-        TestSupport::writeScript(renderer, fault == QLatin1String("rendererCrashes")
+        TestSupport::writeScript(renderer, fault == QStringLiteral("rendererCrashes")
                                                ? "#!/bin/sh\nkill -9 $$\n"
                                                : "#!/bin/sh\necho 'libEGL warning: no display'\nexec sleep 30\n");
         qputenv("TESSARINE_RENDERER", renderer.toUtf8());
         writeSettings(screens(), {page("full", {"today.date"})});
-    } else if (fault == QLatin1String("noPageView")) {
+    } else if (fault == QStringLiteral("noPageView")) {
         const QString views = m_dir->filePath(QStringLiteral("views"));
         QDir().mkpath(views);
         qputenv("TESSARINE_VIEWS", views.toUtf8());
         writeSettings(screens(), {page("full", {"today.date"})});
     }
     const auto model = makeModel();
-    if (fault == QLatin1String("screensFile")) {
+    if (fault == QStringLiteral("screensFile")) {
         // The folder went away and a file took its name after the model had started.
         QVERIFY(QDir(screens()).removeRecursively());
         TestSupport::writeFile(screens(), "not a folder");
@@ -903,7 +903,7 @@ void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures()
     QCOMPARE(model->errorLine(), std::nullopt);
     QCOMPARE(this->pictures().size(), pictures);
     // One text a page, whatever the look; the panel's is drawn in its own mode.
-    const QString mode = look == QLatin1String("panel") ? QStringLiteral("panel") : QStringLiteral("preview");
+    const QString mode = look == QStringLiteral("panel") ? QStringLiteral("panel") : QStringLiteral("preview");
     for (int index = 0; index < 2; ++index) {
         const QString words = QStringLiteral("Page %1 in words, %2").arg(index).arg(mode);
         QCOMPARE(QString::fromUtf8(TestSupport::readFile(screenFile(QStringLiteral("page%1.txt").arg(index)))), words);

@@ -311,7 +311,7 @@ void TestFrameModelState::needsWelcome()
     QFETCH(bool, settingsFile);
     QFETCH(bool, expected);
     if (!onboarded.isEmpty())
-        Defaults::setValue(QStringLiteral("onboarded"), onboarded == QLatin1String("true"));
+        Defaults::setValue(QStringLiteral("onboarded"), onboarded == QStringLiteral("true"));
     if (settingsFile)
         QVERIFY(TestSupport::writeFile(settingsPath(), "not even JSON"));
     QCOMPARE(makeModel()->needsWelcome(), expected);

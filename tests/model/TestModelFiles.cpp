@@ -74,9 +74,9 @@ private Q_SLOTS:
         QVERIFY(QFile::link(victim, screenFile(name)));
 
         const ScreenFiles files(screens());
-        if (name == QLatin1String("data.json"))
+        if (name == QStringLiteral("data.json"))
             files.writeData("{\"pages\":[]}");
-        else if (name == QLatin1String("manifest.json"))
+        else if (name == QStringLiteral("manifest.json"))
             QVERIFY(files.writeManifest(manifest()));
         else
             files.writePicture(name, picture());

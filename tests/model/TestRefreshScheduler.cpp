@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kit/SignalWait.h"
 #include "model/RefreshScheduler.h"
 #include "model/WallClock.h"
+#include "platform/SignalWait.h"
 #include "platform/WakeMonitor.h"
 
 #include <QCoroTask>

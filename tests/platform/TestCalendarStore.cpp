@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
-#include "kit/SignalWait.h"
 #include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarFileReader.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
+#include "platform/SignalWait.h"
 
 #include <QCoroTask>
 #include <QDir>

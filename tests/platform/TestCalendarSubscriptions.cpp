@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "platform/CalendarStore.h"
 #include "platform/CalendarSubscriptions.h"
 #include "platform/Defaults.h"
@@ -85,12 +85,12 @@ QByteArray everythingUnder(const QString &folder)
 }
 
 // QCoro::waitFor never returns when the awaited task throws, so adding is awaited through this:
-// the message of the UserError thrown, empty when the subscription was added.
+// the message of the Problem thrown, empty when the subscription was added.
 QCoro::Task<QString> problemOf(QCoro::Task<QString> adding)
 {
     try {
         co_await std::move(adding);
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         co_return error.message();
     }
     co_return QString();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageAudit.h"
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>

@@ -22,7 +22,7 @@ void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 std::optional<QString> themeFor(const QString &viewsDir, const QString &look, bool dark)
 {
-    if (look == QLatin1String("panel"))
+    if (look == QStringLiteral("panel"))
         return std::nullopt;
     QFile file(viewsDir + QStringLiteral("/themes.json"));
     if (!file.open(QIODevice::ReadOnly))
@@ -38,7 +38,7 @@ std::optional<QString> themeFor(const QString &viewsDir, const QString &look, bo
 QCoro::Task<int> auditAll(QString viewsDir, QString dataJson, int pages, QString look, bool dark)
 {
     PageAudit audit(viewsDir);
-    const QString mode = look == QLatin1String("panel") ? QStringLiteral("panel") : QStringLiteral("preview");
+    const QString mode = look == QStringLiteral("panel") ? QStringLiteral("panel") : QStringLiteral("preview");
     const std::optional<QString> theme = themeFor(viewsDir, look, dark);
     int found = 0;
     QTextStream out(stdout);

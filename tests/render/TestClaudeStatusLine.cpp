@@ -73,12 +73,12 @@ QString TestClaudeStatusLine::toolPath(const QString &tool)
         if (!found.isEmpty())
             QFile::link(found, dir + QLatin1Char('/') + name);
     }
-    if (tool == QLatin1String("jq")) {
+    if (tool == QStringLiteral("jq")) {
         const QString jq = QStandardPaths::findExecutable(QStringLiteral("jq"));
         if (jq.isEmpty())
             return {};
         QFile::link(jq, dir + QStringLiteral("/jq"));
-    } else if (tool == QLatin1String("python3")) {
+    } else if (tool == QStringLiteral("python3")) {
         // A version manager's shim needs its own PATH, so link the interpreter itself.
         QProcess python;
         python.start(QStringLiteral("python3"),

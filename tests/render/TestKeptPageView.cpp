@@ -3,7 +3,7 @@
 // "page.html" draws for the same input, whatever was drawn in it before.
 
 #include "TestSupport.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "render/PageRenderer.h"
 #include "render/ThemeFile.h"
 
@@ -37,13 +37,13 @@ struct Picture
 
 QCoro::Task<QImage> draw(PageRenderer &renderer, QString data, Picture picture)
 {
-    const bool panel = picture.look == QLatin1String("panel");
+    const bool panel = picture.look == QStringLiteral("panel");
     const std::optional<QString> theme =
         panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(viewsDir), picture.look, picture.dark);
     try {
         co_return co_await renderer.render(
             data, picture.page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme, panel ? 1 : 3);
-    } catch (const UserError &) {
+    } catch (const Problem &) {
         co_return QImage();
     }
 }

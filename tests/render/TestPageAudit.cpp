@@ -137,7 +137,7 @@ void TestPageAudit::everyFixturePageIsClean()
 QString TestPageAudit::pageWith(const QString &widget, const QString &fixture)
 {
     QJsonObject document = readJson(TestSupport::fixturePath(QStringLiteral("render/%1.json").arg(fixture)));
-    if (widget.startsWith(QLatin1String("page:"))) {
+    if (widget.startsWith(QStringLiteral("page:"))) {
         const QJsonValue chosen = document.value(QStringLiteral("pages")).toArray().at(widget.mid(5).toInt());
         document.insert(QStringLiteral("pages"), QJsonArray{chosen});
         return compact(document);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "render/PageRenderer.h"
 #include "render/PanelPicture.h"
 
@@ -39,7 +39,7 @@ QCoro::Task<QString> renderError(PageRenderer &renderer)
 {
     try {
         co_await renderer.render(QStringLiteral("{}"), 0, QStringLiteral("preview"), std::nullopt, 1);
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         co_return error.message();
     }
     co_return QString();
@@ -192,7 +192,7 @@ void TestPageRenderer::pictureSize()
     PageRenderer renderer(writeViews(themedPage));
     const QImage picture = render(renderer, mode, std::nullopt, scale);
     QCOMPARE(picture.size(), size);
-    if (mode == QLatin1String("panel")) {
+    if (mode == QStringLiteral("panel")) {
         QCOMPARE(picture.format(), QImage::Format_Grayscale8);
         QVERIFY(onlyBlackAndWhite(picture));
     } else {

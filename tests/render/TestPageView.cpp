@@ -115,7 +115,7 @@ void TestPageView::everyFixturePageDrawsWithoutScriptErrors()
     // Each page in one of the four themes (in turn) and on the panel.
     const QString themeKey = themeKeys.at(page % themeKeys.size());
     const QString look = themeKey.section(QLatin1Char('-'), 0, 0);
-    const bool dark = themeKey.endsWith(QLatin1String("dark"));
+    const bool dark = themeKey.endsWith(QStringLiteral("dark"));
 
     const QImage preview = render(data, page, QStringLiteral("preview"), ThemeFile::themeJson(m_themes, look, dark));
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(QLatin1Char('\n'))));

@@ -3,7 +3,7 @@
 // programs that crash, hang or talk nonsense in its place.
 
 #include "TestSupport.h"
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "render/RenderClient.h"
 #include "render/RenderJob.h"
 #include "render/RenderStream.h"
@@ -47,7 +47,7 @@ QCoro::Task<Outcome> draw(RenderClient &client, int page, QString mode = QString
     Outcome outcome;
     try {
         outcome.png = co_await client.render(QStringLiteral("{}"), page, mode, std::nullopt, scale);
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         outcome.error = error.message();
     }
     co_return outcome;
@@ -157,7 +157,7 @@ QCoro::Task<Outcome> drawJob(RenderClient &client, int page, std::optional<int> 
     Outcome outcome;
     try {
         outcome.png = co_await client.render(job(page), nextPage ? std::optional(job(*nextPage)) : std::nullopt);
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         outcome.error = error.message();
     }
     co_return outcome;

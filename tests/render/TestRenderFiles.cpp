@@ -191,7 +191,7 @@ void TestRenderFiles::logosExistInTheLookedUpForms()
         QVERIFY2(TestSupport::readFile(logos.filePath(name + QStringLiteral(".svg"))).contains("<svg"),
                  qPrintable(name));
         const bool coloured = QFile::exists(logos.filePath(name + QStringLiteral("-color.svg")));
-        QCOMPARE(coloured, name != QLatin1String("gemini"));
+        QCOMPARE(coloured, name != QStringLiteral("gemini"));
     }
 }
 

@@ -75,15 +75,15 @@ private:
     void install(const QString &thing, const QString &home, const QString &data) const
     {
         const QString tool = m_bin + QLatin1Char('/') + thing;
-        if (thing == QLatin1String("gh"))
+        if (thing == QStringLiteral("gh"))
             writeScript(tool, "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && echo octo-cat\n");
-        else if (thing == QLatin1String("slow-gh"))
+        else if (thing == QStringLiteral("slow-gh"))
             writeScript(m_bin + QStringLiteral("/gh"), "#!/bin/sh\n/bin/sleep 4\n");
-        else if (thing == QLatin1String("claude"))
+        else if (thing == QStringLiteral("claude"))
             QDir().mkpath(home + QStringLiteral("/.claude"));
-        else if (thing == QLatin1String("wispr"))
+        else if (thing == QStringLiteral("wispr"))
             writeFile(data + QStringLiteral("/Wispr Flow/flow.sqlite"), QByteArray());
-        else if (thing == QLatin1String("calendar"))
+        else if (thing == QStringLiteral("calendar"))
             CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
         else
             writeScript(tool, "#!/bin/sh\nexit 1\n");

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "data/DataCollector.h"
-#include "kit/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "services/ClaudeSetup.h"
 #include "services/JsonObjectText.h"
 

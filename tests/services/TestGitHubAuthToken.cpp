@@ -44,7 +44,7 @@ void TestGitHubAuthToken::expiresAtCountsFrom2001()
 
     GitHubAuthToken written{QStringLiteral("gho_b"), std::nullopt, utc(2024, 1, 1), std::nullopt};
     const QJsonObject json = object(written.toJson());
-    QCOMPARE(json.value(QLatin1String("expiresAt")).toDouble(), 725760000.0);
+    QCOMPARE(json.value(QStringLiteral("expiresAt")).toDouble(), 725760000.0);
 }
 
 void TestGitHubAuthToken::roundTrip_data()

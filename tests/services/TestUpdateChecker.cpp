@@ -220,7 +220,7 @@ void TestUpdateChecker::feedWithoutNotes()
     m_presenter->answer = 1;
     QCoro::waitFor(checker.check(true));
     QCOMPARE(m_presenter->alerts.size(), 1);
-    QVERIFY(m_presenter->alerts[0].informativeText.startsWith(QLatin1String("You have ")));
+    QVERIFY(m_presenter->alerts[0].informativeText.startsWith(QStringLiteral("You have ")));
     QCOMPARE(checker.available()->notes, std::nullopt);
 }
 

@@ -51,11 +51,11 @@ set(_qt_ui/app ${_qt_ui} QtNetwork)
 # Libraries from outside Qt, by the way their headers are named, and the layers that link them.
 # QCoro's headers belong to the Qt module they wait on, which the layer must also be allowed.
 # "posix" is the C library's interface beyond standard C and C++ (<unistd.h>, <fcntl.h>,
-# <sys/…>, <pwd.h>, glibc's <malloc.h>): kit writes and reads files with it (AtomicFile,
-# SmallFileReader), platform and data start child processes with limits, render hands the
+# <sys/…>, <pwd.h>, glibc's <malloc.h>): platform writes and reads files with it (AtomicFile,
+# SmallFileReader) and starts child processes with limits, as data does; render hands the
 # renderer process its pipe and gives memory back, services looks at files' status, ui/app starts
 # the renderer process. The model and the windows reach the system only through those layers.
-set(_outside_kit posix)
+set(_outside_kit "")
 set(_outside_platform qcoro keychain libical libecal posix)
 set(_outside_data qcoro sqlite posix)
 set(_outside_render qcoro libdeflate posix)

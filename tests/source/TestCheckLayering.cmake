@@ -73,6 +73,7 @@ set(_planted
     "services/Token.cpp|<qt6keychain/keychain.h>|<qt6keychain/keychain.h> is keychain, which services does not link"
     "ui/editor/Hints.cpp|<xcb/xcb.h>|<xcb/xcb.h> is xcb, which ui/editor does not link"
     # POSIX only where a layer really calls the system.
+    "kit/Write.cpp|<unistd.h>|<unistd.h> is posix, which kit does not link"
     "model/Pid.cpp|<unistd.h>|<unistd.h> is posix, which model does not link"
     "ui/common/Stat.cpp|<sys/stat.h>|<sys/stat.h> is posix, which ui/common does not link"
     "ui/card/Open.cpp|<fcntl.h>|<fcntl.h> is posix, which ui/card does not link"

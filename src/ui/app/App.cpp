@@ -16,8 +16,10 @@
 #include "ui/card/PictureResolution.h"
 #include "ui/common/CalendarConsentDialog.h"
 #include "ui/common/CloseKeys.h"
-#include "ui/common/WindowFactories.h"
 #include "ui/common/WindowFit.h"
+#include "ui/connections/ConnectionsView.h"
+#include "ui/editor/LayoutEditor.h"
+#include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -151,9 +153,7 @@ void App::installWindowHooks()
 void App::showEditor()
 {
     if (!m_editor) {
-        m_editor = WindowFactories::createEditor(*m_model);
-        if (!m_editor)
-            return;
+        m_editor = new LayoutEditor(*m_model);
         prepareWindow(*m_editor,
                       {QStringLiteral("Edit Layout"), QSize(1320, 820), QStringLiteral("TessarineLayoutEditor")});
     }
@@ -163,9 +163,7 @@ void App::showEditor()
 void App::showConnections()
 {
     if (!m_connections) {
-        m_connections = WindowFactories::createConnections(*m_model);
-        if (!m_connections)
-            return;
+        m_connections = new ConnectionsView(*m_model);
         prepareWindow(*m_connections,
                       {QStringLiteral("Connections"), QSize(640, 700), QStringLiteral("TessarineConnections")});
     }
@@ -180,14 +178,10 @@ void App::showWelcome()
         m_welcome.clear();
     }
     const QPointer<App> app(this);
-    m_welcome = WindowFactories::createWelcome(*m_model, [app] {
+    m_welcome = new OnboardingView(*m_model, [app] {
         if (app && app->m_welcome)
             app->m_welcome->close();
     });
-    if (!m_welcome) {
-        m_model->refresher().setWelcoming(false);
-        return;
-    }
     prepareWindow(*m_welcome, {QStringLiteral("Welcome to Tessarine"), m_welcome->sizeHint(), QString()});
     bringToFront(*m_welcome);
     // Once the welcome closes, the card shows what the refreshes bring, failures included.

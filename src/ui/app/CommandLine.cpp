@@ -23,9 +23,9 @@ const QStringList qtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount
 // The option's name without its dashes and any "=value"; empty when `argument` is no Qt option.
 QString qtOptionName(const QString &argument)
 {
-    if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-") || argument == QLatin1String("--"))
+    if (!argument.startsWith(QLatin1Char('-')) || argument == QStringLiteral("-") || argument == QStringLiteral("--"))
         return {};
-    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
     name = name.section(QLatin1Char('='), 0, 0);
     return qtOptionsWithValue.contains(name) || qtFlags.contains(name) ? name : QString();
 }
@@ -95,11 +95,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     CommandLine result;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+        if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
             result.m_action = Action::Help;
             return result;
         }
-        if (argument == QLatin1String("--version") || argument == QLatin1String("-v")) {
+        if (argument == QStringLiteral("--version") || argument == QStringLiteral("-v")) {
             result.m_action = Action::Version;
             return result;
         }

@@ -49,9 +49,9 @@ std::optional<RendererProcess::Options> RendererProcess::parse(const QStringList
         if (i + 1 >= arguments.size())
             return std::nullopt;
         const QString &value = arguments.at(++i);
-        if (argument == QLatin1String("--views")) {
+        if (argument == QStringLiteral("--views")) {
             options.viewsDir = value;
-        } else if (argument == QLatin1String("--idle-ms")) {
+        } else if (argument == QStringLiteral("--idle-ms")) {
             bool ok = false;
             const int milliseconds = value.toInt(&ok);
             if (!ok || milliseconds <= 0)

@@ -13,7 +13,7 @@ namespace {
 QAccessibleInterface *cardFactory(const QString &className, QObject *object)
 {
     auto *view = qobject_cast<FrameView *>(object);
-    if (!view || className != QLatin1String("FrameView"))
+    if (!view || className != QStringLiteral("FrameView"))
         return nullptr;
     return new CardAccessible(view);
 }

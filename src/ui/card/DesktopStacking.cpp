@@ -43,9 +43,9 @@ DesktopStacking::Session DesktopStacking::current()
 
 QString DesktopStacking::ignoringDesktop(const Session &session)
 {
-    if (session.platform.startsWith(QLatin1String("wayland")))
+    if (session.platform.startsWith(QStringLiteral("wayland")))
         return QStringLiteral("Wayland");
-    if (session.platform != QLatin1String("xcb"))
+    if (session.platform != QStringLiteral("xcb"))
         return {};
     // The window manager says who it is; the environment only speaks where none answers.
     if (session.windowManager == wlrootsWindowManager) {
@@ -72,7 +72,7 @@ QString DesktopStacking::swayRule()
 
 QString DesktopStacking::notice(const QString &desktop)
 {
-    if (desktop == QLatin1String("Wayland")) {
+    if (desktop == QStringLiteral("Wayland")) {
         return QStringLiteral(
             "Tessarine runs as a native Wayland window here (QT_QPA_PLATFORM=wayland). Wayland lets no window "
             "stay beneath the others or on every workspace, so the card floats like any window, and Full "
@@ -84,7 +84,7 @@ QString DesktopStacking::notice(const QString &desktop)
                        "every workspace, so here the card floats above other windows and stays on the "
                        "workspace where it opened. Full Screen is not offered on this desktop.\n\n")
             .arg(desktop);
-    if (desktop == QLatin1String("sway")) {
+    if (desktop == QStringLiteral("sway")) {
         return what +
                QStringLiteral("To keep the card on every workspace, add this line to ~/.config/sway/config "
                               "and reload sway (Super+Shift+C):\n\n") +

@@ -33,7 +33,7 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 // interface without a connection).
 xcb_connection_t *x11Connection()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         return nullptr;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;

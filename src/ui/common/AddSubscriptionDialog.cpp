@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AddSubscriptionDialog.h"
 
-#include "kit/UserError.h"
+#include "kit/Problem.h"
 #include "platform/CalendarSubscriptions.h"
 
 #include <QDialogButtonBox>
@@ -22,7 +22,7 @@ QCoro::Task<> addThenClose(QPointer<AddSubscriptionDialog> dialog, QPointer<Cale
         co_return;
     try {
         co_await subscriptions->add(name, address);
-    } catch (const UserError &error) {
+    } catch (const Problem &error) {
         if (dialog)
             failed(error.message());
         co_return;

@@ -96,7 +96,7 @@ std::optional<ConnectionMark::LogoFile> ConnectionMark::findLogo(const QString &
     const QString base = logosDir + QLatin1Char('/') + name;
     // Gemini's mark is always drawn as a one-colour template.
     QList<LogoFile> candidates;
-    if (name != QLatin1String("gemini"))
+    if (name != QStringLiteral("gemini"))
         candidates.append({base + QStringLiteral("-color.svg"), false});
     candidates.append({base + QStringLiteral(".png"), true});
     candidates.append({base + QStringLiteral(".svg"), true});
@@ -149,7 +149,7 @@ QPixmap ConnectionMark::renderLogo(const LogoFile &file, qreal devicePixelRatio)
 {
     const int pixels = qRound((m_side - 2 * logoInset) * devicePixelRatio);
     QPixmap picture =
-        file.path.endsWith(QLatin1String(".svg")) ? svgPicture(file.path, pixels) : bitmapPicture(file.path, pixels);
+        file.path.endsWith(QStringLiteral(".svg")) ? svgPicture(file.path, pixels) : bitmapPicture(file.path, pixels);
     if (picture.isNull())
         return {};
     // A grey logo drawn in its own colours all but vanishes on a dark panel; there it takes the

@@ -10,7 +10,7 @@ namespace {
 
 bool isUnset(const QString &theme)
 {
-    return theme.isEmpty() || theme == QLatin1String("hicolor");
+    return theme.isEmpty() || theme == QStringLiteral("hicolor");
 }
 
 // Without a desktop's platform theme (a bare X session, the offscreen platform) Qt names no icon

@@ -58,13 +58,13 @@ QString WidgetRow::shortTitle(const Widget &widget)
 
 QColor WidgetRow::groupColour(const QString &group, const QPalette &palette)
 {
-    if (group == QLatin1String("GitHub"))
+    if (group == QStringLiteral("GitHub"))
         return QColor(142, 142, 147);
-    if (group == QLatin1String("AI plans"))
+    if (group == QStringLiteral("AI plans"))
         return QColor(175, 82, 222);
-    if (group == QLatin1String("Voice"))
+    if (group == QStringLiteral("Voice"))
         return QColor(255, 149, 0);
-    if (group == QLatin1String("Your day"))
+    if (group == QStringLiteral("Your day"))
         return QColor(0, 122, 255);
     QColor other = UiStyle::secondary(palette);
     other.setAlpha(255);

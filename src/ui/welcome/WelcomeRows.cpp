@@ -3,28 +3,27 @@
 
 #include "services/ConnectionsState.h"
 
-using namespace Qt::Literals::StringLiterals;
 using Action = ConnectionRowState::Action;
 using Phase = ConnectionRows::GitHubSignIn::Phase;
 
 namespace {
 
-const QString notInstalled = u"Not installed."_s;
+const QString notInstalled = QStringLiteral("Not installed.");
 
 // What the row of a provider that was found says about it, after where its figures come from.
 QString foundDetail(const Provider &provider)
 {
     switch (provider.source) {
     case Provider::Source::ClaudeStatusLine:
-        return u"Found Claude Code."_s;
+        return QStringLiteral("Found Claude Code.");
     case Provider::Source::CodexAppServer:
-        return u"Found. Reads your ChatGPT plan’s Codex limit."_s;
+        return QStringLiteral("Found. Reads your ChatGPT plan’s Codex limit.");
     case Provider::Source::GrokUsage:
-        return u"Found. Shows plan usage when Grok can report it."_s;
+        return QStringLiteral("Found. Shows plan usage when Grok can report it.");
     case Provider::Source::NoReport:
-        return u"Found, but "_s + provider.name + u" CLI has no usage report yet."_s;
+        return QStringLiteral("Found, but ") + provider.name + QStringLiteral(" CLI has no usage report yet.");
     case Provider::Source::WisprDatabase:
-        return u"Found. Word counts only, never the text."_s;
+        return QStringLiteral("Found. Word counts only, never the text.");
     }
     return QString();
 }
@@ -35,22 +34,24 @@ ConnectionRowState WelcomeRows::gitHub(const ConnectionRows::GitHubSignIn &signI
                                        const std::optional<QString> &cliLogin, bool hasClientId, bool cliFound)
 {
     if (signIn.phase == Phase::waiting)
-        return {ConnectionStatus::waiting, u"Enter this code on GitHub to finish signing in."_s, Action::deviceCode};
+        return {ConnectionStatus::waiting, QStringLiteral("Enter this code on GitHub to finish signing in."),
+                Action::deviceCode};
     if (signIn.phase == Phase::signedIn)
-        return {ConnectionStatus::connected, u"Signed in as "_s + signIn.login + u'.'};
+        return {ConnectionStatus::connected, QStringLiteral("Signed in as ") + signIn.login + u'.'};
     // Signed out, or a sign-in that failed: the same row, so the user can simply try again.
     if (cliLogin)
-        return {ConnectionStatus::connected, u"Found the GitHub CLI’s login on this computer ("_s + *cliLogin +
-                                                 u"). You can sign in to Tessarine later in Connections."_s};
+        return {ConnectionStatus::connected,
+                QStringLiteral("Found the GitHub CLI’s login on this computer (") + *cliLogin +
+                    QStringLiteral("). You can sign in to Tessarine later in Connections.")};
     if (hasClientId)
-        return {ConnectionStatus::notConnected, u"Sign in with your GitHub account."_s, Action::signIn};
+        return {ConnectionStatus::notConnected, QStringLiteral("Sign in with your GitHub account."), Action::signIn};
     if (cliFound)
         return {ConnectionStatus::notConnected,
-                u"Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again."_s,
+                QStringLiteral("Sign in to the GitHub CLI once: run “gh auth login” in a terminal, then check again."),
                 Action::gitHubCliCopyCommand};
     return {ConnectionStatus::notConnected,
-            u"Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” in a terminal, "
-            u"then check again."_s,
+            QStringLiteral("Tessarine reads GitHub through the GitHub CLI. Install it, run “gh auth login” "
+                           "in a terminal, then check again."),
             Action::gitHubCliInstall};
 }
 
@@ -74,15 +75,15 @@ WelcomeRows::Tool WelcomeRows::claude(const Provider &provider, const ClaudeSetu
     Tool tool{provider.id, provider.title, provider.logo, true, QString(), false};
     switch (status.kind) {
     case ClaudeSetup::Status::Kind::connected:
-        tool.detail = u"Connected through Claude Code’s status line."_s;
+        tool.detail = QStringLiteral("Connected through Claude Code’s status line.");
         break;
     case ClaudeSetup::Status::Kind::notSetUp:
-        tool.detail = u"Found Claude Code. Set Up adds a small status line; any you have keeps working."_s;
+        tool.detail = QStringLiteral("Found Claude Code. Set Up adds a small status line; any you have keeps working.");
         tool.offersSetUp = true;
         break;
     case ClaudeSetup::Status::Kind::claudeCodeMissing:
         tool.found = false;
-        tool.detail = u"Claude Code isn’t installed."_s;
+        tool.detail = QStringLiteral("Claude Code isn’t installed.");
         break;
     }
     return tool;
@@ -99,9 +100,9 @@ std::optional<QString> WelcomeRows::calendarText(CalendarStore::Authorization au
     case CalendarStore::Authorization::NotDetermined:
         return std::nullopt;
     case CalendarStore::Authorization::FullAccess:
-        return u"Your next events will show"_s;
+        return QStringLiteral("Your next events will show");
     case CalendarStore::Authorization::Denied:
         break;
     }
-    return u"Off. You can turn it on later in Tessarine’s privacy settings."_s;
+    return QStringLiteral("Off. You can turn it on later in Tessarine’s privacy settings.");
 }

@@ -250,7 +250,7 @@ void TestWindowsOnSmallScreen::editorInspectorFitsAtALargeFont()
     editor->state().setSelectedSlot(1);
     // A countdown in the slot brings its settings, with the date picker, under the widget list.
     for (WidgetRow *row : editor->inspector()->widgetInspector()->rows()) {
-        if (row->widget().id == QLatin1String("countdown"))
+        if (row->widget().id == QStringLiteral("countdown"))
             QTest::keyClick(row, Qt::Key_Return);
     }
     QTRY_VERIFY(editor->inspector()->findChild<QDateEdit *>());

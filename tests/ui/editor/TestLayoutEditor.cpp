@@ -358,7 +358,7 @@ void TestLayoutEditor::keysChooseAWidget()
     WidgetInspector *inspector = editor.inspector()->widgetInspector();
     QVERIFY(inspector);
     for (WidgetRow *row : inspector->rows()) {
-        if (row->widget().id == QLatin1String("countdown"))
+        if (row->widget().id == QStringLiteral("countdown"))
             QTest::keyClick(row, Qt::Key(key));
     }
     QCOMPARE(model->document().page(id)->slotWidgets.at(0), QStringLiteral("countdown"));
@@ -704,7 +704,8 @@ void TestLayoutEditor::pictureOfAnotherLayoutIsNotShown()
 
     // A new layout puts the slots where the old picture has other columns: its text would show
     // between them. Until the page is drawn again it shows no picture.
-    const QString other = first.layout == QLatin1String("halves") ? QStringLiteral("thirds") : QStringLiteral("halves");
+    const QString other =
+        first.layout == QStringLiteral("halves") ? QStringLiteral("thirds") : QStringLiteral("halves");
     model->updatePage(first.id, [&](Page &page) { page.setLayout(*model->catalogue()->layout(other)); });
     QVERIFY(PageImage::lastPicture(*model, *model->document().page(first.id), false).isNull());
     // A change of widgets alone keeps the picture: the slots that changed say "Updating…".
@@ -919,7 +920,7 @@ void TestLayoutEditor::widgetInspectorListsAndChooses()
     QVERIFY(!inspector->settings());
 
     for (WidgetRow *row : inspector->rows()) {
-        if (row->widget().id == QLatin1String("countdown"))
+        if (row->widget().id == QStringLiteral("countdown"))
             row->click();
     }
     QCOMPARE(model->document().page(id)->slotWidgets.at(1), QStringLiteral("countdown"));

@@ -182,13 +182,13 @@ void TestOnboardingView::findOnTheMachine(const QStringList &things)
 {
     for (const QString &thing : things) {
         const QString script = m_bin + QLatin1Char('/');
-        if (thing == QLatin1String("gh"))
+        if (thing == QStringLiteral("gh"))
             TestSupport::writeScript(script + thing, "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && echo octo-cat\n");
-        else if (thing == QLatin1String("gh-signed-out"))
+        else if (thing == QStringLiteral("gh-signed-out"))
             TestSupport::writeScript(script + QStringLiteral("gh"), "#!/bin/sh\nexit 1\n");
-        else if (thing == QLatin1String("claude"))
+        else if (thing == QStringLiteral("claude"))
             QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QLatin1String("wispr"))
+        else if (thing == QStringLiteral("wispr"))
             QVERIFY(writeFile(wisprDatabase(), QByteArray()));
         else
             TestSupport::writeScript(script + thing, "#!/bin/sh\nexit 0\n");
@@ -460,7 +460,7 @@ void TestOnboardingView::gitHubRowSignedOut()
     QCOMPARE(row->detail(), detail);
     QCOMPARE(buttonTexts(row), buttons);
     // The switch and the hint follow whether GitHub can be read at all.
-    const bool ready = status == QLatin1String("Connected");
+    const bool ready = status == QStringLiteral("Connected");
     QCOMPARE(gitHubStep()->showGitHub()->isEnabled(), ready);
     QCOMPARE(gitHubStep()->showGitHub()->isChecked(), ready);
     QCOMPARE(gitHubStep()->hint()->isHidden(), ready);
@@ -730,7 +730,7 @@ void TestOnboardingView::allowCalendarAsksTheUser()
         [&] {
             for (QWidget *window : QApplication::topLevelWidgets()) {
                 for (QPushButton *button : window->findChildren<QPushButton *>()) {
-                    if (button->text() == QLatin1String("Allow") && button->isVisible())
+                    if (button->text() == QStringLiteral("Allow") && button->isVisible())
                         allow = button;
                 }
             }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "UserError.h"
+#include "Problem.h"
 
-UserError::UserError(QString message)
+Problem::Problem(QString message)
     : m_message(std::move(message))
     , m_utf8(m_message.toUtf8())
 {}

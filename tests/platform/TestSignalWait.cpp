@@ -2,7 +2,7 @@
 // Waiting on signals that fire in bursts, time out, or whose sender goes away. Several cases only
 // show their fault as a use of freed memory, which the sanitizer build reports.
 
-#include "kit/SignalWait.h"
+#include "platform/SignalWait.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>

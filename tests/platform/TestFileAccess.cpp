@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kit/AtomicFile.h"
-#include "kit/JsonFile.h"
-#include "kit/SmallFileReader.h"
+#include "platform/AtomicFile.h"
+#include "platform/JsonFile.h"
+#include "platform/SmallFileReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,7 +119,7 @@ private Q_SLOTS:
             QVERIFY(write(path(name), "partial"));
             QFile file(path(name));
             QVERIFY(file.open(QIODevice::ReadWrite));
-            if (name != QLatin1String(".kept.json.fresh9"))
+            if (name != QStringLiteral(".kept.json.fresh9"))
                 QVERIFY(file.setFileTime(anHourAgo, QFileDevice::FileModificationTime));
         }
         QCOMPARE(AtomicFile::write(path("kept.json"), "whole"), QString());
