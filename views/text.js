@@ -472,7 +472,9 @@
             findings.push("text: does not begin with the page title “" + title.textContent + "”");
         document.querySelectorAll("#slots > .slot").forEach((slot, i) => {
             const id = slot.dataset.widget;
-            const name = !id ? "Empty slot" : factsOf(id, isObject(window.TESSARINE) ? window.TESSARINE.data : {}) ? widgetTitle(id) : id;
+            const name = !id                                                                    ? "Empty slot"
+                         : factsOf(id, isObject(window.TESSARINE) ? window.TESSARINE.data : {}) ? widgetTitle(id)
+                                                                                                : id;
             if (!text.includes(name))
                 findings.push("text: slot " + i + " (" + (id || "empty") + ") is not named “" + name + "”");
         });
