@@ -53,11 +53,9 @@ QCoro::Task<> DecodedPictures::whenDecoded() const
 
 std::optional<QImage> DecodedPictures::take(const QString &path, int widthLimit)
 {
-    const auto found = m_pending.constFind(path);
-    if (found == m_pending.cend())
+    if (!m_pending.contains(path))
         return std::nullopt;
-    const Pending pending = *found;
-    m_pending.erase(found);
+    const Pending pending = m_pending.take(path);
     // Still decoding: the caller reads the file itself rather than waiting here.
     if (!pending.image.isFinished())
         return std::nullopt;
