@@ -34,16 +34,6 @@ DataCollector collectorFor(const QSet<QString> &widgets, const QStringList &chos
     return collector;
 }
 
-// Every provider, for the page view to name one the document has no entry for.
-const QJsonArray providerTable{
-    QJsonObject{{"id", "claude"}, {"name", "Claude"}, {"title", "Claude"}, {"logo", "claude"}, {"kind", "plan"}},
-    QJsonObject{{"id", "codex"}, {"name", "Codex"}, {"title", "Codex (ChatGPT)"}, {"logo", "openai"}, {"kind", "plan"}},
-    QJsonObject{{"id", "grok"}, {"name", "Grok"}, {"title", "Grok"}, {"logo", "grok"}, {"kind", "plan"}},
-    QJsonObject{{"id", "gemini"}, {"name", "Gemini"}, {"title", "Gemini"}, {"logo", "gemini"}, {"kind", "plan"}},
-    QJsonObject{
-        {"id", "wispr"}, {"name", "Wispr Flow"}, {"title", "Wispr Flow"}, {"logo", "wispr"}, {"kind", "dictation"}},
-};
-
 QStringList providerIds(const QJsonObject &document)
 {
     QStringList ids;
@@ -151,13 +141,15 @@ private Q_SLOTS:
             {"logos", true},
             {"github", QJsonValue::Null},
             {"ai", QJsonObject{{"chosen", QJsonArray{"claude", "codex", "grok"}}, {"providers", QJsonArray()}}},
-            {"providers", providerTable},
             {"pages", pages},
             {"countdown", countdown},
             {"calendar", QJsonValue::Null},
             {"generatedBy", "Tessarine.app"},
         };
-        QCOMPARE(outcome.value->data, expected);
+        // The providers table is compared row by row with the table in TestProviderConsumers.
+        QJsonObject data = outcome.value->data;
+        QVERIFY(data.take("providers").isArray());
+        QCOMPARE(data, expected);
         QVERIFY(!started("codex") && !started("grok"));
         QVERIFY(m_server->requests().isEmpty());
     }
