@@ -8,7 +8,6 @@
 #include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,19 +15,6 @@
 namespace {
 
 constexpr int waitMs = 20000;
-
-// One offscreen screen of 3840 × 2160 at scale 2; set before the application exists.
-void useDoubleScale(const QString &folder)
-{
-    const QString path = QDir(folder).filePath(QStringLiteral("large-screen.json"));
-    QFile config(path);
-    if (config.open(QIODevice::WriteOnly))
-        config.write(R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 3840, "height": 2160,
-                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
-    qputenv("QT_SCALE_FACTOR", "2");
-}
 
 bool editor(App &app)
 {
@@ -68,7 +54,9 @@ bool connections(App &app)
 int main(int argc, char *argv[])
 {
     QTemporaryDir scratch;
-    useDoubleScale(scratch.path());
+    // One screen of 3840 × 2160 at scale 2.
+    ScreenshotSupport::useOneScreen(scratch.path(), QSize(3840, 2160));
+    qputenv("QT_SCALE_FACTOR", "2");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);

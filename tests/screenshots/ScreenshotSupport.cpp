@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <QTest>
 #include <QTextStream>
@@ -30,6 +31,20 @@ bool save(QWidget *widget, const QString &name)
     const bool saved = widget->grab().save(path);
     QTextStream(saved ? stdout : stderr) << (saved ? "" : "could not write ") << path << '\n';
     return saved;
+}
+
+void useOneScreen(const QString &folder, QSize size)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("screen.json"));
+    QFile config(path);
+    if (config.open(QIODevice::WriteOnly))
+        config.write(QStringLiteral(R"({"screens": [{"name": "only", "x": 0, "y": 0, "width": %1, "height": %2,
+                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                         .arg(size.width())
+                         .arg(size.height())
+                         .toUtf8());
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
 }
 
 } // namespace ScreenshotSupport

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -17,5 +18,9 @@ void settle(int milliseconds = 300);
 // Saves the widget as it is drawn now to <outputDir>/<name>.png and prints the path.
 // Returns false when the picture could not be written.
 bool save(QWidget *widget, const QString &name);
+
+// One offscreen screen of `size` at 96 dpi, described in a file in `folder`; call it before the
+// application exists.
+void useOneScreen(const QString &folder, QSize size);
 
 } // namespace ScreenshotSupport

@@ -17,7 +17,6 @@
 #include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QPalette>
 #include <QTemporaryDir>
@@ -26,18 +25,6 @@
 namespace {
 
 constexpr int waitMs = 20000;
-
-// One offscreen screen of 1366 × 768; set before the application exists.
-void useSmallScreen(const QString &folder)
-{
-    const QString path = QDir(folder).filePath(QStringLiteral("small-screen.json"));
-    QFile config(path);
-    if (config.open(QIODevice::WriteOnly))
-        config.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1366, "height": 768,
-                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
-}
 
 void useFontSize(double points)
 {
@@ -129,7 +116,7 @@ bool privacyDialog(const QString &name)
 int main(int argc, char *argv[])
 {
     QTemporaryDir scratch;
-    useSmallScreen(scratch.path());
+    ScreenshotSupport::useOneScreen(scratch.path(), QSize(1366, 768));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
