@@ -32,17 +32,24 @@ QPixmap iconAt(int side)
     return picture;
 }
 
-// One row of the icon at launcher sizes on a panel of `background`.
-QWidget *iconRow(const QColor &background)
+// Gives `row` the colour of a panel and a row layout.
+QHBoxLayout *panelRow(QWidget *row, const QColor &background, const QMargins &margins, int spacing)
 {
-    auto *row = new QWidget;
     row->setAutoFillBackground(true);
     QPalette palette = row->palette();
     palette.setColor(QPalette::Window, background);
     row->setPalette(palette);
     auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(32);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+// One row of the icon at launcher sizes on a panel of `background`.
+QWidget *iconRow(const QColor &background)
+{
+    auto *row = new QWidget;
+    QHBoxLayout *layout = panelRow(row, background, QMargins(24, 24, 24, 24), 32);
     for (const int side : {256, 128, 64, 48, 32, 24, 16}) {
         auto *label = new QLabel;
         label->setPixmap(iconAt(side));
@@ -57,13 +64,7 @@ QWidget *iconRow(const QColor &background)
 QWidget *trayRow(const QColor &background, const QColor &text)
 {
     auto *row = new QWidget;
-    row->setAutoFillBackground(true);
-    QPalette palette = row->palette();
-    palette.setColor(QPalette::Window, background);
-    row->setPalette(palette);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(16, 8, 16, 8);
-    layout->setSpacing(24);
+    QHBoxLayout *layout = panelRow(row, background, QMargins(16, 8, 16, 8), 24);
     const QImage once = MenuBarIcon::image(text, 1);
     QImage twice = MenuBarIcon::image(text, 2);
     twice.setDevicePixelRatio(1);

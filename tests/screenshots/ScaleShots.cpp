@@ -5,7 +5,6 @@
 
 #include "ScreenshotSupport.h"
 #include "ui/app/App.h"
-#include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
 #include <QFile>
@@ -14,8 +13,6 @@
 
 namespace {
 
-constexpr int waitMs = 20000;
-
 bool editor(App &app)
 {
     app.showEditor();
@@ -23,21 +20,6 @@ bool editor(App &app)
     const bool saved = ScreenshotSupport::save(app.editorWindow(), QStringLiteral("editor-scale2"));
     app.editorWindow()->close();
     return saved;
-}
-
-bool welcomeSteps(App &app)
-{
-    app.showWelcome();
-    auto *view = qobject_cast<OnboardingView *>(app.welcomeWindow());
-    (void)QTest::qWaitFor([view] { return view->preselected(); }, waitMs);
-    bool ok = true;
-    for (int step = 0; step < OnboardingView::stepCount; ++step) {
-        view->setStep(step);
-        ScreenshotSupport::settle();
-        ok = ScreenshotSupport::save(view, QStringLiteral("welcome-scale2-step") + QString::number(step)) && ok;
-    }
-    view->close();
-    return ok;
 }
 
 bool connections(App &app)
@@ -65,7 +47,7 @@ int main(int argc, char *argv[])
 
     App app;
     bool ok = editor(app);
-    ok = welcomeSteps(app) && ok;
+    ok = ScreenshotSupport::saveWelcomeSteps(app, QStringLiteral("welcome-scale2-step")) && ok;
     ok = connections(app) && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenshotSupport.h"
 
+#include "ui/app/App.h"
+#include "ui/welcome/OnboardingView.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -45,6 +48,21 @@ void useOneScreen(const QString &folder, QSize size)
                          .toUtf8());
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
+}
+
+bool saveWelcomeSteps(App &app, const QString &prefix)
+{
+    app.showWelcome();
+    auto *view = qobject_cast<OnboardingView *>(app.welcomeWindow());
+    (void)QTest::qWaitFor([view] { return view->preselected(); }, 20000);
+    bool ok = true;
+    for (int step = 0; step < OnboardingView::stepCount; ++step) {
+        view->setStep(step);
+        settle();
+        ok = save(view, prefix + QString::number(step)) && ok;
+    }
+    view->close();
+    return ok;
 }
 
 } // namespace ScreenshotSupport

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+class App;
 class QWidget;
 
 // What every screenshot program shares: where the pictures go and how a window is saved.
@@ -22,5 +23,8 @@ bool save(QWidget *widget, const QString &name);
 // One offscreen screen of `size` at 96 dpi, described in a file in `folder`; call it before the
 // application exists.
 void useOneScreen(const QString &folder, QSize size);
+
+// Opens the welcome flow and saves each of its steps as <prefix><step>.png, then closes it.
+bool saveWelcomeSteps(App &app, const QString &prefix);
 
 } // namespace ScreenshotSupport

@@ -14,7 +14,6 @@
 #include "ui/connections/ConnectionsView.h"
 #include "ui/editor/EditorState.h"
 #include "ui/editor/LayoutEditor.h"
-#include "ui/welcome/OnboardingView.h"
 
 #include <QApplication>
 #include <QFile>
@@ -86,22 +85,6 @@ bool connections(const QString &name)
     return saved;
 }
 
-bool welcomeSteps(const QString &prefix)
-{
-    App app;
-    app.showWelcome();
-    auto *view = qobject_cast<OnboardingView *>(app.welcomeWindow());
-    (void)QTest::qWaitFor([view] { return view->preselected(); }, waitMs);
-    bool ok = true;
-    for (int step = 0; step < OnboardingView::stepCount; ++step) {
-        view->setStep(step);
-        ScreenshotSupport::settle();
-        ok = ScreenshotSupport::save(view, prefix + QString::number(step)) && ok;
-    }
-    view->close();
-    return ok;
-}
-
 bool privacyDialog(const QString &name)
 {
     FrameModel model;
@@ -128,7 +111,10 @@ int main(int argc, char *argv[])
     ok = editor(QStringLiteral("editor-12pt-1366x768")) && ok;
     ok = editorCountdown(QStringLiteral("editor-12pt-1366x768-countdown")) && ok;
     ok = connections(QStringLiteral("connections-12pt-1366x768")) && ok;
-    ok = welcomeSteps(QStringLiteral("welcome-12pt-1366x768-step")) && ok;
+    {
+        App app;
+        ok = ScreenshotSupport::saveWelcomeSteps(app, QStringLiteral("welcome-12pt-1366x768-step")) && ok;
+    }
     ok = privacyDialog(QStringLiteral("calendar-privacy-12pt")) && ok;
     QApplication::setPalette(darkPalette());
     ok = editor(QStringLiteral("editor-12pt-dark-1366x768")) && ok;
