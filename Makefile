@@ -38,7 +38,10 @@ run: build
 # A test that fails is run once more before it counts as failed: the web engine's first frames
 # and the accessibility bus answer late on a busy two-core machine. The first failure's output is
 # still printed, so a flaky test shows in the log.
+# The real Codex CLI and Claude Code, pinned, for the tests that check Tessarine against them
+# (scripts/install-test-tools); their folder reaches the tests as TESSARINE_TEST_TOOLS.
 test: build
+	TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS && \
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300 --repeat until-pass:2
 ifneq ($(SANITIZE),)
 	$(MAKE) test-sanitize
