@@ -88,6 +88,37 @@ save_report() {
 
 save_report
 
+# A session that has talked to its service yet carries no plan usage is signed in with an API
+# key: Claude Code reports plan usage only for subscriptions. Tessarine says so instead of
+# waiting; a later report with usage clears the note.
+note_without_plan_usage() {
+    no_usage='(.rate_limits | type) != "object" and ((.cost.total_api_duration_ms // 0) | tonumber? // 0) > 0'
+    note="$folder/claude-no-plan-usage"
+    if command -v jq >/dev/null 2>&1; then
+        verdict=$(printf '%s' "$input" | jq -r "if type == \"object\" then ($no_usage) else false end" 2>/dev/null)
+    elif command -v python3 >/dev/null 2>&1; then
+        verdict=$(printf '%s' "$input" | python3 -c '
+import json, sys
+try:
+    s = json.load(sys.stdin)
+except Exception:
+    sys.exit(0)
+cost = s.get("cost") if isinstance(s, dict) else None
+spent = cost.get("total_api_duration_ms") if isinstance(cost, dict) else 0
+print(str(isinstance(s, dict) and not isinstance(s.get("rate_limits"), dict)
+          and isinstance(spent, (int, float)) and spent > 0).lower())' 2>/dev/null)
+    else
+        return 0
+    fi
+    case "$verdict" in
+    true) mkdir -p "$folder" 2>/dev/null && date -u +%Y-%m-%dT%H:%M:%SZ >"$note" 2>/dev/null ;;
+    false) [ -e "$report" ] && rm -f "$note" 2>/dev/null ;;
+    esac
+    return 0
+}
+
+note_without_plan_usage
+
 if [ -s "$previous" ]; then
     command=$(cat "$previous")
     printf '%s' "$input" | /bin/sh -c "$command"

@@ -216,6 +216,13 @@
     const HOUR_NAMES = { 24: "Daily", 168: "Weekly", 720: "Monthly", 744: "Monthly", 8760: "Yearly" };
 
     function windowNames(label) {
+        // A window of one of several limits ("Spark · 5-hour"): the limit's name stays whole in
+        // every form, the window's name shortens.
+        const parts = String(label || "").split(" \u00b7 ");
+        if (parts.length > 1) {
+            const limit = parts.slice(0, -1).join(" \u00b7 ");
+            return windowNames(parts[parts.length - 1]).map((form) => limit + " \u00b7 " + form);
+        }
         const name = humanWord(label) || "Plan";
         const hours = /^(\d+)[- ]?(?:hour|hours|h)$/i.exec(name);
         if (hours) {
@@ -236,6 +243,21 @@
         if (shorter && shorter !== name)
             forms.push(shorter);
         return forms;
+    }
+
+    // What a used-up window still has to spend: "credits 125.50 left", "unlimited credits"; null
+    // while the window has room, or when nothing remains.
+    function creditsNote(w) {
+        const used = w && typeof w.usedPercent === "number" ? w.usedPercent : null;
+        const credits = w && w.credits && typeof w.credits === "object" ? w.credits : null;
+        if (used === null || Math.round(used) < 100 || !credits)
+            return null;
+        if (credits.unlimited === true)
+            return "unlimited credits";
+        const balance = typeof credits.balance === "string" ? credits.balance.trim() : "";
+        if (!balance)
+            return "credits left";
+        return Number(balance) > 0 || !isFinite(Number(balance)) ? "credits " + balance + " left" : null;
     }
 
     // A collector's ready-made line made grammatical and readable: "1 dictations" → "1
@@ -307,6 +329,7 @@
         dayMonth,
         humanWord,
         windowNames,
+        creditsNote,
         humanLine,
         humanReason,
         UNKNOWN,

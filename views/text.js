@@ -107,6 +107,8 @@
         const used = Math.round(num(w.usedPercent));
         const warning = !known ? "" : used >= 100 ? ", used up" : ui().isHigh(w.usedPercent) ? ", nearly used up" : "";
         const parts = [name, windowName(w), known ? used + " percent used" + warning : "usage unknown"];
+        if (F().creditsNote(w))
+            parts.push(F().creditsNote(w));
         const runsOut = Tess.forecast ? Tess.forecast.when(w, now) : null;
         if (runsOut)
             parts.push("runs out at about " + runsOut.replace(/^~/, "") + " at this pace");

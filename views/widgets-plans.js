@@ -129,10 +129,11 @@
     }
 
     // How near a provider is to a limit, for choosing which plans a crowded slot keeps: a window
-    // at 85 % or more first, then a failure, then the fullest.
-    function planPriority(entry) {
+    // at 85 % or more first, then a failure, then the fullest. A narrow slot, with room for a
+    // line or two, keeps figures ahead of a plan that can only say why it has none.
+    function planPriority(entry, narrow) {
         if (isFailure(entry))
-            return 400;
+            return narrow ? -2 : 400;
         const used = windows(entry).map((w) => Tess.ui.usedOf(w.usedPercent)).filter((u) => u !== null);
         const top = used.length ? Math.max(...used) : -1;
         return windows(entry).some(isPressing) ? 500 + top : top;
@@ -225,6 +226,7 @@
                    Tess.ui.percentFigure(w.usedPercent, "window-percent")
                ]),
             bar(w.usedPercent),
+            F.creditsNote(w) ? el("div", "window-credits", F.creditsNote(w)) : null,
             resets.length || spark ? el("div", "window-reset-row",
                                         [resets.length ? protectedText("span", "window-reset", resets) : null, spark])
                                    : null,
@@ -469,6 +471,8 @@
             reset.dataset.at = String(F.resetMoment(first.resetsAt).getTime());
             details.push(reset);
         }
+        if (F.creditsNote(first))
+            details.push(protectedText("span", "window-credits", "· " + F.creditsNote(first)));
         const seen = seenForms(entry, ctx);
         if (seen)
             details.push(protectedText("span", "plan-seen", seen.map((t) => "· " + t)));
@@ -494,7 +498,7 @@
         // Windows side by side, each given at least 230 points beside the plan's name.
         const room = Math.max(1, Math.min(3, Math.floor((ctx.width - 240) / 230)));
         const entries = ids.map((id, order) => ({ id, order, entry: entryFor(id, ctx) }));
-        entries.forEach((p) => (p.priority = planPriority(p.entry)));
+        entries.forEach((p) => (p.priority = planPriority(p.entry, narrow)));
         const draw = (kept) => {
             body.textContent = "";
             kept.forEach(
@@ -510,8 +514,9 @@
             Tess.ui.fitProtected(body);
             fitSparks(body);
         };
-        // A crowded slot leaves out the plans furthest from their limits, never a failure or a
-        // window at 85 % or more while another can go; the ones kept stay in the user's order.
+        // A crowded slot leaves out the plans furthest from their limits, never a window at 85 %
+        // or more (nor, where the slot is wide, a failure) while another can go; the ones kept
+        // stay in the user's order.
         let kept = entries.slice();
         draw(kept);
         while (Tess.ui.overflows(body) && kept.length > 1) {

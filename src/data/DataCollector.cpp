@@ -30,19 +30,26 @@ QJsonObject withReason(QJsonObject entry, const QString &reason)
     return entry;
 }
 
-// Claude Code keeps its settings in ~/.claude; without it no session will ever report.
+// Claude Code keeps its settings in ~/.claude; without it no session will ever report. A
+// session seen without plan usage was signed in with an API key, which has no plan to report.
 QString claudeWaitingReason()
 {
     if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
         return QStringLiteral("Install Claude Code to show your Claude plan");
+    if (QFileInfo::exists(LocalSources::claudeWithoutPlanUsagePath()))
+        return QStringLiteral("Claude Code reports plan usage only for Claude subscription sign-ins");
     return QStringLiteral("Appears after the next Claude Code session on this computer");
 }
 
 QJsonObject claudeEntry(const Provider &provider, const QDateTime &now)
 {
     const std::optional<LocalSources::Claude> claude = LocalSources::claude(now);
-    if (!claude)
-        return withReason(entry(provider, QStringLiteral("empty")), claudeWaitingReason());
+    if (!claude) {
+        const QString reason = claudeWaitingReason();
+        // Waiting helps only where a later session can report; an API-key sign-in never will.
+        const bool waits = !QFileInfo::exists(LocalSources::claudeWithoutPlanUsagePath());
+        return withReason(entry(provider, waits ? QStringLiteral("empty") : QStringLiteral("unavailable")), reason);
+    }
     QJsonObject ok = entry(provider, QStringLiteral("ok"));
     ok.insert(QStringLiteral("windows"), claude->windows);
     ok.insert(QStringLiteral("seenAt"), claude->savedAt);

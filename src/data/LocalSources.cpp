@@ -20,6 +20,8 @@ constexpr qint64 secondsPerDay = 86400;
 constexpr double millisecondsThreshold = 1e12;
 // The report is a few hundred bytes.
 constexpr qint64 maxReportBytes = 1024 * 1024;
+// The shell's status for a command it cannot find.
+constexpr int commandNotFound = 127;
 
 // The first of `keys` present in `object` (whatever its value), if any.
 std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringList &keys)
@@ -30,6 +32,17 @@ std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringL
             return found.value();
     }
     return std::nullopt;
+}
+
+// "edu_plus" → "Edu Plus", "gpt-5.3-codex-spark" → "Gpt 5.3 Codex Spark".
+QString titleCase(const QString &words)
+{
+    QStringList parts = QString(words).replace(QLatin1Char('_'), QLatin1Char(' '))
+                            .replace(QLatin1Char('-'), QLatin1Char(' '))
+                            .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString &part : parts)
+        part = part.left(1).toUpper() + part.mid(1).toLower();
+    return parts.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -44,6 +57,11 @@ const QString LocalSources::codexRequests = QStringLiteral(
 QString LocalSources::claudeReportPath()
 {
     return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude.json");
+}
+
+QString LocalSources::claudeWithoutPlanUsagePath()
+{
+    return Paths::applicationSupport() + QStringLiteral("/Tessarine/claude-no-plan-usage");
 }
 
 std::optional<LocalSources::Claude> LocalSources::claude(const QDateTime &now)
@@ -64,14 +82,22 @@ std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteAr
     const QJsonObject object = parsed->toObject();
 
     Claude result;
-    const std::pair<const char *, const char *> windows[] = {{"fiveHour", "5-hour"}, {"sevenDay", "This week"}};
-    for (const auto &[key, label] : windows) {
+    struct Known
+    {
+        const char *key;
+        const char *label;
+        qint64 minutes;
+    };
+    const Known windows[] = {{"fiveHour", "5-hour", 300}, {"sevenDay", "This week", 10080}};
+    for (const auto &[key, label, minutes] : windows) {
         const QJsonObject window = JsonFields::object(object.value(QLatin1String(key)));
         const std::optional<double> used = number(window.value(QStringLiteral("used_percentage")));
         if (!used)
             continue;
-        result.windows.append(usageWindow(QString::fromLatin1(label), *used,
-                                          unixSeconds(window.value(QStringLiteral("resets_at"))), now));
+        QJsonObject made = usageWindow(QString::fromLatin1(label), *used,
+                                       unixSeconds(window.value(QStringLiteral("resets_at"))), now);
+        made.insert(QStringLiteral("minutes"), minutes);
+        result.windows.append(made);
     }
     if (result.windows.isEmpty())
         return std::nullopt;
@@ -102,16 +128,24 @@ QString LocalSources::codexReason(const QHash<int, QJsonObject> &replies)
     static const QRegularExpression signedOut(
         QStringLiteral("log(ged)?[ _-]?(in|out)|sign(ed)?[ _-]?(in|out)|auth|unauthori[sz]ed|credential|\\b401\\b"),
         QRegularExpression::CaseInsensitiveOption);
+    // Signed in another way (an API key): the server asks for the ChatGPT sign-in the plan
+    // belongs to.
+    static const QRegularExpression chatGptOnly(QStringLiteral("chatgpt[ _-]?(auth|sign|log)"),
+                                                QRegularExpression::CaseInsensitiveOption);
     bool reportedError = false;
+    bool signInAsked = false;
     for (const QJsonObject &reply : replies) {
         const QJsonValue error = reply.value(QStringLiteral("error"));
         if (error.isUndefined() || error.isNull())
             continue;
         reportedError = true;
         const QString message = QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("e"), error}}).toJson());
-        if (signedOut.match(message).hasMatch())
-            return QStringLiteral("Sign in to Codex on this computer");
+        if (chatGptOnly.match(message).hasMatch())
+            return QStringLiteral("Codex reports plan usage only for a ChatGPT sign-in");
+        signInAsked = signInAsked || signedOut.match(message).hasMatch();
     }
+    if (signInAsked)
+        return QStringLiteral("Sign in to Codex on this computer");
     // Nothing that says signed out: a missing, silent, crashed or confused tool is not asked to
     // sign in again.
     return reportedError ? QStringLiteral("Codex reported an error instead of its usage")
@@ -121,8 +155,8 @@ QString LocalSources::codexReason(const QHash<int, QJsonObject> &replies)
 std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<int, QJsonObject> &replies,
                                                                   const QDateTime &now)
 {
-    const QJsonValue limitsValue =
-        object(replies.value(2).value(QStringLiteral("result"))).value(QStringLiteral("rateLimits"));
+    const QJsonObject limitsResult = object(replies.value(2).value(QStringLiteral("result")));
+    const QJsonValue limitsValue = limitsResult.value(QStringLiteral("rateLimits"));
     const QJsonValue usageValue = replies.value(3).value(QStringLiteral("result"));
     if (!limitsValue.isObject() && !usageValue.isObject())
         return std::nullopt;
@@ -130,21 +164,104 @@ std::optional<LocalSources::Codex> LocalSources::codexFromReplies(const QHash<in
     const QJsonObject usage = object(usageValue);
 
     Codex result;
-    for (const char *key : {"primary", "secondary"}) {
-        const QJsonValue windowValue = limits.value(QLatin1String(key));
+    const QList<CodexLimit> metered = codexLimits(limitsResult);
+    for (const CodexLimit &limit : metered)
+        appendCodexWindows(limit, now, result.windows);
+    result.tokens30 = codexTokens30(usage, now);
+    result.streak =
+        integer(object(usage.value(QStringLiteral("summary"))).value(QStringLiteral("currentStreakDays"))).value_or(0);
+    result.plan = codexPlanName(limits.value(QStringLiteral("planType")));
+    for (qsizetype index = 0; !result.plan && index < metered.size(); ++index)
+        result.plan = codexPlanName(metered[index].snapshot.value(QStringLiteral("planType")));
+    return result;
+}
+
+// Every metered limit when the server lists them by id, the default one first; else the single
+// bucket older servers report. The single bucket mirrors the default limit, so it is never
+// read beside the list.
+QList<LocalSources::CodexLimit> LocalSources::codexLimits(const QJsonObject &result)
+{
+    const QJsonObject single = object(result.value(QStringLiteral("rateLimits")));
+    const QString defaultId = string(single.value(QStringLiteral("limitId")), QStringLiteral("codex"));
+    const QJsonObject byId = object(result.value(QStringLiteral("rateLimitsByLimitId")));
+    QList<CodexLimit> limits;
+    for (auto member = byId.constBegin(); member != byId.constEnd(); ++member) {
+        if (!member.value().isObject())
+            continue;
+        const bool isDefault = member.key() == defaultId;
+        const CodexLimit limit{member.key(), member.value().toObject(), isDefault};
+        if (isDefault)
+            limits.prepend(limit);
+        else
+            limits.append(limit);
+    }
+    if (limits.isEmpty() && result.value(QStringLiteral("rateLimits")).isObject())
+        limits.append(CodexLimit{defaultId, single, true});
+    return limits;
+}
+
+void LocalSources::appendCodexWindows(const CodexLimit &limit, const QDateTime &now, QJsonArray &windows)
+{
+    const QJsonObject credits = object(limit.snapshot.value(QStringLiteral("credits")));
+    const bool unlimited = credits.value(QStringLiteral("unlimited")).toBool();
+    const bool hasCredits = credits.value(QStringLiteral("hasCredits")).toBool();
+    const QString name = codexLimitName(limit);
+    const char *const keys[] = {"primary", "secondary"};
+    for (const char *key : keys) {
+        if (windows.size() >= maxWindows)
+            return;
+        const QJsonValue windowValue = limit.snapshot.value(QLatin1String(key));
         if (!windowValue.isObject())
             continue;
         const QJsonObject window = windowValue.toObject();
         const double used = number(window.value(QStringLiteral("usedPercent"))).value_or(0);
         const qint64 minutes = integer(window.value(QStringLiteral("windowDurationMins"))).value_or(0);
-        result.windows.append(
-            usageWindow(codexWindowLabel(minutes), used, unixSeconds(window.value(QStringLiteral("resetsAt"))), now));
+        // A window of no stated length is known only by its limit; a second such window says so.
+        QString label = minutes > 0 ? codexWindowLabel(minutes) : name;
+        if (minutes <= 0 && key == keys[1])
+            label += QStringLiteral(" \u00B7 second window");
+        else if (minutes > 0 && !limit.isDefault)
+            label = name + QStringLiteral(" \u00B7 ") + label;
+        QJsonObject made = usageWindow(label, used, unixSeconds(window.value(QStringLiteral("resetsAt"))), now);
+        if (minutes > 0)
+            made.insert(QStringLiteral("minutes"), minutes);
+        if (!limit.isDefault)
+            made.insert(QStringLiteral("limit"), limit.id);
+        if (unlimited || hasCredits)
+            made.insert(QStringLiteral("credits"),
+                        QJsonObject{{QStringLiteral("unlimited"), unlimited},
+                                    {QStringLiteral("balance"), unlimited ? QJsonValue(QJsonValue::Null)
+                                                                          : credits.value(QStringLiteral("balance"))}});
+        windows.append(made);
     }
-    result.tokens30 = codexTokens30(usage, now);
-    result.streak =
-        integer(object(usage.value(QStringLiteral("summary"))).value(QStringLiteral("currentStreakDays"))).value_or(0);
-    result.plan = optionalString(limits.value(QStringLiteral("planType")));
-    return result;
+}
+
+// The limit's own name ("Spark"), else its id in words; the default limit is Codex's own.
+QString LocalSources::codexLimitName(const CodexLimit &limit)
+{
+    const QString named = string(limit.snapshot.value(QStringLiteral("limitName"))).trimmed();
+    if (!named.isEmpty())
+        return named;
+    if (limit.isDefault)
+        return QStringLiteral("Codex");
+    return titleCase(limit.id);
+}
+
+std::optional<QString> LocalSources::codexPlanName(const QJsonValue &planType)
+{
+    const QString plan = string(planType).trimmed().toLower();
+    if (plan.isEmpty() || plan == QStringLiteral("unknown"))
+        return std::nullopt;
+    static const QHash<QString, QString> named{
+        {QStringLiteral("prolite"), QStringLiteral("Pro Lite")},
+        {QStringLiteral("promax"), QStringLiteral("Pro Max")},
+        {QStringLiteral("self_serve_business_prolite"), QStringLiteral("Business")},
+        {QStringLiteral("self_serve_business_usage_based"), QStringLiteral("Business")},
+        {QStringLiteral("ent26"), QStringLiteral("Enterprise")},
+        {QStringLiteral("enterprise_cbp_automation"), QStringLiteral("Enterprise")},
+        {QStringLiteral("enterprise_cbp_usage_based"), QStringLiteral("Enterprise")},
+    };
+    return named.value(plan, titleCase(plan));
 }
 
 QString LocalSources::codexWindowLabel(qint64 minutes)
@@ -153,6 +270,9 @@ QString LocalSources::codexWindowLabel(qint64 minutes)
         return QStringLiteral("5-hour");
     if (minutes == 10080)
         return QStringLiteral("This week");
+    // Less than an hour in hours would read "0-hour".
+    if (minutes < 60)
+        return QString::number(minutes) + QStringLiteral("-minute");
     return QString::number(minutes / 60) + QStringLiteral("-hour");
 }
 
@@ -183,6 +303,13 @@ LocalSources::Grok LocalSources::grokFromResult(const Shell::Result &result, con
     if (!parsed) {
         if (result.error.contains(QStringLiteral("can't show")))
             return Grok{std::nullopt, QStringLiteral("Plan usage needs Grok\u2019s background service")};
+        // A Grok CLI that runs but knows no usage command: it is there and maybe signed in.
+        static const QRegularExpression noUsageCommand(
+            QStringLiteral("unknown (sub)?command|unrecognized (sub)?command|unrecognized subcommand|"
+                           "unknown option|unexpected argument|no such command|invalid command"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (result.status != commandNotFound && noUsageCommand.match(result.error).hasMatch())
+            return Grok{std::nullopt, QStringLiteral("This Grok CLI has no usage report")};
         return Grok{std::nullopt, QStringLiteral("Grok is not signed in or not installed")};
     }
     QJsonArray windows;

@@ -47,6 +47,10 @@ public:
 
     // <Application Support>/Tessarine/claude.json
     static QString claudeReportPath();
+    // <Application Support>/Tessarine/claude-no-plan-usage: left by the status-line script when a
+    // Claude Code session that had talked to its service carried no plan usage (an API-key
+    // sign-in; plan usage comes only with a Claude subscription).
+    static QString claudeWithoutPlanUsagePath();
 
     static std::optional<Claude> claude(const QDateTime &now);
     static QCoro::Task<std::optional<Codex>> codex(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
@@ -59,6 +63,8 @@ public:
     };
     static QCoro::Task<CodexReading> codexReading(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
     static QString codexReason(const QHash<int, QJsonObject> &replies);
+    // The plan as people name it ("Plus", "Pro Lite", "Business"); none for "unknown" or nothing.
+    static std::optional<QString> codexPlanName(const QJsonValue &planType);
     static QCoro::Task<Grok> grok(QDateTime now, std::chrono::milliseconds timeout = toolTimeout);
     // Wispr Flow's two dictation statistics (see WisprSource).
     static QCoro::Task<WisprSource::Reading> wispr(QDateTime now);
@@ -69,7 +75,9 @@ public:
     static Grok grokFromResult(const Shell::Result &result, const QDateTime &now);
 
     // The window object {"label", "usedPercent", "resetsAt"}; a window whose reset time lies in
-    // the past has rolled over and is reported unused.
+    // the past has rolled over and is reported unused. Callers add "minutes" (the window's length,
+    // where known), "limit" (the Codex limit it belongs to, other than the default one) and
+    // "credits" (what Codex spends once the window is used up).
     static QJsonObject usageWindow(const QString &label, double usedPercent, std::optional<double> resetsAt,
                                    const QDateTime &now);
 
@@ -77,6 +85,15 @@ public:
     static std::optional<double> unixSeconds(const QJsonValue &value);
 
 private:
+    struct CodexLimit
+    {
+        QString id;
+        QJsonObject snapshot;
+        bool isDefault = false;
+    };
+    static QList<CodexLimit> codexLimits(const QJsonObject &result);
+    static void appendCodexWindows(const CodexLimit &limit, const QDateTime &now, QJsonArray &windows);
+    static QString codexLimitName(const CodexLimit &limit);
     static QString codexWindowLabel(qint64 minutes);
     static qint64 codexTokens30(const QJsonObject &usage, const QDateTime &now);
     static void walkGrok(const QJsonValue &value, const std::optional<QString> &inherited, const QDateTime &now,

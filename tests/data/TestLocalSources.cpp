@@ -38,6 +38,21 @@ QJsonObject window(const QString &label, double used, std::optional<double> rese
                        {"resetsAt", resets ? QJsonValue(*resets) : QJsonValue(QJsonValue::Null)}};
 }
 
+// The window with the length the tool reported, and the limit it belongs to when not the default.
+QJsonObject timed(QJsonObject window, qint64 minutes, const QString &limit = QString())
+{
+    window.insert("minutes", minutes);
+    if (!limit.isEmpty())
+        window.insert("limit", limit);
+    return window;
+}
+
+QJsonObject ofLimit(QJsonObject window, const QString &limit)
+{
+    window.insert("limit", limit);
+    return window;
+}
+
 QHash<int, QJsonObject> replies(const QByteArray &byId)
 {
     QHash<int, QJsonObject> result;
@@ -110,19 +125,19 @@ private Q_SLOTS:
         QTest::newRow("both windows") << QByteArray(R"({"fiveHour":{"used_percentage":12.5,"resets_at":1772360000},
                               "sevenDay":{"used_percentage":40,"resets_at":"2026-03-05T00:00:00Z"},
                               "savedAt":"2026-03-01T09:00:00Z","other":1})")
-                                      << QJsonArray{window("5-hour", 12.5, future), window("This week", 40, 1772668800)}
+                                      << QJsonArray{timed(window("5-hour", 12.5, future), 300), timed(window("This week", 40, 1772668800), 10080)}
                                       << "2026-03-01T09:00:00Z";
         QTest::newRow("five hours reset in the past")
             << QByteArray(R"({"fiveHour":{"used_percentage":90,"resets_at":1772350000}})")
-            << QJsonArray{window("5-hour", 0, std::nullopt)} << nowText;
+            << QJsonArray{timed(window("5-hour", 0, std::nullopt), 300)} << nowText;
         QTest::newRow("milliseconds read as seconds")
             << QByteArray(R"({"sevenDay":{"used_percentage":7,"resets_at":1772360000000}})")
-            << QJsonArray{window("This week", 7, future)} << nowText;
+            << QJsonArray{timed(window("This week", 7, future), 10080)} << nowText;
         QTest::newRow("no reset time") << QByteArray(R"({"fiveHour":{"used_percentage":7}, "savedAt": 5})")
-                                       << QJsonArray{window("5-hour", 7, std::nullopt)} << nowText;
+                                       << QJsonArray{timed(window("5-hour", 7, std::nullopt), 300)} << nowText;
         QTest::newRow("mistyped window skipped")
             << QByteArray(R"({"fiveHour":{"used_percentage":"40"},"sevenDay":{"used_percentage":3}})")
-            << QJsonArray{window("This week", 3, std::nullopt)} << nowText;
+            << QJsonArray{timed(window("This week", 3, std::nullopt), 10080)} << nowText;
         QTest::newRow("window not an object")
             << QByteArray(R"({"fiveHour":[1],"sevenDay":{"used_percentage":true}})") << QJsonArray() << QString();
         QTest::newRow("no windows, only savedAt")
@@ -199,19 +214,20 @@ private Q_SLOTS:
             {"startDate":"2026-02-21","tokens":2.5},
             "not a bucket"],
             "summary":{"currentStreakDays":6}})";
-        const QJsonArray bothWindows{window("5-hour", 42.5, later), window("This week", 0, std::nullopt)};
+        const QJsonArray bothWindows{timed(window("5-hour", 42.5, later), 300),
+                                     timed(window("This week", 0, std::nullopt), 10080)};
 
         QTest::newRow("both replies") << "{\"2\":{\"id\":2,\"result\":" + limits +
                                              "},\"3\":{\"id\":3,\"result\":" + usage + "}}"
-                                      << true << bothWindows << qint64(125) << qint64(6) << "plus";
+                                      << true << bothWindows << qint64(125) << qint64(6) << "Plus";
         QTest::newRow("only request 2 answered") << "{\"2\":{\"id\":2,\"result\":" + limits + "}}" << true
-                                                 << bothWindows << qint64(0) << qint64(0) << "plus";
+                                                 << bothWindows << qint64(0) << qint64(0) << "Plus";
         QTest::newRow("only request 3 answered") << "{\"3\":{\"id\":3,\"result\":" + usage + "}}" << true
                                                  << QJsonArray() << qint64(125) << qint64(6) << QString();
         QTest::newRow("mistyped window fields")
             << QByteArray(R"({"2":{"result":{"rateLimits":{"primary":{"usedPercent":"9"},"secondary":[1],
                                                             "planType":5}}}})")
-            << true << QJsonArray{window("0-hour", 0, std::nullopt)} << qint64(0) << qint64(0) << QString();
+            << true << QJsonArray{window("Codex", 0, std::nullopt)} << qint64(0) << qint64(0) << QString();
         QTest::newRow("no replies") << QByteArray("{}") << false << QJsonArray() << qint64(0) << qint64(0) << QString();
         QTest::newRow("results not objects")
             << QByteArray(R"({"2":{"result":{"rateLimits":[]}},"3":{"result":"usage"}})") << false << QJsonArray()
@@ -271,9 +287,9 @@ private Q_SLOTS:
         QTest::newRow("1440") << QByteArray("1440") << "24-hour";
         QTest::newRow("90") << QByteArray("90") << "1-hour";
         QTest::newRow("60") << QByteArray("60") << "1-hour";
-        QTest::newRow("59") << QByteArray("59") << "0-hour";
-        QTest::newRow("missing") << QByteArray("null") << "0-hour";
-        QTest::newRow("not whole") << QByteArray("300.5") << "0-hour";
+        QTest::newRow("59") << QByteArray("59") << "59-minute";
+        QTest::newRow("missing") << QByteArray("null") << "Codex";
+        QTest::newRow("not whole") << QByteArray("300.5") << "Codex";
     }
 
     void codexWindowLabels()
@@ -285,6 +301,130 @@ private Q_SLOTS:
         const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(byId), now);
         QVERIFY(codex);
         QCOMPARE(codex->windows.first().toObject().value("label").toString(), label);
+    }
+
+    // Every metered limit the server lists by id becomes windows; the default limit first and
+    // unnamed, the others named by the limit. The single bucket is read only without the list.
+    void codexEveryLimit_data()
+    {
+        QTest::addColumn<QByteArray>("result");
+        QTest::addColumn<QJsonArray>("windows");
+
+        const QByteArray codexLimit = R"("codex":{"limitId":"codex","limitName":null,
+            "primary":{"usedPercent":42,"windowDurationMins":300,"resetsAt":1772360000},
+            "secondary":{"usedPercent":61,"windowDurationMins":10080,"resetsAt":null},"planType":"pro"})";
+        const QByteArray sparkLimit = R"("codex_bengalfox":{"limitId":"codex_bengalfox","limitName":"Spark",
+            "primary":{"usedPercent":97,"windowDurationMins":300,"resetsAt":1772360000},
+            "secondary":null,"planType":"pro"})";
+        const QJsonArray codexWindows{timed(window("5-hour", 42, future), 300),
+                                      timed(window("This week", 61, {}), 10080)};
+
+        QTest::newRow("model limit beside the default")
+            << R"({"rateLimits":{"limitId":"codex","primary":{"usedPercent":42,"windowDurationMins":300}},
+                   "rateLimitsByLimitId":{)" + sparkLimit + "," + codexLimit + "}}"
+            << (QJsonArray(codexWindows)
+                << timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"));
+        QTest::newRow("only the single bucket")
+            << R"({"rateLimits":{"primary":{"usedPercent":42,"windowDurationMins":300,"resetsAt":1772360000},
+                   "secondary":{"usedPercent":61,"windowDurationMins":10080}},"rateLimitsByLimitId":null})"
+            << codexWindows;
+        QTest::newRow("default named by the single bucket")
+            << R"({"rateLimits":{"limitId":"team"},"rateLimitsByLimitId":{
+                   "team":{"primary":{"usedPercent":5,"windowDurationMins":60}},
+                   "codex":{"primary":{"usedPercent":6,"windowDurationMins":60}}}})"
+            << QJsonArray{timed(window("1-hour", 5, {}), 60), timed(window("Codex \u00B7 1-hour", 6, {}), 60, "codex")};
+        QTest::newRow("limit without a name")
+            << R"({"rateLimits":{},"rateLimitsByLimitId":{"gpt_5_mini":{"primary":{"usedPercent":8,
+                   "windowDurationMins":300}}}})"
+            << QJsonArray{timed(window("Gpt 5 Mini \u00B7 5-hour", 8, {}), 300, "gpt_5_mini")};
+        QTest::newRow("windows of no stated length")
+            << R"({"rateLimits":{},"rateLimitsByLimitId":{"codex_x":{"limitName":"Spark",
+                   "primary":{"usedPercent":30},"secondary":{"usedPercent":40,"windowDurationMins":null}}}})"
+            << QJsonArray{ofLimit(window("Spark", 30, {}), "codex_x"),
+                          ofLimit(window("Spark \u00B7 second window", 40, {}), "codex_x")};
+        QJsonObject usedUp = timed(window("5-hour", 100, future), 300);
+        usedUp.insert("credits", QJsonObject{{"unlimited", false}, {"balance", "125.50"}});
+        QTest::newRow("credits left")
+            << R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
+                   "credits":{"hasCredits":true,"unlimited":false,"balance":"125.50"}}})"
+            << QJsonArray{usedUp};
+        usedUp.insert("credits", QJsonObject{{"unlimited", true}, {"balance", QJsonValue::Null}});
+        QTest::newRow("unlimited credits")
+            << R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
+                   "credits":{"hasCredits":false,"unlimited":true,"balance":"0"}}})"
+            << QJsonArray{usedUp};
+        QTest::newRow("no credits")
+            << R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
+                   "credits":{"hasCredits":false,"unlimited":false,"balance":"0"}}})"
+            << QJsonArray{timed(window("5-hour", 100, future), 300)};
+    }
+
+    void codexEveryLimit()
+    {
+        QFETCH(QByteArray, result);
+        QFETCH(QJsonArray, windows);
+        QHash<int, QJsonObject> byId;
+        byId.insert(2, QJsonObject{{"id", 2}, {"result", json(result)}});
+        const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(byId, now);
+        QVERIFY(codex);
+        QCOMPARE(codex->windows, windows);
+    }
+
+    void codexPlanNames_data()
+    {
+        QTest::addColumn<QString>("planType");
+        QTest::addColumn<QString>("name"); // empty: no plan shown
+        const std::pair<const char *, const char *> rows[] = {
+            {"plus", "Plus"},
+            {"pro", "Pro"},
+            {"prolite", "Pro Lite"},
+            {"business", "Business"},
+            {"self_serve_business_usage_based", "Business"},
+            {"enterprise", "Enterprise"},
+            {"ent26", "Enterprise"},
+            {"enterprise_cbp_automation", "Enterprise"},
+            {"edu", "Edu"},
+            {"edu_plus", "Edu Plus"},
+            {"sci_plus", "Sci Plus"},
+            {"unknown", ""},
+            {"", ""},
+        };
+        for (const auto &[planType, name] : rows)
+            QTest::newRow(planType) << QString::fromLatin1(planType) << QString::fromLatin1(name);
+    }
+
+    void codexPlanNames()
+    {
+        QFETCH(QString, planType);
+        QFETCH(QString, name);
+        const std::optional<QString> named = LocalSources::codexPlanName(planType);
+        QCOMPARE(named.value_or(QString()), name);
+        QCOMPARE(named.has_value(), !name.isEmpty());
+    }
+
+    // The errors the app server gives, as it words them, and the reason each ends as.
+    void codexReasons_data()
+    {
+        QTest::addColumn<QByteArray>("byId");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("signed out")
+            << QByteArray(R"({"2":{"error":{"code":-32600,"message":"codex account authentication required to read rate limits"}}})")
+            << "Sign in to Codex on this computer";
+        QTest::newRow("signed in with an API key")
+            << QByteArray(R"({"3":{"error":{"code":-32600,"message":"chatgpt authentication required to read token usage"}},
+                            "2":{"error":{"code":-32600,"message":"chatgpt authentication required to read rate limits"}}})")
+            << "Codex reports plan usage only for a ChatGPT sign-in";
+        QTest::newRow("other error")
+            << QByteArray(R"({"2":{"error":{"code":-32601,"message":"method not found"}}})")
+            << "Codex reported an error instead of its usage";
+        QTest::newRow("no replies") << QByteArray("{}") << "Codex gave no usage report";
+    }
+
+    void codexReasons()
+    {
+        QFETCH(QByteArray, byId);
+        QFETCH(QString, reason);
+        QCOMPARE(LocalSources::codexReason(replies(byId)), reason);
     }
 
     void grokOutput_data()
@@ -321,6 +461,13 @@ private Q_SLOTS:
         QTest::newRow("background service missing") << 1 << ""
                                                     << "error: can't show usage without the daemon" << QJsonArray()
                                                     << "Plan usage needs Grok\u2019s background service";
+        const QString noUsageCommand = QStringLiteral("This Grok CLI has no usage report");
+        QTest::newRow("usage not a command") << 1 << ""
+                                             << "error: unknown command 'usage'" << QJsonArray() << noUsageCommand;
+        QTest::newRow("json not an option") << 1 << ""
+                                            << "error: unknown option '--json'" << QJsonArray() << noUsageCommand;
+        QTest::newRow("subcommand unrecognized")
+            << 2 << "" << "error: unrecognized subcommand 'usage'" << QJsonArray() << noUsageCommand;
         QTest::newRow("not installed") << 127 << ""
                                        << "sh: grok: not found" << QJsonArray() << notSignedIn;
         QTest::newRow("not JSON") << 0 << "You are not signed in"
@@ -361,10 +508,10 @@ private Q_SLOTS:
                      "while read -r line; do :; done\n");
         const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 20s));
         QVERIFY(codex);
-        QCOMPARE(codex->windows, QJsonArray{window("5-hour", 42, future)});
+        QCOMPARE(codex->windows, QJsonArray{timed(window("5-hour", 42, future), 300)});
         QCOMPARE(codex->tokens30, 1234);
         QCOMPARE(codex->streak, 3);
-        QCOMPARE(codex->plan.value_or(QString()), QStringLiteral("pro"));
+        QCOMPARE(codex->plan.value_or(QString()), QStringLiteral("Pro"));
         QCOMPARE(TestSupport::readFile(home + "/codex-args"), QByteArray("app-server\n"));
         QCOMPARE(QString::fromUtf8(TestSupport::readFile(home + "/codex-input")), LocalSources::codexRequests);
         QCOMPARE(LocalSources::codexRequests.count('\n'), 4);
@@ -381,7 +528,7 @@ private Q_SLOTS:
                                     "while read -r line; do :; done\n");
         const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 500ms));
         QVERIFY(codex);
-        QCOMPARE(codex->windows, QJsonArray{window("24-hour", 5, {})});
+        QCOMPARE(codex->windows, QJsonArray{timed(window("24-hour", 5, {}), 1440)});
         QCOMPARE(codex->tokens30, 0);
         QCOMPARE(codex->streak, 0);
     }

@@ -71,7 +71,7 @@ ConnectionRowState ConnectionRows::provider(const Provider &provider, const Conn
     const bool found = state.isFound(provider);
     switch (provider.source) {
     case Provider::Source::ClaudeStatusLine:
-        return claude(state.claude(), now);
+        return claude(state.claude(), now, state.provider(provider.id));
     case Provider::Source::CodexAppServer:
         return codex(state.provider(provider.id), found);
     case Provider::Source::GrokUsage:
@@ -89,7 +89,8 @@ ConnectionRowState ConnectionRows::gitHub(const GitHubSignIn &signIn, const Conn
     return gitHub(signIn, state.ghLogin(), hasClientId, state.hasTool(QStringLiteral("gh")));
 }
 
-ConnectionRowState ConnectionRows::claude(const ClaudeSetup::Status &status, const QDateTime &now)
+ConnectionRowState ConnectionRows::claude(const ClaudeSetup::Status &status, const QDateTime &now,
+                                          const std::optional<ProviderEntry> &entry)
 {
     using Kind = ClaudeSetup::Status::Kind;
     switch (status.kind) {
@@ -103,6 +104,10 @@ ConnectionRowState ConnectionRows::claude(const ClaudeSetup::Status &status, con
     case Kind::connected:
         break;
     }
+    // Only an entry that cannot become data by waiting has a reason worth more than the wait.
+    const bool unavailable = entry && entry->status == QStringLiteral("unavailable");
+    if (const auto reason = !status.lastReport && unavailable ? nonEmpty(entry->reason) : std::nullopt)
+        return {ConnectionStatus::noData, *reason + QLatin1Char('.'), Action::removeClaude};
     if (!status.lastReport)
         return {ConnectionStatus::connected,
                 QStringLiteral("Set up. Your numbers appear after your next Claude Code session."),

@@ -73,7 +73,10 @@ public:
     // The GitHub row, from the sign-in and the GitHub CLI the state's probe found.
     static ConnectionRowState gitHub(const GitHubSignIn &signIn, const ConnectionsState &state, bool hasClientId);
 
-    static ConnectionRowState claude(const ClaudeSetup::Status &status, const QDateTime &now);
+    // `entry` is Claude's entry from the last refresh: set up but never reporting, its reason says
+    // why (a sign-in that has no plan usage).
+    static ConnectionRowState claude(const ClaudeSetup::Status &status, const QDateTime &now,
+                                     const std::optional<ProviderEntry> &entry = std::nullopt);
     static ConnectionRowState codex(const std::optional<ProviderEntry> &entry, bool found);
     static ConnectionRowState grok(const std::optional<ProviderEntry> &entry, bool found);
     // A provider found by its command-line tool that reports nothing yet (Gemini CLI).
