@@ -20,9 +20,11 @@ QLocale textLocale()
 QString PlanAlert::windowPhrase() const
 {
     // The tools name their windows for a card's column heading ("This week", "Daily"); in a
-    // sentence each becomes "… window".
-    if (window.compare(QStringLiteral("This week"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("weekly window");
+    // sentence each becomes "… window". A window of one of several limits keeps its limit's
+    // name in front ("Spark · weekly window").
+    const QString thisWeek = QStringLiteral("This week");
+    if (window.endsWith(thisWeek, Qt::CaseInsensitive))
+        return window.chopped(thisWeek.size()) + QStringLiteral("weekly window");
     if (window.contains(QStringLiteral("window"), Qt::CaseInsensitive))
         return window;
     return window + QStringLiteral(" window");

@@ -266,6 +266,7 @@ private Q_SLOTS:
                                  {"logo", "claude"},
                                  {"status", "ok"},
                                  {"windows", QJsonArray{QJsonObject{{"label", "5-hour"},
+                                                                    {"minutes", 300},
                                                                     {"usedPercent", 30},
                                                                     {"resetsAt", 1772360000},
                                                                     {"runsOutAt", QJsonValue::Null},
@@ -280,6 +281,7 @@ private Q_SLOTS:
             {"status", "ok"},
             {"plan", QJsonValue::Null},
             {"windows", QJsonArray{QJsonObject{{"label", "5-hour"},
+                                               {"minutes", 300},
                                                {"usedPercent", 12},
                                                {"resetsAt", QJsonValue::Null},
                                                {"runsOutAt", QJsonValue::Null},
@@ -370,6 +372,11 @@ private Q_SLOTS:
             << QByteArray("echo '{\"id\":2,\"error\":{\"code\":-32600,\"message\":\"Not logged in\"}}'\n"
                           "echo '{\"id\":3,\"error\":{\"code\":-32600,\"message\":\"Not logged in\"}}'\n")
             << entry("codex", "Codex", "openai", "unavailable", "Sign in to Codex on this computer");
+        QTest::newRow("codex signed in with an API key")
+            << "codex"
+            << QByteArray("echo '{\"id\":2,\"error\":{\"code\":-32600,\"message\":\"chatgpt authentication required to "
+                          "read rate limits\"}}'\n")
+            << entry("codex", "Codex", "openai", "unavailable", "Codex reports plan usage only for a ChatGPT sign-in");
         QTest::newRow("codex fails otherwise")
             << "codex" << QByteArray("echo '{\"id\":2,\"error\":{\"code\":-32601,\"message\":\"no such method\"}}'\n")
             << entry("codex", "Codex", "openai", "unavailable", "Codex reported an error instead of its usage");
@@ -385,6 +392,9 @@ private Q_SLOTS:
         QTest::newRow("grok without windows")
             << "grok" << QByteArray("echo '{\"plan\":\"free\"}'\n")
             << entry("grok", "Grok", "grok", "unavailable", "Grok reported no usage windows");
+        QTest::newRow("grok without a usage command")
+            << "grok" << QByteArray("echo \"error: unknown command 'usage'\" >&2\nexit 1\n")
+            << entry("grok", "Grok", "grok", "unavailable", "This Grok CLI has no usage report");
         QTest::newRow("wispr not installed")
             << "wispr" << QByteArray()
             << entry("wispr", "Wispr Flow", "wispr", "unavailable", "Wispr Flow is not installed on this computer");
@@ -402,6 +412,23 @@ private Q_SLOTS:
                 FakeTools::install(name, tool);
         }
         QCOMPARE(QCoro::waitFor(DataCollector::provider(id, now, 300ms)), expected);
+    }
+
+    // A session seen without plan usage was signed in with an API key: waiting would not help.
+    void claudeSignedInWithAnApiKey()
+    {
+        QVERIFY(QDir().mkpath(QDir::homePath() + "/.claude"));
+        QFile::remove(LocalSources::claudeReportPath());
+        QVERIFY(TestSupport::writeFile(LocalSources::claudeWithoutPlanUsagePath(), "2026-03-01T09:00:00Z\n"));
+        const QJsonObject reading = QCoro::waitFor(DataCollector::provider(QStringLiteral("claude"), now, 300ms));
+        QFile::remove(LocalSources::claudeWithoutPlanUsagePath());
+        const QJsonObject waiting = QCoro::waitFor(DataCollector::provider(QStringLiteral("claude"), now, 300ms));
+        QDir(QDir::homePath() + "/.claude").removeRecursively();
+
+        QCOMPARE(reading, entry("claude", "Claude", "claude", "unavailable",
+                                "Claude Code reports plan usage only for Claude subscription sign-ins"));
+        QCOMPARE(waiting, entry("claude", "Claude", "claude", "empty",
+                                "Appears after the next Claude Code session on this computer"));
     }
 
     // A database that is there but cannot be read is not "not installed".

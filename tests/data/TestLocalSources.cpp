@@ -492,23 +492,23 @@ private Q_SLOTS:
         QCOMPARE(grok.reason.value_or(QString()), reason);
     }
 
+    // The stand-in prints what the real server says when signed in (TestCodexAppServer checks it
+    // against the real protocol): a notification first, then the replies, one limit at 97 %.
     void codexThroughTheAppServer()
     {
         const QString home = QDir::homePath();
-        FakeTools::install(
-            "codex", "echo \"$*\" > \"$HOME/codex-args\"\n"
-                     "IFS= read -r a; IFS= read -r b; IFS= read -r c; IFS= read -r d\n"
-                     "printf '%s\\n%s\\n%s\\n%s\\n' \"$a\" \"$b\" \"$c\" \"$d\" > \"$HOME/codex-input\"\n"
-                     "echo '{\"jsonrpc\":\"2.0\",\"method\":\"codex/event/session_configured\",\"params\":{}}'\n"
-                     "echo '{\"jsonrpc\":\"2.0\",\"id\":1,\"result\":{\"userAgent\":\"codex/0.1\"}}'\n"
-                     "echo '{\"jsonrpc\":\"2.0\",\"id\":2,\"result\":{\"rateLimits\":{\"primary\":{\"usedPercent\":42,"
-                     "\"windowDurationMins\":300,\"resetsAt\":1772360000},\"planType\":\"pro\"}}}'\n"
-                     "echo '{\"jsonrpc\":\"2.0\",\"id\":3,\"result\":{\"dailyUsageBuckets\":[{\"startDate\":"
-                     "\"2026-02-20\",\"tokens\":1234}],\"summary\":{\"currentStreakDays\":3}}}'\n"
-                     "while read -r line; do :; done\n");
+        FakeTools::install("codex", "echo \"$*\" > \"$HOME/codex-args\"\n"
+                                    "IFS= read -r a; IFS= read -r b; IFS= read -r c; IFS= read -r d\n"
+                                    "printf '%s\\n%s\\n%s\\n%s\\n' \"$a\" \"$b\" \"$c\" \"$d\" > \"$HOME/codex-input\"\n"
+                                    "cat '" TESSARINE_TEST_FIXTURES "/data/codex-app-server/signed-in.jsonl'\n"
+                                    "while read -r line; do :; done\n");
         const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 20s));
         QVERIFY(codex);
-        QCOMPARE(codex->windows, QJsonArray{timed(window("5-hour", 42, future), 300)});
+        QCOMPARE(codex->windows, (QJsonArray{timed(window("5-hour", 42, future), 300),
+                                             timed(window("This week", 61, 1772668800), 10080),
+                                             timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"),
+                                             timed(window("Spark \u00B7 This week", 20, 1772668800), 10080,
+                                                   "codex_bengalfox")}));
         QCOMPARE(codex->tokens30, 1234);
         QCOMPARE(codex->streak, 3);
         QCOMPARE(codex->plan.value_or(QString()), QStringLiteral("Pro"));

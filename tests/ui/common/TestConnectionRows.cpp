@@ -64,6 +64,15 @@ void TestConnectionRows::claude_data()
         << ClaudeSetup::Status::connected()
         << ConnectionRowState{ConnectionStatus::connected,
                               "Set up. Your numbers appear after your next Claude Code session.", Action::removeClaude};
+    QTest::newRow("connected, API key")
+        << ClaudeSetup::Status::connected()
+        << ConnectionRowState{ConnectionStatus::noData,
+                              "Claude Code reports plan usage only for Claude subscription sign-ins.",
+                              Action::removeClaude};
+    QTest::newRow("reported today, API key since")
+        << ClaudeSetup::Status::connected(QDateTime(monday.date(), QTime(9, 5)))
+        << ConnectionRowState{ConnectionStatus::connected, "Claude Code last reported your plan usage at 09:05.",
+                              Action::removeClaude};
     QTest::newRow("reported today") << ClaudeSetup::Status::connected(QDateTime(monday.date(), QTime(9, 5)))
                                     << ConnectionRowState{ConnectionStatus::connected,
                                                           "Claude Code last reported your plan usage at 09:05.",
@@ -79,8 +88,12 @@ void TestConnectionRows::claude()
 {
     QFETCH(ClaudeSetup::Status, status);
     QFETCH(ConnectionRowState, row);
+    const bool apiKey = QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("API key"));
+    const std::optional<ProviderEntry> last =
+        apiKey ? entry("unavailable", "Claude Code reports plan usage only for Claude subscription sign-ins")
+               : std::nullopt;
 
-    const ConnectionRowState actual = ConnectionRows::claude(status, monday);
+    const ConnectionRowState actual = ConnectionRows::claude(status, monday, last);
     QCOMPARE(actual.detail, row.detail);
     QVERIFY(actual == row);
 }
