@@ -385,6 +385,21 @@
         return grid;
     }
 
+    // The count beside the month's name is never cut to a shorter number: it drops its word,
+    // then the name shortens ("Dec", "5 weeks"), and only then would the line wrap.
+    function monthKickerForms(head, period, ctx, total) {
+        const detail = head.querySelector(".kicker-detail");
+        const name = head.querySelector(".kicker-label");
+        if (!detail || !name)
+            return;
+        const count = F.count(total);
+        const word = total === 1 ? " contribution" : " contributions";
+        detail.replaceWith(Tess.ui.protectedText("span", "kicker-detail",
+                                                 detail.textContent === count ? [count] : [count + word, count]));
+        const short = period.rolling ? "5 weeks" : F.MONTH_SHORT[ctx.now.getMonth()];
+        name.replaceWith(Tess.ui.protectedText("span", "kicker-label", [name.textContent, short]));
+    }
+
     Tess.widgets["github.month"] = function(slot, ctx) {
         const gh = github(ctx);
         const monthName = F.MONTH_LONG[ctx.now.getMonth()];
@@ -396,10 +411,12 @@
         const wide = ctx.size === "xl" || ctx.size === "l";
         const narrow = ctx.size === "s" || ctx.size === "xs";
         const label = period.rolling ? "Last 5 weeks" : narrow ? monthName : monthName + " " + ctx.now.getFullYear();
-        slot.appendChild(kicker(label, wide ? null
-                                            : F.count(summary.total) + (narrow                ? ""
-                                                                        : summary.total === 1 ? " contribution"
-                                                                                              : " contributions")));
+        const head = kicker(label, wide ? null
+                                        : F.count(summary.total) + (narrow                ? ""
+                                                                    : summary.total === 1 ? " contribution"
+                                                                                          : " contributions"));
+        slot.appendChild(head);
+        monthKickerForms(head, period, ctx, summary.total);
         const body = el("div", "body month");
         slot.appendChild(body);
         if (wide) {

@@ -37,7 +37,8 @@ std::optional<QJsonValue> firstPresent(const QJsonObject &object, const QStringL
 // "edu_plus" → "Edu Plus", "gpt-5.3-codex-spark" → "Gpt 5.3 Codex Spark".
 QString titleCase(const QString &words)
 {
-    QStringList parts = QString(words).replace(QLatin1Char('_'), QLatin1Char(' '))
+    QStringList parts = QString(words)
+                            .replace(QLatin1Char('_'), QLatin1Char(' '))
                             .replace(QLatin1Char('-'), QLatin1Char(' '))
                             .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (QString &part : parts)
@@ -94,8 +95,8 @@ std::optional<LocalSources::Claude> LocalSources::claudeFromReport(const QByteAr
         const std::optional<double> used = number(window.value(QStringLiteral("used_percentage")));
         if (!used)
             continue;
-        QJsonObject made = usageWindow(QString::fromLatin1(label), *used,
-                                       unixSeconds(window.value(QStringLiteral("resets_at"))), now);
+        QJsonObject made =
+            usageWindow(QString::fromLatin1(label), *used, unixSeconds(window.value(QStringLiteral("resets_at"))), now);
         made.insert(QStringLiteral("minutes"), minutes);
         result.windows.append(made);
     }

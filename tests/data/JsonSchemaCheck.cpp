@@ -72,7 +72,8 @@ void JsonSchemaCheck::check(const QJsonValue &value, const QJsonValue &schemaVal
         const bool fits =
             std::any_of(types.begin(), types.end(), [&](const QJsonValue &t) { return hasType(value, t.toString()); });
         if (!fits) {
-            found.append(path + QStringLiteral(": not of type ") + QString::fromUtf8(QJsonDocument(QJsonArray{type}).toJson(QJsonDocument::Compact)));
+            found.append(path + QStringLiteral(": not of type ") +
+                         QString::fromUtf8(QJsonDocument(QJsonArray{type}).toJson(QJsonDocument::Compact)));
             return;
         }
     }
@@ -80,11 +81,14 @@ void JsonSchemaCheck::check(const QJsonValue &value, const QJsonValue &schemaVal
         found.append(path + QStringLiteral(": not one of the allowed values"));
     for (const QJsonValue &part : schema.value(QStringLiteral("allOf")).toArray())
         check(value, part, path, found);
-    if (schema.contains(QStringLiteral("anyOf")) && matchingCount(value, schema.value(QStringLiteral("anyOf")), path) == 0)
+    if (schema.contains(QStringLiteral("anyOf")) &&
+        matchingCount(value, schema.value(QStringLiteral("anyOf")), path) == 0)
         found.append(path + QStringLiteral(": fits none of anyOf"));
-    if (schema.contains(QStringLiteral("oneOf")) && matchingCount(value, schema.value(QStringLiteral("oneOf")), path) != 1)
+    if (schema.contains(QStringLiteral("oneOf")) &&
+        matchingCount(value, schema.value(QStringLiteral("oneOf")), path) != 1)
         found.append(path + QStringLiteral(": does not fit exactly one of oneOf"));
-    if (value.isObject() && (schema.contains(QStringLiteral("properties")) || schema.contains(QStringLiteral("required"))))
+    if (value.isObject() &&
+        (schema.contains(QStringLiteral("properties")) || schema.contains(QStringLiteral("required"))))
         checkObject(value.toObject(), schema, path, found);
     if (value.isArray() && schema.contains(QStringLiteral("items"))) {
         const QJsonArray items = value.toArray();

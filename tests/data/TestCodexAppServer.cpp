@@ -57,10 +57,7 @@ class TestCodexAppServer : public QObject
                 QStringLiteral("HTTPS_PROXY=http://127.0.0.1:9"), QStringLiteral("HTTP_PROXY=http://127.0.0.1:9")};
     }
 
-    static QStringList serverEnvironment()
-    {
-        return QProcess::systemEnvironment() + privateVariables();
-    }
+    static QStringList serverEnvironment() { return QProcess::systemEnvironment() + privateVariables(); }
 
     static bool runCodex(const QStringList &arguments, const QByteArray &input, const QString &folder = QString())
     {
@@ -74,10 +71,7 @@ class TestCodexAppServer : public QObject
         return codex.waitForFinished(60000) && codex.exitStatus() == QProcess::NormalExit && codex.exitCode() == 0;
     }
 
-    QJsonObject schema(const QString &name) const
-    {
-        return jsonFile(m_schema.filePath(name));
-    }
+    QJsonObject schema(const QString &name) const { return jsonFile(m_schema.filePath(name)); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -135,8 +129,8 @@ private Q_SLOTS:
             QJsonObject request = JsonFields::parse(line.toUtf8()).value_or(QJsonValue()).toObject();
             // The JSON-RPC version marker is the envelope's, which the server's schema leaves out.
             request.remove("jsonrpc");
-            const QStringList problems = request.contains("id") ? requests.problems(request)
-                                                                : notifications.problems(request);
+            const QStringList problems =
+                request.contains("id") ? requests.problems(request) : notifications.problems(request);
             QVERIFY2(problems.isEmpty(), qPrintable(line + ": " + problems.join("; ")));
         }
     }

@@ -125,7 +125,8 @@ private Q_SLOTS:
         QTest::newRow("both windows") << QByteArray(R"({"fiveHour":{"used_percentage":12.5,"resets_at":1772360000},
                               "sevenDay":{"used_percentage":40,"resets_at":"2026-03-05T00:00:00Z"},
                               "savedAt":"2026-03-01T09:00:00Z","other":1})")
-                                      << QJsonArray{timed(window("5-hour", 12.5, future), 300), timed(window("This week", 40, 1772668800), 10080)}
+                                      << QJsonArray{timed(window("5-hour", 12.5, future), 300),
+                                                    timed(window("This week", 40, 1772668800), 10080)}
                                       << "2026-03-01T09:00:00Z";
         QTest::newRow("five hours reset in the past")
             << QByteArray(R"({"fiveHour":{"used_percentage":90,"resets_at":1772350000}})")
@@ -321,9 +322,9 @@ private Q_SLOTS:
 
         QTest::newRow("model limit beside the default")
             << R"({"rateLimits":{"limitId":"codex","primary":{"usedPercent":42,"windowDurationMins":300}},
-                   "rateLimitsByLimitId":{)" + sparkLimit + "," + codexLimit + "}}"
-            << (QJsonArray(codexWindows)
-                << timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"));
+                   "rateLimitsByLimitId":{)" +
+                   sparkLimit + "," + codexLimit + "}}"
+            << (QJsonArray(codexWindows) << timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"));
         QTest::newRow("only the single bucket")
             << R"({"rateLimits":{"primary":{"usedPercent":42,"windowDurationMins":300,"resetsAt":1772360000},
                    "secondary":{"usedPercent":61,"windowDurationMins":10080}},"rateLimitsByLimitId":null})"
@@ -408,15 +409,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("byId");
         QTest::addColumn<QString>("reason");
         QTest::newRow("signed out")
-            << QByteArray(R"({"2":{"error":{"code":-32600,"message":"codex account authentication required to read rate limits"}}})")
+            << QByteArray(
+                   R"({"2":{"error":{"code":-32600,"message":"codex account authentication required to read rate limits"}}})")
             << "Sign in to Codex on this computer";
         QTest::newRow("signed in with an API key")
-            << QByteArray(R"({"3":{"error":{"code":-32600,"message":"chatgpt authentication required to read token usage"}},
+            << QByteArray(
+                   R"({"3":{"error":{"code":-32600,"message":"chatgpt authentication required to read token usage"}},
                             "2":{"error":{"code":-32600,"message":"chatgpt authentication required to read rate limits"}}})")
             << "Codex reports plan usage only for a ChatGPT sign-in";
-        QTest::newRow("other error")
-            << QByteArray(R"({"2":{"error":{"code":-32601,"message":"method not found"}}})")
-            << "Codex reported an error instead of its usage";
+        QTest::newRow("other error") << QByteArray(R"({"2":{"error":{"code":-32601,"message":"method not found"}}})")
+                                     << "Codex reported an error instead of its usage";
         QTest::newRow("no replies") << QByteArray("{}") << "Codex gave no usage report";
     }
 
@@ -467,7 +469,8 @@ private Q_SLOTS:
         QTest::newRow("json not an option") << 1 << ""
                                             << "error: unknown option '--json'" << QJsonArray() << noUsageCommand;
         QTest::newRow("subcommand unrecognized")
-            << 2 << "" << "error: unrecognized subcommand 'usage'" << QJsonArray() << noUsageCommand;
+            << 2 << ""
+            << "error: unrecognized subcommand 'usage'" << QJsonArray() << noUsageCommand;
         QTest::newRow("not installed") << 127 << ""
                                        << "sh: grok: not found" << QJsonArray() << notSignedIn;
         QTest::newRow("not JSON") << 0 << "You are not signed in"
@@ -497,18 +500,19 @@ private Q_SLOTS:
     void codexThroughTheAppServer()
     {
         const QString home = QDir::homePath();
-        FakeTools::install("codex", "echo \"$*\" > \"$HOME/codex-args\"\n"
-                                    "IFS= read -r a; IFS= read -r b; IFS= read -r c; IFS= read -r d\n"
-                                    "printf '%s\\n%s\\n%s\\n%s\\n' \"$a\" \"$b\" \"$c\" \"$d\" > \"$HOME/codex-input\"\n"
-                                    "cat '" TESSARINE_TEST_FIXTURES "/data/codex-app-server/signed-in.jsonl'\n"
-                                    "while read -r line; do :; done\n");
+        FakeTools::install("codex",
+                           "echo \"$*\" > \"$HOME/codex-args\"\n"
+                           "IFS= read -r a; IFS= read -r b; IFS= read -r c; IFS= read -r d\n"
+                           "printf '%s\\n%s\\n%s\\n%s\\n' \"$a\" \"$b\" \"$c\" \"$d\" > \"$HOME/codex-input\"\n"
+                           "cat '" TESSARINE_TEST_FIXTURES "/data/codex-app-server/signed-in.jsonl'\n"
+                           "while read -r line; do :; done\n");
         const std::optional<LocalSources::Codex> codex = QCoro::waitFor(LocalSources::codex(now, 20s));
         QVERIFY(codex);
-        QCOMPARE(codex->windows, (QJsonArray{timed(window("5-hour", 42, future), 300),
-                                             timed(window("This week", 61, 1772668800), 10080),
-                                             timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"),
-                                             timed(window("Spark \u00B7 This week", 20, 1772668800), 10080,
-                                                   "codex_bengalfox")}));
+        QCOMPARE(
+            codex->windows,
+            (QJsonArray{timed(window("5-hour", 42, future), 300), timed(window("This week", 61, 1772668800), 10080),
+                        timed(window("Spark \u00B7 5-hour", 97, future), 300, "codex_bengalfox"),
+                        timed(window("Spark \u00B7 This week", 20, 1772668800), 10080, "codex_bengalfox")}));
         QCOMPARE(codex->tokens30, 1234);
         QCOMPARE(codex->streak, 3);
         QCOMPARE(codex->plan.value_or(QString()), QStringLiteral("Pro"));

@@ -257,7 +257,8 @@ void TestPlanAlertRules::summary_data()
     QTest::newRow("named a window") << "Grok"
                                     << "Rolling window" << 88.0 << "Grok \u00B7 Rolling window at 88 %";
     QTest::newRow("a model's own limit") << "Codex"
-                                         << "Spark \u00B7 5-hour" << 97.0 << "Codex \u00B7 Spark \u00B7 5-hour window at 97 %";
+                                         << "Spark \u00B7 5-hour" << 97.0
+                                         << "Codex \u00B7 Spark \u00B7 5-hour window at 97 %";
     QTest::newRow("a model's own week") << "Codex"
                                         << "Spark \u00B7 This week" << 85.0
                                         << "Codex \u00B7 Spark \u00B7 weekly window at 85 %";

@@ -64,11 +64,11 @@ void TestConnectionRows::claude_data()
         << ClaudeSetup::Status::connected()
         << ConnectionRowState{ConnectionStatus::connected,
                               "Set up. Your numbers appear after your next Claude Code session.", Action::removeClaude};
-    QTest::newRow("connected, API key")
-        << ClaudeSetup::Status::connected()
-        << ConnectionRowState{ConnectionStatus::noData,
-                              "Claude Code reports plan usage only for Claude subscription sign-ins.",
-                              Action::removeClaude};
+    QTest::newRow("connected, API key") << ClaudeSetup::Status::connected()
+                                        << ConnectionRowState{
+                                               ConnectionStatus::noData,
+                                               "Claude Code reports plan usage only for Claude subscription sign-ins.",
+                                               Action::removeClaude};
     QTest::newRow("reported today, API key since")
         << ClaudeSetup::Status::connected(QDateTime(monday.date(), QTime(9, 5)))
         << ConnectionRowState{ConnectionStatus::connected, "Claude Code last reported your plan usage at 09:05.",
