@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Codex reader against the real Codex CLI (pinned, installed by `make test` into the folder
-// TESSARINE_TEST_TOOLS names), and the stand-in app server the other tests use checked against
-// the protocol schema that same binary prints.
+// The Codex reader against the real Codex CLI (pinned; `make test` installs it into the folder
+// TESSARINE_TEST_TOOLS names), and the stand-in app server of the other tests checked against
+// the protocol schema that binary prints.
 #include "FakeTools.h"
 #include "JsonSchemaCheck.h"
 #include "TestSupport.h"
@@ -11,34 +11,36 @@
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace std::chrono_literals;
-
 namespace {
-
-const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-01T09:15:42.120Z"), Qt::ISODateWithMs);
 
 QString realCodex()
 {
-    const QString tools = qEnvironmentVariable("TESSARINE_TEST_TOOLS");
-    const QString codex = tools + QStringLiteral("/node_modules/.bin/codex");
-    return !tools.isEmpty() && QFileInfo(codex).isExecutable() ? codex : QString();
+    const QString codex = qEnvironmentVariable("TESSARINE_TEST_TOOLS") + QStringLiteral("/node_modules/.bin/codex");
+    return qEnvironmentVariableIsEmpty("TESSARINE_TEST_TOOLS") || !QFileInfo(codex).isExecutable() ? QString() : codex;
 }
 
-QString standInFolder()
+// A private Codex home (inside the test's own HOME), and any network sent nowhere.
+const QStringList privateVariables{QStringLiteral("CODEX_HOME=") + QDir::homePath() + QStringLiteral("/.codex"),
+                                   QStringLiteral("HTTPS_PROXY=http://127.0.0.1:9"),
+                                   QStringLiteral("HTTP_PROXY=http://127.0.0.1:9")};
+
+bool runCodex(const QStringList &arguments, const QByteArray &input = {})
 {
-    return QStringLiteral(TESSARINE_TEST_FIXTURES "/data/codex-app-server");
+    QProcess codex;
+    codex.setEnvironment(QProcess::systemEnvironment() + privateVariables);
+    codex.start(realCodex(), arguments);
+    codex.write(input);
+    codex.closeWriteChannel();
+    return codex.waitForFinished(60000) && codex.exitStatus() == QProcess::NormalExit && codex.exitCode() == 0;
 }
 
-QJsonObject jsonFile(const QString &path)
+QJsonValue json(const QByteArray &text)
 {
-    return JsonFields::parse(TestSupport::readFile(path)).value_or(QJsonValue()).toObject();
+    return JsonFields::parse(text).value_or(QJsonValue());
 }
 
 } // namespace
@@ -49,48 +51,25 @@ class TestCodexAppServer : public QObject
 
     QTemporaryDir m_schema;
 
-    // The environment the real server runs in: a private home (the test's own), and any network
-    // it tries sent nowhere, so a signed-out server answers from what it has.
-    static QStringList privateVariables()
+    QStringList problems(const QString &schema, const QJsonValue &value) const
     {
-        return {QStringLiteral("CODEX_HOME=") + QDir::homePath() + QStringLiteral("/.codex"),
-                QStringLiteral("HTTPS_PROXY=http://127.0.0.1:9"), QStringLiteral("HTTP_PROXY=http://127.0.0.1:9")};
+        return JsonSchemaCheck(json(TestSupport::readFile(m_schema.filePath(schema))).toObject()).problems(value);
     }
-
-    static QStringList serverEnvironment() { return QProcess::systemEnvironment() + privateVariables(); }
-
-    static bool runCodex(const QStringList &arguments, const QByteArray &input, const QString &folder = QString())
-    {
-        QProcess codex;
-        codex.setEnvironment(serverEnvironment());
-        if (!folder.isEmpty())
-            codex.setWorkingDirectory(folder);
-        codex.start(realCodex(), arguments);
-        codex.write(input);
-        codex.closeWriteChannel();
-        return codex.waitForFinished(60000) && codex.exitStatus() == QProcess::NormalExit && codex.exitCode() == 0;
-    }
-
-    QJsonObject schema(const QString &name) const { return jsonFile(m_schema.filePath(name)); }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(FakeTools::isolated(), "run through tests/run-isolated.sh: this test writes a Codex home");
-        if (realCodex().isEmpty()) {
-            if (FakeTools::inContinuousIntegration())
-                QFAIL("TESSARINE_TEST_TOOLS names no folder with the Codex CLI (scripts/install-test-tools)");
+        if (realCodex().isEmpty() && FakeTools::inContinuousIntegration())
+            QFAIL("TESSARINE_TEST_TOOLS names no folder with the Codex CLI (scripts/install-test-tools)");
+        if (realCodex().isEmpty())
             QSKIP("the real Codex CLI is not installed (make test installs it)");
-        }
-        QVERIFY(m_schema.isValid());
-        QVERIFY(runCodex({"app-server", "generate-json-schema", "--out", m_schema.path()}, {}));
-        // The reader starts "codex" through the user's shell; this one is the real binary.
+        QVERIFY(runCodex({"app-server", "generate-json-schema", "--out", m_schema.path()}));
+        // The reader starts "codex" through the user's shell; this one runs the real binary.
         QDir().mkpath(FakeTools::binDir());
         FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
-        QString script;
-        for (const QString &variable : privateVariables())
-            script += QStringLiteral("export ") + variable + QLatin1Char('\n');
-        FakeTools::install("codex", (script + QStringLiteral("exec '") + realCodex() + "' \"$@\"\n").toUtf8());
+        const QString exports = QStringLiteral("export ") + privateVariables.join(QLatin1Char(' '));
+        FakeTools::install("codex", (exports + "\nexec '" + realCodex() + "' \"$@\"\n").toUtf8());
     }
 
     void realServerReasons_data()
@@ -98,82 +77,55 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("apiKey"); // empty: signed out
         QTest::addColumn<QString>("reason");
         QTest::newRow("signed out") << QByteArray() << "Sign in to Codex on this computer";
-        QTest::newRow("signed in with an API key")
-            << QByteArray("sk-tessarine-test-not-a-key\n") << "Codex reports plan usage only for a ChatGPT sign-in";
+        QTest::newRow("API key") << QByteArray("sk-made-up\n") << "Codex reports plan usage only for a ChatGPT sign-in";
     }
 
-    // Framing, the notification the server sends before its replies and its error replies, read
-    // within the reader's own deadline, end as the reason the widget shows.
+    // Framing, the notification sent before the replies and the error replies, read within the
+    // reader's own deadline, end as the reason the widget shows.
     void realServerReasons()
     {
         QFETCH(QByteArray, apiKey);
         QFETCH(QString, reason);
         QDir(QDir::homePath() + "/.codex").removeRecursively();
         QVERIFY(QDir().mkpath(QDir::homePath() + "/.codex"));
-        if (!apiKey.isEmpty())
-            QVERIFY(runCodex({"login", "--with-api-key"}, apiKey));
-
-        const LocalSources::CodexReading reading = QCoro::waitFor(LocalSources::codexReading(now));
+        QVERIFY(apiKey.isEmpty() || runCodex({"login", "--with-api-key"}, apiKey));
+        const LocalSources::CodexReading reading =
+            QCoro::waitFor(LocalSources::codexReading(QDateTime::currentDateTimeUtc()));
         QVERIFY(!reading.codex);
         QCOMPARE(reading.reason, reason);
     }
 
-    // Every request the reader sends is one the real server knows, in the shape it takes.
-    void requestsAreInTheProtocol()
+    void protocolLines_data()
     {
-        const JsonSchemaCheck requests(schema("ClientRequest.json"));
-        const JsonSchemaCheck notifications(schema("ClientNotification.json"));
-        const QStringList lines = LocalSources::codexRequests.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 4);
-        for (const QString &line : lines) {
-            QJsonObject request = JsonFields::parse(line.toUtf8()).value_or(QJsonValue()).toObject();
-            // The JSON-RPC version marker is the envelope's, which the server's schema leaves out.
-            request.remove("jsonrpc");
-            const QStringList problems =
-                request.contains("id") ? requests.problems(request) : notifications.problems(request);
-            QVERIFY2(problems.isEmpty(), qPrintable(line + ": " + problems.join("; ")));
-        }
+        QTest::addColumn<QByteArray>("lines");
+        QTest::newRow("requests") << LocalSources::codexRequests.toUtf8();
+        const QString folder = QStringLiteral(TESSARINE_TEST_FIXTURES "/data/codex-app-server/");
+        for (const QString &file : QDir(folder).entryList({"*.jsonl"}, QDir::Files))
+            QTest::newRow(qPrintable(file)) << TestSupport::readFile(folder + file);
     }
 
-    void standInFitsTheProtocol_data()
+    // Each request the reader sends and each line the stand-in prints is a message of the real
+    // protocol, every member declared: a request or notification it takes, or a notification, an
+    // error or the reply to the request with that id that it sends.
+    void protocolLines()
     {
-        QTest::addColumn<QString>("file");
-        const QStringList files = QDir(standInFolder()).entryList({"*.jsonl"}, QDir::Files, QDir::Name);
-        QVERIFY(files.size() >= 3);
-        for (const QString &file : files)
-            QTest::newRow(qPrintable(file)) << file;
-    }
-
-    // Each line the stand-in prints is a message the real server could send: a notification it
-    // knows, an error reply, or the reply to the request with that id, every member declared.
-    void standInFitsTheProtocol()
-    {
-        QFETCH(QString, file);
-        const QHash<int, QString> replySchemas{{1, "v1/InitializeResponse.json"},
-                                               {2, "v2/GetAccountRateLimitsResponse.json"},
-                                               {3, "v2/GetAccountTokenUsageResponse.json"}};
-        const QList<QByteArray> lines = TestSupport::readFile(standInFolder() + "/" + file).split('\n');
-        int messages = 0;
-        for (const QByteArray &line : lines) {
-            if (line.trimmed().isEmpty())
-                continue;
-            const QJsonObject message = JsonFields::parse(line).value_or(QJsonValue()).toObject();
-            QVERIFY2(!message.isEmpty(), line.constData());
-            QStringList problems;
-            if (message.contains("method")) {
-                problems = JsonSchemaCheck(schema("ServerNotification.json")).problems(message);
-            } else if (message.contains("error")) {
-                problems = JsonSchemaCheck(schema("JSONRPCError.json")).problems(message);
-            } else {
-                problems = JsonSchemaCheck(schema("JSONRPCResponse.json")).problems(message);
-                const int id = message.value("id").toInt();
-                QVERIFY2(replySchemas.contains(id), line.constData());
-                problems += JsonSchemaCheck(schema(replySchemas.value(id))).problems(message.value("result"));
-            }
-            QVERIFY2(problems.isEmpty(), qPrintable(QString::fromUtf8(line.left(80)) + ": " + problems.join("; ")));
-            ++messages;
+        QFETCH(QByteArray, lines);
+        const QStringList replies{"v1/InitializeResponse.json", "v2/GetAccountRateLimitsResponse.json",
+                                  "v2/GetAccountTokenUsageResponse.json"};
+        const bool sent = QString::fromLatin1(QTest::currentDataTag()) == QStringLiteral("requests");
+        for (const QByteArray &line : lines.trimmed().split('\n')) {
+            QJsonObject message = json(line).toObject();
+            message.remove("jsonrpc"); // the JSON-RPC envelope's marker, outside the server's schema
+            const int id = message.value("id").toInt();
+            QStringList found = message.contains("method") ? problems(sent && id ? "ClientRequest.json"
+                                                                      : sent     ? "ClientNotification.json"
+                                                                                 : "ServerNotification.json",
+                                                                      message)
+                                : message.contains("error") ? problems("JSONRPCError.json", message)
+                                : id < 1 || id > 3          ? QStringList{"a reply to no request"}
+                                                            : problems(replies.value(id - 1), message.value("result"));
+            QVERIFY2(!message.isEmpty() && found.isEmpty(), qPrintable(line.left(80) + ": " + found.join("; ")));
         }
-        QVERIFY(messages >= 3);
     }
 };
 

@@ -414,23 +414,6 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(DataCollector::provider(id, now, 300ms)), expected);
     }
 
-    // A session seen without plan usage was signed in with an API key: waiting would not help.
-    void claudeSignedInWithAnApiKey()
-    {
-        QVERIFY(QDir().mkpath(QDir::homePath() + "/.claude"));
-        QFile::remove(LocalSources::claudeReportPath());
-        QVERIFY(TestSupport::writeFile(LocalSources::claudeWithoutPlanUsagePath(), "2026-03-01T09:00:00Z\n"));
-        const QJsonObject reading = QCoro::waitFor(DataCollector::provider(QStringLiteral("claude"), now, 300ms));
-        QFile::remove(LocalSources::claudeWithoutPlanUsagePath());
-        const QJsonObject waiting = QCoro::waitFor(DataCollector::provider(QStringLiteral("claude"), now, 300ms));
-        QDir(QDir::homePath() + "/.claude").removeRecursively();
-
-        QCOMPARE(reading, entry("claude", "Claude", "claude", "unavailable",
-                                "Claude Code reports plan usage only for Claude subscription sign-ins"));
-        QCOMPARE(waiting, entry("claude", "Claude", "claude", "empty",
-                                "Appears after the next Claude Code session on this computer"));
-    }
-
     // A database that is there but cannot be read is not "not installed".
     void wisprDatabaseThatCannotBeRead()
     {
