@@ -30,15 +30,15 @@ QStringList JsonSchemaCheck::problems(const QJsonValue &value) const
     return found;
 }
 
-bool JsonSchemaCheck::fits(const QJsonValue &value, const QJsonValue &schema) const
+bool JsonSchemaCheck::fits(const QJsonValue &value, const QJsonValue &schema, const QStringList &outer) const
 {
     QStringList found;
-    check(value, schema, QString(), found);
+    check(value, schema, QString(), found, outer);
     return found.isEmpty();
 }
 
 void JsonSchemaCheck::check(const QJsonValue &value, const QJsonValue &schemaValue, const QString &path,
-                            QStringList &found) const
+                            QStringList &found, const QStringList &outer) const
 {
     if (schemaValue.isBool()) {
         if (!schemaValue.toBool())
@@ -61,11 +61,14 @@ void JsonSchemaCheck::check(const QJsonValue &value, const QJsonValue &schemaVal
     }
     if (schema.contains(QStringLiteral("enum")) && !schema.value(QStringLiteral("enum")).toArray().contains(value))
         found.append(path + QStringLiteral(": not one of the allowed values"));
+    const QJsonObject properties = schema.value(QStringLiteral("properties")).toObject();
+    const QStringList declared = outer + properties.keys();
     for (const QJsonValue &part : schema.value(QStringLiteral("allOf")).toArray())
-        check(value, part, path, found);
+        check(value, part, path, found, declared);
     const auto fitting = [&](const QString &key) {
         const QJsonArray choices = schema.value(key).toArray();
-        return std::count_if(choices.begin(), choices.end(), [&](const QJsonValue &c) { return fits(value, c); });
+        return std::count_if(choices.begin(), choices.end(),
+                             [&](const QJsonValue &c) { return fits(value, c, declared); });
     };
     if (schema.contains(QStringLiteral("anyOf")) && fitting(QStringLiteral("anyOf")) == 0)
         found.append(path + QStringLiteral(": fits none of anyOf"));
@@ -75,14 +78,19 @@ void JsonSchemaCheck::check(const QJsonValue &value, const QJsonValue &schemaVal
         if (!value.toObject().contains(name.toString()))
             found.append(path + QStringLiteral(": misses ") + name.toString());
     }
-    const QJsonObject properties = schema.value(QStringLiteral("properties")).toObject();
     const QJsonValue additional = schema.value(QStringLiteral("additionalProperties"));
     const QJsonObject object = value.toObject();
     const bool declares = schema.contains(QStringLiteral("properties")) || !additional.isUndefined();
     for (auto member = object.begin(); member != object.end() && declares; ++member) {
         const QString at = path + QLatin1Char('.') + member.key();
+        // Around a oneOf, anyOf or allOf the choices judge the members this level leaves out.
+        const bool composite = schema.contains(QStringLiteral("oneOf")) || schema.contains(QStringLiteral("anyOf")) ||
+                               schema.contains(QStringLiteral("allOf"));
+        if (outer.contains(member.key()) || (composite && !properties.contains(member.key())))
+            continue;
         if (properties.contains(member.key()) || !additional.isUndefined())
-            check(member.value(), properties.value(member.key(), additional), at, found);
+            check(member.value(), properties.contains(member.key()) ? properties.value(member.key()) : additional, at,
+                  found);
         else
             found.append(at + QStringLiteral(": not in the protocol"));
     }

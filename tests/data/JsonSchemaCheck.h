@@ -15,8 +15,10 @@ public:
     QStringList problems(const QJsonValue &value) const;
 
 private:
-    void check(const QJsonValue &value, const QJsonValue &schema, const QString &path, QStringList &found) const;
-    bool fits(const QJsonValue &value, const QJsonValue &schema) const;
+    // `outer` are the members a schema around this one declares (beside its oneOf, anyOf, allOf).
+    void check(const QJsonValue &value, const QJsonValue &schema, const QString &path, QStringList &found,
+               const QStringList &outer = {}) const;
+    bool fits(const QJsonValue &value, const QJsonValue &schema, const QStringList &outer) const;
 
     QJsonObject m_root;
 };

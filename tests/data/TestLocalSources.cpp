@@ -307,24 +307,26 @@ private Q_SLOTS:
         QTest::addColumn<QJsonArray>("windows");
 
         QTest::newRow("limit without a name")
-            << R"({"rateLimits":{},"rateLimitsByLimitId":{"gpt_5_mini":{"primary":{"usedPercent":8,
-                   "windowDurationMins":300}}}})"
+            << QByteArray(R"({"rateLimits":{},"rateLimitsByLimitId":{"gpt_5_mini":{"primary":{"usedPercent":8,
+                   "windowDurationMins":300}}}})")
             << QJsonArray{timed(window("Gpt 5 Mini \u00B7 5-hour", 8, {}), 300, "gpt_5_mini")};
         QTest::newRow("windows of no stated length")
-            << R"({"rateLimits":{},"rateLimitsByLimitId":{"codex_x":{"limitName":"Spark",
-                   "primary":{"usedPercent":30},"secondary":{"usedPercent":40,"windowDurationMins":null}}}})"
+            << QByteArray(R"({"rateLimits":{},"rateLimitsByLimitId":{"codex_x":{"limitName":"Spark",
+                   "primary":{"usedPercent":30},"secondary":{"usedPercent":40,"windowDurationMins":null}}}})")
             << QJsonArray{timed(window("Spark", 30, {}), 0, "codex_x"),
                           timed(window("Spark \u00B7 second window", 40, {}), 0, "codex_x")};
         QJsonObject usedUp = timed(window("5-hour", 100, future), 300);
         usedUp.insert("credits", QJsonObject{{"unlimited", false}, {"balance", "125.50"}});
         QTest::newRow("credits left")
-            << R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
-                   "credits":{"hasCredits":true,"unlimited":false,"balance":"125.50"}}})"
+            << QByteArray(
+                   R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
+                   "credits":{"hasCredits":true,"unlimited":false,"balance":"125.50"}}})")
             << QJsonArray{usedUp};
         usedUp.insert("credits", QJsonObject{{"unlimited", true}, {"balance", QJsonValue::Null}});
         QTest::newRow("unlimited credits")
-            << R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
-                   "credits":{"hasCredits":false,"unlimited":true,"balance":"0"}}})"
+            << QByteArray(
+                   R"({"rateLimits":{"primary":{"usedPercent":100,"windowDurationMins":300,"resetsAt":1772360000},
+                   "credits":{"hasCredits":false,"unlimited":true,"balance":"0"}}})")
             << QJsonArray{usedUp};
     }
 
