@@ -94,6 +94,10 @@
     // "5-hour window", "this week", "daily"; a name of its own ("Opus this week") as it stands.
     function windowName(w) {
         const label = str(w.label).trim() || "Plan";
+        // One of several limits ("Spark · This week"): its name stays, the window's is said.
+        const limit = label.lastIndexOf(" \u00b7 ");
+        if (limit > 0)
+            return label.slice(0, limit + 3) + windowName({ label: label.slice(limit + 3) });
         if (/(hour|minute|-day)$/i.test(label))
             return label + " window";
         return /^(this|daily|weekly|monthly|plan)\b/i.test(label) ? label.charAt(0).toLowerCase() + label.slice(1)
