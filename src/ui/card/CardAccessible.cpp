@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CardAccessible.h"
 
+#include "CardAnnouncement.h"
 #include "CardSpeech.h"
 #include "FrameView.h"
 
@@ -12,6 +13,10 @@ namespace {
 
 QAccessibleInterface *cardFactory(const QString &className, QObject *object)
 {
+    // The words said as the page changes: a notification, which readers speak as it appears.
+    if (auto *announcement = qobject_cast<CardAnnouncement *>(object);
+        announcement && className == QStringLiteral("CardAnnouncement"))
+        return new QAccessibleWidget(announcement, QAccessible::Notification);
     auto *view = qobject_cast<FrameView *>(object);
     if (!view || className != QStringLiteral("FrameView"))
         return nullptr;

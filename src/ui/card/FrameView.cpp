@@ -2,6 +2,8 @@
 #include "FrameView.h"
 
 #include "CardAccessible.h"
+#include "CardAnnouncement.h"
+#include "CardSpeech.h"
 #include "CardStyle.h"
 #include "FailureMark.h"
 #include "FrameMenu.h"
@@ -35,11 +37,16 @@ FrameView::FrameView(FrameModel &model, QWidget *parent)
     m_page.setView(m_model.view(), false);
     m_fullScreen = new FullScreenFrame(model, m_appearance, this);
     new FailureMark(model, *this);
+    m_announcement = new CardAnnouncement(this);
+    m_spokenFailure = CardSpeech::failure(m_model);
     watchModel();
     followSize();
 }
 
-FrameView::~FrameView() = default;
+FrameView::~FrameView()
+{
+    delete m_menu.data();
+}
 
 void FrameView::watchModel()
 {
@@ -199,8 +206,15 @@ void FrameView::showPreviousPage()
 
 void FrameView::openMenu(std::optional<QPoint> globalPosition)
 {
-    if (!m_menu)
-        m_menu = new FrameMenu(m_model, this);
+    if (!m_menu) {
+        // A popup is a window of its own: without a parent widget it is one of the program's
+        // windows, where screen readers look for it. Filed under the card, which does not list
+        // windows among its children, a reader finds it nowhere and searches the whole tree.
+        m_menu = new FrameMenu(m_model);
+        m_menu->winId();
+        if (QWindow *card = window()->windowHandle())
+            m_menu->windowHandle()->setTransientParent(card);
+    }
     m_menu->popup(globalPosition.value_or(mapToGlobal(pageRect().center().toPoint())));
 }
 
@@ -215,6 +229,13 @@ void FrameView::announce(bool pageChanged)
     }
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&description);
+    // Readers voice those changes only on the object they are on; the card rarely is.
+    const QString failure = CardSpeech::failure(m_model);
+    if (pageChanged)
+        m_announcement->announce(CardSpeech::description(m_model));
+    else if (failure != m_spokenFailure)
+        m_announcement->announce(failure);
+    m_spokenFailure = failure;
 }
 
 void FrameView::finishTransitions()

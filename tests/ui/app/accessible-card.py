@@ -4,10 +4,12 @@
 # accessibility bus. Writes the words of two fixture pages with `tessarine render --text`, starts
 # the program on them, and reads through AT-SPI the card's name and description, the event a
 # click on the card raises, its actions, the welcome's starting sets and every control's name.
+# Orca, Debian's screen reader, listens all along: what it says is read from its debug log.
 # Run by with-accessibility-bus.sh under run-isolated.sh --xvfb.
 # Arguments: the tessarine program, the views directory, the fixtures directory.
 import json
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -92,9 +94,34 @@ def unnamed_controls(window):
     return [o.getRoleName() for o in find_all(window, lambda o: showing(o) and not o.name)]
 
 
+def read(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as source:
+            return source.read()
+    except FileNotFoundError:
+        return ""
+
+
+def start_orca(log):
+    """Orca with its default settings, ready once it listens to the accessibility registry."""
+    if not check(shutil.which("orca") is not None, "Orca is not installed (scripts/install-deps installs it)"):
+        return None
+    orca = subprocess.Popen(["orca", "--debug-file", log], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    check(wait_for(lambda: "ORCA: Starting registry" in read(log), 60), "Orca did not start")
+    return orca
+
+
+def spoken(log):
+    """Everything Orca said, one utterance a line."""
+    marker = "SPEECH OUTPUT: '"
+    return [line.split(marker, 1)[1] for line in read(log).split("\n") if marker in line]
+
+
 def main(titles):
     environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", TESSARINE_VIEWS=views,
                        TESSARINE_WELCOME_STEP="3", TESSARINE_RENDERER="/bin/false", QT_QPA_PLATFORM="xcb")
+    orca_log = os.path.join(os.environ["HOME"], "orca-debug.out")
+    orca = start_orca(orca_log)
     card = subprocess.Popen([program, "--welcome", "--connections"], env=environment,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -110,6 +137,8 @@ def main(titles):
                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak.",  # the picture says 12.5M
                      "Last refresh failed: The page renderer"]:
             check(fact in frame.description, "the card's description lacks “%s”:\n%s" % (fact, frame.description))
+        check(any("Last refresh failed: The page renderer" in line for line in spoken(orca_log)),
+              "Orca did not say the failure as it appeared; it said %s" % spoken(orca_log)[-6:])
         actions = frame.queryAction()
         names = [actions.getName(i) for i in range(actions.nActions)]
         check(names[:3] == ["Next Page", "Previous Page", "Open Menu"], "the card's actions are %s" % names)
@@ -123,6 +152,10 @@ def main(titles):
         pump(15, lambda: titles[1] in heard)
         check(titles[1] in heard, "no name change to “%s” after a click; heard %s" % (titles[1], heard))
         check("Next event: Stand-up, today 09:30." in frame.description, "page two reads:\n" + frame.description)
+        # Orca says the new page's words, though the card does not have the focus.
+        said = lambda: any("Next event: Stand-up, today 09:30." in line for line in spoken(orca_log))
+        wait_for(lambda: said() or not orca, 20)
+        check(orca and said(), "Orca did not say page two's words after a click; it said %s" % spoken(orca_log)[-6:])
         actions.doAction(names.index("Previous Page"))
         pump(15, lambda: frame.name == titles[0])
         check(frame.name == titles[0], "“Previous Page” left the card on “%s”" % frame.name)
@@ -143,6 +176,9 @@ def main(titles):
     finally:
         card.terminate()
         card.wait(20)
+        if orca:
+            orca.terminate()
+            orca.wait(20)
 
 
 main(prepare_screens())

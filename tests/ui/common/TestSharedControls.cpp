@@ -5,6 +5,7 @@
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/RowAction.h"
 #include "ui/common/SymbolIcon.h"
 
 #include <QApplication>
@@ -94,6 +95,57 @@ private Q_SLOTS:
             const int label = button->fontMetrics().horizontalAdvance(button->text());
             QVERIFY2(button->minimumWidth() >= label + 24, qPrintable(button->text()));
         }
+    }
+
+    // A screen reader says a row's button out of its row: the button's name says the row's.
+    void rowButtonsAreNamedWithTheirRow_data()
+    {
+        using Action = ConnectionRowState::Action;
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("sign in") << "GitHub" << int(Action::signIn) << QStringList{"Sign In…, GitHub"};
+        QTest::newRow("set up") << "Claude" << int(Action::setUpClaude) << QStringList{"Set Up, Claude"};
+        QTest::newRow("GitHub CLI, installed")
+            << "GitHub" << int(Action::gitHubCliCopyCommand)
+            << QStringList{"Check Again, GitHub", "Copy Command, GitHub", "Get GitHub CLI, GitHub"};
+        QTest::newRow("device code") << "GitHub" << int(Action::deviceCode)
+                                     << QStringList{"Cancel, GitHub", "Copy Code and Open GitHub, GitHub"};
+    }
+
+    void rowButtonsAreNamedWithTheirRow()
+    {
+        QFETCH(QString, row);
+        QFETCH(int, action);
+        QFETCH(QStringList, names);
+        RowAction::Handlers handlers;
+        handlers.signIn = handlers.setUpClaude = handlers.checkAgain = handlers.cancelSignIn = [] {};
+        const RowAction::Key key{ConnectionRowState::Action(action), QStringLiteral("ABCD-1234"),
+                                 QUrl(QStringLiteral("https://github.com/login/device"))};
+        ConnectionRowWidget widget(ConnectionMark::logo(QStringLiteral("github")), row);
+        widget.setAction(RowAction::make(key, handlers));
+        QStringList named;
+        for (const QPushButton *button : widget.findChildren<QPushButton *>())
+            named.append(button->accessibleName());
+        named.sort();
+        QCOMPARE(named, names);
+    }
+
+    void buttonNamesLeaveOutMnemonicMarks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("marked") << "&Check Again"
+                                << "Check Again, Codex";
+        QTest::newRow("doubled ampersand") << "Save && Close"
+                                           << "Save & Close, Codex";
+    }
+
+    void buttonNamesLeaveOutMnemonicMarks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QCOMPARE(ConnectionRowWidget::buttonName(text, QStringLiteral("Codex")), name);
     }
 
     void codeFallsBackToTheAddressWithoutABrowser()
