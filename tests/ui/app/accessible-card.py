@@ -9,6 +9,7 @@
 # Arguments: the tessarine program, the views directory, the fixtures directory.
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -102,19 +103,33 @@ def read(path):
         return ""
 
 
+# Orca as its own command starts it, but with its debug log written line by line: the command's
+# --debug-file is buffered, and what Orca says would reach the file only minutes later.
+ORCA_WITH_LINE_LOG = """
+import runpy, sys
+from orca import debug
+debug.debugLevel = debug.LEVEL_INFO
+debug.debugFile = open(sys.argv[1], "w", buffering=1, encoding="utf-8")
+orca = sys.argv[2]
+sys.argv = [orca]
+runpy.run_path(orca, run_name="__main__")
+"""
+
+
 def start_orca(log):
     """Orca with its default settings, ready once it listens to the accessibility registry."""
-    if not check(shutil.which("orca") is not None, "Orca is not installed (scripts/install-deps installs it)"):
+    command = shutil.which("orca")
+    if not check(command is not None, "Orca is not installed (scripts/install-deps installs it)"):
         return None
-    orca = subprocess.Popen(["orca", "--debug-file", log], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    orca = subprocess.Popen(["/usr/bin/python3", "-c", ORCA_WITH_LINE_LOG, log, command],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     check(wait_for(lambda: "ORCA: Starting registry" in read(log), 60), "Orca did not start")
     return orca
 
 
 def spoken(log):
-    """Everything Orca said, one utterance a line."""
-    marker = "SPEECH OUTPUT: '"
-    return [line.split(marker, 1)[1] for line in read(log).split("\n") if marker in line]
+    """Everything Orca said, one utterance an item (an utterance may hold line breaks)."""
+    return re.findall(r"SPEECH OUTPUT: '(.*?)'(?:\{|$)", read(log), re.S | re.M)
 
 
 def main(titles):
@@ -137,8 +152,9 @@ def main(titles):
                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak.",  # the picture says 12.5M
                      "Last refresh failed: The page renderer"]:
             check(fact in frame.description, "the card's description lacks “%s”:\n%s" % (fact, frame.description))
-        check(any("Last refresh failed: The page renderer" in line for line in spoken(orca_log)),
-              "Orca did not say the failure as it appeared; it said %s" % spoken(orca_log)[-6:])
+        said_failure = lambda: any("Last refresh failed: The page renderer" in line for line in spoken(orca_log))
+        wait_for(lambda: said_failure() or not orca, 20)
+        check(orca and said_failure(), "Orca did not say the failure as it appeared; it said %s" % spoken(orca_log)[-6:])
         actions = frame.queryAction()
         names = [actions.getName(i) for i in range(actions.nActions)]
         check(names[:3] == ["Next Page", "Previous Page", "Open Menu"], "the card's actions are %s" % names)
@@ -177,7 +193,7 @@ def main(titles):
         card.terminate()
         card.wait(20)
         if orca:
-            orca.terminate()
+            orca.kill()  # Orca takes long to end on a signal it may catch
             orca.wait(20)
 
 
