@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
+#include "ui/card/CardAccessible.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -77,6 +78,7 @@ int main(int argc, char *argv[])
         return RefreshTest::main(argc, argv);
     choosePlatform();
     PageRenderer::prepareEnvironment();
+    CardAccessible::install(); // before the accessibility bridge first asks for the program
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessarine"));

@@ -4,6 +4,9 @@
 #include "CardAnnouncement.h"
 #include "CardSpeech.h"
 #include "FrameView.h"
+#include "ProgramAccessible.h"
+
+#include <QApplication>
 
 const QString CardAccessible::nextPageAction = QStringLiteral("Next Page");
 const QString CardAccessible::previousPageAction = QStringLiteral("Previous Page");
@@ -17,6 +20,8 @@ QAccessibleInterface *cardFactory(const QString &className, QObject *object)
     if (auto *announcement = qobject_cast<CardAnnouncement *>(object);
         announcement && className == QStringLiteral("CardAnnouncement"))
         return new QAccessibleWidget(announcement, QAccessible::Notification);
+    if (object && object == qApp && className == QStringLiteral("QApplication"))
+        return new ProgramAccessible;
     auto *view = qobject_cast<FrameView *>(object);
     if (!view || className != QStringLiteral("FrameView"))
         return nullptr;

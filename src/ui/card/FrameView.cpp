@@ -43,10 +43,7 @@ FrameView::FrameView(FrameModel &model, QWidget *parent)
     followSize();
 }
 
-FrameView::~FrameView()
-{
-    delete m_menu.data();
-}
+FrameView::~FrameView() = default;
 
 void FrameView::watchModel()
 {
@@ -206,15 +203,8 @@ void FrameView::showPreviousPage()
 
 void FrameView::openMenu(std::optional<QPoint> globalPosition)
 {
-    if (!m_menu) {
-        // A popup is a window of its own: without a parent widget it is one of the program's
-        // windows, where screen readers look for it. Filed under the card, which does not list
-        // windows among its children, a reader finds it nowhere and searches the whole tree.
-        m_menu = new FrameMenu(m_model);
-        m_menu->winId();
-        if (QWindow *card = window()->windowHandle())
-            m_menu->windowHandle()->setTransientParent(card);
-    }
+    if (!m_menu)
+        m_menu = new FrameMenu(m_model, this);
     m_menu->popup(globalPosition.value_or(mapToGlobal(pageRect().center().toPoint())));
 }
 

@@ -176,6 +176,20 @@ def main(titles):
         pump(15, lambda: frame.name == titles[0])
         check(frame.name == titles[0], "“Previous Page” left the card on “%s”" % frame.name)
 
+        # The menu is one of the program's windows, where a reader looks for it, and it opens as
+        # a menu that says the status lines the keyboard passes over.
+        before = len(spoken(orca_log))
+        actions.doAction(names.index("Open Menu"))
+        menu = wait_for(lambda: find_all(app, lambda o: o.getRole() in (pyatspi.ROLE_MENU, pyatspi.ROLE_POPUP_MENU)
+                                         and o.getState().contains(pyatspi.STATE_SHOWING)), 15)
+        if check(menu is not None, "no menu showing after “Open Menu”"):
+            index = menu.getIndexInParent()
+            check(index >= 0 and menu.parent[index] == menu, "the menu is at %d in its parent" % index)
+            print("MENU", menu.name, "|", menu.description, "|", index, flush=True)
+        time.sleep(3)
+        print("APP", [(c.getRoleName(), c.name, c.getState().contains(pyatspi.STATE_SHOWING)) for c in app], flush=True)
+        print("SAID", spoken(orca_log)[before:], flush=True)
+
         # The welcome is a dialog whose starting sets are radio buttons, the first one checked;
         # the connections window is a window. Every control in them has a name.
         welcome = window(pyatspi.ROLE_DIALOG, "Welcome to Tessarine")
