@@ -69,6 +69,11 @@ void FrameMenu::rebuild()
     addUpdates();
 }
 
+QString FrameMenu::openingWords() const
+{
+    return accessibleName() + QStringLiteral(" menu. ") + accessibleDescription();
+}
+
 void FrameMenu::keyPressEvent(QKeyEvent *event)
 {
     // Qt leaves the shortcuts of a popup's items to the window that holds the popup, and

@@ -206,6 +206,9 @@ void FrameView::openMenu(std::optional<QPoint> globalPosition)
     if (!m_menu)
         m_menu = new FrameMenu(m_model, this);
     m_menu->popup(globalPosition.value_or(mapToGlobal(pageRect().center().toPoint())));
+    // Qt tells readers nothing they voice as a popup opens, and the status lines at its top are
+    // not items the keyboard reaches.
+    m_announcement->announce(m_menu->openingWords());
 }
 
 void FrameView::announce(bool pageChanged)

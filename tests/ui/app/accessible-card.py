@@ -185,10 +185,9 @@ def main(titles):
         if check(menu is not None, "no menu showing after “Open Menu”"):
             index = menu.getIndexInParent()
             check(index >= 0 and menu.parent[index] == menu, "the menu is at %d in its parent" % index)
-            print("MENU", menu.name, "|", menu.description, "|", index, flush=True)
-        time.sleep(3)
-        print("APP", [(c.getRoleName(), c.name, c.getState().contains(pyatspi.STATE_SHOWING)) for c in app], flush=True)
-        print("SAID", spoken(orca_log)[before:], flush=True)
+        opened = lambda: [line for line in spoken(orca_log)[before:] if "Tessarine menu. Updated 09:15" in line]
+        wait_for(lambda: opened() or not orca, 15)
+        check(orca and opened(), "Orca did not say the menu and its status; it said %s" % spoken(orca_log)[before:])
 
         # The welcome is a dialog whose starting sets are radio buttons, the first one checked;
         # the connections window is a window. Every control in them has a name.
