@@ -9,6 +9,7 @@
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
 #include "ui/card/CardAccessible.h"
+#include "ui/common/LineEditAccessible.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -80,6 +81,8 @@ int main(int argc, char *argv[])
     PageRenderer::prepareEnvironment();
     CardAccessible::install(); // before the accessibility bridge first asks for the program
     QApplication application(argc, argv);
+    // After the application, whose widgets' own interfaces would otherwise be asked first.
+    LineEditAccessible::install();
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessarine"));
     QApplication::setApplicationVersion(QStringLiteral(TESSARINE_VERSION));
