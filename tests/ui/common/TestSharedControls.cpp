@@ -5,12 +5,14 @@
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/LineEditAccessible.h"
 #include "ui/common/RowAction.h"
 #include "ui/common/SymbolIcon.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -145,6 +147,53 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, name);
         QCOMPARE(ConnectionRowWidget::buttonName(text, QStringLiteral("Codex")), name);
+    }
+
+    // A reader splits what it reads at attribute runs: a field's text is one run, wherever it
+    // asks, and a selection covers what is selected.
+    void textFieldsReadAsOneRun_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("selectAll");
+        QTest::newRow("first letter") << "Today" << 0 << false;
+        QTest::newRow("last letter, all selected") << "Today" << 4 << true;
+        QTest::newRow("after the end") << "Stand-up" << 8 << false;
+        QTest::newRow("empty") << "" << 0 << false;
+    }
+
+    void textFieldsReadAsOneRun()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, offset);
+        QFETCH(bool, selectAll);
+        LineEditAccessible::install();
+        QLineEdit field(text);
+        if (selectAll)
+            field.selectAll();
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&field);
+        QVERIFY(dynamic_cast<LineEditAccessible *>(reader));
+        QAccessibleTextInterface *textOf = reader->textInterface();
+        int start = -1;
+        int end = -1;
+        textOf->attributes(offset, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(0, int(text.size())));
+        QCOMPARE(textOf->text(0, textOf->characterCount()), text);
+        QCOMPARE(textOf->selectionCount(), selectAll ? 1 : 0);
+        if (selectAll) {
+            textOf->selection(0, &start, &end);
+            QCOMPARE(std::pair(start, end), std::pair(0, int(text.size())));
+        }
+    }
+
+    void passwordFieldsKeepQtsOwnInterface()
+    {
+        LineEditAccessible::install();
+        QLineEdit field(QStringLiteral("secret"));
+        field.setEchoMode(QLineEdit::Password);
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&field);
+        QVERIFY(reader);
+        QVERIFY(!dynamic_cast<LineEditAccessible *>(reader));
     }
 
     void codeFallsBackToTheAddressWithoutABrowser()
