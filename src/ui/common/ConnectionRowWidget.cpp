@@ -117,8 +117,9 @@ void ConnectionRowWidget::setAction(QWidget *action)
 QString ConnectionRowWidget::buttonName(const QString &buttonText, const QString &rowTitle)
 {
     // The mnemonic marks go; a doubled one stands for an ampersand and becomes one.
+    static const QRegularExpression mnemonicMark(QStringLiteral("&(?!&)"));
     QString shown = buttonText;
-    shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    shown.remove(mnemonicMark);
     return shown + QStringLiteral(", ") + rowTitle;
 }
 
