@@ -8,6 +8,8 @@
 #include "platform/Paths.h"
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
+#include "ui/card/CardAccessible.h"
+#include "ui/common/LineEditAccessible.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -77,7 +79,10 @@ int main(int argc, char *argv[])
         return RefreshTest::main(argc, argv);
     choosePlatform();
     PageRenderer::prepareEnvironment();
+    CardAccessible::install(); // before the accessibility bridge first asks for the program
     QApplication application(argc, argv);
+    // After the application, whose widgets' own interfaces would otherwise be asked first.
+    LineEditAccessible::install();
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tessarine"));
     QApplication::setApplicationVersion(QStringLiteral(TESSARINE_VERSION));

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CardAccessible.h"
 
+#include "CardAnnouncement.h"
 #include "CardSpeech.h"
 #include "FrameView.h"
+#include "ProgramAccessible.h"
+
+#include <QApplication>
 
 const QString CardAccessible::nextPageAction = QStringLiteral("Next Page");
 const QString CardAccessible::previousPageAction = QStringLiteral("Previous Page");
@@ -12,6 +16,12 @@ namespace {
 
 QAccessibleInterface *cardFactory(const QString &className, QObject *object)
 {
+    // The words said as the page changes: a notification, which readers speak as it appears.
+    if (auto *announcement = qobject_cast<CardAnnouncement *>(object);
+        announcement && className == QStringLiteral("CardAnnouncement"))
+        return new QAccessibleWidget(announcement, QAccessible::Notification);
+    if (object && object == qApp && className == QStringLiteral("QApplication"))
+        return new ProgramAccessible;
     auto *view = qobject_cast<FrameView *>(object);
     if (!view || className != QStringLiteral("FrameView"))
         return nullptr;

@@ -16,7 +16,9 @@ public:
 
     explicit CardAccessible(FrameView *view);
 
-    // Makes every FrameView use this interface; safe to call more than once.
+    // Makes every FrameView use this interface, and the program the one that lists its open
+    // menu; safe to call more than once, and before the application exists (it must be, for the
+    // program's interface, which Qt makes once).
     static void install();
 
     QString text(QAccessible::Text kind) const override;

@@ -39,12 +39,19 @@ QString CardSpeech::description(const FrameModel &model)
     const QString words = pageWords(model);
     if (!words.isEmpty())
         parts.append(words);
+    if (const QString failed = failure(model); !failed.isEmpty())
+        parts.append(failed);
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+QString CardSpeech::failure(const FrameModel &model)
+{
     // The same failure the card's mark shows; with no picture at all the card shows the error
     // line itself, so it is said too.
     if (!model.refresher().failureNote().isEmpty())
-        parts.append(model.refresher().failureNote());
-    else if (const std::optional<QString> error = model.errorLine();
-             error && !error->isEmpty() && !model.refresher().welcoming() && model.image(model.view(), false).isNull())
-        parts.append(QStringLiteral("Last refresh failed: ") + *error);
-    return parts.join(QStringLiteral("\n\n"));
+        return model.refresher().failureNote();
+    if (const std::optional<QString> error = model.errorLine();
+        error && !error->isEmpty() && !model.refresher().welcoming() && model.image(model.view(), false).isNull())
+        return QStringLiteral("Last refresh failed: ") + *error;
+    return QString();
 }

@@ -15,4 +15,6 @@ public:
 
     static QString name(const FrameModel &model);
     static QString description(const FrameModel &model);
+    // How the last refresh failed, as the card's mark says it, or nothing while all is well.
+    static QString failure(const FrameModel &model);
 };

@@ -69,6 +69,11 @@ void FrameMenu::rebuild()
     addUpdates();
 }
 
+QString FrameMenu::openingWords() const
+{
+    return accessibleName() + QStringLiteral(" menu. ") + accessibleDescription();
+}
+
 void FrameMenu::keyPressEvent(QKeyEvent *event)
 {
     // Qt leaves the shortcuts of a popup's items to the window that holds the popup, and
@@ -99,9 +104,15 @@ QStringList FrameMenu::views() const
 
 void FrameMenu::addStatus()
 {
-    addAction(m_model.statusLine())->setEnabled(false);
+    QStringList status{m_model.statusLine()};
     if (const std::optional<QString> error = m_model.errorLine(); error && !error->isEmpty())
-        addAction(QStringLiteral("Last refresh failed: ") + *error)->setEnabled(false);
+        status.append(QStringLiteral("Last refresh failed: ") + *error);
+    for (const QString &line : std::as_const(status))
+        addAction(line)->setEnabled(false);
+    // The keyboard passes over the disabled status lines; a screen reader says the menu's name
+    // and description as it opens, so they carry what the lines say.
+    setAccessibleName(title());
+    setAccessibleDescription(status.join(QStringLiteral(". ")));
 }
 
 void FrameMenu::addNavigation()

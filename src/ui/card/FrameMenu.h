@@ -22,6 +22,9 @@ public:
     // Reads the model afresh; runs on its own whenever the menu is about to open.
     void rebuild();
 
+    // What a screen reader says as the menu opens: that it is the menu, and its status lines.
+    QString openingWords() const;
+
     // What "Quit Tessarine" does; quits the application unless replaced.
     void setQuitAction(std::function<void()> quit) { m_quit = std::move(quit); }
 

@@ -2,6 +2,8 @@
 #include "FrameView.h"
 
 #include "CardAccessible.h"
+#include "CardAnnouncement.h"
+#include "CardSpeech.h"
 #include "CardStyle.h"
 #include "FailureMark.h"
 #include "FrameMenu.h"
@@ -35,6 +37,8 @@ FrameView::FrameView(FrameModel &model, QWidget *parent)
     m_page.setView(m_model.view(), false);
     m_fullScreen = new FullScreenFrame(model, m_appearance, this);
     new FailureMark(model, *this);
+    m_announcement = new CardAnnouncement(this);
+    m_spokenFailure = CardSpeech::failure(m_model);
     watchModel();
     followSize();
 }
@@ -202,6 +206,9 @@ void FrameView::openMenu(std::optional<QPoint> globalPosition)
     if (!m_menu)
         m_menu = new FrameMenu(m_model, this);
     m_menu->popup(globalPosition.value_or(mapToGlobal(pageRect().center().toPoint())));
+    // Qt tells readers nothing they voice as a popup opens, and the status lines at its top are
+    // not items the keyboard reaches.
+    m_announcement->announce(m_menu->openingWords());
 }
 
 void FrameView::announce(bool pageChanged)
@@ -215,6 +222,13 @@ void FrameView::announce(bool pageChanged)
     }
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&description);
+    // Readers voice those changes only on the object they are on; the card rarely is.
+    const QString failure = CardSpeech::failure(m_model);
+    if (pageChanged)
+        m_announcement->announce(CardSpeech::description(m_model));
+    else if (failure != m_spokenFailure)
+        m_announcement->announce(failure);
+    m_spokenFailure = failure;
 }
 
 void FrameView::finishTransitions()

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <optional>
 
+class CardAnnouncement;
 class FrameMenu;
 class FrameModel;
 class FullScreenFrame;
@@ -66,7 +67,8 @@ protected:
 
 private:
     void watchModel();
-    // Tells assistive technologies that the card's name or description changed.
+    // Tells assistive technologies that the card's name or description changed, and has a
+    // screen reader say a new page's words, or a failure as it appears, wherever the focus is.
     void announce(bool pageChanged);
     void followSize();
     void moveWindowTo(const QPoint &globalPosition);
@@ -82,6 +84,9 @@ private:
     AnimatedPage m_page;
     FullScreenFrame *m_fullScreen = nullptr;
     QPointer<FrameMenu> m_menu;
+    CardAnnouncement *m_announcement = nullptr;
+    // The failure last said aloud, so that each refresh that fails alike is not said again.
+    QString m_spokenFailure;
     std::optional<CardTrim> m_trim;
 
     // The press that may become a click or a drag.

@@ -5,9 +5,11 @@
 #include "ConnectionStatusBadge.h"
 #include "UiStyle.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace {
@@ -105,10 +107,31 @@ void ConnectionRowWidget::setAction(QWidget *action)
     if (!action)
         return;
     UiStyle::giveButtonsRoom(action);
+    nameButtonsAfterRow(*action);
     m_actionSlot->addWidget(action, 0, Qt::AlignVCenter);
     // Shown now rather than on the next turn of the event loop, so the row never lacks its
     // control in between.
     action->show();
+}
+
+QString ConnectionRowWidget::buttonName(const QString &buttonText, const QString &rowTitle)
+{
+    // The mnemonic marks go; a doubled one stands for an ampersand and becomes one.
+    static const QRegularExpression mnemonicMark(QStringLiteral("&(?!&)"));
+    QString shown = buttonText;
+    shown.remove(mnemonicMark);
+    return shown + QStringLiteral(", ") + rowTitle;
+}
+
+void ConnectionRowWidget::nameButtonsAfterRow(QWidget &action) const
+{
+    // A screen reader says a button by itself, out of its row; its name says which service it
+    // acts on, as the row does to the eye.
+    QList<QAbstractButton *> buttons = action.findChildren<QAbstractButton *>();
+    if (auto *own = qobject_cast<QAbstractButton *>(&action))
+        buttons.prepend(own);
+    for (QAbstractButton *button : std::as_const(buttons))
+        button->setAccessibleName(buttonName(button->text(), title()));
 }
 
 QString ConnectionRowWidget::title() const

@@ -26,6 +26,9 @@ public:
     // the end empty.
     void setAction(QWidget *action);
 
+    // What a screen reader calls a button of the row titled `rowTitle`: "Check Again, Codex".
+    static QString buttonName(const QString &buttonText, const QString &rowTitle);
+
     QString title() const;
     ConnectionStatus status() const;
     // The status label as shown beside the title.
@@ -39,6 +42,7 @@ protected:
 
 private:
     QWidget *textColumn(const QString &title);
+    void nameButtonsAfterRow(QWidget &action) const;
     void applyFonts();
 
     ConnectionMark *m_mark = nullptr;

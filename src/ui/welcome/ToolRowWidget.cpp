@@ -4,6 +4,7 @@
 #include "StepWidgets.h"
 #include "TickBox.h"
 #include "ui/common/ConnectionMark.h"
+#include "ui/common/ConnectionRowWidget.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -46,6 +47,7 @@ ToolRowWidget::ToolRowWidget(const WelcomeRows::Tool &tool, QWidget *parent)
 
     m_setUp = new QPushButton(QStringLiteral("Set Up"), this);
     m_setUp->setAutoDefault(false);
+    m_setUp->setAccessibleName(ConnectionRowWidget::buttonName(m_setUp->text(), tool.title));
     m_setUp->setMinimumWidth(m_setUp->sizeHint().width() + buttonPadding);
     connect(m_setUp, &QPushButton::clicked, this, &ToolRowWidget::setUpRequested);
     layout->addWidget(m_setUp, 0, Qt::AlignVCenter);

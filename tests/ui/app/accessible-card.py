@@ -4,10 +4,13 @@
 # accessibility bus. Writes the words of two fixture pages with `tessarine render --text`, starts
 # the program on them, and reads through AT-SPI the card's name and description, the event a
 # click on the card raises, its actions, the welcome's starting sets and every control's name.
+# Orca, Debian's screen reader, listens all along: what it says is read from its debug log.
 # Run by with-accessibility-bus.sh under run-isolated.sh --xvfb.
 # Arguments: the tessarine program, the views directory, the fixtures directory.
 import json
 import os
+import re
+import shutil
 import subprocess
 import sys
 import time
@@ -92,9 +95,48 @@ def unnamed_controls(window):
     return [o.getRoleName() for o in find_all(window, lambda o: showing(o) and not o.name)]
 
 
+def read(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as source:
+            return source.read()
+    except FileNotFoundError:
+        return ""
+
+
+# Orca as its own command starts it, but with its debug log written line by line: the command's
+# --debug-file is buffered, and what Orca says would reach the file only minutes later.
+ORCA_WITH_LINE_LOG = """
+import runpy, sys
+from orca import debug
+debug.debugLevel = debug.LEVEL_INFO
+debug.debugFile = open(sys.argv[1], "w", buffering=1, encoding="utf-8")
+orca = sys.argv[2]
+sys.argv = [orca]
+runpy.run_path(orca, run_name="__main__")
+"""
+
+
+def start_orca(log):
+    """Orca with its default settings, ready once it listens to the accessibility registry."""
+    command = shutil.which("orca")
+    if not check(command is not None, "Orca is not installed (scripts/install-deps installs it)"):
+        return None
+    orca = subprocess.Popen(["/usr/bin/python3", "-c", ORCA_WITH_LINE_LOG, log, command],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    check(wait_for(lambda: "ORCA: Starting registry" in read(log), 60), "Orca did not start")
+    return orca
+
+
+def spoken(log):
+    """Everything Orca said, one utterance an item (an utterance may hold line breaks)."""
+    return re.findall(r"SPEECH OUTPUT: '(.*?)'(?:\{|$)", read(log), re.S | re.M)
+
+
 def main(titles):
     environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", TESSARINE_VIEWS=views,
                        TESSARINE_WELCOME_STEP="3", TESSARINE_RENDERER="/bin/false", QT_QPA_PLATFORM="xcb")
+    orca_log = os.path.join(os.environ["HOME"], "orca-debug.out")
+    orca = start_orca(orca_log)
     card = subprocess.Popen([program, "--welcome", "--connections"], env=environment,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -110,6 +152,9 @@ def main(titles):
                      "Codex, Last 30 days: 12,480,512 tokens, 6-day streak.",  # the picture says 12.5M
                      "Last refresh failed: The page renderer"]:
             check(fact in frame.description, "the card's description lacks “%s”:\n%s" % (fact, frame.description))
+        said_failure = lambda: any("Last refresh failed: The page renderer" in line for line in spoken(orca_log))
+        wait_for(lambda: said_failure() or not orca, 20)
+        check(orca and said_failure(), "Orca did not say the failure as it appeared; it said %s" % spoken(orca_log)[-6:])
         actions = frame.queryAction()
         names = [actions.getName(i) for i in range(actions.nActions)]
         check(names[:3] == ["Next Page", "Previous Page", "Open Menu"], "the card's actions are %s" % names)
@@ -123,9 +168,26 @@ def main(titles):
         pump(15, lambda: titles[1] in heard)
         check(titles[1] in heard, "no name change to “%s” after a click; heard %s" % (titles[1], heard))
         check("Next event: Stand-up, today 09:30." in frame.description, "page two reads:\n" + frame.description)
+        # Orca says the new page's words, though the card does not have the focus.
+        said = lambda: any("Next event: Stand-up, today 09:30." in line for line in spoken(orca_log))
+        wait_for(lambda: said() or not orca, 20)
+        check(orca and said(), "Orca did not say page two's words after a click; it said %s" % spoken(orca_log)[-6:])
         actions.doAction(names.index("Previous Page"))
         pump(15, lambda: frame.name == titles[0])
         check(frame.name == titles[0], "“Previous Page” left the card on “%s”" % frame.name)
+
+        # The menu is one of the program's windows, where a reader looks for it, and it opens as
+        # a menu that says the status lines the keyboard passes over.
+        before = len(spoken(orca_log))
+        actions.doAction(names.index("Open Menu"))
+        menu = wait_for(lambda: find_all(app, lambda o: o.getRole() in (pyatspi.ROLE_MENU, pyatspi.ROLE_POPUP_MENU)
+                                         and o.getState().contains(pyatspi.STATE_SHOWING)), 15)
+        if check(menu is not None, "no menu showing after “Open Menu”"):
+            index = menu.getIndexInParent()
+            check(index >= 0 and menu.parent[index] == menu, "the menu is at %d in its parent" % index)
+        opened = lambda: [line for line in spoken(orca_log)[before:] if "Tessarine menu. Updated 09:15" in line]
+        wait_for(lambda: opened() or not orca, 15)
+        check(orca and opened(), "Orca did not say the menu and its status; it said %s" % spoken(orca_log)[before:])
 
         # The welcome is a dialog whose starting sets are radio buttons, the first one checked;
         # the connections window is a window. Every control in them has a name.
@@ -143,6 +205,9 @@ def main(titles):
     finally:
         card.terminate()
         card.wait(20)
+        if orca:
+            orca.kill()  # Orca takes long to end on a signal it may catch
+            orca.wait(20)
 
 
 main(prepare_screens())

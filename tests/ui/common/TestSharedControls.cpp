@@ -5,11 +5,14 @@
 #include "ui/common/ConnectionRowWidget.h"
 #include "ui/common/GitHubCLIHelp.h"
 #include "ui/common/GitHubDeviceCode.h"
+#include "ui/common/LineEditAccessible.h"
+#include "ui/common/RowAction.h"
 #include "ui/common/SymbolIcon.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -94,6 +97,103 @@ private Q_SLOTS:
             const int label = button->fontMetrics().horizontalAdvance(button->text());
             QVERIFY2(button->minimumWidth() >= label + 24, qPrintable(button->text()));
         }
+    }
+
+    // A screen reader says a row's button out of its row: the button's name says the row's.
+    void rowButtonsAreNamedWithTheirRow_data()
+    {
+        using Action = ConnectionRowState::Action;
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("sign in") << "GitHub" << int(Action::signIn) << QStringList{"Sign In…, GitHub"};
+        QTest::newRow("set up") << "Claude" << int(Action::setUpClaude) << QStringList{"Set Up, Claude"};
+        QTest::newRow("GitHub CLI to install") << "GitHub" << int(Action::gitHubCliInstall)
+                                               << QStringList{"Check Again, GitHub", "Get GitHub CLI, GitHub"};
+        QTest::newRow("device code") << "GitHub" << int(Action::deviceCode)
+                                     << QStringList{"Cancel, GitHub", "Copy Code and Open GitHub, GitHub"};
+    }
+
+    void rowButtonsAreNamedWithTheirRow()
+    {
+        QFETCH(QString, row);
+        QFETCH(int, action);
+        QFETCH(QStringList, names);
+        RowAction::Handlers handlers;
+        handlers.signIn = handlers.setUpClaude = handlers.checkAgain = handlers.cancelSignIn = [] {};
+        const RowAction::Key key{ConnectionRowState::Action(action), QStringLiteral("ABCD-1234"),
+                                 QUrl(QStringLiteral("https://github.com/login/device"))};
+        ConnectionRowWidget widget(ConnectionMark::logo(QStringLiteral("github")), row);
+        widget.setAction(RowAction::make(key, handlers));
+        QStringList named;
+        for (const QPushButton *button : widget.findChildren<QPushButton *>())
+            named.append(button->accessibleName());
+        named.sort();
+        QCOMPARE(named, names);
+    }
+
+    void buttonNamesLeaveOutMnemonicMarks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("marked") << "&Check Again"
+                                << "Check Again, Codex";
+        QTest::newRow("doubled ampersand") << "Save && Close"
+                                           << "Save & Close, Codex";
+    }
+
+    void buttonNamesLeaveOutMnemonicMarks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QCOMPARE(ConnectionRowWidget::buttonName(text, QStringLiteral("Codex")), name);
+    }
+
+    // A reader splits what it reads at attribute runs: a field's text is one run, wherever it
+    // asks, and a selection covers what is selected.
+    void textFieldsReadAsOneRun_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("selectAll");
+        QTest::newRow("first letter") << "Today" << 0 << false;
+        QTest::newRow("last letter, all selected") << "Today" << 4 << true;
+        QTest::newRow("after the end") << "Stand-up" << 8 << false;
+        QTest::newRow("empty") << "" << 0 << false;
+    }
+
+    void textFieldsReadAsOneRun()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, offset);
+        QFETCH(bool, selectAll);
+        LineEditAccessible::install();
+        QLineEdit field(text);
+        if (selectAll)
+            field.selectAll();
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&field);
+        QVERIFY(dynamic_cast<LineEditAccessible *>(reader));
+        QAccessibleTextInterface *textOf = reader->textInterface();
+        int start = -1;
+        int end = -1;
+        textOf->attributes(offset, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(0, int(text.size())));
+        QCOMPARE(textOf->text(0, textOf->characterCount()), text);
+        QCOMPARE(textOf->selectionCount(), selectAll ? 1 : 0);
+        if (selectAll) {
+            textOf->selection(0, &start, &end);
+            QCOMPARE(std::pair(start, end), std::pair(0, int(text.size())));
+        }
+    }
+
+    void passwordFieldsKeepQtsOwnInterface()
+    {
+        LineEditAccessible::install();
+        QLineEdit field(QStringLiteral("secret"));
+        field.setEchoMode(QLineEdit::Password);
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&field);
+        QVERIFY(reader);
+        QVERIFY(!dynamic_cast<LineEditAccessible *>(reader));
     }
 
     void codeFallsBackToTheAddressWithoutABrowser()
