@@ -90,7 +90,8 @@ run_compositor() {
         tries=$((tries - 1))
     done
     if [ ! -e "$HOME/client.started" ]; then
-        kill "$session" 2>/dev/null
+        # timeout leads a process group of its own: the compositor and its bus go with it.
+        kill -- -"$session" 2>/dev/null || kill "$session" 2>/dev/null
         wait "$session" 2>/dev/null
         tail -n 30 "$HOME/compositor.log"
         fail "$compositor did not start its client within 30 s"
