@@ -72,7 +72,7 @@ need dbus-send "to ask the session bus (dbus)"
 x11_sockets=/tmp/.X11-unix
 prepare_x11_sockets() {
     if [ ! -d "$x11_sockets" ]; then
-        mkdir -m 1777 "$x11_sockets" || fail "cannot make $x11_sockets"
+        mkdir -m 1777 "$x11_sockets" 2>/dev/null || [ -d "$x11_sockets" ] || fail "cannot make $x11_sockets"
     fi
     [ "$(id -u)" -eq 0 ] && chown root:root "$x11_sockets" && chmod 1777 "$x11_sockets"
     [ "$(stat -c %a "$x11_sockets")" = 1777 ] ||
