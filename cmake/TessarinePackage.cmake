@@ -29,13 +29,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # The SVG icon engine, which draws the symbols of the desktop's icon theme (Adwaita's are SVG
 # only), is a plugin too: in libqt6svg6 on Debian 12, in a package of its own (qt6-svg-plugins)
 # on Debian 13. The package that holds it on this system is named.
-if(TARGET Qt6::QSvgIconPlugin)
-    get_target_property(_svg_icon_engine Qt6::QSvgIconPlugin LOCATION)
-    execute_process(COMMAND dpkg-query --search "${_svg_icon_engine}" OUTPUT_VARIABLE _svg_icon_owner ERROR_QUIET)
-    string(REGEX MATCH "^[^:,]+" _svg_icon_owner "${_svg_icon_owner}")
-    if(_svg_icon_owner)
-        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${_svg_icon_owner}")
-    endif()
+set(_svg_icon_engine "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/iconengines/libqsvgicon.so")
+execute_process(COMMAND dpkg-query --search "${_svg_icon_engine}" OUTPUT_VARIABLE _svg_icon_owner ERROR_QUIET)
+string(REGEX MATCH "^[^:,]+" _svg_icon_owner "${_svg_icon_owner}")
+if(_svg_icon_owner)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${_svg_icon_owner}")
 endif()
 # The desktop keyring keeps the GitHub token and the calendar subscriptions' addresses; the
 # colour emoji font draws emoji in titles and events (the page view names it first among its
