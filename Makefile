@@ -13,7 +13,12 @@ endif
 WERROR ?= OFF
 SANITIZE ?=
 
-.PHONY: all deps configure build run test test-sanitize lint gallery screenshots package clean
+# Objects are cached by paths relative to the source tree, so another clone of it (as CI makes)
+# and the build folders of one clone reuse each other's.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
+
+.PHONY: all deps configure build run test test-sanitize test-debian13 lint gallery screenshots package clean
 
 all: build
 
@@ -35,14 +40,14 @@ build: configure
 run: build
 	scripts/run $(BUILD_DIR) $(ARGS)
 
-# A test that fails is run once more before it counts as failed: the web engine's first frames
-# and the accessibility bus answer late on a busy two-core machine. The first failure's output is
-# still printed, so a flaky test shows in the log.
+# Every test runs once; only the suites of tests/late-suites, which wait for something known to
+# come late on a busy machine, run once more when they fail, and the log names them
+# (scripts/run-tests).
 # The real Codex CLI and Claude Code, pinned, for the tests that check Tessarine against them
 # (scripts/install-test-tools); their folder reaches the tests as TESSARINE_TEST_TOOLS.
 test: build
 	TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS && \
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300 --repeat until-pass:2
+	scripts/run-tests $(BUILD_DIR) --output-on-failure -j $(JOBS) --timeout 300
 ifneq ($(SANITIZE),)
 	$(MAKE) test-sanitize
 endif
@@ -57,6 +62,11 @@ test-sanitize: deps
 		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The two commands on Debian 13 (Qt 6.8) as well: `make test` with warnings as errors and the
+# package installed and run, in a Debian 13 root kept outside the tree (scripts/test-debian13).
+test-debian13:
+	scripts/test-debian13
 
 # clang-tidy and clazy on every file of src/; `make test` checks only the changed ones
 # (TestLintCpp). Needs the compile commands of a configured build folder, not a build.

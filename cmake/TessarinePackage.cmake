@@ -26,6 +26,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # picture encoder's library stays a dependency whatever shlibdeps decides.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libdeflate0, libqt6webenginecore6-bin, libqt6webengine6-data, fonts-inter, fonts-jetbrains-mono")
+# The SVG icon engine, which draws the symbols of the desktop's icon theme (Adwaita's are SVG
+# only), is a plugin too: in libqt6svg6 on Debian 12, in a package of its own (qt6-svg-plugins)
+# on Debian 13. The package that holds it on this system is named.
+set(_svg_icon_engine "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/iconengines/libqsvgicon.so")
+execute_process(COMMAND dpkg-query --search "${_svg_icon_engine}" OUTPUT_VARIABLE _svg_icon_owner ERROR_QUIET)
+string(REGEX MATCH "^[^:,]+" _svg_icon_owner "${_svg_icon_owner}")
+if(_svg_icon_owner)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${_svg_icon_owner}")
+endif()
 # The desktop keyring keeps the GitHub token and the calendar subscriptions' addresses; the
 # colour emoji font draws emoji in titles and events (the page view names it first among its
 # fallback fonts); the desktop's calendar service provides the calendars of its online accounts

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -47,7 +48,7 @@ QByteArray manyEvents(int count)
 
 double medianSeconds(const QString &path)
 {
-    const QDateTime from(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime from(QDate(2030, 1, 1), QTime(0, 0), QTimeZone::utc());
     std::vector<double> times;
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;

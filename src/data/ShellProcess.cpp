@@ -66,8 +66,8 @@ void ShellProcess::noteChange()
     if (!m_waiting)
         return;
     const std::coroutine_handle<> awaiting = std::exchange(m_waiting, {});
-    QMetaObject::invokeMethod(
-        this, [awaiting] { awaiting.resume(); }, Qt::QueuedConnection);
+    const auto resume = [awaiting] { awaiting.resume(); };
+    QMetaObject::invokeMethod(this, resume, Qt::QueuedConnection);
 }
 
 void ShellProcess::checkOutputLimit()

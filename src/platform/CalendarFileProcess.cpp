@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QProcess>
+#include <QTimeZone>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,7 +40,9 @@ QDateTime instantFrom(const QJsonValue &value, bool local)
 {
     if (!value.isDouble())
         return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(value.toDouble()), local ? Qt::LocalTime : Qt::UTC);
+    const auto milliseconds = qint64(value.toDouble());
+    return local ? QDateTime::fromMSecsSinceEpoch(milliseconds)
+                 : QDateTime::fromMSecsSinceEpoch(milliseconds, QTimeZone::utc());
 }
 
 QByteArray readAll(int descriptor, qint64 limit)

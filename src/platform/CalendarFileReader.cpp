@@ -9,6 +9,7 @@
 #include <QMutexLocker>
 #include <QSet>
 #include <QTime>
+#include <QTimeZone>
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -156,7 +157,7 @@ QDate dateOf(const icaltimetype &time)
 
 QDateTime localMidnight(const QDate &date)
 {
-    return QDateTime(date, QTime(0, 0), Qt::LocalTime);
+    return QDateTime(date, QTime(0, 0));
 }
 
 // The instant a time stands for: dates are local midnight, floating times local wall-clock time.
@@ -168,9 +169,9 @@ QDateTime toDateTime(const icaltimetype &time)
     if (time.is_date)
         return localMidnight(date);
     if (time.zone)
-        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
+        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), QTimeZone::utc());
     const QTime clock(time.hour, time.minute, std::min(time.second, 59));
-    return clock.isValid() ? QDateTime(date, clock, Qt::LocalTime) : QDateTime();
+    return clock.isValid() ? QDateTime(date, clock) : QDateTime();
 }
 
 // libical drops a property with an empty value and leaves an X-LIC-ERROR note in its place; an

@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QTime>
+#include <QTimeZone>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -93,14 +94,14 @@ QDateTime instantOf(const ICalTime *time)
     if (!date.isValid())
         return {};
     if (i_cal_time_is_date(time))
-        return QDateTime(date, QTime(0, 0), Qt::LocalTime);
+        return QDateTime(date, QTime(0, 0));
     if (i_cal_time_is_utc(time))
-        return QDateTime::fromSecsSinceEpoch(i_cal_time_as_timet(time), Qt::UTC);
+        return QDateTime::fromSecsSinceEpoch(i_cal_time_as_timet(time), QTimeZone::utc());
     ICalTimezone *zone = i_cal_time_get_timezone(time);
     if (zone)
-        return QDateTime::fromSecsSinceEpoch(i_cal_time_as_timet_with_zone(time, zone), Qt::UTC);
+        return QDateTime::fromSecsSinceEpoch(i_cal_time_as_timet_with_zone(time, zone), QTimeZone::utc());
     // A floating time is the user's wall-clock time.
-    return QDateTime(date, QTime(i_cal_time_get_hour(time), i_cal_time_get_minute(time), 0), Qt::LocalTime);
+    return QDateTime(date, QTime(i_cal_time_get_hour(time), i_cal_time_get_minute(time), 0));
 }
 
 struct InstanceCollector

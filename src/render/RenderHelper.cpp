@@ -7,6 +7,7 @@
 #include "platform/SignalWait.h"
 
 #include <QPointer>
+#include <QPromise>
 #include <QSocketNotifier>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
@@ -16,6 +17,18 @@
 #include <unistd.h>
 
 namespace {
+
+// A future that already holds its result, built the same way on every Qt 6 release (the ready
+// future helpers were renamed between them).
+QFuture<QByteArray> finishedFuture(QByteArray result)
+{
+    QPromise<QByteArray> promise;
+    QFuture<QByteArray> future = promise.future();
+    promise.start();
+    promise.addResult(std::move(result));
+    promise.finish();
+    return future;
+}
 
 constexpr qsizetype readChunk = 64 * 1024;
 // One picture is drawn while the one before is encoded; more are not held.
@@ -131,7 +144,7 @@ QCoro::Task<QFuture<QByteArray>> RenderHelper::answerTo(RenderJob job)
     } catch (const std::exception &failure) {
         error = QString::fromLocal8Bit(failure.what());
     }
-    co_return QtFuture::makeReadyFuture(packed(RenderReply::failure(error)));
+    co_return finishedFuture(packed(RenderReply::failure(error)));
 }
 
 void RenderHelper::writeReadyAnswers()

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 
@@ -15,7 +16,8 @@ const QDate day(2026, 12, 7);
 
 double at(const QString &time)
 {
-    return double(QDateTime(day, QTime::fromString(time, QStringLiteral("HH:mm")), Qt::UTC).toSecsSinceEpoch());
+    return double(
+        QDateTime(day, QTime::fromString(time, QStringLiteral("HH:mm")), QTimeZone::utc()).toSecsSinceEpoch());
 }
 
 // "12:00 10, 12:05 12.5": readings in the order they were recorded.
@@ -36,7 +38,7 @@ QString described(const BurnRateForecast::Result &result)
         return QStringLiteral("lasts");
     if (result.outlook != Outlook::RunsOut || !result.runsOutAt)
         return result.runsOutAt ? QStringLiteral("unknown with a time") : QStringLiteral("unknown");
-    return "runs out " + QDateTime::fromSecsSinceEpoch(qRound64(*result.runsOutAt), Qt::UTC).toString("HH:mm");
+    return "runs out " + QDateTime::fromSecsSinceEpoch(qRound64(*result.runsOutAt), QTimeZone::utc()).toString("HH:mm");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <sqlite3.h>
 
 using namespace std::chrono_literals;
@@ -309,8 +310,8 @@ private Q_SLOTS:
     {
         // A Claude window read every five minutes, 2 points at a time: from 66 % at 09:30 the
         // remaining 34 points take 85 minutes, well before the reset at 14:00.
-        const QDateTime start(QDate(2026, 3, 1), QTime(9, 15), Qt::UTC);
-        const qint64 resetsAt = QDateTime(QDate(2026, 3, 1), QTime(14, 0), Qt::UTC).toSecsSinceEpoch();
+        const QDateTime start(QDate(2026, 3, 1), QTime(9, 15), QTimeZone::utc());
+        const qint64 resetsAt = QDateTime(QDate(2026, 3, 1), QTime(14, 0), QTimeZone::utc()).toSecsSinceEpoch();
         QTemporaryDir folder;
         QJsonObject window;
         for (int reading = 0; reading < 4; ++reading) {

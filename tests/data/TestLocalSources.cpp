@@ -263,7 +263,7 @@ private Q_SLOTS:
         const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "Europe/London");
         tzset();
-        const QDateTime now(QDate(2026, 4, 20), QTime(0, 30), Qt::LocalTime);
+        const QDateTime now(QDate(2026, 4, 20), QTime(0, 30));
         const std::optional<LocalSources::Codex> codex = LocalSources::codexFromReplies(replies(usage), now);
         const qint64 offset = now.offsetFromUtc();
         qputenv("TZ", zone);

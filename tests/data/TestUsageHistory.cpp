@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -56,7 +57,7 @@ QJsonArray claudeEntry(double used, double resetsAt)
 
 QDateTime timeAt(double seconds)
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000), QTimeZone::utc());
 }
 
 } // namespace

@@ -25,7 +25,7 @@ QJsonObject stat(const QString &label, qint64 value, const QString &sub)
 
 QDateTime localTime(const QDate &day, const QTime &time)
 {
-    return QDateTime(day, time, Qt::LocalTime);
+    return QDateTime(day, time);
 }
 
 // A Wispr Flow history with rows of (local time, words, seconds); a null time stores the text
@@ -167,7 +167,7 @@ private Q_SLOTS:
         const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "Europe/London");
         tzset();
-        const QDateTime local(now.date(), now.time(), Qt::LocalTime);
+        const QDateTime local(now.date(), now.time());
         const QJsonObject last30 = WisprSource::statsFromDays(days, local).at(1).toObject();
         const qint64 offset = local.offsetFromUtc();
         qputenv("TZ", zone);

@@ -33,6 +33,9 @@ for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 l
     libqt6keychain1 libqcoro6core0 libsqlite3-0 libical3 fonts-inter fonts-jetbrains-mono; do
     [[ ", $depends," =~ ,\ $needed(t64)?[\ ,] ]] || fail "Depends lacks $needed: $depends"
 done
+# The package that holds Qt's SVG icon engine on this system: without it no symbol is drawn.
+svg_engine=$(dpkg-query --search '*/qt6/plugins/iconengines/libqsvgicon.so' 2>/dev/null | sed -n 's/^\([^:,]*\).*/\1/p' | head -n 1)
+[ -z "$svg_engine" ] || [[ ", $depends," =~ ,\ $svg_engine[\ ,] ]] || fail "Depends lacks $svg_engine (the SVG icon engine): $depends"
 
 dpkg-deb -x "$deb" "$scratch/root"
 [ -x "$scratch/root/usr/bin/tessarine" ] || fail "the package has no /usr/bin/tessarine"

@@ -237,6 +237,11 @@ run_checks() {
     compositor=$1
     program=$2
     echo "$compositor through XWayland on $DISPLAY ($WAYLAND_DISPLAY)"
+    # XWayland starts when its first client connects; one that cannot listen never answers.
+    wait_for 20 xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || {
+        problem "the X server on $DISPLAY did not answer within 20 s"
+        return 1
+    }
     start_card || return 1
     if [ "$compositor" = sway ]; then
         check_ignored_hints

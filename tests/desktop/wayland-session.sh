@@ -30,6 +30,8 @@ need() {
 }
 
 inside() {
+    # The compositor is up and runs its client: from here on the checks bound their own waits.
+    touch "$HOME/client.started"
     # shellcheck source=wayland-checks.sh
     source "$(dirname "$0")/wayland-checks.sh"
     run_checks "$@" >"$HOME/checks.log" 2>&1
@@ -63,6 +65,41 @@ need dbus-run-session "a private session bus (dbus)"
 need dbus-send "to ask the session bus (dbus)"
 /usr/bin/python3 -c 'import gi' 2>/dev/null || missing python3-gi "a stand-in tray on the session bus"
 
+# The folder of the X servers' sockets, as an X server makes it: sticky and world-writable, so
+# each server (root's or a user's) can put its socket there and none can remove another's. It is
+# missing on a machine where no X server has run yet, and a compositor that made it may have left
+# it otherwise; XWayland then cannot listen and the card never appears.
+x11_sockets=/tmp/.X11-unix
+prepare_x11_sockets() {
+    if [ ! -d "$x11_sockets" ]; then
+        mkdir -m 1777 "$x11_sockets" 2>/dev/null || [ -d "$x11_sockets" ] || fail "cannot make $x11_sockets"
+    fi
+    [ "$(id -u)" -eq 0 ] && chown root:root "$x11_sockets" && chmod 1777 "$x11_sockets"
+    [ "$(stat -c %a "$x11_sockets")" = 1777 ] ||
+        fail "$x11_sockets has mode $(stat -c %a "$x11_sockets"), not 1777: no X server can listen there"
+}
+
+# Runs the compositor, which runs the checks as its client. One that cannot start says so in
+# seconds and one that hangs before running its client is stopped after 30: neither is waited
+# for the whole session's time.
+run_compositor() {
+    "$@" >"$HOME/compositor.log" 2>&1 &
+    local session=$! tries=120
+    while [ ! -e "$HOME/client.started" ] && kill -0 "$session" 2>/dev/null && [ "$tries" -gt 0 ]; do
+        sleep 0.25
+        tries=$((tries - 1))
+    done
+    if [ ! -e "$HOME/client.started" ]; then
+        # timeout leads a process group of its own: the compositor and its bus go with it.
+        kill -- -"$session" 2>/dev/null || kill "$session" 2>/dev/null
+        wait "$session" 2>/dev/null
+        tail -n 30 "$HOME/compositor.log"
+        fail "$compositor did not start its client within 30 s"
+    fi
+    wait "$session"
+}
+
+prepare_x11_sockets
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
 mkdir -p "$XDG_CONFIG_HOME/Tessarine" "$XDG_DATA_HOME/Tessarine"
 # A second start of a user who has been through the welcome, with pages that need no account.
@@ -77,8 +114,8 @@ client=("$script" --inside "$compositor" "$program" "$source_dir")
 case $compositor in
 mutter)
     # Mutter ends when its client ends.
-    timeout 240 dbus-run-session -- mutter --headless --wayland --virtual-monitor 1920x1080 -- "${client[@]}" \
-        >"$HOME/compositor.log" 2>&1
+    run_compositor timeout 240 dbus-run-session -- mutter --headless --wayland --virtual-monitor 1920x1080 -- \
+        "${client[@]}"
     ;;
 kwin)
     kwin=$(command -v kwin_wayland)
@@ -91,8 +128,8 @@ kwin)
     fi
     printf '#!/bin/sh\nexec %q %q %q %q %q\n' "${client[@]}" >"$HOME/client.sh"
     chmod +x "$HOME/client.sh"
-    timeout 240 dbus-run-session -- "$kwin" --virtual --xwayland --width 1920 --height 1080 --no-lockscreen \
-        --exit-with-session "$HOME/client.sh" >"$HOME/compositor.log" 2>&1
+    run_compositor timeout 240 dbus-run-session -- "$kwin" --virtual --xwayland --width 1920 --height 1080 \
+        --no-lockscreen --exit-with-session "$HOME/client.sh"
     ;;
 sway)
     # Sway refuses to run as root; the test runs as an ordinary user (tests/run-isolated.sh
@@ -102,9 +139,11 @@ sway)
     [ -n "$rule" ] || fail "no sway window rule in DesktopStacking.cpp"
     printf 'xwayland enable\n%s\nexec %q %q %q %q %q\n' "$rule" "${client[@]}" >"$HOME/sway.config"
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        timeout 240 dbus-run-session -- sway -c "$HOME/sway.config" >"$HOME/compositor.log" 2>&1
+        run_compositor timeout 240 dbus-run-session -- sway -c "$HOME/sway.config"
     ;;
 esac
+# What the compositor left of the folder is put right for the next X server.
+prepare_x11_sockets
 
 cat "$HOME/checks.log" 2>/dev/null
 if [ ! -f "$HOME/checks.status" ]; then

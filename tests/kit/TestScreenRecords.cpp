@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimeZone>
 #include <QtTest>
 
 namespace {
@@ -98,7 +99,7 @@ void TestScreenRecords::updatedDate_data()
 {
     QTest::addColumn<QVariant>("updatedAt"); // invalid for none
     QTest::addColumn<QDateTime>("expected"); // invalid for none
-    const QDateTime at(QDate(2026, 3, 1), QTime(9, 15), Qt::UTC);
+    const QDateTime at(QDate(2026, 3, 1), QTime(9, 15), QTimeZone::utc());
 
     QTest::newRow("fractional seconds") << QVariant("2026-03-01T09:15:00.250Z") << at.addMSecs(250);
     QTest::newRow("whole seconds") << QVariant("2026-03-01T09:15:00Z") << at;

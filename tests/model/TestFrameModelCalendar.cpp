@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 #include <memory>
 
@@ -228,7 +229,7 @@ void TestFrameModelCalendar::weeklyEventOnEachOfItsDays()
     QStringList expected;
     for (int day = -1; day <= 8; ++day) {
         const QDate date = now.date().addDays(day);
-        const QDateTime start(date, QTime(10, 0), Qt::UTC);
+        const QDateTime start(date, QTime(10, 0), QTimeZone::utc());
         const bool onItsDay = date.dayOfWeek() == 1 || date.dayOfWeek() == 3 || date.dayOfWeek() == 5;
         // Occurrences still running now count; the window ends seven days from now.
         if (onItsDay && start.addSecs(3600) > now && start < now.addDays(7))

@@ -147,9 +147,7 @@ void TestFrameModelEditing::editThatChangesNothingRecordsNothing_data()
     QTest::newRow("page onto the place after itself")
         << std::function<void(FrameModel &)>([](FrameModel &m) { m.movePages({0}, 1); });
     QTest::newRow("no positions") << std::function<void(FrameModel &)>([](FrameModel &m) { m.movePages({}, 0); });
-    QTest::newRow("positions outside the list") << std::function<void(FrameModel &)>([](FrameModel &m) {
-        m.movePages({-1, 7}, 0);
-    });
+    QTest::newRow("out of range") << std::function<void(FrameModel &)>([](FrameModel &m) { m.movePages({-1, 7}, 0); });
     QTest::newRow("unknown page") << std::function<void(FrameModel &)>([](FrameModel &m) {
         const QUuid unknown = QUuid::createUuid();
         m.setWidget(QStringLiteral("countdown"), unknown, 0);

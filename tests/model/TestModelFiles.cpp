@@ -119,8 +119,7 @@ private Q_SLOTS:
         QVERIFY(!Defaults::boolValue(QStringLiteral("logosHidden")));
         Defaults::setValue(QStringLiteral("logosHidden"), true);
         QVERIFY(Defaults::boolValue(QStringLiteral("logosHidden")));
-        struct stat status
-        {};
+        struct stat status = {};
         QCOMPARE(::stat(QFile::encodeName(options).constData(), &status), 0);
         QVERIFY(S_ISFIFO(status.st_mode));
         QFile::remove(options);

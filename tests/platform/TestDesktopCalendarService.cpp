@@ -8,6 +8,7 @@
 #include <QCoroTask>
 #include <QDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <libecal/libecal.h>
 
@@ -105,7 +106,7 @@ void TestDesktopCalendarService::withService()
     qputenv("TZ", "Europe/Berlin");
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QDate tomorrow = now.toLocalTime().date().addDays(1);
-    const QDateTime standUp(tomorrow, QTime(9, 0), Qt::UTC);
+    const QDateTime standUp(tomorrow, QTime(9, 0), QTimeZone::utc());
     const QByteArray recurring = "BEGIN:VEVENT\r\nUID:standup@tests\r\nSUMMARY:Stand-up\r\nDTSTART:" + stamp(standUp) +
                                  "\r\nDTEND:" + stamp(standUp.addSecs(900)) +
                                  "\r\nRRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT\r\n";
@@ -134,7 +135,7 @@ void TestDesktopCalendarService::withService()
     QCOMPARE(reading.events[4].start, standUp.addDays(2));
     QVERIFY(!reading.events[0].allDay);
     QVERIFY(reading.events[2].allDay);
-    QCOMPARE(reading.events[2].start, QDateTime(tomorrow.addDays(1), QTime(0, 0), Qt::LocalTime));
+    QCOMPARE(reading.events[2].start, QDateTime(tomorrow.addDays(1), QTime(0, 0)));
     QCOMPARE(reading.events[2].uid, QStringLiteral("birthday@tests"));
     QCOMPARE(reading.events[2].calendar, DesktopCalendarService::calendarKey(uid));
 

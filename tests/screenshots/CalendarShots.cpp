@@ -43,8 +43,8 @@ int main(int argc, char *argv[])
     // The usual folders under the throw-away home, so the dialog names them as a user reads them
     // ("~/.local/share/…").
     const QByteArray home = qgetenv("HOME");
-    qputenv("XDG_DATA_HOME", home + "/.local/share");
-    qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_DATA_HOME", QByteArray(home + "/.local/share"));
+    qputenv("XDG_CACHE_HOME", QByteArray(home + "/.cache"));
     QApplication application(argc, argv);
     Defaults::setValue(CalendarStore::accessKey, QStringLiteral("fullAccess"));
     TestSupport::writeFile(CalendarStore::tessarineCalendarsDir() + "/Bank holidays.ics", kCalendar);

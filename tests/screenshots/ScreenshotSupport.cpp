@@ -47,7 +47,7 @@ void useOneScreen(const QString &folder, QSize size)
                          .arg(size.height())
                          .toUtf8());
     config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=" + path.toUtf8()));
 }
 
 bool saveWelcomeSteps(App &app, const QString &prefix)

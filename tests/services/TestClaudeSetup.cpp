@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <QCoro/QCoroTask>
+#include <QTimeZone>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,7 +140,7 @@ void TestClaudeSetup::status_data()
 
     using Kind = ClaudeSetup::Status::Kind;
     const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/Tessarine/claude-statusline.sh'"}})";
-    const QDateTime nineFifteen(QDate(2026, 3, 1), QTime(9, 15, 42), Qt::UTC);
+    const QDateTime nineFifteen(QDate(2026, 3, 1), QTime(9, 15, 42), QTimeZone::utc());
     const QDateTime none;
 
     QTest::newRow("no .claude") << false << QByteArray() << QByteArray() << int(Kind::claudeCodeMissing) << none;

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <memory>
 #include <sys/stat.h>
 
@@ -20,7 +21,7 @@ namespace {
 using Reading = PlanAlertLedger::Reading;
 
 // 2026-12-07 12:00 UTC, a Monday.
-const QDateTime noon = QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
+const QDateTime noon = QDateTime(QDate(2026, 12, 7), QTime(12, 0), QTimeZone::utc());
 
 double secondsAt(const QDateTime &time)
 {
@@ -286,7 +287,7 @@ void TestPlanAlertRules::body_data()
     QTest::newRow("another day") << std::optional<double>(secondsAt(noon.addDays(3).addSecs(-3 * 3600)))
                                  << "resets 09:00 \u00B7 Thu 10 Dec";
     QTest::newRow("just after midnight") << std::optional<double>(
-                                                secondsAt(QDateTime(QDate(2026, 12, 8), QTime(0, 5), Qt::UTC)))
+                                                secondsAt(QDateTime(QDate(2026, 12, 8), QTime(0, 5), QTimeZone::utc())))
                                          << "resets 00:05 \u00B7 Tue 8 Dec";
     QTest::newRow("no reset time") << std::optional<double>() << "";
 }

@@ -4,11 +4,12 @@
 #include "services/PlanAlert.h"
 
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 
 // 2026-12-07 12:00 UTC, a Monday.
-const QDateTime noon(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
+const QDateTime noon(QDate(2026, 12, 7), QTime(12, 0), QTimeZone::utc());
 const double noonSeconds = double(noon.toSecsSinceEpoch());
 constexpr double minute = 60;
 

@@ -37,7 +37,7 @@ void useTwoScreens()
     if (file.open(QIODevice::WriteOnly))
         file.write(QJsonDocument(configuration).toJson());
     file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toUtf8());
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=" + path.toUtf8()));
 }
 
 QImage solidPicture(const QString &look, const QColor &colour)

@@ -56,8 +56,8 @@ int RefreshTest::main(int argc, char **argv)
     QTextStream out(stdout);
     QCoro::connect(startThenRun(model, out), &model, [](int status) {
         // Queued, so that the exit also lands when the refresh ended before the loop started.
-        QMetaObject::invokeMethod(
-            qApp, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+        const auto exit = [status] { QCoreApplication::exit(status); };
+        QMetaObject::invokeMethod(qApp, exit, Qt::QueuedConnection);
     });
     return QApplication::exec();
 }

@@ -32,8 +32,8 @@ void boxBlur(QImage &image, int radius)
 
     for (int y = 0; y < height; ++y) {
         uchar *row = image.scanLine(y);
-        blurLine(
-            width, [&](int x) { return int(row[x]); }, [&](int x, int value) { row[x] = uchar(value); });
+        const auto read = [&](int x) { return int(row[x]); };
+        blurLine(width, read, [&](int x, int value) { row[x] = uchar(value); });
     }
     for (int x = 0; x < width; ++x) {
         blurLine(

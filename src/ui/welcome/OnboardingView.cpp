@@ -110,9 +110,10 @@ void OnboardingView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     // The children take on the new palette after this event; they are repainted once they have.
-    if (event->type() == QEvent::PaletteChange)
-        QMetaObject::invokeMethod(
-            this, [this] { StepWidgets::restyle(this); }, Qt::QueuedConnection);
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    const auto restyle = [this] { StepWidgets::restyle(this); };
+    QMetaObject::invokeMethod(this, restyle, Qt::QueuedConnection);
 }
 
 void OnboardingView::applyStepVariable()
