@@ -186,7 +186,7 @@ void FrameMenu::addRefresh()
 {
     const bool refreshing = m_model.isRefreshing();
     QAction *refresh = addAction(refreshing ? QStringLiteral("Refreshing…") : QStringLiteral("Refresh Now"), this,
-                                 [this] { m_model.refresh(); });
+                                 [this] { m_model.refreshNow(); });
     refresh->setShortcut(withControl(Qt::Key_R));
     refresh->setEnabled(!refreshing);
 }
