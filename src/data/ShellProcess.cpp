@@ -11,8 +11,8 @@ ShellProcess::ShellProcess(const QString &command, const QProcessEnvironment &en
     : ShellProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command}, environment, parent)
 {}
 
-ShellProcess::ShellProcess(const QString &program, const QStringList &arguments,
-                           const QProcessEnvironment &environment, QObject *parent)
+ShellProcess::ShellProcess(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                           QObject *parent)
     : QProcess(parent)
 {
     setProgram(program);

@@ -9,9 +9,9 @@
 // One command started as "/bin/sh -c <command>" in the user's environment (UserEnvironment), or
 // any program with its arguments. The commands are shell text for sh whatever the user's own
 // shell is, so a fish or csh user's tools run the same way; the environment carries the PATH
-// their terminal has. The child runs in a session and process group of its own, so that stopping it also stops whatever the
-// command started, and a child that ignores the polite terminate request is killed after a
-// grace period instead of hanging the caller for ever.
+// their terminal has. The child runs in a session and process group of its own, so that stopping it also stops whatever
+// the command started, and a child that ignores the polite terminate request is killed after a grace period instead of
+// hanging the caller for ever.
 //
 // QProcess reads the pipes into its own buffers as data arrives, so a child that writes more
 // than a pipe holds never stalls. What it keeps unread is capped: a child that floods its output

@@ -95,9 +95,8 @@ QCoro::Task<QProcessEnvironment> UserEnvironment::fromShell(QString shell)
 {
     const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
     const QByteArray marker = QUuid::createUuid().toByteArray(QUuid::Id128);
-    std::unique_ptr<ShellProcess, ReleaseProcess> process(
-        new ShellProcess(shell, {QStringLiteral("-i"), QStringLiteral("-l"), QStringLiteral("-c"), printCommand(marker)},
-                         inherited));
+    std::unique_ptr<ShellProcess, ReleaseProcess> process(new ShellProcess(
+        shell, {QStringLiteral("-i"), QStringLiteral("-l"), QStringLiteral("-c"), printCommand(marker)}, inherited));
     // An interactive shell without a terminal says so on standard error; nothing there is wanted.
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());

@@ -199,9 +199,6 @@ public:
     // Asks for a refresh of data and page images (menu, editor, settings changes). One runs at
     // a time; any number of requests during a run give exactly one follow-up.
     void refresh();
-    // "Refresh Now": the same, with the user's environment read from their shell again first, so
-    // a tool installed since the last look is found.
-    void refreshNow();
     // Starts refreshing: a quiet update check, a refresh every 30 minutes and after every wake
     // from sleep, one refresh now, and the page cycle. Called once by the application.
     void startSchedule();

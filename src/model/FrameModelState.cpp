@@ -9,7 +9,6 @@
 
 #include "data/GitHubCliToken.h"
 #include "data/Shell.h"
-#include "data/UserEnvironment.h"
 #include "kit/FrameSettings.h"
 #include "kit/Provider.h"
 #include "platform/Defaults.h"
@@ -311,12 +310,6 @@ RefreshController *FrameModel::makeRefresh()
 void FrameModel::refresh()
 {
     m_refresh->refresh();
-}
-
-void FrameModel::refreshNow()
-{
-    UserEnvironment::instance().forget();
-    refresh();
 }
 
 void FrameModel::startSchedule()

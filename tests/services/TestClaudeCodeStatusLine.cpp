@@ -63,8 +63,12 @@ QString statusLineCommand(const QString &settingsPath)
     QByteArray bytes = file.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    return QJsonDocument::fromJson(bytes).object().value(QStringLiteral("statusLine")).toObject().value(
-        QStringLiteral("command")).toString();
+    return QJsonDocument::fromJson(bytes)
+        .object()
+        .value(QStringLiteral("statusLine"))
+        .toObject()
+        .value(QStringLiteral("command"))
+        .toString();
 }
 
 QString claudeProgram()
@@ -121,24 +125,29 @@ private Q_SLOTS:
 
         QTest::newRow("no settings") << QByteArray() << false;
         QTest::newRow("a bash-syntax status line")
-            << QByteArray(R"({"statusLine":{"type":"command","command":"input=$(cat); echo -e \"\\e[35m$(jq -r .model.display_name <<<\"$input\")\\e[0m\""}})")
+            << QByteArray(
+                   R"({"statusLine":{"type":"command","command":"input=$(cat); echo -e \"\\e[35m$(jq -r .model.display_name <<<\"$input\")\\e[0m\""}})")
             << false;
-        QTest::newRow("a script path")
-            << QByteArray(R"({"statusLine": {"type": "command", "command": ")" + QDir::homePath().toUtf8() +
-                          R"(/bin/my-status.sh"}})" "\n")
+        QTest::newRow("a script path") << QByteArray(R"({"statusLine": {"type": "command", "command": ")" +
+                                                     QDir::homePath().toUtf8() +
+                                                     R"(/bin/my-status.sh"}})"
+                                                     "\n")
+                                       << false;
+        QTest::newRow("padding and a status")
+            << QByteArray("{\n  \"statusLine\": {\n    \"type\": \"command\",\n    "
+                          "\"command\": \"wc -c; exit 3\",\n    \"padding\": 0\n  }\n}\n")
             << false;
-        QTest::newRow("padding and a status") << QByteArray("{\n  \"statusLine\": {\n    \"type\": \"command\",\n    "
-                                                            "\"command\": \"wc -c; exit 3\",\n    \"padding\": 0\n  }\n}\n")
-                                              << false;
-        QTest::newRow("a $schema") << QByteArray(R"({"$schema":"https://json.schemastore.org/claude-code-settings.json",)"
-                                                 R"("statusLine":{"type":"command","command":"jq -r .model.display_name"}})")
+        QTest::newRow("a $schema") << QByteArray(
+                                          R"({"$schema":"https://json.schemastore.org/claude-code-settings.json",)"
+                                          R"("statusLine":{"type":"command","command":"jq -r .model.display_name"}})")
                                    << false;
         QTest::newRow("other keys") << QByteArray("{\n  \"model\": \"opus\",\n  \"permissions\": {\"allow\": "
                                                   "[\"Bash(ls:*)\"]},\n  \"env\": {\"FOO\": \"bar\"},\n  "
                                                   "\"statusLine\": {\"type\": \"command\", \"command\": \"cat\"}\n}\n")
                                     << false;
         QTest::newRow("a byte-order mark")
-            << QByteArray("\xEF\xBB\xBF{\"statusLine\":{\"type\":\"command\",\"command\":\"printf '%s' \\\"$PWD\\\"\"}}\n")
+            << QByteArray(
+                   "\xEF\xBB\xBF{\"statusLine\":{\"type\":\"command\",\"command\":\"printf '%s' \\\"$PWD\\\"\"}}\n")
             << false;
         QTest::newRow("CLAUDE_CONFIG_DIR")
             << QByteArray(R"({"statusLine":{"type":"command","command":"printf 'in %s' \"$(basename \"$PWD\")\""}})")
@@ -171,8 +180,8 @@ private Q_SLOTS:
         const QString previous = statusLineCommand(settingsPath);
         const Run before = previous.isEmpty() ? Run{{}, 0} : runAsClaudeCode(previous);
 
-        const std::optional<ClaudeSetup::Problem> problem = ClaudeSetup::setUp(
-            QStringLiteral(TESSARINE_TEST_RESOURCES "/claude-statusline.sh"));
+        const std::optional<ClaudeSetup::Problem> problem =
+            ClaudeSetup::setUp(QStringLiteral(TESSARINE_TEST_RESOURCES "/claude-statusline.sh"));
         QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
         QCOMPARE(ClaudeSetup::status().kind, ClaudeSetup::Status::Kind::connected);
         const QString afterSetUp = doctor(inConfigDir ? configDir : QString());

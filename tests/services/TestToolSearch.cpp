@@ -58,10 +58,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("toolDir");
         QTest::addColumn<bool>("onSessionPath");
 
-        const QByteArray nvm = "export NVM_DIR=\"$HOME/.nvm\"\nexport PATH=\"$NVM_DIR/versions/node/v22.12.0/bin:$PATH\"\n";
-        QTest::newRow("bash, nvm in .bashrc") << "/bin/bash"
-                                              << Files{{".profile", debianProfile}, {".bashrc", interactiveOnly + nvm}}
-                                              << ".nvm/versions/node/v22.12.0/bin" << false;
+        const QByteArray nvm =
+            "export NVM_DIR=\"$HOME/.nvm\"\nexport PATH=\"$NVM_DIR/versions/node/v22.12.0/bin:$PATH\"\n";
+        QTest::newRow("bash, nvm in .bashrc")
+            << "/bin/bash" << Files{{".profile", debianProfile}, {".bashrc", interactiveOnly + nvm}}
+            << ".nvm/versions/node/v22.12.0/bin" << false;
         QTest::newRow("bash, .bash_profile present")
             << "/bin/bash"
             << Files{{".bash_profile", "[ -f ~/.bashrc ] && . ~/.bashrc\n"},
