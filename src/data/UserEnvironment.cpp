@@ -5,6 +5,7 @@
 #include "ShellProcess.h"
 #include "platform/SignalWait.h"
 
+#include <QSet>
 #include <QUuid>
 #include <memory>
 
@@ -49,18 +50,28 @@ std::optional<QProcessEnvironment> UserEnvironment::parse(const QByteArray &outp
     const qsizetype closing = output.indexOf(marker, start);
     if (closing < 0)
         return std::nullopt;
-    QProcessEnvironment environment;
+    // Built on the inherited environment, whose values Qt keeps as the exact bytes: a variable the
+    // shell left as it was (a PATH that is not valid UTF-8, say) reaches the tools unchanged.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QSet<QString> printed;
     for (const QByteArray &entry : output.mid(start, closing - start).split('\0')) {
         const qsizetype equals = entry.indexOf('=');
         if (equals <= 0)
             continue;
-        const QString name = QString::fromLocal8Bit(entry.left(equals));
-        if (!isShellArtefact(name))
-            environment.insert(name, QString::fromLocal8Bit(entry.mid(equals + 1)));
+        const QByteArray name = entry.left(equals);
+        const QByteArray value = entry.mid(equals + 1);
+        printed.insert(QString::fromLocal8Bit(name));
+        if (!qEnvironmentVariableIsSet(name.constData()) || qgetenv(name.constData()) != value)
+            environment.insert(QString::fromLocal8Bit(name), QString::fromLocal8Bit(value));
     }
     // A shell that printed nothing between the markers gave no environment at all.
-    if (environment.isEmpty())
+    if (printed.isEmpty())
         return std::nullopt;
+    const QStringList names = environment.keys();
+    for (const QString &name : names) {
+        if (!printed.contains(name) || isShellArtefact(name))
+            environment.remove(name);
+    }
     return environment;
 }
 
@@ -95,8 +106,8 @@ QCoro::Task<QProcessEnvironment> UserEnvironment::fromShell(QString shell)
 {
     const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
     const QByteArray marker = QUuid::createUuid().toByteArray(QUuid::Id128);
-    std::unique_ptr<ShellProcess, ReleaseProcess> process(new ShellProcess(
-        shell, {QStringLiteral("-i"), QStringLiteral("-l"), QStringLiteral("-c"), printCommand(marker)}, inherited));
+    const QStringList arguments{QStringLiteral("-i"), QStringLiteral("-l"), QStringLiteral("-c"), printCommand(marker)};
+    std::unique_ptr<ShellProcess, ReleaseProcess> process(new ShellProcess(shell, arguments, inherited));
     // An interactive shell without a terminal says so on standard error; nothing there is wanted.
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
