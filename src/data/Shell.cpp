@@ -87,7 +87,8 @@ QString Shell::decodeUtf8(const QByteArray &bytes)
 
 QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds timeout)
 {
-    OwnedProcess process(new ShellProcess(command, co_await UserEnvironment::instance().environment()));
+    const QProcessEnvironment environment = co_await UserEnvironment::instance().environment();
+    OwnedProcess process(new ShellProcess(command, environment));
     // A tool that reads standard input gets end of file rather than the terminal, if any, that
     // started Tessarine.
     process->setStandardInputFile(QProcess::nullDevice());
@@ -114,7 +115,8 @@ QCoro::Task<QHash<int, QJsonObject>> Shell::converse(QString command, QString in
                                                      std::chrono::milliseconds timeout)
 {
     const QSet<int> awaited = std::move(until);
-    OwnedProcess process(new ShellProcess(command, co_await UserEnvironment::instance().environment()));
+    const QProcessEnvironment environment = co_await UserEnvironment::instance().environment();
+    OwnedProcess process(new ShellProcess(command, environment));
     process->setStandardErrorFile(QProcess::nullDevice());
     process->launch(timeout);
     QHash<int, QJsonObject> replies;
