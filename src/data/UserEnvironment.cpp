@@ -46,9 +46,11 @@ std::optional<QProcessEnvironment> UserEnvironment::parse(const QByteArray &outp
     const qsizetype opening = output.indexOf(marker);
     if (marker.isEmpty() || opening < 0)
         return std::nullopt;
+    // The closing marker is the last one: sh sets "_" to the last word of the command before, so
+    // the environment itself holds the marker once.
     const qsizetype start = opening + marker.size();
-    const qsizetype closing = output.indexOf(marker, start);
-    if (closing < 0)
+    const qsizetype closing = output.lastIndexOf(marker);
+    if (closing < start)
         return std::nullopt;
     // Built on the inherited environment, whose values Qt keeps as the exact bytes: a variable the
     // shell left as it was (a PATH that is not valid UTF-8, say) reaches the tools unchanged.

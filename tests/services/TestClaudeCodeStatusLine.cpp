@@ -33,8 +33,8 @@ struct Run
 };
 
 const QByteArray claudeStatus =
-    R"({"session_id":"4f1c","cwd":"%1","model":{"id":"claude-opus-5","display_name":"Opus"},)"
-    R"("workspace":{"current_dir":"%1","project_dir":"%1"},"version":"2.1.328"})";
+    "{\"session_id\":\"4f1c\",\"cwd\":\"%1\",\"model\":{\"id\":\"claude-opus-5\",\"display_name\":\"Opus\"},"
+    "\"workspace\":{\"current_dir\":\"%1\",\"project_dir\":\"%1\"},\"version\":\"2.1.328\"}";
 
 QString projectDir()
 {
@@ -125,22 +125,22 @@ private Q_SLOTS:
 
         QTest::newRow("no settings") << QByteArray() << false;
         QTest::newRow("a bash-syntax status line")
-            << QByteArray(
-                   R"({"statusLine":{"type":"command","command":"input=$(cat); echo -e \"\\e[35m$(jq -r .model.display_name <<<\"$input\")\\e[0m\""}})")
+            << QByteArray("{\"statusLine\":{\"type\":\"command\",\"command\":\"input=$(cat); echo -e \\\"\\\\e[35m$(jq "
+                          "-r .model.display_name <<<\\\"$input\\\")\\\\e[0m\\\"\"}}")
             << false;
-        QTest::newRow("a script path") << QByteArray(R"({"statusLine": {"type": "command", "command": ")" +
+        QTest::newRow("a script path") << QByteArray("{\"statusLine\": {\"type\": \"command\", \"command\": \"" +
                                                      QDir::homePath().toUtf8() +
-                                                     R"(/bin/my-status.sh"}})"
+                                                     "/bin/my-status.sh\"}}"
                                                      "\n")
                                        << false;
         QTest::newRow("padding and a status")
             << QByteArray("{\n  \"statusLine\": {\n    \"type\": \"command\",\n    "
                           "\"command\": \"wc -c; exit 3\",\n    \"padding\": 0\n  }\n}\n")
             << false;
-        QTest::newRow("a $schema") << QByteArray(
-                                          R"({"$schema":"https://json.schemastore.org/claude-code-settings.json",)"
-                                          R"("statusLine":{"type":"command","command":"jq -r .model.display_name"}})")
-                                   << false;
+        QTest::newRow("a $schema")
+            << QByteArray("{\"$schema\":\"https://json.schemastore.org/claude-code-settings.json\","
+                          "\"statusLine\":{\"type\":\"command\",\"command\":\"jq -r .model.display_name\"}}")
+            << false;
         QTest::newRow("other keys") << QByteArray("{\n  \"model\": \"opus\",\n  \"permissions\": {\"allow\": "
                                                   "[\"Bash(ls:*)\"]},\n  \"env\": {\"FOO\": \"bar\"},\n  "
                                                   "\"statusLine\": {\"type\": \"command\", \"command\": \"cat\"}\n}\n")
@@ -149,9 +149,9 @@ private Q_SLOTS:
             << QByteArray(
                    "\xEF\xBB\xBF{\"statusLine\":{\"type\":\"command\",\"command\":\"printf '%s' \\\"$PWD\\\"\"}}\n")
             << false;
-        QTest::newRow("CLAUDE_CONFIG_DIR")
-            << QByteArray(R"({"statusLine":{"type":"command","command":"printf 'in %s' \"$(basename \"$PWD\")\""}})")
-            << true;
+        QTest::newRow("CLAUDE_CONFIG_DIR") << QByteArray("{\"statusLine\":{\"type\":\"command\",\"command\":\"printf "
+                                                         "'in %s' \\\"$(basename \\\"$PWD\\\")\\\"\"}}")
+                                           << true;
     }
 
     void setUpAndRemoveKeepTheStatusLine()
