@@ -76,15 +76,11 @@ QString claudeProgram()
     return qEnvironmentVariable("TESSARINE_TEST_TOOLS") + QStringLiteral("/node_modules/.bin/claude");
 }
 
-// What "claude doctor" says about the settings, read offline from the test's own home.
-QString doctor(const QString &configDir)
+// What "claude doctor" says about the settings, read offline from the test's own home (and
+// $CLAUDE_CONFIG_DIR when the row sets it).
+QString doctor()
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC"), QStringLiteral("1"));
-    if (!configDir.isEmpty())
-        environment.insert(QStringLiteral("CLAUDE_CONFIG_DIR"), configDir);
-    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(projectDir());
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -114,6 +110,7 @@ private Q_SLOTS:
             QSKIP("Claude Code for the tests is not installed (make test installs it)");
         }
         QDir().mkpath(projectDir());
+        qputenv("CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC", "1");
         TestSupport::writeScript(QDir::homePath() + QStringLiteral("/bin/my-status.sh"),
                                  "#!/bin/sh\nprintf '%s|%s|' \"$0\" \"$PWD\"; wc -c\nexit 0\n");
     }
@@ -184,7 +181,7 @@ private Q_SLOTS:
             ClaudeSetup::setUp(QStringLiteral(TESSARINE_TEST_RESOURCES "/claude-statusline.sh"));
         QVERIFY2(!problem, qPrintable(problem ? problem->message : QString()));
         QCOMPARE(ClaudeSetup::status().kind, ClaudeSetup::Status::Kind::connected);
-        const QString afterSetUp = doctor(inConfigDir ? configDir : QString());
+        const QString afterSetUp = doctor();
         QVERIFY2(afterSetUp.contains(QStringLiteral("Claude Code doctor")), qPrintable(afterSetUp));
         QVERIFY2(!afterSetUp.contains(QStringLiteral("Invalid settings")), qPrintable(afterSetUp));
 
@@ -195,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(!ClaudeSetup::remove());
         if (!settings.isEmpty())
             QCOMPARE(TestSupport::readFile(settingsPath), settings);
-        const QString afterRemove = doctor(inConfigDir ? configDir : QString());
+        const QString afterRemove = doctor();
         QVERIFY2(!afterRemove.contains(QStringLiteral("Invalid settings")), qPrintable(afterRemove));
     }
 };
