@@ -6,13 +6,17 @@
 # input. The plan usage in it (rate_limits.five_hour and rate_limits.seven_day, each with
 # used_percentage and resets_at) is saved as Tessarine/claude.json in the data folder, where
 # Tessarine reads it at every refresh. Then the status line the user had before Tessarine was
-# set up, stored in Tessarine/claude-statusline-previous.txt, runs with the same input and its
-# output becomes the status line, so it keeps working.
+# set up, stored in Tessarine/claude-statusline-previous.txt, runs exactly as Claude Code would
+# run it itself: "/bin/sh -c <command>" in the same working directory and environment, with the
+# same bytes on standard input, so its output and exit status are what they were before.
 #
 # Needs only a POSIX shell and either jq or python3. With neither, or when the input carries no
 # usage, the last report is left as it is.
 
-input=$(cat)
+# Claude Code ends its status with a line break; a command substitution would drop it, so a
+# full stop after the input keeps every byte and is taken off again.
+input=$(cat; printf .)
+input=${input%.}
 # The copy Tessarine installs lives in its own data folder: keep the report beside it, so a
 # Claude Code started with another XDG_DATA_HOME still reaches Tessarine. Run from anywhere
 # else, the script finds the folder the way Tessarine does.
@@ -119,7 +123,10 @@ print(str(isinstance(s, dict) and not isinstance(s.get("rate_limits"), dict)
 
 note_without_plan_usage
 
+# Claude Code runs a status-line command with /bin/sh whatever the user's shell is, so the
+# command the user had ran there, and runs there still. Its status is the script's status.
 if [ -s "$previous" ]; then
-    command=$(cat "$previous")
+    command=$(cat "$previous"; printf .)
+    command=${command%.}
     printf '%s' "$input" | /bin/sh -c "$command"
 fi

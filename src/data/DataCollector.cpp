@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DataCollector.h"
 
+#include "ClaudeCodeFolder.h"
 #include "DateText.h"
 #include "GitHubSource.h"
 #include "LocalSources.h"
 #include "UsageTrends.h"
+#include "UserEnvironment.h"
 #include "WisprSource.h"
 #include "kit/Problem.h"
 #include "kit/Provider.h"
@@ -30,11 +32,11 @@ QJsonObject withReason(QJsonObject entry, const QString &reason)
     return entry;
 }
 
-// Claude Code keeps its settings in ~/.claude; without it no session will ever report. A
+// Claude Code keeps its settings in its folder; without it no session will ever report. A
 // session seen without plan usage was signed in with an API key, which has no plan to report.
 QString claudeWaitingReason()
 {
-    if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
+    if (!QFileInfo::exists(ClaudeCodeFolder::path()))
         return QStringLiteral("Install Claude Code to show your Claude plan");
     if (QFileInfo::exists(LocalSources::claudeWithoutPlanUsagePath()))
         return QStringLiteral("Claude Code reports plan usage only for Claude subscription sign-ins");
@@ -194,6 +196,10 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
     }
 
     QJsonArray providers;
+    // The tools are looked for as the user's terminal finds them, Claude Code's folder included
+    // (it may be set there): that environment is known before the first provider is read.
+    if (!self.neededProviders().isEmpty())
+        co_await UserEnvironment::instance().environment();
     for (const QString &id : self.neededProviders())
         providers.append(co_await provider(id, now, self.m_toolTimeout));
     // Each window's recorded use and forecast, from the readings just taken.

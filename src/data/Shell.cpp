@@ -3,6 +3,7 @@
 
 #include "JsonFields.h"
 #include "ShellProcess.h"
+#include "UserEnvironment.h"
 #include "platform/SignalWait.h"
 
 #include <QFileInfo>
@@ -86,7 +87,8 @@ QString Shell::decodeUtf8(const QByteArray &bytes)
 
 QCoro::Task<Shell::Result> Shell::run(QString command, std::chrono::milliseconds timeout)
 {
-    OwnedProcess process(new ShellProcess(command));
+    const QProcessEnvironment environment = co_await UserEnvironment::instance().environment();
+    OwnedProcess process(new ShellProcess(command, environment));
     // A tool that reads standard input gets end of file rather than the terminal, if any, that
     // started Tessarine.
     process->setStandardInputFile(QProcess::nullDevice());
@@ -113,7 +115,8 @@ QCoro::Task<QHash<int, QJsonObject>> Shell::converse(QString command, QString in
                                                      std::chrono::milliseconds timeout)
 {
     const QSet<int> awaited = std::move(until);
-    OwnedProcess process(new ShellProcess(command));
+    const QProcessEnvironment environment = co_await UserEnvironment::instance().environment();
+    OwnedProcess process(new ShellProcess(command, environment));
     process->setStandardErrorFile(QProcess::nullDevice());
     process->launch(timeout);
     QHash<int, QJsonObject> replies;

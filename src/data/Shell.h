@@ -8,9 +8,9 @@
 #include <QString>
 #include <chrono>
 
-// The one way the data side starts other programs: through the user's login shell with "-lc",
-// so that the login profile applies (for example the directories it adds to PATH). Neither
-// operation throws; every failure is a value the caller inspects.
+// The one way the data side starts other programs: "/bin/sh -c" in the environment the user's
+// terminal has (UserEnvironment), so that the directories their start files add to PATH count.
+// Neither operation throws; every failure is a value the caller inspects.
 class Shell
 {
 public:
@@ -27,8 +27,8 @@ public:
         bool succeeded() const { return status == 0; }
     };
 
-    // The login shell: $SHELL, else the user's passwd entry, else /bin/sh (the first of them
-    // that is an executable file).
+    // The user's shell: $SHELL, else the user's passwd entry, else /bin/sh (the first of them
+    // that is an executable file). UserEnvironment asks it for the user's environment.
     static QString loginShell();
 
     // Runs `command` to completion and hands back its status and whole output. At the time-out

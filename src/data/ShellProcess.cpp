@@ -1,19 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellProcess.h"
 
-#include "Shell.h"
-
 #include <csignal>
 #include <sys/prctl.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <utility>
 
-ShellProcess::ShellProcess(const QString &command, QObject *parent)
+ShellProcess::ShellProcess(const QString &command, const QProcessEnvironment &environment, QObject *parent)
+    : ShellProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command}, environment, parent)
+{}
+
+ShellProcess::ShellProcess(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                           QObject *parent)
     : QProcess(parent)
 {
-    setProgram(Shell::loginShell());
-    setArguments({QStringLiteral("-lc"), command});
+    setProgram(program);
+    setArguments(arguments);
+    setProcessEnvironment(environment);
     // A session of its own gives the child its own process group (so the whole tree can be
     // signalled) and no controlling terminal (so reading an inherited terminal never stops it).
     // Being in its own session, nothing would stop it when Tessarine is killed; the parent-death

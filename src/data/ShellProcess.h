@@ -6,10 +6,12 @@
 #include <chrono>
 #include <coroutine>
 
-// One command started through the user's login shell ("<shell> -lc <command>"). The child runs
-// in a session and process group of its own, so that stopping it also stops whatever the
-// command started, and a child that ignores the polite terminate request is killed after a
-// grace period instead of hanging the caller for ever.
+// One command started as "/bin/sh -c <command>" in the user's environment (UserEnvironment), or
+// any program with its arguments. The commands are shell text for sh whatever the user's own
+// shell is, so a fish or csh user's tools run the same way; the environment carries the PATH
+// their terminal has. The child runs in a session and process group of its own, so that stopping it also stops whatever
+// the command started, and a child that ignores the polite terminate request is killed after a grace period instead of
+// hanging the caller for ever.
 //
 // QProcess reads the pipes into its own buffers as data arrives, so a child that writes more
 // than a pipe holds never stalls. What it keeps unread is capped: a child that floods its output
@@ -23,7 +25,11 @@ public:
     // Far more than any tool's report; standard output and standard error together.
     static constexpr qint64 defaultOutputLimit = 16 * 1024 * 1024;
 
-    explicit ShellProcess(const QString &command, QObject *parent = nullptr);
+    explicit ShellProcess(const QString &command,
+                          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                          QObject *parent = nullptr);
+    ShellProcess(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                 QObject *parent = nullptr);
 
     // Starts the child and stops it once the time-out has passed.
     void launch(std::chrono::milliseconds timeout);

@@ -2,6 +2,7 @@
 #include "ClaudeSetup.h"
 
 #include "JsonObjectText.h"
+#include "data/ClaudeCodeFolder.h"
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 #include "platform/SmallFileReader.h"
@@ -263,12 +264,12 @@ QString ClaudeSetup::commandFor(const QString &scriptPath)
 
 QString ClaudeSetup::settingsPath()
 {
-    return QDir::homePath() + QStringLiteral("/.claude/settings.json");
+    return ClaudeCodeFolder::path() + QStringLiteral("/settings.json");
 }
 
 QString ClaudeSetup::backupPath()
 {
-    return QDir::homePath() + QStringLiteral("/.claude/settings.json.bak-tessarine");
+    return ClaudeCodeFolder::path() + QStringLiteral("/settings.json.bak-tessarine");
 }
 
 QString ClaudeSetup::scriptPath()
@@ -309,7 +310,7 @@ bool ClaudeSetup::isOwnCommand(const QString &command)
 
 ClaudeSetup::Status ClaudeSetup::status()
 {
-    if (!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.claude")))
+    if (!QFileInfo::exists(ClaudeCodeFolder::path()))
         return Status::claudeCodeMissing();
     const std::optional<QString> command = currentCommand();
     if (command && isOwnCommand(*command))

@@ -9,7 +9,8 @@
 // Installs Tessarine's status-line script as Claude Code's status line, takes it out again and
 // tells whether it is installed. Claude Code hands its plan usage only to the status-line
 // command, so the script is how Tessarine learns it; the user's own status-line command is kept
-// in a file of Tessarine's and put back on removal.
+// in a file of Tessarine's and put back on removal. Claude Code's settings are looked for where
+// Claude Code reads them: in $CLAUDE_CONFIG_DIR when the user's environment sets it (ClaudeCodeFolder).
 //
 // Every operation reads the disk afresh and runs synchronously: the files involved are small.
 // Claude Code's settings file is never left truncated, and never changed when a problem is

@@ -2,6 +2,7 @@
 #include "ConnectionsState.h"
 
 #include "data/Shell.h"
+#include "data/UserEnvironment.h"
 #include "kit/OneLine.h"
 #include "platform/Paths.h"
 #include "platform/SmallFileReader.h"
@@ -73,6 +74,9 @@ void ConnectionsState::check(const QString &screensDir)
     if (m_isChecking)
         return;
     setIsChecking(true);
+    // Opening the window (or "Check Again") looks at the machine as it is now: a tool installed
+    // in a terminal since the last look counts.
+    UserEnvironment::instance().forget();
     startProbe();
 }
 
@@ -182,6 +186,8 @@ void ConnectionsState::startProbe()
         // A shell that could not be started reports nothing about the tools: keep what was known.
         if (result.status != -1)
             applyProbe(parseProbe(result.output));
+        // The environment the probe ran in may name another Claude Code folder.
+        refreshClaude();
         finishProbe();
     });
 }

@@ -16,8 +16,9 @@
 // learned about each AI plan, for the connections window and the welcome flow. Each window owns
 // one and asks it to check when it is shown; nothing is stored between checks.
 //
-// The tools are found by a probe run through the user's login shell, so that the directories the
-// login profile adds to PATH count. The probe's result arrives later on the GUI thread; one probe
+// The tools are found by a probe run in the user's environment as their terminal has it
+// (UserEnvironment, read again at every check), the same environment the refresh runs the tools
+// in, so the window and the card agree on what is there. The probe's result arrives later on the GUI thread; one probe
 // runs at a time.
 class ConnectionsState : public QObject
 {
@@ -43,7 +44,7 @@ public:
         bool operator==(const ProbeResult &other) const = default;
     };
 
-    // The probe, run by the login shell: one "name=path" line per tool (the path empty when the
+    // The probe, run by /bin/sh in the user's environment: one "name=path" line per tool (the path empty when the
     // tool is missing), then "ghlogin=<login>" when the GitHub CLI is there.
     static const QString probeScript;
     // A login profile or a GitHub CLI that hangs must not keep "Check Again" disabled for ever:
@@ -53,7 +54,7 @@ public:
     explicit ConnectionsState(QObject *parent = nullptr);
 
     // Re-reads the Claude Code set-up and the providers of "data.json" in screensDir, then starts
-    // the probe unless one is running. Returns at once.
+    // the probe unless one is running, with the user's environment read afresh. Returns at once.
     void check(const QString &screensDir);
 
     // The "Set Up" and "Remove" buttons of the connections window: a problem becomes the

@@ -3,6 +3,7 @@
 
 #include "DesktopStacking.h"
 
+#include "data/UserEnvironment.h"
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
 #include "platform/Autostart.h"
@@ -196,8 +197,13 @@ void FrameMenu::addWindows()
 void FrameMenu::addRefresh()
 {
     const bool refreshing = m_model.isRefreshing();
-    QAction *refresh = addAction(refreshing ? QStringLiteral("Refreshing…") : QStringLiteral("Refresh Now"), this,
-                                 [this] { m_model.refresh(); });
+    QAction *refresh =
+        addAction(refreshing ? QStringLiteral("Refreshing…") : QStringLiteral("Refresh Now"), this, [this] {
+            // Asked for by hand: the tools are looked for afresh, so one installed since the last
+            // look is found.
+            UserEnvironment::instance().forget();
+            m_model.refresh();
+        });
     refresh->setShortcut(withControl(Qt::Key_R));
     refresh->setEnabled(!refreshing);
 }
