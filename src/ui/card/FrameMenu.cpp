@@ -5,6 +5,7 @@
 
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
+#include "model/RefreshController.h"
 #include "platform/Autostart.h"
 #include "services/UpdateChecker.h"
 
@@ -102,6 +103,8 @@ void FrameMenu::addStatus()
     addAction(m_model.statusLine())->setEnabled(false);
     if (const std::optional<QString> error = m_model.errorLine(); error && !error->isEmpty())
         addAction(QStringLiteral("Last refresh failed: ") + *error)->setEnabled(false);
+    else if (const std::optional<QString> partial = m_model.refresher().sourceProblem())
+        addAction(*partial)->setEnabled(false);
 }
 
 void FrameMenu::addNavigation()
