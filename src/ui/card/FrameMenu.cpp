@@ -214,7 +214,7 @@ void FrameMenu::addLookPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Look"));
     for (const ScreenLook look : ScreenLook::all())
-        addChoice(picker, look.title(), look == m_model.look(), [this, look] { m_model.setLook(look); });
+        addChoice(picker, look.title(), look == m_model.chosenLook(), [this, look] { m_model.setLook(look); });
 }
 
 void FrameMenu::addSizePicker()
