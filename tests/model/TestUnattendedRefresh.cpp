@@ -187,8 +187,8 @@ void TestUnattendedRefresh::githubFailureLeavesOnlyItsSlotsEmpty()
     writeSettings(screens(), {page("halves", {"github.year", "today.date"}), page("full", {"plans.all"})}, {"gemini"});
 
     const Run run = runProgram();
-    QVERIFY2(run.output.startsWith("refresh ok (GitHub not updated: " + reason.toUtf8() + ") in "),
-             run.output.constData());
+    const QByteArray expectedStart = "refresh ok (GitHub not updated: " + reason.toUtf8() + ") in ";
+    QVERIFY2(run.output.startsWith(expectedStart), run.output.constData());
     QCOMPARE(run.exitCode, 0);
 
     // Both pages are drawn from this run's data; the GitHub slot says why it is empty and the
