@@ -75,7 +75,8 @@ void TestPlatformChoice::choosesThePlatform()
     QCOMPARE(!choice.failure.isEmpty(), fails);
     if (fails)
         QVERIFY2(choice.failure.contains(QStringLiteral("qt6-wayland")), qPrintable(choice.failure));
-    QCOMPARE(PlatformChoice::notice(choice.fallback).contains(QStringLiteral("XWayland")), fallback != none);
+    QCOMPARE(PlatformChoice::notice(choice.fallback).contains(QStringLiteral("XWayland")),
+             fallback != int(Fallback::None));
 }
 
 void TestPlatformChoice::namesTheDesktopsThatNeedXWayland_data()
