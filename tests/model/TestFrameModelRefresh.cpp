@@ -292,7 +292,6 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     writeManifest(screens(), okManifest({"page0"}));
 
     if (fault.startsWith(QStringLiteral("renderer"))) {
-    } else if (fault.startsWith(QStringLiteral("renderer"))) {
         const QString renderer = m_dir->filePath(QStringLiteral("renderer.sh"));
         TestSupport::writeScript(renderer, fault == QStringLiteral("rendererCrashes")
                                                ? "#!/bin/sh\nkill -9 $$\n"
@@ -791,6 +790,7 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
 void TestFrameModelRefresh::failedRefreshIsInSight()
 {
     writeSettings(screens(), {page("full", {"today.date"})});
+    const QString views = copyViews();
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
@@ -806,7 +806,7 @@ void TestFrameModelRefresh::failedRefreshIsInSight()
     QCOMPARE(model->refresher().failureNote(), QStringLiteral("GitHub not updated: ") + signInMessage);
 
     // Without a page view the next refresh fails: the slot and the card say so.
-    QVERIFY(QFile::remove(QDir(copyViews()).filePath(QStringLiteral("page.html"))));
+    QVERIFY(QFile::remove(QDir(views).filePath(QStringLiteral("page.html"))));
     model->setWidget(QStringLiteral("today.date"), id, 0);
     QVERIFY(waitUntilIdle(*model));
     QVERIFY(model->isStale(model->pages().at(0), 0));
