@@ -12,8 +12,6 @@ class TestPlatformChoice : public QObject
 private Q_SLOTS:
     void choosesThePlatform_data();
     void choosesThePlatform();
-    void namesTheDesktopsThatNeedXWayland_data();
-    void namesTheDesktopsThatNeedXWayland();
 };
 
 void TestPlatformChoice::choosesThePlatform_data()
@@ -77,33 +75,6 @@ void TestPlatformChoice::choosesThePlatform()
         QVERIFY2(choice.failure.contains(QStringLiteral("qt6-wayland")), qPrintable(choice.failure));
     QCOMPARE(PlatformChoice::notice(choice.fallback).contains(QStringLiteral("XWayland")),
              fallback != int(Fallback::None));
-}
-
-void TestPlatformChoice::namesTheDesktopsThatNeedXWayland_data()
-{
-    QTest::addColumn<QByteArray>("currentDesktop");
-    QTest::addColumn<bool>("swaySocket");
-    QTest::addColumn<bool>("known");
-
-    QTest::newRow("sway socket") << QByteArray() << true << true;
-    QTest::newRow("Hyprland") << QByteArray("Hyprland") << false << true;
-    QTest::newRow("Ubuntu's GNOME") << QByteArray("ubuntu:GNOME") << false << true;
-    QTest::newRow("KDE") << QByteArray("KDE") << false << true;
-    QTest::newRow("unknown") << QByteArray("Enlightenment") << false << false;
-}
-
-void TestPlatformChoice::namesTheDesktopsThatNeedXWayland()
-{
-    QFETCH(QByteArray, currentDesktop);
-    QFETCH(bool, swaySocket);
-    QFETCH(bool, known);
-    qputenv("XDG_CURRENT_DESKTOP", currentDesktop);
-    if (swaySocket)
-        qputenv("SWAYSOCK", "/run/user/1000/sway-ipc.sock");
-    else
-        qunsetenv("SWAYSOCK");
-
-    QCOMPARE(!PlatformChoice::current().knownDesktop.isEmpty(), known);
 }
 
 QTEST_GUILESS_MAIN(TestPlatformChoice)
