@@ -38,8 +38,10 @@ endif()
 # The desktop keyring keeps the GitHub token and the calendar subscriptions' addresses; the
 # colour emoji font draws emoji in titles and events (the page view names it first among its
 # fallback fonts); the desktop's calendar service provides the calendars of its online accounts
-# (libecal, which shlibdeps adds, only talks to it). The GitHub CLI is the other way to sign in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji, fonts-symbola, fonts-noto-ui-core, evolution-data-server")
+# (libecal, which shlibdeps adds, only talks to it). Qt's Wayland plugin serves a session whose
+# QT_QPA_PLATFORM=wayland the card may keep; without it the card runs through XWayland. The
+# GitHub CLI is the other way to sign in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, fonts-noto-color-emoji, fonts-symbola, fonts-noto-ui-core, evolution-data-server, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gh")
 
 include(CPack)

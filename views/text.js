@@ -374,6 +374,8 @@
     function githubFacts(draw) {
         return (data, now) => {
             const gh = isObject(data.github) ? data.github : null;
+            if (gh && gh.status === "unavailable")
+                return ["GitHub not updated. " + (str(gh.reason) || "GitHub could not be read.")];
             if (!gh)
                 return ["No GitHub data yet. Sign in to GitHub in Connections, then refresh"];
             return draw(gh, now);

@@ -7,14 +7,26 @@
     const F = Tess.format;
     const SVG = "http://www.w3.org/2000/svg";
 
+    // The section's figures, or null when there are none: no section, or one that says why
+    // GitHub could not be read this time.
     function github(ctx) {
-        return isObject(ctx.data.github) ? ctx.data.github : null;
+        const gh = ctx.data.github;
+        return isObject(gh) && gh.status !== "unavailable" ? gh : null;
     }
 
+    // The slot of a GitHub widget without figures says why, in words large enough to read on
+    // the smallest card; the rest of the page is drawn as usual.
     function noGitHub(slot, label, ctx) {
         slot.appendChild(kicker(label, null, { quiet: ctx && ctx.titled }));
-        slot.appendChild(message("No GitHub data yet", "Sign in to GitHub in Connections, then refresh.",
-                                 Tess.marks.logo("github", 30)));
+        const gh = ctx.data.github;
+        const failed = isObject(gh) && gh.status === "unavailable";
+        const reason = failed ? text(gh.reason) : "";
+        const note =
+            failed ? message("GitHub not updated", reason || "GitHub could not be read.", Tess.marks.logo("github", 30))
+                   : message("No GitHub data yet", "Sign in to GitHub in Connections, then refresh.",
+                             Tess.marks.logo("github", 30));
+        note.classList.add("github-missing");
+        slot.appendChild(note);
     }
 
     function days(gh) {

@@ -187,12 +187,20 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
     Result result;
     QJsonValue github(QJsonValue::Null);
     if (self.needsGitHub()) {
-        if (!self.m_githubToken || self.m_githubToken->isEmpty())
-            throw Problem(QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets."));
-        const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
-        const GitHubSource::Fetched fetched = co_await source.fetch(now);
-        result.login = fetched.login;
-        github = fetched.section;
+        try {
+            if (!self.m_githubToken || self.m_githubToken->isEmpty())
+                throw Problem(signInReason());
+            const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
+            const GitHubSource::Fetched fetched = co_await source.fetch(now);
+            result.login = fetched.login;
+            github = fetched.section;
+        } catch (const Problem &problem) {
+            result.githubProblem = problem.message();
+        } catch (const std::exception &other) {
+            result.githubProblem = QString::fromLocal8Bit(other.what());
+        }
+        if (result.githubProblem)
+            github = unavailableGitHub(*result.githubProblem);
     }
 
     QJsonArray providers;
@@ -208,6 +216,16 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
 
     result.data = self.document(now, github, trends.providers, trends.notice);
     co_return result;
+}
+
+QString DataCollector::signInReason()
+{
+    return QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
+}
+
+QJsonObject DataCollector::unavailableGitHub(const QString &reason)
+{
+    return QJsonObject{{QStringLiteral("status"), QStringLiteral("unavailable")}, {QStringLiteral("reason"), reason}};
 }
 
 QCoro::Task<QJsonObject> DataCollector::provider(QString id, QDateTime now, std::chrono::milliseconds toolTimeout)

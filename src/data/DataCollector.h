@@ -16,17 +16,26 @@
 
 // Gathers, once per refresh, everything the page views need into the data document: GitHub
 // when a "github." widget is placed, and each plan or dictation provider that is placed on
-// its own or chosen for the all-plans widget, one after another. Only GitHub can fail the
-// collection; a local tool's failure becomes a status and a reason in its provider entry.
+// its own or chosen for the all-plans widget, one after another. No source fails the
+// collection: GitHub's failure (no sign-in, a refused token, an outage, a time-out) becomes a
+// GitHub section with a status and a reason, as a local tool's becomes its provider entry's, so
+// one broken service never keeps the other widgets from being drawn.
 class DataCollector
 {
 public:
     struct Result
     {
         QJsonObject data;
-        // The GitHub account name; none when GitHub was not asked.
+        // The GitHub account name; none when GitHub was not asked or failed.
         std::optional<QString> login;
+        // Why GitHub's section holds no figures, when it was needed and failed.
+        std::optional<QString> githubProblem;
     };
+
+    // The text a missing GitHub sign-in gives while GitHub widgets are placed.
+    static QString signInReason();
+    // The "github" section of a GitHub that failed: its status and the reason.
+    static QJsonObject unavailableGitHub(const QString &reason);
 
     // The provider ids in the order of their entries in the document.
     static const QStringList allProviders;
@@ -35,9 +44,9 @@ public:
                   std::optional<QJsonObject> countdown, std::optional<QJsonObject> calendar,
                   std::optional<QString> githubToken);
 
-    // Collects the data document for the refresh time `now`. Throws Problem for a missing
-    // token while GitHub widgets are placed and for every GitHub failure. The collector may be
-    // destroyed as soon as collect() has returned its task.
+    // Collects the data document for the refresh time `now`. Throws Problem only for a provider
+    // the table does not know. The collector may be destroyed as soon as collect() has returned
+    // its task.
     QCoro::Task<Result> collect(QDateTime now) const;
 
     // One provider entry ("id", "name", "logo", "status" and what the status brings), read the

@@ -77,6 +77,7 @@ DisplayOptions::DisplayOptions(QObject *parent)
 {
     m_pageName = Defaults::stringValue(pageKey).value_or(QStringLiteral("page0"));
     m_look = storedLook();
+    m_chosenLook = m_look;
     m_size = storedSize();
     m_keepOnTop = Defaults::boolValue(keepOnTopKey);
     m_cycleSeconds = Defaults::intValue(cycleSecondsKey);
@@ -100,8 +101,14 @@ void DisplayOptions::changePage(const QString &pageName, const ViewAnimation &an
 
 void DisplayOptions::setLook(ScreenLook look)
 {
+    m_chosenLook = look;
     assign(m_look, look, &DisplayOptions::lookChanged);
     Defaults::setValue(lookKey, look.name());
+}
+
+void DisplayOptions::showLookInstead(ScreenLook look)
+{
+    assign(m_look, look, &DisplayOptions::lookChanged);
 }
 
 void DisplayOptions::setSize(FrameSize size)
@@ -206,8 +213,13 @@ QCoro::Task<> DisplayOptions::playFlash(QString pageName)
 double DisplayOptions::contentWidth(double displayScale) const
 {
     if (m_look == ScreenLook::Panel)
-        return panelPixels / effectiveScale(displayScale);
+        return panelContentWidth(displayScale);
     return m_size.contentWidth();
+}
+
+double DisplayOptions::panelContentWidth(double displayScale)
+{
+    return panelPixels / effectiveScale(displayScale);
 }
 
 double DisplayOptions::fittedWidth(double width, double displayScale) const

@@ -50,7 +50,10 @@ public:
 
     // The name of the rendered page on the card ("page0", …).
     QString pageName() const { return m_pageName; }
+    // The look the card shows: the user's choice, or the stand-in while that does not fit.
     ScreenLook look() const { return m_look; }
+    // The look the user chose, as stored.
+    ScreenLook chosenLook() const { return m_chosenLook; }
     FrameSize size() const { return m_size; }
     bool keepOnTop() const { return m_keepOnTop; }
     PageTransition transition() const { return m_transition; }
@@ -64,6 +67,9 @@ public:
     // Each stored option is written to the user defaults store on every call, changed or not.
     void setPageName(const QString &pageName);
     void setLook(ScreenLook look);
+    // Shows `look` in place of the chosen one, which stays stored (a look that does not fit the
+    // screen); showing the chosen look again ends the stand-in.
+    void showLookInstead(ScreenLook look);
     void setSize(FrameSize size);
     void setKeepOnTop(bool keepOnTop);
     void setTransition(PageTransition transition);
@@ -94,6 +100,8 @@ public:
     // Width in device-independent pixels of the page image on the card: 1360 device pixels for
     // the panel look, the size's width otherwise. A scale of 1 or less counts as 1.
     double contentWidth(double displayScale) const;
+    // The panel look's content width at `displayScale`, whatever look is shown.
+    static double panelContentWidth(double displayScale);
     // For the panel look, the widest whole number of 1360-pixel panels (at least one) that fits
     // in `width`; other looks show any width.
     double fittedWidth(double width, double displayScale) const;
@@ -125,6 +133,7 @@ private:
 
     QString m_pageName = QStringLiteral("page0");
     ScreenLook m_look = ScreenLook::Mono;
+    ScreenLook m_chosenLook = ScreenLook::Mono;
     FrameSize m_size = FrameSize::Medium;
     bool m_keepOnTop = false;
     PageTransition m_transition = PageTransition::Flip;

@@ -179,6 +179,10 @@ public:
     // Also loads the look's pictures, and draws them from the last data document when it has
     // none yet.
     void setLook(ScreenLook look);
+    // Shows another look while the chosen one does not fit the screen, as setLook() does, but
+    // keeps the chosen one stored; showing the chosen look again ends the stand-in.
+    void showLookInstead(ScreenLook look);
+    ScreenLook chosenLook() const;
     void setSize(FrameSize size) { m_display->setSize(size); }
     void setKeepOnTop(bool keepOnTop) { m_display->setKeepOnTop(keepOnTop); }
     void setTransition(PageTransition transition) { m_display->setTransition(transition); }
@@ -339,6 +343,8 @@ private:
     void saveSettings();
     void readManifest();
     bool hasPicturesOfLook() const { return m_pictures->hasChosenLook(); }
+    // The pictures and the drawing follow the look shown.
+    void takeLook(ScreenLook look);
 
     void setProviders(const QStringList &providers) { assign(m_providers, providers, &FrameModel::providersChanged); }
 

@@ -232,6 +232,22 @@ void FrameModel::loadImages()
 void FrameModel::setLook(ScreenLook look)
 {
     m_display->setLook(look);
+    takeLook(look);
+}
+
+void FrameModel::showLookInstead(ScreenLook look)
+{
+    m_display->showLookInstead(look);
+    takeLook(look);
+}
+
+ScreenLook FrameModel::chosenLook() const
+{
+    return m_display->chosenLook();
+}
+
+void FrameModel::takeLook(ScreenLook look)
+{
     m_pictures->setChosenLook(look);
     loadImages();
     // Pictures of a look are drawn only while it is chosen; a look never drawn yet is drawn

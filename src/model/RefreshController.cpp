@@ -30,6 +30,7 @@ const QString failedRefresh = QStringLiteral("The last refresh failed");
 const QString supersededDraw = QStringLiteral("Another drawing of the pages took over");
 const QString statusPattern = QStringLiteral("HH:mm \u00B7 ddd d MMM");
 const QString calendarWidget = QStringLiteral("calendar.next");
+const QString githubNotUpdated = QStringLiteral("GitHub not updated: ");
 
 constexpr int panelScale = 1;
 constexpr int previewScale = 3;
@@ -190,7 +191,11 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
         // Pictures of pages that are gone would otherwise stay for good, and those of the other
         // looks show an older page list or older data: they go, and a look chosen later is
         // drawn afresh from this data before it is shown.
-        if (writeManifest(true, now, collected.login, std::nullopt)) {
+        // A source that failed is named in the manifest of a run that still drew every page.
+        const std::optional<QString> sourceProblem =
+            collected.githubProblem ? std::optional<QString>(githubNotUpdated + *collected.githubProblem)
+                                    : std::nullopt;
+        if (writeManifest(true, now, collected.login, sourceProblem)) {
             files.removePicturesExcept(drawnPageNames(), drawnLook);
             m_pictures.setRefreshedLook(drawnLook);
         }
@@ -369,9 +374,12 @@ void RefreshController::takePlanResets(const QJsonObject &data)
 void RefreshController::updateFailureNote()
 {
     const std::optional<QString> error = errorLine();
-    const bool shown = error && !m_pictures.images().isEmpty() && !m_welcoming;
-    assign(m_failureNote, shown ? QStringLiteral("Last refresh failed: ") + *error : QString(),
-           &RefreshController::failureNoteChanged);
+    const std::optional<QString> partial = sourceProblem();
+    const bool shown = (error || partial) && !m_pictures.images().isEmpty() && !m_welcoming;
+    QString note;
+    if (shown)
+        note = error ? QStringLiteral("Last refresh failed: ") + *error : *partial;
+    assign(m_failureNote, note, &RefreshController::failureNoteChanged);
 }
 
 QString RefreshController::staleSlotText() const
@@ -406,5 +414,15 @@ std::optional<QString> RefreshController::errorLine() const
     const std::optional<ScreenManifest> &manifest = m_pictures.manifest();
     if (manifest && !manifest->ok)
         return manifest->error.value_or(failedRefresh);
+    return std::nullopt;
+}
+
+std::optional<QString> RefreshController::sourceProblem() const
+{
+    if (m_lastRunError)
+        return std::nullopt;
+    const std::optional<ScreenManifest> &manifest = m_pictures.manifest();
+    if (manifest && manifest->ok && manifest->error && !manifest->error->isEmpty())
+        return manifest->error;
     return std::nullopt;
 }

@@ -93,10 +93,13 @@ public:
     QString statusLine() const;
     // The failure of the last refresh, if it failed.
     std::optional<QString> errorLine() const;
+    // What one source of a refresh that otherwise worked ran into ("GitHub not updated: " and
+    // the reason): its widgets say so in their slots, the others were drawn afresh.
+    std::optional<QString> sourceProblem() const;
     // "Last refresh failed: " and the error line while the card shows pictures older than a
-    // failed refresh (the card marks them; its tooltip reads this); empty when the last refresh
-    // worked, when no picture is shown (the card then shows the error line itself) and while
-    // the first welcome is open.
+    // failed refresh, or the source problem of a refresh that drew all but one source (the card
+    // marks them; its tooltip reads this); empty when the last refresh worked, when no picture
+    // is shown (the card then shows the error line itself) and while the first welcome is open.
     QString failureNote() const { return m_failureNote; }
     // What a slot whose picture is out of date says: "Updating…" while a refresh may still
     // draw it, "Not updated: " and the error line once the last refresh failed.

@@ -201,16 +201,6 @@ private Q_SLOTS:
             (QJsonArray{entry("gemini", "Gemini", "gemini", "unavailable", "Gemini CLI has no usage report yet")}));
     }
 
-    void githubWidgetWithoutToken()
-    {
-        const Outcome<DataCollector::Result> outcome =
-            outcomeOf(collectorFor({"github.year", "plans.all"}, {"codex", "grok"}).collect(now));
-        QVERIFY(!outcome.value);
-        QCOMPARE(outcome.problem, signInMessage);
-        QVERIFY(!started("codex") && !started("grok"));
-        QVERIFY(m_server->requests().isEmpty());
-    }
-
     void calendarSection_data()
     {
         QTest::addColumn<bool>("placed");
@@ -337,17 +327,48 @@ private Q_SLOTS:
         QCOMPARE(window.value("series").toArray().last().toDouble(), 66.0);
     }
 
-    void githubFailureEndsTheCollection()
+    void githubFailureLeavesItsSectionOut_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("no sign-in") << "signedOut" << signInMessage;
+        QTest::newRow("token refused") << "401"
+                                       << "GitHub 401: Bad credentials";
+        QTest::newRow("GitHub unreachable") << "unreachable"
+                                            << "Connection refused";
+    }
+
+    // A failing GitHub costs only its own section: the providers and the calendar are still
+    // read, and the section says why it holds no figures.
+    void githubFailureLeavesItsSectionOut()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
         FakeHttpServer::Reply unauthorised;
         unauthorised.status = 401;
         unauthorised.body = R"({"message":"Bad credentials"})";
         m_server->setReply("POST /graphql", unauthorised);
+        if (fault == "unreachable")
+            m_server->close();
+        const std::optional<QString> token =
+            fault == "signedOut" ? std::nullopt : std::optional<QString>(QStringLiteral("expired"));
+        const QJsonObject calendar{{"status", "ok"}, {"events", QJsonArray()}};
+
         const Outcome<DataCollector::Result> outcome = outcomeOf(
-            collectorFor({"github.month", "provider.codex"}, {}, std::nullopt, QStringLiteral("expired")).collect(now));
-        QVERIFY(!outcome.value);
-        QCOMPARE(outcome.problem, QStringLiteral("GitHub 401: Bad credentials"));
-        QVERIFY(!started("codex"));
+            collectorFor({"github.month", "provider.codex", "calendar.next"}, {}, calendar, token).collect(now));
+
+        QVERIFY2(outcome.value, qPrintable(outcome.problem));
+        QVERIFY(outcome.value->githubProblem);
+        QVERIFY2(outcome.value->githubProblem->startsWith(reason), qPrintable(*outcome.value->githubProblem));
+        QVERIFY(!outcome.value->login);
+        const QJsonObject github = outcome.value->data.value("github").toObject();
+        QCOMPARE(github.value("status").toString(), QStringLiteral("unavailable"));
+        QCOMPARE(github.value("reason").toString(), *outcome.value->githubProblem);
+        QVERIFY(started("codex"));
+        QCOMPARE(providerIds(outcome.value->data), QStringList{"codex"});
+        QCOMPARE(outcome.value->data.value("calendar").toObject(), calendar);
+        QCOMPARE(m_server->requests().isEmpty(), fault != "401");
     }
 
     void failingProviders_data()

@@ -84,6 +84,8 @@ private Q_SLOTS:
     void withoutCatalogueEveryTitleIsPage();
     void failuresKeepTheLastPictures_data();
     void failuresKeepTheLastPictures();
+    void githubFailureDrawsEveryOtherWidget_data();
+    void githubFailureDrawsEveryOtherWidget();
     void signedOutThenTokenFromGhCommand();
     void hangingGhCommandIsLeftBehind();
     void badCalendarFilesDoNotFailTheRefresh();
@@ -267,16 +269,10 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
     QTest::addColumn<QString>("messageStart");
     QTest::addColumn<bool>("manifestWritten");
 
-    QTest::newRow("GitHub widget without sign-in") << "signedOut" << signInMessage << true;
     QTest::newRow("page view missing") << "noPageView"
                                        << "The page view could not be loaded" << true;
     QTest::newRow("screens directory is a file") << "screensFile"
                                                  << "Could not create the folder" << false;
-    QTest::newRow("GitHub down") << "github502" << notJsonMessage << true;
-    QTest::newRow("GitHub refuses the token") << "github401"
-                                              << "GitHub 401: Bad credentials" << true;
-    QTest::newRow("GitHub unreachable") << "githubUnreachable"
-                                        << "Connection refused" << true;
     QTest::newRow("page renderer crashes") << "rendererCrashes"
                                            << "The page renderer stopped: it was ended by signal 9." << true;
     QTest::newRow("page renderer talks nonsense") << "rendererGarbage"
@@ -295,22 +291,7 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     TestSupport::writeFile(screenFile(QStringLiteral("data.json")), "{\"old\":true}");
     writeManifest(screens(), okManifest({"page0"}));
 
-    FakeHttpServer github;
-    if (fault.startsWith(QStringLiteral("github"))) {
-        // Signed in through the GitHub command-line tool; GitHub itself fails.
-        FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
-        qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
-        FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
-        down.contentType = "text/html";
-        github.setReply("POST /graphql", fault == QStringLiteral("github401")
-                                             ? jsonReply(401, R"({"message": "Bad credentials"})")
-                                             : down);
-        if (fault == QStringLiteral("githubUnreachable"))
-            github.close();
-    }
-    if (fault == QStringLiteral("signedOut") || fault.startsWith(QStringLiteral("github"))) {
-        writeSettings(screens(), {page("full", {"github.year"})});
-    } else if (fault.startsWith(QStringLiteral("renderer"))) {
+    if (fault.startsWith(QStringLiteral("renderer"))) {
         const QString renderer = m_dir->filePath(QStringLiteral("renderer.sh"));
         TestSupport::writeScript(renderer, fault == QStringLiteral("rendererCrashes")
                                                ? "#!/bin/sh\nkill -9 $$\n"
@@ -354,6 +335,67 @@ void TestFrameModelRefresh::failuresKeepTheLastPictures()
     QVERIFY(model->statusLine().startsWith(QStringLiteral("Updated ")));
 }
 
+void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reasonStart");
+
+    QTest::newRow("GitHub widget without sign-in") << "signedOut" << signInMessage;
+    QTest::newRow("GitHub down") << "github502" << notJsonMessage;
+    QTest::newRow("GitHub refuses the token") << "github401"
+                                              << "GitHub 401: Bad credentials";
+    QTest::newRow("GitHub unreachable") << "githubUnreachable"
+                                        << "Connection refused";
+}
+
+void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reasonStart);
+
+    writeManifest(screens(), okManifest({"page0"}));
+    FakeHttpServer github;
+    if (fault != QStringLiteral("signedOut")) {
+        // Signed in through the GitHub command-line tool; GitHub itself fails.
+        FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
+        qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
+        FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
+        down.contentType = "text/html";
+        github.setReply("POST /graphql", fault == QStringLiteral("github401")
+                                             ? jsonReply(401, R"({"message": "Bad credentials"})")
+                                             : down);
+        if (fault == QStringLiteral("githubUnreachable"))
+            github.close();
+    }
+    writeSettings(screens(), {page("halves", {"github.year", "today.date"}), page("full", {"plans.all"})},
+                  {QStringLiteral("gemini")});
+    const auto model = makeModel();
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+
+    model->refresh();
+    QVERIFY(waitUntilIdle(*model));
+
+    // Every page was drawn from this run's data; only the GitHub section stayed empty.
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(pictures(), QStringList({"page0-mono-dark.png", "page0-mono-light.png", "page1-mono-dark.png",
+                                      "page1-mono-light.png"}));
+    const QJsonObject data = readObject(screenFile(QStringLiteral("data.json")));
+    QVERIFY(QDateTime::fromString(data.value("updatedAt").toString(), Qt::ISODateWithMs) >= before);
+    QCOMPARE(data.value("ai").toObject().value("providers").toArray().size(), 1);
+    const QJsonObject section = data.value("github").toObject();
+    QCOMPARE(section.value("status").toString(), QStringLiteral("unavailable"));
+    const QString reason = section.value("reason").toString();
+    QVERIFY2(reason.startsWith(reasonStart), qPrintable(reason));
+    // The manifest, the menu's line and the card's mark say what failed.
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(true));
+    QCOMPARE(manifest.value("error").toString(), QStringLiteral("GitHub not updated: ") + reason);
+    QCOMPARE(model->refresher().sourceProblem(),
+             std::optional<QString>(QStringLiteral("GitHub not updated: ") + reason));
+    QCOMPARE(model->refresher().failureNote(), QStringLiteral("GitHub not updated: ") + reason);
+    QCOMPARE(model->renderedPages(), model->pages());
+}
+
 void TestFrameModelRefresh::signedOutThenTokenFromGhCommand()
 {
     FakeHttpServer github;
@@ -367,7 +409,9 @@ void TestFrameModelRefresh::signedOutThenTokenFromGhCommand()
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::optional<QString>(signInMessage));
+    QCOMPARE(model->errorLine(), std::nullopt);
+    QCOMPARE(model->refresher().sourceProblem(),
+             std::optional<QString>(QStringLiteral("GitHub not updated: ") + signInMessage));
     QVERIFY(github.requests().isEmpty());
 
     // Signed in with the GitHub command-line tool: its token serves, and the next run clears the
@@ -377,6 +421,7 @@ void TestFrameModelRefresh::signedOutThenTokenFromGhCommand()
     QVERIFY(waitUntilIdle(*model));
     QCOMPARE(model->errorLine(), std::nullopt);
     QCOMPARE(model->lastRunError(), std::nullopt);
+    QCOMPARE(model->refresher().sourceProblem(), std::nullopt);
     QVERIFY(!github.requests().isEmpty());
     for (const FakeHttpServer::Request &request : github.requests())
         QCOMPARE(request.headers.value("authorization"), QByteArray("Bearer gho_fromcli"));
@@ -549,10 +594,16 @@ void TestFrameModelRefresh::manifestStopsClaimingSuccessWhileDrawing()
 
 void TestFrameModelRefresh::redrawDuringRefreshDoesNothing()
 {
-    // This refresh fails before it draws (no sign-in), and the last run's data document is there.
-    writeSettings(screens(), {page("full", {"github.year"})});
+    // This refresh fails before it draws a picture (its renderer is killed on the first one; the
+    // next renderer works), and the last run's data document is there.
+    const QString renderer = m_dir->filePath(QStringLiteral("renderer.sh"));
+    const QString once = m_dir->filePath(QStringLiteral("renderer-killed"));
+    TestSupport::writeScript(renderer, "#!/bin/sh\n[ -e '" + once.toUtf8() + "' ] && exec '" + m_renderer +
+                                           "' \"$@\"\ntouch '" + once.toUtf8() + "'\nkill -9 $$\n");
+    qputenv("TESSARINE_RENDERER", renderer.toUtf8());
+    writeSettings(screens(), {page("full", {"today.date"})});
     writeManifest(screens(), okManifest({"page0"}));
-    const QJsonObject data{{"pages", QJsonArray{page("full", {"github.year"})}}};
+    const QJsonObject data{{"pages", QJsonArray{page("full", {"today.date"})}}};
     TestSupport::writeFile(screenFile(QStringLiteral("data.json")), QJsonDocument(data).toJson());
 
     const auto model = makeModel();
@@ -560,13 +611,15 @@ void TestFrameModelRefresh::redrawDuringRefreshDoesNothing()
     model->redraw();
     QVERIFY(waitUntilIdle(*model));
     QVERIFY(pictures().isEmpty());
+    const std::optional<QString> failure = model->errorLine();
+    QVERIFY(failure);
 
     model->redraw();
     QVERIFY(RefreshSupport::waitFor([&] { return !model->image(QStringLiteral("page0"), true).isNull(); }, 60000));
     QCOMPARE(pictures(), QStringList({"page0-mono-dark.png", "page0-mono-light.png"}));
     // A redraw leaves the manifest and the error line as they were.
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(false));
-    QCOMPARE(model->errorLine(), std::optional<QString>(signInMessage));
+    QCOMPARE(model->errorLine(), failure);
 }
 
 void TestFrameModelRefresh::statusAndErrorLines_data()
@@ -737,22 +790,34 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
 void TestFrameModelRefresh::failedRefreshIsInSight()
 {
     writeSettings(screens(), {page("full", {"today.date"})});
+    const QString views = copyViews();
     const auto model = makeModel();
     model->refresh();
     QVERIFY(waitUntilIdle(*model));
     QCOMPARE(model->refresher().failureNote(), QString());
     QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Updating\u2026"));
 
-    // A GitHub widget while signed out fails the refresh: the slot and the card say so.
+    // A GitHub widget while signed out: the page is drawn, and the card's mark says what is
+    // missing.
     const QUuid id = model->pages().at(0).id;
     model->setWidget(QStringLiteral("github.year"), id, 0);
     QVERIFY(waitUntilIdle(*model));
-    QVERIFY(model->isStale(model->pages().at(0), 0));
-    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Not updated: ") + signInMessage);
-    QCOMPARE(model->refresher().failureNote(), QStringLiteral("Last refresh failed: ") + signInMessage);
+    QVERIFY(!model->isStale(model->pages().at(0), 0));
+    QCOMPARE(model->refresher().failureNote(), QStringLiteral("GitHub not updated: ") + signInMessage);
 
-    // The widget taken out again: the refresh works and the note goes.
+    // Without a page view the next refresh fails: the slot and the card say so.
+    QVERIFY(QFile::remove(QDir(views).filePath(QStringLiteral("page.html"))));
     model->setWidget(QStringLiteral("today.date"), id, 0);
+    QVERIFY(waitUntilIdle(*model));
+    QVERIFY(model->isStale(model->pages().at(0), 0));
+    const std::optional<QString> error = model->errorLine();
+    QVERIFY(error);
+    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Not updated: ") + *error);
+    QCOMPARE(model->refresher().failureNote(), QStringLiteral("Last refresh failed: ") + *error);
+
+    // The page view back: the refresh works and the note goes.
+    copyViews();
+    model->refresh();
     QVERIFY(waitUntilIdle(*model));
     QCOMPARE(model->refresher().failureNote(), QString());
 }

@@ -35,14 +35,17 @@ class TestRefreshToken : public QObject
                            jsonReply(200, TestSupport::fixture(QStringLiteral("refresh/github-events.json"))));
     }
 
-    // Runs one refresh of a GitHub page and hands back its error line.
+    // Runs one refresh of a GitHub page and hands back what went wrong: its error line, else
+    // what GitHub's section ran into.
     std::optional<QString> refresh()
     {
         FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
         model.refresh();
         if (!waitUntilIdle(model))
             return QStringLiteral("(the refresh did not end)");
-        return model.lastRunError();
+        if (model.lastRunError())
+            return model.lastRunError();
+        return model.refresher().sourceProblem();
     }
 
 private Q_SLOTS:
@@ -102,8 +105,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, output);
         FakeTools::install(QStringLiteral("gh"), "printf '" + output + "'\n");
 
-        QCOMPARE(refresh(), std::optional<QString>(
-                                QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.")));
+        QCOMPARE(refresh(),
+                 std::optional<QString>(QStringLiteral(
+                     "GitHub not updated: Sign in to GitHub in Connections, or remove the GitHub widgets.")));
         // Without a token GitHub is not asked at all, so nothing of the output reached a header.
         QVERIFY(m_github->requests().isEmpty());
     }

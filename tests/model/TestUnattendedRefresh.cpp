@@ -34,6 +34,8 @@ private Q_SLOTS:
 
     void refreshesTheStartingPages();
     void reportsAFailedRefresh();
+    void githubFailureLeavesOnlyItsSlotsEmpty_data();
+    void githubFailureLeavesOnlyItsSlotsEmpty();
     void killedHalfWayLeavesNoBrokenFile();
 
 private:
@@ -45,7 +47,7 @@ private:
     };
 
     QProcessEnvironment environment() const;
-    Run runProgram();
+    Run runProgram(const QString &views = QStringLiteral(TESSARINE_TEST_VIEWS));
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
     QString screenFile(const QString &name) const { return QDir(screens()).filePath(name); }
 
@@ -82,10 +84,12 @@ QProcessEnvironment TestUnattendedRefresh::environment() const
     return environment;
 }
 
-TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram()
+TestUnattendedRefresh::Run TestUnattendedRefresh::runProgram(const QString &views)
 {
     QProcess program;
-    program.setProcessEnvironment(environment());
+    QProcessEnvironment with = environment();
+    with.insert(QStringLiteral("TESSARINE_VIEWS"), views);
+    program.setProcessEnvironment(with);
     QSignalSpy finished(&program, &QProcess::finished);
     program.start(QStringLiteral(TESSARINE_BINARY), {});
     if (!program.waitForStarted() || !finished.wait(240000)) {
@@ -144,11 +148,14 @@ void TestUnattendedRefresh::refreshesTheStartingPages()
 
 void TestUnattendedRefresh::reportsAFailedRefresh()
 {
-    writeSettings(screens(), {page("full", {"github.year"})});
-    m_github->setReply("POST /graphql", jsonReply(401, R"({"message": "Bad credentials"})"));
+    // Without a page view nothing can be drawn: the whole refresh fails.
+    writeSettings(screens(), {page("full", {"today.date"})});
+    const QString views = m_dir->filePath(QStringLiteral("no-views"));
+    QDir().mkpath(views);
 
-    const Run run = runProgram();
-    QVERIFY2(QRegularExpression(QStringLiteral("\\Arefresh failed: GitHub 401: Bad credentials in \\d+\\.\\ds\\n\\z"))
+    const Run run = runProgram(views);
+    QVERIFY2(QRegularExpression(
+                 QStringLiteral("\\Arefresh failed: The page view could not be loaded.* in \\d+\\.\\ds\\n\\z"))
                  .match(QString::fromUtf8(run.output))
                  .hasMatch(),
              run.output.constData());
@@ -156,9 +163,51 @@ void TestUnattendedRefresh::reportsAFailedRefresh()
 
     const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
     QCOMPARE(manifest.value("ok"), QJsonValue(false));
-    QCOMPARE(manifest.value("error").toString(), QStringLiteral("GitHub 401: Bad credentials"));
+    QVERIFY(manifest.value("error").toString().startsWith(QStringLiteral("The page view could not be loaded")));
     QVERIFY(!QFileInfo::exists(screenFile(QStringLiteral("data.json"))));
     QVERIFY(QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files).isEmpty());
+}
+
+void TestUnattendedRefresh::githubFailureLeavesOnlyItsSlotsEmpty_data()
+{
+    QTest::addColumn<bool>("signedIn");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("no sign-in") << false << "Sign in to GitHub in Connections, or remove the GitHub widgets.";
+    QTest::newRow("token refused") << true << "GitHub 401: Bad credentials";
+}
+
+void TestUnattendedRefresh::githubFailureLeavesOnlyItsSlotsEmpty()
+{
+    QFETCH(bool, signedIn);
+    QFETCH(QString, reason);
+    if (!signedIn)
+        FakeTools::install(QStringLiteral("gh"), "exit 1\n");
+    m_github->setReply("POST /graphql", jsonReply(401, R"({"message": "Bad credentials"})"));
+    writeSettings(screens(), {page("halves", {"github.year", "today.date"}), page("full", {"plans.all"})}, {"gemini"});
+
+    const Run run = runProgram();
+    const QByteArray expectedStart = "refresh ok (GitHub not updated: " + reason.toUtf8() + ") in ";
+    QVERIFY2(run.output.startsWith(expectedStart), run.output.constData());
+    QCOMPARE(run.exitCode, 0);
+
+    // Both pages are drawn from this run's data; the GitHub slot says why it is empty and the
+    // date beside it is today's.
+    QCOMPARE(
+        QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name),
+        QStringList({"page0-mono-dark.png", "page0-mono-light.png", "page1-mono-dark.png", "page1-mono-light.png"}));
+    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
+    QCOMPARE(manifest.value("ok"), QJsonValue(true));
+    QCOMPARE(manifest.value("error").toString(), QStringLiteral("GitHub not updated: ") + reason);
+    const QJsonObject data = readObject(screenFile(QStringLiteral("data.json")));
+    QCOMPARE(data.value("ai").toObject().value("providers").toArray().size(), 1);
+    const QString words = QString::fromUtf8(TestSupport::readFile(screenFile(QStringLiteral("page0.txt"))));
+    QVERIFY2(words.contains(QStringLiteral("GitHub not updated. ") + reason), qPrintable(words));
+    const QDate today = QDate::currentDate();
+    QVERIFY2(words.contains(QLocale(QLocale::English).toString(today, QStringLiteral("dddd d MMMM yyyy"))),
+             qPrintable(words));
+    const QString plans = QString::fromUtf8(TestSupport::readFile(screenFile(QStringLiteral("page1.txt"))));
+    QVERIFY2(plans.contains(QStringLiteral("Gemini")), qPrintable(plans));
 }
 
 void TestUnattendedRefresh::killedHalfWayLeavesNoBrokenFile()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "App.h"
 
+#include "PlatformChoice.h"
 #include "UpdateAlerts.h"
 #include "model/FrameModel.h"
 #include "model/PlanAlertFeed.h"
@@ -97,9 +98,15 @@ void App::showCard()
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();
-    // A desktop that ignores the card's stacking hints is named once, with what to do about it.
+    // A desktop that ignores the card's stacking hints is named once, with what to do about it,
+    // and so is a Wayland platform that was asked for and not taken; both in one message.
+    QStringList notices;
+    if (const QString platform = PlatformChoice::noticeOnce(); !platform.isEmpty())
+        notices.append(platform);
     DesktopStacking::tellOnce(DesktopStacking::ignoringDesktop(DesktopStacking::current()),
-                              [this](const QString &notice) { tell(notice); });
+                              [&notices](const QString &notice) { notices.append(notice); });
+    if (!notices.isEmpty())
+        tell(notices.join(QStringLiteral("\n\n")));
 }
 
 void App::tell(const QString &message)

@@ -3,6 +3,7 @@
 
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
+#include "model/RefreshController.h"
 #include "render/PageRenderer.h"
 
 #include <QApplication>
@@ -74,14 +75,19 @@ QCoro::Task<int> RefreshTest::run(FrameModel &model, QTextStream &out)
         co_await QCoro::sleepFor(pollInterval);
     const std::optional<QString> error =
         guard ? guard->errorLine() : std::optional<QString>(QStringLiteral("The refresh was stopped."));
-    out << resultLine(error, double(clock.elapsed()) / 1000.0) << Qt::endl;
+    const std::optional<QString> partial = guard ? guard->refresher().sourceProblem() : std::nullopt;
+    out << resultLine(error, partial, double(clock.elapsed()) / 1000.0) << Qt::endl;
     co_return (error && !error->isEmpty()) ? 1 : 0;
 }
 
-QString RefreshTest::resultLine(const std::optional<QString> &errorLine, double seconds)
+QString RefreshTest::resultLine(const std::optional<QString> &errorLine, const std::optional<QString> &sourceProblem,
+                                double seconds)
 {
     const QString elapsed = QStringLiteral(" in ") + QString::asprintf("%.1f", seconds) + QLatin1Char('s');
     if (errorLine && !errorLine->isEmpty())
         return QStringLiteral("refresh failed: ") + *errorLine + elapsed;
+    // Every page was drawn; the one source that failed is named.
+    if (sourceProblem)
+        return QStringLiteral("refresh ok (") + *sourceProblem + QLatin1Char(')') + elapsed;
     return QStringLiteral("refresh ok") + elapsed;
 }

@@ -26,5 +26,6 @@ public:
     // to `out`; returns the exit status.
     static QCoro::Task<int> run(FrameModel &model, QTextStream &out);
 
-    static QString resultLine(const std::optional<QString> &errorLine, double seconds);
+    static QString resultLine(const std::optional<QString> &errorLine, const std::optional<QString> &sourceProblem,
+                              double seconds);
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "App.h"
 #include "CommandLine.h"
+#include "PlatformChoice.h"
 #include "RefreshTest.h"
 #include "RendererProcess.h"
 #include "SingleInstance.h"
@@ -16,19 +17,6 @@
 #include <QTextStream>
 
 namespace {
-
-// Wayland gives ordinary windows no say over their place or stacking, so the card runs through
-// XWayland when the user has not chosen a platform and an X display exists. The snapshot export
-// needs no display at all.
-void choosePlatform()
-{
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariableIsSet("APP_SNAPSHOT"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
 
 QStringList argumentsAfterProgram(int argc, char *argv[])
 {
@@ -77,7 +65,11 @@ int main(int argc, char *argv[])
         return *status;
     if (RefreshTest::requested())
         return RefreshTest::main(argc, argv);
-    choosePlatform();
+    // Where no platform can show the card, the user is told why rather than Qt aborting.
+    if (const PlatformChoice::Choice platform = PlatformChoice::apply(); !platform.failure.isEmpty()) {
+        QTextStream(stderr) << "tessarine: " << platform.failure << Qt::endl;
+        return 1;
+    }
     PageRenderer::prepareEnvironment();
     CardAccessible::install(); // before the accessibility bridge first asks for the program
     QApplication application(argc, argv);

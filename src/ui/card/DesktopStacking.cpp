@@ -20,11 +20,13 @@ const QStringList &wlrootsDesktops()
     return names;
 }
 
-QString knownWlrootsDesktop(const DesktopStacking::Session &session)
+} // namespace
+
+QString DesktopStacking::knownWlrootsDesktop(const QString &currentDesktop, bool swaySocket)
 {
-    if (session.swaySocket)
+    if (swaySocket)
         return QStringLiteral("sway");
-    for (const QString &name : session.currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+    for (const QString &name : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         for (const QString &known : wlrootsDesktops()) {
             if (name.compare(known, Qt::CaseInsensitive) == 0)
                 return known;
@@ -32,8 +34,6 @@ QString knownWlrootsDesktop(const DesktopStacking::Session &session)
     }
     return {};
 }
-
-} // namespace
 
 DesktopStacking::Session DesktopStacking::current()
 {
@@ -49,12 +49,12 @@ QString DesktopStacking::ignoringDesktop(const Session &session)
         return {};
     // The window manager says who it is; the environment only speaks where none answers.
     if (session.windowManager == wlrootsWindowManager) {
-        const QString known = knownWlrootsDesktop(session);
+        const QString known = knownWlrootsDesktop(session.currentDesktop, session.swaySocket);
         return known.isEmpty() ? QStringLiteral("wlroots") : known;
     }
     if (!session.windowManager.isEmpty())
         return {};
-    return knownWlrootsDesktop(session);
+    return knownWlrootsDesktop(session.currentDesktop, session.swaySocket);
 }
 
 bool DesktopStacking::hintsFollowed()
@@ -70,28 +70,41 @@ QString DesktopStacking::swayRule()
     return QStringLiteral(R"(for_window [class="Tessarine" window_type="utility"] floating enable, sticky enable)");
 }
 
+QString DesktopStacking::swayWaylandRule()
+{
+    // A Wayland window is known to sway by its application id, the desktop entry's name.
+    return QStringLiteral(R"(for_window [app_id="app.tessarine.Tessarine"] floating enable, sticky enable)");
+}
+
 QString DesktopStacking::notice(const QString &desktop)
 {
     if (desktop == QStringLiteral("Wayland")) {
         return QStringLiteral(
-            "Tessarine runs as a native Wayland window here (QT_QPA_PLATFORM=wayland). Wayland lets no window "
-            "stay beneath the others or on every workspace, so the card floats like any window, and Full "
-            "Screen is not offered.\n\nStart Tessarine without QT_QPA_PLATFORM=wayland: it then runs through "
-            "XWayland, where GNOME and KDE keep the card beneath your windows and on every workspace.");
+                   "Tessarine runs as a native Wayland window here (QT_QPA_PLATFORM=wayland). Wayland lets no "
+                   "window stay beneath the others or on every workspace, so the desktop places the card as it "
+                   "places any window: a tiling desktop such as sway tiles it among your windows, with a title "
+                   "bar; others float it above them. Full Screen is not offered.\n\nOn sway, this rule floats "
+                   "the card and keeps it on every workspace:\n\n") +
+               swayWaylandRule() +
+               QStringLiteral("\n\nOr start Tessarine without QT_QPA_PLATFORM=wayland where XWayland runs: GNOME "
+                              "and KDE then keep the card beneath your windows and on every workspace.");
     }
-    const QString what =
-        QStringLiteral("%1 does not follow the requests that keep the card beneath your windows and on "
-                       "every workspace, so here the card floats above other windows and stays on the "
-                       "workspace where it opened. Full Screen is not offered on this desktop.\n\n")
-            .arg(desktop);
     if (desktop == QStringLiteral("sway")) {
-        return what +
-               QStringLiteral("To keep the card on every workspace, add this line to ~/.config/sway/config "
-                              "and reload sway (Super+Shift+C):\n\n") +
+        return QStringLiteral(
+                   "sway does not follow the requests that keep the card beneath your windows and on every "
+                   "workspace. It tiles ordinary windows but floats the card, in the middle of the screen at "
+                   "first, and a floating window always stays above tiled ones, so here the card sits above your "
+                   "windows and stays on the workspace where it opened. Full Screen is not offered on this "
+                   "desktop.\n\nTo keep the card on every workspace, add this line to ~/.config/sway/config and "
+                   "reload sway (Super+Shift+C):\n\n") +
                swayRule();
     }
-    return what + QStringLiteral("To keep the card on every workspace, give the window of the class “Tessarine” "
-                                 "a sticky floating rule in your desktop’s settings.");
+    return QStringLiteral("%1 does not follow the requests that keep the card beneath your windows and on "
+                          "every workspace, so here the card floats above your windows or is tiled among them, "
+                          "as the desktop places any window, and stays on the workspace where it opened. Full "
+                          "Screen is not offered on this desktop.\n\nTo keep the card on every workspace, give "
+                          "the window of the class “Tessarine” a sticky floating rule in your desktop’s settings.")
+        .arg(desktop);
 }
 
 QString DesktopStacking::noticeKey()

@@ -33,6 +33,11 @@ public:
     static QString notice(const QString &desktop);
     // The sway rule that keeps the card floating on every workspace.
     static QString swayRule();
+    // The same rule for the card as a native Wayland window.
+    static QString swayWaylandRule();
+    // The wlroots compositor the environment names (XDG_CURRENT_DESKTOP, or a sway socket),
+    // empty when it names none.
+    static QString knownWlrootsDesktop(const QString &currentDesktop, bool swaySocket);
     // The user defaults key naming the desktop the notice was last given for.
     static QString noticeKey();
     // Gives `tell` the notice unless it was given for this desktop before; returns whether it did.

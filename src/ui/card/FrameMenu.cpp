@@ -6,6 +6,7 @@
 #include "data/UserEnvironment.h"
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
+#include "model/RefreshController.h"
 #include "platform/Autostart.h"
 #include "services/UpdateChecker.h"
 
@@ -108,6 +109,8 @@ void FrameMenu::addStatus()
     QStringList status{m_model.statusLine()};
     if (const std::optional<QString> error = m_model.errorLine(); error && !error->isEmpty())
         status.append(QStringLiteral("Last refresh failed: ") + *error);
+    else if (const std::optional<QString> partial = m_model.refresher().sourceProblem())
+        status.append(*partial);
     for (const QString &line : std::as_const(status))
         addAction(line)->setEnabled(false);
     // The keyboard passes over the disabled status lines; a screen reader says the menu's name
@@ -228,7 +231,7 @@ void FrameMenu::addLookPicker()
 {
     QMenu *picker = addPicker(QStringLiteral("Look"));
     for (const ScreenLook look : ScreenLook::all())
-        addChoice(picker, look.title(), look == m_model.look(), [this, look] { m_model.setLook(look); });
+        addChoice(picker, look.title(), look == m_model.chosenLook(), [this, look] { m_model.setLook(look); });
 }
 
 void FrameMenu::addSizePicker()

@@ -9,6 +9,7 @@
 #include "FrameView.h"
 #include "FullScreenEscape.h"
 #include "X11WindowHints.h"
+#include "model/DisplayOptions.h"
 #include "model/FrameModel.h"
 
 #include <QGuiApplication>
@@ -88,6 +89,8 @@ FrameWindow::~FrameWindow() = default;
 void FrameWindow::show()
 {
     X11WindowHints::showOnAllWorkspaces(*m_view, m_assistive->isActive());
+    // A click on the card never takes the keyboard from the window the user types in.
+    X11WindowHints::leaveFocusToHint(*m_view);
     m_view->show();
     m_view->raise();
     X11WindowHints::askForAllWorkspaces(*m_view);
@@ -189,26 +192,33 @@ QRect FrameWindow::cardBase()
 
 void FrameWindow::rememberLook()
 {
-    // The look to go back to when Panel Pixels does not fit.
-    if (m_model.look() != ScreenLook::Panel)
-        m_shownLook = m_model.look();
+    // The look to show instead when Panel Pixels does not fit.
+    if (m_model.chosenLook() != ScreenLook::Panel)
+        m_shownLook = m_model.chosenLook();
 }
 
 bool FrameWindow::refuseLookThatDoesNotFit(const QScreen *screen, double scale)
 {
-    if (m_model.look() != ScreenLook::Panel || !screen)
+    if (m_model.chosenLook() != ScreenLook::Panel || !screen)
         return false;
     const QSizeF available = screen->availableGeometry().size();
-    if (CardFit::fit(m_model.contentWidth(scale), available))
+    // Measured for the panel whatever is shown now: a screen that has grown shows it again.
+    if (CardFit::fit(DisplayOptions::panelContentWidth(scale), available)) {
+        if (m_model.look() != ScreenLook::Panel)
+            m_model.showLookInstead(ScreenLook::Panel);
         return false;
-    const ScreenLook previous = m_shownLook;
+    }
+    if (m_model.look() != ScreenLook::Panel)
+        return false;
+    // The choice stays stored: the panel comes back on a screen it fits.
+    const ScreenLook instead = m_shownLook;
     const QSize pixels = (available * scale).toSize();
     Q_EMIT lookRefused(QStringLiteral("Panel Pixels needs room for 1360 × 480 pixels, and this screen has %1 × %2. "
-                                      "The card keeps the %3 look.")
+                                      "The card shows the %3 look on this screen.")
                            .arg(pixels.width())
                            .arg(pixels.height())
-                           .arg(previous.title()));
-    m_model.setLook(previous);
+                           .arg(instead.title()));
+    m_model.showLookInstead(instead);
     return true;
 }
 
@@ -217,8 +227,9 @@ void FrameWindow::applyCard(bool firstTime)
     setLevel(m_model.keepOnTop() ? Level::Floating : Level::BelowWindows);
     const QScreen *screen = currentScreen();
     const double scale = screen ? screen->devicePixelRatio() : scaleWithoutScreen;
-    if (refuseLookThatDoesNotFit(screen, scale))
-        return; // the previous look is back, and its change applies again
+    // The look that fits is shown before the card is measured, so the frame fits it at once,
+    // also at start, before any change is observed.
+    refuseLookThatDoesNotFit(screen, scale);
     const double width = m_model.contentWidth(scale);
     const std::optional<CardTrim> fitted =
         screen ? CardFit::fit(width, screen->availableGeometry().size()) : std::nullopt;

@@ -2,6 +2,7 @@
 #include "X11WindowHints.h"
 
 #include <QGuiApplication>
+#include <QList>
 #include <QWidget>
 
 #ifdef TESSARINE_HAVE_XCB
@@ -78,6 +79,27 @@ void showOnAllWorkspaces(QWidget &window, bool listed)
     xcb_flush(connection);
 }
 
+void leaveFocusToHint(QWidget &window)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || window.isVisible())
+        return;
+    const auto id = xcb_window_t(window.winId());
+    const xcb_atom_t protocols = atom(connection, "WM_PROTOCOLS");
+    const xcb_atom_t takeFocus = atom(connection, "WM_TAKE_FOCUS");
+    const QByteArray offered = property(connection, id, protocols, XCB_ATOM_ATOM);
+    QList<xcb_atom_t> kept;
+    for (qsizetype at = 0; at + qsizetype(sizeof(xcb_atom_t)) <= offered.size(); at += sizeof(xcb_atom_t)) {
+        xcb_atom_t protocol = 0;
+        std::memcpy(&protocol, offered.constData() + at, sizeof protocol);
+        if (protocol != takeFocus)
+            kept.append(protocol);
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, protocols, XCB_ATOM_ATOM, 32, uint32_t(kept.size()),
+                        kept.constData());
+    xcb_flush(connection);
+}
+
 void askForAllWorkspaces(QWidget &window)
 {
     xcb_connection_t *connection = x11Connection();
@@ -131,6 +153,8 @@ bool windowsCanBeTranslucent()
 #else
 
 void showOnAllWorkspaces(QWidget &, bool) {}
+
+void leaveFocusToHint(QWidget &) {}
 
 void askForAllWorkspaces(QWidget &) {}
 

@@ -20,6 +20,12 @@ void showOnAllWorkspaces(QWidget &window, bool listed = false);
 // mapped; a request once it is mapped is what every one of them follows.
 void askForAllWorkspaces(QWidget &window);
 
+// Leaves the focus with the window manager's own rules: the not yet shown window no longer
+// offers to take the focus itself (WM_TAKE_FOCUS), so the input hint of its flags decides. A
+// window that accepts no focus is then one the window manager never gives the keyboard, also
+// under XWayland's window managers, which focus any window that offers to take it on a click.
+void leaveFocusToHint(QWidget &window);
+
 // The name the X11 window manager gives itself (_NET_WM_NAME of its check window), empty when
 // there is none or the program does not run on X11. XWayland under wlroots says "wlroots wm".
 QString windowManagerName();

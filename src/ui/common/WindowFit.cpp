@@ -35,6 +35,18 @@ QMargins decorationOf(const QWidget &window)
             frame.bottom() - client.bottom()};
 }
 
+// A screen with less room than the window's least size gets the window at the size of the
+// room: the windows scroll what does not fit. The least size is lowered for good, so the window
+// manager does not push the window back beyond the screen.
+QSize minimumWithin(QWidget &window, const QRect &available, const QMargins &decoration)
+{
+    const QSize room = available.marginsRemoved(decoration).size();
+    const QSize minimum = window.minimumSize();
+    if (minimum.width() > room.width() || minimum.height() > room.height())
+        window.setMinimumSize(minimum.boundedTo(room));
+    return window.minimumSize();
+}
+
 } // namespace
 
 QRect fitted(const QRect &client, const QSize &minimum, const QRect &available, const QMargins &decoration)
@@ -68,14 +80,18 @@ void placeCentred(QWidget &window, const QSize &wanted)
         return;
     }
     const QSize size = wanted.expandedTo(window.sizeHint());
-    window.setGeometry(centred(size, window.minimumSize(), screen->availableGeometry(), decorationOf(window)));
+    const QMargins decoration = decorationOf(window);
+    const QSize minimum = minimumWithin(window, screen->availableGeometry(), decoration);
+    window.setGeometry(centred(size, minimum, screen->availableGeometry(), decoration));
 }
 
 void keepOnScreen(QWidget &window)
 {
-    if (const QScreen *screen = screenOf(window))
-        window.setGeometry(
-            fitted(window.geometry(), window.minimumSize(), screen->availableGeometry(), decorationOf(window)));
+    if (const QScreen *screen = screenOf(window)) {
+        const QMargins decoration = decorationOf(window);
+        const QSize minimum = minimumWithin(window, screen->availableGeometry(), decoration);
+        window.setGeometry(fitted(window.geometry(), minimum, screen->availableGeometry(), decoration));
+    }
 }
 
 } // namespace WindowFit

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -31,6 +32,8 @@ constexpr int sidebarMaximum = 300;
 constexpr int inspectorMinimum = 280;
 constexpr int inspectorIdeal = 312;
 constexpr int inspectorMaximum = 400;
+// The least room the three columns are laid out in; a smaller window scrolls them.
+constexpr QSize columnsMinimum(960, 540);
 const QString editLayoutTitle = QStringLiteral("Edit Layout");
 
 QLabel *toolbarLabel(const QFont &font, const QColor &colour, QWidget *parent)
@@ -174,7 +177,17 @@ void LayoutEditor::buildColumns()
     // they need the room in proportion, or the controls are cut at the right.
     const int inspectorWidth = UiStyle::grownWithFont(inspectorIdeal, font());
     m_columns->setSizes({sidebarIdeal, 1320 - sidebarIdeal - inspectorWidth, inspectorWidth});
-    setCentralWidget(m_columns);
+    // On a screen smaller than the columns need (a small screen at a large scale) the window
+    // fits the screen and the columns scroll, each at the width it needs.
+    m_columns->setMinimumSize(columnsMinimum);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    // The columns' own controls take the keyboard; the scrolling follows them.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(m_columns);
+    setCentralWidget(scroll);
 }
 
 QWidget *LayoutEditor::buildDetailColumn()

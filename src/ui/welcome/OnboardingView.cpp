@@ -18,6 +18,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -55,7 +56,17 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
     m_steps->addWidget(new GitHubStep(*this, m_steps));
     m_steps->addWidget(new ToolsStep(*this, m_steps));
     m_steps->addWidget(new PagesStep(*this, m_steps));
-    layout->addWidget(m_steps, 1);
+    // On a screen too low for the tallest step (a small screen at a large scale) the step
+    // scrolls and the footer with its buttons stays in sight.
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The steps' own controls take the keyboard; the scrolling follows them.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(m_steps);
+    layout->addWidget(scroll, 1);
     layout->addWidget(StepWidgets::divider(this));
 
     m_footer = new WelcomeFooter(this);
@@ -65,7 +76,9 @@ OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, Q
 
     observe();
     showStep();
-    setFixedSize(sizeHint());
+    // Its designed size; only a screen with less room makes it smaller (see WindowFit).
+    setMinimumSize(sizeHint());
+    setMaximumSize(sizeHint());
 }
 
 OnboardingView::~OnboardingView() = default;

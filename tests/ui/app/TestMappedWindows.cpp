@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program itself on an X server: after its first refresh the only window it has mapped is
-// the card (no web view of the page renderer anywhere on the desktop), and it has said nothing on
-// standard error.
+// the card (no web view of the page renderer anywhere on the desktop), the card never takes the
+// keyboard, and the program has said nothing on standard error; also where Wayland was asked for
+// and Qt's Wayland plugin is missing.
 
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -52,6 +54,13 @@ QList<Window> viewableTopLevelWindows()
     return viewable;
 }
 
+bool waylandPluginInstalled()
+{
+    return !QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"))
+                .entryList({QStringLiteral("libqwayland*.so")}, QDir::Files)
+                .isEmpty();
+}
+
 QJsonObject readObject(const QString &path)
 {
     return QJsonDocument::fromJson(TestSupport::readFile(path)).object();
@@ -64,11 +73,23 @@ class TestMappedWindows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void onlyTheCardIsMapped_data();
     void onlyTheCardIsMapped();
 };
 
+void TestMappedWindows::onlyTheCardIsMapped_data()
+{
+    QTest::addColumn<QByteArray>("platform"); // QT_QPA_PLATFORM, empty: unset
+
+    QTest::newRow("X11") << QByteArray();
+    QTest::newRow("Wayland asked, its plugin missing") << QByteArray("wayland");
+}
+
 void TestMappedWindows::onlyTheCardIsMapped()
 {
+    QFETCH(QByteArray, platform);
+    if (!platform.isEmpty() && waylandPluginInstalled())
+        QSKIP("Qt's Wayland plugin is installed here");
     if (QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
         QFAIL("xwininfo (x11-utils) is needed to list the X server's windows");
     QVERIFY(!qEnvironmentVariableIsEmpty("DISPLAY"));
@@ -80,10 +101,19 @@ void TestMappedWindows::onlyTheCardIsMapped()
                            R"({"logos": true, "providers": [], "pages": [
                                {"layout": "halves", "slots": ["today.date", "countdown"]},
                                {"layout": "full", "slots": ["calendar.next"]}]})");
+    // The notice of the platform's fallback was given at an earlier start.
     TestSupport::writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tessarine/Tessarine.ini"),
-                           "[General]\nonboarded=true\n");
+                           "[General]\nonboarded=true\nplatformNotice=pluginMissing\n");
+    QFile::remove(screens + QStringLiteral("/manifest.json"));
 
     QProcess card;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (!platform.isEmpty()) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-tessarine-none"));
+    }
+    card.setProcessEnvironment(environment);
     card.start(QStringLiteral(TESSARINE_BINARY), {});
     QVERIFY(card.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(readObject(screens + QStringLiteral("/manifest.json")).value("ok").toBool(), 90000);
@@ -99,6 +129,12 @@ void TestMappedWindows::onlyTheCardIsMapped()
     // The card: a page of at most the Large width with its border, nothing the size of a picture.
     QVERIFY2(windows.first().size.width() < 1000 && windows.first().size.height() < 400,
              qPrintable(described.join(QStringLiteral(", "))));
+    // A click never gives it the keyboard: it neither accepts the input focus nor offers to take it.
+    const QString hints = run(QStringLiteral("xprop"), {QStringLiteral("-id"), windows.first().id,
+                                                        QStringLiteral("WM_HINTS"), QStringLiteral("WM_PROTOCOLS")});
+    QVERIFY2(hints.contains(QStringLiteral("Client accepts input or input focus: False")), qPrintable(hints));
+    QVERIFY2(hints.contains(QStringLiteral("WM_DELETE_WINDOW")) && !hints.contains(QStringLiteral("WM_TAKE_FOCUS")),
+             qPrintable(hints));
 
     card.terminate();
     QVERIFY(card.waitForFinished(20000));

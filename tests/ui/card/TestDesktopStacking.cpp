@@ -96,6 +96,7 @@ void TestDesktopStacking::noticeSaysWhatToDo_data()
                            << "sticky floating rule";
     QTest::newRow("native Wayland") << "Wayland"
                                     << "without QT_QPA_PLATFORM=wayland";
+    QTest::newRow("native Wayland on sway") << "Wayland" << DesktopStacking::swayWaylandRule();
 }
 
 void TestDesktopStacking::noticeSaysWhatToDo()

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void cardKeepsItsPlaceAcrossLooks();
     void restartInFullScreenKeepsThePlace();
     void panelTooWideForTheScreenIsRefused();
+    void restartOnTooSmallAScreenFitsTheFrame();
 
 private:
     void start();
@@ -292,6 +293,26 @@ void TestFrameWindow::panelTooWideForTheScreenIsRefused()
     QVERIFY(refused.first().first().toString().contains(QStringLiteral("1280")));
     QCOMPARE(m_model->look(), ScreenLook(ScreenLook::Colour));
     QTRY_COMPARE(m_window->window()->geometry(), QRect(QPoint(2100, 300), mediumWindow));
+    // The choice itself stays, and comes back on a screen with room for it.
+    QCOMPARE(m_model->chosenLook(), ScreenLook(ScreenLook::Panel));
+    QCOMPARE(Defaults::stringValue(QStringLiteral("look")), std::optional<QString>(QStringLiteral("panel")));
+    m_window->window()->move(300, 100);
+    QTRY_COMPARE(m_model->look(), ScreenLook(ScreenLook::Panel));
+    QTRY_COMPARE(m_window->window()->size(), panelWindow);
+}
+
+// Restarted on the small screen with Panel Pixels chosen and a frame saved on the large one: the
+// card shows the stand-in look in a frame that fits, and the choice stays stored.
+void TestFrameWindow::restartOnTooSmallAScreenFitsTheFrame()
+{
+    Defaults::setValue(QStringLiteral("look"), QStringLiteral("panel"));
+    Defaults::setValue(FrameWindow::autosaveName(), QStringLiteral("2000 300 1500 620"));
+    start();
+    QCOMPARE(m_model->look(), ScreenLook(ScreenLook::Mono));
+    QCOMPARE(m_model->chosenLook(), ScreenLook(ScreenLook::Panel));
+    QCOMPARE(m_window->window()->size(), mediumWindow);
+    QVERIFY(m_window->window()->screen()->availableGeometry().contains(m_window->window()->geometry()));
+    QCOMPARE(Defaults::stringValue(QStringLiteral("look")), std::optional<QString>(QStringLiteral("panel")));
 }
 
 TESSARINE_UI_TEST_MAIN(TestFrameWindow)
