@@ -302,6 +302,8 @@ UsageHistory::Failure UsageHistory::open()
 {
     const QFileInfo info(m_file);
     m_lastCode = SQLITE_OK;
+    if (m_deadline.hasExpired())
+        return Failure::TooSlow;
     if (!QDir().mkpath(info.absolutePath())) {
         m_lastCode = SQLITE_CANTOPEN;
         return Failure::Unwritable;
@@ -360,8 +362,7 @@ UsageHistory::Failure UsageHistory::prepare()
         return Failure::None;
     // Readings kept by label cannot be told apart between windows that share one: those windows
     // start afresh.
-    if (execute("BEGIN IMMEDIATE") && execute("DROP TABLE IF EXISTS samples") && execute(schema) &&
-        execute("COMMIT"))
+    if (execute("BEGIN IMMEDIATE") && execute("DROP TABLE IF EXISTS samples") && execute(schema) && execute("COMMIT"))
         return Failure::None;
     m_lastCode = sqlite3_errcode(m_database);
     execute("ROLLBACK");
@@ -405,7 +406,8 @@ void UsageHistory::setAside(const QString &reason)
     close();
     const QStringList earlier = setAsideFiles(m_file);
     const std::optional<int> last =
-        earlier.isEmpty() ? std::nullopt : copyNumber(QFileInfo(m_file).fileName(), QFileInfo(earlier.last()).fileName());
+        earlier.isEmpty() ? std::nullopt
+                          : copyNumber(QFileInfo(m_file).fileName(), QFileInfo(earlier.last()).fileName());
     const QString aside = m_file + asideSuffix + QLatin1Char('.') + QString::number(last.value_or(0) + 1);
     m_noticeTitle = QStringLiteral("Usage history started afresh");
     if (entryExists(aside) || !QDir().rename(m_file, aside)) {
@@ -449,6 +451,8 @@ bool UsageHistory::record(const QList<Reading> &readings, double now)
 
 UsageHistory::Failure UsageHistory::recordOnce(const QList<Reading> &readings, double now)
 {
+    if (m_deadline.hasExpired())
+        return Failure::TooSlow;
     bool recorded = execute("BEGIN IMMEDIATE");
     for (qsizetype index = 0; recorded && index < readings.size(); ++index)
         recorded = recordReading(readings[index], now);
@@ -509,7 +513,7 @@ bool UsageHistory::recordReading(const Reading &reading, double now)
 QList<BurnRateForecast::Sample> UsageHistory::samples(const QString &provider, const QString &window) const
 {
     QList<BurnRateForecast::Sample> found;
-    if (!m_database)
+    if (!m_database || m_deadline.hasExpired())
         return found;
     Statement query(m_database, "SELECT at, used FROM readings WHERE provider = ?1 AND window_key = ?2 "
                                 "ORDER BY rowid DESC LIMIT ?3");

@@ -159,9 +159,9 @@ QStringList UsageTrends::windowKeys(const QJsonArray &windows)
         const QString limit = JsonFields::string(window.value(QStringLiteral("limit")));
         const int place = places[limit]++;
         const std::optional<double> minutes = JsonFields::number(window.value(QStringLiteral("minutes")));
-        QString key = limit + QLatin1Char('/') +
-                      (minutes && *minutes > 0 ? QString::number(*minutes) + QLatin1Char('m')
-                                               : QLatin1Char('#') + QString::number(place));
+        const QString length = minutes && *minutes > 0 ? QString(QString::number(*minutes) + QLatin1Char('m'))
+                                                       : QString(QLatin1Char('#') + QString::number(place));
+        QString key = limit + QLatin1Char('/') + length;
         // Two windows of one limit and one length still keep apart.
         if (keys.contains(key))
             key += QLatin1Char('#') + QString::number(place);

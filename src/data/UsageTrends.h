@@ -3,9 +3,9 @@
 
 #include <QCoro/QCoroTask>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 #include <chrono>

@@ -93,8 +93,7 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
 {
     // A link planted at the name is replaced, never written through.
     // The writer's message names the file and says what happened (a full disk, say).
-    const QString problem =
-        AtomicFile::write(path(fileName), bytes, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString problem = AtomicFile::write(path(fileName), bytes, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!problem.isEmpty())
         throw Problem(problem);
 }

@@ -141,7 +141,8 @@ private Q_SLOTS:
         QTest::newRow("a trigger that never ends")
             << "CREATE TABLE readings(provider TEXT NOT NULL, window_key TEXT NOT NULL, at REAL NOT NULL, "
                "used REAL NOT NULL, resets_at REAL); CREATE TRIGGER forever AFTER INSERT ON readings BEGIN "
-               "SELECT count(*) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM c); "
+               "SELECT count(*) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM "
+               "c); "
                "END";
         QTest::newRow("a view of its own") << "CREATE VIEW latest AS SELECT 1";
     }
@@ -190,7 +191,8 @@ private Q_SLOTS:
         for (int reading = 0; reading < 5; ++reading)
             QVERIFY(UsageHistory(file).record({{"codex", "/#0", double(reading), {}}}, noon + reading * minute));
         sqlite3 *other = trouble == "lock" ? openedWith(file, "BEGIN EXCLUSIVE") : nullptr;
-        const QDeadlineTimer deadline = trouble == "late" ? QDeadlineTimer(qint64(0)) : QDeadlineTimer(QDeadlineTimer::Forever);
+        const QDeadlineTimer deadline =
+            trouble == "late" ? QDeadlineTimer(qint64(0)) : QDeadlineTimer(QDeadlineTimer::Forever);
         {
             UsageHistory history(file, deadline);
             QVERIFY(!history.record({{"codex", "/#0", 6, {}}}, noon + 6 * minute));
@@ -217,8 +219,7 @@ private Q_SLOTS:
         const QString name = "usage-history.sqlite.damaged";
         QTest::newRow("one") << false << 1 << QStringList{name + ".1"};
         QTest::newRow("beside an earlier make's copy") << true << 1 << QStringList{name, name + ".1"};
-        QTest::newRow("the oldest go past three")
-            << true << 4 << QStringList{name + ".2", name + ".3", name + ".4"};
+        QTest::newRow("the oldest go past three") << true << 4 << QStringList{name + ".2", name + ".3", name + ".4"};
     }
 
     void copiesSetAsideAreKept()
@@ -302,7 +303,8 @@ private Q_SLOTS:
             }
             first.insert("usedPercent", 60 + 4 * step);
             second.insert("usedPercent", 10);
-            const QJsonArray entry{QJsonObject{{"id", "codex"}, {"status", "ok"}, {"windows", QJsonArray{first, second}}}};
+            const QJsonArray entry{
+                QJsonObject{{"id", "codex"}, {"status", "ok"}, {"windows", QJsonArray{first, second}}}};
             outcome = UsageTrends::annotateNow(entry, timeAt(noon + step * 5 * minute), file);
         }
         const QJsonArray windows = outcome.providers[0].toObject().value("windows").toArray();

@@ -100,7 +100,7 @@ void TestPageText::saysARunOutOnlyWhereItCanBe_data()
     QTest::addColumn<double>("runsOutAfter"); // seconds after the update
     QTest::addColumn<double>("resetsAfter");  // NaN: no reset known
     QTest::addColumn<double>("used");
-    QTest::addColumn<QString>("said");        // the time said, or empty for none
+    QTest::addColumn<QString>("said"); // the time said, or empty for none
     const double none = std::nan("");
     QTest::newRow("between the update and the reset") << 5700.0 << 8040.0 << 42.0 << "10:50";
     QTest::newRow("before the update") << -7200.0 << 8040.0 << 42.0 << "";
@@ -125,7 +125,8 @@ void TestPageText::saysARunOutOnlyWhereItCanBe()
     QJsonArray windows = claude.value("windows").toArray();
     QJsonObject window = windows[0].toObject();
     window.insert("runsOutAt", updated + runsOutAfter);
-    window.insert("resetsAt", std::isnan(resetsAfter) ? QJsonValue(QJsonValue::Null) : QJsonValue(updated + resetsAfter));
+    window.insert("resetsAt",
+                  std::isnan(resetsAfter) ? QJsonValue(QJsonValue::Null) : QJsonValue(updated + resetsAfter));
     window.insert("usedPercent", used);
     windows[0] = window;
     claude.insert("windows", windows);
