@@ -115,13 +115,14 @@ void TestPageText::saysARunOutOnlyWhereItCanBe()
     QFETCH(double, used);
     QFETCH(QString, said);
     const double updated = 1773911742.12;
-    const auto number = [](double value) {
-        return std::isnan(value) ? QByteArray("null") : QByteArray::number(value, 'f', 2);
-    };
     QByteArray data = TestSupport::fixture(QStringLiteral("render/full.json"));
-    data.replace("\"runsOutAt\": 1773917442.12", "\"runsOutAt\": " + number(updated + runsOutAfter));
-    data.replace("\"resetsAt\": 1773919782.12", "\"resetsAt\": " + number(updated + resetsAfter));
-    data.replace("\"usedPercent\": 42,", "\"usedPercent\": " + number(used) + ',');
+    const auto put = [&data](const char *was, const char *key, double value) {
+        const QByteArray figure = std::isnan(value) ? QByteArray("null") : QByteArray::number(value, 'f', 2);
+        data.replace(QByteArray(was), QByteArray(key).append(figure));
+    };
+    put("\"runsOutAt\": 1773917442.12", "\"runsOutAt\": ", updated + runsOutAfter);
+    put("\"resetsAt\": 1773919782.12", "\"resetsAt\": ", updated + resetsAfter);
+    put("\"usedPercent\": 42", "\"usedPercent\": ", used);
     const RenderedPage rendered =
         QCoro::waitFor(m_renderer->renderWithText(QString::fromUtf8(data), 2, "preview", std::nullopt, 1));
     const qsizetype fact = rendered.text.indexOf("Claude, 5-hour window");
