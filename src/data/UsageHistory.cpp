@@ -201,7 +201,7 @@ std::optional<int> copyNumber(const QString &base, const QString &name)
     if (!name.startsWith(plain + QLatin1Char('.')))
         return std::nullopt;
     bool isNumber = false;
-    const int number = name.mid(plain.size() + 1).toInt(&isNumber);
+    const int number = QStringView(name).mid(plain.size() + 1).toInt(&isNumber);
     return isNumber && number > 0 ? std::optional<int>(number) : std::nullopt;
 }
 
