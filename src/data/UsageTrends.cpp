@@ -118,7 +118,8 @@ QJsonArray mapWindows(const QJsonArray &providers, Annotate annotate)
     return mapped;
 }
 
-// A history started afresh is told once, as it happens, on the desktop: nothing else would show it.
+// What befell the history (started afresh, or not written) is told once, as it happens, on the
+// desktop: nothing else would show it.
 QCoro::Task<> tell(QString title, QString notice)
 {
     QCoro::Task<bool> showing =
