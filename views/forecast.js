@@ -18,27 +18,50 @@
         return (n < 10 ? "0" : "") + n;
     }
 
-    // The moment the window reaches 100 %, when that comes before its reset; else null. A window
-    // with no reset time known runs out whenever its forecast says.
-    function runsOutAt(window) {
+    const WEEK = 7 * 24 * 3600;
+    // The update time of the page being drawn, for the callers that ask about a window alone.
+    let pageTime = null;
+
+    function setPageTime(now) {
+        pageTime = now instanceof Date && isFinite(now.getTime()) ? now : null;
+    }
+
+    // A percentage the page can stand behind: a number from 0 to 100.
+    function isPercent(value) {
+        const v = finite(value);
+        return v !== null && v >= 0 && v <= 100;
+    }
+
+    // The moment the window reaches 100 %, or null. A forecast is drawn only when it makes sense
+    // against the page's update time `now` (a Date): after it and before the window's reset, or,
+    // with no reset known, within the week a forecast reaches; and only for a window whose use is
+    // a percentage from 0 to 100. Anything else is drawn as no forecast. Without `now`, the time
+    // given to setPageTime() counts.
+    function runsOutAt(window, now) {
         if (window === null || typeof window !== "object")
             return null;
         const runsOut = finite(window.runsOutAt);
-        if (runsOut === null)
+        if (runsOut === null || !isPercent(window.usedPercent))
+            return null;
+        const time = now instanceof Date && isFinite(now.getTime()) ? now : pageTime;
+        const updated = time === null ? null : time.getTime() / 1000;
+        if (updated !== null && runsOut <= updated)
             return null;
         const resets = finite(window.resetsAt);
-        return resets === null || runsOut < resets ? runsOut : null;
+        if (resets !== null)
+            return runsOut < resets ? runsOut : null;
+        return updated === null || runsOut - updated <= WEEK ? runsOut : null;
     }
 
     // A forecast that comes before the reset is a critical fact of the page.
-    function isCritical(window) {
-        return runsOutAt(window) !== null;
+    function isCritical(window, now) {
+        return runsOutAt(window, now) !== null;
     }
 
     // "~15:40" today, "~Thu 14:00" on another day; the forecast is a pace, so the time is given to
     // the nearest five minutes. Null when there is nothing to say.
     function when(window, now) {
-        const runsOut = runsOutAt(window);
+        const runsOut = runsOutAt(window, now);
         if (runsOut === null)
             return null;
         const moment = new Date(Math.round((runsOut * 1000) / FIVE_MINUTES) * FIVE_MINUTES);
@@ -54,16 +77,19 @@
         return moment === null ? null : "runs out " + moment;
     }
 
+    // The window's use over its period, or nothing when any figure is not a percentage from 0 to
+    // 100: a line through made-up figures would be no forecast either.
     function seriesOf(window) {
         const values = window && Array.isArray(window.series) ? window.series : [];
-        return values.map((v) => finite(v)).filter((v) => v !== null).map((v) => Math.min(Math.max(v, 0), 100));
+        const known = values.map((v) => finite(v)).filter((v) => v !== null);
+        return known.every(isPercent) ? known : [];
     }
 
     // The spark line as an inline SVG element `width` × `height` pixels, on a 0–100 % scale, or
     // null when the window has fewer than two points. On Panel Pixels (`options.panel`) it is plain
     // black on whole pixels, so the one-bit picture keeps it whole; in the other looks it is drawn
     // in the slot's accent, or the warning colour when the window runs out before its reset, over
-    // a faint area in the track colour.
+    // a faint area in the track colour. `options.now` is the page's update time.
     function sparkline(window, options) {
         const opts = options || {};
         const values = seriesOf(window);
@@ -102,7 +128,7 @@
         const line = document.createElementNS(SVG, "polyline");
         line.setAttribute("points", points.join(" "));
         line.setAttribute("fill", "none");
-        line.setAttribute("stroke", panel ? "#000" : isCritical(window) ? "var(--warn)" : "var(--accent)");
+        line.setAttribute("stroke", panel ? "#000" : isCritical(window, opts.now) ? "var(--warn)" : "var(--accent)");
         line.setAttribute("stroke-width", stroke);
         line.setAttribute("stroke-linejoin", "round");
         line.setAttribute("stroke-linecap", panel ? "square" : "round");
@@ -112,5 +138,5 @@
         return svg;
     }
 
-    Tess.forecast = { runsOutAt, isCritical, when, label, sparkline };
+    Tess.forecast = { runsOutAt, isCritical, when, label, sparkline, setPageTime };
 })();

@@ -197,6 +197,7 @@
         const index = Number.isInteger(input.page) ? input.page : 0;
         const page = isObject(pages[index]) ? pages[index] : { layout: "full", slots: [] };
         const now = F.parseTime(data.updatedAt) || new Date();
+        Tess.forecast.setPageTime(now);
         drawHeader(page, data, catalogue);
         const slots = list(page.slots);
         const rects = slotRects(columnsOf(text(page.layout), slots.length, catalogue));

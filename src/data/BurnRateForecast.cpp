@@ -78,6 +78,18 @@ QList<BurnRateForecast::Sample> BurnRateForecast::recentStretch(const QList<Samp
     return run.mid(start);
 }
 
+QList<BurnRateForecast::Sample> BurnRateForecast::thinned(const QList<Sample> &samples, int most)
+{
+    if (samples.size() <= most || most < 2)
+        return samples;
+    QList<Sample> kept;
+    kept.reserve(most);
+    const double step = double(samples.size() - 1) / double(most - 1);
+    for (int index = 0; index < most; ++index)
+        kept.append(samples[qsizetype(std::round(step * index))]);
+    return kept;
+}
+
 std::optional<double> BurnRateForecast::medianSlope(const QList<Sample> &samples)
 {
     std::vector<double> slopes;
@@ -103,7 +115,7 @@ BurnRateForecast::Result BurnRateForecast::forecast(const QList<Sample> &samples
     // A window already used up, or not read for a long while, has no pace worth telling.
     if (latest.usedPercent >= 100 || now - latest.at >= silentGap)
         return {};
-    const std::optional<double> slope = medianSlope(stretch);
+    const std::optional<double> slope = medianSlope(thinned(stretch, mostFitted));
     if (!slope || *slope <= 0)
         return {};
     const double runsOutAt = latest.at + (100 - latest.usedPercent) / *slope;

@@ -14,7 +14,10 @@
 // reset the readings missed) and since the last backward step of the clock, and of those the
 // last three hours. The pace is the Theil–Sen slope of that stretch (the median of the slopes
 // between every two readings), so one burst or one odd reading does not set it; the forecast
-// runs from the latest reading at that pace.
+// runs from the latest reading at that pace. A stretch of more than mostFitted readings (never
+// one the program wrote itself: that is one a minute) is fitted on that many of them, evenly
+// spread and keeping the latest, so the cost stays bounded whatever a history file holds: linear in
+// the readings given, and a fixed number of pairs.
 class BurnRateForecast
 {
 public:
@@ -50,6 +53,8 @@ public:
     // Less than this rise over an idle spell counts as no use.
     static constexpr double idlePoints = 0.5;
     static constexpr int seriesPoints = 24;
+    // Three hours at one reading a minute, and some to spare.
+    static constexpr int mostFitted = 240;
 
     BurnRateForecast() = delete;
 
@@ -63,6 +68,9 @@ public:
 
     // The readings since the last idle spell, at most recentHorizon long.
     static QList<Sample> recentStretch(const QList<Sample> &run);
+
+    // At most `most` of the samples, evenly spread over them, the first and the last among them.
+    static QList<Sample> thinned(const QList<Sample> &samples, int most);
 
     // The Theil–Sen slope in percentage points a second; none with fewer than two distinct times.
     static std::optional<double> medianSlope(const QList<Sample> &samples);

@@ -7,6 +7,7 @@
 #include "platform/BoundedWork.h"
 #include "platform/DesktopNotifications.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <functional>
@@ -35,13 +36,23 @@ bool isOk(const QJsonObject &entry)
     return JsonFields::string(entry.value(QStringLiteral("status"))) == QStringLiteral("ok");
 }
 
-std::optional<UsageHistory::Reading> readingOf(const QString &provider, const QJsonObject &window)
+std::optional<UsageHistory::Reading> readingOf(const QString &provider, const QString &key, const QJsonObject &window)
 {
     const std::optional<double> used = JsonFields::number(window.value(QStringLiteral("usedPercent")));
     if (!used)
         return std::nullopt;
-    return UsageHistory::Reading{provider, JsonFields::string(window.value(QStringLiteral("label"))), *used,
-                                 JsonFields::number(window.value(QStringLiteral("resetsAt")))};
+    return UsageHistory::Reading{provider, key, *used, JsonFields::number(window.value(QStringLiteral("resetsAt")))};
+}
+
+// Calls `visit(provider id, key, window)` for every window object of every entry that has windows.
+template<typename Visit>
+void forEachWindow(const QJsonObject &entry, Visit visit)
+{
+    const QString id = JsonFields::string(entry.value(QStringLiteral("id")));
+    const QJsonArray windows = JsonFields::array(entry.value(QStringLiteral("windows")));
+    const QStringList keys = UsageTrends::windowKeys(windows);
+    for (qsizetype index = 0; index < windows.size(); ++index)
+        visit(id, keys[index], windows[index]);
 }
 
 QList<UsageHistory::Reading> readingsOf(const QJsonArray &providers)
@@ -51,11 +62,10 @@ QList<UsageHistory::Reading> readingsOf(const QJsonArray &providers)
         const QJsonObject entry = JsonFields::object(value);
         if (!isOk(entry))
             continue;
-        const QString id = JsonFields::string(entry.value(QStringLiteral("id")));
-        for (const QJsonValue &window : JsonFields::array(entry.value(QStringLiteral("windows")))) {
-            if (const std::optional<UsageHistory::Reading> reading = readingOf(id, JsonFields::object(window)))
+        forEachWindow(entry, [&](const QString &id, const QString &key, const QJsonValue &window) {
+            if (const std::optional<UsageHistory::Reading> reading = readingOf(id, key, JsonFields::object(window)))
                 readings.append(*reading);
-        }
+        });
     }
     return readings;
 }
@@ -73,9 +83,10 @@ QString outlookName(BurnRateForecast::Outlook outlook)
     return QString();
 }
 
-QJsonObject withTrend(QJsonObject window, const QString &provider, const UsageHistory &history, double now)
+QJsonObject withTrend(QJsonObject window, const QString &provider, const QString &key, const UsageHistory &history,
+                      double now)
 {
-    const std::optional<UsageHistory::Reading> reading = readingOf(provider, window);
+    const std::optional<UsageHistory::Reading> reading = readingOf(provider, key, window);
     if (!reading)
         return UsageTrends::withoutTrend(std::move(window));
     const QList<BurnRateForecast::Sample> samples = history.samples(provider, reading->window);
@@ -97,21 +108,22 @@ QJsonArray mapWindows(const QJsonArray &providers, Annotate annotate)
             mapped.append(value);
             continue;
         }
-        const QString id = JsonFields::string(entry.value(QStringLiteral("id")));
         QJsonArray windows;
-        for (const QJsonValue &window : JsonFields::array(entry.value(QStringLiteral("windows"))))
-            windows.append(window.isObject() ? QJsonValue(annotate(id, window.toObject())) : window);
+        forEachWindow(entry, [&](const QString &id, const QString &key, const QJsonValue &window) {
+            windows.append(window.isObject() ? QJsonValue(annotate(id, key, window.toObject())) : window);
+        });
         entry.insert(QStringLiteral("windows"), windows);
         mapped.append(entry);
     }
     return mapped;
 }
 
-// A history started afresh is told once, as it happens, on the desktop: nothing else would show it.
-QCoro::Task<> tell(QString notice)
+// What befell the history (started afresh, or not written) is told once, as it happens, on the
+// desktop: nothing else would show it.
+QCoro::Task<> tell(QString title, QString notice)
 {
-    QCoro::Task<bool> showing = DesktopNotifications::show(
-        {QStringLiteral("Usage history started afresh"), std::move(notice), QStringLiteral("app.tessarine.Tessarine")});
+    QCoro::Task<bool> showing =
+        DesktopNotifications::show({std::move(title), std::move(notice), QStringLiteral("app.tessarine.Tessarine")});
     co_await std::move(showing);
 }
 
@@ -134,24 +146,46 @@ QJsonObject UsageTrends::withoutTrend(QJsonObject window)
 
 QJsonArray UsageTrends::withoutTrends(const QJsonArray &providers)
 {
-    return mapWindows(providers, [](const QString &, QJsonObject window) { return withoutTrend(std::move(window)); });
+    return mapWindows(providers, [](const QString &, const QString &, QJsonObject window) {
+        return withoutTrend(std::move(window));
+    });
+}
+
+QStringList UsageTrends::windowKeys(const QJsonArray &windows)
+{
+    QStringList keys;
+    QHash<QString, int> places; // by limit
+    for (const QJsonValue &value : windows) {
+        const QJsonObject window = JsonFields::object(value);
+        const QString limit = JsonFields::string(window.value(QStringLiteral("limit")));
+        const int place = places[limit]++;
+        const std::optional<double> minutes = JsonFields::number(window.value(QStringLiteral("minutes")));
+        const QString length = minutes && *minutes > 0 ? QString(QString::number(*minutes) + QLatin1Char('m'))
+                                                       : QString(QLatin1Char('#') + QString::number(place));
+        QString key = limit + QLatin1Char('/') + length;
+        // Two windows of one limit and one length still keep apart.
+        if (keys.contains(key))
+            key += QLatin1Char('#') + QString::number(place);
+        keys.append(key);
+    }
+    return keys;
 }
 
 UsageTrends::Outcome UsageTrends::annotateNow(const QJsonArray &providers, const QDateTime &now,
-                                              const std::optional<QString> &databaseFile)
+                                              const std::optional<QString> &databaseFile, QDeadlineTimer deadline)
 {
     const QMutexLocker lock(&sessionLock());
     if (!databaseFile) {
         UsageHistory::forget(UsageHistory::defaultFile());
-        return {withoutTrends(providers), QString()};
+        return {withoutTrends(providers), QString(), QString()};
     }
-    UsageHistory history(*databaseFile);
+    UsageHistory history(*databaseFile, deadline);
     const double seconds = secondsOf(now);
     history.record(readingsOf(providers), seconds);
-    const QJsonArray annotated = mapWindows(providers, [&](const QString &id, QJsonObject window) {
-        return withTrend(std::move(window), id, history, seconds);
+    const QJsonArray annotated = mapWindows(providers, [&](const QString &id, const QString &key, QJsonObject window) {
+        return withTrend(std::move(window), id, key, history, seconds);
     });
-    return {annotated, history.notice()};
+    return {annotated, history.notice(), history.noticeTitle()};
 }
 
 QCoro::Task<UsageTrends::Outcome> UsageTrends::annotate(QJsonArray providers, QDateTime now,
@@ -159,9 +193,11 @@ QCoro::Task<UsageTrends::Outcome> UsageTrends::annotate(QJsonArray providers, QD
 {
     // Pages without plan windows leave the history as it is (and make none).
     if (readingsOf(providers).isEmpty())
-        co_return Outcome{withoutTrends(providers), QString()};
-    std::function<Outcome()> work = [providers, now, databaseFile] {
-        return annotateNow(providers, now, databaseFile);
+        co_return Outcome{withoutTrends(providers), QString(), QString()};
+    // The work stops itself when the wait for it ends.
+    const QDeadlineTimer deadline(bound);
+    std::function<Outcome()> work = [providers, now, databaseFile, deadline] {
+        return annotateNow(providers, now, databaseFile, deadline);
     };
     // The call is made apart from the co_await: GCC 12 mishandles temporaries built inside one.
     // One history session at a time; one that overran leaves the pages without trends until it ends.
@@ -169,8 +205,8 @@ QCoro::Task<UsageTrends::Outcome> UsageTrends::annotate(QJsonArray providers, QD
     QCoro::Task<std::optional<Outcome>> working = historySessions.run<Outcome>(std::move(work), bound);
     const std::optional<Outcome> outcome = co_await std::move(working);
     if (!outcome)
-        co_return Outcome{withoutTrends(providers), QString()};
+        co_return Outcome{withoutTrends(providers), QString(), QString()};
     if (!outcome->notice.isEmpty())
-        tell(outcome->notice);
+        tell(outcome->noticeTitle, outcome->notice);
     co_return *outcome;
 }

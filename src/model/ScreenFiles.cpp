@@ -9,6 +9,7 @@
 #include "render/PngEncoder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -36,6 +37,9 @@ void ScreenFiles::ensureDirectory() const
     if (!QDir().mkpath(m_dir))
         throw Problem(QStringLiteral("Could not create the folder ") + QDir::toNativeSeparators(m_dir) +
                       QLatin1Char('.'));
+    // The pictures and texts show the user's own figures: theirs alone to read, also in a folder
+    // made before with a wider mode.
+    QFile::setPermissions(m_dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void ScreenFiles::writeData(const QByteArray &json) const
@@ -89,7 +93,7 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
 {
     // A link planted at the name is replaced, never written through.
     // The writer's message names the file and says what happened (a full disk, say).
-    const QString problem = AtomicFile::write(path(fileName), bytes);
+    const QString problem = AtomicFile::write(path(fileName), bytes, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!problem.isEmpty())
         throw Problem(problem);
 }

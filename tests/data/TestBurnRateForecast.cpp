@@ -109,6 +109,28 @@ private Q_SLOTS:
         const std::optional<double> resetsAt = resets == "-" ? std::nullopt : std::optional(at(resets));
         QCOMPARE(described(BurnRateForecast::forecast(readings(recorded), resetsAt, at(now))), expected);
     }
+
+    void denseReadingsKeepTheirPace_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one a minute") << 121;
+        QTest::newRow("a crafted file's thousands") << 50000;
+    }
+
+    // 10 → 50 % from 12:00 to 14:00, with every tenth reading an odd one at 0.5 points more: at
+    // 20 points an hour the rest take two and a half hours, however densely it was read.
+    void denseReadingsKeepTheirPace()
+    {
+        QFETCH(int, count);
+        QList<Sample> samples;
+        const double from = at("12:00");
+        const double span = at("14:00") - from;
+        for (int index = 0; index < count; ++index) {
+            const double share = double(index) / double(count - 1);
+            samples.append({from + share * span, 10 + 40 * share + (index % 10 == 5 ? 0.5 : 0)});
+        }
+        QCOMPARE(described(BurnRateForecast::forecast(samples, at("20:00"), at("14:00"))), "runs out 16:30");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBurnRateForecast)

@@ -16,6 +16,7 @@
 #include <QTimeZone>
 #include <cmath>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -58,6 +59,34 @@ QJsonArray claudeEntry(double used, double resetsAt)
 QDateTime timeAt(double seconds)
 {
     return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000), QTimeZone::utc());
+}
+
+// Runs SQL on the file through a connection of its own, which the caller closes.
+sqlite3 *openedWith(const QString &file, const char *sql)
+{
+    sqlite3 *other = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &other);
+    sqlite3_exec(other, sql, nullptr, nullptr, nullptr);
+    return other;
+}
+
+int rowsIn(const QString &file)
+{
+    sqlite3 *database = openedWith(file, "");
+    sqlite3_stmt *count = nullptr;
+    sqlite3_prepare_v2(database, "SELECT count(*) FROM readings", -1, &count, nullptr);
+    const int rows = sqlite3_step(count) == SQLITE_ROW ? sqlite3_column_int(count, 0) : -1;
+    sqlite3_finalize(count);
+    sqlite3_close(database);
+    return rows;
+}
+
+QStringList namesOf(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names.append(QFileInfo(path).fileName());
+    return names;
 }
 
 } // namespace
@@ -107,45 +136,183 @@ private Q_SLOTS:
     void unusableFileIsSetAside_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("notice");
-        const QString damaged = "The usage history could not be read, so Tessarine started it afresh; the old file "
-                                "is kept as usage-history.sqlite.damaged.";
-        QTest::newRow("not a database") << "garbage" << damaged;
-        QTest::newRow("another program's table") << "foreign" << damaged;
-        QTest::newRow("a folder in its place") << "folder" << damaged;
-        QTest::newRow("locked by another program")
-            << "locked"
-            << "The usage history was locked by another program, so Tessarine started it afresh; the old file is "
-               "kept as usage-history.sqlite.damaged.";
+        QTest::newRow("not a database") << "garbage";
+        QTest::newRow("another program's table") << "CREATE TABLE samples(x TEXT)";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("a trigger that never ends")
+            << "CREATE TABLE readings(provider TEXT NOT NULL, window_key TEXT NOT NULL, at REAL NOT NULL, "
+               "used REAL NOT NULL, resets_at REAL); CREATE TRIGGER forever AFTER INSERT ON readings BEGIN "
+               "SELECT count(*) FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM "
+               "c); "
+               "END";
+        QTest::newRow("a view of its own") << "CREATE VIEW latest AS SELECT 1";
     }
 
     void unusableFileIsSetAside()
     {
         QFETCH(QString, kind);
-        QFETCH(QString, notice);
         const QString file = m_dir->filePath("usage-history.sqlite");
-        sqlite3 *other = nullptr;
-        if (kind == "garbage") {
+        if (kind == "garbage")
             QVERIFY(TestSupport::writeFile(file, QByteArray(4096, 'x')));
-        } else if (kind == "folder") {
+        else if (kind == "folder")
             QVERIFY(QDir().mkpath(file));
-        } else {
-            QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &other), SQLITE_OK);
-            const char *sql = kind == "foreign" ? "CREATE TABLE samples(x TEXT)" : "BEGIN EXCLUSIVE";
-            if (kind == "locked")
-                UsageHistory(file).record({{"claude", "5-hour", 1, {}}}, noon - minute);
-            QCOMPARE(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-        }
+        else
+            sqlite3_close(openedWith(file, kind.toUtf8().constData()));
 
         UsageHistory history(file);
-        const bool recorded = history.record({{"claude", "5-hour", 10, {}}}, noon);
+        QVERIFY(history.record({{"claude", "5-hour", 10, {}}}, noon));
+        QCOMPARE(history.notice(), "The usage history could not be read, so Tessarine started it afresh; the old file "
+                                   "is kept as " +
+                                       QDir::toNativeSeparators(file) + ".damaged.1.");
+        QCOMPARE(described(history.samples("claude", "5-hour")), QStringList{"0:10"});
+        QCOMPARE(namesOf(UsageHistory::setAsideFiles(file)), QStringList{"usage-history.sqlite.damaged.1"});
+        if (kind == "garbage")
+            QCOMPARE(TestSupport::readFile(file + ".damaged.1"), QByteArray(4096, 'x'));
+    }
+
+    void fileInUseIsNeverMoved_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<bool>("stillThere"); // at the next recording
+        QTest::addColumn<QStringList>("setAside");
+        QTest::addColumn<int>("rowsKept"); // in the history, or else in the copy set aside
+        QTest::newRow("a lock freed by the next recording") << "lock" << false << QStringList{} << 6;
+        QTest::newRow("a lock still there at the next recording")
+            << "lock" << true << QStringList{"usage-history.sqlite.damaged.1"} << 5;
+        QTest::newRow("the refresh's wait already over") << "late" << false << QStringList{} << 6;
+    }
+
+    void fileInUseIsNeverMoved()
+    {
+        QFETCH(QString, trouble);
+        QFETCH(bool, stillThere);
+        QFETCH(QStringList, setAside);
+        QFETCH(int, rowsKept);
+        const QString file = m_dir->filePath("usage-history.sqlite");
+        for (int reading = 0; reading < 5; ++reading)
+            QVERIFY(UsageHistory(file).record({{"codex", "/#0", double(reading), {}}}, noon + reading * minute));
+        sqlite3 *other = trouble == "lock" ? openedWith(file, "BEGIN EXCLUSIVE") : nullptr;
+        const QDeadlineTimer deadline =
+            trouble == "late" ? QDeadlineTimer(qint64(0)) : QDeadlineTimer(QDeadlineTimer::Forever);
+        {
+            UsageHistory history(file, deadline);
+            QVERIFY(!history.record({{"codex", "/#0", 6, {}}}, noon + 6 * minute));
+            QVERIFY(history.notice().isEmpty());
+        }
+        QVERIFY(UsageHistory::setAsideFiles(file).isEmpty());
+        if (!stillThere) {
+            sqlite3_close(other);
+            other = nullptr;
+        }
+        UsageHistory next(file);
+        const bool recorded = next.record({{"codex", "/#0", 7, {}}}, noon + 7 * minute);
         sqlite3_close(other);
         QVERIFY(recorded);
-        QCOMPARE(history.notice(), notice);
-        QCOMPARE(described(history.samples("claude", "5-hour")), QStringList{"0:10"});
-        QVERIFY(QFileInfo::exists(UsageHistory::setAsideFile(file)));
-        if (kind == "garbage")
-            QCOMPARE(TestSupport::readFile(UsageHistory::setAsideFile(file)), QByteArray(4096, 'x'));
+        QCOMPARE(namesOf(UsageHistory::setAsideFiles(file)), setAside);
+        QCOMPARE(rowsIn(setAside.isEmpty() ? file : m_dir->filePath(setAside.first())), rowsKept);
+    }
+
+    void copiesSetAsideAreKept_data()
+    {
+        QTest::addColumn<bool>("earlierCopy"); // "<file>.damaged", as earlier makes kept it
+        QTest::addColumn<int>("setAsides");
+        QTest::addColumn<QStringList>("kept");
+        const QString name = "usage-history.sqlite.damaged";
+        QTest::newRow("one") << false << 1 << QStringList{name + ".1"};
+        QTest::newRow("beside an earlier make's copy") << true << 1 << QStringList{name, name + ".1"};
+        QTest::newRow("the oldest go past three") << true << 4 << QStringList{name + ".2", name + ".3", name + ".4"};
+    }
+
+    void copiesSetAsideAreKept()
+    {
+        QFETCH(bool, earlierCopy);
+        QFETCH(int, setAsides);
+        QFETCH(QStringList, kept);
+        const QString file = m_dir->filePath("usage-history.sqlite");
+        if (earlierCopy)
+            QVERIFY(TestSupport::writeFile(file + ".damaged", "old"));
+        for (int time = 0; time < setAsides; ++time) {
+            QVERIFY(TestSupport::writeFile(file, QByteArray(4096, char('a' + time))));
+            UsageHistory history(file);
+            QVERIFY(history.notice().endsWith(QDir::toNativeSeparators(file) + ".damaged." + QString::number(time + 1) +
+                                              "."));
+        }
+        QCOMPARE(namesOf(UsageHistory::setAsideFiles(file)), kept);
+        QCOMPARE(TestSupport::readFile(file + ".damaged." + QString::number(setAsides)),
+                 QByteArray(4096, char('a' + setAsides - 1)));
+        UsageHistory::forget(file);
+        QVERIFY(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    void onlyTheUserReadsIt_data()
+    {
+        QTest::addColumn<QString>("before"); // "none", an octal mode, or "by label" (an earlier make's)
+        QTest::addColumn<int>("mode");
+        QTest::newRow("made afresh") << "none" << 0600;
+        QTest::newRow("readable by everyone before") << "644" << 0600;
+        QTest::newRow("made read-only by the user") << "444" << 0400;
+        QTest::newRow("kept by label by an earlier make") << "by label" << 0600;
+    }
+
+    void onlyTheUserReadsIt()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, mode);
+        const QString file = m_dir->filePath("usage-history.sqlite");
+        if (before == "by label") {
+            sqlite3_close(openedWith(file, "CREATE TABLE samples(provider TEXT NOT NULL, label TEXT NOT NULL, at REAL "
+                                           "NOT NULL, used REAL NOT NULL, resets_at REAL);"
+                                           "INSERT INTO samples VALUES('claude', '5-hour', 1, 2, NULL)"));
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        } else if (before != "none") {
+            UsageHistory(file).record({{"claude", "/300m", 10, {}}}, noon);
+            QVERIFY(::chmod(QFile::encodeName(file).constData(), mode_t(before.toInt(nullptr, 8))) == 0);
+        }
+        const UsageHistory history(file);
+        QVERIFY(history.isOpen());
+        QVERIFY(history.notice().isEmpty());
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 0777), mode);
+        QVERIFY(UsageHistory::setAsideFiles(file).isEmpty());
+    }
+
+    void windowsSharingALabelKeepApart_data()
+    {
+        QTest::addColumn<QJsonObject>("climbing");
+        QTest::addColumn<QJsonObject>("steady");
+        QTest::newRow("two lengths") << QJsonObject{{"minutes", 60}} << QJsonObject{{"minutes", 90}};
+        QTest::newRow("no length known") << QJsonObject{} << QJsonObject{};
+        QTest::newRow("two limits, one length")
+            << QJsonObject{{"limit", "gpt-5-codex"}, {"minutes", 60}} << QJsonObject{{"minutes", 60}};
+    }
+
+    // A window going 60 → 92 % in 40 minutes, five hours before its reset, beside a steady one
+    // with the same label.
+    void windowsSharingALabelKeepApart()
+    {
+        QFETCH(QJsonObject, climbing);
+        QFETCH(QJsonObject, steady);
+        const QString file = m_dir->filePath("usage-history.sqlite");
+        UsageTrends::Outcome outcome;
+        for (int step = 0; step <= 8; ++step) {
+            QJsonObject first = climbing;
+            QJsonObject second = steady;
+            for (QJsonObject *window : {&first, &second}) {
+                window->insert("label", "1-hour");
+                window->insert("resetsAt", noon + 5 * 3600);
+            }
+            first.insert("usedPercent", 60 + 4 * step);
+            second.insert("usedPercent", 10);
+            const QJsonArray entry{
+                QJsonObject{{"id", "codex"}, {"status", "ok"}, {"windows", QJsonArray{first, second}}}};
+            outcome = UsageTrends::annotateNow(entry, timeAt(noon + step * 5 * minute), file);
+        }
+        const QJsonArray windows = outcome.providers[0].toObject().value("windows").toArray();
+        QCOMPARE(windows[0].toObject().value("outlook").toString(), "runsOut");
+        QCOMPARE(windows[1].toObject().value("outlook"), QJsonValue(QJsonValue::Null));
+        for (const QJsonValue &used : windows[1].toObject().value("series").toArray())
+            QCOMPARE(used.toDouble(), 10.0);
     }
 
     void turnedOffKeepsNothing()

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QTest>
+#include <cmath>
 
 // The page's text as the renderer returns it beside the picture: the shipped page view's words
 // for a fixture page, in reading order, with the facts the picture has no room for and the
@@ -17,6 +18,8 @@ private Q_SLOTS:
     void initTestCase();
     void readsThePageAsAPersonWould_data();
     void readsThePageAsAPersonWould();
+    void saysARunOutOnlyWhereItCanBe_data();
+    void saysARunOutOnlyWhereItCanBe();
 
 private:
     std::unique_ptr<PageRenderer> m_renderer;
@@ -86,6 +89,47 @@ void TestPageText::readsThePageAsAPersonWould()
             qPrintable(QStringLiteral("“%1” not after position %2 in:\n%3").arg(phrase).arg(from).arg(rendered.text)));
         from = at + phrase.size();
     }
+}
+
+void TestPageText::saysARunOutOnlyWhereItCanBe_data()
+{
+    // Claude's 5-hour window on the plans page, updated 09:15:42 and resetting at 11:29.
+    QTest::addColumn<double>("runsOutAfter"); // seconds after the update
+    QTest::addColumn<double>("resetsAfter");  // NaN: no reset known
+    QTest::addColumn<double>("used");
+    QTest::addColumn<QString>("said"); // the time said, or empty for none
+    const double none = std::nan("");
+    QTest::newRow("between the update and the reset") << 5700.0 << 8040.0 << 42.0 << "10:50";
+    QTest::newRow("before the update") << -7200.0 << 8040.0 << 42.0 << "";
+    QTest::newRow("after the reset") << 9000.0 << 8040.0 << 42.0 << "";
+    QTest::newRow("no reset, within the week") << 7200.0 << none << 42.0 << "11:15";
+    QTest::newRow("no reset, in 2100") << 4102444800.0 - 1773911742.12 << none << 42.0 << "";
+    QTest::newRow("a negative share") << 5700.0 << 8040.0 << -30.0 << "";
+    QTest::newRow("a share above 100") << 5700.0 << 8040.0 << 130.0 << "";
+}
+
+void TestPageText::saysARunOutOnlyWhereItCanBe()
+{
+    QFETCH(double, runsOutAfter);
+    QFETCH(double, resetsAfter);
+    QFETCH(double, used);
+    QFETCH(QString, said);
+    const double updated = 1773911742.12;
+    QByteArray data = TestSupport::fixture(QStringLiteral("render/full.json"));
+    const auto put = [&data](const char *was, const char *key, double value) {
+        const QByteArray figure = std::isnan(value) ? QByteArray("null") : QByteArray::number(value, 'f', 2);
+        data.replace(QByteArray(was), QByteArray(key).append(figure));
+    };
+    put("\"runsOutAt\": 1773917442.12", "\"runsOutAt\": ", updated + runsOutAfter);
+    put("\"resetsAt\": 1773919782.12", "\"resetsAt\": ", updated + resetsAfter);
+    put("\"usedPercent\": 42", "\"usedPercent\": ", used);
+    const RenderedPage rendered =
+        QCoro::waitFor(m_renderer->renderWithText(QString::fromUtf8(data), 2, "preview", std::nullopt, 1));
+    const qsizetype fact = rendered.text.indexOf("Claude, 5-hour window");
+    QVERIFY2(fact >= 0, qPrintable(rendered.text));
+    const QString sentence = rendered.text.mid(fact, rendered.text.indexOf(QLatin1Char('.'), fact) - fact);
+    QVERIFY2(said.isEmpty() ? !sentence.contains("runs out") : sentence.contains("runs out at about " + said),
+             qPrintable(sentence));
 }
 
 int main(int argc, char **argv)
