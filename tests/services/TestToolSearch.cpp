@@ -117,7 +117,7 @@ private Q_SLOTS:
         const QString dir = QDir(home).absoluteFilePath(toolDir);
         const QString grok = TestSupport::writeScript(dir + QStringLiteral("/grok"), fakeGrok);
         if (onSessionPath) {
-            qputenv("PATH", QFile::encodeName(dir) + ':' + sessionPath);
+            qputenv("PATH", QByteArray(QFile::encodeName(dir) + ':' + sessionPath));
             UserEnvironment::instance().setDeadline(1s);
         }
         qputenv("SHELL", shell.toLocal8Bit());
