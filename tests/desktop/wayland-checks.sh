@@ -89,6 +89,8 @@ check_hints() {
     for hint in BELOW SKIP_TASKBAR SKIP_PAGER; do
         grep -q "_NET_WM_STATE_$hint\b" <<<"$state" || problem "the window manager dropped _NET_WM_STATE_$hint"
     done
+    # Shown without taking the focus, the card still calls for no one's attention.
+    ! grep -q _NET_WM_STATE_DEMANDS_ATTENTION <<<"$state" || problem "the card demands attention"
 }
 
 # An ordinary window on the first workspace, beside the card (not over it, so that clicks reach

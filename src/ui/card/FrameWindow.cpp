@@ -94,6 +94,7 @@ void FrameWindow::show()
     m_view->show();
     m_view->raise();
     X11WindowHints::askForAllWorkspaces(*m_view);
+    X11WindowHints::declineAttention(*m_view);
     // Moving to a screen of another scale changes the card's size (the panel look) and its place.
     if (!m_followsScreen && m_view->windowHandle()) {
         connect(m_view->windowHandle(), &QWindow::screenChanged, this, &FrameWindow::scheduleApply);

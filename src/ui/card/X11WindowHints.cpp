@@ -7,9 +7,12 @@
 
 #ifdef TESSARINE_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <xcb/xcb.h>
 #endif
 
@@ -60,6 +63,22 @@ QByteArray property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_
 
 constexpr uint32_t allDesktops = 0xFFFFFFFF;
 
+// A request about a shown window, sent to the window manager as a client message on the root.
+void askWindowManager(xcb_connection_t *connection, const QWidget &window, xcb_atom_t type,
+                      std::initializer_list<uint32_t> data)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window.winId());
+    message.type = type;
+    std::copy(data.begin(), data.end(), std::begin(message.data.data32));
+    xcb_send_event(connection, 0, rootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+}
+
 } // namespace
 
 void showOnAllWorkspaces(QWidget &window, bool listed)
@@ -105,17 +124,18 @@ void askForAllWorkspaces(QWidget &window)
     xcb_connection_t *connection = x11Connection();
     if (!connection || !window.isVisible())
         return;
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = xcb_window_t(window.winId());
-    message.type = atom(connection, "_NET_WM_DESKTOP");
-    message.data.data32[0] = allDesktops;
-    message.data.data32[1] = 1; // asked by the application itself
-    xcb_send_event(connection, 0, rootWindow(connection),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    constexpr uint32_t fromApplication = 1;
+    askWindowManager(connection, window, atom(connection, "_NET_WM_DESKTOP"), {allDesktops, fromApplication});
+}
+
+void declineAttention(QWidget &window)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !window.isVisible())
+        return;
+    constexpr uint32_t removeState = 0;
+    askWindowManager(connection, window, atom(connection, "_NET_WM_STATE"),
+                     {removeState, atom(connection, "_NET_WM_STATE_DEMANDS_ATTENTION"), XCB_ATOM_NONE, 1});
 }
 
 QString windowManagerName()
@@ -157,6 +177,8 @@ void showOnAllWorkspaces(QWidget &, bool) {}
 void leaveFocusToHint(QWidget &) {}
 
 void askForAllWorkspaces(QWidget &) {}
+
+void declineAttention(QWidget &) {}
 
 QString windowManagerName()
 {

@@ -20,6 +20,11 @@ void showOnAllWorkspaces(QWidget &window, bool listed = false);
 // mapped; a request once it is mapped is what every one of them follows.
 void askForAllWorkspaces(QWidget &window);
 
+// Asks the window manager not to mark the shown window as demanding attention. KWin marks every
+// ordinary or utility window that is mapped without being activated so, and the card is always
+// shown without activating it: it would sit in KWin's list of windows calling for the user.
+void declineAttention(QWidget &window);
+
 // Leaves the focus with the window manager's own rules: the not yet shown window no longer
 // offers to take the focus itself (WM_TAKE_FOCUS), so the input hint of its flags decides. A
 // window that accepts no focus is then one the window manager never gives the keyboard, also
