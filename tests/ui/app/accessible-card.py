@@ -123,7 +123,9 @@ def start_orca(log):
         return None
     orca = subprocess.Popen(["/usr/bin/python3", "-c", ORCA_WITH_LINE_LOG, log, command],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    check(wait_for(lambda: "ORCA: Starting registry" in read(log), 60), "Orca did not start")
+    # Orca 43 (Debian 12) and Orca 48 (Debian 13) say in other words that they listen.
+    started = ("ORCA: Starting registry", "ORCA: Starting Atspi main event loop")
+    check(wait_for(lambda: any(line in read(log) for line in started), 60), "Orca did not start")
     return orca
 
 
