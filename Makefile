@@ -58,6 +58,7 @@ endif
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -G Ninja -DTESSARINE_SANITIZE=ON -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
 	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
+	TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS && \
 	cd $(SANITIZE_BUILD_DIR) && \
 		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
