@@ -49,15 +49,18 @@ class UpdateChecker;
 //                   (pictures())
 //   RefreshController  the refresh pipeline, its schedule, the renderer process, the failure
 //                   and status lines (refresher())
-// The operations named below stay here, mostly handing on to a part and adding what joins the
-// parts (an edit is saved and refreshed, a new look is drawn). What is not named here the
-// windows reach through the part's accessor. Lives on the GUI thread.
+// The windows and the application use the members named below only, never a part: which part
+// holds what is the model's own business, so a part can be split or merged without touching a
+// window (TestLayering refuses a window that includes a part's header or calls a part's
+// accessor). The members mostly hand on to a part and add what joins the parts (an edit is saved
+// and refreshed, a new look is drawn). The part accessors are for the model's own code and the
+// parts' tests. Lives on the GUI thread.
 //
 // Every observed property notifies only when its value really changes (lists of pages and the
 // optional records are compared by value); the window-opening hooks notify on every write.
 //
-// FrameModelState.cpp holds start-up, the settings file, the providers, the hooks, the owned
-// services and the operations handed on to the parts.
+// FrameModel.cpp holds start-up, the settings file, the providers, the hooks, the owned services
+// and the operations handed on to the parts.
 class FrameModel : public QObject
 {
     Q_OBJECT
@@ -72,7 +75,7 @@ class FrameModel : public QObject
     Q_PROPERTY(int cycleSeconds READ cycleSeconds WRITE setCycleSeconds NOTIFY cycleSecondsChanged)
     Q_PROPERTY(Flash flash READ flash NOTIFY flashChanged)
 
-    // Settings and the last run (FrameModelState.cpp)
+    // Settings and the last run
     Q_PROPERTY(QStringList providers READ providers NOTIFY providersChanged)
     Q_PROPERTY(bool showLogos READ showLogos WRITE setShowLogos NOTIFY showLogosChanged)
     Q_PROPERTY(QList<Page> pages READ pages NOTIFY pagesChanged)
@@ -116,7 +119,7 @@ public:
     FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent);
     ~FrameModel() override;
 
-    // The parts, for what the operations below do not name.
+    // The parts, for the model's own code and the parts' tests; never for a window.
     DisplayOptions &display() { return *m_display; }
     const DisplayOptions &display() const { return *m_display; }
     const PageDocument &document() const { return *m_document; }
@@ -125,7 +128,7 @@ public:
     RefreshController &refresher() { return *m_refresh; }
     const RefreshController &refresher() const { return *m_refresh; }
 
-    // ---- Start-up, settings and providers (FrameModelState.cpp) ----
+    // ---- Start-up, settings and providers ----
 
     // The AI plan providers the user can choose from, in the order the menu lists them.
     static const QList<ProviderChoice> &providerChoices();
@@ -173,6 +176,13 @@ public:
     bool movingForward() const { return m_display->movingForward(); }
     int cycleSeconds() const { return m_display->cycleSeconds(); }
     Flash flash() const { return m_display->flash(); }
+    // Whether desktop alerts are sent before a plan runs out.
+    bool planAlerts() const { return m_display->planAlerts(); }
+    // Whether the page change being made now is animated (none during the e-paper flash, or
+    // when the page was put on the card without a transition).
+    bool animatesPageChange() const;
+    // The content width of the Panel Pixels look at a display scale, screen or not.
+    static double panelContentWidth(double displayScale) { return DisplayOptions::panelContentWidth(displayScale); }
 
     // Each stored option is written to the user defaults store on every call, changed or not.
     void setView(const QString &pageName) { m_display->setPageName(pageName); }
@@ -187,6 +197,7 @@ public:
     void setKeepOnTop(bool keepOnTop) { m_display->setKeepOnTop(keepOnTop); }
     void setTransition(PageTransition transition) { m_display->setTransition(transition); }
     void setCycleSeconds(int seconds) { m_display->setCycleSeconds(seconds); }
+    void setPlanAlerts(bool on) { m_display->setPlanAlerts(on); }
 
     // Puts the named rendered page on the card (DisplayOptions::show).
     void show(const QString &pageName, bool forward) { m_display->show(pageName, forward); }
@@ -197,6 +208,14 @@ public:
     // The loaded image of a page and appearance; null when there is none. While a newly chosen
     // look has no pictures yet, the previous look's stand in for them.
     QImage image(const QString &pageName, bool dark) const { return m_pictures->image(pageName, dark); }
+    // The look of the pictures loaded now: the chosen look's, or the previous look's while the
+    // chosen one has none yet.
+    ScreenLook picturesLook() const { return m_pictures->picturesLook(); }
+    // The words of a rendered page, as the screen reader says them; none before its first
+    // drawing.
+    std::optional<QString> pageText(const QString &pageName) const { return m_pictures->pageText(pageName); }
+    // The widest picture worth decoding, in device pixels (the card's widest use of one).
+    void setPictureWidthLimit(int pixels) { m_pictures->setWidthLimit(pixels); }
 
     // ---- Refresh (RefreshController) ----
 
@@ -229,10 +248,24 @@ public:
     // The pages as they were when their images were last drawn, and as being drawn now.
     const QList<Page> &renderedPages() const;
     const QList<Page> &renderingPages() const;
+    // What one source of a refresh that otherwise worked ran into ("GitHub not updated: " and
+    // the reason); none when every source answered.
+    std::optional<QString> sourceProblem() const;
+    // "Last refresh failed: …" or the source problem while the card shows pictures it marks;
+    // empty when there is nothing to mark (RefreshController::failureNote).
+    QString failureNote() const;
+    // "Updating…" or "Not updated: …" for a slot whose picture is out of date.
+    QString staleSlotText() const;
+    // Whether the first start's welcome is open: the card then welcomes rather than showing
+    // what the default pages' first refresh ran into. Set by the application.
+    bool welcoming() const;
+    void setWelcoming(bool welcoming);
 
     // ---- Page editing and undo (PageDocument) ----
 
     bool canUndo() const { return m_document->canUndo(); }
+    // The page with `id`, as it stands now; none when there is no such page.
+    std::optional<Page> page(const QUuid &id) const { return m_document->page(id); }
     bool canRedo() const { return m_document->canRedo(); }
 
     // The one way the page list is edited. Applies `change` to the whole list; only when the
@@ -337,7 +370,7 @@ private:
         return true;
     }
 
-    // ---- Start-up and settings (FrameModelState.cpp) ----
+    // ---- Start-up and settings ----
     void readCatalogue();
     void loadSettings();
     void saveSettings();

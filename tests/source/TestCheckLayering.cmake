@@ -40,9 +40,9 @@ source(data/Source.cpp "#include \"platform/Keyring.h\"" "#include <QCoro/QCoroN
 source(render/Renderer.cpp "#include <QWebEngineView>" "#include <QImage>" "#include <libdeflate.h>"
        "#include <malloc.h>" "#include <string.h>")
 source(services/Auth.cpp "#include \"data/Source.h\"" "#include <QNetworkReply>")
-source(model/Model.h "#include \"render/Renderer.h\"" "#include \"services/Auth.h\"" "#include <QImage>")
-source(model/Model.cpp "#include \"Model.h\"" "#include <QCoroTimer>")
-source(ui/common/Style.h "#include \"model/Model.h\"" "#include <QSvgRenderer>" "#include <QWidget>")
+source(model/FrameModel.h "#include \"render/Renderer.h\"" "#include \"services/Auth.h\"" "#include <QImage>")
+source(model/FrameModel.cpp "#include \"FrameModel.h\"" "#include <QCoroTimer>")
+source(ui/common/Style.h "#include \"model/FrameModel.h\"" "#include <QSvgRenderer>" "#include <QWidget>")
 source(ui/card/Card.cpp "#include \"ui/common/Style.h\"" "#include <xcb/xcb.h>"
        "#include <QtGui/qguiapplication_platform.h>")
 source(ui/app/App.cpp "#include \"ui/card/Card.h\"" "#include <QApplication>" "#include <QLocalSocket>"
@@ -80,7 +80,9 @@ set(_planted
     "model/Trim.cpp|<malloc.h>|<malloc.h> is posix, which model does not link"
     # A library the check does not know is not taken for the system's.
     "render/Zip.cpp|<zlib.h>|<zlib.h> is in no library the layering check knows"
-    "kit/Json.cpp|<nlohmann/json.hpp>|<nlohmann/json.hpp> is in no library the layering check knows")
+    "kit/Json.cpp|<nlohmann/json.hpp>|<nlohmann/json.hpp> is in no library the layering check knows"
+    # Windows reach the model through its front only.
+    "ui/editor/Pages.cpp|\"model/PageDocument.h\"|\"model/PageDocument.h\" is a part of the model, windows go through model/FrameModel.h")
 set(_expected "")
 foreach(_row ${_planted})
     string(REPLACE "|" ";" _fields "${_row}")
@@ -90,8 +92,11 @@ foreach(_row ${_planted})
     source(${_file} "#include ${_include}")
     list(APPEND _expected "${_file}: ${_complaint}")
 endforeach()
+source(ui/card/Note.cpp "QString note(const FrameModel &model) { return model.refresher().failureNote(); }")
+list(APPEND _expected "ui/card/Note.cpp: reaches a part through FrameModel::refresher(), windows use the model's named members")
 list(LENGTH _planted _count)
-list(APPEND _expected "${_count} include(s) break the layering")
+math(EXPR _count "${_count} + 1")
+list(APPEND _expected "${_count} include(s) or call(s) break the layering")
 
 run_checker(_status _output)
 if(_status EQUAL 0)

@@ -63,7 +63,7 @@ void App::finishLaunching(const QStringList &arguments)
     // During the first welcome the card welcomes rather than showing what the first refresh of
     // the starting pages ran into; the user has chosen nothing yet.
     const bool welcomeNeeded = m_model->needsWelcome();
-    m_model->refresher().setWelcoming(welcomeNeeded);
+    m_model->setWelcoming(welcomeNeeded);
     m_model->startSchedule();
     openLaunchWindows(arguments, welcomeNeeded);
 }
@@ -196,7 +196,7 @@ void App::showWelcome()
         FrameModel *model = m_model.get();
         connect(window, &QWindow::visibleChanged, model, [model](bool visible) {
             if (!visible)
-                model->refresher().setWelcoming(false);
+                model->setWelcoming(false);
         });
     }
 }

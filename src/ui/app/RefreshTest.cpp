@@ -3,7 +3,6 @@
 
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
-#include "model/RefreshController.h"
 #include "render/PageRenderer.h"
 
 #include <QApplication>
@@ -75,7 +74,7 @@ QCoro::Task<int> RefreshTest::run(FrameModel &model, QTextStream &out)
         co_await QCoro::sleepFor(pollInterval);
     const std::optional<QString> error =
         guard ? guard->errorLine() : std::optional<QString>(QStringLiteral("The refresh was stopped."));
-    const std::optional<QString> partial = guard ? guard->refresher().sourceProblem() : std::nullopt;
+    const std::optional<QString> partial = guard ? guard->sourceProblem() : std::nullopt;
     out << resultLine(error, partial, double(clock.elapsed()) / 1000.0) << Qt::endl;
     co_return (error && !error->isEmpty()) ? 1 : 0;
 }

@@ -35,8 +35,7 @@ void AnimatedPage::setView(const QString &view, bool animated)
         return;
     m_animation.stop();
     // The model says how it changed the view: not at all animated during the e-paper flash.
-    const bool withTransition = animated && !m_view.isEmpty() && m_model.flash() == Flash::None &&
-                                m_model.display().pendingAnimation().curve != ViewAnimation::Curve::None;
+    const bool withTransition = animated && !m_view.isEmpty() && m_model.animatesPageChange();
     m_leaving = withTransition ? m_view : QString();
     m_view = view;
     m_progress = withTransition ? 0 : 1;

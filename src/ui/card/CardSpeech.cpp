@@ -13,10 +13,10 @@ const QString welcome = QStringLiteral("Welcome to Tessarine. Choose your first 
 // card says what it shows instead: the error line or the waiting note, as the page area does.
 QString pageWords(const FrameModel &model)
 {
-    if (const std::optional<QString> text = model.pictures().pageText(model.view()))
+    if (const std::optional<QString> text = model.pageText(model.view()))
         return *text;
     if (model.image(model.view(), false).isNull()) {
-        if (model.refresher().welcoming())
+        if (model.welcoming())
             return welcome;
         return model.errorLine() ? QString() : waiting;
     }
@@ -48,10 +48,10 @@ QString CardSpeech::failure(const FrameModel &model)
 {
     // The same failure the card's mark shows; with no picture at all the card shows the error
     // line itself, so it is said too.
-    if (!model.refresher().failureNote().isEmpty())
-        return model.refresher().failureNote();
+    if (!model.failureNote().isEmpty())
+        return model.failureNote();
     if (const std::optional<QString> error = model.errorLine();
-        error && !error->isEmpty() && !model.refresher().welcoming() && model.image(model.view(), false).isNull())
+        error && !error->isEmpty() && !model.welcoming() && model.image(model.view(), false).isNull())
         return QStringLiteral("Last refresh failed: ") + *error;
     return QString();
 }

@@ -38,7 +38,7 @@ QRectF FailureMark::placeFor(const QRectF &page, double inset)
 
 void FailureMark::follow()
 {
-    const QString note = m_model.refresher().failureNote();
+    const QString note = m_model.failureNote();
     setToolTip(note);
     setAccessibleName(note);
     const QRectF page = m_card.pageRect();

@@ -6,7 +6,6 @@
 #include "data/UserEnvironment.h"
 #include "kit/PageCycle.h"
 #include "model/FrameModel.h"
-#include "model/RefreshController.h"
 #include "platform/Autostart.h"
 #include "services/UpdateChecker.h"
 
@@ -109,7 +108,7 @@ void FrameMenu::addStatus()
     QStringList status{m_model.statusLine()};
     if (const std::optional<QString> error = m_model.errorLine(); error && !error->isEmpty())
         status.append(QStringLiteral("Last refresh failed: ") + *error);
-    else if (const std::optional<QString> partial = m_model.refresher().sourceProblem())
+    else if (const std::optional<QString> partial = m_model.sourceProblem())
         status.append(*partial);
     for (const QString &line : std::as_const(status))
         addAction(line)->setEnabled(false);
@@ -140,9 +139,9 @@ void FrameMenu::addNavigation()
 void FrameMenu::addCopyPageText()
 {
     // The shown page in words, as a screen reader reads it, for pasting anywhere.
-    const std::optional<QString> text = m_model.pictures().pageText(m_model.view());
+    const std::optional<QString> text = m_model.pageText(m_model.view());
     QAction *copy = addAction(QStringLiteral("Copy Page Text"), this, [this] {
-        if (const std::optional<QString> current = m_model.pictures().pageText(m_model.view()))
+        if (const std::optional<QString> current = m_model.pageText(m_model.view()))
             QGuiApplication::clipboard()->setText(*current);
     });
     copy->setEnabled(text.has_value());
@@ -258,8 +257,8 @@ void FrameMenu::addPlansMenu()
     }
     plans->addSeparator();
     addToggle(plans, QStringLiteral("Show Logos"), m_model.showLogos(), [this](bool on) { m_model.setShowLogos(on); });
-    addToggle(plans, QStringLiteral("Alert Before Plans Run Out"), m_model.display().planAlerts(),
-              [this](bool on) { m_model.display().setPlanAlerts(on); });
+    addToggle(plans, QStringLiteral("Alert Before Plans Run Out"), m_model.planAlerts(),
+              [this](bool on) { m_model.setPlanAlerts(on); });
 }
 
 void FrameMenu::addKeepOnTopToggle()

@@ -9,7 +9,6 @@
 #include "FrameView.h"
 #include "FullScreenEscape.h"
 #include "X11WindowHints.h"
-#include "model/DisplayOptions.h"
 #include "model/FrameModel.h"
 
 #include <QGuiApplication>
@@ -204,7 +203,7 @@ bool FrameWindow::refuseLookThatDoesNotFit(const QScreen *screen, double scale)
         return false;
     const QSizeF available = screen->availableGeometry().size();
     // Measured for the panel whatever is shown now: a screen that has grown shows it again.
-    if (CardFit::fit(DisplayOptions::panelContentWidth(scale), available)) {
+    if (CardFit::fit(FrameModel::panelContentWidth(scale), available)) {
         if (m_model.look() != ScreenLook::Panel)
             m_model.showLookInstead(ScreenLook::Panel);
         return false;

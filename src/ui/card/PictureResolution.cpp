@@ -57,5 +57,5 @@ void PictureResolution::update()
     for (const QScreen *screen : all)
         screens.append(Screen{screen->availableGeometry().size(), screen->devicePixelRatio()});
     const int views = m_model.manifest() ? int(m_model.manifest()->pageNames.size()) : 1;
-    m_model.pictures().setWidthLimit(widthFor(m_model.size(), views, screens));
+    m_model.setPictureWidthLimit(widthFor(m_model.size(), views, screens));
 }

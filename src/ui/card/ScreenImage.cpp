@@ -43,7 +43,7 @@ ScreenImage::ScreenImage(const FrameModel &model)
 
 QString ScreenImage::placeholderText() const
 {
-    if (m_model.refresher().welcoming())
+    if (m_model.welcoming())
         return QStringLiteral("Welcome to Tessarine. Choose your first pages in the welcome window.");
     return m_model.errorLine().value_or(QStringLiteral("Waiting for the first refresh…"));
 }
@@ -65,7 +65,7 @@ void ScreenImage::paintContent(QPainter &painter, const QRectF &rect, double rad
     const QImage image = m_model.image(view, dark);
     // Painted as the look it was drawn in: just after a look change that can still be the
     // previous look.
-    const bool panel = m_model.pictures().picturesLook() == ScreenLook::Panel;
+    const bool panel = m_model.picturesLook() == ScreenLook::Panel;
     if (panel)
         paintPanel(painter, rect, radius, image);
     else if (!image.isNull())

@@ -34,7 +34,7 @@ WidgetInspector *Inspector::widgetInspector() const
 
 bool Inspector::isLayoutSlot(const FrameModel &model, const QUuid &page, int slot)
 {
-    const std::optional<Page> found = model.document().page(page);
+    const std::optional<Page> found = model.page(page);
     const std::optional<Layout> layout =
         found && model.catalogue() ? model.catalogue()->layout(found->layout) : std::nullopt;
     const qsizetype columns = layout ? layout->columns.size() : 0;
@@ -44,7 +44,7 @@ bool Inspector::isLayoutSlot(const FrameModel &model, const QUuid &page, int slo
 void Inspector::choose()
 {
     const std::optional<QUuid> selection = m_state.selection();
-    const bool hasPage = selection && m_model.document().page(*selection);
+    const bool hasPage = selection && m_model.page(*selection);
     const std::optional<int> slot = m_state.selectedSlot();
     const int wantedSlot = hasPage && slot && isLayoutSlot(m_model, *selection, *slot) ? *slot : -1;
     const QUuid wantedPage = hasPage ? *selection : QUuid();

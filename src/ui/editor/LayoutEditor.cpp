@@ -223,8 +223,7 @@ QWidget *LayoutEditor::buildInspectorColumn()
 
 QString LayoutEditor::navigationTitle() const
 {
-    const std::optional<Page> page =
-        m_state->selection() ? m_model.document().page(*m_state->selection()) : std::nullopt;
+    const std::optional<Page> page = m_state->selection() ? m_model.page(*m_state->selection()) : std::nullopt;
     if (!page || !m_model.catalogue())
         return editLayoutTitle;
     return m_model.catalogue()->title(*page);
@@ -266,7 +265,7 @@ void LayoutEditor::contentShown()
 void LayoutEditor::showCurrentState()
 {
     const bool hasCatalogue = m_model.catalogue().has_value();
-    const bool hasPage = m_state->selection() && m_model.document().page(*m_state->selection());
+    const bool hasPage = m_state->selection() && m_model.page(*m_state->selection());
 
     if (!hasCatalogue)
         m_detail->setCurrentWidget(m_noCatalogue);
@@ -295,8 +294,7 @@ void LayoutEditor::updateTitles()
 void LayoutEditor::updateLayoutMenu()
 {
     m_layoutMenu->clear();
-    const std::optional<Page> page =
-        m_state->selection() ? m_model.document().page(*m_state->selection()) : std::nullopt;
+    const std::optional<Page> page = m_state->selection() ? m_model.page(*m_state->selection()) : std::nullopt;
     if (!page || !m_model.catalogue())
         return;
     auto *group = new QActionGroup(m_layoutMenu);

@@ -49,7 +49,7 @@ PageCanvas::PageCanvas(FrameModel &model, EditorState &state, QWidget *parent)
 
 std::optional<Page> PageCanvas::page() const
 {
-    return m_state.selection() ? m_model.document().page(*m_state.selection()) : std::nullopt;
+    return m_state.selection() ? m_model.page(*m_state.selection()) : std::nullopt;
 }
 
 QList<QRectF> PageCanvas::slotRects(const Catalogue &catalogue, const Page &page)

@@ -37,7 +37,7 @@ void PageInspector::addNameSection()
     m_name = new QLineEdit;
     m_name->setAccessibleName(QStringLiteral("Name"));
     m_name->setClearButtonEnabled(true);
-    const std::optional<Page> page = m_model.document().page(m_page);
+    const std::optional<Page> page = m_model.page(m_page);
     m_loadedName = page ? page->title.value_or(QString()) : QString();
     m_name->setText(m_loadedName);
     section->addRow(QStringLiteral("Name"), m_name);
@@ -85,7 +85,7 @@ void PageInspector::addResetSection()
 
 void PageInspector::pagesChanged()
 {
-    const std::optional<Page> page = m_model.document().page(m_page);
+    const std::optional<Page> page = m_model.page(m_page);
     if (!page)
         return;
     if (m_model.catalogue())

@@ -58,7 +58,7 @@ void PageThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
 
     const QRectF content = contentRect(rowRect);
     const QRectF picture(content.topLeft(), QSizeF(content.width(), content.width() / UiStyle::pageAspectRatio));
-    const std::optional<Page> page = m_model.document().page(index.data(PageListModel::PageIdRole).toUuid());
+    const std::optional<Page> page = m_model.page(index.data(PageListModel::PageIdRole).toUuid());
     if (page) {
         m_image.paint(*painter, picture, *page, thumbnailRadius, UiStyle::isDark(palette), UiStyle::separator(palette));
     }

@@ -84,7 +84,7 @@ void SlotOverlay::setHovered(bool hovered)
 
 std::optional<Widget> SlotOverlay::widget() const
 {
-    const std::optional<Page> page = m_model.document().page(m_pageId);
+    const std::optional<Page> page = m_model.page(m_pageId);
     if (!page || !m_model.catalogue() || m_index >= page->slotWidgets.size())
         return std::nullopt;
     return m_model.catalogue()->widget(page->slotWidgets.at(m_index));
@@ -92,7 +92,7 @@ std::optional<Widget> SlotOverlay::widget() const
 
 bool SlotOverlay::isUpdating() const
 {
-    const std::optional<Page> page = m_model.document().page(m_pageId);
+    const std::optional<Page> page = m_model.page(m_pageId);
     return page && widget() && m_model.isStale(*page, m_index);
 }
 
@@ -123,7 +123,7 @@ QMenu *SlotOverlay::makeMenu()
 
 void SlotOverlay::reload()
 {
-    setToolTip(showsFailure() ? m_model.refresher().staleSlotText() : QString());
+    setToolTip(showsFailure() ? m_model.staleSlotText() : QString());
     updateAccessibleName();
     updateSpinner();
     QWidget::update();
@@ -158,7 +158,7 @@ void SlotOverlay::paintUpdating(QPainter &painter, const QRectF &shape, const Wi
     const QFontMetricsF secondaryMetrics(secondaryFont);
     // After a failed refresh the slot says why it was not drawn, on up to three lines.
     const bool failed = showsFailure();
-    const QString status = m_model.refresher().staleSlotText();
+    const QString status = m_model.staleSlotText();
     const QRectF statusRoom(0, 0, std::max(shape.width() - 24, 1.0), secondaryMetrics.height() * 3);
     const double statusHeight =
         failed ? std::min(secondaryMetrics.boundingRect(statusRoom, Qt::TextWordWrap, status).height(),

@@ -70,7 +70,7 @@ void WidgetInspector::addEmptySection()
 
 std::optional<QString> WidgetInspector::currentWidgetId() const
 {
-    const std::optional<Page> page = m_model.document().page(m_page);
+    const std::optional<Page> page = m_model.page(m_page);
     if (!page || m_slot < 0 || m_slot >= page->slotWidgets.size())
         return std::nullopt;
     return page->slotWidgets.at(m_slot);
@@ -78,7 +78,7 @@ std::optional<QString> WidgetInspector::currentWidgetId() const
 
 int WidgetInspector::slotCount() const
 {
-    const std::optional<Page> page = m_model.document().page(m_page);
+    const std::optional<Page> page = m_model.page(m_page);
     const std::optional<Layout> layout =
         page && m_model.catalogue() ? m_model.catalogue()->layout(page->layout) : std::nullopt;
     return layout ? int(layout->columns.size()) : 1;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up, the settings file, the last run's manifest and images, the provider choice, and the
+// The model's front: start-up, the settings file, the last run's manifest and images, the provider choice, and the
 // operations handed on to the parts.
 
 #include "FrameModel.h"
@@ -373,6 +373,36 @@ const QList<Page> &FrameModel::renderedPages() const
 const QList<Page> &FrameModel::renderingPages() const
 {
     return m_refresh->renderingPages();
+}
+
+QString FrameModel::failureNote() const
+{
+    return m_refresh->failureNote();
+}
+
+std::optional<QString> FrameModel::sourceProblem() const
+{
+    return m_refresh->sourceProblem();
+}
+
+QString FrameModel::staleSlotText() const
+{
+    return m_refresh->staleSlotText();
+}
+
+bool FrameModel::welcoming() const
+{
+    return m_refresh->welcoming();
+}
+
+void FrameModel::setWelcoming(bool welcoming)
+{
+    m_refresh->setWelcoming(welcoming);
+}
+
+bool FrameModel::animatesPageChange() const
+{
+    return flash() == Flash::None && m_display->pendingAnimation().curve != ViewAnimation::Curve::None;
 }
 
 GitHubAuth &FrameModel::github()
