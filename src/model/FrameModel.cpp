@@ -5,10 +5,10 @@
 #include "FrameModel.h"
 
 #include "CalendarSource.h"
+#include "FrameRefreshInputs.h"
 #include "PageTexts.h"
+#include "RefreshScheduler.h"
 
-#include "data/GitHubCliToken.h"
-#include "data/Shell.h"
 #include "kit/FrameSettings.h"
 #include "kit/Provider.h"
 #include "platform/Defaults.h"
@@ -26,15 +26,10 @@
 #include <QJsonDocument>
 #include <QSet>
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
-using namespace std::chrono_literals;
-
 const QString onboardedKey = QStringLiteral("onboarded");
-constexpr auto ghTokenTimeout = 10s;
-const QString ghTokenCommand = QStringLiteral("gh auth token");
 
 } // namespace
 
@@ -93,8 +88,14 @@ void FrameModel::connectPictures()
     connect(m_pictures, &ScreenPictures::manifestChanged, this, &FrameModel::manifestChanged);
     connect(m_pictures, &ScreenPictures::imagesChanged, this, &FrameModel::imagesChanged);
     connect(m_pictures, &ScreenPictures::pageTextsChanged, this, &FrameModel::pageTextsChanged);
-    connect(m_pictures, &ScreenPictures::manifestChanged, this,
-            [this] { m_display->setDrawnPages(manifest() ? manifest()->pageNames : QStringList()); });
+    // Whoever read the manifest (a refresh that ended, or reload()), the card moves on to a page
+    // it names.
+    connect(m_pictures, &ScreenPictures::manifestChanged, this, [this] {
+        const QStringList drawn = manifest() ? manifest()->pageNames : QStringList();
+        m_display->setDrawnPages(drawn);
+        if (!drawn.isEmpty() && !drawn.contains(view()))
+            setView(drawn.first());
+    });
 }
 
 void FrameModel::editSaved()
@@ -216,17 +217,12 @@ void FrameModel::saveSettings()
 void FrameModel::reload()
 {
     m_pictures->readManifest();
-    const std::optional<ScreenManifest> &read = manifest();
-    if (read && !read->pageNames.isEmpty() && !read->pageNames.contains(view()))
-        setView(read->pageNames.first());
     loadImages();
 }
 
 void FrameModel::loadImages()
 {
     m_pictures->load();
-    if (hasPicturesOfLook())
-        m_refresh->lookDrawn();
 }
 
 void FrameModel::setLook(ScreenLook look)
@@ -301,20 +297,14 @@ QCoro::Task<QJsonObject> FrameModel::calendarData()
 
 RefreshController *FrameModel::makeRefresh()
 {
-    RefreshController::Inputs inputs;
-    inputs.settings = [this] {
-        return RefreshController::Settings{pages(), m_providers, m_showLogos, m_countdown, m_catalogue};
-    };
-    inputs.look = [this] { return look(); };
-    inputs.token = [this] { return refreshToken(); };
-    inputs.calendar = [this] { return calendarData(); };
-    inputs.reload = [this] { reload(); };
-    inputs.loadImages = [this] { loadImages(); };
-    auto *refresh = new RefreshController(std::move(inputs), m_viewsDir, m_screensDir, *m_pictures, this);
-    connect(refresh, &RefreshController::refreshRequested, this, &FrameModel::refreshRequested);
-    connect(refresh, &RefreshController::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
-    connect(refresh, &RefreshController::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
-    connect(refresh, &RefreshController::isDrawingChanged, this, &FrameModel::isDrawingChanged);
+    auto *refresh =
+        new RefreshController(std::make_unique<FrameRefreshInputs>(*this), m_viewsDir, m_screensDir, *m_pictures, this);
+    // The schedule's own signals, handed on once.
+    const RefreshScheduler *schedule = &refresh->schedule();
+    connect(schedule, &RefreshScheduler::refreshRequested, this, &FrameModel::refreshRequested);
+    connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &FrameModel::isRefreshingChanged);
+    connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &FrameModel::refreshAgainChanged);
+    connect(schedule, &RefreshScheduler::isDrawingChanged, this, &FrameModel::isDrawingChanged);
     connect(refresh, &RefreshController::lastRunErrorChanged, this, &FrameModel::lastRunErrorChanged);
     connect(refresh, &RefreshController::renderedPagesChanged, this, &FrameModel::renderedPagesChanged);
     connect(refresh, &RefreshController::renderingPagesChanged, this, &FrameModel::renderingPagesChanged);
@@ -419,16 +409,4 @@ UpdateChecker &FrameModel::updates()
     if (!m_updates)
         m_updates = new UpdateChecker(this);
     return *m_updates;
-}
-
-QCoro::Task<std::optional<QString>> FrameModel::refreshToken()
-{
-    const std::optional<QString> signedIn = co_await github().accessToken();
-    if (signedIn && !signedIn->isEmpty())
-        co_return signedIn;
-    // The GitHub command-line tool's own sign-in serves as well.
-    const Shell::Result result = co_await Shell::run(ghTokenCommand, ghTokenTimeout);
-    if (!result.succeeded())
-        co_return std::nullopt;
-    co_return GitHubCliToken::fromOutput(result.output);
 }

@@ -386,7 +386,6 @@ private:
     void editSaved();
 
     RefreshController *makeRefresh();
-    QCoro::Task<std::optional<QString>> refreshToken();
 
     // ---- Parts ----
     std::shared_ptr<CredentialStore> m_credentials; // none: the desktop keyring

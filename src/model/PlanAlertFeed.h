@@ -7,7 +7,7 @@ class FrameModel;
 class PlanAlerts;
 
 // Gives the plan alerts what the model knows: the chosen providers and the alerts switch as they
-// change, and the data document of each refresh once it has ended. Lives as long as the alerts.
+// change, and the data document of each refresh that drew every page. Lives as long as the alerts.
 class PlanAlertFeed : public QObject
 {
     Q_OBJECT
@@ -17,7 +17,6 @@ public:
 
 private:
     void followChoices();
-    void refreshEnded();
 
     FrameModel &m_model;
     PlanAlerts &m_alerts;

@@ -6,6 +6,7 @@
 #include "RefreshScheduler.h"
 #include "ScreenFiles.h"
 #include "ScreenPictures.h"
+#include "WallClock.h"
 #include "data/DataCollector.h"
 #include "kit/Problem.h"
 #include "render/RenderClient.h"
@@ -55,6 +56,20 @@ QSet<QString> usedWidgets(const QList<Page> &pages)
     return used;
 }
 
+// Pages beyond the most a refresh draws are kept but get no pictures.
+qsizetype drawnCount(qsizetype pageCount)
+{
+    return std::min(pageCount, RefreshController::mostDrawnPages);
+}
+
+QStringList drawnPageNames(qsizetype pageCount)
+{
+    QStringList names;
+    for (qsizetype index = 0; index < drawnCount(pageCount); ++index)
+        names.append(PageDocument::pageName(index));
+    return names;
+}
+
 // The text a failed step shows: the message the program's own errors carry, else the error's
 // own description.
 QString messageOf(const std::exception_ptr &error)
@@ -72,16 +87,20 @@ QString messageOf(const std::exception_ptr &error)
 
 } // namespace
 
-RefreshController::RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir,
-                                     ScreenPictures &pictures, QObject *parent)
+RefreshController::RefreshController(std::unique_ptr<RefreshInputs> inputs, const QString &viewsDir,
+                                     const QString &screensDir, ScreenPictures &pictures, QObject *parent,
+                                     std::shared_ptr<const WallClock> clock)
     : QObject(parent)
     , m_inputs(std::move(inputs))
+    , m_clock(clock ? std::move(clock) : std::make_shared<WallClock>())
     , m_viewsDir(viewsDir)
     , m_screensDir(screensDir)
     , m_pictures(pictures)
 {
     m_schedule = makeScheduler();
 }
+
+RefreshController::~RefreshController() = default;
 
 RenderClient &RefreshController::renderer()
 {
@@ -98,11 +117,7 @@ RefreshScheduler *RefreshController::makeScheduler()
     jobs.starting = [this] { refreshStarting(); };
     jobs.run = [this] { return runRefresh(); };
     jobs.finished = [this](const std::optional<QString> &error, bool followUp) { finished(error, followUp); };
-    auto *schedule = new RefreshScheduler(std::move(jobs), this);
-    connect(schedule, &RefreshScheduler::refreshRequested, this, &RefreshController::refreshRequested);
-    connect(schedule, &RefreshScheduler::isRefreshingChanged, this, &RefreshController::isRefreshingChanged);
-    connect(schedule, &RefreshScheduler::refreshAgainChanged, this, &RefreshController::refreshAgainChanged);
-    connect(schedule, &RefreshScheduler::isDrawingChanged, this, &RefreshController::isDrawingChanged);
+    auto *schedule = new RefreshScheduler(std::move(jobs), this, m_clock);
     connect(this, &RefreshController::lastRunErrorChanged, this, &RefreshController::updateFailureNote);
     connect(&m_pictures, &ScreenPictures::manifestChanged, this, &RefreshController::updateFailureNote);
     connect(&m_pictures, &ScreenPictures::imagesChanged, this, &RefreshController::updateFailureNote);
@@ -139,7 +154,10 @@ void RefreshController::refresh()
 
 void RefreshController::refreshStarting()
 {
-    assign(m_renderingPages, m_inputs.settings().pages, &RefreshController::renderingPagesChanged);
+    // The one reading of the settings for the whole run: what it collects, draws and names in
+    // its manifest all come from this.
+    m_run = m_inputs->settings();
+    assign(m_renderingPages, m_run.pages, &RefreshController::renderingPagesChanged);
     assign(m_lastRunError, std::optional<QString>(), &RefreshController::lastRunErrorChanged);
 }
 
@@ -147,13 +165,13 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
 {
     // The model may go away at any suspension; after each one nothing is touched without it.
     const QPointer<RefreshController> self(this);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = m_clock->now();
+    const RefreshInputs::Settings settings = m_run;
     std::optional<QString> error;
     try {
-        const std::optional<QString> token = co_await m_inputs.token();
+        const std::optional<QString> token = co_await m_inputs->token();
         if (!self)
             co_return std::nullopt;
-        const Settings settings = m_inputs.settings();
         const QJsonArray pages = pagesJson(settings.pages);
         const std::optional<QJsonObject> countdown =
             settings.countdown ? std::optional<QJsonObject>(settings.countdown->toJson()) : std::nullopt;
@@ -162,7 +180,7 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
         // subscriptions' private addresses over the network and wait on the calendar service.
         std::optional<QJsonObject> calendar;
         if (widgets.contains(calendarWidget)) {
-            calendar = co_await m_inputs.calendar();
+            calendar = co_await m_inputs->calendar();
             if (!self)
                 co_return std::nullopt;
         }
@@ -177,9 +195,9 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
         const ScreenFiles files(m_screensDir);
         files.ensureDirectory();
         markUnfinished();
-        // draw() takes the look as it begins, before its first suspension.
-        const ScreenLook drawnLook = m_inputs.look();
-        const bool drawn = co_await draw(QString::fromUtf8(data));
+        // A look chosen from now on is drawn after this run (drawChosenLook).
+        const ScreenLook drawnLook = m_inputs->look();
+        const bool drawn = co_await draw(QString::fromUtf8(data), settings.pages.size(), drawnLook);
         if (!self)
             co_return std::nullopt;
         if (!drawn)
@@ -196,9 +214,10 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
             collected.githubProblem ? std::optional<QString>(githubNotUpdated + *collected.githubProblem)
                                     : std::nullopt;
         if (writeManifest(true, now, collected.login, sourceProblem)) {
-            files.removePicturesExcept(drawnPageNames(), drawnLook);
+            files.removePicturesExcept(drawnPageNames(settings.pages.size()), drawnLook);
             m_pictures.setRefreshedLook(drawnLook);
         }
+        Q_EMIT dataRefreshed(collected.data);
     } catch (...) {
         if (!self)
             co_return std::nullopt;
@@ -214,14 +233,12 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
     co_return error;
 }
 
-QCoro::Task<bool> RefreshController::draw(QString dataJson)
+QCoro::Task<bool> RefreshController::draw(QString dataJson, qsizetype pageCount, ScreenLook look)
 {
     const QPointer<RefreshController> self(this);
     // Begun before the first render, so a draw still running stops before its next picture.
     const RefreshScheduler::DrawTurn turn(*m_schedule);
     const QJsonObject themes = ThemeFile::read(m_viewsDir);
-    // Taken once: pages added or a look chosen meanwhile are drawn by the refresh that follows.
-    const ScreenLook look = m_inputs.look();
     const ScreenFiles files(m_screensDir);
     struct Picture
     {
@@ -231,7 +248,7 @@ QCoro::Task<bool> RefreshController::draw(QString dataJson)
         std::optional<QString> textPage;
     };
     QList<Picture> pictures;
-    for (qsizetype index = 0; index < drawnPageCount(); ++index) {
+    for (qsizetype index = 0; index < drawnCount(pageCount); ++index) {
         const QString pageName = PageDocument::pageName(index);
         for (const bool dark : look == ScreenLook::Panel ? QList<bool>{false} : QList<bool>{false, true})
             pictures.append({look.fileName(pageName, dark), pictureJob(dataJson, int(index), look, dark, themes),
@@ -279,34 +296,21 @@ void RefreshController::redraw()
         return;
     const std::optional<QString> data = ScreenFiles(m_screensDir).readData();
     if (data)
-        redrawFrom(*data);
+        redrawFrom(*data, m_inputs->settings().pages.size(), m_inputs->look());
 }
 
-QCoro::Task<> RefreshController::redrawFrom(QString dataJson)
+QCoro::Task<> RefreshController::redrawFrom(QString dataJson, qsizetype pageCount, ScreenLook look)
 {
     const QPointer<RefreshController> self(this);
     bool drawn = false;
     try {
-        drawn = co_await draw(dataJson);
+        drawn = co_await draw(dataJson, pageCount, look);
     } catch (...) {
         // A redraw only improves what is shown; its failure leaves no error line.
     }
     // A redraw that was taken over leaves the pictures to the draw that took over.
     if (self && drawn)
-        m_inputs.loadImages();
-}
-
-qsizetype RefreshController::drawnPageCount() const
-{
-    return std::min(m_inputs.settings().pages.size(), mostDrawnPages);
-}
-
-QStringList RefreshController::drawnPageNames() const
-{
-    QStringList names;
-    for (qsizetype index = 0; index < drawnPageCount(); ++index)
-        names.append(PageDocument::pageName(index));
-    return names;
+        m_pictures.load();
 }
 
 bool RefreshController::writeManifest(bool ok, const std::optional<QDateTime> &updatedAt,
@@ -317,12 +321,11 @@ bool RefreshController::writeManifest(bool ok, const std::optional<QDateTime> &u
     if (updatedAt)
         manifest.updatedAt = updatedAt->toUTC().toString(Qt::ISODateWithMs);
     manifest.login = login;
-    manifest.pageNames = drawnPageNames();
-    const Settings settings = m_inputs.settings();
+    // The pages the run started with, not those of now: a page added meanwhile has no pictures.
+    manifest.pageNames = drawnPageNames(m_run.pages.size());
     QStringList titles;
     for (qsizetype index = 0; index < manifest.pageNames.size(); ++index)
-        titles.append(settings.catalogue ? settings.catalogue->title(settings.pages.at(index))
-                                         : QStringLiteral("Page"));
+        titles.append(m_run.catalogue ? m_run.catalogue->title(m_run.pages.at(index)) : QStringLiteral("Page"));
     manifest.titles = titles;
     manifest.error = error;
     QDir().mkpath(m_screensDir);
@@ -344,7 +347,8 @@ void RefreshController::finished(const std::optional<QString> &error, bool follo
 {
     if (!error)
         assign(m_renderedPages, m_renderingPages, &RefreshController::renderedPagesChanged);
-    m_inputs.reload();
+    m_pictures.readManifest();
+    m_pictures.load();
     // A follow-up draws the current look itself and clears the error line as it starts.
     if (followUp)
         return;
@@ -361,8 +365,7 @@ void RefreshController::drawChosenLook()
 
 void RefreshController::lookChosen(bool hasPictures)
 {
-    m_lookAwaitingPictures = !hasPictures;
-    if (m_lookAwaitingPictures)
+    if (!hasPictures)
         redraw();
 }
 

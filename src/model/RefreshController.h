@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "kit/Catalogue.h"
-#include "kit/Countdown.h"
+#include "RefreshInputs.h"
 #include "kit/Page.h"
 #include "kit/ScreenLook.h"
 #include "render/RenderJob.h"
@@ -14,53 +13,35 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
+#include <memory>
 #include <optional>
 
 class RefreshScheduler;
 class RenderClient;
 class ScreenPictures;
+class WallClock;
 
 // The refresh pipeline: a run collects the data document, draws every page through the renderer
 // process, writes "data.json" and the manifest, and has the owner reload what the card shows; a
 // redraw draws again from the last good data document. It keeps the run's state (what is being
 // drawn, what was drawn last, the failure) and the lines the windows show for it. When runs
-// start and which draw may write is RefreshScheduler's, owned here. It reads the user's settings
-// through Inputs, so it holds none of them. Lives on the GUI thread.
+// start and which draw may write is RefreshScheduler's, owned here (schedule(): whether a refresh
+// runs or follows, and whether pictures are drawn, are told by its signals).
+//
+// A run goes one way: it asks its RefreshInputs for the settings once, as it starts, and for the
+// look once, as its draw begins; it tells what it did through its own state, the ScreenPictures
+// it reloads, and dataRefreshed(). Lives on the GUI thread.
 class RefreshController : public QObject
 {
     Q_OBJECT
 public:
-    // What a run reads from the settings, taken afresh whenever it needs them.
-    struct Settings
-    {
-        QList<Page> pages;
-        QStringList providers;
-        bool showLogos = true;
-        std::optional<Countdown> countdown;
-        std::optional<Catalogue> catalogue;
-    };
-
-    struct Inputs
-    {
-        std::function<Settings()> settings;
-        // The look chosen now.
-        std::function<ScreenLook()> look;
-        // A GitHub token, none when signed out everywhere.
-        std::function<QCoro::Task<std::optional<QString>>()> token;
-        // The data document's "calendar" section.
-        std::function<QCoro::Task<QJsonObject>()> calendar;
-        // Re-reads the manifest and the pictures the card shows.
-        std::function<void()> reload;
-        // Re-reads the pictures alone, after a redraw.
-        std::function<void()> loadImages;
-    };
-
     // The most pages a refresh draws; later pages are kept but get no pictures.
     static constexpr qsizetype mostDrawnPages = 30;
 
-    RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir, ScreenPictures &pictures,
-                      QObject *parent = nullptr);
+    // Without a clock, the system's; the schedule keeps the same one.
+    RefreshController(std::unique_ptr<RefreshInputs> inputs, const QString &viewsDir, const QString &screensDir,
+                      ScreenPictures &pictures, QObject *parent = nullptr, std::shared_ptr<const WallClock> clock = {});
+    ~RefreshController() override;
 
     // Asks for a refresh. One runs at a time; any number of requests during a run give exactly
     // one follow-up.
@@ -75,9 +56,8 @@ public:
     // A look was chosen: when it has no pictures yet it is drawn, at once or when the running
     // refresh ends.
     void lookChosen(bool hasPictures);
-    // The chosen look's pictures were loaded: it no longer waits to be drawn.
-    void lookDrawn() { m_lookAwaitingPictures = false; }
 
+    RefreshScheduler &schedule() { return *m_schedule; }
     bool isRefreshing() const;
     bool refreshAgain() const;
     // Whether pictures are being drawn, by a refresh or a redraw.
@@ -110,10 +90,8 @@ public:
     void setWelcoming(bool welcoming);
 
 Q_SIGNALS:
-    void refreshRequested();
-    void isRefreshingChanged();
-    void refreshAgainChanged();
-    void isDrawingChanged();
+    // A refresh drew every page from `data`, which is now the last good data document.
+    void dataRefreshed(const QJsonObject &data);
     void lastRunErrorChanged();
     void renderedPagesChanged();
     void renderingPagesChanged();
@@ -133,14 +111,12 @@ private:
     RefreshScheduler *makeScheduler();
     void refreshStarting();
     QCoro::Task<std::optional<QString>> runRefresh();
-    QCoro::Task<bool> draw(QString dataJson);
+    QCoro::Task<bool> draw(QString dataJson, qsizetype pageCount, ScreenLook look);
     static RenderJob pictureJob(const QString &dataJson, int page, ScreenLook look, bool dark,
                                 const QJsonObject &themes);
-    QCoro::Task<> redrawFrom(QString dataJson);
+    QCoro::Task<> redrawFrom(QString dataJson, qsizetype pageCount, ScreenLook look);
     bool writeManifest(bool ok, const std::optional<QDateTime> &updatedAt, const std::optional<QString> &login,
                        const std::optional<QString> &error);
-    qsizetype drawnPageCount() const;
-    QStringList drawnPageNames() const;
     void markUnfinished();
     void finished(const std::optional<QString> &error, bool followUp);
     void drawChosenLook();
@@ -148,15 +124,16 @@ private:
     void takePlanResets(const QJsonObject &data);
     RenderClient &renderer();
 
-    Inputs m_inputs;
+    std::unique_ptr<RefreshInputs> m_inputs;
+    std::shared_ptr<const WallClock> m_clock;
+    // The settings of the running refresh, taken as it started.
+    RefreshInputs::Settings m_run;
     QString m_viewsDir;
     QString m_screensDir;
     ScreenPictures &m_pictures;
     RefreshScheduler *m_schedule = nullptr;
     RenderClient *m_renderer = nullptr;
     std::optional<QString> m_lastRunError;
-    // A look was chosen that has no pictures yet and is drawn as soon as no refresh runs.
-    bool m_lookAwaitingPictures = false;
     QList<Page> m_renderedPages;
     QList<Page> m_renderingPages;
     QString m_failureNote;

@@ -78,10 +78,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void requestsDuringARunGiveOneFollowUp();
     void looksDrawTheirPictures_data();
     void looksDrawTheirPictures();
-    void withoutCatalogueEveryTitleIsPage();
     void failuresKeepTheLastPictures_data();
     void failuresKeepTheLastPictures();
     void githubFailureDrawsEveryOtherWidget_data();
@@ -94,8 +92,6 @@ private Q_SLOTS:
     void rendererKilledDuringRefreshFailsThatRefreshOnly();
     void manifestStopsClaimingSuccessWhileDrawing();
     void redrawDuringRefreshDoesNothing();
-    void statusAndErrorLines_data();
-    void statusAndErrorLines();
     void scheduleRefreshesNow();
     void failedDrawKeepsTheLastGoodData();
     void lookChosenDuringRefreshIsDrawnAfterIt();
@@ -104,7 +100,6 @@ private Q_SLOTS:
     void failedRefreshIsInSight();
     void refreshSupersedesRunningRedraw();
     void picturesOfRemovedPagesGo();
-    void drawsAtMostTheMostDrawnPages();
     void keepsEachPagesTextBesideItsPictures_data();
     void keepsEachPagesTextBesideItsPictures();
 
@@ -159,26 +154,6 @@ QString TestFrameModelRefresh::copyViews() const
 QStringList TestFrameModelRefresh::pictures() const
 {
     return QDir(screens()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
-}
-
-void TestFrameModelRefresh::requestsDuringARunGiveOneFollowUp()
-{
-    const auto model = makeModel();
-    int runs = 0;
-    connect(model.get(), &FrameModel::isRefreshingChanged, this, [&] { runs += model->isRefreshing(); });
-
-    model->refresh();
-    QVERIFY(model->isRefreshing());
-    QCOMPARE(model->statusLine(), QStringLiteral("Refreshing\u2026"));
-    model->refresh();
-    model->refresh();
-    model->refresh();
-    QVERIFY(model->refreshAgain());
-    QVERIFY(waitUntilIdle(*model));
-
-    QCOMPARE(runs, 2);
-    QCOMPARE(model->errorLine(), std::nullopt);
-    QVERIFY(model->statusLine().startsWith(QStringLiteral("Updated ")));
 }
 
 void TestFrameModelRefresh::looksDrawTheirPictures_data()
@@ -241,26 +216,6 @@ void TestFrameModelRefresh::looksDrawTheirPictures()
     QCOMPARE(document.value("calendar").toObject(), QJsonObject({{"status", "noAccess"}, {"events", QJsonArray()}}));
     QCOMPARE(document.value("pages").toArray().size(), 2);
     QCOMPARE(model->renderedPages(), model->pages());
-}
-
-void TestFrameModelRefresh::withoutCatalogueEveryTitleIsPage()
-{
-    const QString views = m_dir->filePath(QStringLiteral("views"));
-    QDir().mkpath(views);
-    QVERIFY(QFile::copy(TestSupport::fixturePath(QStringLiteral("refresh/views/page.html")),
-                        QDir(views).filePath(QStringLiteral("page.html"))));
-    qputenv("TESSARINE_VIEWS", views.toUtf8());
-    writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr}, "Mine")});
-
-    const auto model = makeModel();
-    QVERIFY(!model->catalogue());
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("titles").toArray(),
-             QJsonArray({"Page", "Page"}));
-    // Without "themes.json" both appearances are still drawn.
-    QCOMPARE(pictures().size(), 4);
 }
 
 void TestFrameModelRefresh::failuresKeepTheLastPictures_data()
@@ -622,46 +577,6 @@ void TestFrameModelRefresh::redrawDuringRefreshDoesNothing()
     QCOMPARE(model->errorLine(), failure);
 }
 
-void TestFrameModelRefresh::statusAndErrorLines_data()
-{
-    QTest::addColumn<QJsonObject>("manifest");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<QString>("error");
-
-    // 09:15 on Sunday 1 March 2026 in the test's own time zone.
-    const QString sundayMorning =
-        QDateTime(QDate(2026, 3, 1), QTime(9, 15, 42, 120)).toUTC().toString(Qt::ISODateWithMs);
-    QJsonObject ok = okManifest({"page0"});
-    ok.insert("updatedAt", sundayMorning);
-    QJsonObject failed = ok;
-    failed.insert("ok", false);
-    QJsonObject failedWithError = failed;
-    failedWithError.insert("error", "GitHub 502: Bad gateway");
-    QJsonObject undated = ok;
-    undated.insert("updatedAt", "2026-03-01");
-
-    QTest::newRow("no manifest") << QJsonObject() << "Not updated yet" << QString();
-    QTest::newRow("good run") << ok << "Updated 09:15 \u00B7 Sun 1 Mar" << QString();
-    QTest::newRow("failed without text") << failed << "Updated 09:15 \u00B7 Sun 1 Mar"
-                                         << "The last refresh failed";
-    QTest::newRow("failed with text") << failedWithError << "Updated 09:15 \u00B7 Sun 1 Mar"
-                                      << "GitHub 502: Bad gateway";
-    QTest::newRow("date only") << undated << "Not updated yet" << QString();
-}
-
-void TestFrameModelRefresh::statusAndErrorLines()
-{
-    QFETCH(QJsonObject, manifest);
-    QFETCH(QString, status);
-    QFETCH(QString, error);
-    if (!manifest.isEmpty())
-        writeManifest(screens(), manifest);
-
-    const auto model = makeModel();
-    QCOMPARE(model->statusLine(), status);
-    QCOMPARE(model->errorLine(), error.isEmpty() ? std::nullopt : std::optional<QString>(error));
-}
-
 void TestFrameModelRefresh::scheduleRefreshesNow()
 {
     // The timer and the wakes are the scheduler's own (TestRefreshScheduler); here the model
@@ -909,32 +824,6 @@ void TestFrameModelRefresh::picturesOfRemovedPagesGo()
     expected.sort();
     QCOMPARE(listing(), expected);
     QCOMPARE(TestSupport::readFile(outside), QByteArray("mine"));
-}
-
-void TestFrameModelRefresh::drawsAtMostTheMostDrawnPages()
-{
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-        .setValue(QStringLiteral("look"), QStringLiteral("panel"));
-    QJsonArray many;
-    for (qsizetype index = 0; index < FrameModel::mostDrawnPages + 2; ++index)
-        many.append(page("full", {"today.date"}));
-    writeSettings(screens(), many);
-    const auto model = makeModel();
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-
-    QCOMPARE(pictures().size(), FrameModel::mostDrawnPages);
-    const QString last = QStringLiteral("page") + QString::number(FrameModel::mostDrawnPages - 1);
-    QVERIFY(QFileInfo::exists(screenFile(last + QStringLiteral(".png"))));
-    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
-    QCOMPARE(manifest.value("views").toArray().size(), FrameModel::mostDrawnPages);
-    QCOMPARE(manifest.value("titles").toArray().size(), FrameModel::mostDrawnPages);
-    QCOMPARE(manifest.value("views").toArray().last().toString(), last);
-    // The pages beyond are kept, only not drawn.
-    QCOMPARE(model->pages().size(), FrameModel::mostDrawnPages + 2);
-    QCOMPARE(readObject(screenFile(QStringLiteral("data.json"))).value("pages").toArray().size(),
-             FrameModel::mostDrawnPages + 2);
 }
 
 void TestFrameModelRefresh::keepsEachPagesTextBesideItsPictures_data()

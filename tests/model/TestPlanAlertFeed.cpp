@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The model feeds the plan alerts: its chosen providers, its alerts switch, and the data document
-// a refresh leaves. (Delivery to the desktop is tested with the alerts themselves.)
+// of each refresh. (Delivery to the desktop is tested with the alerts themselves.)
 
 #include "RefreshSupport.h"
 #include "TestSupport.h"
@@ -8,7 +8,6 @@
 #include "model/PlanAlertFeed.h"
 #include "services/PlanAlerts.h"
 
-#include <QJsonDocument>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -25,6 +24,11 @@ QJsonObject window(const QString &label, double used)
 QJsonObject provider(const QString &id, const QString &name, const QJsonArray &windows)
 {
     return {{"id", id}, {"name", name}, {"logo", id}, {"status", "ok"}, {"windows", windows}};
+}
+
+QJsonObject dataDocument(const QJsonArray &providers)
+{
+    return {{"ai", QJsonObject{{"providers", providers}}}};
 }
 
 QStringList alertedWindows(const QSignalSpy &due)
@@ -46,11 +50,10 @@ class TestPlanAlertFeed : public QObject
 private Q_SLOTS:
     void init();
     void followsTheModelsChoices();
-    void checksTheDataDocumentWhenARefreshEnds();
+    void checksTheDataDocumentOfEachRefresh();
 
 private:
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
-    void writeDataDocument(const QJsonArray &providers) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -62,12 +65,6 @@ void TestPlanAlertFeed::init()
     qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("model/views")).toUtf8());
     QSettings(QSettings::IniFormat, QSettings::UserScope, "Tessarine", "Tessarine").clear();
     RefreshSupport::writeSettings(screens(), {RefreshSupport::page("full", {"plans.all"})}, {"claude", "grok"});
-}
-
-void TestPlanAlertFeed::writeDataDocument(const QJsonArray &providers) const
-{
-    const QJsonObject document{{"ai", QJsonObject{{"providers", providers}}}};
-    QVERIFY(TestSupport::writeFile(screens() + QStringLiteral("/data.json"), QJsonDocument(document).toJson()));
 }
 
 void TestPlanAlertFeed::followsTheModelsChoices()
@@ -84,31 +81,23 @@ void TestPlanAlertFeed::followsTheModelsChoices()
     QVERIFY(alerts.isEnabled());
 }
 
-void TestPlanAlertFeed::checksTheDataDocumentWhenARefreshEnds()
+void TestPlanAlertFeed::checksTheDataDocumentOfEachRefresh()
 {
     FrameModel model;
     PlanAlerts alerts(m_dir->filePath("plan-alerts.json"));
     new PlanAlertFeed(model, alerts);
     QSignalSpy due(&alerts, &PlanAlerts::due);
-    writeDataDocument({provider("claude", "Claude", {window("5-hour", 30), window("This week", 91)}),
-                       provider("codex", "Codex", {window("5-hour", 99)}),
-                       provider("grok", "Grok", {window("Daily", 85)})});
 
-    // The end of a refresh checks the document it left; only chosen providers alert.
-    Q_EMIT model.isRefreshingChanged();
+    // The refresh hands on the document it collected; only chosen providers alert.
+    Q_EMIT model.refresher().dataRefreshed(dataDocument(
+        {provider("claude", "Claude", {window("5-hour", 30), window("This week", 91)}),
+         provider("codex", "Codex", {window("5-hour", 99)}), provider("grok", "Grok", {window("Daily", 85)})}));
     QCOMPARE(alertedWindows(due), (QStringList{"claude/This week", "grok/Daily"}));
 
     // With the switch off, the next refresh alerts nothing.
     due.clear();
-    writeDataDocument({provider("claude", "Claude", {window("5-hour", 97)})});
     model.display().setPlanAlerts(false);
-    Q_EMIT model.isRefreshingChanged();
-    QCOMPARE(due.size(), 0);
-
-    // A missing or broken document is no alert and no failure.
-    model.display().setPlanAlerts(true);
-    QVERIFY(TestSupport::writeFile(screens() + QStringLiteral("/data.json"), "{\"ai\": "));
-    Q_EMIT model.isRefreshingChanged();
+    Q_EMIT model.refresher().dataRefreshed(dataDocument({provider("claude", "Claude", {window("5-hour", 97)})}));
     QCOMPARE(due.size(), 0);
 }
 
