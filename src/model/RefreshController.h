@@ -22,11 +22,10 @@ class ScreenPictures;
 class WallClock;
 
 // The refresh pipeline: a run collects the data document, draws every page through the renderer
-// process, writes "data.json" and the manifest, and has the owner reload what the card shows; a
-// redraw draws again from the last good data document. It keeps the run's state (what is being
+// process, writes "data.json" and the manifest, and reloads what the card shows; a redraw draws
+// again from the last good data document. It keeps the run's state (what is being
 // drawn, what was drawn last, the failure) and the lines the windows show for it. When runs
-// start and which draw may write is RefreshScheduler's, owned here (schedule(): whether a refresh
-// runs or follows, and whether pictures are drawn, are told by its signals).
+// start and which draw may write is RefreshScheduler's, owned here.
 //
 // A run goes one way: it asks its RefreshInputs for the settings once, as it starts, and for the
 // look once, as its draw begins; it tells what it did through its own state, the ScreenPictures
@@ -57,6 +56,7 @@ public:
     // refresh ends.
     void lookChosen(bool hasPictures);
 
+    // Its signals tell when a refresh is asked for, runs or follows, and when pictures are drawn.
     RefreshScheduler &schedule() { return *m_schedule; }
     bool isRefreshing() const;
     bool refreshAgain() const;
