@@ -90,7 +90,6 @@ private Q_SLOTS:
     void pageViewThatNeverGetsReadyStillEnds();
     void drawFailingHalfWayNeverClaimsSuccess();
     void rendererKilledDuringRefreshFailsThatRefreshOnly();
-    void manifestStopsClaimingSuccessWhileDrawing();
     void redrawDuringRefreshDoesNothing();
     void scheduleRefreshesNow();
     void failedDrawKeepsTheLastGoodData();
@@ -522,29 +521,6 @@ void TestFrameModelRefresh::rendererKilledDuringRefreshFailsThatRefreshOnly()
     const qint64 next = rendererProcess();
     QVERIFY(next != 0);
     QVERIFY(next != renderer);
-}
-
-void TestFrameModelRefresh::manifestStopsClaimingSuccessWhileDrawing()
-{
-    writeSettings(screens(), {page("full", {"today.date"}), page("full", {"countdown"}, "slow")});
-    writeManifest(screens(), okManifest({"page0", "page1"}));
-    const auto model = makeModel();
-    model->refresh();
-
-    // The first page is drawn; the second takes its time.
-    QVERIFY(RefreshSupport::waitFor(
-        [&] { return QFileInfo::exists(screenFile(QStringLiteral("page0-mono-dark.png"))); }, 60000));
-    QVERIFY(model->isRefreshing());
-    const QJsonObject during = readObject(screenFile(QStringLiteral("manifest.json")));
-    QCOMPARE(during.value("ok"), QJsonValue(false));
-    QCOMPARE(during.value("error").toString(), QStringLiteral("The last refresh did not finish"));
-    QCOMPARE(during.value("updatedAt").toString(), earlierRun);
-    QCOMPARE(during.value("login").toString(), QStringLiteral("octo"));
-    // What the card shows is not touched until the run ends.
-    QCOMPARE(model->errorLine(), std::nullopt);
-
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
 }
 
 void TestFrameModelRefresh::redrawDuringRefreshDoesNothing()
