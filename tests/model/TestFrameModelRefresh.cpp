@@ -88,7 +88,6 @@ private Q_SLOTS:
     void hangingGhCommandIsLeftBehind();
     void badCalendarFilesDoNotFailTheRefresh();
     void pageViewThatNeverGetsReadyStillEnds();
-    void drawFailingHalfWayNeverClaimsSuccess();
     void rendererKilledDuringRefreshFailsThatRefreshOnly();
     void redrawDuringRefreshDoesNothing();
     void scheduleRefreshesNow();
@@ -96,7 +95,6 @@ private Q_SLOTS:
     void lookChosenDuringRefreshIsDrawnAfterIt();
     void previousLookShownUntilTheNewOneIsDrawn();
     void looksAreDrawnAgainAfterAnEdit();
-    void failedRefreshIsInSight();
     void refreshSupersedesRunningRedraw();
     void picturesOfRemovedPagesGo();
     void keepsEachPagesTextBesideItsPictures_data();
@@ -457,35 +455,6 @@ void TestFrameModelRefresh::pageViewThatNeverGetsReadyStillEnds()
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
 }
 
-void TestFrameModelRefresh::drawFailingHalfWayNeverClaimsSuccess()
-{
-    const auto model = makeModel();
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    const QString goodRun = *model->manifest()->updatedAt;
-
-    // A folder where the second page's picture goes: the draw fails after the first page.
-    QVERIFY(QFile::remove(screenFile(QStringLiteral("page1-mono-light.png"))));
-    QVERIFY(QDir().mkpath(screenFile(QStringLiteral("page1-mono-light.png"))));
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    const std::optional<QString> error = model->errorLine();
-    QVERIFY(error);
-    QVERIFY2(error->startsWith(QStringLiteral("Tessarine couldn’t save")) &&
-                 error->contains(QStringLiteral("/page1-mono-light.png” (")),
-             qPrintable(*error));
-    const QJsonObject manifest = readObject(screenFile(QStringLiteral("manifest.json")));
-    QCOMPARE(manifest.value("ok"), QJsonValue(false));
-    QCOMPARE(manifest.value("error").toString(), *error);
-    QCOMPARE(manifest.value("updatedAt").toString(), goodRun);
-
-    QVERIFY(QDir().rmdir(screenFile(QStringLiteral("page1-mono-light.png"))));
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-    QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
-}
-
 void TestFrameModelRefresh::rendererKilledDuringRefreshFailsThatRefreshOnly()
 {
     // Each picture of the "slow" page takes 0.8 s, so the renderer is still drawing when killed.
@@ -676,41 +645,6 @@ void TestFrameModelRefresh::looksAreDrawnAgainAfterAnEdit()
         [&] { return model->pictures().picturesLook() == ScreenLook::Colour && !model->refresher().isDrawing(); }));
     QCOMPARE(pixel("page1"), red);
     QVERIFY(pixel("page0") != red);
-}
-
-void TestFrameModelRefresh::failedRefreshIsInSight()
-{
-    writeSettings(screens(), {page("full", {"today.date"})});
-    const QString views = copyViews();
-    const auto model = makeModel();
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->refresher().failureNote(), QString());
-    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Updating\u2026"));
-
-    // A GitHub widget while signed out: the page is drawn, and the card's mark says what is
-    // missing.
-    const QUuid id = model->pages().at(0).id;
-    model->setWidget(QStringLiteral("github.year"), id, 0);
-    QVERIFY(waitUntilIdle(*model));
-    QVERIFY(!model->isStale(model->pages().at(0), 0));
-    QCOMPARE(model->refresher().failureNote(), QStringLiteral("GitHub not updated: ") + signInMessage);
-
-    // Without a page view the next refresh fails: the slot and the card say so.
-    QVERIFY(QFile::remove(QDir(views).filePath(QStringLiteral("page.html"))));
-    model->setWidget(QStringLiteral("today.date"), id, 0);
-    QVERIFY(waitUntilIdle(*model));
-    QVERIFY(model->isStale(model->pages().at(0), 0));
-    const std::optional<QString> error = model->errorLine();
-    QVERIFY(error);
-    QCOMPARE(model->refresher().staleSlotText(), QStringLiteral("Not updated: ") + *error);
-    QCOMPARE(model->refresher().failureNote(), QStringLiteral("Last refresh failed: ") + *error);
-
-    // The page view back: the refresh works and the note goes.
-    copyViews();
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->refresher().failureNote(), QString());
 }
 
 void TestFrameModelRefresh::refreshSupersedesRunningRedraw()

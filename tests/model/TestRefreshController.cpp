@@ -10,6 +10,7 @@
 #include "model/WallClock.h"
 #include "platform/JsonFile.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +20,7 @@ using namespace RefreshSupport;
 
 namespace {
 
+const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
 const QDateTime fixedNow(QDate(2026, 3, 1), QTime(9, 15, 42, 120), QTimeZone::utc());
 
 class FixedClock : public WallClock
@@ -61,6 +63,7 @@ private Q_SLOTS:
     void aRunReadsTheSettingsOnce_data();
     void aRunReadsTheSettingsOnce();
     void pageAddedWhileDrawingWaitsForTheNextRun();
+    void failedRefreshIsInSight();
     void statusAndErrorLines_data();
     void statusAndErrorLines();
 
@@ -150,6 +153,39 @@ void TestRefreshController::pageAddedWhileDrawingWaitsForTheNextRun()
     QCOMPARE(m_controller->renderedPages().size(), 1);
     QVERIFY(refreshAndWait());
     QCOMPARE(manifest().value("views").toArray(), QJsonArray({"page0", "page1"}));
+}
+
+void TestRefreshController::failedRefreshIsInSight()
+{
+    // A GitHub widget while signed out: every page is drawn, and the card's mark says what is
+    // missing.
+    m_inputs->current.pages = {Page(QStringLiteral("full"), {QStringLiteral("github.year")})};
+    m_inputs->current.pages += pages(1);
+    QVERIFY(refreshAndWait());
+    QCOMPARE(m_controller->failureNote(), QStringLiteral("GitHub not updated: ") + signInMessage);
+    QCOMPARE(m_controller->staleSlotText(), QStringLiteral("Updating\u2026"));
+    const QList<Page> drawnPages = m_inputs->current.pages;
+    QCOMPARE(m_controller->renderedPages(), drawnPages);
+
+    // A folder where the second page's picture goes: the draw fails after the first page, and
+    // neither the manifest nor the card claims success.
+    const QString second = screens() + QStringLiteral("/page1.png");
+    QVERIFY(QFile::remove(second) && QDir().mkpath(second));
+    m_inputs->current.pages = pages(2);
+    QVERIFY(refreshAndWait());
+    const std::optional<QString> error = m_controller->errorLine();
+    QVERIFY(error && error->startsWith(QStringLiteral("Tessarine couldn’t save")));
+    QCOMPARE(m_controller->staleSlotText(), QStringLiteral("Not updated: ") + *error);
+    QCOMPARE(m_controller->failureNote(), QStringLiteral("Last refresh failed: ") + *error);
+    QCOMPARE(m_controller->renderedPages(), drawnPages);
+    QCOMPARE(manifest().value("ok"), QJsonValue(false));
+    QCOMPARE(manifest().value("error"), QJsonValue(*error));
+    QCOMPARE(manifest().value("updatedAt"), QJsonValue("2026-03-01T09:15:42.120Z"));
+
+    QVERIFY(QDir().rmdir(second));
+    QVERIFY(refreshAndWait());
+    QCOMPARE(m_controller->failureNote(), QString());
+    QCOMPARE(manifest().value("ok"), QJsonValue(true));
 }
 
 void TestRefreshController::statusAndErrorLines_data()
