@@ -7,6 +7,7 @@
 #include "ScreenFiles.h"
 #include "ScreenPictures.h"
 #include "data/DataCollector.h"
+#include "platform/Configuration.h"
 #include "kit/Problem.h"
 #include "render/RenderClient.h"
 #include "render/ThemeFile.h"
@@ -72,12 +73,14 @@ QString messageOf(const std::exception_ptr &error)
 
 } // namespace
 
-RefreshController::RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir,
-                                     ScreenPictures &pictures, QObject *parent)
+RefreshController::RefreshController(Inputs inputs, const Configuration &configuration, ScreenPictures &pictures,
+                                     QObject *parent)
     : QObject(parent)
     , m_inputs(std::move(inputs))
-    , m_viewsDir(viewsDir)
-    , m_screensDir(screensDir)
+    , m_viewsDir(configuration.viewsDir)
+    , m_screensDir(configuration.screensDir)
+    , m_rendererProgram(configuration.renderer)
+    , m_gitHubApi(configuration.gitHubApi)
     , m_pictures(pictures)
 {
     m_schedule = makeScheduler();
@@ -88,7 +91,7 @@ RenderClient &RefreshController::renderer()
     // Pages are drawn in a renderer process of their own, so the model's process never holds a
     // web view.
     if (!m_renderer)
-        m_renderer = RenderClient::createDefault(m_viewsDir, this);
+        m_renderer = RenderClient::createDefault(m_rendererProgram, m_viewsDir, this);
     return *m_renderer;
 }
 
@@ -167,8 +170,8 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
                 co_return std::nullopt;
         }
 
-        const DataCollector collector(pages, widgets, settings.providers, settings.showLogos, countdown, calendar,
-                                      token);
+        DataCollector collector(pages, widgets, settings.providers, settings.showLogos, countdown, calendar, token);
+        collector.setGitHubApi(m_gitHubApi);
         const DataCollector::Result collected = co_await collector.collect(now);
         if (!self)
             co_return std::nullopt;

@@ -19,6 +19,7 @@
 
 class RefreshScheduler;
 class RenderClient;
+struct Configuration;
 class ScreenPictures;
 
 // The refresh pipeline: a run collects the data document, draws every page through the renderer
@@ -59,7 +60,9 @@ public:
     // The most pages a refresh draws; later pages are kept but get no pictures.
     static constexpr qsizetype mostDrawnPages = 30;
 
-    RefreshController(Inputs inputs, const QString &viewsDir, const QString &screensDir, ScreenPictures &pictures,
+    // Draws with the configuration's views and renderer into its screens directory, and asks its
+    // GitHub API.
+    RefreshController(Inputs inputs, const Configuration &configuration, ScreenPictures &pictures,
                       QObject *parent = nullptr);
 
     // Asks for a refresh. One runs at a time; any number of requests during a run give exactly
@@ -151,6 +154,8 @@ private:
     Inputs m_inputs;
     QString m_viewsDir;
     QString m_screensDir;
+    QString m_rendererProgram;
+    QString m_gitHubApi;
     ScreenPictures &m_pictures;
     RefreshScheduler *m_schedule = nullptr;
     RenderClient *m_renderer = nullptr;

@@ -23,6 +23,9 @@ namespace {
 const QDateTime now = QDateTime::fromString(QStringLiteral("2026-03-01T09:15:42.120Z"), Qt::ISODateWithMs);
 const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
 
+// The loopback server each case plays GitHub with.
+QString gitHubApi;
+
 const QJsonArray pages{QJsonObject{{"layout", "thirds"}, {"widgets", QJsonArray{"github.year", QJsonValue::Null}}}};
 
 DataCollector collectorFor(const QSet<QString> &widgets, const QStringList &chosen,
@@ -32,6 +35,7 @@ DataCollector collectorFor(const QSet<QString> &widgets, const QStringList &chos
 {
     DataCollector collector(pages, widgets, chosen, true, countdown, calendar, token);
     collector.setTimeouts(5s, 2s);
+    collector.setGitHubApi(gitHubApi);
     return collector;
 }
 
@@ -113,7 +117,7 @@ private Q_SLOTS:
     void init()
     {
         m_server = new FakeHttpServer(this);
-        qputenv("TESSARINE_GITHUB_API", m_server->start().toUtf8());
+        gitHubApi = m_server->start();
         installMarkingTools();
         QFile::remove(QDir::homePath() + "/started-codex");
         QFile::remove(QDir::homePath() + "/started-grok");

@@ -146,7 +146,7 @@ void TestFirstStart::neededOnlyForANewcomerWithoutDisplay()
     if (onboarded)
         Defaults::setValue(QStringLiteral("onboarded"), true);
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     QCOMPARE(FirstStart::isNeeded(model), needed);
 }
 
@@ -191,7 +191,7 @@ void TestFirstStart::startsWithThePagesRecommendedForTheMachine()
         const QByteArray token = R"({"access": "gho_test", "login": ")" + signedInAs.toUtf8() + "\"}";
         QCoro::waitFor(credentials->add(GitHubAuth::storeService, GitHubAuth::storeAccount, token));
     }
-    FrameModel model(credentials, nullptr);
+    FrameModel model(TestSupport::configuration(), credentials);
     QVERIFY(model.needsWelcome());
     QVERIFY(FirstStart::isNeeded(model));
 

@@ -27,8 +27,6 @@ using namespace RefreshSupport;
 namespace {
 
 const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
-const QString notJsonMessage =
-    QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
 const QString earlierRun = QStringLiteral("2026-02-28T07:00:00.250Z");
 
 QJsonObject okManifest(const QStringList &views)
@@ -122,13 +120,8 @@ private:
 
 void TestFrameModelRefresh::init()
 {
-    QVERIFY(FakeTools::isolated());
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("TESSARINE_SCREENS", screens().toUtf8());
-    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    TestSupport::clearDefaults();
-    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
-    FakeTools::remove(QStringLiteral("gh"));
+    QVERIFY(startRefreshCase(*m_dir));
     m_credentials = std::make_shared<InMemoryCredentialStore>();
 }
 
@@ -140,7 +133,7 @@ void TestFrameModelRefresh::cleanup()
 
 std::unique_ptr<FrameModel> TestFrameModelRefresh::makeModel() const
 {
-    return std::make_unique<FrameModel>(m_credentials, nullptr);
+    return std::make_unique<FrameModel>(TestSupport::configuration(), m_credentials);
 }
 
 // A views folder of its own, so a test can take the page view away and put it back.
@@ -340,12 +333,10 @@ void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reasonStart");
 
+    // How each failure of GitHub itself reads is TestGitHubSource's; one stands for them here.
     QTest::newRow("GitHub widget without sign-in") << "signedOut" << signInMessage;
-    QTest::newRow("GitHub down") << "github502" << notJsonMessage;
     QTest::newRow("GitHub refuses the token") << "github401"
                                               << "GitHub 401: Bad credentials";
-    QTest::newRow("GitHub unreachable") << "githubUnreachable"
-                                        << "Connection refused";
 }
 
 void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget()
@@ -359,13 +350,7 @@ void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget()
         // Signed in through the GitHub command-line tool; GitHub itself fails.
         FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
         qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
-        FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
-        down.contentType = "text/html";
-        github.setReply("POST /graphql", fault == QStringLiteral("github401")
-                                             ? jsonReply(401, R"({"message": "Bad credentials"})")
-                                             : down);
-        if (fault == QStringLiteral("githubUnreachable"))
-            github.close();
+        github.setReply("POST /graphql", jsonReply(401, R"({"message": "Bad credentials"})"));
     }
     writeSettings(screens(), {page("halves", {"github.year", "today.date"}), page("full", {"plans.all"})},
                   {QStringLiteral("gemini")});

@@ -69,7 +69,7 @@ private Q_SLOTS:
     void picturesAreHeldNoWiderThanTheLimit();
 
 private:
-    std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(); }
+    std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(TestSupport::configuration()); }
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("settings.json")); }
     QString screensPath() const { return m_dir->filePath(QStringLiteral("screens")); }
     void writeManifest(const QByteArray &json)

@@ -72,7 +72,7 @@ void TestPlanAlertFeed::writeDataDocument(const QJsonArray &providers) const
 
 void TestPlanAlertFeed::followsTheModelsChoices()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     PlanAlerts alerts(m_dir->filePath("plan-alerts.json"));
     new PlanAlertFeed(model, alerts);
     QCOMPARE(alerts.providers(), (QStringList{"claude", "grok"}));
@@ -86,7 +86,7 @@ void TestPlanAlertFeed::followsTheModelsChoices()
 
 void TestPlanAlertFeed::checksTheDataDocumentWhenARefreshEnds()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     PlanAlerts alerts(m_dir->filePath("plan-alerts.json"));
     new PlanAlertFeed(model, alerts);
     QSignalSpy due(&alerts, &PlanAlerts::due);

@@ -39,7 +39,7 @@ class TestRefreshToken : public QObject
     // what GitHub's section ran into.
     std::optional<QString> refresh()
     {
-        FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+        FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
         model.refresh();
         if (!waitUntilIdle(model))
             return QStringLiteral("(the refresh did not end)");

@@ -73,7 +73,7 @@ private:
 std::unique_ptr<FrameModel> makeModel(const FixtureScreens &screens)
 {
     qputenv("TESSARINE_SCREENS", screens.path().toUtf8());
-    return std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    return std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
 }
 
 // A quiet wallpaper: a soft diagonal wash, light or dark.

@@ -130,7 +130,7 @@ bool shoot(FrameModel &model, const QString &name, const std::function<void(Conn
 bool nothingInstalled()
 {
     Scene scene;
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     return shoot(model, QStringLiteral("connections-nothing-installed"));
 }
 
@@ -154,7 +154,7 @@ bool everythingConnected(const QString &name)
     auto store = std::make_shared<InMemoryCredentialStore>();
     const GitHubAuthToken token{QStringLiteral("gho_shots"), std::nullopt, std::nullopt, QStringLiteral("octocat")};
     QCoro::waitFor(store->add(GitHubAuth::storeService, GitHubAuth::storeAccount, token.toJson()));
-    FrameModel model(store, nullptr);
+    FrameModel model(TestSupport::configuration(), store);
     model.eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
     waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::SignedIn; });
     return shoot(model, name);
@@ -174,7 +174,7 @@ bool gitHubWaitingForCode()
                     "verification_uri": "https://github.com/login/device"})";
     github.setReply("POST /login/device/code", code);
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     const bool saved = shoot(model, QStringLiteral("connections-github-waiting"), [&](ConnectionsView &) {
         model.github().signIn();
         waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::Waiting; });
@@ -189,7 +189,7 @@ bool failedClaudeSetUp()
     scene.tool(QStringLiteral("claude"));
     scene.tool(QStringLiteral("gh"));
     writeFile(scene.home() + QStringLiteral("/.claude/settings.json"), R"(["not", "an object"])");
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     model.eventStore().setAuthorization(CalendarStore::Authorization::Denied);
     return shoot(model, QStringLiteral("connections-claude-setup-failed"), [](ConnectionsView &view) {
         if (QPushButton *setUp = visibleButton(view.row(QStringLiteral("claude")), QStringLiteral("Set Up")))

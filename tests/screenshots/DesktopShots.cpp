@@ -4,6 +4,7 @@
 // desktop; the bottom of the tray menu with "Start at Login"; and what sway users are told once.
 
 #include "ScreenshotSupport.h"
+#include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "ui/card/DesktopStacking.h"
@@ -115,7 +116,7 @@ int main(int argc, char *argv[])
     ScreenshotSupport::settle();
     saved &= ScreenshotSupport::save(&notice, QStringLiteral("sway-notice"));
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     menu.popup(QPoint(0, 0));
     ScreenshotSupport::settle();

@@ -120,7 +120,7 @@ struct Window
         return waitFor([this] { return view.preselected(); });
     }
 
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     OnboardingView view;
 };
 

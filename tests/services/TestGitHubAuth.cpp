@@ -133,14 +133,15 @@ private:
     std::unique_ptr<FakeHttpServer> m_server;
     std::shared_ptr<InMemoryCredentialStore> m_store;
     std::shared_ptr<FakeClock> m_clock;
+    Configuration m_configuration;
 };
 
 void TestGitHubAuth::init()
 {
     m_server = std::make_unique<FakeHttpServer>();
     const QString base = m_server->start();
-    qputenv("TESSARINE_GITHUB_WEB", base.toUtf8());
-    qputenv("TESSARINE_GITHUB_API", base.toUtf8());
+    m_configuration.gitHubWeb = base;
+    m_configuration.gitHubApi = base;
     m_store = std::make_shared<InMemoryCredentialStore>();
     m_clock = std::make_shared<FakeClock>();
     Defaults::setValue(QStringLiteral("githubClientID"), clientId);
@@ -154,7 +155,7 @@ void TestGitHubAuth::cleanup()
 
 std::unique_ptr<GitHubAuth> TestGitHubAuth::makeAuth()
 {
-    return std::make_unique<GitHubAuth>(m_store, m_clock);
+    return std::make_unique<GitHubAuth>(m_configuration, m_store, m_clock);
 }
 
 void TestGitHubAuth::storeToken(const GitHubAuthToken &token)

@@ -160,7 +160,7 @@ void TestAutostart::unwritableFolderLeavesItOff()
 
 void TestAutostart::menuItemSitsAboveQuit()
 {
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     const QList<QAction *> actions = menu.actions();
     QCOMPARE(actions.last()->text(), QStringLiteral("Quit Tessarine"));
@@ -170,7 +170,7 @@ void TestAutostart::menuItemSitsAboveQuit()
 
 void TestAutostart::menuItemReadsAndWritesTheFile()
 {
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     QAction *item = menuItem(menu, QStringLiteral("Start at Login"));
     QVERIFY(item);

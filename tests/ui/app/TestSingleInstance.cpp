@@ -210,7 +210,7 @@ void TestSingleInstance::stoppedInstanceFreesTheSession()
 
 void TestSingleInstance::appBringsTheAskedWindows()
 {
-    App app;
+    App app(TestSupport::configuration());
     QVERIFY(!app.connectionsWindow());
     app.handOver({"--connections"});
     QVERIFY(app.connectionsWindow());

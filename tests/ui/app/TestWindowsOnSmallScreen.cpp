@@ -215,7 +215,7 @@ void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen()
     if (!autosaveName.isEmpty())
         WindowFrameStore::save(autosaveName, QRect(300, 200, 2400, 1300));
 
-    App app;
+    App app(TestSupport::configuration());
     QWidget *shown = open(app, window);
     QVERIFY(shown);
     QVERIFY(QTest::qWaitForWindowExposed(shown));
@@ -247,7 +247,7 @@ void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen()
 void TestWindowsOnSmallScreen::connectionsShowEverySectionAtALargeFont()
 {
     useFontSize(12);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     ConnectionsView view(model);
     // Off the small screen's limits: the size the window asks for.
     view.resize(view.sizeHint());
@@ -270,7 +270,7 @@ void TestWindowsOnSmallScreen::editorInspectorFitsAtALargeFont()
 {
     QFETCH(double, fontSize);
     useFontSize(fontSize);
-    App app;
+    App app(TestSupport::configuration());
     auto *editor = qobject_cast<LayoutEditor *>(open(app, Window::Editor));
     QVERIFY(editor);
     QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -327,7 +327,7 @@ void TestWindowsOnSmallScreen::escapeAndCtrlWClose()
 {
     QFETCH(Window, window);
     QFETCH(QKeySequence, key);
-    App app;
+    App app(TestSupport::configuration());
     QWidget *shown = open(app, window);
     QVERIFY(QTest::qWaitForWindowActive(shown));
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : shown;
@@ -340,7 +340,7 @@ void TestWindowsOnSmallScreen::escapeAndCtrlWClose()
 
 void TestWindowsOnSmallScreen::escapeOnTheCanvasDropsTheSlotFirst()
 {
-    App app;
+    App app(TestSupport::configuration());
     auto *editor = qobject_cast<LayoutEditor *>(open(app, Window::Editor));
     QVERIFY(editor);
     QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -367,7 +367,7 @@ void TestWindowsOnSmallScreen::escapeOnTheCanvasDropsTheSlotFirst()
 
 void TestWindowsOnSmallScreen::upAndDownMoveBetweenStartingSets()
 {
-    App app;
+    App app(TestSupport::configuration());
     OnboardingView *view = openWelcomeAt(app, OnboardingView::pagesStep);
     QVERIFY(view);
     auto *pages = view->findChild<PagesStep *>();
@@ -394,7 +394,7 @@ void TestWindowsOnSmallScreen::spaceTicksTheFocusedTool()
 {
     // Claude Code's folder makes Claude found, and so ticked once the search is over.
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
+    App app(TestSupport::configuration());
     OnboardingView *view = openWelcomeAt(app, OnboardingView::gitHubStep);
     QVERIFY(view);
     QVERIFY(view->chosen().contains(QStringLiteral("claude")));
@@ -419,7 +419,7 @@ void TestWindowsOnSmallScreen::spaceTicksTheFocusedTool()
 void TestWindowsOnSmallScreen::everyTabStopIsAVisibleNamedControl()
 {
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
+    App app(TestSupport::configuration());
     for (int step : {OnboardingView::gitHubStep, OnboardingView::toolsStep, OnboardingView::pagesStep}) {
         OnboardingView *view = openWelcomeAt(app, step);
         QVERIFY(view);
@@ -447,7 +447,7 @@ void TestWindowsOnSmallScreen::everyTabStopIsAVisibleNamedControl()
 void TestWindowsOnSmallScreen::focusIsDrawn()
 {
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
+    App app(TestSupport::configuration());
     OnboardingView *view = openWelcomeAt(app, OnboardingView::toolsStep);
     QVERIFY(view);
     QPushButton *primary = view->footer()->primaryButton();

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
 #include "RefreshSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
@@ -37,7 +36,7 @@ private Q_SLOTS:
 private:
     std::unique_ptr<FrameModel> makeModel() const
     {
-        return std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+        return std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     }
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
     // Counts the refreshes that start.
@@ -49,13 +48,8 @@ private:
 
 void TestEditorRefresh::init()
 {
-    QVERIFY(FakeTools::isolated());
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("TESSARINE_SCREENS", screens().toUtf8());
-    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    TestSupport::clearDefaults();
-    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
-    FakeTools::remove(QStringLiteral("gh"));
+    QVERIFY(startRefreshCase(*m_dir));
     writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr})});
     m_runs = 0;
 }
