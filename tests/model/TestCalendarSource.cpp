@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CalendarText.h"
+#include "ConsentRecorder.h"
 #include "TestSupport.h"
 #include "model/CalendarSource.h"
-#include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
 #include "platform/InMemoryCredentialStore.h"
 
@@ -14,60 +15,20 @@
 
 namespace {
 
-using Authorization = CalendarStore::Authorization;
+using CalendarText::calendar;
+using CalendarText::timedEvent;
 
-QByteArray utcStamp(const QDateTime &time)
-{
-    return time.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-}
+using Authorization = CalendarStore::Authorization;
 
 QString utcText(const QDateTime &time)
 {
     return time.toUTC().toString(Qt::ISODate);
 }
 
-QByteArray calendar(const QByteArray &events)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n" + events + "END:VCALENDAR\r\n";
-}
-
-QByteArray vevent(const QByteArray &uid, const QByteArray &lines)
-{
-    return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\n";
-}
-
-QByteArray timedEvent(const QByteArray &uid, const QDateTime &start, const std::optional<QByteArray> &summary)
-{
-    QByteArray lines = "DTSTART:" + utcStamp(start) + "\r\nDTEND:" + utcStamp(start.addSecs(1800)) + "\r\n";
-    if (summary)
-        lines += "SUMMARY:" + *summary + "\r\n";
-    return vevent(uid, lines);
-}
-
-QJsonObject event(const QString &title, const QDateTime &start, bool allDay = false)
+QJsonObject eventJson(const QString &title, const QDateTime &start, bool allDay = false)
 {
     return {{"title", title}, {"start", utcText(start)}, {"allDay", allDay}};
 }
-
-// Answers the access question as told and counts how often it was asked.
-class ConsentRecorder : public CalendarConsentPresenter
-{
-public:
-    explicit ConsentRecorder(std::optional<bool> answer)
-        : m_answer(answer)
-    {}
-
-    QCoro::Task<std::optional<bool>> askForCalendarAccess() override
-    {
-        ++asked;
-        co_return m_answer;
-    }
-
-    int asked = 0;
-
-private:
-    std::optional<bool> m_answer;
-};
 
 } // namespace
 
@@ -110,14 +71,14 @@ void TestCalendarSource::section_data()
         const QDateTime start = now.addSecs((20 - i) * 3600);
         twenty += timedEvent("e" + QByteArray::number(i), start, "Event " + QByteArray::number(i));
         if (i >= 8)
-            earliest.prepend(event(QStringLiteral("Event %1").arg(i), start));
+            earliest.prepend(eventJson(QStringLiteral("Event %1").arg(i), start));
     }
     twenty += timedEvent("past", now.addSecs(-7200), "Over") + timedEvent("far", now.addDays(8), "Next week but one");
     QTest::newRow("twenty events give the twelve earliest") << twenty << Authorization::FullAccess << earliest << 8;
 
     // The day after tomorrow, so the timed events two hours from now come first at any hour.
     const QDate holiday = QDate::currentDate().addDays(2);
-    const QByteArray allDay = vevent("day", "DTSTART;VALUE=DATE:" + holiday.toString(u"yyyyMMdd").toLatin1() +
+    const QByteArray allDay = CalendarText::event("day", "DTSTART;VALUE=DATE:" + holiday.toString(u"yyyyMMdd").toLatin1() +
                                                 "\r\nDTEND;VALUE=DATE:" +
                                                 holiday.addDays(1).toString(u"yyyyMMdd").toLatin1() +
                                                 "\r\nSUMMARY:Holiday\r\n");
@@ -125,8 +86,8 @@ void TestCalendarSource::section_data()
     QTest::newRow("titles and all-day events")
         << timedEvent("none", now.addSecs(3600), std::nullopt) + timedEvent("empty", now.addSecs(7200), "") + allDay
         << Authorization::FullAccess
-        << QJsonArray{event("Untitled", now.addSecs(3600)), event("", now.addSecs(7200)),
-                      event("Holiday", QDateTime(holiday, QTime(0, 0)), true)}
+        << QJsonArray{eventJson("Untitled", now.addSecs(3600)), eventJson("", now.addSecs(7200)),
+                      eventJson("Holiday", QDateTime(holiday, QTime(0, 0)), true)}
         << 0;
 
     // Occurrences still running now count; the window ends seven days from now.
@@ -135,10 +96,10 @@ void TestCalendarSource::section_data()
         const QDateTime start(now.date().addDays(day), QTime(10, 0), QTimeZone::utc());
         const bool onItsDay = QList<int>{1, 3, 5}.contains(start.date().dayOfWeek());
         if (onItsDay && start.addSecs(3600) > now && start < now.addDays(7))
-            weekly.append(event("Gym", start));
+            weekly.append(eventJson("Gym", start));
     }
     QTest::newRow("weekly event on each of its days")
-        << vevent("weekly", "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\n"
+        << CalendarText::event("weekly", "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\n"
                             "RRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR\r\nSUMMARY:Gym\r\n")
         << Authorization::FullAccess << weekly << 0;
 }

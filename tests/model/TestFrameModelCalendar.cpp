@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CalendarText.h"
+#include "ConsentRecorder.h"
 #include "RefreshSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
-#include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
 #include "platform/CalendarSubscriptions.h"
 #include "platform/InMemoryCredentialStore.h"
@@ -21,53 +22,13 @@ using namespace RefreshSupport;
 
 namespace {
 
-QByteArray utcStamp(const QDateTime &time)
-{
-    return time.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-}
-
-QByteArray calendar(const QByteArray &events)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n" + events + "END:VCALENDAR\r\n";
-}
-
-QByteArray vevent(const QByteArray &uid, const QByteArray &lines)
-{
-    return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\n" + lines + "END:VEVENT\r\n";
-}
-
-QByteArray timedEvent(const QByteArray &uid, const QDateTime &start, const std::optional<QByteArray> &summary)
-{
-    QByteArray lines = "DTSTART:" + utcStamp(start) + "\r\nDTEND:" + utcStamp(start.addSecs(1800)) + "\r\n";
-    if (summary)
-        lines += "SUMMARY:" + *summary + "\r\n";
-    return vevent(uid, lines);
-}
-
-// Answers the access question as told and counts how often it was asked.
-class ConsentRecorder : public CalendarConsentPresenter
-{
-public:
-    explicit ConsentRecorder(std::optional<bool> answer)
-        : m_answer(answer)
-    {}
-
-    QCoro::Task<std::optional<bool>> askForCalendarAccess() override
-    {
-        ++asked;
-        co_return m_answer;
-    }
-
-    int asked = 0;
-
-private:
-    std::optional<bool> m_answer;
-};
+using CalendarText::calendar;
+using CalendarText::timedEvent;
 
 } // namespace
 
-// The calendar section the refresh hands to the data collector, from real iCalendar files in the
-// test's own data folder, and the access question.
+// What the model adds to the calendar source (TestCalendarSource): the section goes into the
+// refresh's document only when a page shows it, and an answer to the access question refreshes.
 class TestFrameModelCalendar : public QObject
 {
     Q_OBJECT
@@ -76,14 +37,12 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void withoutAccessTheSectionIsEmpty();
     void accessQuestionBumpsTheCounterAndRefreshes();
     void calendarReadOnlyWhenAPageShowsIt_data();
     void calendarReadOnlyWhenAPageShowsIt();
 
 private:
     std::unique_ptr<FrameModel> makeModel() const;
-    void writeCalendar(const QByteArray &text) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -103,28 +62,6 @@ void TestFrameModelCalendar::cleanup()
 std::unique_ptr<FrameModel> TestFrameModelCalendar::makeModel() const
 {
     return std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
-}
-
-void TestFrameModelCalendar::writeCalendar(const QByteArray &text) const
-{
-    QDir().mkpath(CalendarStore::tessarineCalendarsDir());
-    QVERIFY(TestSupport::writeFile(CalendarStore::tessarineCalendarsDir() + QStringLiteral("/test.ics"), text));
-}
-
-// The calendar source's own suite covers the section; here the refresh hands it to the document
-// when the calendar widget is placed (the catalogue's second page holds it).
-void TestFrameModelCalendar::withoutAccessTheSectionIsEmpty()
-{
-    writeCalendar(calendar(timedEvent("a", QDateTime::currentDateTimeUtc().addSecs(3600), "Stand-up")));
-    const auto model = makeModel();
-    model->eventStore().setAuthorization(CalendarStore::Authorization::Denied);
-
-    const QJsonObject empty{{"status", "noAccess"}, {"events", QJsonArray()}};
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-    const QJsonObject document = readObject(QDir(model->screensDir()).filePath(QStringLiteral("data.json")));
-    QCOMPARE(document.value("calendar").toObject(), empty);
 }
 
 // Whatever the answer (the calendar source's suite goes through each), the model counts it and

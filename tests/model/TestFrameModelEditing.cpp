@@ -59,7 +59,7 @@ private Q_SLOTS:
     void editThatChangesNothingRecordsNothing_data();
     void editThatChangesNothingRecordsNothing();
     void changingEditRecordsSavesAndRefreshesOnce();
-    void undoAndRedoRestoreWholeLists();
+    void undoAndRedoSaveAndRefresh();
     void undoAndRedoWithEmptyStacksDoNothing();
     void resetTwiceRecordsOnce();
     void resetWithoutCatalogueEmptiesAndUndoes();
@@ -155,35 +155,24 @@ void TestFrameModelEditing::changingEditRecordsSavesAndRefreshesOnce()
     model->setWidget(QStringLiteral("countdown"), before.at(0).id, 0);
 
     QCOMPARE(pagesChanged.count(), 1);
-    QCOMPARE(model->document().history().undoStack(), QList<QList<Page>>{before});
     QVERIFY(model->canUndo());
-    QVERIFY(!model->canRedo());
     QCOMPARE(refreshes.count(), 1);
     const QJsonArray saved = savedSettings().value("pages").toArray();
     QCOMPARE(saved.size(), 2);
     QCOMPARE(saved.at(0).toObject().value("slots").toArray(), QJsonArray{"countdown"});
 }
 
-void TestFrameModelEditing::undoAndRedoRestoreWholeLists()
+// Which list undo and redo give back is the page document's (TestPageDocument); the model saves
+// and refreshes each step.
+void TestFrameModelEditing::undoAndRedoSaveAndRefresh()
 {
     auto model = makeModel();
-    const QList<Page> original = model->pages();
     model->addPage();
-    const QList<Page> withThree = model->pages();
-    QCOMPARE(withThree.size(), 3);
-
     const RefreshWatch refreshes(*model);
     model->undo();
-    QCOMPARE(model->pages(), original); // identifiers included
     QCOMPARE(savedSettings().value("pages").toArray().size(), 2);
-    QVERIFY(!model->canUndo());
-    QVERIFY(model->canRedo());
-
     model->redo();
-    QCOMPARE(model->pages(), withThree);
     QCOMPARE(savedSettings().value("pages").toArray().size(), 3);
-    QVERIFY(model->canUndo());
-    QVERIFY(!model->canRedo());
     QVERIFY(refreshes.count() >= 1);
 }
 

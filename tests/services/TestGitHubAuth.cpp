@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Configuration.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "platform/SignalWait.h"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/Paths.h"
+#include "TestSupport.h"
+#include "platform/Configuration.h"
 #include "render/RenderCommand.h"
 #include "ui/app/CommandLine.h"
 

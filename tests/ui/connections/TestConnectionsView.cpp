@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ConsentRecorder.h"
 #include "FakeTools.h"
 #include "TestSupport.h"
 #include "ToolMachine.h"
 #include "UrlRecorder.h"
 #include "model/FrameModel.h"
-#include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
@@ -39,19 +39,6 @@ namespace {
 
 constexpr int waitMs = 15000;
 const QString clientIdKey = QStringLiteral("githubClientID");
-
-// Answers the calendar question as the test says.
-class ConsentAnswer : public CalendarConsentPresenter
-{
-public:
-    explicit ConsentAnswer(std::optional<bool> answer)
-        : m_answer(answer)
-    {}
-    QCoro::Task<std::optional<bool>> askForCalendarAccess() override { co_return m_answer; }
-
-private:
-    std::optional<bool> m_answer;
-};
 
 // The labels of the buttons at a row's end, in order.
 QStringList buttonTexts(const ConnectionRowWidget *row)
@@ -389,7 +376,7 @@ void TestConnectionsView::calendarRow()
 
 void TestConnectionsView::allowAsksAndRedraws()
 {
-    ConsentAnswer allow(true);
+    ConsentRecorder allow(true);
     makeModel();
     m_model->eventStore().setConsentPresenter(&allow);
     showView();
