@@ -7,8 +7,8 @@
 #include "ScreenFiles.h"
 #include "ScreenPictures.h"
 #include "data/DataCollector.h"
-#include "platform/Configuration.h"
 #include "kit/Problem.h"
+#include "platform/Configuration.h"
 #include "render/RenderClient.h"
 #include "render/ThemeFile.h"
 

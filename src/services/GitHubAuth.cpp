@@ -2,9 +2,9 @@
 #include "GitHubAuth.h"
 
 #include "GitHubAuthClient.h"
-#include "platform/Configuration.h"
 #include "GitHubAuthClock.h"
 #include "kit/OneLine.h"
+#include "platform/Configuration.h"
 #include "platform/CredentialStore.h"
 #include "platform/Defaults.h"
 #include "platform/KeychainCredentialStore.h"

@@ -15,7 +15,8 @@ struct UpdateAlert;
 
 // Tells the user when a newer Tessarine has been published. Fetches the release feed, compares
 // its version with the running one and either keeps the newer release for the menu to offer (a
-// quiet check) or shows the outcome in an alert (a check the user asked for). Downloading is left to the browser. Lives on the GUI thread.
+// quiet check) or shows the outcome in an alert (a check the user asked for). Downloading is
+// left to the browser. Lives on the GUI thread.
 class UpdateChecker : public QObject
 {
     Q_OBJECT

@@ -78,10 +78,10 @@ void TestCalendarSource::section_data()
 
     // The day after tomorrow, so the timed events two hours from now come first at any hour.
     const QDate holiday = QDate::currentDate().addDays(2);
-    const QByteArray allDay = CalendarText::event("day", "DTSTART;VALUE=DATE:" + holiday.toString(u"yyyyMMdd").toLatin1() +
-                                                "\r\nDTEND;VALUE=DATE:" +
-                                                holiday.addDays(1).toString(u"yyyyMMdd").toLatin1() +
-                                                "\r\nSUMMARY:Holiday\r\n");
+    const QByteArray allDay =
+        CalendarText::event("day", "DTSTART;VALUE=DATE:" + holiday.toString(u"yyyyMMdd").toLatin1() +
+                                       "\r\nDTEND;VALUE=DATE:" + holiday.addDays(1).toString(u"yyyyMMdd").toLatin1() +
+                                       "\r\nSUMMARY:Holiday\r\n");
     // All-day events begin at local midnight, given in UTC like every other time.
     QTest::newRow("titles and all-day events")
         << timedEvent("none", now.addSecs(3600), std::nullopt) + timedEvent("empty", now.addSecs(7200), "") + allDay
@@ -100,7 +100,7 @@ void TestCalendarSource::section_data()
     }
     QTest::newRow("weekly event on each of its days")
         << CalendarText::event("weekly", "DTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\n"
-                            "RRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR\r\nSUMMARY:Gym\r\n")
+                                         "RRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR\r\nSUMMARY:Gym\r\n")
         << Authorization::FullAccess << weekly << 0;
 }
 
@@ -112,8 +112,8 @@ void TestCalendarSource::section()
     QFETCH(int, more);
 
     QDir().mkpath(CalendarStore::tessarineCalendarsDir());
-    QVERIFY(TestSupport::writeFile(CalendarStore::tessarineCalendarsDir() + QStringLiteral("/test.ics"),
-                                   calendar(events)));
+    QVERIFY(
+        TestSupport::writeFile(CalendarStore::tessarineCalendarsDir() + QStringLiteral("/test.ics"), calendar(events)));
     CalendarSource source(std::make_shared<InMemoryCredentialStore>());
     source.store().setAuthorization(access);
     const QJsonObject section = QCoro::waitFor(source.section());

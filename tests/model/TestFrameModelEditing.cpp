@@ -71,7 +71,8 @@ private Q_SLOTS:
 private:
     // The model of the test's own screens directory, with the model tests' catalogue unless told
     // otherwise.
-    std::unique_ptr<FrameModel> makeModel(const QString &viewsDir = TestSupport::fixturePath(QStringLiteral("model/views")))
+    std::unique_ptr<FrameModel>
+    makeModel(const QString &viewsDir = TestSupport::fixturePath(QStringLiteral("model/views")))
     {
         return std::make_unique<FrameModel>(TestSupport::configuration(m_screens, viewsDir));
     }
@@ -103,7 +104,7 @@ void TestFrameModelEditing::cleanup()
 }
 
 std::unique_ptr<FrameModel> TestFrameModelEditing::makeModelWithPages(const QStringList &titles,
-                                                                       const QString &viewsDir)
+                                                                      const QString &viewsDir)
 {
     QJsonArray pages;
     for (const QString &title : titles)

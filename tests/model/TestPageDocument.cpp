@@ -26,11 +26,11 @@ QStringList describe(const QList<Page> &pages)
 // The four pages every case starts from; the third has no title of its own.
 QList<Page> startingPages()
 {
-    return {Page(QStringLiteral("halves"), {QStringLiteral("github.year"), std::nullopt}, QStringLiteral("a")),
-            Page(QStringLiteral("halves"), {QStringLiteral("plans.all"), QStringLiteral("countdown")},
-                 QStringLiteral("b")),
-            Page(QStringLiteral("full"), {QStringLiteral("today.date")}),
-            Page(QStringLiteral("halves"), {std::nullopt, std::nullopt}, QStringLiteral("d"))};
+    return {
+        Page(QStringLiteral("halves"), {QStringLiteral("github.year"), std::nullopt}, QStringLiteral("a")),
+        Page(QStringLiteral("halves"), {QStringLiteral("plans.all"), QStringLiteral("countdown")}, QStringLiteral("b")),
+        Page(QStringLiteral("full"), {QStringLiteral("today.date")}),
+        Page(QStringLiteral("halves"), {std::nullopt, std::nullopt}, QStringLiteral("d"))};
 }
 
 const QStringList unchanged{"a:halves[github.year,-]", "b:halves[plans.all,countdown]", "-:full[today.date]",
@@ -64,7 +64,7 @@ void TestPageDocument::edit_data()
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<QStringList>("expected"); // empty: the list as it was, nothing recorded
 
-    const auto row = [](const char *name, const Edit &edit, const QStringList &expected = {}) {
+    const auto row = [](const char *name, const QStringList &expected, const Edit &edit) {
         QTest::newRow(name) << edit << expected;
     };
     // The starting list with page `index` replaced, removed (empty text) or preceded by another.
@@ -84,17 +84,17 @@ void TestPageDocument::edit_data()
     const QUuid unknown = QUuid::createUuid();
 
     // Edits that change nothing.
-    row("same widget again", [](PageDocument &d) { d.setWidget(QStringLiteral("github.year"), idAt(d, 0), 0); });
-    row("same title again", [](PageDocument &d) { d.setTitle(QStringLiteral("a"), idAt(d, 0)); });
-    row("title cleared when there is none", [](PageDocument &d) { d.setTitle(QString(), idAt(d, 2)); });
-    row("same layout", [](PageDocument &d) { d.updatePage(idAt(d, 1), [](Page &p) { p.layout = "halves"; }); });
-    row("negative slot", [](PageDocument &d) { d.setWidget(QStringLiteral("countdown"), idAt(d, 0), -1); });
-    row("slot beyond the page emptied", [](PageDocument &d) { d.setWidget(std::nullopt, idAt(d, 0), 3); });
-    row("page onto its own place", [](PageDocument &d) { d.movePages({1}, 1); });
-    row("page onto the place after itself", [](PageDocument &d) { d.movePages({0}, 1); });
-    row("no positions", [](PageDocument &d) { d.movePages({}, 0); });
-    row("positions out of range", [](PageDocument &d) { d.movePages({-1, 7}, 0); });
-    row("unknown page", [=](PageDocument &d) {
+    row("same widget again", {}, [](PageDocument &d) { d.setWidget(QStringLiteral("github.year"), idAt(d, 0), 0); });
+    row("same title again", {}, [](PageDocument &d) { d.setTitle(QStringLiteral("a"), idAt(d, 0)); });
+    row("title cleared when there is none", {}, [](PageDocument &d) { d.setTitle(QString(), idAt(d, 2)); });
+    row("same layout", {}, [](PageDocument &d) { d.updatePage(idAt(d, 1), [](Page &p) { p.layout = "halves"; }); });
+    row("negative slot", {}, [](PageDocument &d) { d.setWidget(QStringLiteral("countdown"), idAt(d, 0), -1); });
+    row("slot beyond the page emptied", {}, [](PageDocument &d) { d.setWidget(std::nullopt, idAt(d, 0), 3); });
+    row("page onto its own place", {}, [](PageDocument &d) { d.movePages({1}, 1); });
+    row("page onto the place after itself", {}, [](PageDocument &d) { d.movePages({0}, 1); });
+    row("no positions", {}, [](PageDocument &d) { d.movePages({}, 0); });
+    row("positions out of range", {}, [](PageDocument &d) { d.movePages({-1, 7}, 0); });
+    row("unknown page", {}, [=](PageDocument &d) {
         d.setWidget(QStringLiteral("countdown"), unknown, 0);
         d.setTitle(QStringLiteral("x"), unknown);
         d.removePage(unknown);
@@ -102,38 +102,34 @@ void TestPageDocument::edit_data()
     });
 
     // Slots and titles.
-    row("widget beyond the slots grows the page",
-        [](PageDocument &d) { d.setWidget(QStringLiteral("github.year"), idAt(d, 1), 4); },
-        replaced(1, "b:halves[plans.all,countdown,-,-,github.year]"));
-    row("slot emptied", [](PageDocument &d) { d.setWidget(std::nullopt, idAt(d, 1), 0); },
-        replaced(1, "b:halves[-,countdown]"));
-    row("empty title clears", [](PageDocument &d) { d.setTitle(QString(), idAt(d, 1)); },
-        replaced(1, "-:halves[plans.all,countdown]"));
-    row("two spaces kept", [](PageDocument &d) { d.setTitle(QStringLiteral("  "), idAt(d, 1)); },
-        replaced(1, "  :halves[plans.all,countdown]"));
-    row("untrimmed title", [](PageDocument &d) { d.setTitle(QStringLiteral(" Work "), idAt(d, 1)); },
-        replaced(1, " Work :halves[plans.all,countdown]"));
+    row("widget beyond the slots grows the page", replaced(1, "b:halves[plans.all,countdown,-,-,github.year]"),
+        [](PageDocument &d) { d.setWidget(QStringLiteral("github.year"), idAt(d, 1), 4); });
+    row("slot emptied", replaced(1, "b:halves[-,countdown]"),
+        [](PageDocument &d) { d.setWidget(std::nullopt, idAt(d, 1), 0); });
+    row("empty title clears", replaced(1, "-:halves[plans.all,countdown]"),
+        [](PageDocument &d) { d.setTitle(QString(), idAt(d, 1)); });
+    row("two spaces kept", replaced(1, "  :halves[plans.all,countdown]"),
+        [](PageDocument &d) { d.setTitle(QStringLiteral("  "), idAt(d, 1)); });
+    row("untrimmed title", replaced(1, " Work :halves[plans.all,countdown]"),
+        [](PageDocument &d) { d.setTitle(QStringLiteral(" Work "), idAt(d, 1)); });
 
     // New pages: "halves" with two empty slots and no title; the identifier returned names it.
     const QString blank = QStringLiteral("-:halves[-,-]");
     const auto addAfter = [](std::function<std::optional<QUuid>(PageDocument &)> after, const char *name) {
         return [=](PageDocument &d) { QCOMPARE(d.pageName(d.addPage(after(d))), QString::fromLatin1(name)); };
     };
-    row("new page without an identifier", addAfter([](PageDocument &) { return std::nullopt; }, "page4"),
-        inserted(4, blank));
-    row("new page after an unknown one", addAfter([=](PageDocument &) { return unknown; }, "page4"),
-        inserted(4, blank));
-    row("new page after the last", addAfter([](PageDocument &d) { return idAt(d, 3); }, "page4"), inserted(4, blank));
-    row("new page after the first", addAfter([](PageDocument &d) { return idAt(d, 0); }, "page1"),
-        inserted(1, blank));
-    row("copy right after its source",
-        [](PageDocument &d) {
-            const std::optional<QUuid> copy = d.duplicatePage(idAt(d, 1));
-            QVERIFY(copy && *copy != idAt(d, 1));
-            QCOMPARE(d.pageName(*copy), QStringLiteral("page2"));
-        },
-        inserted(2, unchanged.at(1)));
-    row("page removed", [](PageDocument &d) { d.removePage(idAt(d, 0)); }, replaced(0, QString()));
+    row("new page without an identifier", inserted(4, blank),
+        addAfter([](PageDocument &) { return std::nullopt; }, "page4"));
+    row("new page after an unknown one", inserted(4, blank),
+        addAfter([=](PageDocument &) { return unknown; }, "page4"));
+    row("new page after the last", inserted(4, blank), addAfter([](PageDocument &d) { return idAt(d, 3); }, "page4"));
+    row("new page after the first", inserted(1, blank), addAfter([](PageDocument &d) { return idAt(d, 0); }, "page1"));
+    row("copy right after its source", inserted(2, unchanged.at(1)), [](PageDocument &d) {
+        const std::optional<QUuid> copy = d.duplicatePage(idAt(d, 1));
+        QVERIFY(copy && *copy != idAt(d, 1));
+        QCOMPARE(d.pageName(*copy), QStringLiteral("page2"));
+    });
+    row("page removed", replaced(0, QString()), [](PageDocument &d) { d.removePage(idAt(d, 0)); });
 
     // Moves: the starting pages a, b, c, d in a new order.
     const auto moved = [](const QString &order) {
@@ -142,13 +138,13 @@ void TestPageDocument::edit_data()
             pages.append(unchanged.at(page.unicode() - 'a'));
         return pages;
     };
-    row("first before the third", [](PageDocument &d) { d.movePages({0}, 2); }, moved("bacd"));
-    row("last to the front", [](PageDocument &d) { d.movePages({3}, 0); }, moved("dabc"));
-    row("first to the end", [](PageDocument &d) { d.movePages({0}, 4); }, moved("bcda"));
-    row("two keep their order", [](PageDocument &d) { d.movePages({3, 1}, 0); }, moved("bdac"));
-    row("two to the end", [](PageDocument &d) { d.movePages({0, 2}, 4); }, moved("bdac"));
-    row("repeats count once", [](PageDocument &d) { d.movePages({2, 2}, 0); }, moved("cabd"));
-    row("destination past the end", [](PageDocument &d) { d.movePages({1}, 9); }, moved("acdb"));
+    row("first before the third", moved("bacd"), [](PageDocument &d) { d.movePages({0}, 2); });
+    row("last to the front", moved("dabc"), [](PageDocument &d) { d.movePages({3}, 0); });
+    row("first to the end", moved("bcda"), [](PageDocument &d) { d.movePages({0}, 4); });
+    row("two keep their order", moved("bdac"), [](PageDocument &d) { d.movePages({3, 1}, 0); });
+    row("two to the end", moved("bdac"), [](PageDocument &d) { d.movePages({0, 2}, 4); });
+    row("repeats count once", moved("cabd"), [](PageDocument &d) { d.movePages({2, 2}, 0); });
+    row("destination past the end", moved("acdb"), [](PageDocument &d) { d.movePages({1}, 9); });
 }
 
 // An edit that changes the list is recorded once and announced once, and undo gives back the
@@ -240,14 +236,14 @@ void TestPageDocument::isStale_data()
     QTest::newRow("empty as drawn") << drawn << same << 1 << false;
     QTest::newRow("another widget") << drawn << edited("halves", {QStringLiteral("countdown"), std::nullopt}) << 0
                                     << true;
-    QTest::newRow("other slot unchanged") << drawn << edited("halves", {QStringLiteral("plans.all"), QStringLiteral("countdown")})
-                                          << 0 << false;
+    QTest::newRow("other slot unchanged")
+        << drawn << edited("halves", {QStringLiteral("plans.all"), QStringLiteral("countdown")}) << 0 << false;
     QTest::newRow("another layout") << drawn << edited("thirds", {QStringLiteral("plans.all"), std::nullopt}) << 0
                                     << true;
     QTest::newRow("slot the drawn copy lacks") << drawn << same << 2 << true;
     QTest::newRow("negative slot") << drawn << same << -1 << true;
-    QTest::newRow("slot beyond the page counts as empty") << drawn << edited("halves", {QStringLiteral("plans.all")})
-                                                          << 1 << false;
+    QTest::newRow("slot beyond the page counts as empty")
+        << drawn << edited("halves", {QStringLiteral("plans.all")}) << 1 << false;
     QTest::newRow("slot gone that held a widget") << drawn << edited("halves", {}) << 0 << true;
     QTest::newRow("page not drawn") << drawn << Page(drawn.layout, drawn.slotWidgets) << 0 << true;
 }

@@ -400,13 +400,13 @@ void TestCalendarStore::oneBadCalendarLeavesTheOthers_data()
     const QByteArray start = "DTSTART:20260303T090000Z\r\n";
     QTest::newRow("a rule with no instance")
         << calendar("BEGIN:VEVENT\r\nUID:r@t\r\nSUMMARY:Never\r\n" + start +
-                      "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nEND:VEVENT\r\n")
+                    "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nEND:VEVENT\r\n")
         << "An event in it repeats every second" << QStringList{"Event 2", "Never"};
     QTest::newRow("a time zone changing every minute")
         << calendar("BEGIN:VTIMEZONE\r\nTZID:Fast\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-                      "RRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
-                      "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:z@t\r\nSUMMARY:Zoned\r\n"
-                      "DTSTART;TZID=Fast:20260303T100000\r\nEND:VEVENT\r\n")
+                    "RRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
+                    "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:z@t\r\nSUMMARY:Zoned\r\n"
+                    "DTSTART;TZID=Fast:20260303T100000\r\nEND:VEVENT\r\n")
         << "A time zone in it changes more often than once a year" << QStringList{"Event 2", "Zoned"};
     QByteArray carriageReturns = calendar(singleEvent(1, kWeekStart.addDays(0)));
     carriageReturns.replace("\r\n", "\r");

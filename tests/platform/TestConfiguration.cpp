@@ -14,8 +14,8 @@ QString number(const std::optional<int> &value)
     return value ? QString::number(*value) : QStringLiteral("none");
 }
 
-const QByteArrayList variables{"TESSARINE_SCREENS",    "TESSARINE_VIEWS",       "TESSARINE_RENDERER",
-                               "TESSARINE_GITHUB_API", "TESSARINE_GITHUB_WEB",  "TESSARINE_UPDATE_FEED",
+const QByteArrayList variables{"TESSARINE_SCREENS",     "TESSARINE_VIEWS",       "TESSARINE_RENDERER",
+                               "TESSARINE_GITHUB_API",  "TESSARINE_GITHUB_WEB",  "TESSARINE_UPDATE_FEED",
                                "TESSARINE_EDITOR_SLOT", "TESSARINE_WELCOME_STEP"};
 
 } // namespace
@@ -49,8 +49,8 @@ private Q_SLOTS:
         const Field slot = [](const Configuration &c) { return number(c.editorSlot); };
         const Field step = [](const Configuration &c) { return number(c.welcomeStep); };
 
-        QTest::newRow("screens, cleaned") << QByteArray("TESSARINE_SCREENS") << QByteArray("/tmp/a//b/") << screens
-                                          << "/tmp/a/b";
+        QTest::newRow("screens, cleaned")
+            << QByteArray("TESSARINE_SCREENS") << QByteArray("/tmp/a//b/") << screens << "/tmp/a/b";
         QTest::newRow("screens unset") << QByteArray("TESSARINE_SCREENS") << QByteArray() << screens
                                        << Paths::screensDir();
         QTest::newRow("settings beside the screens")
@@ -74,14 +74,14 @@ private Q_SLOTS:
         QTest::newRow("feed unset") << QByteArray("TESSARINE_UPDATE_FEED") << QByteArray() << feed
                                     << "https://tessarine.app/latest.json";
 
-        const QList<std::pair<const char *, const char *>> slots{
-            {"1", "1"},     {"+2", "2"},    {"0", "0"},     {" 3 ", "3"},     {"7", "7"},
-            {"second", ""}, {"", ""},       {"-1", ""},     {"1.5", ""}};
+        const QList<std::pair<const char *, const char *>> slots{{"1", "1"},   {"+2", "2"}, {"0", "0"},
+                                                                 {" 3 ", "3"}, {"7", "7"},  {"second", ""},
+                                                                 {"", ""},     {"-1", ""},  {"1.5", ""}};
         for (const auto &[value, expected] : slots)
             QTest::addRow("editor slot '%s'", value) << QByteArray("TESSARINE_EDITOR_SLOT") << QByteArray(value) << slot
                                                      << (*expected ? QString::fromLatin1(expected) : "none");
-        const QList<std::pair<const char *, const char *>> steps{
-            {"1", "1"}, {"+2", "2"}, {"7", "7"}, {"-1", "-1"}, {"three", ""}, {"3x", ""}, {" 3", ""}, {"", ""}};
+        const QList<std::pair<const char *, const char *>> steps{{"1", "1"},    {"+2", "2"}, {"7", "7"}, {"-1", "-1"},
+                                                                 {"three", ""}, {"3x", ""},  {" 3", ""}, {"", ""}};
         for (const auto &[value, expected] : steps)
             QTest::addRow("welcome step '%s'", value) << QByteArray("TESSARINE_WELCOME_STEP") << QByteArray(value)
                                                       << step << (*expected ? QString::fromLatin1(expected) : "none");

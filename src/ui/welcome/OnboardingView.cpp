@@ -23,7 +23,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-
 OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, QWidget *parent)
     : QWidget(parent)
     , m_model(model)

@@ -185,7 +185,8 @@ void TestOnboardingView::findOnTheMachine(const QStringList &things)
 Configuration TestOnboardingView::configuration(bool catalogue) const
 {
     // Without a catalogue a refresh asked for by the end of the flow has nothing to draw.
-    Configuration configuration = m_machine->configuration(catalogue ? QStringLiteral(TESSARINE_TEST_VIEWS) : QString());
+    Configuration configuration =
+        m_machine->configuration(catalogue ? QStringLiteral(TESSARINE_TEST_VIEWS) : QString());
     configuration.welcomeStep = m_welcomeStep;
     if (!m_gitHubWeb.isEmpty())
         configuration.gitHubWeb = m_gitHubWeb;
