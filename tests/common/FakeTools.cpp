@@ -6,9 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace FakeTools {
 
@@ -62,35 +59,6 @@ bool processGone(qint64 pid)
     const QByteArray line = stat.readAll();
     const qsizetype close = line.lastIndexOf(')');
     return close < 0 || line.mid(close + 2, 1) == "Z";
-}
-
-Gate::Gate(const QString &path)
-    : m_path(path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    // Open for reading and writing, the pipe exists for as long as the gate does and opening it
-    // never blocks.
-    if (::mkfifo(name.constData(), 0600) == 0)
-        m_descriptor = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-}
-
-Gate::~Gate()
-{
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
-}
-
-QByteArray Gate::waitLine() const
-{
-    return "read -r _ < '" + QFile::encodeName(m_path) + "'";
-}
-
-void Gate::open()
-{
-    // One line for each tool that waits, far more than any test starts.
-    const QByteArray lines(256, '\n');
-    if (m_descriptor >= 0 && ::write(m_descriptor, lines.constData(), size_t(lines.size())) != lines.size())
-        qWarning("the gate %s did not open", qPrintable(m_path));
 }
 
 } // namespace FakeTools

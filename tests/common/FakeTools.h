@@ -31,26 +31,4 @@ QString binDir();
 // True when the process no longer exists (or is only a zombie waiting to be reaped).
 bool processGone(qint64 pid);
 
-// Where a fake tool waits until the test lets it go, without polling: a named pipe the tool reads
-// a line from. The test holds the pipe open, so what it writes waits there for a tool that has not
-// come yet.
-class Gate
-{
-public:
-    explicit Gate(const QString &path);
-    ~Gate();
-    Gate(const Gate &) = delete;
-    Gate &operator=(const Gate &) = delete;
-
-    bool isValid() const { return m_descriptor >= 0; }
-    // The shell line that waits at the gate.
-    QByteArray waitLine() const;
-    // Lets the waiting tool go, and every later one.
-    void open();
-
-private:
-    QString m_path;
-    int m_descriptor = -1;
-};
-
 } // namespace FakeTools

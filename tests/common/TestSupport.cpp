@@ -9,19 +9,6 @@
 
 namespace TestSupport {
 
-Configuration configuration()
-{
-    return Configuration::fromEnvironment();
-}
-
-Configuration configuration(const QString &screensDir, const QString &viewsDir)
-{
-    Configuration result = configuration();
-    result.screensDir = screensDir;
-    result.viewsDir = viewsDir;
-    return result;
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

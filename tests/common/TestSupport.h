@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/Configuration.h"
-
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -28,13 +26,6 @@ QString writeScript(const QString &path, const QByteArray &body);
 QSettings defaultsStore();
 // Forgets every key of the defaults store, as on a computer Tessarine never ran on.
 void clearDefaults();
-
-// The test run's own configuration, as the program would read it: run-isolated.sh points GitHub
-// and the release feed at a closed port, and CTest names the renderer (a test program is not
-// Tessarine). A test sets what it needs on the copy it gets.
-Configuration configuration();
-// The same, reading and writing in `screensDir` and drawing with the page view in `viewsDir`.
-Configuration configuration(const QString &screensDir, const QString &viewsDir);
 
 } // namespace TestSupport
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeTools.h"
 #include "PageDescription.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
+#include "ToolMachine.h"
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
@@ -18,7 +20,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -57,7 +58,6 @@ private:
     static QString wisprDatabase() { return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite"); }
     void findOnTheMachine(const QStringList &things);
 
-    QString m_zsh;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -65,11 +65,7 @@ void TestFirstStart::initTestCase()
 {
     QVERIFY(FakeTools::isolated());
     // zsh keeps the PATH it is given, so the probe sees exactly the fake tools.
-    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-    if (m_zsh.isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestFirstStart::init()
@@ -78,7 +74,7 @@ void TestFirstStart::init()
     QVERIFY(m_dir->isValid());
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
-    qputenv("SHELL", m_zsh.toUtf8());
+    qputenv("SHELL", ToolMachine::zsh().toUtf8());
     qputenv("PATH", FakeTools::binDir().toUtf8());
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");

@@ -2,6 +2,7 @@
 #include "CalendarText.h"
 #include "ConsentRecorder.h"
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/Defaults.h"

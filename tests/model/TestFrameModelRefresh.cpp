@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeTools.h"
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"

@@ -3,6 +3,7 @@
 // a refresh leaves. (Delivery to the desktop is tested with the alerts themselves.)
 
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "model/PlanAlertFeed.h"

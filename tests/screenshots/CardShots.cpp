@@ -4,6 +4,7 @@
 // the full-screen grid for 1, 2, 3 and 5 views, and the open tray menu. Each is drawn over a
 // calm desktop backdrop, from the rendered pages in tests/fixtures/ui/screens.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"

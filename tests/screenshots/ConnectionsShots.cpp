@@ -6,6 +6,7 @@
 // Each state gets a home, data folder and PATH of its own, with small scripts standing in for
 // the tools and a loopback server standing in for GitHub.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"

@@ -3,8 +3,8 @@
 // panel; the tray icon on a light and a #202020 panel, in the text colours of a light and a dark
 // desktop; the bottom of the tray menu with "Start at Login"; and what sway users are told once.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
-#include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "ui/card/DesktopStacking.h"

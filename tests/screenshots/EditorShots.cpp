@@ -3,6 +3,7 @@
 // selected, a slot waiting for its picture, the hover tag, an empty page, and each inspector
 // (the page, the widget list, the countdown and the three states of calendar access).
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"

@@ -3,8 +3,8 @@
 // editor's toolbar, the welcome steps' icons and the connections window's symbols must be drawn
 // at the screen's pixels, not enlarged from pictures of half the size.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
-#include "TestSupport.h"
 #include "ui/app/App.h"
 
 #include <QApplication>

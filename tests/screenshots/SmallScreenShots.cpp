@@ -5,6 +5,7 @@
 // dark appearance. Nothing is installed and nobody is signed in, so the GitHub rows offer the
 // GitHub CLI.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"

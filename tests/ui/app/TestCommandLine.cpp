@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TestSupport.h"
-#include "platform/Configuration.h"
+#include "RunConfiguration.h"
 #include "render/RenderCommand.h"
 #include "ui/app/CommandLine.h"
 

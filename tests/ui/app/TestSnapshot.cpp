@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "model/FrameModel.h"

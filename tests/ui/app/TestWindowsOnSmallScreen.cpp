@@ -5,6 +5,7 @@
 // answer the keyboard: Escape and Ctrl+W close them, focus shows, and the welcome flow's keys do
 // what they look like they do.
 
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "services/ConnectionsState.h"

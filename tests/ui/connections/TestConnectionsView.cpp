@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConsentRecorder.h"
-#include "FakeTools.h"
 #include "TestSupport.h"
+#include "ToolGate.h"
 #include "ToolMachine.h"
 #include "UrlRecorder.h"
 #include "model/FrameModel.h"
@@ -126,10 +126,7 @@ private:
 
 void TestConnectionsView::initTestCase()
 {
-    if (ToolMachine::zsh().isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestConnectionsView::init()
@@ -412,7 +409,7 @@ void TestConnectionsView::checkAgainDisabledWhileChecking()
 {
     // The GitHub CLI's login is looked up last and holds the probe until the test lets it go.
     const QByteArray log = QFile::encodeName(m_machine->path(QStringLiteral("gh.log")));
-    FakeTools::Gate gate(m_machine->path(QStringLiteral("release")));
+    ToolGate gate(m_machine->path(QStringLiteral("release")));
     QVERIFY(gate.isValid());
     tool(QStringLiteral("gh"), "#!/bin/sh\necho \"$*\" >> '" + log + "'\n" + gate.waitLine() + "\nprintf mona\n");
     makeModel();

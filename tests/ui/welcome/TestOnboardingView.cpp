@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
 #include "PageDescription.h"
 #include "TestSupport.h"
 #include "ToolMachine.h"
@@ -109,12 +108,10 @@ private Q_SLOTS:
     void allowCalendarAsksTheUser();
 
 private:
-    // "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
-    // Code's directory), "wispr" (its database).
-    void findOnTheMachine(const QStringList &things);
+    void findOnTheMachine(const QStringList &things) { m_machine->find(things); }
     void makeView(bool catalogue = false);
     void showAndWaitForSearch();
-    QString wisprDatabase() const { return m_machine->data() + QStringLiteral("/Wispr Flow/flow.sqlite"); }
+    QString wisprDatabase() const { return m_machine->wisprDatabase(); }
     QString settingsFile() const { return m_machine->path(QStringLiteral("settings.json")); }
     Configuration configuration(bool catalogue) const;
     GitHubStep *gitHubStep() const { return m_view->findChild<GitHubStep *>(); }
@@ -132,11 +129,7 @@ private:
 
 void TestOnboardingView::initTestCase()
 {
-    // The tools are looked for through the login shell; zsh keeps the PATH it is given.
-    if (ToolMachine::zsh().isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestOnboardingView::init()
@@ -163,23 +156,6 @@ void TestOnboardingView::cleanup()
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
     Defaults::remove(QStringLiteral("onboarded"));
-}
-
-void TestOnboardingView::findOnTheMachine(const QStringList &things)
-{
-    for (const QString &thing : things) {
-        const QString script = m_machine->bin() + QLatin1Char('/');
-        if (thing == QStringLiteral("gh"))
-            TestSupport::writeScript(script + thing, "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && echo octo-cat\n");
-        else if (thing == QStringLiteral("gh-signed-out"))
-            TestSupport::writeScript(script + QStringLiteral("gh"), "#!/bin/sh\nexit 1\n");
-        else if (thing == QStringLiteral("claude"))
-            QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QStringLiteral("wispr"))
-            QVERIFY(writeFile(wisprDatabase(), QByteArray()));
-        else
-            TestSupport::writeScript(script + thing, "#!/bin/sh\nexit 0\n");
-    }
 }
 
 Configuration TestOnboardingView::configuration(bool catalogue) const
