@@ -16,7 +16,9 @@ ToolMachine::ToolMachine(const QString &binName)
 
 QString ToolMachine::zsh()
 {
-    return QStandardPaths::findExecutable(QStringLiteral("zsh"));
+    // Looked up once, while the PATH is still the one the test was started with.
+    static const QString path = QStandardPaths::findExecutable(QStringLiteral("zsh"));
+    return path;
 }
 
 void ToolMachine::requireZsh()

@@ -18,6 +18,7 @@ public:
     // `binName`: the tools' folder in the root.
     explicit ToolMachine(const QString &binName = QStringLiteral("bin"));
 
+    // Found on the PATH the program was started with: call it (or requireZsh()) first.
     static QString zsh();
     // For initTestCase(): skips the suite where zsh is missing, and fails it in CI, where it is
     // installed.

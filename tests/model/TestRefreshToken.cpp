@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -52,15 +51,10 @@ class TestRefreshToken : public QObject
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(FakeTools::isolated());
         m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(startRefreshCase(*m_dir));
         m_github = std::make_unique<FakeHttpServer>();
         qputenv("TESSARINE_GITHUB_API", m_github->start().toUtf8());
-        qputenv("TESSARINE_SCREENS", screens().toUtf8());
-        qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessarine"), QStringLiteral("Tessarine"))
-            .clear();
-        FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
         serveGitHub();
         writeSettings(screens(), {page("full", {"github.year"})});
     }
