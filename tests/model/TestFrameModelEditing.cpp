@@ -123,13 +123,8 @@ void TestFrameModelEditing::editThatChangesNothingRecordsNothing_data()
     // The page document's own suite covers every kind of edit; here the model adds no save and
     // no refresh to one that records nothing.
     const auto first = [](FrameModel &m) { return m.pages().at(0).id; };
-    const auto second = [](FrameModel &m) { return m.pages().at(1).id; };
     QTest::newRow("same widget again") << std::function<void(FrameModel &)>(
         [=](FrameModel &m) { m.setWidget(QStringLiteral("github.year"), first(m), 0); });
-    QTest::newRow("same layout") << std::function<void(FrameModel &)>([=](FrameModel &m) {
-        const Layout halves = *m.catalogue()->layout(QStringLiteral("halves"));
-        m.updatePage(second(m), [&](Page &page) { page.setLayout(halves); });
-    });
     QTest::newRow("reset on a first run") << std::function<void(FrameModel &)>([](FrameModel &m) { m.resetPages(); });
 }
 

@@ -53,7 +53,6 @@ private Q_SLOTS:
     void edit();
     void undoAndRedoStepThroughWholeLists();
     void editThatChangesNothingKeepsTheRedoSide();
-    void nothingToUndoOrRedoAnnouncesNothing();
     void isStale_data();
     void isStale();
     void pageNameIsThePosition();
@@ -176,11 +175,16 @@ void TestPageDocument::undoAndRedoStepThroughWholeLists()
     PageDocument document;
     document.load(startingPages());
     const QList<Page> original = document.pages();
-    QVERIFY(!document.canUndo());
+    QSignalSpy edited(&document, &PageDocument::edited);
+    QSignalSpy pagesChanged(&document, &PageDocument::pagesChanged);
+    // Nothing to step to: nothing at all happens.
+    document.undo();
+    document.redo();
+    QCOMPARE(edited.count(), 0);
+    QCOMPARE(pagesChanged.count(), 0);
+
     document.addPage();
     const QList<Page> withFive = document.pages();
-    QSignalSpy edited(&document, &PageDocument::edited);
-
     document.undo();
     QCOMPARE(document.pages(), original);
     QVERIFY(!document.canUndo());
@@ -190,7 +194,7 @@ void TestPageDocument::undoAndRedoStepThroughWholeLists()
     QVERIFY(document.canUndo());
     QVERIFY(!document.canRedo());
     // The owner saves and refreshes on each step.
-    QCOMPARE(edited.count(), 2);
+    QCOMPARE(edited.count(), 3);
 }
 
 void TestPageDocument::editThatChangesNothingKeepsTheRedoSide()
@@ -202,19 +206,6 @@ void TestPageDocument::editThatChangesNothingKeepsTheRedoSide()
     document.setWidget(QStringLiteral("plans.all"), idAt(document, 1), 0); // what the slot already holds
     QVERIFY(document.canRedo());
     QVERIFY(!document.canUndo());
-}
-
-void TestPageDocument::nothingToUndoOrRedoAnnouncesNothing()
-{
-    PageDocument document;
-    document.load(startingPages());
-    QSignalSpy edited(&document, &PageDocument::edited);
-    QSignalSpy pagesChanged(&document, &PageDocument::pagesChanged);
-    document.undo();
-    document.redo();
-    QCOMPARE(edited.count(), 0);
-    QCOMPARE(pagesChanged.count(), 0);
-    QCOMPARE(describe(document.pages()), unchanged);
 }
 
 void TestPageDocument::isStale_data()
@@ -232,8 +223,7 @@ void TestPageDocument::isStale_data()
         return page;
     };
     const Page same = drawn;
-    QTest::newRow("as drawn") << drawn << same << 0 << false;
-    QTest::newRow("empty as drawn") << drawn << same << 1 << false;
+    QTest::newRow("as drawn") << drawn << same << 1 << false;
     QTest::newRow("another widget") << drawn << edited("halves", {QStringLiteral("countdown"), std::nullopt}) << 0
                                     << true;
     QTest::newRow("other slot unchanged")

@@ -3,20 +3,27 @@
 #include "platform/Paths.h"
 
 #include <QtTest>
-#include <functional>
 
 namespace {
-
-using Field = std::function<QString(const Configuration &)>;
 
 QString number(const std::optional<int> &value)
 {
     return value ? QString::number(*value) : QStringLiteral("none");
 }
 
-const QByteArrayList variables{"TESSARINE_SCREENS",     "TESSARINE_VIEWS",       "TESSARINE_RENDERER",
-                               "TESSARINE_GITHUB_API",  "TESSARINE_GITHUB_WEB",  "TESSARINE_UPDATE_FEED",
-                               "TESSARINE_EDITOR_SLOT", "TESSARINE_WELCOME_STEP"};
+// What the configuration holds for the variable TESSARINE_<name>.
+QString field(const Configuration &c, const QByteArray &name)
+{
+    const QHash<QByteArray, QString> fields{{"SCREENS", c.screensDir},
+                                            {"VIEWS", c.viewsDir},
+                                            {"RENDERER", c.renderer},
+                                            {"GITHUB_API", c.gitHubApi},
+                                            {"GITHUB_WEB", c.gitHubWeb},
+                                            {"UPDATE_FEED", c.updateFeed.toString()},
+                                            {"EDITOR_SLOT", number(c.editorSlot)},
+                                            {"WELCOME_STEP", number(c.welcomeStep)}};
+    return fields.value(name);
+}
 
 } // namespace
 
@@ -26,76 +33,57 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        for (const QByteArray &name : variables)
-            qunsetenv(name.constData());
-    }
-
     void variable_data()
     {
         QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<Field>("field");
+        QTest::addColumn<QByteArray>("value"); // empty: unset
         QTest::addColumn<QString>("expected");
 
-        const Field screens = [](const Configuration &c) { return c.screensDir; };
-        const Field settings = [](const Configuration &c) { return c.settingsFile(); };
-        const Field views = [](const Configuration &c) { return c.viewsDir; };
-        const Field renderer = [](const Configuration &c) { return c.renderer; };
-        const Field api = [](const Configuration &c) { return c.gitHubApi; };
-        const Field web = [](const Configuration &c) { return c.gitHubWeb; };
-        const Field feed = [](const Configuration &c) { return c.updateFeed.toString(); };
-        const Field slot = [](const Configuration &c) { return number(c.editorSlot); };
-        const Field step = [](const Configuration &c) { return number(c.welcomeStep); };
+        const QList<std::tuple<const char *, const char *, QString>> rows{
+            {"SCREENS", "/tmp/a//b/", "/tmp/a/b"},
+            {"SCREENS", "", Paths::screensDir()},
+            {"VIEWS", "/opt/views/", "/opt/views"},
+            {"VIEWS", "", Paths::viewsDir()},
+            {"RENDERER", "/bin/true", "/bin/true"},
+            {"RENDERER", "", ""},
+            {"GITHUB_API", "http://127.0.0.1:1234", "http://127.0.0.1:1234/"},
+            {"GITHUB_API", "", "https://api.github.com/"},
+            {"GITHUB_WEB", "http://127.0.0.1:9", "http://127.0.0.1:9/"},
+            {"GITHUB_WEB", "", "https://github.com/"},
+            {"UPDATE_FEED", "http://127.0.0.1:9/f.json", "http://127.0.0.1:9/f.json"},
+            {"UPDATE_FEED", "", "https://tessarine.app/latest.json"}};
 
-        QTest::newRow("screens, cleaned")
-            << QByteArray("TESSARINE_SCREENS") << QByteArray("/tmp/a//b/") << screens << "/tmp/a/b";
-        QTest::newRow("screens unset") << QByteArray("TESSARINE_SCREENS") << QByteArray() << screens
-                                       << Paths::screensDir();
-        QTest::newRow("settings beside the screens")
-            << QByteArray("TESSARINE_SCREENS") << QByteArray("/tmp/a/screens") << settings << "/tmp/a/settings.json";
-        QTest::newRow("views") << QByteArray("TESSARINE_VIEWS") << QByteArray("/opt/views/") << views << "/opt/views";
-        QTest::newRow("views unset") << QByteArray("TESSARINE_VIEWS") << QByteArray() << views << Paths::viewsDir();
-        QTest::newRow("renderer") << QByteArray("TESSARINE_RENDERER") << QByteArray("/bin/true") << renderer
-                                  << "/bin/true";
-        QTest::newRow("renderer unset: this program")
-            << QByteArray("TESSARINE_RENDERER") << QByteArray() << renderer << QString();
-        QTest::newRow("API gets its slash") << QByteArray("TESSARINE_GITHUB_API") << QByteArray("http://127.0.0.1:1234")
-                                            << api << "http://127.0.0.1:1234/";
-        QTest::newRow("API unset") << QByteArray("TESSARINE_GITHUB_API") << QByteArray() << api
-                                   << "https://api.github.com/";
-        QTest::newRow("web host gets its slash")
-            << QByteArray("TESSARINE_GITHUB_WEB") << QByteArray("http://127.0.0.1:9") << web << "http://127.0.0.1:9/";
-        QTest::newRow("web host unset") << QByteArray("TESSARINE_GITHUB_WEB") << QByteArray() << web
-                                        << "https://github.com/";
-        QTest::newRow("feed") << QByteArray("TESSARINE_UPDATE_FEED") << QByteArray("http://127.0.0.1:9/f.json") << feed
-                              << "http://127.0.0.1:9/f.json";
-        QTest::newRow("feed unset") << QByteArray("TESSARINE_UPDATE_FEED") << QByteArray() << feed
-                                    << "https://tessarine.app/latest.json";
-
-        const QList<std::pair<const char *, const char *>> slots{{"1", "1"},   {"+2", "2"}, {"0", "0"},
-                                                                 {" 3 ", "3"}, {"7", "7"},  {"second", ""},
-                                                                 {"", ""},     {"-1", ""},  {"1.5", ""}};
-        for (const auto &[value, expected] : slots)
-            QTest::addRow("editor slot '%s'", value) << QByteArray("TESSARINE_EDITOR_SLOT") << QByteArray(value) << slot
-                                                     << (*expected ? QString::fromLatin1(expected) : "none");
-        const QList<std::pair<const char *, const char *>> steps{{"1", "1"},    {"+2", "2"}, {"7", "7"}, {"-1", "-1"},
-                                                                 {"three", ""}, {"3x", ""},  {" 3", ""}, {"", ""}};
-        for (const auto &[value, expected] : steps)
-            QTest::addRow("welcome step '%s'", value) << QByteArray("TESSARINE_WELCOME_STEP") << QByteArray(value)
-                                                      << step << (*expected ? QString::fromLatin1(expected) : "none");
+        for (const auto &[name, value, expected] : rows)
+            QTest::addRow("%s '%s'", name, value) << QByteArray(name) << QByteArray(value) << expected;
+        // Numbers, as "value>read" separated by "|".
+        const QList<std::pair<const char *, QString>> numbers{
+            {"EDITOR_SLOT", "1>1|+2>2|0>0| 3 >3|second>none|>none|-1>none|1.5>none"},
+            {"WELCOME_STEP", "1>1|+2>2|7>7|-1>-1|three>none|3x>none| 3>none|>none"}};
+        for (const auto &[name, cases] : numbers) {
+            for (const QString &read : cases.split(u'|')) {
+                const QByteArray value = read.section(u'>', 0, 0).toUtf8();
+                QTest::addRow("%s '%s'", name, value.constData()) << QByteArray(name) << value << read.section(u'>', 1);
+            }
+        }
     }
 
     void variable()
     {
         QFETCH(QByteArray, name);
         QFETCH(QByteArray, value);
-        QFETCH(Field, field);
         QFETCH(QString, expected);
 
-        qputenv(name.constData(), value);
-        QCOMPARE(field(Configuration::fromEnvironment()), expected);
+        const QByteArray variable = "TESSARINE_" + name;
+        qputenv(variable.constData(), value);
+        QCOMPARE(field(Configuration::fromEnvironment(), name), expected);
+        qunsetenv(variable.constData());
+    }
+
+    void settingsFileLiesBesideTheScreens()
+    {
+        Configuration configuration;
+        configuration.screensDir = QStringLiteral("/tmp/a/screens");
+        QCOMPARE(configuration.settingsFile(), QStringLiteral("/tmp/a/settings.json"));
     }
 };
 
