@@ -1,36 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolGate.h"
 
-#include <QFile>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 ToolGate::ToolGate(const QString &path)
-    : m_path(path)
+    : m_pipe(path)
 {
-    const QByteArray name = QFile::encodeName(path);
     // Opened for reading and writing, the pipe lasts as long as the gate and opening it never
     // blocks.
-    if (::mkfifo(name.constData(), 0600) == 0)
-        m_descriptor = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-}
-
-ToolGate::~ToolGate()
-{
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
+    if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
+        m_pipe.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 QByteArray ToolGate::waitLine() const
 {
-    return "read -r _ < '" + QFile::encodeName(m_path) + "'";
+    return "read -r _ < '" + QFile::encodeName(m_pipe.fileName()) + "'";
 }
 
 void ToolGate::open()
 {
     // One line for each tool that waits, far more than any test starts.
-    const QByteArray lines(256, '\n');
-    if (m_descriptor >= 0 && ::write(m_descriptor, lines.constData(), size_t(lines.size())) != lines.size())
-        qWarning("the gate %s did not open", qPrintable(m_path));
+    m_pipe.write(QByteArray(256, '\n'));
 }

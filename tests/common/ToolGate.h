@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 // Where a fake tool waits until the test lets it go, without polling: a named pipe the tool reads
@@ -11,17 +12,13 @@ class ToolGate
 {
 public:
     explicit ToolGate(const QString &path);
-    ~ToolGate();
-    ToolGate(const ToolGate &) = delete;
-    ToolGate &operator=(const ToolGate &) = delete;
 
-    bool isValid() const { return m_descriptor >= 0; }
+    bool isValid() const { return m_pipe.isOpen(); }
     // The shell line that waits at the gate.
     QByteArray waitLine() const;
     // Lets the waiting tool go, and every later one.
     void open();
 
 private:
-    QString m_path;
-    int m_descriptor = -1;
+    QFile m_pipe;
 };

@@ -20,14 +20,9 @@ using CalendarText::timedEvent;
 
 using Authorization = CalendarStore::Authorization;
 
-QString utcText(const QDateTime &time)
-{
-    return time.toUTC().toString(Qt::ISODate);
-}
-
 QJsonObject eventJson(const QString &title, const QDateTime &start, bool allDay = false)
 {
-    return {{"title", title}, {"start", utcText(start)}, {"allDay", allDay}};
+    return {{"title", title}, {"start", start.toUTC().toString(Qt::ISODate)}, {"allDay", allDay}};
 }
 
 } // namespace
@@ -89,6 +84,17 @@ void TestCalendarSource::section_data()
         << QJsonArray{eventJson("Untitled", now.addSecs(3600)), eventJson("", now.addSecs(7200)),
                       eventJson("Holiday", QDateTime(holiday, QTime(0, 0)), true)}
         << 0;
+
+    // An event without a title, and one whose recurrence rule cannot be read, still show (that
+    // files which are no calendars are passed over is TestCalendarStore's).
+    const QByteArray brokenRule =
+        CalendarText::event("broken", "SUMMARY:Broken rule\r\nDTSTART:" + CalendarText::stamp(now.addSecs(7200)) +
+                                          "\r\nRRULE:FREQ=BOGUS;INTERVAL=-3\r\n");
+    QTest::newRow("unreadable rule") << timedEvent("untitled", now.addSecs(3600), std::nullopt) + brokenRule
+                                     << Authorization::FullAccess
+                                     << QJsonArray{eventJson("Untitled", now.addSecs(3600)),
+                                                   eventJson("Broken rule", now.addSecs(7200))}
+                                     << 0;
 
     // Occurrences still running now count; the window ends seven days from now.
     QJsonArray weekly;

@@ -87,7 +87,6 @@ private Q_SLOTS:
     void githubFailureDrawsEveryOtherWidget();
     void signedOutThenTokenFromGhCommand();
     void hangingGhCommandIsLeftBehind();
-    void badCalendarFilesDoNotFailTheRefresh();
     void pageViewThatNeverGetsReadyStillEnds();
     void drawFailingHalfWayNeverClaimsSuccess();
     void rendererKilledDuringRefreshFailsThatRefreshOnly();
@@ -432,41 +431,6 @@ void TestFrameModelRefresh::hangingGhCommandIsLeftBehind()
     QVERIFY2(clock.elapsed() >= 9500 && clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
     QCOMPARE(pictures().size(), 2);
-}
-
-void TestFrameModelRefresh::badCalendarFilesDoNotFailTheRefresh()
-{
-    // Beside a good calendar: a file that is not iCalendar, an event without a title and one
-    // whose recurrence rule cannot be read.
-    const QByteArray soon =
-        QDateTime::currentDateTimeUtc().addSecs(3600).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-    const QString calendars = CalendarStore::tessarineCalendarsDir();
-    QDir(calendars).removeRecursively();
-    QDir().mkpath(calendars);
-    TestSupport::writeFile(calendars + QStringLiteral("/a-list.ics"), "Milk, eggs\nBEGIN:VEVENT\n");
-    TestSupport::writeFile(calendars + QStringLiteral("/b-mine.ics"),
-                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n"
-                           "BEGIN:VEVENT\r\nUID:untitled\r\nDTSTART:" +
-                               soon +
-                               "\r\nEND:VEVENT\r\n"
-                               "BEGIN:VEVENT\r\nUID:broken\r\nSUMMARY:Broken rule\r\nDTSTART:" +
-                               soon + "\r\nRRULE:FREQ=BOGUS;INTERVAL=-3\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    writeSettings(screens(), {page("full", {"calendar.next"})});
-    const auto model = makeModel();
-    model->eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
-
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-    const QJsonObject calendar = readObject(screenFile(QStringLiteral("data.json"))).value("calendar").toObject();
-    QCOMPARE(calendar.value("status").toString(), QStringLiteral("ok"));
-    QStringList titles;
-    for (const QJsonValue &event : calendar.value("events").toArray())
-        titles.append(event.toObject().value("title").toString());
-    titles.sort();
-    QCOMPARE(titles, QStringList({"Broken rule", "Untitled"}));
-    QCOMPARE(pictures().size(), 2);
-    QDir(calendars).removeRecursively();
 }
 
 void TestFrameModelRefresh::pageViewThatNeverGetsReadyStillEnds()

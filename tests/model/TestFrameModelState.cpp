@@ -51,7 +51,6 @@ private Q_SLOTS:
     void cleanup();
 
     void firstStartUsesDefaultsAndWritesNothing();
-    void settingsFileLiesBesideTheScreensDirectory();
     void badSettingsFileGivesDefaultsAndIsReplacedOnSave_data();
     void badSettingsFileGivesDefaultsAndIsReplacedOnSave();
     void noPagesOfTheirOwnGiveTheDefaultPages_data();
@@ -111,14 +110,6 @@ void TestFrameModelState::firstStartUsesDefaultsAndWritesNothing()
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(TestSupport::defaultsStore().allKeys().isEmpty());
-}
-
-void TestFrameModelState::settingsFileLiesBesideTheScreensDirectory()
-{
-    const auto model = makeModel();
-    QCOMPARE(model->screensDir(), screensPath());
-    QCOMPARE(model->settingsFile(), settingsPath());
-    QCOMPARE(model->viewsDir(), TestSupport::fixturePath(QStringLiteral("model/views")));
 }
 
 void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave_data()
