@@ -9,7 +9,6 @@
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
-#include "platform/Paths.h"
 #include "services/GitHubAuth.h"
 
 #include <QCoroTask>
@@ -20,7 +19,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -35,8 +33,7 @@ QJsonObject readObject(const QString &path)
 
 } // namespace
 
-// The first start without a display: the machine is played by fake tools on the login shell's
-// PATH, a Claude Code directory and a Wispr Flow database in the test's own home.
+// The first start without a display, on a machine of fake tools (ToolMachine).
 class TestFirstStart : public QObject
 {
     Q_OBJECT
@@ -53,12 +50,11 @@ private Q_SLOTS:
     void theProgramRendersTheFirstPagesWithoutADisplay();
 
 private:
-    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
-    QString settingsFile() const { return m_dir->filePath(QStringLiteral("settings.json")); }
-    static QString wisprDatabase() { return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite"); }
+    QString screens() const { return m_machine->screens(); }
+    QString settingsFile() const { return m_machine->path(QStringLiteral("settings.json")); }
     void findOnTheMachine(const QStringList &things);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ToolMachine> m_machine;
 };
 
 void TestFirstStart::initTestCase()
@@ -70,43 +66,29 @@ void TestFirstStart::initTestCase()
 
 void TestFirstStart::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_machine = std::make_unique<ToolMachine>();
+    QVERIFY(m_machine->enter());
+    // Read by the model and by the program this test starts.
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
-    qputenv("SHELL", ToolMachine::zsh().toUtf8());
-    qputenv("PATH", FakeTools::binDir().toUtf8());
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
-    QVERIFY(QDir().mkpath(FakeTools::binDir()));
 }
 
 void TestFirstStart::cleanup()
 {
     TestSupport::clearDefaults();
-    QDir(FakeTools::binDir()).removeRecursively();
-    QDir(QDir::homePath() + QStringLiteral("/.claude")).removeRecursively();
-    QFile::remove(wisprDatabase());
-    m_dir.reset();
+    m_machine.reset();
 }
 
-// "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
-// Code's directory), "wispr" (its database), "calendar" (the user's consent).
+// What ToolMachine::find() puts on the machine, and "calendar" (the user's consent).
 void TestFirstStart::findOnTheMachine(const QStringList &things)
 {
     for (const QString &thing : things) {
-        if (thing == QStringLiteral("gh"))
-            FakeTools::install(thing, "[ \"$1 $2\" = \"api user\" ] && echo octo-cat\n");
-        else if (thing == QStringLiteral("gh-signed-out"))
-            FakeTools::install(QStringLiteral("gh"), "exit 1\n");
-        else if (thing == QStringLiteral("claude"))
-            QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QStringLiteral("wispr"))
-            QVERIFY(TestSupport::writeFile(wisprDatabase(), QByteArray()));
-        else if (thing == QStringLiteral("calendar"))
+        if (thing == QStringLiteral("calendar"))
             CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
         else
-            FakeTools::install(thing, "exit 0\n");
+            m_machine->find({thing});
     }
 }
 

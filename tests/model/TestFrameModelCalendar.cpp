@@ -77,9 +77,7 @@ void TestFrameModelCalendar::accessQuestionBumpsTheCounterAndRefreshes()
 
     model->requestCalendarAccess();
     QVERIFY(RefreshSupport::waitFor([&] { return counterChanged.count() == 1; }, 5000));
-    QCOMPARE(recorder.asked, 1);
     QCOMPARE(model->calendarAccessChanges(), 1);
-    QCOMPARE(model->eventStore().authorization(), CalendarStore::Authorization::Denied);
     QCOMPARE(refreshRequested.count(), 1);
     QVERIFY(waitUntilIdle(*model));
     model->eventStore().setConsentPresenter(nullptr);
