@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PageDescription.h"
 #include "model/PageDocument.h"
 
 #include <QSignalSpy>
@@ -13,13 +14,8 @@ using Edit = std::function<void(PageDocument &)>;
 QStringList describe(const QList<Page> &pages)
 {
     QStringList result;
-    for (const Page &page : pages) {
-        QStringList slots;
-        for (const Page::Slot &slot : page.slotWidgets)
-            slots.append(slot.value_or(QStringLiteral("-")));
-        result.append(page.title.value_or(QStringLiteral("-")) + QLatin1Char(':') + page.layout + QLatin1Char('[') +
-                      slots.join(QLatin1Char(',')) + QLatin1Char(']'));
-    }
+    for (const Page &page : pages)
+        result.append(page.title.value_or(QStringLiteral("-")) + u':' + TestSupport::describe({page}).first());
     return result;
 }
 

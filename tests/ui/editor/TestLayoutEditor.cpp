@@ -184,7 +184,6 @@ void TestLayoutEditor::configuredEditorSlot_data()
     QTest::addColumn<std::optional<int>>("slot");
 
     QTest::newRow("one") << std::optional<int>(1);
-    QTest::newRow("zero") << std::optional<int>(0);
     QTest::newRow("beyond the layout") << std::optional<int>(7);
     QTest::newRow("none") << std::optional<int>();
 }
