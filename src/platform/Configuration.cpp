@@ -9,20 +9,15 @@
 
 namespace {
 
-QString variable(const char *name)
-{
-    return qEnvironmentVariable(name);
-}
-
 QString directory(const char *name, const QString &fallback)
 {
-    const QString value = variable(name);
+    const QString value = qEnvironmentVariable(name);
     return value.isEmpty() ? fallback : QDir::cleanPath(value);
 }
 
 QString host(const char *name, const QString &fallback)
 {
-    QString base = variable(name);
+    QString base = qEnvironmentVariable(name);
     if (base.isEmpty())
         base = fallback;
     if (!base.endsWith(QLatin1Char('/')))
@@ -51,26 +46,18 @@ std::optional<int> signedNumber(const QString &text)
 
 } // namespace
 
-Configuration Configuration::defaults()
-{
-    Configuration configuration;
-    configuration.screensDir = Paths::screensDir();
-    configuration.viewsDir = Paths::viewsDir();
-    return configuration;
-}
-
 Configuration Configuration::fromEnvironment()
 {
-    Configuration configuration = defaults();
-    configuration.screensDir = directory("TESSARINE_SCREENS", configuration.screensDir);
-    configuration.viewsDir = directory("TESSARINE_VIEWS", configuration.viewsDir);
-    configuration.renderer = variable("TESSARINE_RENDERER");
+    Configuration configuration;
+    configuration.screensDir = directory("TESSARINE_SCREENS", Paths::screensDir());
+    configuration.viewsDir = directory("TESSARINE_VIEWS", Paths::viewsDir());
+    configuration.renderer = qEnvironmentVariable("TESSARINE_RENDERER");
     configuration.gitHubApi = host("TESSARINE_GITHUB_API", configuration.gitHubApi);
     configuration.gitHubWeb = host("TESSARINE_GITHUB_WEB", configuration.gitHubWeb);
-    if (const QString feed = variable("TESSARINE_UPDATE_FEED"); !feed.isEmpty())
+    if (const QString feed = qEnvironmentVariable("TESSARINE_UPDATE_FEED"); !feed.isEmpty())
         configuration.updateFeed = QUrl(feed);
-    configuration.editorSlot = slotIndex(variable("TESSARINE_EDITOR_SLOT"));
-    configuration.welcomeStep = signedNumber(variable("TESSARINE_WELCOME_STEP"));
+    configuration.editorSlot = slotIndex(qEnvironmentVariable("TESSARINE_EDITOR_SLOT"));
+    configuration.welcomeStep = signedNumber(qEnvironmentVariable("TESSARINE_WELCOME_STEP"));
     return configuration;
 }
 

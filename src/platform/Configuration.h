@@ -6,10 +6,10 @@
 #include <optional>
 
 // Where the program keeps its files, what it draws with and which hosts it asks, as one value:
-// the defaults, or what the TESSARINE_* variables say. main() (and each unattended mode) reads
-// it from the environment once and hands it to the model, which passes each part what it needs;
-// nothing else reads these variables. Tests point a part elsewhere by constructing it with a
-// configuration of their own.
+// the defaults, or what the TESSARINE_* variables say. main() reads it from the environment once,
+// for the card, the unattended modes, `render` and the renderer process alike, and hands it on:
+// the model passes each part what it needs, and nothing else reads these variables. Tests point
+// a part elsewhere by constructing it with a configuration of their own.
 struct Configuration
 {
     // TESSARINE_SCREENS: the refresh's output; the settings file lies in its parent.
@@ -26,13 +26,12 @@ struct Configuration
     // TESSARINE_EDITOR_SLOT: the slot the layout editor selects when it opens (a whole number
     // from 0).
     std::optional<int> editorSlot;
-    // TESSARINE_WELCOME_STEP: the step the welcome window opens at (a signed whole number; the
-    // window keeps it in range).
+    // TESSARINE_WELCOME_STEP: the step the welcome window opens at (a signed whole number, not
+    // range-checked; for screenshots and tests).
     std::optional<int> welcomeStep;
 
-    // The defaults for this user: the screens directory under the data folder, the shipped views.
-    static Configuration defaults();
-    // The defaults, with what each TESSARINE_* variable that is set and not empty says.
+    // What each TESSARINE_* variable that is set and not empty says, else the defaults: the
+    // screens directory under the user's data folder, the shipped views (see Paths).
     static Configuration fromEnvironment();
 
     // "settings.json" beside (not inside) the screens directory.
