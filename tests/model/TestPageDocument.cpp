@@ -49,6 +49,7 @@ private Q_SLOTS:
     void edit();
     void undoAndRedoStepThroughWholeLists();
     void editThatChangesNothingKeepsTheRedoSide();
+    void theOnlyPageIsNeverRemoved();
     void isStale_data();
     void isStale();
 };
@@ -206,6 +207,15 @@ void TestPageDocument::editThatChangesNothingKeepsTheRedoSide()
     document.undo();
     document.setWidget(QStringLiteral("plans.all"), idAt(document, 1), 0); // what the slot already holds
     QVERIFY(document.canRedo());
+    QVERIFY(!document.canUndo());
+}
+
+void TestPageDocument::theOnlyPageIsNeverRemoved()
+{
+    PageDocument document;
+    document.load({startingPages().first()});
+    document.removePage(idAt(document, 0));
+    QCOMPARE(describe(document.pages()), QStringList{unchanged.first()});
     QVERIFY(!document.canUndo());
 }
 
