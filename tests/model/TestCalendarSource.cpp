@@ -164,7 +164,6 @@ void TestCalendarSource::accessQuestion()
     QCOMPARE(recorder.asked, 1);
     QCOMPARE(source.accessChanges(), 1);
     QCOMPARE(source.store().authorization(), access);
-    source.store().setConsentPresenter(nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestCalendarSource)

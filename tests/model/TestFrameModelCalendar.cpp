@@ -80,7 +80,6 @@ void TestFrameModelCalendar::accessQuestionBumpsTheCounterAndRefreshes()
     QCOMPARE(model->calendarAccessChanges(), 1);
     QCOMPARE(refreshRequested.count(), 1);
     QVERIFY(waitUntilIdle(*model));
-    model->eventStore().setConsentPresenter(nullptr);
 }
 
 void TestFrameModelCalendar::calendarReadOnlyWhenAPageShowsIt_data()
