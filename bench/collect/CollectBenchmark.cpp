@@ -105,12 +105,12 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     writeLocalFiles();
     FakeHttpServer server;
-    qputenv("TESSARINE_GITHUB_API", server.start().toUtf8());
+    const QString gitHubApi = server.start();
     serveGitHub(server);
 
-    const DataCollector collector(QJsonArray(), {"github.year", "github.activity", "plans.all", "calendar.next"},
-                                  DataCollector::allProviders, true, std::nullopt, std::nullopt,
-                                  QStringLiteral("token"));
+    DataCollector collector(QJsonArray(), {"github.year", "github.activity", "plans.all", "calendar.next"},
+                            DataCollector::allProviders, true, std::nullopt, std::nullopt, QStringLiteral("token"));
+    collector.setGitHubApi(gitHubApi);
     QList<qint64> collections, tools, overheads;
     for (int round = 0; round < warmUps + rounds; ++round) {
         bool failed = false;

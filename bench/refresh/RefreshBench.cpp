@@ -48,10 +48,6 @@ void isolate(const QTemporaryDir &home)
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8());
     qputenv("SHELL", "/bin/sh");
-    qputenv("TESSARINE_SCREENS", (root + QStringLiteral("/data/screens")).toUtf8());
-    qputenv("TESSARINE_VIEWS", TESSARINE_BENCH_SOURCE_DIR "/views");
-    // The pages are drawn by the program's renderer process, as the card draws them.
-    qputenv("TESSARINE_RENDERER", TESSARINE_BENCH_BINARY);
     TestSupport::writeFile(root + QStringLiteral("/home/.profile"), "export PATH=\"$HOME/bin:$PATH\"\n");
     TestSupport::writeScript(root + QStringLiteral("/home/bin/gh"), "#!/bin/sh\necho gho_bench\n");
 }
@@ -135,14 +131,19 @@ int main(int argc, char *argv[])
     const int runs = std::max(1, argc > 1 ? QByteArray(argv[1]).toInt() : 5);
 
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
+    Configuration configuration;
+    configuration.screensDir = home.path() + QStringLiteral("/data/screens");
+    configuration.viewsDir = QStringLiteral(TESSARINE_BENCH_SOURCE_DIR "/views");
+    // The pages are drawn by the program's renderer process, as the card draws them.
+    configuration.renderer = QStringLiteral(TESSARINE_BENCH_BINARY);
+    configuration.gitHubApi = github.start();
     FakeHttpServer::Reply reply;
     reply.body = githubReply();
     github.setReply("POST /graphql", reply);
     reply.body = "[]";
     github.setReply("GET /users/octo-cat/events", reply);
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(configuration, std::make_shared<InMemoryCredentialStore>());
     QTextStream out(stdout);
     const Timing cold = timedRefresh(model);
     if (model.errorLine()) {

@@ -190,7 +190,7 @@ QCoro::Task<DataCollector::Result> DataCollector::collect(QDateTime now) const
         try {
             if (!self.m_githubToken || self.m_githubToken->isEmpty())
                 throw Problem(signInReason());
-            const GitHubSource source(*self.m_githubToken, self.m_githubTimeout);
+            const GitHubSource source(*self.m_githubToken, self.m_gitHubApi, self.m_githubTimeout);
             const GitHubSource::Fetched fetched = co_await source.fetch(now);
             result.login = fetched.login;
             github = fetched.section;

@@ -61,6 +61,9 @@ public:
     // The defaults store's choice unless changed.
     void setUsageHistory(std::optional<QString> databaseFile) { m_usageHistory = std::move(databaseFile); }
 
+    // GitHub's API (ending in "/"); https://api.github.com/ unless changed.
+    void setGitHubApi(QString base) { m_gitHubApi = std::move(base); }
+
     // Shorter time-outs for tests that play a GitHub or a tool that never answers.
     void setTimeouts(std::chrono::milliseconds github, std::chrono::milliseconds tools);
 
@@ -77,6 +80,7 @@ private:
     std::optional<QJsonObject> m_countdown;
     std::optional<QJsonObject> m_calendar;
     std::optional<QString> m_githubToken;
+    QString m_gitHubApi = QStringLiteral("https://api.github.com/");
     std::chrono::milliseconds m_githubTimeout;
     std::chrono::milliseconds m_toolTimeout;
     std::optional<QString> m_usageHistory;

@@ -72,8 +72,9 @@ const QString GitHubSource::mergedQuery =
                    "mergedAt repository { name } } } }\n"
                    "}");
 
-GitHubSource::GitHubSource(QString token, std::chrono::milliseconds timeout)
+GitHubSource::GitHubSource(QString token, QString apiBase, std::chrono::milliseconds timeout)
     : m_token(std::move(token))
+    , m_apiBase(std::move(apiBase))
     , m_timeout(timeout)
 {}
 
@@ -85,16 +86,6 @@ QString GitHubSource::dayString(const QDateTime &date, bool utc)
 QString GitHubSource::dayString(const QDate &day)
 {
     return day.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
-QString GitHubSource::apiBase()
-{
-    QString base = qEnvironmentVariable("TESSARINE_GITHUB_API");
-    if (base.isEmpty())
-        base = QStringLiteral("https://api.github.com/");
-    if (!base.endsWith(QLatin1Char('/')))
-        base += QLatin1Char('/');
-    return base;
 }
 
 QCoro::Task<GitHubSource::Fetched> GitHubSource::fetch(QDateTime now) const
@@ -142,7 +133,7 @@ QCoro::Task<QJsonValue> GitHubSource::request(QString path, std::optional<QJsonO
     const std::optional<QByteArray> authorization = GuardedRequest::bearer(m_token);
     if (!authorization)
         throw Problem(QStringLiteral("The GitHub token isn\u2019t valid. Sign in to GitHub again in Connections."));
-    QNetworkRequest request(QUrl(apiBase() + path));
+    QNetworkRequest request(QUrl(m_apiBase + path));
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     GuardedRequest::keepToOrigin(request);
     request.setRawHeader("Authorization", *authorization);

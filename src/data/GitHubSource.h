@@ -14,7 +14,6 @@
 // reduces it to the data document's "github" section. Any failed request fails the whole
 // fetch with a Problem; there is no partial section.
 //
-// The API base URL is TESSARINE_GITHUB_API (ending in "/"), by default https://api.github.com/.
 // The source must stay alive while a fetch is awaited.
 class GitHubSource
 {
@@ -27,7 +26,8 @@ public:
         QJsonObject section;
     };
 
-    explicit GitHubSource(QString token, std::chrono::milliseconds timeout = defaultTimeout);
+    // Asks the API at `apiBase` (ending in "/", as the configuration's gitHubApi).
+    GitHubSource(QString token, QString apiBase, std::chrono::milliseconds timeout = defaultTimeout);
 
     QCoro::Task<Fetched> fetch(QDateTime now) const;
 
@@ -35,8 +35,6 @@ public:
     static QString dayString(const QDateTime &date, bool utc);
     // "yyyy-MM-dd" of a calendar day.
     static QString dayString(const QDate &day);
-
-    static QString apiBase();
 
     static const QString calendarQuery;
     static const QString mergedQuery;
@@ -46,5 +44,6 @@ private:
     QCoro::Task<QJsonValue> request(QString path, std::optional<QJsonObject> body) const;
 
     QString m_token;
+    QString m_apiBase;
     std::chrono::milliseconds m_timeout;
 };

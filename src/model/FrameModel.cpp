@@ -13,7 +13,6 @@
 #include "kit/Provider.h"
 #include "platform/Defaults.h"
 #include "platform/JsonFile.h"
-#include "platform/Paths.h"
 #include "platform/SmallFileReader.h"
 #include "services/GitHubAuth.h"
 #include "services/GitHubAuthClock.h"
@@ -33,23 +32,18 @@ const QString onboardedKey = QStringLiteral("onboarded");
 
 } // namespace
 
-FrameModel::FrameModel(QObject *parent)
-    : FrameModel(nullptr, parent)
-{}
-
-FrameModel::FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent)
+FrameModel::FrameModel(Configuration configuration, std::shared_ptr<CredentialStore> credentials, QObject *parent)
     : QObject(parent)
     , m_credentials(std::move(credentials))
+    , m_configuration(std::move(configuration))
 {
     // The order matters: the settings fall back to the catalogue's default pages, and the
     // manifest read last may correct the stored page.
     m_document = new PageDocument(this);
     m_calendar = new CalendarSource(m_credentials, this);
-    m_viewsDir = Paths::viewsDir();
     m_display = new DisplayOptions(this);
     connectParts();
-    m_screensDir = Paths::screensDir();
-    m_pictures = new ScreenPictures(m_screensDir, look(), this);
+    m_pictures = new ScreenPictures(screensDir(), look(), this);
     // Made before the pictures are connected, so it has marked a failure before the windows hear
     // of new pictures.
     m_refresh = makeRefresh();
@@ -119,7 +113,7 @@ const QList<FrameModel::ProviderChoice> &FrameModel::providerChoices()
 
 QString FrameModel::settingsFile() const
 {
-    return QFileInfo(m_screensDir).dir().filePath(QStringLiteral("settings.json"));
+    return m_configuration.settingsFile();
 }
 
 bool FrameModel::needsWelcome() const
@@ -181,7 +175,7 @@ void FrameModel::setOpenWelcome(Action action)
 
 void FrameModel::readCatalogue()
 {
-    const std::optional<QJsonValue> json = JsonFile::read(QDir(m_viewsDir).filePath(QStringLiteral("widgets.json")));
+    const std::optional<QJsonValue> json = JsonFile::read(QDir(viewsDir()).filePath(QStringLiteral("widgets.json")));
     if (json)
         m_catalogue = Catalogue::fromJson(*json);
 }
@@ -205,7 +199,7 @@ void FrameModel::loadSettings()
 void FrameModel::saveSettings()
 {
     // Failures are silent: the state in memory is unchanged and the next save writes it all.
-    QDir().mkpath(QFileInfo(m_screensDir).dir().path());
+    QDir().mkpath(QFileInfo(screensDir()).dir().path());
     // A hand-edited file with a typo was read as no file; it is kept beside the new one rather
     // than replaced by the defaults.
     JsonFile::setAsideUnreadable(settingsFile(),
@@ -298,7 +292,7 @@ QCoro::Task<QJsonObject> FrameModel::calendarData()
 RefreshController *FrameModel::makeRefresh()
 {
     auto *refresh =
-        new RefreshController(std::make_unique<FrameRefreshInputs>(*this), m_viewsDir, m_screensDir, *m_pictures, this);
+        new RefreshController(std::make_unique<FrameRefreshInputs>(*this), m_configuration, *m_pictures, this);
     // The schedule's own signals, handed on once.
     const RefreshScheduler *schedule = &refresh->schedule();
     connect(schedule, &RefreshScheduler::refreshRequested, this, &FrameModel::refreshRequested);
@@ -398,8 +392,9 @@ bool FrameModel::animatesPageChange() const
 GitHubAuth &FrameModel::github()
 {
     if (!m_github) {
-        m_github = m_credentials ? new GitHubAuth(m_credentials, std::make_shared<GitHubAuthClock>(), this)
-                                 : new GitHubAuth(this);
+        m_github = m_credentials
+                       ? new GitHubAuth(m_configuration, m_credentials, std::make_shared<GitHubAuthClock>(), this)
+                       : new GitHubAuth(m_configuration, this);
     }
     return *m_github;
 }
@@ -407,6 +402,6 @@ GitHubAuth &FrameModel::github()
 UpdateChecker &FrameModel::updates()
 {
     if (!m_updates)
-        m_updates = new UpdateChecker(this);
+        m_updates = new UpdateChecker(m_configuration.updateFeed, this);
     return *m_updates;
 }

@@ -13,6 +13,7 @@
 #include "kit/PageTransition.h"
 #include "kit/ScreenLook.h"
 #include "kit/ScreenManifest.h"
+#include "platform/Configuration.h"
 #include "render/RenderJob.h"
 
 #include <QCoroTask>
@@ -111,12 +112,12 @@ public:
         QString title;
     };
 
-    // Reads everything the last run left (display options, catalogue, settings file, manifest
-    // and images) and starts nothing: no timer, no refresh, no network, no file written.
-    explicit FrameModel(QObject *parent = nullptr);
-    // As above, but the GitHub token and the calendar secrets are kept in `credentials` rather
-    // than in the desktop keyring (tests, and runs that must not touch the keyring).
-    FrameModel(std::shared_ptr<CredentialStore> credentials, QObject *parent);
+    // Reads everything the last run left in the places `configuration` names (display options,
+    // catalogue, settings file, manifest and images) and starts nothing: no timer, no refresh, no
+    // network, no file written. The GitHub token and the calendar secrets are kept in
+    // `credentials`, or in the desktop keyring when there are none.
+    explicit FrameModel(Configuration configuration, std::shared_ptr<CredentialStore> credentials = nullptr,
+                        QObject *parent = nullptr);
     ~FrameModel() override;
 
     // The parts, for the model's own code and the parts' tests; never for a window.
@@ -133,8 +134,10 @@ public:
     // The AI plan providers the user can choose from, in the order the menu lists them.
     static const QList<ProviderChoice> &providerChoices();
 
-    QString viewsDir() const { return m_viewsDir; }
-    QString screensDir() const { return m_screensDir; }
+    // Where the model reads and writes, what it draws with and which hosts it asks.
+    const Configuration &configuration() const { return m_configuration; }
+    QString viewsDir() const { return m_configuration.viewsDir; }
+    QString screensDir() const { return m_configuration.screensDir; }
     // "settings.json" beside (not inside) the screens directory.
     QString settingsFile() const;
 
@@ -396,8 +399,7 @@ private:
     RefreshController *m_refresh = nullptr;
 
     // ---- Locations, fixed at start-up ----
-    QString m_viewsDir;
-    QString m_screensDir;
+    Configuration m_configuration;
 
     // ---- Settings file ----
     QStringList m_providers{QStringLiteral("claude"), QStringLiteral("codex")};

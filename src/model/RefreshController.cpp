@@ -9,6 +9,7 @@
 #include "WallClock.h"
 #include "data/DataCollector.h"
 #include "kit/Problem.h"
+#include "platform/Configuration.h"
 #include "render/RenderClient.h"
 #include "render/ThemeFile.h"
 
@@ -87,14 +88,15 @@ QString messageOf(const std::exception_ptr &error)
 
 } // namespace
 
-RefreshController::RefreshController(std::unique_ptr<RefreshInputs> inputs, const QString &viewsDir,
-                                     const QString &screensDir, ScreenPictures &pictures, QObject *parent,
-                                     std::shared_ptr<const WallClock> clock)
+RefreshController::RefreshController(std::unique_ptr<RefreshInputs> inputs, const Configuration &configuration,
+                                     ScreenPictures &pictures, QObject *parent, std::shared_ptr<const WallClock> clock)
     : QObject(parent)
     , m_inputs(std::move(inputs))
     , m_clock(clock ? std::move(clock) : std::make_shared<WallClock>())
-    , m_viewsDir(viewsDir)
-    , m_screensDir(screensDir)
+    , m_viewsDir(configuration.viewsDir)
+    , m_screensDir(configuration.screensDir)
+    , m_rendererProgram(configuration.renderer)
+    , m_gitHubApi(configuration.gitHubApi)
     , m_pictures(pictures)
 {
     m_schedule = makeScheduler();
@@ -107,7 +109,7 @@ RenderClient &RefreshController::renderer()
     // Pages are drawn in a renderer process of their own, so the model's process never holds a
     // web view.
     if (!m_renderer)
-        m_renderer = RenderClient::createDefault(m_viewsDir, this);
+        m_renderer = RenderClient::createDefault(m_rendererProgram, m_viewsDir, this);
     return *m_renderer;
 }
 
@@ -185,8 +187,8 @@ QCoro::Task<std::optional<QString>> RefreshController::runRefresh()
                 co_return std::nullopt;
         }
 
-        const DataCollector collector(pages, widgets, settings.providers, settings.showLogos, countdown, calendar,
-                                      token);
+        DataCollector collector(pages, widgets, settings.providers, settings.showLogos, countdown, calendar, token);
+        collector.setGitHubApi(m_gitHubApi);
         const DataCollector::Result collected = co_await collector.collect(now);
         if (!self)
             co_return std::nullopt;

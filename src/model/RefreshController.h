@@ -18,6 +18,7 @@
 
 class RefreshScheduler;
 class RenderClient;
+struct Configuration;
 class ScreenPictures;
 class WallClock;
 
@@ -37,8 +38,9 @@ public:
     // The most pages a refresh draws; later pages are kept but get no pictures.
     static constexpr qsizetype mostDrawnPages = 30;
 
-    // Without a clock, the system's; the schedule keeps the same one.
-    RefreshController(std::unique_ptr<RefreshInputs> inputs, const QString &viewsDir, const QString &screensDir,
+    // Draws with the configuration's views and renderer into its screens directory, and asks its
+    // GitHub API. Without a clock, the system's; the schedule keeps the same one.
+    RefreshController(std::unique_ptr<RefreshInputs> inputs, const Configuration &configuration,
                       ScreenPictures &pictures, QObject *parent = nullptr, std::shared_ptr<const WallClock> clock = {});
     ~RefreshController() override;
 
@@ -130,6 +132,8 @@ private:
     RefreshInputs::Settings m_run;
     QString m_viewsDir;
     QString m_screensDir;
+    QString m_rendererProgram;
+    QString m_gitHubApi;
     ScreenPictures &m_pictures;
     RefreshScheduler *m_schedule = nullptr;
     RenderClient *m_renderer = nullptr;

@@ -7,12 +7,6 @@
 
 namespace {
 
-QString fromEnvironment(const char *name)
-{
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? QString() : QDir::cleanPath(value);
-}
-
 bool holdsViews(const QString &dataDir)
 {
     return QFileInfo::exists(dataDir + QStringLiteral("/views/page.html"));
@@ -80,9 +74,6 @@ QString applicationSupport()
 
 QString viewsDir()
 {
-    const QString overridden = fromEnvironment("TESSARINE_VIEWS");
-    if (!overridden.isEmpty())
-        return overridden;
     return shippedFiles().views;
 }
 
@@ -93,15 +84,7 @@ QString resourcesDir()
 
 QString screensDir()
 {
-    const QString overridden = fromEnvironment("TESSARINE_SCREENS");
-    if (!overridden.isEmpty())
-        return overridden;
     return applicationSupport() + QStringLiteral("/Tessarine/screens");
-}
-
-QString settingsFile()
-{
-    return QFileInfo(screensDir()).dir().filePath(QStringLiteral("settings.json"));
 }
 
 QString defaultsFile()

@@ -45,12 +45,10 @@ RenderClient::~RenderClient()
     stopProcess();
 }
 
-RenderClient *RenderClient::createDefault(const QString &viewsDir, QObject *parent)
+RenderClient *RenderClient::createDefault(const QString &program, const QString &viewsDir, QObject *parent)
 {
-    const QString program = qEnvironmentVariableIsEmpty("TESSARINE_RENDERER")
-                                ? QCoreApplication::applicationFilePath()
-                                : qEnvironmentVariable("TESSARINE_RENDERER");
-    return new RenderClient(program, {QStringLiteral("render-helper"), QStringLiteral("--views"), viewsDir}, parent);
+    return new RenderClient(program.isEmpty() ? QCoreApplication::applicationFilePath() : program,
+                            {QStringLiteral("render-helper"), QStringLiteral("--views"), viewsDir}, parent);
 }
 
 qint64 RenderClient::processId() const

@@ -33,9 +33,10 @@ public:
     RenderClient(QString program, QStringList arguments, QObject *parent = nullptr);
     ~RenderClient() override;
 
-    // This program with the render-helper subcommand drawing from `viewsDir`; TESSARINE_RENDERER
-    // names another program to run instead (tests and benchmarks are not this program).
-    static RenderClient *createDefault(const QString &viewsDir, QObject *parent = nullptr);
+    // `program` (this program when empty) with the render-helper subcommand drawing from
+    // `viewsDir`. The configuration's renderer names another program: tests and benchmarks are
+    // not this program.
+    static RenderClient *createDefault(const QString &program, const QString &viewsDir, QObject *parent = nullptr);
 
     void setAnswerTimeout(std::chrono::milliseconds timeout) { m_answerTimeout = timeout; }
 

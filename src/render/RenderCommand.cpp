@@ -6,7 +6,6 @@
 #include "ThemeFile.h"
 #include "kit/Problem.h"
 #include "kit/ScreenLook.h"
-#include "platform/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -121,16 +120,17 @@ void RenderCommand::prepareProcess()
     qInstallMessageHandler(quietMessages);
 }
 
-int RenderCommand::run(const QStringList &arguments)
+int RenderCommand::run(const QStringList &arguments, const QString &viewsDir)
 {
     QCoreApplication *app = QCoreApplication::instance();
     QString error;
-    const std::optional<Options> options = parse(arguments, &error);
+    std::optional<Options> options = parse(arguments, &error);
     if (!options) {
         complain(error);
         QTextStream(stderr) << usage() << Qt::endl;
         return 2;
     }
+    options->viewsDir = viewsDir;
     int status = 1;
     QTimer::singleShot(0, app, [&] {
         QCoro::connect(execute(*options), app, [&](int result) {
@@ -166,8 +166,8 @@ QCoro::Task<int> RenderCommand::execute(Options options)
 
     const bool panel = options.look == QStringLiteral("panel");
     const std::optional<QString> theme =
-        panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(Paths::viewsDir()), options.look, options.dark);
-    PageRenderer renderer(Paths::viewsDir());
+        panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(options.viewsDir), options.look, options.dark);
+    PageRenderer renderer(options.viewsDir);
     // Script errors of the page view are worth knowing when looking at pages by hand.
     QObject::connect(&renderer, &PageRenderer::consoleMessage, &renderer,
                      [](QWebEnginePage::JavaScriptConsoleMessageLevel level, const QString &message, int line,

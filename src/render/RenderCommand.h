@@ -26,9 +26,9 @@ public:
     // Before the application object exists: the offscreen platform, and no start-up chatter of
     // Qt and the web engine on the terminal. The program's entry point creates the application.
     static void prepareProcess();
-    // Runs the command on the application's event loop with the arguments after "render";
-    // returns the exit status.
-    static int run(const QStringList &arguments);
+    // Runs the command on the application's event loop with the arguments after "render",
+    // drawing with the page view in `viewsDir`; returns the exit status.
+    static int run(const QStringList &arguments, const QString &viewsDir);
 
     struct Options
     {
@@ -39,6 +39,7 @@ public:
         int scale = 3;
         QString out;
         bool text = false;
+        QString viewsDir; // not an argument: the configuration's
     };
 
     // The options of the arguments after "render", or none with the reason in `error`.

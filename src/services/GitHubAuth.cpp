@@ -4,6 +4,7 @@
 #include "GitHubAuthClient.h"
 #include "GitHubAuthClock.h"
 #include "kit/OneLine.h"
+#include "platform/Configuration.h"
 #include "platform/CredentialStore.h"
 #include "platform/Defaults.h"
 #include "platform/KeychainCredentialStore.h"
@@ -127,15 +128,17 @@ struct GitHubAuth::PollResult
 const QString GitHubAuth::storeService = QStringLiteral("app.tessarine.github");
 const QString GitHubAuth::storeAccount = QStringLiteral("token");
 
-GitHubAuth::GitHubAuth(QObject *parent)
-    : GitHubAuth(std::make_shared<KeychainCredentialStore>(), std::make_shared<GitHubAuthClock>(), parent)
+GitHubAuth::GitHubAuth(const Configuration &configuration, QObject *parent)
+    : GitHubAuth(configuration, std::make_shared<KeychainCredentialStore>(), std::make_shared<GitHubAuthClock>(),
+                 parent)
 {}
 
-GitHubAuth::GitHubAuth(std::shared_ptr<CredentialStore> store, std::shared_ptr<GitHubAuthClock> clock, QObject *parent)
+GitHubAuth::GitHubAuth(const Configuration &configuration, std::shared_ptr<CredentialStore> store,
+                       std::shared_ptr<GitHubAuthClock> clock, QObject *parent)
     : QObject(parent)
     , m_store(std::move(store))
     , m_clock(std::move(clock))
-    , m_client(std::make_shared<GitHubAuthClient>())
+    , m_client(std::make_shared<GitHubAuthClient>(QUrl(configuration.gitHubWeb), QUrl(configuration.gitHubApi)))
 {
     restoreFromStore();
 }

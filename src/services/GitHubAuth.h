@@ -13,6 +13,7 @@
 #include <optional>
 
 class GitHubAuthClient;
+struct Configuration;
 class GitHubAuthClock;
 
 // Signs the user in to GitHub with the OAuth device flow (RFC 8628) against Tessarine's GitHub App,
@@ -35,10 +36,10 @@ public:
     static const QString storeService; // "app.tessarine.github"
     static const QString storeAccount; // "token"
 
-    // Uses the desktop keyring and the real clock.
-    explicit GitHubAuth(QObject *parent = nullptr);
-    GitHubAuth(std::shared_ptr<CredentialStore> store, std::shared_ptr<GitHubAuthClock> clock,
-               QObject *parent = nullptr);
+    // Signs in on the configuration's GitHub hosts; uses the desktop keyring and the real clock.
+    explicit GitHubAuth(const Configuration &configuration, QObject *parent = nullptr);
+    GitHubAuth(const Configuration &configuration, std::shared_ptr<CredentialStore> store,
+               std::shared_ptr<GitHubAuthClock> clock, QObject *parent = nullptr);
     ~GitHubAuth() override;
 
     State state() const { return m_state; }

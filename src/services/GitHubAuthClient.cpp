@@ -25,16 +25,6 @@ const QString unusableToken = QStringLiteral("GitHub sent an unexpected reply.")
 // Shown when a reply is not JSON at all (an empty body included).
 const QString unreadableReply = QStringLiteral("The data couldn’t be read because it isn’t in the correct format.");
 
-QUrl hostFromEnvironment(const char *variable, const QString &fallback)
-{
-    QString base = qEnvironmentVariable(variable);
-    if (base.isEmpty())
-        base = fallback;
-    if (!base.endsWith(QLatin1Char('/')))
-        base += QLatin1Char('/');
-    return QUrl(base);
-}
-
 QUrl urlOnHost(const QUrl &host, const QString &path)
 {
     QString relative = path;
@@ -85,15 +75,10 @@ std::optional<QJsonValue> parseJson(const QByteArray &body)
 
 } // namespace
 
-QUrl GitHubAuthClient::webHost()
-{
-    return hostFromEnvironment("TESSARINE_GITHUB_WEB", QStringLiteral("https://github.com/"));
-}
-
-QUrl GitHubAuthClient::apiHost()
-{
-    return hostFromEnvironment("TESSARINE_GITHUB_API", QStringLiteral("https://api.github.com/"));
-}
+GitHubAuthClient::GitHubAuthClient(QUrl webHost, QUrl apiHost)
+    : m_webHost(std::move(webHost))
+    , m_apiHost(std::move(apiHost))
+{}
 
 QCoro::Task<GitHubAuthClient::Reply> GitHubAuthClient::postForm(QString path, FormFields fields) const
 {

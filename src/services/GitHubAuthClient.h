@@ -13,8 +13,8 @@
 class QNetworkRequest;
 
 // The two kinds of request GitHub sign-in makes: form posts to GitHub's web host (the OAuth
-// device flow and token refresh) and the `/user` lookup on GitHub's API host. Hosts come from
-// TESSARINE_GITHUB_WEB and TESSARINE_GITHUB_API. HTTP statuses are not examined: GitHub answers
+// device flow and token refresh) and the `/user` lookup on GitHub's API host, both given at
+// construction (the configuration's gitHubWeb and gitHubApi). HTTP statuses are not examined: GitHub answers
 // OAuth errors in the JSON body. Only transport failures and unreadable bodies fail a request.
 class GitHubAuthClient
 {
@@ -38,8 +38,11 @@ public:
 
     static constexpr std::chrono::milliseconds defaultTimeout{60'000};
 
-    static QUrl webHost();
-    static QUrl apiHost();
+    // Each host ends in "/".
+    GitHubAuthClient(QUrl webHost, QUrl apiHost);
+
+    QUrl webHost() const { return m_webHost; }
+    QUrl apiHost() const { return m_apiHost; }
 
     // Stops waiting for a request that has not finished in this long (also one that trickles).
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
@@ -58,5 +61,7 @@ private:
     static QCoro::Task<Body> send(QNetworkRequest request, std::optional<QByteArray> postBody,
                                   std::chrono::milliseconds deadline);
 
+    QUrl m_webHost;
+    QUrl m_apiHost;
     std::chrono::milliseconds m_timeout = defaultTimeout;
 };

@@ -16,7 +16,6 @@
 namespace {
 
 const QString lastCheckKey = QStringLiteral("lastUpdateCheck");
-const QString defaultFeed = QStringLiteral("https://tessarine.app/latest.json");
 
 // The version parts of a dotted version string; empty parts are dropped and a part that is not a
 // decimal number counts as 0.
@@ -62,8 +61,9 @@ UpdateAlert newerReleaseAlert(const UpdateRelease &release)
 
 } // namespace
 
-UpdateChecker::UpdateChecker(QObject *parent)
+UpdateChecker::UpdateChecker(QUrl feed, QObject *parent)
     : QObject(parent)
+    , m_feed(std::move(feed))
 {}
 
 UpdateChecker::~UpdateChecker() = default;
@@ -90,12 +90,6 @@ bool UpdateChecker::isNewer(const QString &version, const QString &other)
             return a > b;
     }
     return false;
-}
-
-QUrl UpdateChecker::feedUrl()
-{
-    const QString configured = qEnvironmentVariable("TESSARINE_UPDATE_FEED");
-    return QUrl(configured.isEmpty() ? defaultFeed : configured);
 }
 
 void UpdateChecker::checkInBackground()

@@ -5,6 +5,7 @@
 
 #include <QCoroTask>
 #include <QObject>
+#include <QUrl>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -12,10 +13,10 @@
 class UpdateAlertPresenter;
 struct UpdateAlert;
 
-// Tells the user when a newer Tessarine has been published. Fetches the release feed
-// (TESSARINE_UPDATE_FEED), compares its version with the running one and either keeps the newer
-// release for the menu to offer (a quiet check) or shows the outcome in an alert (a check the user
-// asked for). Downloading is left to the browser. Lives on the GUI thread.
+// Tells the user when a newer Tessarine has been published. Fetches the release feed, compares
+// its version with the running one and either keeps the newer release for the menu to offer (a
+// quiet check) or shows the outcome in an alert (a check the user asked for). Downloading is
+// left to the browser. Lives on the GUI thread.
 class UpdateChecker : public QObject
 {
     Q_OBJECT
@@ -30,7 +31,8 @@ public:
     // A release description is a few hundred bytes; a feed far larger is not read.
     static constexpr qint64 maxFeedBytes = 256 * 1024;
 
-    explicit UpdateChecker(QObject *parent = nullptr);
+    // Asks the release feed at `feed` (the configuration's updateFeed).
+    explicit UpdateChecker(QUrl feed, QObject *parent = nullptr);
     ~UpdateChecker() override;
 
     // Where announced checks show their alerts and downloads open; without one nothing is shown
@@ -56,7 +58,7 @@ public:
     // Whether dotted version `version` is newer than `other`: numeric parts compared in order,
     // a missing or non-numeric part counting as 0 (1.10 > 1.9, 1.2 == 1.2.0, 1.2-beta == 1.0).
     static bool isNewer(const QString &version, const QString &other);
-    static QUrl feedUrl();
+    QUrl feedUrl() const { return m_feed; }
 
     // Stops waiting for the feed after this long (15 seconds by default), however it trickles.
     void setRequestTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
@@ -73,6 +75,7 @@ private:
     QCoro::Task<int> present(UpdateAlert alert);
     UpdateAlert failureAlert() const;
 
+    QUrl m_feed;
     std::shared_ptr<UpdateAlertPresenter> m_presenter;
     std::optional<UpdateRelease> m_available;
     bool m_checking = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RefreshSupport.h"
 
+#include "FakeTools.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 
@@ -8,10 +9,23 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 namespace RefreshSupport {
+
+bool startRefreshCase(const QTemporaryDir &dir)
+{
+    if (!FakeTools::isolated() || !dir.isValid())
+        return false;
+    qputenv("TESSARINE_SCREENS", dir.filePath(QStringLiteral("screens")).toUtf8());
+    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
+    TestSupport::clearDefaults();
+    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
+    FakeTools::remove(QStringLiteral("gh"));
+    return true;
+}
 
 QJsonObject page(const QString &layout, std::initializer_list<const char *> slotIds, const QString &title)
 {

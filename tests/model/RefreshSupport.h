@@ -11,10 +11,17 @@
 #include <initializer_list>
 
 class FrameModel;
+class QTemporaryDir;
 
 // What the refresh, display and calendar tests share: a throw-away screens directory beside its
 // settings file, pages written as the user's settings, and JSON read back from disk.
 namespace RefreshSupport {
+
+// Starts a case that runs real refreshes in `dir`: its screens/ folder (TESSARINE_SCREENS, the
+// settings file beside it) with the stand-in page view of tests/fixtures/refresh (TESSARINE_VIEWS),
+// which TestSupport::configuration() reads; a cleared defaults store; /bin/sh as the login shell
+// and no GitHub CLI. False when the test does not run in a throw-away home (run-isolated.sh).
+bool startRefreshCase(const QTemporaryDir &dir);
 
 // A page record as the settings file holds it; a null entry is an empty slot.
 QJsonObject page(const QString &layout, std::initializer_list<const char *> slotIds, const QString &title = {});

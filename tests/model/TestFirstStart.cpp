@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeTools.h"
 #include "PageDescription.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
+#include "ToolMachine.h"
 #include "model/FirstStart.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
-#include "platform/Paths.h"
 #include "services/GitHubAuth.h"
 
 #include <QCoroTask>
@@ -18,8 +19,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -34,8 +33,7 @@ QJsonObject readObject(const QString &path)
 
 } // namespace
 
-// The first start without a display: the machine is played by fake tools on the login shell's
-// PATH, a Claude Code directory and a Wispr Flow database in the test's own home.
+// The first start without a display, on a machine of fake tools (ToolMachine).
 class TestFirstStart : public QObject
 {
     Q_OBJECT
@@ -52,65 +50,45 @@ private Q_SLOTS:
     void theProgramRendersTheFirstPagesWithoutADisplay();
 
 private:
-    QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
-    QString settingsFile() const { return m_dir->filePath(QStringLiteral("settings.json")); }
-    static QString wisprDatabase() { return Paths::applicationSupport() + QStringLiteral("/Wispr Flow/flow.sqlite"); }
+    QString screens() const { return m_machine->screens(); }
+    QString settingsFile() const { return m_machine->path(QStringLiteral("settings.json")); }
     void findOnTheMachine(const QStringList &things);
 
-    QString m_zsh;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ToolMachine> m_machine;
 };
 
 void TestFirstStart::initTestCase()
 {
     QVERIFY(FakeTools::isolated());
     // zsh keeps the PATH it is given, so the probe sees exactly the fake tools.
-    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-    if (m_zsh.isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestFirstStart::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_machine = std::make_unique<ToolMachine>();
+    QVERIFY(m_machine->enter());
+    // Read by the model and by the program this test starts.
     qputenv("TESSARINE_SCREENS", screens().toUtf8());
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
-    qputenv("SHELL", m_zsh.toUtf8());
-    qputenv("PATH", FakeTools::binDir().toUtf8());
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
-    QVERIFY(QDir().mkpath(FakeTools::binDir()));
 }
 
 void TestFirstStart::cleanup()
 {
     TestSupport::clearDefaults();
-    QDir(FakeTools::binDir()).removeRecursively();
-    QDir(QDir::homePath() + QStringLiteral("/.claude")).removeRecursively();
-    QFile::remove(wisprDatabase());
-    m_dir.reset();
+    m_machine.reset();
 }
 
-// "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
-// Code's directory), "wispr" (its database), "calendar" (the user's consent).
+// What ToolMachine::find() puts on the machine, and "calendar" (the user's consent).
 void TestFirstStart::findOnTheMachine(const QStringList &things)
 {
     for (const QString &thing : things) {
-        if (thing == QStringLiteral("gh"))
-            FakeTools::install(thing, "[ \"$1 $2\" = \"api user\" ] && echo octo-cat\n");
-        else if (thing == QStringLiteral("gh-signed-out"))
-            FakeTools::install(QStringLiteral("gh"), "exit 1\n");
-        else if (thing == QStringLiteral("claude"))
-            QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QStringLiteral("wispr"))
-            QVERIFY(TestSupport::writeFile(wisprDatabase(), QByteArray()));
-        else if (thing == QStringLiteral("calendar"))
+        if (thing == QStringLiteral("calendar"))
             CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
         else
-            FakeTools::install(thing, "exit 0\n");
+            m_machine->find({thing});
     }
 }
 
@@ -146,7 +124,7 @@ void TestFirstStart::neededOnlyForANewcomerWithoutDisplay()
     if (onboarded)
         Defaults::setValue(QStringLiteral("onboarded"), true);
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     QCOMPARE(FirstStart::isNeeded(model), needed);
 }
 
@@ -191,7 +169,7 @@ void TestFirstStart::startsWithThePagesRecommendedForTheMachine()
         const QByteArray token = R"({"access": "gho_test", "login": ")" + signedInAs.toUtf8() + "\"}";
         QCoro::waitFor(credentials->add(GitHubAuth::storeService, GitHubAuth::storeAccount, token));
     }
-    FrameModel model(credentials, nullptr);
+    FrameModel model(TestSupport::configuration(), credentials);
     QVERIFY(model.needsWelcome());
     QVERIFY(FirstStart::isNeeded(model));
 

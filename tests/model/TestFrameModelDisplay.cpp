@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/Defaults.h"
@@ -123,7 +124,7 @@ void TestFrameModelDisplay::readsStoredOptions()
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
         Defaults::setValue(it.key(), it.value());
 
-    const FrameModel model;
+    const FrameModel model(TestSupport::configuration());
     QCOMPARE(model.view(), view);
     QCOMPARE(model.look(), look);
     QCOMPARE(model.size(), size);
@@ -136,7 +137,7 @@ void TestFrameModelDisplay::readsStoredOptions()
 
 void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     QSignalSpy viewChanged(&model, &FrameModel::viewChanged);
     QSignalSpy lookChanged(&model, &FrameModel::lookChanged);
     QSignalSpy sizeChanged(&model, &FrameModel::sizeChanged);
@@ -174,7 +175,7 @@ void TestFrameModelDisplay::settersNotifyOnlyOnChangeButAlwaysStore()
         QCOMPARE(spy->count(), 1);
 
     // What was stored reads back in a new model.
-    const FrameModel reread;
+    const FrameModel reread(TestSupport::configuration());
     QCOMPARE(reread.view(), QStringLiteral("page2"));
     QCOMPARE(reread.look(), ScreenLook(ScreenLook::Colour));
     QCOMPARE(reread.size(), FrameSize(FrameSize::FullScreen));
@@ -200,7 +201,7 @@ void TestFrameModelDisplay::planAlertsAreOnUntilTurnedOff()
     QFETCH(bool, on);
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
         Defaults::setValue(it.key(), it.value());
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     QCOMPARE(model.display().planAlerts(), on);
 
     QSignalSpy changed(&model.display(), &DisplayOptions::planAlertsChanged);
@@ -208,13 +209,13 @@ void TestFrameModelDisplay::planAlertsAreOnUntilTurnedOff()
     QCOMPARE(changed.count(), 0);
     model.display().setPlanAlerts(!on);
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(FrameModel().display().planAlerts(), !on);
+    QCOMPARE(FrameModel(TestSupport::configuration()).display().planAlerts(), !on);
     QVERIFY(!model.isRefreshing());
 }
 
 void TestFrameModelDisplay::hooksNotifyOnEveryWrite()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     QSignalSpy editorChanged(&model, &FrameModel::openEditorChanged);
     int opened = 0;
     const auto open = [&opened] { ++opened; };
@@ -232,7 +233,7 @@ void TestFrameModelDisplay::hooksNotifyOnEveryWrite()
 
 void TestFrameModelDisplay::cycleTimerFollowsTheInterval()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     QVERIFY(!model.cycleTimer());
     model.restartCycle();
     QVERIFY(!model.cycleTimer());
@@ -280,7 +281,7 @@ void TestFrameModelDisplay::cycleTimerSteps()
     QFETCH(QString, shown);
     QFETCH(QString, next);
     writeManifest(views);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     model.setView(shown);
     model.display().setMovingForward(false);
     model.setCycleSeconds(30);
@@ -296,7 +297,7 @@ void TestFrameModelDisplay::cycleTimerSteps()
 void TestFrameModelDisplay::showingTheShownViewChangesNothing()
 {
     writeManifest({"page0", "page1"});
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     model.setCycleSeconds(60);
     QTimer *armed = model.cycleTimer();
     QSignalSpy viewChanged(&model, &FrameModel::viewChanged);
@@ -326,7 +327,7 @@ void TestFrameModelDisplay::flashIgnoresRequestsUntilItEnds()
 {
     QFETCH(ScreenLook, look);
     QFETCH(PageTransition, transition);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     model.setLook(look);
     model.setTransition(transition);
     QStringList steps;
@@ -375,7 +376,7 @@ void TestFrameModelDisplay::pageChangesPickTheirAnimation()
     QFETCH(int, curve);
     QFETCH(double, seconds);
     ReduceMotion::instance().setOverride(reduceMotion);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     model.setTransition(transition);
     std::optional<ViewAnimation> seenOnChange;
     connect(&model, &FrameModel::viewChanged, this, [&] { seenOnChange = model.display().pendingAnimation(); });
@@ -420,7 +421,7 @@ void TestFrameModelDisplay::widths()
     QFETCH(double, content);
     QFETCH(double, available);
     QFETCH(double, fitted);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     model.setLook(look);
     model.setSize(size);
     QCOMPARE(model.contentWidth(scale), content);
@@ -434,7 +435,7 @@ void TestFrameModelDisplay::lookLoadsItsOwnPictures()
     picture.fill(Qt::yellow);
     QVERIFY(picture.save(QDir(screens()).filePath(QStringLiteral("page0-colour-light.png"))));
 
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     QVERIFY(model.images().isEmpty());
     QVERIFY(model.image(QStringLiteral("page0"), false).isNull());
     QSignalSpy imagesChanged(&model, &FrameModel::imagesChanged);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeTools.h"
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
@@ -27,8 +28,6 @@ using namespace RefreshSupport;
 namespace {
 
 const QString signInMessage = QStringLiteral("Sign in to GitHub in Connections, or remove the GitHub widgets.");
-const QString notJsonMessage =
-    QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the correct format.");
 const QString earlierRun = QStringLiteral("2026-02-28T07:00:00.250Z");
 
 QJsonObject okManifest(const QStringList &views)
@@ -86,7 +85,6 @@ private Q_SLOTS:
     void githubFailureDrawsEveryOtherWidget();
     void signedOutThenTokenFromGhCommand();
     void hangingGhCommandIsLeftBehind();
-    void badCalendarFilesDoNotFailTheRefresh();
     void pageViewThatNeverGetsReadyStillEnds();
     void rendererKilledDuringRefreshFailsThatRefreshOnly();
     void redrawDuringRefreshDoesNothing();
@@ -114,13 +112,8 @@ private:
 
 void TestFrameModelRefresh::init()
 {
-    QVERIFY(FakeTools::isolated());
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("TESSARINE_SCREENS", screens().toUtf8());
-    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    TestSupport::clearDefaults();
-    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
-    FakeTools::remove(QStringLiteral("gh"));
+    QVERIFY(startRefreshCase(*m_dir));
     m_credentials = std::make_shared<InMemoryCredentialStore>();
 }
 
@@ -132,7 +125,7 @@ void TestFrameModelRefresh::cleanup()
 
 std::unique_ptr<FrameModel> TestFrameModelRefresh::makeModel() const
 {
-    return std::make_unique<FrameModel>(m_credentials, nullptr);
+    return std::make_unique<FrameModel>(TestSupport::configuration(), m_credentials);
 }
 
 // A views folder of its own, so a test can take the page view away and put it back.
@@ -292,12 +285,10 @@ void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reasonStart");
 
+    // How each failure of GitHub itself reads is TestGitHubSource's; one stands for them here.
     QTest::newRow("GitHub widget without sign-in") << "signedOut" << signInMessage;
-    QTest::newRow("GitHub down") << "github502" << notJsonMessage;
     QTest::newRow("GitHub refuses the token") << "github401"
                                               << "GitHub 401: Bad credentials";
-    QTest::newRow("GitHub unreachable") << "githubUnreachable"
-                                        << "Connection refused";
 }
 
 void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget()
@@ -311,13 +302,7 @@ void TestFrameModelRefresh::githubFailureDrawsEveryOtherWidget()
         // Signed in through the GitHub command-line tool; GitHub itself fails.
         FakeTools::install(QStringLiteral("gh"), "printf 'gho_test\\n'\n");
         qputenv("TESSARINE_GITHUB_API", github.start().toUtf8());
-        FakeHttpServer::Reply down = jsonReply(502, "<html>Bad gateway</html>");
-        down.contentType = "text/html";
-        github.setReply("POST /graphql", fault == QStringLiteral("github401")
-                                             ? jsonReply(401, R"({"message": "Bad credentials"})")
-                                             : down);
-        if (fault == QStringLiteral("githubUnreachable"))
-            github.close();
+        github.setReply("POST /graphql", jsonReply(401, R"({"message": "Bad credentials"})"));
     }
     writeSettings(screens(), {page("halves", {"github.year", "today.date"}), page("full", {"plans.all"})},
                   {QStringLiteral("gemini")});
@@ -398,41 +383,6 @@ void TestFrameModelRefresh::hangingGhCommandIsLeftBehind()
     QVERIFY2(clock.elapsed() >= 9500 && clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(readObject(screenFile(QStringLiteral("manifest.json"))).value("ok"), QJsonValue(true));
     QCOMPARE(pictures().size(), 2);
-}
-
-void TestFrameModelRefresh::badCalendarFilesDoNotFailTheRefresh()
-{
-    // Beside a good calendar: a file that is not iCalendar, an event without a title and one
-    // whose recurrence rule cannot be read.
-    const QByteArray soon =
-        QDateTime::currentDateTimeUtc().addSecs(3600).toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-    const QString calendars = CalendarStore::tessarineCalendarsDir();
-    QDir(calendars).removeRecursively();
-    QDir().mkpath(calendars);
-    TestSupport::writeFile(calendars + QStringLiteral("/a-list.ics"), "Milk, eggs\nBEGIN:VEVENT\n");
-    TestSupport::writeFile(calendars + QStringLiteral("/b-mine.ics"),
-                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n"
-                           "BEGIN:VEVENT\r\nUID:untitled\r\nDTSTART:" +
-                               soon +
-                               "\r\nEND:VEVENT\r\n"
-                               "BEGIN:VEVENT\r\nUID:broken\r\nSUMMARY:Broken rule\r\nDTSTART:" +
-                               soon + "\r\nRRULE:FREQ=BOGUS;INTERVAL=-3\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    writeSettings(screens(), {page("full", {"calendar.next"})});
-    const auto model = makeModel();
-    model->eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
-
-    model->refresh();
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(model->errorLine(), std::nullopt);
-    const QJsonObject calendar = readObject(screenFile(QStringLiteral("data.json"))).value("calendar").toObject();
-    QCOMPARE(calendar.value("status").toString(), QStringLiteral("ok"));
-    QStringList titles;
-    for (const QJsonValue &event : calendar.value("events").toArray())
-        titles.append(event.toObject().value("title").toString());
-    titles.sort();
-    QCOMPARE(titles, QStringList({"Broken rule", "Untitled"}));
-    QCOMPARE(pictures().size(), 2);
-    QDir(calendars).removeRecursively();
 }
 
 void TestFrameModelRefresh::pageViewThatNeverGetsReadyStillEnds()

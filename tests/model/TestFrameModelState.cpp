@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/Defaults.h"
@@ -50,7 +51,6 @@ private Q_SLOTS:
     void cleanup();
 
     void firstStartUsesDefaultsAndWritesNothing();
-    void settingsFileLiesBesideTheScreensDirectory();
     void badSettingsFileGivesDefaultsAndIsReplacedOnSave_data();
     void badSettingsFileGivesDefaultsAndIsReplacedOnSave();
     void noPagesOfTheirOwnGiveTheDefaultPages_data();
@@ -69,7 +69,7 @@ private Q_SLOTS:
     void picturesAreHeldNoWiderThanTheLimit();
 
 private:
-    std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(); }
+    std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(TestSupport::configuration()); }
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("settings.json")); }
     QString screensPath() const { return m_dir->filePath(QStringLiteral("screens")); }
     void writeManifest(const QByteArray &json)
@@ -110,14 +110,6 @@ void TestFrameModelState::firstStartUsesDefaultsAndWritesNothing()
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(TestSupport::defaultsStore().allKeys().isEmpty());
-}
-
-void TestFrameModelState::settingsFileLiesBesideTheScreensDirectory()
-{
-    const auto model = makeModel();
-    QCOMPARE(model->screensDir(), screensPath());
-    QCOMPARE(model->settingsFile(), settingsPath());
-    QCOMPARE(model->viewsDir(), TestSupport::fixturePath(QStringLiteral("model/views")));
 }
 
 void TestFrameModelState::badSettingsFileGivesDefaultsAndIsReplacedOnSave_data()

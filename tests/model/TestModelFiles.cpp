@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "kit/ScreenManifest.h"
 #include "model/FrameModel.h"
@@ -104,7 +105,7 @@ private Q_SLOTS:
     {
         for (const QString &path : {settingsPath(), screenFile("manifest.json"), screenFile("data.json")})
             QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-        const FrameModel model;
+        const FrameModel model(TestSupport::configuration());
         QVERIFY(!model.manifest());
         QVERIFY(!ScreenFiles(screens()).readData());
         QCOMPARE(model.providers(), QStringList({"claude", "codex"}));
@@ -117,7 +118,7 @@ private Q_SLOTS:
         const QString options = Paths::defaultsFile();
         QVERIFY(QDir().mkpath(QFileInfo(options).path()));
         QVERIFY(::mkfifo(QFile::encodeName(options).constData(), 0600) == 0);
-        const FrameModel model;
+        const FrameModel model(TestSupport::configuration());
         QVERIFY(!Defaults::boolValue(QStringLiteral("logosHidden")));
         Defaults::setValue(QStringLiteral("logosHidden"), true);
         QVERIFY(Defaults::boolValue(QStringLiteral("logosHidden")));
@@ -134,7 +135,7 @@ private Q_SLOTS:
                                    "error": null})");
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), screenFile("page0-mono-light.png")));
         QVERIFY(picture().save(screenFile("page0-mono-dark.png")));
-        const FrameModel model;
+        const FrameModel model(TestSupport::configuration());
         QVERIFY(model.manifest());
         QCOMPARE(model.images().keys(), QStringList{QStringLiteral("page0-mono-dark.png")});
     }

@@ -3,6 +3,7 @@
 // of each refresh. (Delivery to the desktop is tested with the alerts themselves.)
 
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "model/PlanAlertFeed.h"
@@ -69,7 +70,7 @@ void TestPlanAlertFeed::init()
 
 void TestPlanAlertFeed::followsTheModelsChoices()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     PlanAlerts alerts(m_dir->filePath("plan-alerts.json"));
     new PlanAlertFeed(model, alerts);
     QCOMPARE(alerts.providers(), (QStringList{"claude", "grok"}));
@@ -83,7 +84,7 @@ void TestPlanAlertFeed::followsTheModelsChoices()
 
 void TestPlanAlertFeed::checksTheDataDocumentOfEachRefresh()
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     PlanAlerts alerts(m_dir->filePath("plan-alerts.json"));
     new PlanAlertFeed(model, alerts);
     QSignalSpy due(&alerts, &PlanAlerts::due);

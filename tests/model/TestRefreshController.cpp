@@ -3,6 +3,7 @@
 // the renderer process draws the stand-in page view of tests/fixtures/refresh/views.
 
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/RefreshController.h"
 #include "model/RefreshScheduler.h"
@@ -89,9 +90,10 @@ void TestRefreshController::init()
     m_pictures = std::make_unique<ScreenPictures>(screens(), ScreenLook::Panel);
     auto inputs = std::make_unique<FakeInputs>();
     m_inputs = inputs.get();
-    m_controller = std::make_unique<RefreshController>(std::move(inputs),
-                                                       TestSupport::fixturePath(QStringLiteral("refresh/views")),
-                                                       screens(), *m_pictures, nullptr, std::make_shared<FixedClock>());
+    const Configuration configuration =
+        TestSupport::configuration(screens(), TestSupport::fixturePath(QStringLiteral("refresh/views")));
+    m_controller = std::make_unique<RefreshController>(std::move(inputs), configuration, *m_pictures, nullptr,
+                                                       std::make_shared<FixedClock>());
 }
 
 void TestRefreshController::aRunReadsTheSettingsOnce_data()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CalendarText.h"
 #include "TestSupport.h"
 
 #include "platform/CalendarConsentPresenter.h"
@@ -82,14 +83,10 @@ QList<QDateTime> startsOf(const QList<CalendarEvent> &events, const QString &tit
 QByteArray singleEvent(int index, const QDateTime &start)
 {
     return "BEGIN:VEVENT\r\nUID:event" + QByteArray::number(index) + "@tests\r\nSUMMARY:Event " +
-           QByteArray::number(index) + "\r\nDTSTART:" + start.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'").toLatin1() +
-           "\r\nEND:VEVENT\r\n";
+           QByteArray::number(index) + "\r\nDTSTART:" + CalendarText::stamp(start) + "\r\nEND:VEVENT\r\n";
 }
 
-QByteArray calendarOf(const QByteArray &events)
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessarine tests//EN\r\n" + events + "END:VCALENDAR\r\n";
-}
+using CalendarText::calendar;
 
 } // namespace
 
@@ -178,7 +175,7 @@ void TestCalendarStore::twentyEventsComeInStartOrder()
     }
     for (int slot = 0; slot < 20; ++slot)
         expected.append(kWeekStart.addSecs(3600 + slot * 8 * 3600));
-    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("week.ics")), calendarOf(events)));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("week.ics")), calendar(events)));
 
     const QList<CalendarEvent> found = eventsBetween(kWeekStart, kWeekEnd);
     QCOMPARE(found.size(), 20);
@@ -193,10 +190,10 @@ void TestCalendarStore::equalStartsKeepStoreOrder()
 {
     const QDateTime start = kWeekStart.addDays(2);
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("b.ics")),
-                                   calendarOf(singleEvent(3, start) + singleEvent(4, start))));
+                                   calendar(singleEvent(3, start) + singleEvent(4, start))));
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("a.ics")),
-                                   calendarOf(singleEvent(2, start) + singleEvent(1, start.addSecs(-60)))));
-    QVERIFY(TestSupport::writeFile(desktopCalendar(QStringLiteral("system")), calendarOf(singleEvent(0, start))));
+                                   calendar(singleEvent(2, start) + singleEvent(1, start.addSecs(-60)))));
+    QVERIFY(TestSupport::writeFile(desktopCalendar(QStringLiteral("system")), calendar(singleEvent(0, start))));
 
     const QStringList expected = {QStringLiteral("Event 1"), QStringLiteral("Event 2"), QStringLiteral("Event 3"),
                                   QStringLiteral("Event 4"), QStringLiteral("Event 0")};
@@ -346,7 +343,7 @@ void TestCalendarStore::longLinesAreUnfoldedOrLeftOut()
                               description + "\r\nDTSTART:" + stamp + "\r\nEND:VEVENT\r\n" +
                               "BEGIN:VEVENT\r\nUID:folded@tests\r\nSUMMARY:Folded\r\n" + foldedDescription +
                               "DTSTART:" + stamp + "\r\nEND:VEVENT\r\n" + singleEvent(7, start.addSecs(60));
-    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("long.ics")), calendarOf(events)));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("long.ics")), calendar(events)));
 
     const QList<CalendarEvent> found = eventsBetween(kWeekStart, kWeekEnd);
     QCOMPARE(found.size(), 4);
@@ -367,7 +364,7 @@ void TestCalendarStore::oversizedFilesAreSkipped()
     text += "END:VCALENDAR\r\n";
     QVERIFY(TestSupport::writeFile(big, text));
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("small.ics")),
-                                   calendarOf(singleEvent(2, kWeekStart.addDays(2)))));
+                                   calendar(singleEvent(2, kWeekStart.addDays(2)))));
 
     QVERIFY(CalendarFileReader::isTooLarge(big));
     QVERIFY(!CalendarFileReader::isTooLarge(ownCalendar(QStringLiteral("small.ics"))));
@@ -381,7 +378,7 @@ void TestCalendarStore::aSlowReadIsNotWaitedForBeyondTheBound()
     QByteArray events;
     for (int i = 0; i < 150'000; ++i)
         events += singleEvent(i, kWeekStart.addSecs(i));
-    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("huge.ics")), calendarOf(events)));
+    QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("huge.ics")), calendar(events)));
 
     CalendarStore store;
     store.setReadBound(std::chrono::milliseconds(1));
@@ -402,16 +399,16 @@ void TestCalendarStore::oneBadCalendarLeavesTheOthers_data()
     QTest::addColumn<QStringList>("titles");
     const QByteArray start = "DTSTART:20260303T090000Z\r\n";
     QTest::newRow("a rule with no instance")
-        << calendarOf("BEGIN:VEVENT\r\nUID:r@t\r\nSUMMARY:Never\r\n" + start +
-                      "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nEND:VEVENT\r\n")
+        << calendar("BEGIN:VEVENT\r\nUID:r@t\r\nSUMMARY:Never\r\n" + start +
+                    "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nEND:VEVENT\r\n")
         << "An event in it repeats every second" << QStringList{"Event 2", "Never"};
     QTest::newRow("a time zone changing every minute")
-        << calendarOf("BEGIN:VTIMEZONE\r\nTZID:Fast\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-                      "RRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
-                      "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:z@t\r\nSUMMARY:Zoned\r\n"
-                      "DTSTART;TZID=Fast:20260303T100000\r\nEND:VEVENT\r\n")
+        << calendar("BEGIN:VTIMEZONE\r\nTZID:Fast\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+                    "RRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
+                    "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:z@t\r\nSUMMARY:Zoned\r\n"
+                    "DTSTART;TZID=Fast:20260303T100000\r\nEND:VEVENT\r\n")
         << "A time zone in it changes more often than once a year" << QStringList{"Event 2", "Zoned"};
-    QByteArray carriageReturns = calendarOf(singleEvent(1, kWeekStart.addDays(0)));
+    QByteArray carriageReturns = calendar(singleEvent(1, kWeekStart.addDays(0)));
     carriageReturns.replace("\r\n", "\r");
     QTest::newRow("lines ended by CR alone") << carriageReturns << QString() << QStringList{"Event 1", "Event 2"};
     QTest::newRow("not a calendar") << QByteArray("<html>Moved</html>") << "It is not an iCalendar file."
@@ -426,7 +423,7 @@ void TestCalendarStore::oneBadCalendarLeavesTheOthers()
     QFETCH(QStringList, titles);
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("a-bad.ics")), bad));
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("b-good.ics")),
-                                   calendarOf(singleEvent(2, kWeekStart.addDays(1)))));
+                                   calendar(singleEvent(2, kWeekStart.addDays(1)))));
     CalendarStore store;
     QCOMPARE(titlesOf(QCoro::waitFor(store.events(kWeekStart, kWeekEnd))), titles);
     QVERIFY2(store.fileProblem(ownCalendar(QStringLiteral("a-bad.ics"))).startsWith(problem),
@@ -438,10 +435,10 @@ void TestCalendarStore::sameEventInTwoFilesShowsOnce()
 {
     const QDateTime start = kWeekStart.addDays(1);
     QVERIFY(TestSupport::writeFile(ownCalendar(QStringLiteral("a.ics")),
-                                   calendarOf(singleEvent(1, start) + singleEvent(2, start))));
+                                   calendar(singleEvent(1, start) + singleEvent(2, start))));
     // Event 1 again at the same start, and again a day later (another occurrence, kept).
     QVERIFY(TestSupport::writeFile(desktopCalendar(QStringLiteral("system")),
-                                   calendarOf(singleEvent(1, start) + singleEvent(1, start.addDays(1)))));
+                                   calendar(singleEvent(1, start) + singleEvent(1, start.addDays(1)))));
 
     const QList<CalendarEvent> found = eventsBetween(kWeekStart, kWeekEnd);
     QCOMPARE(titlesOf(found), (QStringList{"Event 1", "Event 2", "Event 1"}));

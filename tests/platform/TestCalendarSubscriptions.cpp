@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CalendarText.h"
 #include "TestSupport.h"
 
 #include "kit/Problem.h"
@@ -21,10 +22,7 @@ namespace {
 
 using Reply = FakeHttpServer::Reply;
 
-QByteArray stamp(const QDateTime &time)
-{
-    return time.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'").toLatin1();
-}
+using CalendarText::stamp;
 
 QByteArray calendarWith(const QByteArray &uid, const QByteArray &title, const QDateTime &start)
 {

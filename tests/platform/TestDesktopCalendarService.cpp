@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CalendarText.h"
 #include "TestSupport.h"
 
 #include "platform/CalendarStore.h"
@@ -14,10 +15,7 @@
 
 namespace {
 
-QByteArray stamp(const QDateTime &time)
-{
-    return time.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'").toLatin1();
-}
+using CalendarText::stamp;
 
 QByteArray dateStamp(const QDate &date)
 {

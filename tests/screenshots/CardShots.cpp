@@ -4,6 +4,7 @@
 // the full-screen grid for 1, 2, 3 and 5 views, and the open tray menu. Each is drawn over a
 // calm desktop backdrop, from the rendered pages in tests/fixtures/ui/screens.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
@@ -73,7 +74,7 @@ private:
 std::unique_ptr<FrameModel> makeModel(const FixtureScreens &screens)
 {
     qputenv("TESSARINE_SCREENS", screens.path().toUtf8());
-    return std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    return std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
 }
 
 // A quiet wallpaper: a soft diagonal wash, light or dark.

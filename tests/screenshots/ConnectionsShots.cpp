@@ -8,6 +8,7 @@
 
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
+#include "ToolMachine.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
@@ -20,12 +21,8 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QPalette>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -36,37 +33,18 @@
 namespace {
 
 using TestSupport::writeFile;
-using TestSupport::writeScript;
 
 constexpr int waitMs = 15000;
 const QString clientIdKey = QStringLiteral("githubClientID");
 
-// One state's private corner of the disk, set as the environment the program reads.
+// One state's computer of fake tools (the test suites' ToolMachine), with the window's stored
+// choices forgotten.
 class Scene
 {
 public:
-    static QString zsh()
-    {
-        static const QString path = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-        return path;
-    }
-
     Scene()
     {
-        m_bin = m_root.filePath(QStringLiteral("bin"));
-        m_home = m_root.filePath(QStringLiteral("home"));
-        QDir().mkpath(m_bin);
-        QDir().mkpath(m_home);
-        QDir().mkpath(m_root.filePath(QStringLiteral("views")));
-        // zsh keeps the PATH it is given, where a login bash or sh would take it from /etc/profile.
-        if (!zsh().isEmpty())
-            qputenv("SHELL", QFile::encodeName(zsh()));
-        qputenv("HOME", QFile::encodeName(m_home));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dataDir()));
-        qputenv("PATH", QFile::encodeName(m_bin));
-        qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root.filePath(QStringLiteral("screens"))));
-        // No catalogue, so a refresh asked for by the window draws nothing.
-        qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root.filePath(QStringLiteral("views"))));
+        m_machine.enter();
         Defaults::remove(clientIdKey);
         Defaults::remove(CalendarStore::accessKey);
     }
@@ -77,21 +55,20 @@ public:
         QByteArray body = "#!/bin/sh\n";
         if (!login.isEmpty())
             body += "[ \"$1 $2\" = 'api user' ] && printf '" + login + "'\n";
-        writeScript(m_bin + QLatin1Char('/') + name, body);
+        m_machine.tool(name, body);
     }
 
     void file(const QString &relativeToRoot, const QByteArray &bytes) const
     {
-        writeFile(m_root.filePath(relativeToRoot), bytes);
+        writeFile(m_machine.path(relativeToRoot), bytes);
     }
 
-    QString home() const { return m_home; }
-    QString dataDir() const { return m_root.filePath(QStringLiteral("data")); }
+    QString home() const { return m_machine.home(); }
+    // No catalogue, so a refresh asked for by the window draws nothing.
+    Configuration configuration() const { return m_machine.configuration(); }
 
 private:
-    QTemporaryDir m_root;
-    QString m_bin;
-    QString m_home;
+    ToolMachine m_machine;
 };
 
 bool waitFor(const std::function<bool()> &condition)
@@ -130,7 +107,7 @@ bool shoot(FrameModel &model, const QString &name, const std::function<void(Conn
 bool nothingInstalled()
 {
     Scene scene;
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(scene.configuration(), std::make_shared<InMemoryCredentialStore>());
     return shoot(model, QStringLiteral("connections-nothing-installed"));
 }
 
@@ -154,7 +131,7 @@ bool everythingConnected(const QString &name)
     auto store = std::make_shared<InMemoryCredentialStore>();
     const GitHubAuthToken token{QStringLiteral("gho_shots"), std::nullopt, std::nullopt, QStringLiteral("octocat")};
     QCoro::waitFor(store->add(GitHubAuth::storeService, GitHubAuth::storeAccount, token.toJson()));
-    FrameModel model(store, nullptr);
+    FrameModel model(scene.configuration(), store);
     model.eventStore().setAuthorization(CalendarStore::Authorization::FullAccess);
     waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::SignedIn; });
     return shoot(model, name);
@@ -168,13 +145,14 @@ bool gitHubWaitingForCode()
     writeFile(scene.home() + QStringLiteral("/.claude/settings.json"), "{}");
     Defaults::setValue(clientIdKey, QStringLiteral("Iv1.screenshots"));
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    Configuration configuration = scene.configuration();
+    configuration.gitHubWeb = github.start();
     FakeHttpServer::Reply code;
     code.body = R"({"device_code": "dc-1", "user_code": "WDJB-MJHT", "interval": 60,
                     "verification_uri": "https://github.com/login/device"})";
     github.setReply("POST /login/device/code", code);
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(configuration, std::make_shared<InMemoryCredentialStore>());
     const bool saved = shoot(model, QStringLiteral("connections-github-waiting"), [&](ConnectionsView &) {
         model.github().signIn();
         waitFor([&] { return model.github().state().kind() == GitHubAuthState::Kind::Waiting; });
@@ -189,7 +167,7 @@ bool failedClaudeSetUp()
     scene.tool(QStringLiteral("claude"));
     scene.tool(QStringLiteral("gh"));
     writeFile(scene.home() + QStringLiteral("/.claude/settings.json"), R"(["not", "an object"])");
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(scene.configuration(), std::make_shared<InMemoryCredentialStore>());
     model.eventStore().setAuthorization(CalendarStore::Authorization::Denied);
     return shoot(model, QStringLiteral("connections-claude-setup-failed"), [](ConnectionsView &view) {
         if (QPushButton *setUp = visibleButton(view.row(QStringLiteral("claude")), QStringLiteral("Set Up")))
@@ -217,7 +195,7 @@ QPalette darkPalette()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    Scene::zsh(); // looked up while the PATH is still the caller's
+    ToolMachine::zsh(); // looked up while the PATH is still the caller's
     bool ok = true;
     ok = nothingInstalled() && ok;
     ok = everythingConnected(QStringLiteral("connections-everything-connected")) && ok;

@@ -3,6 +3,7 @@
 // panel; the tray icon on a light and a #202020 panel, in the text colours of a light and a dark
 // desktop; the bottom of the tray menu with "Start at Login"; and what sway users are told once.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
@@ -115,7 +116,7 @@ int main(int argc, char *argv[])
     ScreenshotSupport::settle();
     saved &= ScreenshotSupport::save(&notice, QStringLiteral("sway-notice"));
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     menu.popup(QPoint(0, 0));
     ScreenshotSupport::settle();

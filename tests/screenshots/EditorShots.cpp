@@ -3,6 +3,7 @@
 // selected, a slot waiting for its picture, the hover tag, an empty page, and each inspector
 // (the page, the widget list, the countdown and the three states of calendar access).
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
@@ -90,7 +91,7 @@ int main(int argc, char *argv[])
     TestSupport::writeScript(slowShell, "#!/bin/sh\nsleep 3\nexit 1\n");
     qputenv("SHELL", slowShell.toUtf8());
 
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     LayoutEditor editor(model);
     editor.resize(1320, 820);
     editor.show();
@@ -161,7 +162,7 @@ int main(int argc, char *argv[])
 
     // A copy without its views: no widget list to edit with.
     qputenv("TESSARINE_VIEWS", QDir(scratch.path()).filePath(QStringLiteral("missing")).toUtf8());
-    FrameModel bare(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel bare(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     LayoutEditor bareEditor(bare);
     bareEditor.resize(1320, 820);
     bareEditor.show();

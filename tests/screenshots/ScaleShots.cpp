@@ -3,6 +3,7 @@
 // editor's toolbar, the welcome steps' icons and the connections window's symbols must be drawn
 // at the screen's pixels, not enlarged from pictures of half the size.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "ui/app/App.h"
 
@@ -45,7 +46,7 @@ int main(int argc, char *argv[])
     qputenv("TESSARINE_SCREENS", QFile::encodeName(scratch.filePath(QStringLiteral("screens"))));
     qputenv("PATH", QFile::encodeName(scratch.path()));
 
-    App app;
+    App app(TestSupport::configuration());
     bool ok = editor(app);
     ok = ScreenshotSupport::saveWelcomeSteps(app, QStringLiteral("welcome-scale2-step")) && ok;
     ok = connections(app) && ok;

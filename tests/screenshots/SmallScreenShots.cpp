@@ -5,6 +5,7 @@
 // dark appearance. Nothing is installed and nobody is signed in, so the GitHub rows offer the
 // GitHub CLI.
 
+#include "RunConfiguration.h"
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
@@ -50,7 +51,7 @@ QPalette darkPalette()
 
 bool editor(const QString &name)
 {
-    App app;
+    App app(TestSupport::configuration());
     app.showEditor();
     ScreenshotSupport::settle(500);
     const bool saved = ScreenshotSupport::save(app.editorWindow(), name);
@@ -61,7 +62,7 @@ bool editor(const QString &name)
 // The last starting page's countdown selected: the inspector's slot line and date picker.
 bool editorCountdown(const QString &name)
 {
-    App app;
+    App app(TestSupport::configuration());
     app.showEditor();
     auto *editor = qobject_cast<LayoutEditor *>(app.editorWindow());
     editor->state().setSelection(app.model().pages().last().id);
@@ -74,7 +75,7 @@ bool editorCountdown(const QString &name)
 
 bool connections(const QString &name)
 {
-    App app;
+    App app(TestSupport::configuration());
     app.showConnections();
     auto *view = qobject_cast<ConnectionsView *>(app.connectionsWindow());
     // A search that never ends still leaves a picture worth looking at.
@@ -87,7 +88,7 @@ bool connections(const QString &name)
 
 bool privacyDialog(const QString &name)
 {
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     CalendarPrivacyDialog dialog(model.eventStore());
     dialog.show();
     ScreenshotSupport::settle();
@@ -112,7 +113,7 @@ int main(int argc, char *argv[])
     ok = editorCountdown(QStringLiteral("editor-12pt-1366x768-countdown")) && ok;
     ok = connections(QStringLiteral("connections-12pt-1366x768")) && ok;
     {
-        App app;
+        App app(TestSupport::configuration());
         ok = ScreenshotSupport::saveWelcomeSteps(app, QStringLiteral("welcome-12pt-1366x768-step")) && ok;
     }
     ok = privacyDialog(QStringLiteral("calendar-privacy-12pt")) && ok;

@@ -8,6 +8,8 @@
 
 #include "ScreenshotSupport.h"
 #include "TestSupport.h"
+#include "ToolGate.h"
+#include "ToolMachine.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
@@ -23,11 +25,7 @@
 
 #include <QApplication>
 #include <QCoroTask>
-#include <QDir>
-#include <QFile>
 #include <QPalette>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <functional>
@@ -35,62 +33,35 @@
 
 namespace {
 
-using TestSupport::writeFile;
-using TestSupport::writeScript;
-
 constexpr int waitMs = 20000;
 constexpr int refreshWaitMs = 120000;
 const QString clientIdKey = QStringLiteral("githubClientID");
 
-// One computer's private corner of the disk, set as the environment the program reads.
+// One computer of fake tools (the test suites' ToolMachine), with the welcome's stored choices
+// forgotten.
 class Computer
 {
 public:
-    // "gh" (signed in as octo-cat), "slow-gh" (answers after a few seconds), "codex", "grok",
-    // "gemini", "claude" (Claude Code's directory), "wispr" (its database), "calendar" (consent).
+    // What ToolMachine::find() puts there, and "calendar" (the user's consent).
     explicit Computer(const QStringList &things)
     {
-        m_bin = m_root.filePath(QStringLiteral("bin"));
-        const QString home = m_root.filePath(QStringLiteral("home"));
-        const QString data = m_root.filePath(QStringLiteral("data"));
-        QDir().mkpath(m_bin);
-        QDir().mkpath(home);
-        // zsh keeps the PATH it is given, where a login bash or sh would take it from /etc/profile.
-        const QString zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-        if (!zsh.isEmpty())
-            qputenv("SHELL", QFile::encodeName(zsh));
-        qputenv("HOME", QFile::encodeName(home));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-        qputenv("PATH", QFile::encodeName(m_bin));
-        qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root.filePath(QStringLiteral("screens"))));
-        qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
+        m_machine.enter();
         Defaults::remove(clientIdKey);
         Defaults::remove(CalendarStore::accessKey);
         Defaults::remove(QStringLiteral("onboarded"));
-        for (const QString &thing : things)
-            install(thing, home, data);
+        for (const QString &thing : things) {
+            if (thing == QStringLiteral("calendar"))
+                CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
+            else
+                m_machine.find({thing});
+        }
     }
+
+    const ToolMachine &machine() const { return m_machine; }
+    Configuration configuration() const { return m_machine.configuration(QStringLiteral(TESSARINE_TEST_VIEWS)); }
 
 private:
-    void install(const QString &thing, const QString &home, const QString &data) const
-    {
-        const QString tool = m_bin + QLatin1Char('/') + thing;
-        if (thing == QStringLiteral("gh"))
-            writeScript(tool, "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && echo octo-cat\n");
-        else if (thing == QStringLiteral("slow-gh"))
-            writeScript(m_bin + QStringLiteral("/gh"), "#!/bin/sh\n/bin/sleep 4\n");
-        else if (thing == QStringLiteral("claude"))
-            QDir().mkpath(home + QStringLiteral("/.claude"));
-        else if (thing == QStringLiteral("wispr"))
-            writeFile(data + QStringLiteral("/Wispr Flow/flow.sqlite"), QByteArray());
-        else if (thing == QStringLiteral("calendar"))
-            CalendarStore().setAuthorization(CalendarStore::Authorization::FullAccess);
-        else
-            writeScript(tool, "#!/bin/sh\nexit 1\n");
-    }
-
-    QTemporaryDir m_root;
-    QString m_bin;
+    ToolMachine m_machine;
 };
 
 bool waitFor(const std::function<bool()> &condition, int timeout = waitMs)
@@ -107,8 +78,8 @@ bool complain(const QString &name, const QString &what)
 // A welcome window as the application makes it, shown and done looking at the computer.
 struct Window
 {
-    Window()
-        : model(std::make_shared<InMemoryCredentialStore>(), nullptr)
+    explicit Window(const Configuration &configuration)
+        : model(configuration, std::make_shared<InMemoryCredentialStore>())
         , view(model, [this] { view.close(); })
     {
         view.setWindowTitle(QStringLiteral("Welcome to Tessarine"));
@@ -128,7 +99,7 @@ struct Window
 bool shootSteps(const QStringList &things, const QString &suffix, const QList<int> &steps)
 {
     Computer computer(things);
-    Window window;
+    Window window(computer.configuration());
     if (!window.searched())
         return complain(suffix, QStringLiteral("the tools were not found in time"));
     static const QStringList names{QStringLiteral("1-welcome"), QStringLiteral("2-github"), QStringLiteral("3-tools"),
@@ -165,7 +136,7 @@ QPalette darkPalette()
 bool shootDark(const QStringList &things)
 {
     Computer computer(things);
-    Window window;
+    Window window(computer.configuration());
     if (!window.searched())
         return complain(QStringLiteral("dark"), QStringLiteral("the tools were not found in time"));
     const QPalette light = QApplication::palette();
@@ -183,13 +154,17 @@ bool shootDark(const QStringList &things)
 // The tools step while the login shell is still looking.
 bool shootSearching()
 {
-    Computer computer({QStringLiteral("slow-gh"), QStringLiteral("codex")});
-    Window window;
+    Computer computer({QStringLiteral("codex")});
+    // The GitHub CLI holds the search until the picture is taken.
+    ToolGate gate(computer.machine().path(QStringLiteral("gate")));
+    computer.machine().tool(QStringLiteral("gh"), "#!/bin/sh\n" + gate.waitLine() + "\n");
+    Window window(computer.configuration());
     window.view.setStep(2);
     ScreenshotSupport::settle();
     if (!window.view.state().isChecking())
         return complain(QStringLiteral("searching"), QStringLiteral("the search ended too soon"));
     const bool saved = ScreenshotSupport::save(&window.view, QStringLiteral("welcome-3-tools-searching"));
+    gate.open();
     waitFor([&] { return !window.view.state().isChecking(); });
     return saved;
 }
@@ -199,7 +174,8 @@ bool shootWaiting()
 {
     Computer computer({QStringLiteral("claude")});
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    Configuration configuration = computer.configuration();
+    configuration.gitHubWeb = github.start();
     FakeHttpServer::Reply code;
     code.body = R"({"device_code": "dc-1", "user_code": "WDJB-MJHT", "interval": 5,
                     "verification_uri": "https://github.com/login/device"})";
@@ -209,7 +185,7 @@ bool shootWaiting()
     github.setReply("POST /login/oauth/access_token", pending);
     Defaults::setValue(clientIdKey, QStringLiteral("Iv1.screenshot"));
 
-    Window window;
+    Window window(configuration);
     if (!window.searched())
         return complain(QStringLiteral("waiting"), QStringLiteral("the tools were not found in time"));
     window.view.setStep(1);
@@ -221,7 +197,6 @@ bool shootWaiting()
     const bool saved = ScreenshotSupport::save(&window.view, QStringLiteral("welcome-2-github-waiting"));
     QCoro::waitFor(window.model.github().cancel());
     Defaults::remove(clientIdKey);
-    qunsetenv("TESSARINE_GITHUB_WEB");
     return saved;
 }
 
@@ -229,7 +204,7 @@ bool shootWaiting()
 bool shootFinished()
 {
     Computer computer({QStringLiteral("claude"), QStringLiteral("codex"), QStringLiteral("calendar")});
-    auto window = std::make_unique<Window>();
+    auto window = std::make_unique<Window>(computer.configuration());
     if (!window->searched())
         return complain(QStringLiteral("finished"), QStringLiteral("the tools were not found in time"));
     window->view.setStep(3);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
 #include "TestSupport.h"
+#include "ToolMachine.h"
 #include "kit/Provider.h"
 #include "services/ConnectionsState.h"
 #include "ui/common/ConnectionRows.h"
@@ -10,8 +10,6 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -84,48 +82,28 @@ private Q_SLOTS:
     void stateGoneBeforeTheProbeEnds();
 
 private:
-    QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n");
-    QString ghLog() const { return m_root->filePath(QStringLiteral("gh-runs.log")); }
+    QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n") { return m_machine->tool(name, body); }
+    QString ghLog() const { return m_machine->path(QStringLiteral("gh-runs.log")); }
     int probeRuns() const { return readFile(ghLog()).count('\n'); }
     void waitForProbe(ConnectionsState &state);
 
-    QString m_zsh;
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString m_bin;
+    std::unique_ptr<ToolMachine> m_machine;
     QString m_screens;
 };
 
 void TestConnectionsState::initTestCase()
 {
-    // The probe runs through the login shell. zsh keeps the PATH it is given, where a login
-    // sh would take it from /etc/profile, so the fake tools below are what it finds.
-    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-    if (m_zsh.isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the probe against fake tools");
-    }
+    // zsh keeps the PATH it is given, where a login sh would take it from /etc/profile, so the
+    // fake tools are what the probe finds.
+    ToolMachine::requireZsh();
 }
 
 void TestConnectionsState::init()
 {
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    m_bin = m_root->filePath(QStringLiteral("tools=bin")); // an "=" in the path the probe prints
-    m_screens = m_root->filePath(QStringLiteral("screens"));
-    QVERIFY(QDir().mkpath(m_bin));
-    QVERIFY(QDir().mkpath(m_screens));
-    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("home"))));
-    qputenv("HOME", QFile::encodeName(m_root->filePath(QStringLiteral("home"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("data"))));
-    qputenv("SHELL", QFile::encodeName(m_zsh));
-    qputenv("PATH", QFile::encodeName(m_bin));
+    m_machine = std::make_unique<ToolMachine>(QStringLiteral("tools=bin")); // an "=" in the path the probe prints
+    QVERIFY(m_machine->enter());
+    m_screens = m_machine->screens();
 }
-
-QString TestConnectionsState::tool(const QString &name, const QByteArray &body)
-{
-    return TestSupport::writeScript(m_bin + QLatin1Char('/') + name, body);
-}
-
 void TestConnectionsState::waitForProbe(ConnectionsState &state)
 {
     QTRY_VERIFY_WITH_TIMEOUT(!state.isChecking(), probeWaitMs);
@@ -240,7 +218,7 @@ void TestConnectionsState::twoQuickChecksStartOneProbe()
 
     state.check(m_screens);
     QVERIFY(writeFile(m_screens + QStringLiteral("/data.json"), fixture("connections/data-providers.json")));
-    QVERIFY(writeFile(m_root->filePath(QStringLiteral("home/.claude/settings.json")), "{}"));
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("home/.claude/settings.json")), "{}"));
     state.check(m_screens);
 
     // The second check read the disk again while the first probe was still running.
@@ -293,7 +271,7 @@ void TestConnectionsState::gitHubCliWithoutLogin()
 
 void TestConnectionsState::outputThatIsNotUtf8CountsAsEmpty()
 {
-    const QByteArray bin = QFile::encodeName(m_root->path()) + "/tools-\xff";
+    const QByteArray bin = QFile::encodeName(m_machine->path(QStringLiteral("tools-"))) + "\xff";
     QCOMPARE(::mkdir(bin.constData(), 0755), 0);
     // QTemporaryDir cannot name this folder, so it is removed here.
     const auto removeBin = qScopeGuard([bin] {
@@ -334,8 +312,7 @@ void TestConnectionsState::probeThatHangsIsStopped()
 // tool or a login out of nothing.
 void TestConnectionsState::probeThatPrintsGarbage()
 {
-    QVERIFY(
-        writeFile(m_root->filePath(QStringLiteral("home/.zshenv")), "printf 'Welcome!\\n=\\n==\\n\\001\\002\\n'\n"));
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("home/.zshenv")), "printf 'Welcome!\\n=\\n==\\n\\001\\002\\n'\n"));
     // A login preceded by blank lines leaves "ghlogin=" alone on its line, which is no login.
     const QString gh = tool(QStringLiteral("gh"), "#!/bin/sh\nprintf '\\n\\n  mona  \\n\\n'\n");
     ConnectionsState state;
@@ -374,7 +351,7 @@ void TestConnectionsState::badDataDocumentKeepsProviders()
 
 void TestConnectionsState::claudeActionsSetAndClearTheProblem()
 {
-    const QString settings = m_root->filePath(QStringLiteral("home/.claude/settings.json"));
+    const QString settings = m_machine->path(QStringLiteral("home/.claude/settings.json"));
     const QByteArray ours = R"({"statusLine": {"type": "command", "command": "'/x/Tessarine/claude-statusline.sh'"}})";
     QVERIFY(writeFile(settings, "[]"));
     ConnectionsState state;
@@ -406,7 +383,7 @@ void TestConnectionsState::wisprInstalled()
     QVERIFY(!state.wisprInstalled());
     QCOMPARE(row(state, "wispr").status, ConnectionStatus::notFound);
 
-    QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
 
     QVERIFY(state.wisprInstalled());
     QCOMPARE(row(state, "wispr").status, ConnectionStatus::connected);
@@ -439,12 +416,12 @@ void TestConnectionsState::everyProviderIsFoundItsOwnWay()
     tool(QStringLiteral("claude"));
     tool(QStringLiteral("grok"));
     tool(QStringLiteral("gemini"));
-    QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
     state.check(m_screens);
     waitForProbe(state);
     QCOMPARE(found(state), (QStringList{"grok", "gemini", "wispr"}));
 
-    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("home/.claude"))));
+    QVERIFY(QDir().mkpath(m_machine->path(QStringLiteral("home/.claude"))));
     tool(QStringLiteral("codex"));
     state.check(m_screens);
     waitForProbe(state);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Configuration.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
 #include "platform/SignalWait.h"
@@ -133,14 +134,15 @@ private:
     std::unique_ptr<FakeHttpServer> m_server;
     std::shared_ptr<InMemoryCredentialStore> m_store;
     std::shared_ptr<FakeClock> m_clock;
+    Configuration m_configuration;
 };
 
 void TestGitHubAuth::init()
 {
     m_server = std::make_unique<FakeHttpServer>();
     const QString base = m_server->start();
-    qputenv("TESSARINE_GITHUB_WEB", base.toUtf8());
-    qputenv("TESSARINE_GITHUB_API", base.toUtf8());
+    m_configuration.gitHubWeb = base;
+    m_configuration.gitHubApi = base;
     m_store = std::make_shared<InMemoryCredentialStore>();
     m_clock = std::make_shared<FakeClock>();
     Defaults::setValue(QStringLiteral("githubClientID"), clientId);
@@ -154,7 +156,7 @@ void TestGitHubAuth::cleanup()
 
 std::unique_ptr<GitHubAuth> TestGitHubAuth::makeAuth()
 {
-    return std::make_unique<GitHubAuth>(m_store, m_clock);
+    return std::make_unique<GitHubAuth>(m_configuration, m_store, m_clock);
 }
 
 void TestGitHubAuth::storeToken(const GitHubAuthToken &token)
@@ -478,9 +480,7 @@ void TestGitHubAuth::redirectElsewhereCarriesNoCredential()
 
 void TestGitHubAuth::serverUnreachable()
 {
-    const QString closed = m_server->baseUrl();
-    m_server->close();
-    qputenv("TESSARINE_GITHUB_WEB", closed.toUtf8());
+    m_server->close(); // the host the configuration names
     const auto auth = makeAuth();
     QCoro::waitFor(auth->signIn());
     QCOMPARE(auth->state().kind(), State::Kind::Failed);

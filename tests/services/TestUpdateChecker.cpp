@@ -86,13 +86,14 @@ private:
     void waitUntilIdle(UpdateChecker &checker);
 
     std::unique_ptr<FakeHttpServer> m_server;
+    QUrl m_feed;
     std::shared_ptr<RecordingPresenter> m_presenter;
 };
 
 void TestUpdateChecker::init()
 {
     m_server = std::make_unique<FakeHttpServer>();
-    qputenv("TESSARINE_UPDATE_FEED", (m_server->start() + QStringLiteral("latest.json")).toUtf8());
+    m_feed = QUrl(m_server->start() + QStringLiteral("latest.json"));
     m_presenter = std::make_shared<RecordingPresenter>();
     Defaults::remove(lastCheckKey);
 }
@@ -151,7 +152,7 @@ void TestUpdateChecker::isNewer()
 void TestUpdateChecker::announcedUpToDate()
 {
     m_server->setReply(feedRoute, body(feed(sameAsRunning())));
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
     QSignalSpy checking(&checker, &UpdateChecker::isCheckingChanged);
 
@@ -192,7 +193,7 @@ void TestUpdateChecker::announcedNewerRelease()
 
     m_server->setReply(feedRoute, body(TestSupport::fixture(QStringLiteral("services/latest.json"))));
     m_presenter->answer = answer;
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
     QSignalSpy availability(&checker, &UpdateChecker::availableChanged);
 
@@ -215,7 +216,7 @@ void TestUpdateChecker::announcedNewerRelease()
 void TestUpdateChecker::feedWithoutNotes()
 {
     m_server->setReply(feedRoute, body(feed(newerThanRunning())));
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
     m_presenter->answer = 1;
     QCoro::waitFor(checker.check(true));
@@ -253,7 +254,7 @@ void TestUpdateChecker::unusableFeed()
 
     // A release found earlier survives a failed check.
     m_server->setReply(feedRoute, body(feed(newerThanRunning())));
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
     QCoro::waitFor(checker.check(false));
     QVERIFY(checker.available());
@@ -279,7 +280,7 @@ void TestUpdateChecker::unusableFeed()
 void TestUpdateChecker::httpStatusIsIgnored()
 {
     m_server->setReply(feedRoute, body(feed(newerThanRunning()), 404));
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     QCoro::waitFor(checker.check(false));
     QVERIFY(checker.available());
 }
@@ -289,7 +290,7 @@ void TestUpdateChecker::secondCheckWhileOneRuns()
     Reply slow = body(feed(sameAsRunning()));
     slow.delayMs = 200;
     m_server->setReply(feedRoute, slow);
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
 
     QCoro::Task<> first = checker.check(true);
@@ -323,7 +324,7 @@ void TestUpdateChecker::checkInBackgroundRateLimit()
     if (!lastCheck.isEmpty())
         Defaults::setValue(lastCheckKey, lastCheck);
     m_server->setReply(feedRoute, body(feed(newerThanRunning())));
-    UpdateChecker checker;
+    UpdateChecker checker(m_feed);
     checker.setPresenter(m_presenter);
 
     checker.checkInBackground();

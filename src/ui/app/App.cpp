@@ -28,9 +28,9 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
-App::App(QObject *parent)
+App::App(const Configuration &configuration, QObject *parent)
     : QObject(parent)
-    , m_model(std::make_unique<FrameModel>())
+    , m_model(std::make_unique<FrameModel>(configuration))
     , m_calendarConsent(std::make_unique<CalendarConsentDialog>())
 {
     // "Allow…" in the connections window and the welcome flow asks through this dialog.

@@ -15,6 +15,7 @@ class FrameModel;
 class FrameWindow;
 class PlanAlerts;
 class QSystemTrayIcon;
+struct Configuration;
 
 // The application: owns the one model from the start, and on launch sets up the desktop run:
 // the card window, the tray icon with the frame menu, the model's window-opening hooks, the
@@ -24,7 +25,8 @@ class App : public QObject
     Q_OBJECT
 
 public:
-    explicit App(QObject *parent = nullptr);
+    // The model reads and writes where `configuration` says.
+    explicit App(const Configuration &configuration, QObject *parent = nullptr);
     ~App() override;
 
     FrameModel &model() { return *m_model; }

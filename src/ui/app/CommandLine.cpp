@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 
 #include "platform/Autostart.h"
+#include "platform/Configuration.h"
 #include "platform/Paths.h"
 #include "render/RenderCommand.h"
 #include "services/PlanAlertLedger.h"
@@ -71,14 +72,14 @@ QString renderUsage(int width)
     return text + current + QLatin1Char('\n');
 }
 
-QString filesSection()
+QString filesSection(const Configuration &configuration)
 {
-    return QStringLiteral("Files:\n") + line(QStringLiteral("settings"), Paths::settingsFile()) +
-           line(QStringLiteral("rendered pages"), Paths::screensDir()) +
+    return QStringLiteral("Files:\n") + line(QStringLiteral("settings"), configuration.settingsFile()) +
+           line(QStringLiteral("rendered pages"), configuration.screensDir) +
            line(QStringLiteral("display options"), Paths::defaultsFile()) +
            line(QStringLiteral("plan alerts shown"), PlanAlertLedger::defaultFile()) +
            line(QStringLiteral("start at login"), Autostart::entryPath()) +
-           line(QStringLiteral("page view and catalogue"), Paths::viewsDir());
+           line(QStringLiteral("page view and catalogue"), configuration.viewsDir);
 }
 
 } // namespace
@@ -134,7 +135,7 @@ QString CommandLine::helpHint()
     return QStringLiteral("Try 'tessarine --help' for more information.");
 }
 
-QString CommandLine::helpText()
+QString CommandLine::helpText(const Configuration &configuration)
 {
     return QStringLiteral("Usage: tessarine [--welcome] [--edit-layout] [--connections]\n") + renderUsage(88) +
            QStringLiteral("\n"
@@ -172,5 +173,5 @@ QString CommandLine::helpText()
                 QStringLiteral("GitHub's web host for signing in (https://github.com/)")) +
            line(QStringLiteral("TESSARINE_UPDATE_FEED=URL"),
                 QStringLiteral("the release feed (https://tessarine.app/latest.json)")) +
-           QStringLiteral("\n") + filesSection();
+           QStringLiteral("\n") + filesSection(configuration);
 }

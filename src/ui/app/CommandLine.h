@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct Configuration;
+
 // The program's own command line, read before any window exists so that --help and --version
 // work without a display:
 //
@@ -32,7 +34,8 @@ public:
     // --welcome, --edit-layout and --connections in the order given, each once.
     QStringList launchArguments() const { return m_launchArguments; }
 
-    static QString helpText();
+    // The help, naming the files this configuration reads and writes.
+    static QString helpText(const Configuration &configuration);
     static QString versionText();
     // The line after an error that points to the help.
     static QString helpHint();

@@ -45,14 +45,14 @@ bool RefreshTest::requested()
     return qEnvironmentVariableIsSet("APP_REFRESH_TEST");
 }
 
-int RefreshTest::main(int argc, char **argv)
+int RefreshTest::main(int argc, char **argv, const Configuration &configuration)
 {
     defaultMessageHandler = qInstallMessageHandler(keepCriticalMessages);
     PageRenderer::prepareEnvironment(PageRenderer::Platform::OffscreenWhenNoDisplay);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
 
-    FrameModel model;
+    FrameModel model(configuration);
     QTextStream out(stdout);
     QCoro::connect(startThenRun(model, out), &model, [](int status) {
         // Queued, so that the exit also lands when the refresh ended before the loop started.

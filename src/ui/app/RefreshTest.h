@@ -7,6 +7,7 @@
 
 class FrameModel;
 class QTextStream;
+struct Configuration;
 
 // The unattended refresh (APP_REFRESH_TEST set, whatever its value): one refresh, one line on
 // standard output ("refresh ok in 1.2s" or "refresh failed: <error line> in 1.2s"), then the
@@ -18,9 +19,9 @@ public:
     static bool requested();
 
     // The whole mode, in place of the normal launch: prepares the platform, creates the
-    // application and the model, refreshes and returns the exit status. Call it before any
-    // QApplication exists.
-    static int main(int argc, char **argv);
+    // application and the model of this configuration, refreshes and returns the exit status.
+    // Call it before any QApplication exists.
+    static int main(int argc, char **argv, const Configuration &configuration);
 
     // Refreshes the model, looks every 0.1 s whether the refresh is over, then writes the line
     // to `out`; returns the exit status.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RendererProcess.h"
 
-#include "platform/Paths.h"
 #include "render/PageRenderer.h"
 #include "render/RenderHelper.h"
 
@@ -64,7 +63,7 @@ std::optional<RendererProcess::Options> RendererProcess::parse(const QStringList
     return options;
 }
 
-int RendererProcess::main(int argc, char **argv)
+int RendererProcess::main(int argc, char **argv, const QString &viewsDir)
 {
     const int answers = takeStandardOutput();
     qInstallMessageHandler(silent);
@@ -75,7 +74,7 @@ int RendererProcess::main(int argc, char **argv)
     if (!options || answers < 0)
         return RenderHelper::BadInput;
     if (options->viewsDir.isEmpty())
-        options->viewsDir = Paths::viewsDir();
+        options->viewsDir = viewsDir;
 
     PageRenderer::prepareEnvironment(PageRenderer::Platform::AlwaysOffscreen);
     qputenv("QT_QPA_PLATFORM", "offscreen");

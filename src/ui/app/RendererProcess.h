@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <chrono>
 #include <optional>
@@ -15,7 +16,8 @@ public:
     static bool requested(int argc, char **argv);
 
     // The whole process, in place of the normal launch; call it before any QApplication exists.
-    static int main(int argc, char **argv);
+    // Without --views it draws with the page view in `viewsDir`.
+    static int main(int argc, char **argv, const QString &viewsDir);
 
     struct Options
     {

@@ -6,6 +6,7 @@
 #include "RendererProcess.h"
 #include "SingleInstance.h"
 #include "Snapshot.h"
+#include "platform/Configuration.h"
 #include "platform/Paths.h"
 #include "render/PageRenderer.h"
 #include "render/RenderCommand.h"
@@ -28,11 +29,11 @@ QStringList argumentsAfterProgram(int argc, char *argv[])
 
 // --help, --version and mistakes are answered before anything needs a display. Returns the exit
 // status when the command line is answered here.
-std::optional<int> answer(const CommandLine &commandLine)
+std::optional<int> answer(const CommandLine &commandLine, const Configuration &configuration)
 {
     switch (commandLine.action()) {
     case CommandLine::Action::Help:
-        QTextStream(stdout) << CommandLine::helpText();
+        QTextStream(stdout) << CommandLine::helpText(configuration);
         return 0;
     case CommandLine::Action::Version:
         QTextStream(stdout) << CommandLine::versionText() << Qt::endl;
@@ -50,21 +51,23 @@ std::optional<int> answer(const CommandLine &commandLine)
 
 int main(int argc, char *argv[])
 {
+    // The one reading of the TESSARINE_* variables; everything below is handed what it needs.
+    const Configuration configuration = Configuration::fromEnvironment();
     // `tessarine render …` draws pages without the desktop.
     if (argc > 1 && qstrcmp(argv[1], "render") == 0) {
         RenderCommand::prepareProcess();
         // The web view the pages are drawn in is a widget, so the application is a widgets one.
         QApplication application(argc, argv);
-        return RenderCommand::run(QApplication::arguments().mid(2));
+        return RenderCommand::run(QApplication::arguments().mid(2), configuration.viewsDir);
     }
     // The card's own renderer process.
     if (RendererProcess::requested(argc, argv))
-        return RendererProcess::main(argc, argv);
+        return RendererProcess::main(argc, argv, configuration.viewsDir);
     const CommandLine commandLine = CommandLine::parse(argumentsAfterProgram(argc, argv));
-    if (const std::optional<int> status = answer(commandLine))
+    if (const std::optional<int> status = answer(commandLine, configuration))
         return *status;
     if (RefreshTest::requested())
-        return RefreshTest::main(argc, argv);
+        return RefreshTest::main(argc, argv, configuration);
     // Where no platform can show the card, the user is told why rather than Qt aborting.
     if (const PlatformChoice::Choice platform = PlatformChoice::apply(); !platform.failure.isEmpty()) {
         QTextStream(stderr) << "tessarine: " << platform.failure << Qt::endl;
@@ -87,7 +90,7 @@ int main(int argc, char *argv[])
         QIcon::fromTheme(appId, QIcon(Paths::resourcesDir() + QLatin1Char('/') + appId + QStringLiteral(".svg"))));
 
     if (qEnvironmentVariableIsSet("APP_SNAPSHOT")) {
-        App app;
+        App app(configuration);
         Snapshot::run(app.model(), qEnvironmentVariable("APP_SNAPSHOT"));
         return 0;
     }
@@ -105,7 +108,7 @@ int main(int argc, char *argv[])
     }
 
     // The model exists from here on, before any of the launch below.
-    App app;
+    App app(configuration);
     QObject::connect(&instance, &SingleInstance::activated, &app, &App::handOver);
     app.finishLaunching(commandLine.launchArguments());
     return QApplication::exec();

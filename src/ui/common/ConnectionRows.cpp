@@ -21,12 +21,6 @@ std::optional<QString> nonEmpty(const std::optional<QString> &text)
     return text && !text->isEmpty() ? text : std::nullopt;
 }
 
-QString defaultGitHubHost()
-{
-    const QUrl web(qEnvironmentVariable("TESSARINE_GITHUB_WEB", QStringLiteral("https://github.com/")));
-    return web.host().isEmpty() ? QStringLiteral("github.com") : web.host();
-}
-
 // The Codex and Grok rows share one shape: signed in, a reason from the last refresh, or what
 // the tool's presence alone says.
 struct PlanRowTexts
@@ -233,5 +227,5 @@ QString ConnectionRows::reportTime(const QDateTime &time, const QDateTime &now)
 QString ConnectionRows::verificationPlace(const QUrl &url)
 {
     const QString host = url.host(QUrl::FullyEncoded);
-    return (host.isEmpty() ? defaultGitHubHost() : host) + url.path(QUrl::FullyEncoded);
+    return (host.isEmpty() ? QStringLiteral("github.com") : host) + url.path(QUrl::FullyEncoded);
 }

@@ -90,6 +90,7 @@ public:
     static QString planName(const QString &plan);
     // "09:05" on the day of now, else "Fri 5 Dec, 09:05", in local time.
     static QString reportTime(const QDateTime &time, const QDateTime &now);
-    // Where the waiting GitHub row tells the user to go: the URL's host and path.
+    // Where the waiting GitHub row tells the user to go: the URL's host (github.com when it has
+    // none) and path.
     static QString verificationPlace(const QUrl &url);
 };

@@ -73,16 +73,6 @@ LayoutEditor::LayoutEditor(FrameModel &model, QWidget *parent)
 
 LayoutEditor::~LayoutEditor() = default;
 
-std::optional<int> LayoutEditor::slotFromEnvironment()
-{
-    const QString text = qEnvironmentVariable("TESSARINE_EDITOR_SLOT").trimmed();
-    bool ok = false;
-    const int slot = text.toInt(&ok);
-    if (!ok || slot < 0)
-        return std::nullopt;
-    return slot;
-}
-
 void LayoutEditor::buildToolbar()
 {
     auto *toolbar = addToolBar(QStringLiteral("Editor"));
@@ -255,7 +245,7 @@ void LayoutEditor::contentShown()
 {
     if (!m_state->selection() && !m_model.pages().isEmpty())
         m_state->setSelection(m_model.pages().first().id);
-    if (const std::optional<int> slot = slotFromEnvironment())
+    if (const std::optional<int> slot = m_model.configuration().editorSlot)
         m_state->setSelectedSlot(*slot);
     // The keys of the canvas (arrows, Delete, Escape) work at once.
     if (m_detail->currentWidget() == m_canvas)

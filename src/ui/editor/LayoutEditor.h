@@ -49,10 +49,6 @@ public:
     QWidget *currentDetail() const;
     QWidget *currentInspectorColumn() const;
 
-    // The slot TESSARINE_EDITOR_SLOT asks for: none when it is unset, empty, not a whole number,
-    // or negative (no slot can be selected by a negative index).
-    static std::optional<int> slotFromEnvironment();
-
 protected:
     void showEvent(QShowEvent *event) override;
 

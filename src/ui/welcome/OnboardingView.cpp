@@ -17,27 +17,11 @@
 
 #include <QLayout>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-
-namespace {
-
-// A base-10 integer with an optional sign and nothing else; none for any other text.
-std::optional<int> parseStep(const QString &text)
-{
-    static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!integer.match(text).hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-} // namespace
 
 OnboardingView::OnboardingView(FrameModel &model, std::function<void()> close, QWidget *parent)
     : QWidget(parent)
@@ -115,7 +99,7 @@ void OnboardingView::showEvent(QShowEvent *event)
         return;
     m_shownOnce = true;
     m_state->check(m_model.screensDir());
-    applyStepVariable();
+    applyConfiguredStep();
     focusStep();
 }
 
@@ -129,11 +113,9 @@ void OnboardingView::changeEvent(QEvent *event)
     QMetaObject::invokeMethod(this, restyle, Qt::QueuedConnection);
 }
 
-void OnboardingView::applyStepVariable()
+void OnboardingView::applyConfiguredStep()
 {
-    if (!qEnvironmentVariableIsSet(stepVariable))
-        return;
-    if (const std::optional<int> step = parseStep(qEnvironmentVariable(stepVariable)))
+    if (const std::optional<int> step = m_model.configuration().welcomeStep)
         setStep(*step);
 }
 

@@ -33,9 +33,6 @@ public:
     static constexpr int toolsStep = 2;
     static constexpr int pagesStep = 3;
     static constexpr int stepCount = 4;
-    // Opens the flow at the given step (a base-10 integer, not range-checked) for screenshots
-    // and tests.
-    static constexpr const char *stepVariable = "TESSARINE_WELCOME_STEP";
 
     // `close` closes the window the view sits in.
     OnboardingView(FrameModel &model, std::function<void()> close, QWidget *parent = nullptr);
@@ -106,7 +103,9 @@ private:
     void focusStep();
     static QWidget *firstControlIn(QWidget *step);
     void finish();
-    void applyStepVariable();
+    // Opens the flow at the configuration's welcomeStep (not range-checked), for screenshots and
+    // tests.
+    void applyConfiguredStep();
 
     FrameModel &m_model;
     std::function<void()> m_close;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/Autostart.h"
@@ -160,7 +161,7 @@ void TestAutostart::unwritableFolderLeavesItOff()
 
 void TestAutostart::menuItemSitsAboveQuit()
 {
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     const QList<QAction *> actions = menu.actions();
     QCOMPARE(actions.last()->text(), QStringLiteral("Quit Tessarine"));
@@ -170,7 +171,7 @@ void TestAutostart::menuItemSitsAboveQuit()
 
 void TestAutostart::menuItemReadsAndWritesTheFile()
 {
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     FrameMenu menu(model);
     QAction *item = menuItem(menu, QStringLiteral("Start at Login"));
     QVERIFY(item);

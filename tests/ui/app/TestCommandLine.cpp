@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/Paths.h"
+#include "RunConfiguration.h"
 #include "render/RenderCommand.h"
 #include "ui/app/CommandLine.h"
 
@@ -99,7 +99,8 @@ void TestCommandLine::parses()
 
 void TestCommandLine::helpNamesWhatAUserNeeds()
 {
-    const QString help = CommandLine::helpText();
+    const Configuration configuration = TestSupport::configuration();
+    const QString help = CommandLine::helpText(configuration);
     const QStringList needed{"--welcome",
                              "--edit-layout",
                              "--connections",
@@ -114,9 +115,9 @@ void TestCommandLine::helpNamesWhatAUserNeeds()
                              "TESSARINE_GITHUB_API",
                              "TESSARINE_GITHUB_WEB",
                              "TESSARINE_UPDATE_FEED",
-                             Paths::settingsFile(),
-                             Paths::screensDir(),
-                             Paths::viewsDir()};
+                             configuration.settingsFile(),
+                             configuration.screensDir,
+                             configuration.viewsDir};
     for (const QString &text : needed)
         QVERIFY2(help.contains(text), qPrintable(text));
     // The render command's usage as that command gives it, wrapped.
@@ -127,7 +128,7 @@ void TestCommandLine::programAnswersHelpAndVersion()
 {
     const Run help = runProgram({"--help"});
     QCOMPARE(help.exitCode, 0);
-    QCOMPARE(help.out, CommandLine::helpText());
+    QCOMPARE(help.out, CommandLine::helpText(TestSupport::configuration()));
     QCOMPARE(help.err, QString());
 
     const Run version = runProgram({"--welcome", "--version"});

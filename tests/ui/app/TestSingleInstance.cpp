@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "ui/app/App.h"
 #include "ui/app/SingleInstance.h"
@@ -210,7 +211,7 @@ void TestSingleInstance::stoppedInstanceFreesTheSession()
 
 void TestSingleInstance::appBringsTheAskedWindows()
 {
-    App app;
+    App app(TestSupport::configuration());
     QVERIFY(!app.connectionsWindow());
     app.handOver({"--connections"});
     QVERIFY(app.connectionsWindow());

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "model/FrameModel.h"
@@ -50,7 +51,7 @@ void TestSnapshot::init()
 void TestSnapshot::exportsEveryLookViewAndAppearance()
 {
     UiTestSupport::writeScreens(screensDir(), {"page0", "page1"}, tealPicture);
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     Snapshot::run(model, outputDir());
 
     QStringList expected;
@@ -71,7 +72,7 @@ void TestSnapshot::exportsEveryLookViewAndAppearance()
 void TestSnapshot::picturesShowTheLargeCardOnGrey()
 {
     UiTestSupport::writeScreens(screensDir(), {"page0"}, tealPicture);
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     Snapshot::run(model, outputDir());
 
     for (const bool dark : {false, true}) {
@@ -88,7 +89,7 @@ void TestSnapshot::picturesShowTheLargeCardOnGrey()
 
 void TestSnapshot::withoutManifestExportsNothing()
 {
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     Snapshot::run(model, outputDir());
     QVERIFY(QDir(outputDir()).exists());
     QVERIFY(QDir(outputDir()).isEmpty());

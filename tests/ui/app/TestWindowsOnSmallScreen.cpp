@@ -5,6 +5,7 @@
 // answer the keyboard: Escape and Ctrl+W close them, focus shows, and the welcome flow's keys do
 // what they look like they do.
 
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "services/ConnectionsState.h"
@@ -125,7 +126,9 @@ private Q_SLOTS:
 
 private:
     void useFontSize(double points);
-    OnboardingView *openWelcomeAt(App &app, int step);
+    // The test run's configuration, with the welcome window opening at `step`.
+    static Configuration welcomeAt(int step);
+    OnboardingView *openWelcome(App &app);
 
     std::unique_ptr<QTemporaryDir> m_root;
     QFont m_font;
@@ -149,7 +152,6 @@ void TestWindowsOnSmallScreen::init()
     qputenv("TESSARINE_VIEWS", TESSARINE_TEST_VIEWS);
     qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root->filePath(QStringLiteral("screens"))));
     qputenv("PATH", QFile::encodeName(m_root->path()));
-    qunsetenv(OnboardingView::stepVariable);
 }
 
 void TestWindowsOnSmallScreen::cleanup()
@@ -157,7 +159,6 @@ void TestWindowsOnSmallScreen::cleanup()
     QApplication::setFont(m_font);
     for (QWidget *window : QApplication::topLevelWidgets())
         window->close();
-    qunsetenv(OnboardingView::stepVariable);
 }
 
 void TestWindowsOnSmallScreen::useFontSize(double points)
@@ -167,9 +168,15 @@ void TestWindowsOnSmallScreen::useFontSize(double points)
     QApplication::setFont(font);
 }
 
-OnboardingView *TestWindowsOnSmallScreen::openWelcomeAt(App &app, int step)
+Configuration TestWindowsOnSmallScreen::welcomeAt(int step)
 {
-    qputenv(OnboardingView::stepVariable, QByteArray::number(step));
+    Configuration configuration = TestSupport::configuration();
+    configuration.welcomeStep = step;
+    return configuration;
+}
+
+OnboardingView *TestWindowsOnSmallScreen::openWelcome(App &app)
+{
     auto *view = qobject_cast<OnboardingView *>(open(app, Window::Welcome));
     // The search for tools ends before the keys are tried: its end moves nothing, but the checks
     // compare what they saw before and after.
@@ -215,7 +222,7 @@ void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen()
     if (!autosaveName.isEmpty())
         WindowFrameStore::save(autosaveName, QRect(300, 200, 2400, 1300));
 
-    App app;
+    App app(TestSupport::configuration());
     QWidget *shown = open(app, window);
     QVERIFY(shown);
     QVERIFY(QTest::qWaitForWindowExposed(shown));
@@ -247,7 +254,7 @@ void TestWindowsOnSmallScreen::windowsOpenInsideTheScreen()
 void TestWindowsOnSmallScreen::connectionsShowEverySectionAtALargeFont()
 {
     useFontSize(12);
-    FrameModel model;
+    FrameModel model(TestSupport::configuration());
     ConnectionsView view(model);
     // Off the small screen's limits: the size the window asks for.
     view.resize(view.sizeHint());
@@ -270,7 +277,7 @@ void TestWindowsOnSmallScreen::editorInspectorFitsAtALargeFont()
 {
     QFETCH(double, fontSize);
     useFontSize(fontSize);
-    App app;
+    App app(TestSupport::configuration());
     auto *editor = qobject_cast<LayoutEditor *>(open(app, Window::Editor));
     QVERIFY(editor);
     QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -327,7 +334,7 @@ void TestWindowsOnSmallScreen::escapeAndCtrlWClose()
 {
     QFETCH(Window, window);
     QFETCH(QKeySequence, key);
-    App app;
+    App app(TestSupport::configuration());
     QWidget *shown = open(app, window);
     QVERIFY(QTest::qWaitForWindowActive(shown));
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : shown;
@@ -340,7 +347,7 @@ void TestWindowsOnSmallScreen::escapeAndCtrlWClose()
 
 void TestWindowsOnSmallScreen::escapeOnTheCanvasDropsTheSlotFirst()
 {
-    App app;
+    App app(TestSupport::configuration());
     auto *editor = qobject_cast<LayoutEditor *>(open(app, Window::Editor));
     QVERIFY(editor);
     QVERIFY(QTest::qWaitForWindowActive(editor));
@@ -367,8 +374,8 @@ void TestWindowsOnSmallScreen::escapeOnTheCanvasDropsTheSlotFirst()
 
 void TestWindowsOnSmallScreen::upAndDownMoveBetweenStartingSets()
 {
-    App app;
-    OnboardingView *view = openWelcomeAt(app, OnboardingView::pagesStep);
+    App app(welcomeAt(OnboardingView::pagesStep));
+    OnboardingView *view = openWelcome(app);
     QVERIFY(view);
     auto *pages = view->findChild<PagesStep *>();
     // Entering the step, the chosen set has the focus.
@@ -394,8 +401,8 @@ void TestWindowsOnSmallScreen::spaceTicksTheFocusedTool()
 {
     // Claude Code's folder makes Claude found, and so ticked once the search is over.
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
-    OnboardingView *view = openWelcomeAt(app, OnboardingView::gitHubStep);
+    App app(welcomeAt(OnboardingView::gitHubStep));
+    OnboardingView *view = openWelcome(app);
     QVERIFY(view);
     QVERIFY(view->chosen().contains(QStringLiteral("claude")));
 
@@ -419,9 +426,9 @@ void TestWindowsOnSmallScreen::spaceTicksTheFocusedTool()
 void TestWindowsOnSmallScreen::everyTabStopIsAVisibleNamedControl()
 {
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
     for (int step : {OnboardingView::gitHubStep, OnboardingView::toolsStep, OnboardingView::pagesStep}) {
-        OnboardingView *view = openWelcomeAt(app, step);
+        App app(welcomeAt(step));
+        OnboardingView *view = openWelcome(app);
         QVERIFY(view);
         QStringList stops;
         QWidget *first = QApplication::focusWidget();
@@ -440,15 +447,15 @@ void TestWindowsOnSmallScreen::everyTabStopIsAVisibleNamedControl()
                  qPrintable(stops.join(QStringLiteral(" → "))));
         QVERIFY2(stops.contains(QStringLiteral("Back")), qPrintable(stops.join(QStringLiteral(" → "))));
         QCOMPARE(view->step(), step);
+        QTRY_VERIFY_WITH_TIMEOUT(!app.model().isRefreshing(), waitMs);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!app.model().isRefreshing(), waitMs);
 }
 
 void TestWindowsOnSmallScreen::focusIsDrawn()
 {
     QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-    App app;
-    OnboardingView *view = openWelcomeAt(app, OnboardingView::toolsStep);
+    App app(welcomeAt(OnboardingView::toolsStep));
+    OnboardingView *view = openWelcome(app);
     QVERIFY(view);
     QPushButton *primary = view->footer()->primaryButton();
     QPushButton *back = view->footer()->backButton();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "model/FrameModel.h"
@@ -127,7 +128,7 @@ void TestFrameMenu::makeModel(const QStringList &views, const std::optional<QStr
 {
     if (!views.isEmpty() || error)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), views, greyPicture, error);
-    m_model = std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    m_model = std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     m_menu = std::make_unique<FrameMenu>(*m_model);
 }
 
@@ -397,7 +398,7 @@ void TestFrameMenu::providersAndLogos()
     find(*m_menu, "AI Plans/Alert Before Plans Run Out")->trigger();
     QVERIFY(!m_model->display().planAlerts());
     QVERIFY(!m_model->isRefreshing());
-    QCOMPARE(FrameModel().display().planAlerts(), false);
+    QCOMPARE(FrameModel(TestSupport::configuration()).display().planAlerts(), false);
     m_menu->rebuild();
     QVERIFY(!find(*m_menu, "AI Plans/Alert Before Plans Run Out")->isChecked());
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "model/FrameModel.h"
@@ -119,7 +120,7 @@ void TestFrameView::makeModel(const QStringList &views, const UiTestSupport::Pic
 {
     if (!views.isEmpty() || error)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), views, picture, error);
-    m_model = std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    m_model = std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     m_view = std::make_unique<FrameView>(*m_model);
     m_view->appearance().setFixedDark(false);
     m_view->resize(m_view->sizeHint());
@@ -332,7 +333,7 @@ void TestFrameView::placeholderText()
     // A manifest that names no views: nothing to show but the reason.
     if (withManifest)
         UiTestSupport::writeScreens(m_dir->filePath(QStringLiteral("screens")), {}, colouredPicture, error);
-    FrameModel model(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    FrameModel model(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     model.refresher().setWelcoming(welcoming);
     QCOMPARE(ScreenImage(model).placeholderText(), expected);
 }

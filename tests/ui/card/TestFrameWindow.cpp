@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "model/FrameModel.h"
@@ -80,7 +81,7 @@ void TestFrameWindow::cleanup()
 void TestFrameWindow::start()
 {
     m_window.reset();
-    m_model = std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+    m_model = std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     m_window = std::make_unique<FrameWindow>(*m_model);
     m_window->apply(true);
     m_window->show();

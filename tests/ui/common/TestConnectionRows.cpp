@@ -23,7 +23,6 @@ class TestConnectionRows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void claude_data();
     void claude();
     void codex_data();
@@ -40,12 +39,6 @@ private Q_SLOTS:
     void reportTime_data();
     void reportTime();
 };
-
-void TestConnectionRows::initTestCase()
-{
-    // A verification URL without a host falls back to GitHub's own web host.
-    qunsetenv("TESSARINE_GITHUB_WEB");
-}
 
 void TestConnectionRows::claude_data()
 {

@@ -107,7 +107,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("action");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("sign in") << "GitHub" << int(Action::signIn) << QStringList{"Sign In…, GitHub"};
-        QTest::newRow("set up") << "Claude" << int(Action::setUpClaude) << QStringList{"Set Up, Claude"};
         QTest::newRow("GitHub CLI to install") << "GitHub" << int(Action::gitHubCliInstall)
                                                << QStringList{"Check Again, GitHub", "Get GitHub CLI, GitHub"};
         QTest::newRow("device code") << "GitHub" << int(Action::deviceCode)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
+#include "ConsentRecorder.h"
 #include "TestSupport.h"
+#include "ToolGate.h"
+#include "ToolMachine.h"
 #include "UrlRecorder.h"
 #include "model/FrameModel.h"
-#include "platform/CalendarConsentPresenter.h"
 #include "platform/CalendarStore.h"
 #include "platform/Defaults.h"
 #include "platform/InMemoryCredentialStore.h"
@@ -28,8 +29,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -40,19 +39,6 @@ namespace {
 
 constexpr int waitMs = 15000;
 const QString clientIdKey = QStringLiteral("githubClientID");
-
-// Answers the calendar question as the test says.
-class ConsentAnswer : public CalendarConsentPresenter
-{
-public:
-    explicit ConsentAnswer(std::optional<bool> answer)
-        : m_answer(answer)
-    {}
-    QCoro::Task<std::optional<bool>> askForCalendarAccess() override { co_return m_answer; }
-
-private:
-    std::optional<bool> m_answer;
-};
 
 // The labels of the buttons at a row's end, in order.
 QStringList buttonTexts(const ConnectionRowWidget *row)
@@ -103,7 +89,6 @@ private Q_SLOTS:
     void signedOutGitHubRow();
     void waitingForCodeCopiesAndCancels();
     void signedInThenSignOutRefreshes();
-    void failedSignIn_data();
     void failedSignIn();
     void calendarRow_data();
     void calendarRow();
@@ -120,19 +105,18 @@ private Q_SLOTS:
     void greyLogoStaysLegibleOnDark();
 
 private:
-    QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n");
+    QString tool(const QString &name, const QByteArray &body = "#!/bin/sh\n") { return m_machine->tool(name, body); }
     // A GitHub CLI that logs each run and answers "gh api user" with `login` (nothing when empty).
     void fakeGh(const QByteArray &login);
-    int ghRuns() const { return readFile(m_root->filePath(QStringLiteral("gh.log"))).count('\n'); }
+    int ghRuns() const { return readFile(m_machine->path(QStringLiteral("gh.log"))).count('\n'); }
     void makeModel();
     void showView();
     void waitForCheck();
     ConnectionRowWidget *row(const QString &name) const { return m_view->row(name); }
 
-    QString m_zsh;
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString m_bin;
-    QString m_home;
+    std::unique_ptr<ToolMachine> m_machine;
+    // GitHub's web host for signing in; the test run's own when empty.
+    QString m_gitHubWeb;
     std::shared_ptr<InMemoryCredentialStore> m_credentials;
     std::unique_ptr<FrameModel> m_model;
     std::unique_ptr<ConnectionsView> m_view;
@@ -141,30 +125,14 @@ private:
 
 void TestConnectionsView::initTestCase()
 {
-    // The tools are looked for through the login shell; zsh keeps the PATH it is given.
-    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-    if (m_zsh.isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestConnectionsView::init()
 {
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    m_bin = m_root->filePath(QStringLiteral("bin"));
-    m_home = m_root->filePath(QStringLiteral("home"));
-    QVERIFY(QDir().mkpath(m_bin));
-    QVERIFY(QDir().mkpath(m_home));
-    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("views"))));
-    qputenv("HOME", QFile::encodeName(m_home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("data"))));
-    qputenv("SHELL", QFile::encodeName(m_zsh));
-    qputenv("PATH", QFile::encodeName(m_bin));
-    qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root->filePath(QStringLiteral("screens"))));
-    // No catalogue and so no pages: a refresh asked for by the window draws nothing.
-    qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root->filePath(QStringLiteral("views"))));
+    m_machine = std::make_unique<ToolMachine>();
+    QVERIFY(m_machine->enter());
+    m_gitHubWeb.clear();
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
     m_browser = std::make_unique<UrlRecorder>();
@@ -184,21 +152,20 @@ void TestConnectionsView::cleanup()
     Defaults::remove(CalendarStore::accessKey);
 }
 
-QString TestConnectionsView::tool(const QString &name, const QByteArray &body)
-{
-    return TestSupport::writeScript(m_bin + QLatin1Char('/') + name, body);
-}
-
 void TestConnectionsView::fakeGh(const QByteArray &login)
 {
-    const QByteArray log = QFile::encodeName(m_root->filePath(QStringLiteral("gh.log")));
+    const QByteArray log = QFile::encodeName(m_machine->path(QStringLiteral("gh.log")));
     tool(QStringLiteral("gh"),
          "#!/bin/sh\necho \"$*\" >> '" + log + "'\nif [ \"$1 $2\" = 'api user' ]; then printf '" + login + "'; fi\n");
 }
 
 void TestConnectionsView::makeModel()
 {
-    m_model = std::make_unique<FrameModel>(m_credentials, nullptr);
+    // No catalogue and so no pages: a refresh asked for by the window draws nothing.
+    Configuration configuration = m_machine->configuration();
+    if (!m_gitHubWeb.isEmpty())
+        configuration.gitHubWeb = m_gitHubWeb;
+    m_model = std::make_unique<FrameModel>(configuration, m_credentials);
     m_view = std::make_unique<ConnectionsView>(*m_model);
 }
 
@@ -290,7 +257,7 @@ void TestConnectionsView::signedOutGitHubRow()
 void TestConnectionsView::waitingForCodeCopiesAndCancels()
 {
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    m_gitHubWeb = github.start();
     github.setReply("POST /login/device/code", reply(R"({"device_code": "dc-1", "user_code": "WDJB-MJHT", "interval": 5,
                               "verification_uri": "https://github.com/login/device"})"));
     github.setReply("POST /login/oauth/access_token", reply(R"({"error": "authorization_pending"})"));
@@ -315,7 +282,6 @@ void TestConnectionsView::waitingForCodeCopiesAndCancels()
     QTest::mouseClick(findButton(m_view.get(), QStringLiteral("Cancel")), Qt::LeftButton);
     QTRY_COMPARE(gitHub->statusText(), QStringLiteral("Not connected"));
     QCOMPARE(buttonTexts(gitHub), QStringList{"Sign In…"});
-    qunsetenv("TESSARINE_GITHUB_WEB");
 }
 
 void TestConnectionsView::signedInThenSignOutRefreshes()
@@ -340,37 +306,21 @@ void TestConnectionsView::signedInThenSignOutRefreshes()
     QVERIFY(!m_credentials->contains(GitHubAuth::storeService, GitHubAuth::storeAccount));
 }
 
-void TestConnectionsView::failedSignIn_data()
-{
-    QTest::addColumn<bool>("clientId");
-    QTest::addColumn<QString>("detail");
-    QTest::addColumn<QStringList>("buttons");
-
-    QTest::newRow("no GitHub App") << false << "Tessarine’s GitHub App isn’t set up in this build yet."
-                                   << QStringList();
-    QTest::newRow("no code from GitHub") << true << "GitHub didn’t return a sign-in code." << QStringList{"Sign In…"};
-}
-
+// Each failure's texts are TestConnectionRows' and TestGitHubAuth's; here the window follows one.
 void TestConnectionsView::failedSignIn()
 {
-    QFETCH(bool, clientId);
-    QFETCH(QString, detail);
-    QFETCH(QStringList, buttons);
-
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    m_gitHubWeb = github.start();
     github.setReply("POST /login/device/code", reply(R"({"device_code": "dc-1"})"));
-    if (clientId)
-        Defaults::setValue(clientIdKey, QStringLiteral("Iv1.test"));
+    Defaults::setValue(clientIdKey, QStringLiteral("Iv1.test"));
     showView();
 
     m_model->github().signIn();
 
     ConnectionRowWidget *gitHub = row(QStringLiteral("github"));
-    QTRY_COMPARE_WITH_TIMEOUT(gitHub->detail(), detail, waitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(gitHub->detail(), QStringLiteral("GitHub didn’t return a sign-in code."), waitMs);
     QCOMPARE(gitHub->statusText(), QStringLiteral("Needs set-up"));
-    QCOMPARE(buttonTexts(gitHub), buttons);
-    qunsetenv("TESSARINE_GITHUB_WEB");
+    QCOMPARE(buttonTexts(gitHub), QStringList{"Sign In…"});
 }
 
 void TestConnectionsView::calendarRow_data()
@@ -407,7 +357,7 @@ void TestConnectionsView::calendarRow()
 
 void TestConnectionsView::allowAsksAndRedraws()
 {
-    ConsentAnswer allow(true);
+    ConsentRecorder allow(true);
     makeModel();
     m_model->eventStore().setConsentPresenter(&allow);
     showView();
@@ -442,10 +392,10 @@ void TestConnectionsView::openPrivacySettingsShowsTheDialog()
 void TestConnectionsView::checkAgainDisabledWhileChecking()
 {
     // The GitHub CLI's login is looked up last and holds the probe until the test lets it go.
-    const QByteArray log = QFile::encodeName(m_root->filePath(QStringLiteral("gh.log")));
-    const QByteArray release = QFile::encodeName(m_root->filePath(QStringLiteral("release")));
-    tool(QStringLiteral("gh"), "#!/bin/sh\necho \"$*\" >> '" + log + "'\nwhile [ ! -e '" + release +
-                                   "' ]; do sleep 0.05; done\nprintf mona\n");
+    const QByteArray log = QFile::encodeName(m_machine->path(QStringLiteral("gh.log")));
+    ToolGate gate(m_machine->path(QStringLiteral("release")));
+    QVERIFY(gate.isValid());
+    tool(QStringLiteral("gh"), "#!/bin/sh\necho \"$*\" >> '" + log + "'\n" + gate.waitLine() + "\nprintf mona\n");
     makeModel();
     m_view->show();
     QVERIFY(m_view->state().isChecking());
@@ -462,7 +412,7 @@ void TestConnectionsView::checkAgainDisabledWhileChecking()
     m_view->check();
     QTRY_COMPARE_WITH_TIMEOUT(ghRuns(), 1, waitMs);
 
-    QVERIFY(writeFile(QFile::decodeName(release), "go"));
+    gate.open();
     waitForCheck();
     QVERIFY(m_view->checkAgainAction()->isEnabled());
     QCOMPARE(ghRuns(), 1);
@@ -477,7 +427,7 @@ void TestConnectionsView::checkAgainDisabledWhileChecking()
 
 void TestConnectionsView::claudeSetUpAndRemove()
 {
-    const QString settings = m_home + QStringLiteral("/.claude/settings.json");
+    const QString settings = m_machine->home() + QStringLiteral("/.claude/settings.json");
     const QJsonObject own{{"statusLine", QJsonObject{{"type", "command"}, {"command", "my-line"}}}};
     QVERIFY(writeFile(settings, json(own)));
     showView();
@@ -506,7 +456,7 @@ void TestConnectionsView::claudeSetUpAndRemove()
 
 void TestConnectionsView::failedSetUpShowsProblemUntilSuccess()
 {
-    const QString settings = m_home + QStringLiteral("/.claude/settings.json");
+    const QString settings = m_machine->home() + QStringLiteral("/.claude/settings.json");
     const QByteArray array = "[\"not\", \"an object\"]";
     QVERIFY(writeFile(settings, array));
     showView();
@@ -543,10 +493,10 @@ void TestConnectionsView::quickPressesKeepTheUsersStatusLine()
 {
     // The probe's "gh api user" logs when it starts and ends; the refreshes the buttons ask for
     // run "gh auth token", which is no probe. (The PATH holds the fake tools alone.)
-    const QByteArray log = QFile::encodeName(m_root->filePath(QStringLiteral("gh.log")));
+    const QByteArray log = QFile::encodeName(m_machine->path(QStringLiteral("gh.log")));
     tool(QStringLiteral("gh"), "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] || exit 1\necho start >> '" + log +
                                    "'\n/bin/sleep 0.2\necho end >> '" + log + "'\nprintf mona\n");
-    const QString settings = m_home + QStringLiteral("/.claude/settings.json");
+    const QString settings = m_machine->home() + QStringLiteral("/.claude/settings.json");
     const QJsonObject own{{"statusLine", QJsonObject{{"type", "command"}, {"command", "~/bin/my line.sh"}}},
                           {"theme", "dark"}};
     QVERIFY(writeFile(settings, json(own)));
@@ -604,9 +554,9 @@ void TestConnectionsView::toolRowsAsFound()
 {
     tool(QStringLiteral("codex"));
     tool(QStringLiteral("gemini"));
-    QVERIFY(writeFile(m_root->filePath(QStringLiteral("screens/data.json")),
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("screens/data.json")),
                       R"({"ai": {"providers": [{"id": "codex", "status": "ok", "plan": "prolite"}]}})"));
-    QVERIFY(writeFile(m_root->filePath(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
+    QVERIFY(writeFile(m_machine->path(QStringLiteral("data/Wispr Flow/flow.sqlite")), "SQLite format 3"));
     showView();
 
     QStringList titles;
@@ -649,7 +599,7 @@ void TestConnectionsView::logoLookup()
     QFETCH(QString, found);
     QFETCH(bool, isTemplate);
 
-    const QString dir = m_root->filePath(QStringLiteral("logos"));
+    const QString dir = m_machine->path(QStringLiteral("logos"));
     for (const QString &file : files)
         QVERIFY(writeFile(dir + QLatin1Char('/') + file, "<svg/>"));
     const auto result = ConnectionMark::findLogo(logo, dir);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
 #include "RefreshSupport.h"
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/InMemoryCredentialStore.h"
@@ -21,7 +21,9 @@ using namespace RefreshSupport;
 
 // The editor while real refreshes run (with the stand-in page view of tests/fixtures/refresh):
 // slots wait for the refresh that draws them, edits made during a refresh wait for its
-// follow-up, quick edits never pile up refreshes, and a failed refresh leaves the editor working.
+// follow-up, and a failed refresh leaves the editor working. That quick edits never pile up
+// refreshes is the refresh schedule's (TestRefreshScheduler) and the model's
+// (TestFrameModelEditing: one refresh an edit).
 class TestEditorRefresh : public QObject
 {
     Q_OBJECT
@@ -31,13 +33,12 @@ private Q_SLOTS:
     void cleanup();
 
     void editsDuringARefreshWaitForTheFollowUp();
-    void manyQuickEditsStartOneRefreshAndOneFollowUp();
     void failedRefreshLeavesTheEditorWorking();
 
 private:
     std::unique_ptr<FrameModel> makeModel() const
     {
-        return std::make_unique<FrameModel>(std::make_shared<InMemoryCredentialStore>(), nullptr);
+        return std::make_unique<FrameModel>(TestSupport::configuration(), std::make_shared<InMemoryCredentialStore>());
     }
     QString screens() const { return m_dir->filePath(QStringLiteral("screens")); }
     // Counts the refreshes that start.
@@ -49,13 +50,8 @@ private:
 
 void TestEditorRefresh::init()
 {
-    QVERIFY(FakeTools::isolated());
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("TESSARINE_SCREENS", screens().toUtf8());
-    qputenv("TESSARINE_VIEWS", TestSupport::fixturePath(QStringLiteral("refresh/views")).toUtf8());
-    TestSupport::clearDefaults();
-    FakeTools::useLoginShell(QStringLiteral("/bin/sh"));
-    FakeTools::remove(QStringLiteral("gh"));
+    QVERIFY(startRefreshCase(*m_dir));
     writeSettings(screens(), {page("full", {"today.date"}), page("halves", {"countdown", nullptr})});
     m_runs = 0;
 }
@@ -110,33 +106,6 @@ void TestEditorRefresh::editsDuringARefreshWaitForTheFollowUp()
     QCOMPARE(model->errorLine(), std::nullopt);
     QVERIFY(editor.navigationSubtitle().startsWith(QStringLiteral("Updated ")));
     QCOMPARE(model->document().history().undoStack().size(), 2);
-}
-
-void TestEditorRefresh::manyQuickEditsStartOneRefreshAndOneFollowUp()
-{
-    auto model = makeModel();
-    countRuns(*model);
-    LayoutEditor editor(*model);
-    editor.show();
-    const QUuid id = model->pages().at(1).id;
-    editor.state().setSelection(id);
-    PageCanvas *canvas = editor.canvas();
-
-    // Through the keyboard and the model alike, as fast as they come.
-    QTest::keyClick(canvas, Qt::Key_Right);
-    QTest::keyClick(canvas, Qt::Key_Delete);
-    for (const char *widget : {"today.date", "countdown", "calendar.next", "today.date"})
-        model->setWidget(QString::fromLatin1(widget), id, 1);
-    model->setTitle(QStringLiteral("Busy"), id);
-    model->undo();
-    model->redo();
-    QCOMPARE(model->document().history().undoStack().size(), 6);
-    QCOMPARE(m_runs, 1);
-
-    QVERIFY(waitUntilIdle(*model));
-    QCOMPARE(m_runs, 2);
-    QVERIFY(!canvas->overlays().at(1)->isUpdating());
-    QCOMPARE(model->renderedPages(), model->pages());
 }
 
 void TestEditorRefresh::failedRefreshLeavesTheEditorWorking()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunConfiguration.h"
 #include "TestSupport.h"
 #include "model/FrameModel.h"
 #include "platform/CalendarStore.h"
@@ -91,8 +92,8 @@ private Q_SLOTS:
     void cleanup();
 
     void showingSelectsTheFirstPageAndKeepsTheSelection();
-    void editorSlotFromTheEnvironment_data();
-    void editorSlotFromTheEnvironment();
+    void configuredEditorSlot_data();
+    void configuredEditorSlot();
     void choosingAnotherPageClearsTheSlot();
     void highlightedRowIsTheSelectedPage();
     void arrowKeysStopAtTheEnds();
@@ -127,7 +128,13 @@ private Q_SLOTS:
 
 private:
     void writeSettings(const QJsonArray &pages);
-    std::unique_ptr<FrameModel> makeModel() { return std::make_unique<FrameModel>(); }
+    std::unique_ptr<FrameModel> makeModel(const std::optional<int> &editorSlot = std::nullopt,
+                                          const QString &viewsDir = QStringLiteral(TESSARINE_TEST_VIEWS))
+    {
+        Configuration configuration = TestSupport::configuration(m_dir->filePath(QStringLiteral("screens")), viewsDir);
+        configuration.editorSlot = editorSlot;
+        return std::make_unique<FrameModel>(configuration);
+    }
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("settings.json")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -137,9 +144,6 @@ void TestLayoutEditor::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    qputenv("TESSARINE_SCREENS", m_dir->filePath(QStringLiteral("screens")).toUtf8());
-    qputenv("TESSARINE_VIEWS", QByteArray(TESSARINE_TEST_VIEWS));
-    qunsetenv("TESSARINE_EDITOR_SLOT");
     TestSupport::defaultsStore().clear();
     // Three pages: two halves, three columns, and one whose layout the catalogue lacks.
     writeSettings({pageJson("halves", {"github.year", QJsonValue()}),
@@ -175,30 +179,20 @@ void TestLayoutEditor::showingSelectsTheFirstPageAndKeepsTheSelection()
     QCOMPARE(editor.state().selection(), model->pages().at(2).id);
 }
 
-void TestLayoutEditor::editorSlotFromTheEnvironment_data()
+void TestLayoutEditor::configuredEditorSlot_data()
 {
-    QTest::addColumn<QByteArray>("value");
     QTest::addColumn<std::optional<int>>("slot");
 
-    QTest::newRow("one") << QByteArray("1") << std::optional<int>(1);
-    QTest::newRow("plus sign") << QByteArray("+2") << std::optional<int>(2);
-    QTest::newRow("zero") << QByteArray("0") << std::optional<int>(0);
-    QTest::newRow("beyond the layout") << QByteArray("7") << std::optional<int>(7);
-    QTest::newRow("not a number") << QByteArray("second") << std::optional<int>();
-    QTest::newRow("empty") << QByteArray("") << std::optional<int>();
-    QTest::newRow("negative") << QByteArray("-1") << std::optional<int>();
-    QTest::newRow("fraction") << QByteArray("1.5") << std::optional<int>();
+    QTest::newRow("one") << std::optional<int>(1);
+    QTest::newRow("beyond the layout") << std::optional<int>(7);
+    QTest::newRow("none") << std::optional<int>();
 }
 
-void TestLayoutEditor::editorSlotFromTheEnvironment()
+void TestLayoutEditor::configuredEditorSlot()
 {
-    QFETCH(QByteArray, value);
     QFETCH(std::optional<int>, slot);
 
-    qputenv("TESSARINE_EDITOR_SLOT", value);
-    QCOMPARE(LayoutEditor::slotFromEnvironment(), slot);
-
-    auto model = makeModel();
+    auto model = makeModel(slot);
     LayoutEditor editor(*model);
     editor.show();
     QCOMPARE(editor.state().selectedSlot(), slot);
@@ -1035,8 +1029,7 @@ void TestLayoutEditor::calendarSettingsFollowAccess()
 
 void TestLayoutEditor::withoutCatalogueTheEditorSaysSo()
 {
-    qputenv("TESSARINE_VIEWS", m_dir->filePath(QStringLiteral("no-views")).toUtf8());
-    auto model = makeModel();
+    auto model = makeModel(std::nullopt, m_dir->filePath(QStringLiteral("no-views")));
     QVERIFY(!model->catalogue());
     LayoutEditor editor(*model);
     editor.show();

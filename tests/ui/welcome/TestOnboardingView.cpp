@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeTools.h"
 #include "PageDescription.h"
 #include "TestSupport.h"
+#include "ToolMachine.h"
 #include "model/FrameModel.h"
 #include "model/StartPages.h"
 #include "platform/CalendarStore.h"
@@ -32,8 +32,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 using TestSupport::describe;
@@ -86,8 +84,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void stepVariable_data();
-    void stepVariable();
+    void configuredStep_data();
+    void configuredStep();
     void stepsMoveWithContinueBackAndReturn();
     void preselectsOnceAfterTheFirstSearch();
     void preselectsNothingOnABareComputer();
@@ -110,21 +108,19 @@ private Q_SLOTS:
     void allowCalendarAsksTheUser();
 
 private:
-    // "gh" (signed in as octo-cat), "gh-signed-out", "codex", "grok", "gemini", "claude" (Claude
-    // Code's directory), "wispr" (its database).
-    void findOnTheMachine(const QStringList &things);
+    void findOnTheMachine(const QStringList &things) { m_machine->find(things); }
     void makeView(bool catalogue = false);
     void showAndWaitForSearch();
-    QString wisprDatabase() const { return m_data + QStringLiteral("/Wispr Flow/flow.sqlite"); }
-    QString settingsFile() const { return m_root->filePath(QStringLiteral("settings.json")); }
+    QString wisprDatabase() const { return m_machine->wisprDatabase(); }
+    QString settingsFile() const { return m_machine->path(QStringLiteral("settings.json")); }
+    Configuration configuration(bool catalogue) const;
     GitHubStep *gitHubStep() const { return m_view->findChild<GitHubStep *>(); }
     ToolsStep *toolsStep() const { return m_view->findChild<ToolsStep *>(); }
     PagesStep *pagesStep() const { return m_view->findChild<PagesStep *>(); }
 
-    QString m_zsh;
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString m_bin;
-    QString m_data;
+    std::unique_ptr<ToolMachine> m_machine;
+    std::optional<int> m_welcomeStep;
+    QString m_gitHubWeb; // the test run's own when empty
     std::shared_ptr<InMemoryCredentialStore> m_credentials;
     std::unique_ptr<FrameModel> m_model;
     std::unique_ptr<OnboardingView> m_view;
@@ -133,29 +129,15 @@ private:
 
 void TestOnboardingView::initTestCase()
 {
-    // The tools are looked for through the login shell; zsh keeps the PATH it is given.
-    m_zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
-    if (m_zsh.isEmpty()) {
-        QVERIFY2(!FakeTools::inContinuousIntegration(), "zsh is missing; scripts/install-deps installs it");
-        QSKIP("zsh is needed to run the tool probe against fake tools");
-    }
+    ToolMachine::requireZsh();
 }
 
 void TestOnboardingView::init()
 {
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    m_bin = m_root->filePath(QStringLiteral("bin"));
-    m_data = m_root->filePath(QStringLiteral("data"));
-    const QString home = m_root->filePath(QStringLiteral("home"));
-    for (const QString &dir : {m_bin, m_data, home, m_root->filePath(QStringLiteral("noviews"))})
-        QVERIFY(QDir().mkpath(dir));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data));
-    qputenv("SHELL", QFile::encodeName(m_zsh));
-    qputenv("PATH", QFile::encodeName(m_bin));
-    qputenv("TESSARINE_SCREENS", QFile::encodeName(m_root->filePath(QStringLiteral("screens"))));
-    qunsetenv(OnboardingView::stepVariable);
+    m_machine = std::make_unique<ToolMachine>();
+    QVERIFY(m_machine->enter());
+    m_welcomeStep.reset();
+    m_gitHubWeb.clear();
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
     Defaults::remove(QStringLiteral("onboarded"));
@@ -171,36 +153,25 @@ void TestOnboardingView::cleanup()
         QTRY_VERIFY_WITH_TIMEOUT(!m_model->isRefreshing(), waitMs);
     m_view.reset();
     m_model.reset();
-    qunsetenv(OnboardingView::stepVariable);
-    qunsetenv("TESSARINE_GITHUB_WEB");
     Defaults::remove(clientIdKey);
     Defaults::remove(CalendarStore::accessKey);
     Defaults::remove(QStringLiteral("onboarded"));
 }
 
-void TestOnboardingView::findOnTheMachine(const QStringList &things)
+Configuration TestOnboardingView::configuration(bool catalogue) const
 {
-    for (const QString &thing : things) {
-        const QString script = m_bin + QLatin1Char('/');
-        if (thing == QStringLiteral("gh"))
-            TestSupport::writeScript(script + thing, "#!/bin/sh\n[ \"$1 $2\" = 'api user' ] && echo octo-cat\n");
-        else if (thing == QStringLiteral("gh-signed-out"))
-            TestSupport::writeScript(script + QStringLiteral("gh"), "#!/bin/sh\nexit 1\n");
-        else if (thing == QStringLiteral("claude"))
-            QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.claude")));
-        else if (thing == QStringLiteral("wispr"))
-            QVERIFY(writeFile(wisprDatabase(), QByteArray()));
-        else
-            TestSupport::writeScript(script + thing, "#!/bin/sh\nexit 0\n");
-    }
+    // Without a catalogue a refresh asked for by the end of the flow has nothing to draw.
+    Configuration configuration =
+        m_machine->configuration(catalogue ? QStringLiteral(TESSARINE_TEST_VIEWS) : QString());
+    configuration.welcomeStep = m_welcomeStep;
+    if (!m_gitHubWeb.isEmpty())
+        configuration.gitHubWeb = m_gitHubWeb;
+    return configuration;
 }
 
 void TestOnboardingView::makeView(bool catalogue)
 {
-    // Without a catalogue a refresh asked for by the end of the flow has nothing to draw.
-    qputenv("TESSARINE_VIEWS", catalogue ? QByteArray(TESSARINE_TEST_VIEWS)
-                                         : QFile::encodeName(m_root->filePath(QStringLiteral("noviews"))));
-    m_model = std::make_unique<FrameModel>(m_credentials, nullptr);
+    m_model = std::make_unique<FrameModel>(configuration(catalogue), m_credentials);
     m_view = std::make_unique<OnboardingView>(*m_model, [this] { ++m_closes; });
 }
 
@@ -212,48 +183,42 @@ void TestOnboardingView::showAndWaitForSearch()
     QTRY_VERIFY_WITH_TIMEOUT(m_view->preselected(), waitMs);
 }
 
-void TestOnboardingView::stepVariable_data()
+void TestOnboardingView::configuredStep_data()
 {
-    QTest::addColumn<QByteArray>("value"); // "unset": no variable
+    QTest::addColumn<std::optional<int>>("configured");
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("shown"); // the step widget's class
     QTest::addColumn<QString>("primary");
     QTest::addColumn<bool>("back");
     QTest::addColumn<QString>("dots");
 
-    QTest::newRow("unset") << QByteArray("unset") << 0 << "WelcomeIntroStep"
-                           << "Continue" << false << "Step 1 of 4";
-    QTest::newRow("1") << QByteArray("1") << 1 << "GitHubStep"
+    using Step = std::optional<int>;
+    QTest::newRow("none") << Step() << 0 << "WelcomeIntroStep"
+                          << "Continue" << false << "Step 1 of 4";
+    QTest::newRow("1") << Step(1) << 1 << "GitHubStep"
                        << "Continue" << true << "Step 2 of 4";
-    QTest::newRow("+2") << QByteArray("+2") << 2 << "ToolsStep"
-                        << "Continue" << true << "Step 3 of 4";
-    QTest::newRow("3") << QByteArray("3") << 3 << "PagesStep"
+    QTest::newRow("2") << Step(2) << 2 << "ToolsStep"
+                       << "Continue" << true << "Step 3 of 4";
+    QTest::newRow("3") << Step(3) << 3 << "PagesStep"
                        << "Finish" << true << "Step 4 of 4";
-    QTest::newRow("7") << QByteArray("7") << 7 << "PagesStep"
+    QTest::newRow("7") << Step(7) << 7 << "PagesStep"
                        << "Continue" << true << "Step 8 of 4";
-    QTest::newRow("-1") << QByteArray("-1") << -1 << "PagesStep"
+    QTest::newRow("-1") << Step(-1) << -1 << "PagesStep"
                         << "Continue" << false << "Step 0 of 4";
-    QTest::newRow("not a number") << QByteArray("three") << 0 << "WelcomeIntroStep"
-                                  << "Continue" << false << "Step 1 of 4";
-    QTest::newRow("trailing text") << QByteArray("3x") << 0 << "WelcomeIntroStep"
-                                   << "Continue" << false << "Step 1 of 4";
-    QTest::newRow("empty") << QByteArray("") << 0 << "WelcomeIntroStep"
-                           << "Continue" << false << "Step 1 of 4";
 }
 
-void TestOnboardingView::stepVariable()
+void TestOnboardingView::configuredStep()
 {
-    QFETCH(QByteArray, value);
+    QFETCH(std::optional<int>, configured);
     QFETCH(int, step);
     QFETCH(QString, shown);
     QFETCH(QString, primary);
     QFETCH(bool, back);
     QFETCH(QString, dots);
 
-    if (value != "unset")
-        qputenv(OnboardingView::stepVariable, value);
+    m_welcomeStep = configured;
     makeView();
-    // The variable is read when the window is first shown, not when the view is made.
+    // The step is taken when the window is first shown, not when the view is made.
     QCOMPARE(m_view->step(), 0);
     m_view->show();
 
@@ -371,7 +336,7 @@ void TestOnboardingView::finishStoresTheChoicesAndCloses()
 
 void TestOnboardingView::aStepBeyondThePagesFinishesAtOnce()
 {
-    qputenv(OnboardingView::stepVariable, "7");
+    m_welcomeStep = 7;
     makeView();
     m_view->show();
     QCOMPARE(m_view->footer()->primaryButton()->text(), QStringLiteral("Continue"));
@@ -469,7 +434,7 @@ void TestOnboardingView::gitHubRowSignedOut()
 void TestOnboardingView::failedSignInReadsAsSignedOut()
 {
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    m_gitHubWeb = github.start();
     github.setReply("POST /login/device/code", reply(R"({"device_code": "dc-1"})"));
     Defaults::setValue(clientIdKey, QStringLiteral("Iv1.test"));
     showAndWaitForSearch();
@@ -486,7 +451,7 @@ void TestOnboardingView::failedSignInReadsAsSignedOut()
 void TestOnboardingView::waitingShowsTheCodeWithoutCancel()
 {
     FakeHttpServer github;
-    qputenv("TESSARINE_GITHUB_WEB", github.start().toUtf8());
+    m_gitHubWeb = github.start();
     github.setReply("POST /login/device/code", reply(R"({"device_code": "dc-1", "user_code": "WDJB-MJHT", "interval": 5,
                               "verification_uri": "https://github.com/login/device"})"));
     github.setReply("POST /login/oauth/access_token", reply(R"({"error": "authorization_pending"})"));
@@ -659,8 +624,7 @@ void TestOnboardingView::pagesStepDescribesEachSet()
 
 void TestOnboardingView::showWelcomeKeepsOneFreshWindow()
 {
-    qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root->filePath(QStringLiteral("noviews"))));
-    App app;
+    App app(configuration(false));
     app.showWelcome();
     QPointer<QWidget> first = app.welcomeWindow();
     auto *view = qobject_cast<OnboardingView *>(first.data());
@@ -713,8 +677,7 @@ void TestOnboardingView::followsADesktopTurningDark()
 
 void TestOnboardingView::allowCalendarAsksTheUser()
 {
-    qputenv("TESSARINE_VIEWS", QFile::encodeName(m_root->filePath(QStringLiteral("noviews"))));
-    App app;
+    App app(configuration(false));
     app.showWelcome();
     auto *view = qobject_cast<OnboardingView *>(app.welcomeWindow());
     QVERIFY(view);
