@@ -13,6 +13,7 @@
 #include "ui/welcome/WelcomeRows.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -83,11 +84,13 @@ void TestProviderConsumers::everyConsumerReadsTheTable()
     const QString widget = QStringLiteral("provider.") + provider.id;
     const QJsonObject document = documentShowing(widget);
     const QJsonObject written = document.value("providers").toArray().at(row).toObject();
-    QCOMPARE(written, (QJsonObject{{"id", provider.id},
-                                   {"name", provider.name},
-                                   {"title", provider.title},
-                                   {"logo", provider.logo},
-                                   {"kind", provider.kindName()}}));
+    QCOMPARE(written,
+             (QJsonObject{{"id", provider.id},
+                          {"name", provider.name},
+                          {"title", provider.title},
+                          {"logo", provider.logo},
+                          {"kind", provider.kindName()},
+                          {"tints", QJsonObject{{"light", provider.tintOnLight}, {"dark", provider.tintOnDark}}}}));
     QVERIFY(document.value("ai").toObject().value("providers").toArray().isEmpty());
 
     // The connections window and the welcome flow on a computer without the tool: the row says
@@ -109,14 +112,21 @@ void TestProviderConsumers::everyConsumerReadsTheTable()
     QCOMPARE(shipped->group,
              provider.kind == Provider::Kind::Dictation ? QStringLiteral("Voice") : QStringLiteral("AI plans"));
 
-    // The page view draws the widget with the table's name and logo.
-    const QVariant drawn = QCoro::waitFor(m_page->evaluateOnPage(
-        text(document), 0,
-        QStringLiteral("(() => { const slot = document.querySelector('#slots > .slot');"
-                       " const logo = slot.querySelector('.kicker svg.logo');"
-                       " return slot.querySelector('.kicker-label').textContent + '|' +"
-                       " (logo ? [...logo.classList].find((c) => c.startsWith('logo-')) : 'no logo'); })()")));
-    QCOMPARE(drawn.toString(), provider.name + QStringLiteral("|logo-") + provider.logo);
+    // The page view draws the widget with the table's name and logo, tinted as the table says in
+    // a theme that tints logos.
+    const QString dark = QStringLiteral(R"({"appearance": "dark", "tintedLogos": true, "colours": {}})");
+    const QVariant drawn = QCoro::waitFor(
+        m_page->evaluateOnPage(text(document), 0,
+                               QStringLiteral("(() => { const slot = document.querySelector('#slots > .slot');"
+                                              " const logo = slot.querySelector('.kicker svg.logo');"
+                                              " return slot.querySelector('.kicker-label').textContent + '|' +"
+                                              " (logo ? [...logo.classList].find((c) => c.startsWith('logo-')) + '|' +"
+                                              " getComputedStyle(logo).color : 'no logo'); })()"),
+                               dark));
+    const QColor tint(provider.tintOnDark);
+    QCOMPARE(drawn.toString(),
+             provider.name + QStringLiteral("|logo-") + provider.logo +
+                 QStringLiteral("|rgb(%1, %2, %3)").arg(tint.red()).arg(tint.green()).arg(tint.blue()));
 }
 
 void TestProviderConsumers::unknownIdIsAnError()
