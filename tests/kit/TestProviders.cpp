@@ -18,33 +18,15 @@ class TestProviders : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void idsAreUniqueAndFound();
     void unknownIdIsNotFound();
     void everyRowIsWholeInEveryPlace_data();
     void everyRowIsWholeInEveryPlace();
-
-private:
-    Catalogue m_catalogue;
-    QString m_marks;
 };
-
-void TestProviders::initTestCase()
-{
-    const std::optional<QJsonValue> json = JsonFile::read(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json"));
-    QVERIFY(json);
-    const std::optional<Catalogue> catalogue = Catalogue::fromJson(*json);
-    QVERIFY(catalogue);
-    m_catalogue = *catalogue;
-    QFile marks(QStringLiteral(TESSARINE_TEST_VIEWS "/marks.js"));
-    QVERIFY(marks.open(QIODevice::ReadOnly));
-    m_marks = QString::fromUtf8(marks.readAll());
-}
 
 void TestProviders::idsAreUniqueAndFound()
 {
-    // Menus, windows, settings and the data document list the providers in the table's order,
-    // which the users' stored choices do not depend on; ids and logos must each name one row.
+    // Ids and logos each name one row.
     const QStringList ids = Provider::ids();
     QCOMPARE(QSet<QString>(ids.cbegin(), ids.cend()).size(), ids.size());
     for (const QString &id : ids) {
@@ -53,7 +35,6 @@ void TestProviders::idsAreUniqueAndFound()
         QCOMPARE(provider->id, id);
         QCOMPARE(Provider::withLogo(provider->logo), provider);
     }
-    QCOMPARE(Provider::tableJson().size(), ids.size());
 }
 
 void TestProviders::unknownIdIsNotFound()
@@ -73,44 +54,42 @@ void TestProviders::everyRowIsWholeInEveryPlace_data()
         QTest::newRow(qPrintable(provider.id)) << provider.id;
 }
 
+// What a row needs in the table, the catalogue, the logos and the page view's marks; each one
+// missing is named with its place. A provider widget's short name is the row's name, so a page
+// drawn without the catalogue reads the same.
 void TestProviders::everyRowIsWholeInEveryPlace()
 {
     QFETCH(QString, id);
-    const Provider &provider = *Provider::find(id);
-    // The message names the place the row is missing from.
-    const auto missing = [&](const QString &place) { return (id + QStringLiteral(": no ") + place).toUtf8(); };
-
-    // The row itself: names, the logo and its tints for the looks that draw logos in colour.
-    QVERIFY2(!provider.name.isEmpty(), missing(QStringLiteral("name in the table")).constData());
-    QVERIFY2(!provider.title.isEmpty(), missing(QStringLiteral("title in the table")).constData());
-    QVERIFY2(!provider.logo.isEmpty(), missing(QStringLiteral("logo in the table")).constData());
+    const Provider &row = *Provider::find(id);
+    const std::optional<Catalogue> catalogue = Catalogue::fromJson(
+        JsonFile::read(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json")).value_or(QJsonValue()));
+    QVERIFY(catalogue);
+    const std::optional<Widget> widget = catalogue->widget(QStringLiteral("provider.") + id);
+    QFile marks(QStringLiteral(TESSARINE_TEST_VIEWS "/marks.js"));
+    QVERIFY(marks.open(QIODevice::ReadOnly));
     const QRegularExpression colour(QStringLiteral("^#[0-9a-f]{6}$"));
-    QVERIFY2(colour.match(provider.tintOnLight).hasMatch(),
-             missing(QStringLiteral("logo tint on light paper")).constData());
-    QVERIFY2(colour.match(provider.tintOnDark).hasMatch(),
-             missing(QStringLiteral("logo tint on dark paper")).constData());
-    if (provider.detection == Provider::Detection::CommandLineTool)
-        QVERIFY2(!provider.tool.isEmpty(), missing(QStringLiteral("command-line tool for the probe")).constData());
+    const QString logo = QStringLiteral(TESSARINE_TEST_RESOURCES "/logos/") + row.logo;
+    const bool plan = row.kind == Provider::Kind::AiPlan;
 
-    // Its widget in the catalogue: the heading screen readers say and the short name of page
-    // titles, which is the table's name, so a page drawn without the catalogue reads the same.
-    const std::optional<Widget> widget = m_catalogue.widget(QStringLiteral("provider.") + id);
-    QVERIFY2(widget,
-             missing(QStringLiteral("widget provider.") + id + QStringLiteral(" in views/widgets.json")).constData());
-    QVERIFY2(!widget->title.isEmpty(),
-             missing(QStringLiteral("screen-reader title in views/widgets.json")).constData());
-    QCOMPARE(widget->shortName, provider.name);
-    QCOMPARE(widget->group,
-             provider.kind == Provider::Kind::Dictation ? QStringLiteral("Voice") : QStringLiteral("AI plans"));
-
-    // Its logo: the files the windows draw and the page view's mark.
-    const QString logos = QStringLiteral(TESSARINE_TEST_RESOURCES "/logos/") + provider.logo;
-    QVERIFY2(QFileInfo::exists(logos + QStringLiteral(".svg")), missing(logos + QStringLiteral(".svg")).constData());
-    QVERIFY2(
-        QFileInfo::exists(logos + QStringLiteral("-color.svg")) == provider.colouredLogoFile,
-        qPrintable(id + QStringLiteral(": ") + logos + QStringLiteral("-color.svg disagrees with colouredLogoFile")));
-    QVERIFY2(m_marks.contains(QRegularExpression(QStringLiteral("\\b%1:").arg(provider.logo))),
-             missing(QStringLiteral("mark in views/marks.js")).constData());
+    const QList<std::pair<bool, QString>> places{
+        {!row.name.isEmpty() && !row.title.isEmpty(), QStringLiteral("name or title in src/kit/Provider.cpp")},
+        {colour.match(row.tintOnLight).hasMatch() && colour.match(row.tintOnDark).hasMatch(),
+         QStringLiteral("logo tints in src/kit/Provider.cpp")},
+        {row.detection != Provider::Detection::CommandLineTool || !row.tool.isEmpty(),
+         QStringLiteral("tool for the probe in src/kit/Provider.cpp")},
+        {widget.has_value(), QStringLiteral("widget provider.") + id + QStringLiteral(" in views/widgets.json")},
+        {widget && !widget->title.isEmpty(), QStringLiteral("screen-reader title in views/widgets.json")},
+        {widget && widget->shortName == row.name, QStringLiteral("short name equal to its name in views/widgets.json")},
+        {widget && widget->group == (plan ? QStringLiteral("AI plans") : QStringLiteral("Voice")),
+         QStringLiteral("group of its kind in views/widgets.json")},
+        {QFileInfo::exists(logo + QStringLiteral(".svg")), logo + QStringLiteral(".svg")},
+        {QFileInfo::exists(logo + QStringLiteral("-color.svg")) == row.colouredLogoFile,
+         logo + QStringLiteral("-color.svg as colouredLogoFile says")},
+        {QString::fromUtf8(marks.readAll()).contains(QRegularExpression(QStringLiteral("\\b%1:").arg(row.logo))),
+         QStringLiteral("mark in views/marks.js")},
+    };
+    for (const auto &[present, place] : places)
+        QVERIFY2(present, qPrintable(id + QStringLiteral(": no ") + place));
 }
 
 QTEST_GUILESS_MAIN(TestProviders)
