@@ -52,7 +52,7 @@
         if (!Object.prototype.hasOwnProperty.call(LOGOS, name))
             return null;
         const svg = build(LOGOS[name], size, "logo logo-" + name);
-        svg.style.color = "var(--logo-" + name + ", var(--ink))";
+        svg.style.setProperty("--logo-tint", "var(--logo-" + name + ")");
         return svg;
     }
 
