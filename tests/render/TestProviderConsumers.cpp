@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every reader of the providers table says what the table says: the collector's entries and its
 // table in the data document, the connections window's rows, the welcome flow's tool rows, the
-// catalogue's widget and the page view drawing a provider it has no entry for.
+// page view drawing a provider it has no entry for (the catalogue's widget: TestProviders).
 
 #include "../data/Outcome.h"
 #include "PageAudit.h"
-#include "kit/Catalogue.h"
 #include "kit/Provider.h"
-#include "platform/JsonFile.h"
 #include "services/ConnectionsState.h"
 #include "ui/common/ConnectionRows.h"
 #include "ui/welcome/WelcomeRows.h"
@@ -53,14 +51,11 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PageAudit> m_page;
-    std::optional<Catalogue> m_catalogue;
 };
 
 void TestProviderConsumers::initTestCase()
 {
     m_page = std::make_unique<PageAudit>(QStringLiteral(TESSARINE_TEST_VIEWS));
-    m_catalogue = Catalogue::fromJson(JsonFile::read(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json")).value());
-    QVERIFY(m_catalogue);
 }
 
 void TestProviderConsumers::everyConsumerReadsTheTable_data()
@@ -105,12 +100,6 @@ void TestProviderConsumers::everyConsumerReadsTheTable()
     QCOMPARE(tool.title, provider.title);
     QCOMPARE(tool.logo, provider.logo);
     QVERIFY(!tool.found);
-
-    // The catalogue's widget, in the group of the provider's kind.
-    const std::optional<Widget> shipped = m_catalogue->widget(widget);
-    QVERIFY2(shipped, qPrintable(widget));
-    QCOMPARE(shipped->group,
-             provider.kind == Provider::Kind::Dictation ? QStringLiteral("Voice") : QStringLiteral("AI plans"));
 
     // The page view draws the widget with the table's name and logo, tinted as the table says in
     // a theme that tints logos.
