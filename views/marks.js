@@ -46,11 +46,13 @@
         return svg;
     }
 
-    // A service mark in its own tint (a CSS variable per logo), or null for an unknown logo.
+    // A service mark in its own tint, the CSS variable "--logo-<name>" that the theme or the
+    // providers table sets, else in the ink; null for an unknown logo.
     function logo(name, size) {
         if (!Object.prototype.hasOwnProperty.call(LOGOS, name))
             return null;
         const svg = build(LOGOS[name], size, "logo logo-" + name);
+        svg.style.setProperty("--logo-tint", "var(--logo-" + name + ")");
         return svg;
     }
 

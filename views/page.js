@@ -15,7 +15,8 @@
     const SLOT_HEIGHT = 358;
 
     // Used when the catalogue cannot be read; the catalogue's own values win. These copy
-    // widgets.json, and a test keeps them equal to it.
+    // widgets.json, and a test keeps them equal to it. A provider's widget is named by the
+    // providers table the data document carries.
     const KNOWN_LAYOUTS = {
         halves: [0.5, 0.5],
         full: [1],
@@ -31,11 +32,6 @@
         "github.month": "Month",
         "github.activity": "Activity",
         "plans.all": "AI Plans",
-        "provider.claude": "Claude",
-        "provider.codex": "Codex",
-        "provider.grok": "Grok",
-        "provider.gemini": "Gemini",
-        "provider.wispr": "Wispr Flow",
         "today.date": "Today",
         "calendar.next": "Calendar",
         "countdown": "Countdown",
@@ -96,28 +92,43 @@
         return new Array(Math.max(slotCount, 1)).fill(1);
     }
 
-    function shortName(id, catalogue) {
+    function shortName(id, catalogue, data) {
         const widgets = catalogue ? list(catalogue.widgets) : [];
         const widget = widgets.find((w) => isObject(w) && w.id === id);
         if (widget && typeof widget.short === "string")
             return widget.short;
-        return catalogue && widgets.length > 0 ? null : KNOWN_SHORTS[id] || null;
+        if (catalogue && widgets.length > 0)
+            return null;
+        const provider = Tess.providers.row(id, data);
+        return provider ? text(provider.name) || null : KNOWN_SHORTS[id] || null;
     }
 
     // The page's own title, else the short names of its widgets joined with middle dots.
-    function pageTitle(page, catalogue) {
+    function pageTitle(page, catalogue, data) {
         if (typeof page.title === "string" && page.title !== "")
             return page.title;
         const names = [];
         list(page.slots).forEach((id) => {
-            const name = typeof id === "string" ? shortName(id, catalogue) : null;
+            const name = typeof id === "string" ? shortName(id, catalogue, data) : null;
             if (name && !names.includes(name))
                 names.push(name);
         });
         return names.length ? names.join(" · ") : "Empty page";
     }
 
-    function applyTheme(theme, panel) {
+    // A theme that tints logos gives each provider's the tint the table has for its appearance.
+    function tintLogos(theme, data) {
+        if (theme.tintedLogos !== true)
+            return;
+        const appearance = theme.appearance === "dark" ? "dark" : "light";
+        Tess.providers.rows(data).forEach((row) => {
+            const tint = isObject(row.tints) ? text(row.tints[appearance]) : "";
+            if (tint && text(row.logo))
+                document.documentElement.style.setProperty("--logo-" + row.logo, tint);
+        });
+    }
+
+    function applyTheme(theme, panel, data) {
         const root = document.documentElement;
         root.classList.add(panel ? "panel" : "preview");
         if (panel || !isObject(theme))
@@ -133,11 +144,12 @@
             else if (Array.isArray(value))
                 value.forEach((v, i) => typeof v === "string" && root.style.setProperty(name + "-" + i, v));
         });
+        tintLogos(theme, data);
     }
 
     function drawHeader(page, data, catalogue) {
         const header = document.getElementById("band");
-        const title = el("h1", "page-title", pageTitle(page, catalogue));
+        const title = el("h1", "page-title", pageTitle(page, catalogue, data));
         title.dir = "auto";
         header.appendChild(title);
         const updated = F.parseTime(data.updatedAt);
@@ -192,7 +204,7 @@
         const input = isObject(window.TESSARINE) ? window.TESSARINE : {};
         const data = isObject(input.data) ? input.data : {};
         const panel = input.mode === "panel";
-        applyTheme(input.theme, panel);
+        applyTheme(input.theme, panel, data);
         const pages = list(data.pages);
         const index = Number.isInteger(input.page) ? input.page : 0;
         const page = isObject(pages[index]) ? pages[index] : { layout: "full", slots: [] };
@@ -256,6 +268,6 @@
         start();
     }
 
-    Tess.page = { slotRects, sizeClass, pageTitle, redraw, KNOWN_LAYOUTS, KNOWN_SHORTS };
+    Tess.page = { slotRects, sizeClass, pageTitle, shortName, redraw, KNOWN_LAYOUTS, KNOWN_SHORTS };
     start();
 })();

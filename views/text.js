@@ -41,34 +41,24 @@
 
     // ---- headings -----------------------------------------------------------------------------
 
-    const TITLES = {
-        "github.overview": "GitHub: Overview",
-        "github.year": "GitHub: Contribution Year",
-        "github.month": "GitHub: This Month",
-        "github.activity": "GitHub: Recent Activity",
-        "plans.all": "All AI Plans",
-        "provider.claude": "Claude Code",
-        "provider.codex": "Codex (ChatGPT)",
-        "provider.grok": "Grok",
-        "provider.gemini": "Gemini CLI",
-        "provider.wispr": "Wispr Flow Dictation",
-        "today.date": "Today's Date",
-        "calendar.next": "Next 7 Days",
-        "countdown": "Countdown",
-    };
-
-    // A widget's heading is its name in the catalogue, the one the layout editor shows.
-    function widgetTitle(id) {
+    // A widget's heading is its name in the catalogue, the one the layout editor shows; without
+    // the catalogue, a provider's title in the data document's table, else the widget's short name.
+    function widgetTitle(id, data) {
         const widgets = catalogue ? list(catalogue.widgets) : [];
         const widget = widgets.find((w) => isObject(w) && w.id === id);
         if (widget && typeof widget.title === "string" && widget.title)
             return widget.title;
-        return TITLES[id] || id;
+        const provider = providers().row(id, data);
+        if (provider && str(provider.title))
+            return str(provider.title);
+        const short =
+            Tess.page && typeof Tess.page.shortName === "function" ? Tess.page.shortName(id, null, data) : null;
+        return short || id;
     }
 
-    function pageTitle(page) {
+    function pageTitle(page, data) {
         if (Tess.page && typeof Tess.page.pageTitle === "function")
-            return Tess.page.pageTitle(page, catalogue);
+            return Tess.page.pageTitle(page, catalogue, data);
         return str(page.title) || "Page";
     }
 
@@ -413,7 +403,7 @@
         const facts = factsOf(id, data);
         if (!facts)
             return ["Unknown widget " + id + ". Choose another one in the layout editor."];
-        const heading = widgetTitle(id);
+        const heading = widgetTitle(id, data);
         let lines;
         try {
             lines = facts(data, now).map(sentence);
@@ -446,7 +436,7 @@
         const index = isObject(input) && Number.isInteger(input.page) ? input.page : 0;
         const page = isObject(pages[index]) ? pages[index] : { layout: "full", slots: [] };
         const now = F().parseTime(data.updatedAt) || new Date();
-        const head = [pageTitle(page)];
+        const head = [pageTitle(page, data)];
         const updated = F().parseTime(data.updatedAt);
         if (updated)
             head.push("Updated " + F().time(updated) + " · " + F().shortDay(updated));
@@ -480,13 +470,12 @@
             findings.push("text: does not begin with the page title “" + title.textContent + "”");
         document.querySelectorAll("#slots > .slot").forEach((slot, i) => {
             const id = slot.dataset.widget;
-            const name = !id                                                                    ? "Empty slot"
-                         : factsOf(id, isObject(window.TESSARINE) ? window.TESSARINE.data : {}) ? widgetTitle(id)
-                                                                                                : id;
+            const data = isObject(window.TESSARINE) && isObject(window.TESSARINE.data) ? window.TESSARINE.data : {};
+            const name = !id ? "Empty slot" : factsOf(id, data) ? widgetTitle(id, data) : id;
             if (!text.includes(name))
                 findings.push("text: slot " + i + " (" + (id || "empty") + ") is not named “" + name + "”");
         });
     }
 
-    Tess.text = { read, pageText, check };
+    Tess.text = { read, pageText, check, factsOf };
 })();

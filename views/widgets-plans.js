@@ -17,9 +17,19 @@
         return entries.find((entry) => entry.id === id) || null;
     }
 
+    function tableRows(data) {
+        return isObject(data) ? list(data.providers).filter(isObject) : [];
+    }
+
     function tableRow(id, data) {
-        const rows = isObject(data) ? list(data.providers).filter(isObject) : [];
-        return rows.find((row) => row.id === id) || null;
+        return tableRows(data).find((row) => row.id === id) || null;
+    }
+
+    // The table's row of a provider's widget, "provider.<id>"; null for any other widget.
+    function widgetRow(widgetId, data) {
+        return typeof widgetId === "string" && widgetId.startsWith("provider.")
+                   ? tableRow(widgetId.slice("provider.".length), data)
+                   : null;
     }
 
     function nameIn(id, data) {
@@ -543,5 +553,13 @@
         return (slot, ctx) => draw(slot, ctx, id);
     }
 
-    Tess.providers = { entry: entryIn, name: nameIn, logo: logoIn, isDictation, widget: providerWidget };
+    Tess.providers = {
+        entry: entryIn,
+        name: nameIn,
+        logo: logoIn,
+        isDictation,
+        widget: providerWidget,
+        rows: tableRows,
+        row: widgetRow,
+    };
 })();

@@ -122,20 +122,6 @@ QCoro::Task<QJsonObject> readSource(Provider provider, QDateTime now, std::chron
     co_return QJsonObject();
 }
 
-// The table as the page view reads it: every provider's name, title, logo and kind, so that the
-// page can name and mark a provider that has no entry in this document.
-QJsonArray providerTable()
-{
-    QJsonArray rows;
-    for (const Provider &provider : Provider::all())
-        rows.append(QJsonObject{{QStringLiteral("id"), provider.id},
-                                {QStringLiteral("name"), provider.name},
-                                {QStringLiteral("title"), provider.title},
-                                {QStringLiteral("logo"), provider.logo},
-                                {QStringLiteral("kind"), provider.kindName()}});
-    return rows;
-}
-
 } // namespace
 
 const QStringList DataCollector::allProviders = Provider::ids();
@@ -257,7 +243,8 @@ QJsonObject DataCollector::document(const QDateTime &now, const QJsonValue &gith
     if (!historyNotice.isEmpty())
         ai.insert(QStringLiteral("historyNotice"), historyNotice);
     document.insert(QStringLiteral("ai"), ai);
-    document.insert(QStringLiteral("providers"), providerTable());
+    // The table, so that the page view can name, mark and tint a provider that has no entry here.
+    document.insert(QStringLiteral("providers"), Provider::tableJson());
     document.insert(QStringLiteral("pages"), m_pages);
     document.insert(QStringLiteral("countdown"), m_countdown ? QJsonValue(*m_countdown) : QJsonValue(QJsonValue::Null));
     document.insert(QStringLiteral("calendar"), calendar);

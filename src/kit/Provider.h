@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -47,6 +49,13 @@ struct Provider
     Detection detection = Detection::CommandLineTool;
     QString tool; // the command-line program the tool probe looks for; empty for none
     Source source = Source::NoReport;
+    // The logo's tint where a look draws logos in their own colours, on light and on dark paper
+    // ("#rrggbb"); the page view takes them from the data document.
+    QString tintOnLight;
+    QString tintOnDark;
+    // Whether the shipped logo has a form in its own colours ("<logo>-color.svg") for the windows;
+    // without one the one-colour mark is tinted like text.
+    bool colouredLogoFile = true;
 
     // Whether the provider reports anything a widget can show yet.
     bool hasUsageReport() const { return source != Source::NoReport; }
@@ -60,4 +69,13 @@ struct Provider
     static QStringList ids();
     // The provider with this id; none for an unknown id.
     static const Provider *find(const QString &id);
+    // The provider whose logo has this name; none when no provider's has.
+    static const Provider *withLogo(const QString &logo);
+
+    // The table as the data document carries it for the page view, one object a provider: id,
+    // name, title, logo, kind and the logo's tints ("tints": {"light", "dark"}).
+    static QJsonArray tableJson();
+    // `document` with the table, when it has none yet: a document written before the table was
+    // added is drawn as one written now.
+    static QJsonObject withTable(QJsonObject document);
 };

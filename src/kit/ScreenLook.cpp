@@ -15,27 +15,53 @@ QList<ScreenLook> ScreenLook::all()
     return {values.begin(), values.end()};
 }
 
+std::optional<ScreenLook> ScreenLook::ofPicture(const QString &fileName, const QString &view)
+{
+    for (const ScreenLook look : all()) {
+        for (const bool dark : look.appearances()) {
+            if (look.fileName(view, dark) == fileName)
+                return look;
+        }
+    }
+    return std::nullopt;
+}
+
+ScreenLook::Row ScreenLook::row() const
+{
+    switch (m_value) {
+    case Value::Mono:
+        return {QStringLiteral("Mono"), Drawing::Themed};
+    case Value::Colour:
+        return {QStringLiteral("Colour"), Drawing::Themed};
+    case Value::Panel:
+        return {QStringLiteral("Panel Pixels"), Drawing::OneBitPanel};
+    }
+    return {};
+}
+
 QString ScreenLook::name() const
 {
     return EnumNames::name(m_value);
 }
 
-QString ScreenLook::title() const
+QList<bool> ScreenLook::appearances() const
 {
-    switch (m_value) {
-    case Mono:
-        return QStringLiteral("Mono");
-    case Colour:
-        return QStringLiteral("Colour");
-    case Panel:
-        return QStringLiteral("Panel Pixels");
+    switch (drawing()) {
+    case Drawing::Themed:
+        return {false, true};
+    case Drawing::OneBitPanel:
+        return {false};
     }
     return {};
 }
 
 QString ScreenLook::fileName(const QString &view, bool dark) const
 {
-    if (m_value == Panel)
+    switch (drawing()) {
+    case Drawing::Themed:
+        return view + u'-' + name() + (dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png"));
+    case Drawing::OneBitPanel:
         return view + QStringLiteral(".png");
-    return view + u'-' + name() + (dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png"));
+    }
+    return {};
 }

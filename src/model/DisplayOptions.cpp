@@ -36,15 +36,10 @@ double effectiveScale(double displayScale)
     return displayScale > 1 ? displayScale : 1;
 }
 
-// Only the exact raw values "panel" and "colour" choose those looks; anything else is mono.
+// Only a look's exact stored name chooses it; anything else is mono.
 ScreenLook storedLook()
 {
-    const std::optional<QString> stored = Defaults::stringValue(lookKey);
-    if (stored == QStringLiteral("panel"))
-        return ScreenLook::Panel;
-    if (stored == QStringLiteral("colour"))
-        return ScreenLook::Colour;
-    return ScreenLook::Mono;
+    return ScreenLook::fromName(Defaults::stringValue(lookKey).value_or(QString())).value_or(ScreenLook::Mono);
 }
 
 FrameSize storedSize()

@@ -286,8 +286,12 @@ RenderJob RefreshController::pictureJob(const QString &dataJson, int page, Scree
 {
     // The panel is drawn for a one-bit screen without a theme; the other looks in their light
     // or dark theme at three pixels a point.
-    if (look == ScreenLook::Panel)
+    switch (look.drawing()) {
+    case ScreenLook::Drawing::OneBitPanel:
         return RenderJob{dataJson, page, QStringLiteral("panel"), std::nullopt, panelScale};
+    case ScreenLook::Drawing::Themed:
+        break;
+    }
     return RenderJob{dataJson, page, QStringLiteral("preview"), ThemeFile::themeJson(themes, look.name(), dark),
                      previewScale};
 }

@@ -100,22 +100,23 @@ void ScreenFiles::writeAtomically(const QString &fileName, const QByteArray &byt
 
 void ScreenFiles::removePicturesExcept(const QStringList &pageNames, std::optional<ScreenLook> look) const
 {
-    // The names ScreenLook gives pictures and the page texts beside them, with the page name,
-    // the look and the text suffix captured.
-    static const QRegularExpression pictureName(
-        QStringLiteral("^(page[0-9]+)(?:(?:-(mono|colour)-(?:light|dark))?\\.png|(\\.txt))$"));
+    // A page's name and what follows it: its text, or a picture named as ScreenLook names them.
+    static const QRegularExpression pageFile(QStringLiteral("^(page[0-9]+)[.-]"));
     QDir dir(m_dir);
     // System: a dangling link is listed too. Folders are never removed.
     const QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::Hidden);
     for (const QString &name : names) {
-        const QRegularExpressionMatch match = pictureName.match(name);
+        const QRegularExpressionMatch match = pageFile.match(name);
         if (!match.hasMatch())
             continue;
-        const bool isText = !match.captured(3).isEmpty();
-        // A panel picture's name carries no look; a page's text belongs to every look.
-        const QString lookName = match.captured(2).isEmpty() ? ScreenLook(ScreenLook::Panel).name() : match.captured(2);
-        const bool otherLook = !isText && look && look->name() != lookName;
-        if (!pageNames.contains(match.captured(1)) || otherLook)
+        const QString page = match.captured(1);
+        // A page's text belongs to every look.
+        const bool isText = name == page + QStringLiteral(".txt");
+        const std::optional<ScreenLook> pictureLook = ScreenLook::ofPicture(name, page);
+        if (!isText && !pictureLook)
+            continue;
+        const bool otherLook = pictureLook && look && *pictureLook != *look;
+        if (!pageNames.contains(page) || otherLook)
             dir.remove(name);
     }
 }

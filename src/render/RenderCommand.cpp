@@ -5,6 +5,7 @@
 #include "PictureFile.h"
 #include "ThemeFile.h"
 #include "kit/Problem.h"
+#include "kit/Provider.h"
 #include "kit/ScreenLook.h"
 
 #include <QCoreApplication>
@@ -34,12 +35,29 @@ int pageCount(const QString &dataJson)
     return document.isObject() ? int(document.object().value(QStringLiteral("pages")).toArray().size()) : -1;
 }
 
+// "mono|colour|panel", or with `last` before the last: "mono, colour or panel".
+QString lookNames(const QString &between, const QString &last)
+{
+    QStringList names;
+    for (const ScreenLook look : ScreenLook::all())
+        names.append(look.name());
+    const QString lastName = names.takeLast();
+    return names.isEmpty() ? lastName : names.join(between) + last + lastName;
+}
+
+// parse() admits only the looks' names, so the fallback is never taken for parsed options.
+ScreenLook lookOf(const RenderCommand::Options &options)
+{
+    return ScreenLook::fromName(options.look).value_or(ScreenLook::Mono);
+}
+
 } // namespace
 
 QString RenderCommand::usage()
 {
-    return QStringLiteral("usage: tessarine render --data FILE --page N|all --look mono|colour|panel [--dark] "
-                          "[--scale 1..5] [--text] --out FILE.png|DIRECTORY");
+    return QStringLiteral("usage: tessarine render --data FILE --page N|all --look ") +
+           lookNames(QStringLiteral("|"), QStringLiteral("|")) +
+           QStringLiteral(" [--dark] [--scale 1..5] [--text] --out FILE.png|DIRECTORY");
 }
 
 std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &arguments, QString *error)
@@ -98,9 +116,8 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
         *error = QStringLiteral("--data, --page, --look and --out (or --text) are all needed");
         return std::nullopt;
     }
-    if (options.look != QStringLiteral("mono") && options.look != QStringLiteral("colour") &&
-        options.look != QStringLiteral("panel")) {
-        *error = QStringLiteral("--look is mono, colour or panel");
+    if (!ScreenLook::fromName(options.look)) {
+        *error = QStringLiteral("--look is ") + lookNames(QStringLiteral(", "), QStringLiteral(" or "));
         return std::nullopt;
     }
     return options;
@@ -108,7 +125,6 @@ std::optional<RenderCommand::Options> RenderCommand::parse(const QStringList &ar
 
 QString RenderCommand::fileName(int page, const QString &look, bool dark)
 {
-    // parse() admits only the three looks, so the fallback is never taken for a parsed option.
     const ScreenLook screenLook = ScreenLook::fromName(look).value_or(ScreenLook::Mono);
     return screenLook.fileName(QStringLiteral("page") + QString::number(page), dark);
 }
@@ -149,7 +165,12 @@ QCoro::Task<int> RenderCommand::execute(Options options)
         complain(QStringLiteral("cannot read %1: %2").arg(options.dataFile, file.errorString()));
         co_return 1;
     }
-    const QString dataJson = QString::fromUtf8(file.readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    // A document written before it carried the providers table is drawn as one written now.
+    const QString dataJson =
+        document.isObject()
+            ? QString::fromUtf8(QJsonDocument(Provider::withTable(document.object())).toJson(QJsonDocument::Compact))
+            : QString();
     const int pages = pageCount(dataJson);
     if (pages < 0) {
         complain(QStringLiteral("%1 is not a data document (a JSON object)").arg(options.dataFile));
@@ -164,7 +185,7 @@ QCoro::Task<int> RenderCommand::execute(Options options)
         co_return 1;
     }
 
-    const bool panel = options.look == QStringLiteral("panel");
+    const bool panel = lookOf(options).drawing() == ScreenLook::Drawing::OneBitPanel;
     const std::optional<QString> theme =
         panel ? std::nullopt : ThemeFile::themeJson(ThemeFile::read(options.viewsDir), options.look, options.dark);
     PageRenderer renderer(options.viewsDir);
@@ -190,7 +211,7 @@ QCoro::Task<int> RenderCommand::execute(Options options)
 QCoro::Task<bool> RenderCommand::renderPage(PageRenderer &renderer, QString dataJson, int page, Options options,
                                             std::optional<QString> theme, QString path)
 {
-    const bool panel = options.look == QStringLiteral("panel");
+    const bool panel = lookOf(options).drawing() == ScreenLook::Drawing::OneBitPanel;
     try {
         const RenderedPage rendered = co_await renderer.renderWithText(
             dataJson, page, panel ? QStringLiteral("panel") : QStringLiteral("preview"), theme,

@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QTimeZone>
 #include <QtTest>
 
@@ -140,6 +141,21 @@ void TestScreenRecords::lookNamesAndFileNames()
     QCOMPARE(ScreenLook(ScreenLook::Colour).fileName(view, false), QStringLiteral("page0-colour-light.png"));
     QCOMPARE(ScreenLook(ScreenLook::Panel).fileName(view, false), QStringLiteral("page0.png"));
     QCOMPARE(ScreenLook(ScreenLook::Panel).fileName(view, true), QStringLiteral("page0.png"));
+
+    // Every look has its menu title and picture names of its own, which the screens directory
+    // reads back to the look; a name of no look reads as none.
+    QSet<QString> pictures;
+    for (const ScreenLook look : ScreenLook::all()) {
+        QVERIFY2(!look.title().isEmpty(), qPrintable(look.name()));
+        for (const bool dark : look.appearances()) {
+            const QString name = look.fileName(view, dark);
+            QVERIFY2(!pictures.contains(name), qPrintable(name));
+            pictures.insert(name);
+            QCOMPARE(ScreenLook::ofPicture(name, view), std::optional<ScreenLook>(look));
+        }
+    }
+    QCOMPARE(ScreenLook::ofPicture(QStringLiteral("page0-color-light.png"), view), std::nullopt);
+    QCOMPARE(ScreenLook::ofPicture(QStringLiteral("page1.png"), view), std::nullopt);
 }
 
 void TestScreenRecords::pageCycle_data()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageAudit.h"
+#include "kit/Provider.h"
 #include "platform/SignalWait.h"
 
 #include <QCoreApplication>
@@ -47,11 +48,17 @@ private:
 constexpr int readinessPolls = 200;
 
 // The page view's contract: the document, mode, theme, page and scale as one global, set
-// before the page's own scripts run.
+// before the page's own scripts run. A document without the providers table (a fixture) gets it,
+// as `tessarine render` gives it.
 QString injectedScript(const QString &dataJson, int page, const QString &mode, const std::optional<QString> &theme)
 {
+    const QJsonDocument document = QJsonDocument::fromJson(dataJson.toUtf8());
+    const QString data =
+        document.isObject()
+            ? QString::fromUtf8(QJsonDocument(Provider::withTable(document.object())).toJson(QJsonDocument::Compact))
+            : dataJson;
     return QStringLiteral("window.TESSARINE = { data: %1, mode: \"%2\", theme: %3, page: %4, scale: 1 };")
-        .arg(dataJson, mode, theme.value_or(QStringLiteral("null")))
+        .arg(data, mode, theme.value_or(QStringLiteral("null")))
         .arg(page);
 }
 
@@ -113,10 +120,11 @@ QCoro::Task<QStringList> PageAudit::audit(QString dataJson, int page, QString mo
     co_return findings;
 }
 
-QCoro::Task<QVariant> PageAudit::evaluateOnPage(QString dataJson, int page, QString expression)
+QCoro::Task<QVariant> PageAudit::evaluateOnPage(QString dataJson, int page, QString expression,
+                                                std::optional<QString> themeJson)
 {
     QPointer<PageAudit> self(this);
-    if (!co_await load(injectedScript(dataJson, page, QStringLiteral("preview"), std::nullopt)) || !self)
+    if (!co_await load(injectedScript(dataJson, page, QStringLiteral("preview"), themeJson)) || !self)
         co_return QVariant();
     if (!co_await waitUntilReady() || !self)
         co_return QVariant();

@@ -35,8 +35,9 @@ public:
                                    Tampering tampering = {});
 
     // The value of a script expression on page `page` once it is drawn (in the preview mode,
-    // without a theme): for looking at the page view's own helpers.
-    QCoro::Task<QVariant> evaluateOnPage(QString dataJson, int page, QString expression);
+    // with `themeJson` or none): for looking at the page view's own helpers.
+    QCoro::Task<QVariant> evaluateOnPage(QString dataJson, int page, QString expression,
+                                         std::optional<QString> themeJson = std::nullopt);
 
     // Call before the QApplication exists, like the renderer's own preparation.
     static void prepareEnvironment();

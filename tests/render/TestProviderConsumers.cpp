@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every reader of the providers table says what the table says: the collector's entries and its
 // table in the data document, the connections window's rows, the welcome flow's tool rows, the
-// catalogue's widget and the page view drawing a provider it has no entry for.
+// page view drawing a provider it has no entry for (the catalogue's widget: TestProviders).
 
 #include "../data/Outcome.h"
 #include "PageAudit.h"
-#include "kit/Catalogue.h"
 #include "kit/Provider.h"
-#include "platform/JsonFile.h"
 #include "services/ConnectionsState.h"
 #include "ui/common/ConnectionRows.h"
 #include "ui/welcome/WelcomeRows.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -52,14 +51,11 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PageAudit> m_page;
-    std::optional<Catalogue> m_catalogue;
 };
 
 void TestProviderConsumers::initTestCase()
 {
     m_page = std::make_unique<PageAudit>(QStringLiteral(TESSARINE_TEST_VIEWS));
-    m_catalogue = Catalogue::fromJson(JsonFile::read(QStringLiteral(TESSARINE_TEST_VIEWS "/widgets.json")).value());
-    QVERIFY(m_catalogue);
 }
 
 void TestProviderConsumers::everyConsumerReadsTheTable_data()
@@ -83,11 +79,13 @@ void TestProviderConsumers::everyConsumerReadsTheTable()
     const QString widget = QStringLiteral("provider.") + provider.id;
     const QJsonObject document = documentShowing(widget);
     const QJsonObject written = document.value("providers").toArray().at(row).toObject();
-    QCOMPARE(written, (QJsonObject{{"id", provider.id},
-                                   {"name", provider.name},
-                                   {"title", provider.title},
-                                   {"logo", provider.logo},
-                                   {"kind", provider.kindName()}}));
+    QCOMPARE(written,
+             (QJsonObject{{"id", provider.id},
+                          {"name", provider.name},
+                          {"title", provider.title},
+                          {"logo", provider.logo},
+                          {"kind", provider.kindName()},
+                          {"tints", QJsonObject{{"light", provider.tintOnLight}, {"dark", provider.tintOnDark}}}}));
     QVERIFY(document.value("ai").toObject().value("providers").toArray().isEmpty());
 
     // The connections window and the welcome flow on a computer without the tool: the row says
@@ -103,20 +101,21 @@ void TestProviderConsumers::everyConsumerReadsTheTable()
     QCOMPARE(tool.logo, provider.logo);
     QVERIFY(!tool.found);
 
-    // The catalogue's widget, in the group of the provider's kind.
-    const std::optional<Widget> shipped = m_catalogue->widget(widget);
-    QVERIFY2(shipped, qPrintable(widget));
-    QCOMPARE(shipped->group,
-             provider.kind == Provider::Kind::Dictation ? QStringLiteral("Voice") : QStringLiteral("AI plans"));
-
-    // The page view draws the widget with the table's name and logo.
-    const QVariant drawn = QCoro::waitFor(m_page->evaluateOnPage(
-        text(document), 0,
-        QStringLiteral("(() => { const slot = document.querySelector('#slots > .slot');"
-                       " const logo = slot.querySelector('.kicker svg.logo');"
-                       " return slot.querySelector('.kicker-label').textContent + '|' +"
-                       " (logo ? [...logo.classList].find((c) => c.startsWith('logo-')) : 'no logo'); })()")));
-    QCOMPARE(drawn.toString(), provider.name + QStringLiteral("|logo-") + provider.logo);
+    // The page view draws the widget with the table's name and logo, tinted as the table says in
+    // a theme that tints logos.
+    const QString dark = QStringLiteral(R"({"appearance": "dark", "tintedLogos": true, "colours": {}})");
+    const QVariant drawn = QCoro::waitFor(
+        m_page->evaluateOnPage(text(document), 0,
+                               QStringLiteral("(() => { const slot = document.querySelector('#slots > .slot');"
+                                              " const logo = slot.querySelector('.kicker svg.logo');"
+                                              " return slot.querySelector('.kicker-label').textContent + '|' +"
+                                              " (logo ? [...logo.classList].find((c) => c.startsWith('logo-')) + '|' +"
+                                              " getComputedStyle(logo).color : 'no logo'); })()"),
+                               dark));
+    const QColor tint(provider.tintOnDark);
+    QCOMPARE(drawn.toString(),
+             provider.name + QStringLiteral("|logo-") + provider.logo +
+                 QStringLiteral("|rgb(%1, %2, %3)").arg(tint.red()).arg(tint.green()).arg(tint.blue()));
 }
 
 void TestProviderConsumers::unknownIdIsAnError()

@@ -62,7 +62,7 @@ void run(FrameModel &model, const QString &directory)
     QDir().mkpath(directory);
     model.setSize(FrameSize::Large);
     FrameView view(model);
-    for (const ScreenLook look : {ScreenLook::Mono, ScreenLook::Colour, ScreenLook::Panel}) {
+    for (const ScreenLook look : ScreenLook::all()) {
         model.setLook(look);
         const QStringList views = model.manifest() ? model.manifest()->pageNames : QStringList();
         for (const QString &name : views) {

@@ -4,6 +4,7 @@
 #include "ConnectionSymbols.h"
 #include "SymbolIcon.h"
 #include "UiStyle.h"
+#include "kit/Provider.h"
 #include "platform/Paths.h"
 
 #include <QEvent>
@@ -94,9 +95,10 @@ std::optional<ConnectionMark::LogoFile> ConnectionMark::findLogo(const QString &
     if (name.isEmpty())
         return std::nullopt;
     const QString base = logosDir + QLatin1Char('/') + name;
-    // Gemini's mark is always drawn as a one-colour template.
+    // A provider's row says whether its mark has a form in its own colours.
+    const Provider *provider = Provider::withLogo(name);
     QList<LogoFile> candidates;
-    if (name != QStringLiteral("gemini"))
+    if (!provider || provider->colouredLogoFile)
         candidates.append({base + QStringLiteral("-color.svg"), false});
     candidates.append({base + QStringLiteral(".png"), true});
     candidates.append({base + QStringLiteral(".svg"), true});

@@ -26,8 +26,9 @@ public:
     static ConnectionMark *logo(const QString &name, QWidget *parent = nullptr, int size = side);
     static ConnectionMark *symbol(const QString &name, QWidget *parent = nullptr);
 
-    // The logo's file in `logosDir`: "<name>-color.svg" in its own colours (not for "gemini"),
-    // else "<name>.png", else "<name>.svg" as templates. None when none of them exists.
+    // The logo's file in `logosDir`: "<name>-color.svg" in its own colours (unless the provider
+    // with this logo has none, Provider::colouredLogoFile), else "<name>.png", else "<name>.svg"
+    // as templates. None when none of them exists.
     static std::optional<LogoFile> findLogo(const QString &name, const QString &logosDir);
     // The shipped logos folder.
     static QString logosDir();
