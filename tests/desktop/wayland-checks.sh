@@ -235,6 +235,137 @@ sys.exit(0 if cards and cards[0]["sticky"] and cards[0]["type"] == "floating_con
     check_menu
 }
 
+# The layer-shell card on sway, read from screenshots (grim): the wallpaper is one colour, the
+# terminal (foot) floats over the card's lower left corner in another.
+wallpaper=335577
+terminal_colour=aa2288
+pixels() {
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/card-pixels.py" "$HOME/shot.ppm" "$@"
+}
+# TESSARINE_TEST_SHOTS names a folder to keep every screenshot in, to look at.
+shot() {
+    # The pointer is drawn into the picture: out of the way, in the bottom left corner.
+    swaymsg seat seat0 cursor set 0 10000 >/dev/null
+    grim -t ppm "$HOME/shot.ppm" 2>/dev/null || return 1
+    [ -z "${TESSARINE_TEST_SHOTS:-}" ] || cp "$HOME/shot.ppm" "$TESSARINE_TEST_SHOTS/shot-$(date +%s.%N).ppm"
+}
+# The card's left top right bottom: what differs from the wallpaper above the terminal.
+card_box() {
+    shot && pixels bbox $wallpaper 200
+}
+layer_card_shown() {
+    [ "$(card_box)" != none ]
+}
+focused_app() {
+    swaymsg -t get_tree | jq -r '.. | objects | select(.focused? == true) | .app_id // .name'
+}
+pointer() { # press|release button at x y
+    swaymsg seat seat0 cursor set "$3" "$4" >/dev/null &&
+        swaymsg seat seat0 cursor "$1" "$2" >/dev/null
+}
+click_at() { # button x y
+    pointer press "$@" && pointer release "$@"
+}
+
+check_layer_card() {
+    local left top right bottom ox ow centre
+    [ -x "${VIRTUAL_POINTER:-}" ] || {
+        problem "no virtual pointer to click with (tests/desktop/VirtualPointer.cpp)"
+        return 1
+    }
+    # It moves by the lines written to it: sway's own cursor commands send no motion while a
+    # button is held.
+    mkfifo "$HOME/pointer.in"
+    "$VIRTUAL_POINTER" <"$HOME/pointer.in" >"$HOME/pointer.out" &
+    pointer_pid=$!
+    exec 7>"$HOME/pointer.in"
+    wait_for 10 grep -q ready "$HOME/pointer.out" || problem "the virtual pointer did not start"
+    # A first start: the place the card had through XWayland is forgotten.
+    sed -i '/^TessarineFrame=/d' "$ini"
+    "$program" 2>>"$HOME/card.err" &
+    card_pid=$!
+    wait_for 60 layer_card_shown || {
+        problem "the layer-shell card did not appear"
+        return 1
+    }
+    sleep 1
+    read -r left top right bottom < <(card_box)
+    read -r ox ow < <(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.x) \(.width)"')
+    centre=$((ox + ow / 2))
+    echo "  layer card: $left,$top to $right,$bottom on an output $ow wide"
+    [ $(((left + right) / 2 - centre)) -le 2 ] && [ $((centre - (left + right) / 2)) -le 2 ] ||
+        problem "the card is not centred on the output"
+    # The window's top is 80 below the output's, and the card's body 16 inside it.
+    [ "$top" -ge 95 ] && [ "$top" -le 97 ] || problem "the card's body starts at $top, not 96"
+    [ -z "$(xdotool search --onlyvisible --class Tessarine 2>/dev/null)" ] || problem "the card also has an X window"
+
+    foot cat >/dev/null 2>&1 &
+    other_pid=$!
+    wait_for 20 sh -c '[ "$(swaymsg -t get_tree | jq -r "..|objects|select(.focused?==true)|.app_id")" = foot ]' ||
+        problem "the terminal did not get the keyboard"
+    sleep 1
+    shot
+    local under beside
+    under=$(pixels at $((left + 40)) $((top + 200)))
+    beside=$(pixels at $((right - 40)) $((top + 200)))
+    echo "  where the terminal overlaps the card: $under; beside it: $beside"
+    [ "$under" = $terminal_colour ] || problem "the card is not beneath the terminal"
+    [ "$beside" != $terminal_colour ] && [ "$beside" != $wallpaper ] || problem "the card is not drawn beside the terminal"
+
+    local page
+    wait_for 60 test -f "$XDG_DATA_HOME/Tessarine/screens/manifest.json" || problem "no pages were drawn"
+    page=$(default_value page)
+    click_at button1 $((right - 60)) $((top + 60))
+    wait_for 5 sh -c "[ \"\$(sed -n 's/^page=//p' '$ini')\" != '$page' ]" || problem "a click did not change the page"
+    echo "  page $page, after a click $(default_value page); keyboard: $(focused_app)"
+    [ "$(focused_app)" = foot ] || problem "a click on the card took the keyboard from the terminal"
+
+    swaymsg workspace 2 >/dev/null
+    sleep 1
+    local box
+    box=$(card_box)
+    under=$(pixels at $((left + 40)) $((top + 200)))
+    echo "  workspace 2: card at $box, $under where the terminal was"
+    [ "$box" = "$left $top $right $bottom" ] || problem "the card is not on workspace 2 at its place"
+    [ "$under" != $terminal_colour ] && [ "$under" != $wallpaper ] || problem "the card is not whole on workspace 2"
+    swaymsg workspace 1 >/dev/null
+
+    local shown
+    shown=$(visible_windows | wc -l)
+    click_at button3 $((right - 60)) $((top + 60))
+    wait_for 5 menu_open "$shown" || problem "a right click on the card opened no menu"
+    xdotool key Escape
+    wait_for 5 sh -c "[ \$(xdotool search --onlyvisible --class Tessarine | wc -l) -le $shown ]" ||
+        problem "Escape did not close the menu"
+
+    # A drag moves the card, and its place is kept.
+    local frame
+    frame=$(default_value TessarineFrame)
+    pointer press button1 $((right - 60)) $((top + 60))
+    echo "move 50 20" >&7
+    echo "move 50 20" >&7
+    sleep 0.5
+    swaymsg seat seat0 cursor release button1 >/dev/null
+    exec 7>&-
+    sleep 1
+    box=$(card_box)
+    echo "  dragged by 100,40: card at $box; frame kept $(default_value TessarineFrame), was $frame"
+    [ "${box% *}" = "$((left + 100)) $((top + 40)) $((right + 100))" ] || problem "a drag did not move the card"
+    [ "$(default_value TessarineFrame)" != "$frame" ] || problem "the dragged place was not kept"
+}
+
+# The helper ends: the card carries on through XWayland.
+check_layer_card_lost() {
+    local helper
+    helper=$(pgrep -P "$card_pid" -f tessarine-layer-card)
+    [ -n "$helper" ] || problem "no layer-shell helper runs"
+    kill -KILL $helper
+    wait_for 20 find_card || problem "the card did not come back through XWayland when its helper ended"
+    kill -0 "$card_pid" 2>/dev/null || problem "Tessarine ended with its helper"
+    echo "  helper ended: the card is X window ${card:-none}"
+    stop_card
+}
+
 run_checks() {
     compositor=$1
     program=$2
@@ -244,10 +375,17 @@ run_checks() {
         problem "the X server on $DISPLAY did not answer within 20 s"
         return 1
     }
-    start_card || return 1
     if [ "$compositor" = sway ]; then
+        # The card through XWayland, as without the layer-shell helper; then the layer card.
+        export TESSARINE_LAYER_CARD=none
+        start_card || return 1
         check_ignored_hints
+        stop_card
+        unset TESSARINE_LAYER_CARD
+        check_layer_card
+        check_layer_card_lost
     else
+        start_card || return 1
         start_other
         check_hints
         check_place

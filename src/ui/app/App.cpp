@@ -98,6 +98,15 @@ void App::showCard()
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();
+    // On a layer surface the card is where it belongs: nothing to tell, unless it has to leave it.
+    if (m_frameWindow->onLayerShell())
+        connect(m_frameWindow.get(), &FrameWindow::layerShellLeft, this, &App::tellAboutDesktop);
+    else
+        tellAboutDesktop();
+}
+
+void App::tellAboutDesktop()
+{
     // A desktop that ignores the card's stacking hints is named once, with what to do about it,
     // and so is a Wayland platform that was asked for and not taken; both in one message.
     QStringList notices;
