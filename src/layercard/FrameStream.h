@@ -20,8 +20,8 @@ public:
     struct Place
     {
         int x = 0, y = 0, width = 0, height = 0;
-        bool top = false;   // above ordinary windows (keep on top), else beneath them
-        bool input = true;  // takes clicks; the full-screen grid lets them through
+        bool top = false;  // above ordinary windows (keep on top), else beneath them
+        bool input = true; // takes clicks; the full-screen grid lets them through
     };
     struct Frame
     {

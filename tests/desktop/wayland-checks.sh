@@ -346,12 +346,34 @@ check_layer_card() {
     echo "move 50 20" >&7
     sleep 0.5
     swaymsg seat seat0 cursor release button1 >/dev/null
-    exec 7>&-
     sleep 1
     box=$(card_box)
     echo "  dragged by 100,40: card at $box; frame kept $(default_value TessarineFrame), was $frame"
     [ "${box% *}" = "$((left + 100)) $((top + 40)) $((right + 100))" ] || problem "a drag did not move the card"
     [ "$(default_value TessarineFrame)" != "$frame" ] || problem "the dragged place was not kept"
+}
+
+# Full Screen: the grid on the bottom layer. Sway's headless session has no tray, so the grid
+# takes the right click that opens the menu.
+check_layer_full_screen() {
+    local ow shown
+    stop_card
+    set_default size fullScreen
+    "$program" 2>>"$HOME/card.err" &
+    card_pid=$!
+    ow=$(swaymsg -t get_outputs | jq -r '.[0].rect.width')
+    grid_shown() {
+        local box
+        box=$(card_box)
+        [ "$box" != none ] && read -r left top right bottom <<<"$box" && [ $((right - left)) -ge $((ow * 9 / 10)) ]
+    }
+    wait_for 60 grid_shown || problem "the full-screen grid did not appear"
+    echo "  full screen: $(card_box) on an output $ow wide"
+    shown=$(visible_windows | wc -l)
+    click_at button3 $((ow / 2)) 100
+    wait_for 5 menu_open "$shown" || problem "without a tray a right click on the grid opened no menu"
+    xdotool key Escape
+    sleep 0.5
 }
 
 # The helper ends: the card carries on through XWayland.
@@ -362,7 +384,9 @@ check_layer_card_lost() {
     kill -KILL $helper
     wait_for 20 find_card || problem "the card did not come back through XWayland when its helper ended"
     kill -0 "$card_pid" 2>/dev/null || problem "Tessarine ended with its helper"
-    echo "  helper ended: the card is X window ${card:-none}"
+    echo "  helper ended: the card is X window ${card:-none}, size $(default_value size)"
+    # Where the X11 card is above the windows it cannot be the grid.
+    wait_for 5 sh -c "! grep -q '^size=fullScreen' '$ini'" || problem "Full Screen stayed without the layer shell"
     stop_card
 }
 
@@ -383,7 +407,9 @@ run_checks() {
         stop_card
         unset TESSARINE_LAYER_CARD
         check_layer_card
+        check_layer_full_screen
         check_layer_card_lost
+        exec 7>&-
     else
         start_card || return 1
         start_other

@@ -279,8 +279,8 @@ void FrameWindow::applyCard(bool firstTime)
     setLevel(m_model.keepOnTop() ? Level::Floating : Level::BelowWindows);
     const QScreen *screen = currentScreen();
     const double scale = m_layer && m_layer->scale() > 0 ? m_layer->scale()
-                         : screen                           ? screen->devicePixelRatio()
-                                                            : scaleWithoutScreen;
+                         : screen                        ? screen->devicePixelRatio()
+                                                         : scaleWithoutScreen;
     // The look that fits is shown before the card is measured, so the frame fits it at once,
     // also at start, before any change is observed.
     refuseLookThatDoesNotFit(screen, scale);

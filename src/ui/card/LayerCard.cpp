@@ -23,10 +23,11 @@ QString LayerCard::helperPath()
     // Beside the program in the build tree; where the installed program's helpers are. Tests
     // name another, or none (a path that is not a program).
     const QString programDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates = qEnvironmentVariableIsSet("TESSARINE_LAYER_CARD")
-                                       ? QStringList{qEnvironmentVariable("TESSARINE_LAYER_CARD")}
-                                       : QStringList{programDir + QLatin1Char('/') + helperName,
-                                                     programDir + QStringLiteral("/" TESSARINE_HELPER_DIR "/") + helperName};
+    const QStringList candidates =
+        qEnvironmentVariableIsSet("TESSARINE_LAYER_CARD")
+            ? QStringList{qEnvironmentVariable("TESSARINE_LAYER_CARD")}
+            : QStringList{programDir + QLatin1Char('/') + helperName,
+                          programDir + QStringLiteral("/" TESSARINE_HELPER_DIR "/") + helperName};
     for (const QString &candidate : candidates) {
         const QFileInfo helper(candidate);
         if (helper.isFile() && helper.isExecutable())
