@@ -15,6 +15,8 @@
 namespace {
 
 const QLatin1String helperName("tessarine-layer-card");
+// GTK starts in a fraction of this, also on a slow machine.
+constexpr int readyWithinMs = 10000;
 
 } // namespace
 
@@ -81,6 +83,11 @@ void LayerCard::start()
             sendFrame();
     });
     m_process->start(helperPath(), QStringList());
+    // A helper that hangs before it has a surface would leave no card at all.
+    QTimer::singleShot(readyWithinMs, this, [this] {
+        if (!m_ready && m_process->state() != QProcess::NotRunning)
+            m_process->kill();
+    });
 }
 
 void LayerCard::finish()
