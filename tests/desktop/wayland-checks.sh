@@ -242,52 +242,41 @@ terminal_colour=aa2288
 pixels() {
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/card-pixels.py" "$HOME/shot.ppm" "$@"
 }
-# TESSARINE_TEST_SHOTS names a folder to keep every screenshot in, to look at.
+# The pointer is drawn into the picture, so it goes out of the way first. TESSARINE_TEST_SHOTS
+# names a folder to keep the screenshots in.
 shot() {
-    # The pointer is drawn into the picture: out of the way, in the bottom left corner.
-    swaymsg seat seat0 cursor set 0 10000 >/dev/null
-    grim -t ppm "$HOME/shot.ppm" 2>/dev/null || return 1
+    swaymsg seat seat0 cursor set 0 10000 >/dev/null && grim -t ppm "$HOME/shot.ppm" 2>/dev/null || return 1
     [ -z "${TESSARINE_TEST_SHOTS:-}" ] || cp "$HOME/shot.ppm" "$TESSARINE_TEST_SHOTS/shot-$(date +%s.%N).ppm"
 }
-# The card's left top right bottom: what differs from the wallpaper above the terminal.
-card_box() {
+card_box() { # left top right bottom of what differs from the wallpaper above the terminal
     shot && pixels bbox $wallpaper 200
 }
-layer_card_shown() {
-    [ "$(card_box)" != none ]
+layer_card_shown() { [ "$(card_box)" != none ]; }
+terminal_focused() {
+    [ "$(swaymsg -t get_tree | jq -r '.. | objects | select(.focused? == true) | .app_id')" = foot ]
 }
-focused_app() {
-    swaymsg -t get_tree | jq -r '.. | objects | select(.focused? == true) | .app_id // .name'
-}
-pointer() { # press|release button at x y
-    swaymsg seat seat0 cursor set "$3" "$4" >/dev/null &&
-        swaymsg seat seat0 cursor "$1" "$2" >/dev/null
+pointer() { # press|release button x y
+    swaymsg seat seat0 cursor set "$3" "$4" >/dev/null && swaymsg seat seat0 cursor "$1" "$2" >/dev/null
 }
 click_at() { # button x y
     pointer press "$@" && pointer release "$@"
 }
-
-check_layer_card() {
-    local left top right bottom ox ow centre
-    [ -x "${VIRTUAL_POINTER:-}" ] || {
-        problem "no virtual pointer to click with (tests/desktop/VirtualPointer.cpp)"
-        return 1
-    }
-    # It moves by the lines written to it: sway's own cursor commands send no motion while a
-    # button is held.
-    mkfifo "$HOME/pointer.in"
-    "$VIRTUAL_POINTER" <"$HOME/pointer.in" >"$HOME/pointer.out" &
-    pointer_pid=$!
-    exec 7>"$HOME/pointer.in"
-    wait_for 10 grep -q ready "$HOME/pointer.out" || problem "the virtual pointer did not start"
-    # A first start: the place the card had through XWayland is forgotten.
-    sed -i '/^TessarineFrame=/d' "$ini"
+start_layer_card() {
     "$program" 2>>"$HOME/card.err" &
     card_pid=$!
-    wait_for 60 layer_card_shown || {
-        problem "the layer-shell card did not appear"
-        return 1
-    }
+    wait_for 60 "$@" || problem "the layer-shell card did not appear"
+}
+
+check_layer_card() {
+    local left top right bottom ox ow centre under beside page box shown frame
+    # It moves by the lines written to it: sway sends no motion while a button is held.
+    [ -x "${VIRTUAL_POINTER:-}" ] && mkfifo "$HOME/pointer.in" || { problem "no virtual pointer" && return 1; }
+    "$VIRTUAL_POINTER" <"$HOME/pointer.in" >"$HOME/pointer.out" &
+    exec 7>"$HOME/pointer.in"
+    wait_for 10 grep -qs ready "$HOME/pointer.out" || problem "the virtual pointer did not start"
+    # A first start: the place the card had through XWayland is forgotten.
+    sed -i '/^TessarineFrame=/d' "$ini"
+    start_layer_card layer_card_shown || return 1
     sleep 1
     read -r left top right bottom < <(card_box)
     read -r ox ow < <(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.x) \(.width)"')
@@ -297,32 +286,28 @@ check_layer_card() {
         problem "the card is not centred on the output"
     # The window's top is 80 below the output's, and the card's body 16 inside it.
     [ "$top" -ge 95 ] && [ "$top" -le 97 ] || problem "the card's body starts at $top, not 96"
-    [ -z "$(xdotool search --onlyvisible --class Tessarine 2>/dev/null)" ] || problem "the card also has an X window"
+    [ -z "$(visible_windows)" ] || problem "the card also has an X window"
 
     foot cat >/dev/null 2>&1 &
     other_pid=$!
-    wait_for 20 sh -c '[ "$(swaymsg -t get_tree | jq -r "..|objects|select(.focused?==true)|.app_id")" = foot ]' ||
-        problem "the terminal did not get the keyboard"
+    wait_for 20 terminal_focused || problem "the terminal did not get the keyboard"
     sleep 1
     shot
-    local under beside
     under=$(pixels at $((left + 40)) $((top + 200)))
     beside=$(pixels at $((right - 40)) $((top + 200)))
     echo "  where the terminal overlaps the card: $under; beside it: $beside"
     [ "$under" = $terminal_colour ] || problem "the card is not beneath the terminal"
     [ "$beside" != $terminal_colour ] && [ "$beside" != $wallpaper ] || problem "the card is not drawn beside the terminal"
 
-    local page
     wait_for 60 test -f "$XDG_DATA_HOME/Tessarine/screens/manifest.json" || problem "no pages were drawn"
     page=$(default_value page)
     click_at button1 $((right - 60)) $((top + 60))
     wait_for 5 sh -c "[ \"\$(sed -n 's/^page=//p' '$ini')\" != '$page' ]" || problem "a click did not change the page"
-    echo "  page $page, after a click $(default_value page); keyboard: $(focused_app)"
-    [ "$(focused_app)" = foot ] || problem "a click on the card took the keyboard from the terminal"
+    echo "  page $page, after a click $(default_value page)"
+    terminal_focused || problem "a click on the card took the keyboard from the terminal"
 
     swaymsg workspace 2 >/dev/null
     sleep 1
-    local box
     box=$(card_box)
     under=$(pixels at $((left + 40)) $((top + 200)))
     echo "  workspace 2: card at $box, $under where the terminal was"
@@ -330,20 +315,14 @@ check_layer_card() {
     [ "$under" != $terminal_colour ] && [ "$under" != $wallpaper ] || problem "the card is not whole on workspace 2"
     swaymsg workspace 1 >/dev/null
 
-    local shown
     shown=$(visible_windows | wc -l)
     click_at button3 $((right - 60)) $((top + 60))
     wait_for 5 menu_open "$shown" || problem "a right click on the card opened no menu"
     xdotool key Escape
-    wait_for 5 sh -c "[ \$(xdotool search --onlyvisible --class Tessarine | wc -l) -le $shown ]" ||
-        problem "Escape did not close the menu"
 
-    # A drag moves the card, and its place is kept.
-    local frame
     frame=$(default_value TessarineFrame)
     pointer press button1 $((right - 60)) $((top + 60))
-    echo "move 50 20" >&7
-    echo "move 50 20" >&7
+    printf 'move 50 20\nmove 50 20\n' >&7
     sleep 0.5
     swaymsg seat seat0 cursor release button1 >/dev/null
     sleep 1
@@ -355,37 +334,32 @@ check_layer_card() {
 
 # Full Screen: the grid on the bottom layer. Sway's headless session has no tray, so the grid
 # takes the right click that opens the menu.
+grid_shown() {
+    local left top right bottom
+    read -r left top right bottom < <(card_box)
+    [ "$left" != none ] && [ $((right - left)) -ge $((ow * 9 / 10)) ]
+}
 check_layer_full_screen() {
-    local ow shown
+    local shown
     stop_card
     set_default size fullScreen
-    "$program" 2>>"$HOME/card.err" &
-    card_pid=$!
     ow=$(swaymsg -t get_outputs | jq -r '.[0].rect.width')
-    grid_shown() {
-        local box
-        box=$(card_box)
-        [ "$box" != none ] && read -r left top right bottom <<<"$box" && [ $((right - left)) -ge $((ow * 9 / 10)) ]
-    }
-    wait_for 60 grid_shown || problem "the full-screen grid did not appear"
+    start_layer_card grid_shown
     echo "  full screen: $(card_box) on an output $ow wide"
     shown=$(visible_windows | wc -l)
     click_at button3 $((ow / 2)) 100
     wait_for 5 menu_open "$shown" || problem "without a tray a right click on the grid opened no menu"
     xdotool key Escape
-    sleep 0.5
 }
 
-# The helper ends: the card carries on through XWayland.
+# The helper ends: the card carries on through XWayland, as a card.
 check_layer_card_lost() {
     local helper
-    helper=$(pgrep -P "$card_pid" -f tessarine-layer-card)
-    [ -n "$helper" ] || problem "no layer-shell helper runs"
+    helper=$(pgrep -P "$card_pid" -f tessarine-layer-card) || problem "no layer-shell helper runs"
     kill -KILL $helper
     wait_for 20 find_card || problem "the card did not come back through XWayland when its helper ended"
     kill -0 "$card_pid" 2>/dev/null || problem "Tessarine ended with its helper"
-    echo "  helper ended: the card is X window ${card:-none}, size $(default_value size)"
-    # Where the X11 card is above the windows it cannot be the grid.
+    echo "  helper ended: the card is X window ${card:-none}"
     wait_for 5 sh -c "! grep -q '^size=fullScreen' '$ini'" || problem "Full Screen stayed without the layer shell"
     stop_card
 }
