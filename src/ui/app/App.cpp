@@ -90,8 +90,9 @@ void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
 void App::showCard()
 {
     // The card holds the pictures only as large as it can show them.
-    new PictureResolution(*m_model, this);
+    auto *resolution = new PictureResolution(*m_model, this);
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
+    connect(m_frameWindow.get(), &FrameWindow::layerScaleChanged, resolution, &PictureResolution::setLeastPixelRatio);
     // A panel may come and go while the program runs; the card's menu follows it.
     m_frameWindow->watchTray(&QSystemTrayIcon::isSystemTrayAvailable);
     connect(m_frameWindow.get(), &FrameWindow::lookRefused, this, &App::tell);

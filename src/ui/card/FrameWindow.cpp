@@ -120,6 +120,7 @@ void FrameWindow::leaveLayerShell()
     showWindow();
     // Full Screen may not be offered on this desktop after all.
     scheduleApply();
+    Q_EMIT layerScaleChanged(1);
     Q_EMIT layerShellLeft();
 }
 
@@ -134,6 +135,7 @@ void FrameWindow::followLayerScale()
 {
     m_view->appearance().setFixedScale(m_layer->scale());
     scheduleApply();
+    Q_EMIT layerScaleChanged(m_layer->scale());
 }
 
 void FrameWindow::showWindow()

@@ -73,6 +73,8 @@ Q_SIGNALS:
     void lookRefused(const QString &message);
     // The layer surface could not be made or its helper ended: the card is a window from now on.
     void layerShellLeft();
+    // The layer surface's output has this scale (1 again when the card leaves the layer shell).
+    void layerScaleChanged(qreal scale);
 
 private:
     void showWindow();
