@@ -44,7 +44,11 @@ bool LayerCard::wanted()
     // workspace: both keep it. So does an X11 session.
     if (!qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
         return false;
-    if (DesktopStacking::ignoringDesktop(DesktopStacking::current()).isEmpty())
+    // The environment names a wlroots desktop also where its X11 window manager gives another
+    // name (Hyprland's own, for one).
+    const DesktopStacking::Session session = DesktopStacking::current();
+    if (DesktopStacking::ignoringDesktop(session).isEmpty() &&
+        DesktopStacking::knownWlrootsDesktop(session.currentDesktop, session.swaySocket).isEmpty())
         return false;
     return !helperPath().isEmpty();
 }
