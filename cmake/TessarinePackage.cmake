@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # `make package` (cpack -G DEB in the build folder): a Debian package of the installed tree
 # under /usr. dpkg-shlibdeps names the libraries the program links, with the versions this
-# machine's packages give; the rest are what it loads at run time without linking them.
+# machine's packages give (for the layer-shell helper in libexec/tessarine also
+# libgtk-layer-shell0 and libgtk-3-0); the rest are what it loads at run time without linking them.
 
 set(CPACK_PACKAGE_NAME "tessarine")
 set(CPACK_PACKAGE_VENDOR "Tessarine")

@@ -30,7 +30,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # at run time, and the page view's fonts.
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6svg6 \
     libqt6webenginecore6 libqt6webenginewidgets6 libqt6webenginecore6-bin libqt6webengine6-data \
-    libqt6keychain1 libqcoro6core0 libsqlite3-0 libical3 fonts-inter fonts-jetbrains-mono; do
+    libqt6keychain1 libqcoro6core0 libsqlite3-0 libical3 fonts-inter fonts-jetbrains-mono libgtk-layer-shell0; do
     [[ ", $depends," =~ ,\ $needed(t64)?[\ ,] ]] || fail "Depends lacks $needed: $depends"
 done
 # The package that holds Qt's SVG icon engine on this system: without it no symbol is drawn.
@@ -39,6 +39,7 @@ svg_engine=$(dpkg-query --search '*/qt6/plugins/iconengines/libqsvgicon.so' 2>/d
 
 dpkg-deb -x "$deb" "$scratch/root"
 [ -x "$scratch/root/usr/bin/tessarine" ] || fail "the package has no /usr/bin/tessarine"
+[ -x "$scratch/root/usr/libexec/tessarine/tessarine-layer-card" ] || fail "the package has no layer-shell helper"
 [ "$("$scratch/root/usr/bin/tessarine" --version)" = "Tessarine $(dpkg-deb -f "$deb" Version)" ] ||
     fail "the package's version is not the program's"
 check_installed_tree "$scratch/root/usr" "$document" "$scratch/work"

@@ -235,6 +235,135 @@ sys.exit(0 if cards and cards[0]["sticky"] and cards[0]["type"] == "floating_con
     check_menu
 }
 
+# The layer-shell card on sway, read from screenshots (grim): the wallpaper is one colour, the
+# terminal (foot) floats over the card's lower left corner in another.
+wallpaper=335577
+terminal_colour=aa2288
+pixels() {
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/card-pixels.py" "$HOME/shot.ppm" "$@"
+}
+# The pointer is drawn into the picture, so it goes out of the way first. TESSARINE_TEST_SHOTS
+# names a folder to keep the screenshots in.
+shot() {
+    swaymsg seat seat0 cursor set 0 10000 >/dev/null && grim -t ppm "$HOME/shot.ppm" 2>/dev/null || return 1
+    [ -z "${TESSARINE_TEST_SHOTS:-}" ] || cp "$HOME/shot.ppm" "$TESSARINE_TEST_SHOTS/shot-$(date +%s.%N).ppm"
+}
+card_box() { # left top right bottom of what differs from the wallpaper above the terminal
+    shot && pixels bbox $wallpaper 200
+}
+layer_card_shown() { [ "$(card_box)" != none ]; }
+terminal_focused() {
+    [ "$(swaymsg -t get_tree | jq -r '.. | objects | select(.focused? == true) | .app_id')" = foot ]
+}
+pointer() { # press|release button x y
+    swaymsg seat seat0 cursor set "$3" "$4" >/dev/null && swaymsg seat seat0 cursor "$1" "$2" >/dev/null
+}
+click_at() { # button x y
+    pointer press "$@" && pointer release "$@"
+}
+start_layer_card() {
+    "$program" 2>>"$HOME/card.err" &
+    card_pid=$!
+    wait_for 60 "$@" || problem "the layer-shell card did not appear"
+}
+
+check_layer_card() {
+    local left top right bottom ox ow centre under beside page box shown frame
+    # It moves by the lines written to it: sway sends no motion while a button is held.
+    [ -x "${VIRTUAL_POINTER:-}" ] && mkfifo "$HOME/pointer.in" || { problem "no virtual pointer" && return 1; }
+    "$VIRTUAL_POINTER" <"$HOME/pointer.in" >"$HOME/pointer.out" &
+    exec 7>"$HOME/pointer.in"
+    wait_for 10 grep -qs ready "$HOME/pointer.out" || problem "the virtual pointer did not start"
+    # A first start: the place the card had through XWayland is forgotten.
+    sed -i '/^TessarineFrame=/d' "$ini"
+    start_layer_card layer_card_shown || return 1
+    sleep 1
+    read -r left top right bottom < <(card_box)
+    read -r ox ow < <(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.x) \(.width)"')
+    centre=$((ox + ow / 2))
+    echo "  layer card: $left,$top to $right,$bottom on an output $ow wide"
+    [ $(((left + right) / 2 - centre)) -le 2 ] && [ $((centre - (left + right) / 2)) -le 2 ] ||
+        problem "the card is not centred on the output"
+    # The window's top is 80 below the output's, and the card's body 16 inside it.
+    [ "$top" -ge 95 ] && [ "$top" -le 97 ] || problem "the card's body starts at $top, not 96"
+    [ -z "$(visible_windows)" ] || problem "the card also has an X window"
+
+    foot cat >/dev/null 2>&1 &
+    other_pid=$!
+    wait_for 20 terminal_focused || problem "the terminal did not get the keyboard"
+    sleep 1
+    shot
+    under=$(pixels at $((left + 40)) $((top + 200)))
+    beside=$(pixels at $((right - 40)) $((top + 200)))
+    echo "  where the terminal overlaps the card: $under; beside it: $beside"
+    [ "$under" = $terminal_colour ] || problem "the card is not beneath the terminal"
+    [ "$beside" != $terminal_colour ] && [ "$beside" != $wallpaper ] || problem "the card is not drawn beside the terminal"
+
+    wait_for 60 test -f "$XDG_DATA_HOME/Tessarine/screens/manifest.json" || problem "no pages were drawn"
+    page=$(default_value page)
+    click_at button1 $((right - 60)) $((top + 60))
+    wait_for 5 sh -c "[ \"\$(sed -n 's/^page=//p' '$ini')\" != '$page' ]" || problem "a click did not change the page"
+    echo "  page $page, after a click $(default_value page)"
+    terminal_focused || problem "a click on the card took the keyboard from the terminal"
+
+    swaymsg workspace 2 >/dev/null
+    sleep 1
+    box=$(card_box)
+    under=$(pixels at $((left + 40)) $((top + 200)))
+    echo "  workspace 2: card at $box, $under where the terminal was"
+    [ "$box" = "$left $top $right $bottom" ] || problem "the card is not on workspace 2 at its place"
+    [ "$under" != $terminal_colour ] && [ "$under" != $wallpaper ] || problem "the card is not whole on workspace 2"
+    swaymsg workspace 1 >/dev/null
+
+    shown=$(visible_windows | wc -l)
+    click_at button3 $((right - 60)) $((top + 60))
+    wait_for 5 menu_open "$shown" || problem "a right click on the card opened no menu"
+    xdotool key Escape
+
+    frame=$(default_value TessarineFrame)
+    pointer press button1 $((right - 60)) $((top + 60))
+    printf 'move 50 20\nmove 50 20\n' >&7
+    sleep 0.5
+    swaymsg seat seat0 cursor release button1 >/dev/null
+    sleep 1
+    box=$(card_box)
+    echo "  dragged by 100,40: card at $box; frame kept $(default_value TessarineFrame), was $frame"
+    [ "${box% *}" = "$((left + 100)) $((top + 40)) $((right + 100))" ] || problem "a drag did not move the card"
+    [ "$(default_value TessarineFrame)" != "$frame" ] || problem "the dragged place was not kept"
+}
+
+# Full Screen: the grid on the bottom layer. Sway's headless session has no tray, so the grid
+# takes the right click that opens the menu.
+grid_shown() {
+    local left top right bottom
+    read -r left top right bottom < <(card_box)
+    [ "$left" != none ] && [ $((right - left)) -ge $((ow * 9 / 10)) ]
+}
+check_layer_full_screen() {
+    local shown
+    stop_card
+    set_default size fullScreen
+    ow=$(swaymsg -t get_outputs | jq -r '.[0].rect.width')
+    start_layer_card grid_shown
+    echo "  full screen: $(card_box) on an output $ow wide"
+    shown=$(visible_windows | wc -l)
+    click_at button3 $((ow / 2)) 100
+    wait_for 5 menu_open "$shown" || problem "without a tray a right click on the grid opened no menu"
+    xdotool key Escape
+}
+
+# The helper ends: the card carries on through XWayland, as a card.
+check_layer_card_lost() {
+    local helper
+    helper=$(pgrep -P "$card_pid" -f tessarine-layer-card) || problem "no layer-shell helper runs"
+    kill -KILL $helper
+    wait_for 20 find_card || problem "the card did not come back through XWayland when its helper ended"
+    kill -0 "$card_pid" 2>/dev/null || problem "Tessarine ended with its helper"
+    echo "  helper ended: the card is X window ${card:-none}"
+    wait_for 5 sh -c "! grep -q '^size=fullScreen' '$ini'" || problem "Full Screen stayed without the layer shell"
+    stop_card
+}
+
 run_checks() {
     compositor=$1
     program=$2
@@ -244,10 +373,19 @@ run_checks() {
         problem "the X server on $DISPLAY did not answer within 20 s"
         return 1
     }
-    start_card || return 1
     if [ "$compositor" = sway ]; then
+        # The card through XWayland, as without the layer-shell helper; then the layer card.
+        export TESSARINE_LAYER_CARD=none
+        start_card || return 1
         check_ignored_hints
+        stop_card
+        unset TESSARINE_LAYER_CARD
+        check_layer_card
+        check_layer_full_screen
+        check_layer_card_lost
+        exec 7>&-
     else
+        start_card || return 1
         start_other
         check_hints
         check_place

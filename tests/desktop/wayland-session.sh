@@ -5,9 +5,14 @@
 #   mutter, kwin  keep it beneath other windows, on every workspace, out of the taskbar and at
 #                 the top centre; its right click opens the menu; the full-screen grid lets
 #                 clicks through while a tray offers the menu and takes them when the tray goes.
-#   sway          ignores those hints: Tessarine says so once, offers no Full Screen, keeps the
-#                 menu on the right click, and the window rule it suggests makes the card sticky.
-# wayland-session.sh mutter|kwin|sway PROGRAM SOURCE_DIR
+#   sway          ignores those hints. Without the layer-shell helper Tessarine says so once,
+#                 offers no Full Screen, keeps the menu on the right click, and the window rule it
+#                 suggests makes the card sticky. With it the card is a layer surface: at the top
+#                 centre beneath a terminal and on workspace 2 too (grim's screenshots), a click
+#                 changes the page and leaves the terminal the keyboard, a right click opens the
+#                 menu, a drag moves it for good; when the helper ends, the card comes back
+#                 through XWayland.
+# wayland-session.sh mutter|kwin|sway PROGRAM SOURCE_DIR [VIRTUAL_POINTER]
 set -u
 
 fail() {
@@ -49,12 +54,19 @@ fi
 compositor=$1
 program=$(realpath "$2")
 source_dir=$(realpath "$3")
+# A program that gives sway's seat a pointer (tests/desktop/VirtualPointer.cpp).
+export VIRTUAL_POINTER=${4:-}
 script=$(realpath "$0")
 
 case $compositor in
 mutter) need mutter "GNOME's compositor" ;;
 kwin) need kwin_wayland "KDE's compositor (kwin-wayland)" ;;
-sway) need sway "a wlroots compositor" ;;
+sway)
+    need sway "a wlroots compositor"
+    need grim "screenshots of a wlroots compositor"
+    need foot "a Wayland terminal"
+    need jq "to read sway's answers"
+    ;;
 *) fail "unknown compositor $compositor" ;;
 esac
 need Xwayland "the X server of Wayland sessions (xwayland)"
@@ -104,7 +116,8 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK XDG_CURRENT_DESKTOP XDG_S
 mkdir -p "$XDG_CONFIG_HOME/Tessarine" "$XDG_DATA_HOME/Tessarine"
 # A second start of a user who has been through the welcome, with pages that need no account.
 cat >"$XDG_DATA_HOME/Tessarine/settings.json" <<'EOF'
-{"logos": true, "providers": [], "pages": [{"layout": "halves", "slots": ["today.date", "countdown"]}]}
+{"logos": true, "providers": [], "pages": [{"layout": "halves", "slots": ["today.date", "countdown"]},
+ {"layout": "full", "slots": ["today.date"]}]}
 EOF
 printf '[General]\nonboarded=true\n' >"$XDG_CONFIG_HOME/Tessarine/Tessarine.ini"
 # KWin starts with one workspace; two show whether the card is on every one.
@@ -137,7 +150,15 @@ sway)
     # The window rule is the one Tessarine's notice gives, as it stands in the source.
     rule=$(grep -o 'for_window \[[^)]*' "$source_dir/src/ui/card/DesktopStacking.cpp" | head -1)
     [ -n "$rule" ] || fail "no sway window rule in DesktopStacking.cpp"
-    printf 'xwayland enable\n%s\nexec %q %q %q %q %q\n' "$rule" "${client[@]}" >"$HOME/sway.config"
+    # One colour of wallpaper, and a terminal floating over the card's lower left corner in
+    # another, for the layer-shell card's screenshots.
+    {
+        printf 'xwayland enable\noutput * bg #335577 solid_color\n%s\n' "$rule"
+        printf 'for_window [app_id="foot"] floating enable, resize set 600 400, move position 200 250\n'
+        printf 'exec %q %q %q %q %q\n' "${client[@]}"
+    } >"$HOME/sway.config"
+    mkdir -p "$XDG_CONFIG_HOME/foot"
+    printf '[colors]\nbackground=aa2288\n' >"$XDG_CONFIG_HOME/foot/foot.ini"
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         run_compositor timeout 240 dbus-run-session -- sway -c "$HOME/sway.config"
     ;;

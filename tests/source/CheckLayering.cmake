@@ -18,7 +18,8 @@ endif()
 
 # The layers from the bottom up. A layer may include its own headers and those of the layers
 # named after it.
-set(_layers kit platform data render services model ui/common ui/card ui/editor ui/connections ui/welcome ui/app)
+set(_layers kit platform data render services model ui/common ui/card ui/editor ui/connections ui/welcome ui/app
+    layercard)
 set(_below_kit "")
 set(_below_platform kit)
 set(_below_data kit platform)
@@ -31,6 +32,8 @@ set(_below_ui/editor ${_below_ui/common} ui/common)
 set(_below_ui/connections ${_below_ui/common} ui/common)
 set(_below_ui/welcome ${_below_ui/common} ui/common)
 set(_below_ui/app ${_below_ui/common} ui/common ui/card ui/editor ui/connections ui/welcome)
+# The layer-shell card's helper is a program of its own: GTK, no Qt, nothing of the others.
+set(_below_layercard "")
 
 # The model headers the windows may include. FrameModel is the one way into the model; its parts
 # (the page document, display options, pictures, refresh, calendar) are its own business. Beside
@@ -54,6 +57,7 @@ set(_qt_ui/editor ${_qt_ui})
 set(_qt_ui/connections ${_qt_ui})
 set(_qt_ui/welcome ${_qt_ui})
 set(_qt_ui/app ${_qt_ui} QtNetwork)
+set(_qt_layercard "")
 
 # Libraries from outside Qt, by the way their headers are named, and the layers that link them.
 # QCoro's headers belong to the Qt module they wait on, which the layer must also be allowed.
@@ -75,6 +79,7 @@ set(_outside_ui/editor ${_outside_ui})
 set(_outside_ui/connections ${_outside_ui})
 set(_outside_ui/welcome ${_outside_ui})
 set(_outside_ui/app ${_outside_ui} posix)
+set(_outside_layercard gtk posix)
 
 # The headers of standard C, which every layer may use as the C++ library does (<cstdio> and
 # <stdio.h> alike). Any other header with a file extension or a folder must belong to a library
@@ -160,6 +165,8 @@ function(kind_of header out)
         set(${out} "outside:libdeflate" PARENT_SCOPE)
     elseif(header MATCHES "^xcb/")
         set(${out} "outside:xcb" PARENT_SCOPE)
+    elseif(header MATCHES "^(gtk|gdk|gtk-layer-shell|cairo)/|^glib(-unix)?\\.h$")
+        set(${out} "outside:gtk" PARENT_SCOPE)
     elseif(header IN_LIST _posix_headers OR header MATCHES "^(sys|arpa|netinet)/")
         set(${out} "outside:posix" PARENT_SCOPE)
     elseif(header MATCHES "^[a-z_]+$" OR header IN_LIST _standard_c_headers)

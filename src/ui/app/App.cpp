@@ -90,14 +90,24 @@ void App::openLaunchWindows(const QStringList &arguments, bool welcomeNeeded)
 void App::showCard()
 {
     // The card holds the pictures only as large as it can show them.
-    new PictureResolution(*m_model, this);
+    auto *resolution = new PictureResolution(*m_model, this);
     m_frameWindow = std::make_unique<FrameWindow>(*m_model);
+    connect(m_frameWindow.get(), &FrameWindow::layerScaleChanged, resolution, &PictureResolution::setLeastPixelRatio);
     // A panel may come and go while the program runs; the card's menu follows it.
     m_frameWindow->watchTray(&QSystemTrayIcon::isSystemTrayAvailable);
     connect(m_frameWindow.get(), &FrameWindow::lookRefused, this, &App::tell);
     m_frameWindow->apply(true);
     m_frameWindow->show();
     m_frameWindow->observe();
+    // On a layer surface the card is where it belongs: nothing to tell, unless it has to leave it.
+    if (m_frameWindow->onLayerShell())
+        connect(m_frameWindow.get(), &FrameWindow::layerShellLeft, this, &App::tellAboutDesktop);
+    else
+        tellAboutDesktop();
+}
+
+void App::tellAboutDesktop()
+{
     // A desktop that ignores the card's stacking hints is named once, with what to do about it,
     // and so is a Wayland platform that was asked for and not taken; both in one message.
     QStringList notices;

@@ -60,6 +60,7 @@ private:
     };
 
     void showCard();
+    void tellAboutDesktop();
     void showTrayIcon();
     // Tells the user something without stopping the card: Panel Pixels that does not fit the
     // screen, a desktop that ignores the stacking hints.

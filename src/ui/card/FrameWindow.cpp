@@ -8,6 +8,7 @@
 #include "FrameAutosave.h"
 #include "FrameView.h"
 #include "FullScreenEscape.h"
+#include "LayerCard.h"
 #include "X11WindowHints.h"
 #include "model/FrameModel.h"
 
@@ -81,11 +82,62 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
     m_trayTimer.setInterval(trayCheckMs);
     connect(&m_trayTimer, &QTimer::timeout, this, &FrameWindow::checkTray);
     watchScreens();
+    // Decided before the first apply, which offers Full Screen only where the card can be one.
+    if (LayerCard::wanted()) {
+        m_layer = new LayerCard(*m_view, this);
+        connect(m_layer, &LayerCard::ended, this, &FrameWindow::leaveLayerShell);
+        connect(m_layer, &LayerCard::moved, this, &FrameWindow::followLayerDrag);
+        connect(m_layer, &LayerCard::scaleChanged, this, &FrameWindow::followLayerScale);
+    }
 }
 
 FrameWindow::~FrameWindow() = default;
 
 void FrameWindow::show()
+{
+    if (!m_layer) {
+        showWindow();
+        return;
+    }
+    // Shown to the toolkit, so that it paints the view for the helper, but never mapped.
+    m_view->setAttribute(Qt::WA_DontShowOnScreen);
+    m_view->show();
+    if (!m_layerStarted) {
+        m_layerStarted = true;
+        m_layer->start();
+    }
+}
+
+void FrameWindow::leaveLayerShell()
+{
+    m_layer->deleteLater();
+    m_layer = nullptr;
+    m_view->appearance().setFixedScale(std::nullopt);
+    m_view->hide();
+    m_view->setAttribute(Qt::WA_DontShowOnScreen, false);
+    setLevel(m_level);
+    showWindow();
+    // Full Screen may not be offered on this desktop after all.
+    scheduleApply();
+    Q_EMIT layerScaleChanged(1);
+    Q_EMIT layerShellLeft();
+}
+
+void FrameWindow::followLayerDrag(const QPoint &position)
+{
+    // Kept as a move of the window is: saved, and brought back onto the screen if need be.
+    m_view->move(position);
+    scheduleApply();
+}
+
+void FrameWindow::followLayerScale()
+{
+    m_view->appearance().setFixedScale(m_layer->scale());
+    scheduleApply();
+    Q_EMIT layerScaleChanged(m_layer->scale());
+}
+
+void FrameWindow::showWindow()
 {
     X11WindowHints::showOnAllWorkspaces(*m_view, m_assistive->isActive());
     // A click on the card never takes the keyboard from the window the user types in.
@@ -146,7 +198,8 @@ QScreen *FrameWindow::currentScreen() const
 
 void FrameWindow::apply(bool firstTime)
 {
-    m_view->setOpaqueBody(!X11WindowHints::windowsCanBeTranslucent());
+    // The layer surface is always translucent.
+    m_view->setOpaqueBody(!m_layer && !X11WindowHints::windowsCanBeTranslucent());
     if (m_model.size() == FrameSize::FullScreen)
         applyFullScreen(firstTime);
     else
@@ -157,7 +210,7 @@ void FrameWindow::applyFullScreen(bool firstTime)
 {
     // Where the desktop ignores the stacking hints the grid would cover every window and let
     // clicks through to nothing: the card stays a card.
-    if (!DesktopStacking::hintsFollowed()) {
+    if (!m_layer && !DesktopStacking::hintsFollowed()) {
         m_model.setSize(m_escape->cardSize());
         return;
     }
@@ -226,7 +279,9 @@ void FrameWindow::applyCard(bool firstTime)
 {
     setLevel(m_model.keepOnTop() ? Level::Floating : Level::BelowWindows);
     const QScreen *screen = currentScreen();
-    const double scale = screen ? screen->devicePixelRatio() : scaleWithoutScreen;
+    const double scale = m_layer && m_layer->scale() > 0 ? m_layer->scale()
+                         : screen                        ? screen->devicePixelRatio()
+                                                         : scaleWithoutScreen;
     // The look that fits is shown before the card is measured, so the frame fits it at once,
     // also at start, before any change is observed.
     refuseLookThatDoesNotFit(screen, scale);
@@ -262,6 +317,8 @@ void FrameWindow::setLevel(Level level)
     m_level = level;
     m_autosave->hold(level == Level::Desktop);
     followTrayWhileFullScreen();
+    if (m_layer)
+        m_layer->setStacking(level == Level::Floating, level != Level::Desktop || !m_trayAvailable);
     const Qt::WindowFlags flags = flagsFor(level, m_trayAvailable, m_assistive->isActive());
     if (m_view->windowFlags() == flags)
         return;

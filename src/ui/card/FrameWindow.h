@@ -15,6 +15,7 @@ class FrameAutosave;
 class FrameModel;
 class FrameView;
 class FullScreenEscape;
+class LayerCard;
 class QScreen;
 
 // The card window: frameless, translucent, out of the taskbar and on every workspace. Keeps the
@@ -49,8 +50,11 @@ public:
     void apply(bool firstTime);
     // Re-applies after every change of size, look or keep-on-top, once per turn of the event loop.
     void observe();
-    // Shows the window without taking the focus from the user's work.
+    // Shows the window without taking the focus from the user's work: as a layer surface where
+    // the desktop ignores the X11 card's stacking (LayerCard), else as that card.
     void show();
+    // Whether the card is (or is becoming) a layer surface rather than a window.
+    bool onLayerShell() const { return m_layer != nullptr; }
     // Whether the desktop's tray offers the frame menu (the default). Without a tray the
     // full-screen grid still takes right clicks, as its menu is the only way back to a card.
     void setTrayAvailable(bool available);
@@ -67,8 +71,16 @@ Q_SIGNALS:
     // Panel Pixels was chosen on a screen too small for one whole panel; the previous look was
     // put back. `message` says so, in words for the user.
     void lookRefused(const QString &message);
+    // The layer surface could not be made or its helper ended: the card is a window from now on.
+    void layerShellLeft();
+    // The layer surface's output has this scale (1 again when the card leaves the layer shell).
+    void layerScaleChanged(qreal scale);
 
 private:
+    void showWindow();
+    void leaveLayerShell();
+    void followLayerDrag(const QPoint &position);
+    void followLayerScale();
     void followAssistiveTechnology();
     bool refuseLookThatDoesNotFit(const QScreen *screen, double scale);
     void checkTray();
@@ -89,6 +101,8 @@ private:
     FrameAutosave *m_autosave = nullptr;  // owned by the view
     FullScreenEscape *m_escape = nullptr; // owned by the view
     AssistiveTechnology *m_assistive = nullptr;
+    LayerCard *m_layer = nullptr;
+    bool m_layerStarted = false;
     Level m_level = Level::BelowWindows;
     std::optional<QRect> m_cardFrame;
     bool m_applyPending = false;

@@ -55,7 +55,15 @@ void PictureResolution::update()
     QList<Screen> screens;
     const QList<QScreen *> all = QGuiApplication::screens();
     for (const QScreen *screen : all)
-        screens.append(Screen{screen->availableGeometry().size(), screen->devicePixelRatio()});
+        screens.append(Screen{screen->availableGeometry().size(), std::max(screen->devicePixelRatio(), m_leastRatio)});
     const int views = m_model.manifest() ? int(m_model.manifest()->pageNames.size()) : 1;
     m_model.setPictureWidthLimit(widthFor(m_model.size(), views, screens));
+}
+
+void PictureResolution::setLeastPixelRatio(qreal ratio)
+{
+    if (qFuzzyCompare(ratio, m_leastRatio))
+        return;
+    m_leastRatio = ratio;
+    update();
 }

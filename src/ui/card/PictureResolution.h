@@ -33,9 +33,13 @@ public:
     static int widthFor(FrameSize size, int viewCount, const QList<Screen> &screens);
 
     void update();
+    // Shows the card on a surface of this scale although the screens Qt knows are less sharp
+    // (the layer-shell card, whose output XWayland reports at scale 1).
+    void setLeastPixelRatio(qreal ratio);
 
 private:
     void watch(QScreen *screen);
 
     FrameModel &m_model;
+    qreal m_leastRatio = 1;
 };
