@@ -58,6 +58,8 @@ Configuration Configuration::fromEnvironment()
         configuration.updateFeed = QUrl(feed);
     configuration.editorSlot = slotIndex(qEnvironmentVariable("TESSARINE_EDITOR_SLOT"));
     configuration.welcomeStep = signedNumber(qEnvironmentVariable("TESSARINE_WELCOME_STEP"));
+    if (qEnvironmentVariableIsSet("TESSARINE_LAYER_CARD"))
+        configuration.layerCardHelper = qEnvironmentVariable("TESSARINE_LAYER_CARD");
     return configuration;
 }
 

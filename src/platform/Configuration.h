@@ -29,6 +29,9 @@ struct Configuration
     // TESSARINE_WELCOME_STEP: the step the welcome window opens at (a signed whole number, not
     // range-checked; for screenshots and tests).
     std::optional<int> welcomeStep;
+    // TESSARINE_LAYER_CARD: the layer-shell card's helper program to use instead of the one
+    // installed beside the program; a path that is no program ("none") turns the layer card off.
+    std::optional<QString> layerCardHelper;
 
     // What each TESSARINE_* variable that is set and not empty says, else the defaults: the
     // screens directory under the user's data folder, the shipped views (see Paths).

@@ -21,7 +21,8 @@ QString field(const Configuration &c, const QByteArray &name)
                                             {"GITHUB_WEB", c.gitHubWeb},
                                             {"UPDATE_FEED", c.updateFeed.toString()},
                                             {"EDITOR_SLOT", number(c.editorSlot)},
-                                            {"WELCOME_STEP", number(c.welcomeStep)}};
+                                            {"WELCOME_STEP", number(c.welcomeStep)},
+                                            {"LAYER_CARD", c.layerCardHelper.value_or(QStringLiteral("installed"))}};
     return fields.value(name);
 }
 
@@ -51,7 +52,9 @@ private Q_SLOTS:
             {"GITHUB_WEB", "http://127.0.0.1:9", "http://127.0.0.1:9/"},
             {"GITHUB_WEB", "", "https://github.com/"},
             {"UPDATE_FEED", "http://127.0.0.1:9/f.json", "http://127.0.0.1:9/f.json"},
-            {"UPDATE_FEED", "", "https://tessarine.app/latest.json"}};
+            {"UPDATE_FEED", "", "https://tessarine.app/latest.json"},
+            {"LAYER_CARD", "/opt/card", "/opt/card"},
+            {"LAYER_CARD", "none", "none"}};
 
         for (const auto &[name, value, expected] : rows)
             QTest::addRow("%s '%s'", name, value) << QByteArray(name) << QByteArray(value) << expected;

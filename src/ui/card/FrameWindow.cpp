@@ -83,8 +83,9 @@ FrameWindow::FrameWindow(FrameModel &model, QObject *parent)
     connect(&m_trayTimer, &QTimer::timeout, this, &FrameWindow::checkTray);
     watchScreens();
     // Decided before the first apply, which offers Full Screen only where the card can be one.
-    if (LayerCard::wanted()) {
-        m_layer = new LayerCard(*m_view, this);
+    if (const QString helper = LayerCard::helperPath(m_model.configuration().layerCardHelper);
+        LayerCard::wanted(helper)) {
+        m_layer = new LayerCard(helper, *m_view, this);
         connect(m_layer, &LayerCard::ended, this, &FrameWindow::leaveLayerShell);
         connect(m_layer, &LayerCard::moved, this, &FrameWindow::followLayerDrag);
         connect(m_layer, &LayerCard::scaleChanged, this, &FrameWindow::followLayerScale);

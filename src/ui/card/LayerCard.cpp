@@ -20,16 +20,15 @@ constexpr int readyWithinMs = 10000;
 
 } // namespace
 
-QString LayerCard::helperPath()
+QString LayerCard::helperPath(const std::optional<QString> &chosen)
 {
     // Beside the program in the build tree; where the installed program's helpers are. Tests
     // name another, or none (a path that is not a program).
     const QString programDir = QCoreApplication::applicationDirPath();
     const QStringList candidates =
-        qEnvironmentVariableIsSet("TESSARINE_LAYER_CARD")
-            ? QStringList{qEnvironmentVariable("TESSARINE_LAYER_CARD")}
-            : QStringList{programDir + QLatin1Char('/') + helperName,
-                          programDir + QStringLiteral("/" TESSARINE_HELPER_DIR "/") + helperName};
+        chosen ? QStringList{*chosen}
+               : QStringList{programDir + QLatin1Char('/') + helperName,
+                             programDir + QStringLiteral("/" TESSARINE_HELPER_DIR "/") + helperName};
     for (const QString &candidate : candidates) {
         const QFileInfo helper(candidate);
         if (helper.isFile() && helper.isExecutable())
@@ -38,7 +37,7 @@ QString LayerCard::helperPath()
     return {};
 }
 
-bool LayerCard::wanted()
+bool LayerCard::wanted(const QString &helper)
 {
     // GNOME offers no layer shell, and KWin keeps the X11 card beneath the windows and on every
     // workspace: both keep it. So does an X11 session.
@@ -50,11 +49,12 @@ bool LayerCard::wanted()
     if (DesktopStacking::ignoringDesktop(session).isEmpty() &&
         DesktopStacking::knownWlrootsDesktop(session.currentDesktop, session.swaySocket).isEmpty())
         return false;
-    return !helperPath().isEmpty();
+    return !helper.isEmpty();
 }
 
-LayerCard::LayerCard(FrameView &view, QObject *parent)
+LayerCard::LayerCard(const QString &helper, FrameView &view, QObject *parent)
     : QObject(parent)
+    , m_helper(helper)
     , m_view(view)
 {
     m_view.installEventFilter(this);
@@ -86,7 +86,7 @@ void LayerCard::start()
         if (m_frameOwed && m_process->bytesToWrite() == 0)
             sendFrame();
     });
-    m_process->start(helperPath(), QStringList());
+    m_process->start(m_helper, QStringList());
     // A helper that hangs before it has a surface would leave no card at all.
     QTimer::singleShot(readyWithinMs, this, [this] {
         if (!m_ready && m_process->state() != QProcess::NotRunning)

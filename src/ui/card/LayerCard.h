@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <optional>
 
 class FrameView;
 class QProcess;
@@ -21,13 +22,14 @@ class LayerCard : public QObject
     Q_OBJECT
 
 public:
-    // The helper program, or empty when it is not installed.
-    static QString helperPath();
-    // Whether this session shows the card through the helper: a Wayland session whose desktop
+    // The helper program (`chosen` when given, else the installed one), or empty when there is
+    // none.
+    static QString helperPath(const std::optional<QString> &chosen);
+    // Whether this session shows the card through `helper`: a Wayland session whose desktop
     // ignores the stacking hints of the X11 card, with the helper installed.
-    static bool wanted();
+    static bool wanted(const QString &helper);
 
-    explicit LayerCard(FrameView &view, QObject *parent = nullptr);
+    LayerCard(const QString &helper, FrameView &view, QObject *parent = nullptr);
     ~LayerCard() override;
 
     void start();
@@ -55,6 +57,7 @@ private:
     void scheduleFrame();
     void sendFrame();
 
+    QString m_helper;
     FrameView &m_view;
     QProcess *m_process = nullptr;
     bool m_ready = false;
