@@ -166,13 +166,11 @@ void LayerCard::sendPlace()
     if (!m_ready)
         return;
     const QRect frame = m_view.geometry();
+    const QString stacking = m_top ? QStringLiteral("top") : QStringLiteral("bottom");
+    const QString input = m_takesClicks ? QStringLiteral("all") : QStringLiteral("none");
     m_process->write(QStringLiteral("place %1 %2 %3 %4 %5 %6\n")
-                         .arg(frame.x())
-                         .arg(frame.y())
-                         .arg(frame.width())
-                         .arg(frame.height())
-                         .arg(m_top ? QStringLiteral("top") : QStringLiteral("bottom"))
-                         .arg(m_takesClicks ? QStringLiteral("all") : QStringLiteral("none"))
+                         .arg(QString::number(frame.x()), QString::number(frame.y()), QString::number(frame.width()),
+                              QString::number(frame.height()), stacking, input)
                          .toLatin1());
 }
 
