@@ -31,7 +31,7 @@ private:
     static gboolean pressed(GtkWidget *widget, GdkEventButton *event, gpointer self);
     static gboolean released(GtkWidget *widget, GdkEventButton *event, gpointer self);
     static gboolean motion(GtkWidget *widget, GdkEventMotion *event, gpointer self);
-    static void scaleChanged(GObject *object, GParamSpec *spec, gpointer self);
+    static void scaleChanged(GObject *object, GParamSpec *property, gpointer self);
 
     GdkMonitor *monitorFor(const FrameStream::Place &place) const;
     void setMargins(int left, int top);
