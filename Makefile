@@ -45,9 +45,10 @@ run: build
 # (scripts/run-tests).
 # The real Codex CLI and Claude Code, pinned, for the tests that check Tessarine against them
 # (scripts/install-test-tools); their folder reaches the tests as TESSARINE_TEST_TOOLS.
+WITH_TEST_TOOLS = TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS &&
+
 test: build
-	TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS && \
-	scripts/run-tests $(BUILD_DIR) --output-on-failure -j $(JOBS) --timeout 300
+	$(WITH_TEST_TOOLS) scripts/run-tests $(BUILD_DIR) --output-on-failure -j $(JOBS) --timeout 300
 ifneq ($(SANITIZE),)
 	$(MAKE) test-sanitize
 endif
@@ -58,8 +59,7 @@ endif
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -G Ninja -DTESSARINE_SANITIZE=ON -DTESSARINE_WARNINGS_AS_ERRORS=$(WERROR)
 	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
-	TESSARINE_TEST_TOOLS="$$(scripts/install-test-tools)" && export TESSARINE_TEST_TOOLS && \
-	cd $(SANITIZE_BUILD_DIR) && \
+	$(WITH_TEST_TOOLS) cd $(SANITIZE_BUILD_DIR) && \
 		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 600
